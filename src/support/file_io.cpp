@@ -39,14 +39,27 @@ std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
 }
 
 void WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  WriteFileAtomically(path, bytes, 1, {});
+}
+
+void WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
+                         int steps, const std::function<void(int)>& on_step) {
+  if (steps < 1) steps = 1;
   std::random_device random;
   std::filesystem::path temporary = path;
   temporary += ".tmp" + std::to_string(random() % 1000000);
   {
     FilePtr file(std::fopen(temporary.c_str(), "wb"));
     if (!file) throw std::runtime_error(Describe(path, "create"));
-    const bool written = bytes.empty() ||
-                         std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    bool written = true;
+    const std::size_t step_size = bytes.size() / static_cast<std::size_t>(steps);
+    std::size_t done = 0;
+    for (int step = 1; step <= steps && written; ++step) {
+      const std::size_t chunk = step < steps ? step_size : bytes.size() - done;
+      written = chunk == 0 || std::fwrite(bytes.data() + done, 1, chunk, file.get()) == chunk;
+      done += chunk;
+      if (written && on_step) on_step(step);
+    }
     const bool flushed = std::fflush(file.get()) == 0;
     if (!written || !flushed) {
       const std::string message = Describe(path, "write");

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,5 +15,10 @@ std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
 // Writes through a temporary file beside the target and renames it into place, so a failed
 // write never destroys the previous file.
 void WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+
+// The same, writing in `steps` pieces and calling `on_step(step)` (1-based) after each, so a
+// progress display can follow large files.
+void WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
+                         int steps, const std::function<void(int)>& on_step);
 
 }  // namespace celwright

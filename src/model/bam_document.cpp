@@ -1,0 +1,152 @@
+#include "model/qm_BAM.h"
+
+#include <numeric>
+
+namespace celwright {
+
+TBAM::TBAM() = default;
+
+TBAM::~TBAM() {
+  if (IsOpen) Clear();
+}
+
+void TBAM::Clear() {
+  Data.clear();
+  frames_.clear();
+  cycles_.clear();
+  IsOpen = false;
+}
+
+bool TBAM::NewBAM(const std::string& file_name, bool no_frames) {
+  FileName = file_name;
+  ErrorCode = 0;
+  ErrorMessage.clear();
+  Warnings.clear();
+  if (IsOpen) Clear();
+  IsOpen = true;
+  CompColIndex = 0;
+  FrameEntriesOffset = PaletteOffset = LookupOffset = CycleEntriesOffset = 0;
+  LookupCount = 0;
+  Palette.fill(RGBTriple{});
+  DataStart = 0;
+  TranspInd = 0;
+  ShadowInd = 1;
+  BAMType = kPalettedBAM;
+  Compressed = true;
+  if (!no_frames) {
+    AddCycle(-1);
+    InsertFrame(-1, 0, -1, false);
+  }
+  return true;
+}
+
+TColor TBAM::GetTransCol() const {
+  if (OverrideTransCol || BAMType == kUnpalettedBAM) return TransCol;
+  return ToColor(Palette[0]);
+}
+
+TColor TBAM::GetShadowCol() const {
+  if (OverrideShadowCol || BAMType == kUnpalettedBAM) return ShadowCol;
+  return ToColor(Palette[1]);
+}
+
+TBAMFrame TBAM::GetFrame(std::int32_t index) const {
+  if (index < 0 || index >= FrameCount()) throw EFrameNotExists(FrameNotExistsMessage(index, 2));
+  TBAMFrame frame = frames_[index];
+  frame.DataOffset = static_cast<std::int32_t>(FrameDataPosition(index));
+  return frame;
+}
+
+TCycleItem TBAM::GetCycle(std::int32_t index) const {
+  if (index < 0 || index >= CycleCount()) {
+    throw EFrameNotExists("Requested cycle (" + std::to_string(index) + ") does not exist! (1)");
+  }
+  return cycles_[index];
+}
+
+std::size_t TBAM::FrameDataPosition(std::int32_t index) const {
+  std::size_t position = static_cast<std::size_t>(DataStart);
+  for (std::int32_t i = 0; i < index && i < FrameCount(); ++i) {
+    position += static_cast<std::size_t>(frames_[i].DataSize);
+  }
+  return position;
+}
+
+rle::Key TBAM::CompressionKey() const {
+  if (BAMType == kUnpalettedBAM) {
+    return rle::Key::Colour(RedOf(CompCol), GreenOf(CompCol), BlueOf(CompCol));
+  }
+  return rle::Key::Index(CompColIndex);
+}
+
+void TBAM::SpliceData(std::size_t position, std::size_t old_size,
+                      const std::vector<std::uint8_t>& bytes) {
+  // Replace in place where the sizes allow, so frame edits do not copy the whole stream.
+  if (old_size == bytes.size()) {
+    std::copy(bytes.begin(), bytes.end(), Data.begin() + static_cast<std::ptrdiff_t>(position));
+    return;
+  }
+  const auto at = Data.begin() + static_cast<std::ptrdiff_t>(position);
+  Data.erase(at, at + static_cast<std::ptrdiff_t>(old_size));
+  Data.insert(Data.begin() + static_cast<std::ptrdiff_t>(position), bytes.begin(), bytes.end());
+}
+
+void TBAM::ReplaceFrameData(std::int32_t index, const std::vector<std::uint8_t>& bytes,
+                            const TBAMFrame& info) {
+  if (index < 0 || index >= FrameCount()) throw EFrameNotExists(FrameNotExistsMessage(index, 1));
+  TBAMFrame& node = frames_[index];
+  SpliceData(FrameDataPosition(index), static_cast<std::size_t>(node.DataSize), bytes);
+  node.DataSize = static_cast<std::int32_t>(bytes.size());
+  node.Height = info.Height;
+  node.Width = info.Width;
+  node.CentreX = info.CentreX;
+  node.CentreY = info.CentreY;
+  node.RLE = info.RLE;
+}
+
+std::vector<std::uint8_t> TBAM::DecodeFrame(std::int32_t index) const {
+  if (index < 0 || index >= FrameCount()) throw EFrameNotExists(FrameNotExistsMessage(index, 1));
+  const TBAMFrame& frame = frames_[index];
+  const std::size_t pixels =
+      static_cast<std::size_t>(frame.Width) * static_cast<std::size_t>(frame.Height);
+  std::vector<std::uint8_t> raw(pixels * BytesPerPixel());
+  const std::size_t position = FrameDataPosition(index);
+  const std::size_t available = position <= Data.size() ? Data.size() - position : 0;
+  const std::size_t size = std::min(available, static_cast<std::size_t>(frame.DataSize));
+  rle::Decode(Data.data() + position, size, raw.data(), pixels, CompressionKey(), frame.RLE);
+  return raw;
+}
+
+std::vector<std::uint8_t> TBAM::TransparentFrameBytes(std::int32_t width, std::int32_t height,
+                                                      bool& rle) const {
+  const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  std::uint8_t pixel[3] = {static_cast<std::uint8_t>(TranspInd), 0, 0};
+  if (BAMType == kUnpalettedBAM) {
+    const TColor transparent = GetTransCol();
+    pixel[0] = RedOf(transparent);
+    pixel[1] = GreenOf(transparent);
+    pixel[2] = BlueOf(transparent);
+  }
+  const rle::Key key = CompressionKey();
+  std::vector<std::uint8_t> encoded;
+  {
+    rle::Encoder encoder(key, encoded);
+    encoder.AddRepeated(pixel, pixels);
+  }
+  const std::size_t raw_size = pixels * key.bytes_per_pixel;
+  rle = encoded.size() < raw_size;
+  if (rle) return encoded;
+  std::vector<std::uint8_t> raw(raw_size);
+  for (std::size_t i = 0; i < pixels; ++i) {
+    std::copy(pixel, pixel + key.bytes_per_pixel, raw.begin() + static_cast<std::ptrdiff_t>(i) *
+                                                                      key.bytes_per_pixel);
+  }
+  return raw;
+}
+
+void TBAM::Progress(const TProgressEvent& on_progress, std::int32_t position, std::int32_t max,
+                    std::uint8_t stage) const {
+  if (on_progress) on_progress(position, max, stage);
+}
+
+}  // namespace celwright

@@ -1,0 +1,76 @@
+#include "model/qm_BAM.h"
+
+#include "model/bam_reader.h"
+#include "model/bam_writer.h"
+#include "model/stepped_copy.h"
+#include "model/byte_view.h"
+#include "model/zlib_codec.h"
+#include "support/file_io.h"
+
+namespace celwright {
+
+bool TBAM::LoadFromFile(const std::string& file_name, const TProgressEvent& on_progress) {
+  return BAMReader(*this, on_progress).Load(file_name);
+}
+
+bool TBAM::SaveToFile(const std::string& file_name, std::uint8_t bam_type, bool compressed,
+                      bool reload, const TProgressEvent& on_progress) {
+  Progress(on_progress, 0, 0, kStageSaveStart);
+  BAMWriter writer(*this, on_progress);
+  // Refuse before touching anything, so a refused save leaves the document as it was.
+  writer.CheckLimits(bam_type);
+  FileName = file_name;
+  BAMType = bam_type;
+  Compressed = compressed;
+  if (file_name == kUntitledBAM) return false;
+
+  std::uint32_t frame_data_start = 0;
+  std::vector<std::uint8_t> image = writer.BuildImage(bam_type, frame_data_start);
+
+  std::vector<std::uint8_t> file;
+  int write_steps = 80;
+  if (compressed) {
+    std::vector<std::uint8_t> packed;
+    try {
+      packed = ZlibDeflate(image.data(), image.size(), 9);
+    } catch (const ZlibError& e) {
+      throw EBAMSaveError(e.what());
+    }
+    PutTag(file, "BAMC");
+    PutTag(file, "V1  ");
+    PutU32(file, static_cast<std::uint32_t>(image.size()));
+    file.insert(file.end(), packed.begin(), packed.end());
+    write_steps = 1;
+  }
+  // The document takes the new image only once the file is safely on disk.
+  try {
+    if (compressed) {
+      Progress(on_progress, 0, 0, kStageSaveCompressed);
+      WriteFileAtomically(file_name, file);
+    } else {
+      WriteFileAtomically(file_name, image, write_steps, [&](int step) {
+        Progress(on_progress, step, write_steps, kStageSaveWrite);
+      });
+    }
+  } catch (const std::runtime_error& e) {
+    throw EBAMSaveError(e.what());
+  }
+
+  Data.clear();
+  SteppedAppend(Data, image.data(), image.size(), on_progress, kStageSaveUpdate);
+  DataStart = static_cast<std::int32_t>(frame_data_start);
+  Progress(on_progress, 0, 0, kStageFinished);
+  if (reload) LoadFromFile(file_name, on_progress);
+  return true;
+}
+
+bool TBAM::Save(const TProgressEvent& on_progress) {
+  return SaveToFile(FileName, BAMType, Compressed, false, on_progress);
+}
+
+bool TBAM::SaveAs(const std::string& file_name, std::uint8_t bam_type, bool compressed,
+                  const TProgressEvent& on_progress) {
+  return SaveToFile(file_name, bam_type, compressed, false, on_progress);
+}
+
+}  // namespace celwright

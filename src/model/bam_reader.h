@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/byte_view.h"
+#include "model/qm_BAM.h"
+
+namespace celwright {
+
+// Parses a BAM file image into a TBAM. Every offset, count and size from the file is checked
+// against the image before use. What cannot be read refuses the load with a message; what can
+// be repaired (short palettes, damaged frame data, bad lookup entries) is repaired and reported
+// as a warning. Frame data is taken from each frame's own offset, wherever it lies, and laid out
+// contiguously in frame order.
+class BAMReader {
+ public:
+  BAMReader(TBAM& bam, const TProgressEvent& on_progress) : bam_(bam), progress_(on_progress) {}
+
+  bool Load(const std::string& file_name);
+
+ private:
+  bool Refuse(std::int32_t bits, std::string message);
+  bool ReadImage(const std::string& file_name, std::vector<std::uint8_t>& image);
+  bool Parse(const std::vector<std::uint8_t>& image);
+  bool ParseHeader(const ByteView& image, std::uint16_t& frame_count, std::uint8_t& cycle_count);
+  void ParsePalette(const ByteView& image);
+  void ParseLookup(const ByteView& image, const std::vector<std::uint32_t>& first_indices,
+                   const std::vector<std::uint32_t>& counts, std::int32_t frame_count);
+  bool ReadFrameData(const ByteView& image, const std::vector<std::uint32_t>& offsets,
+                     std::vector<std::uint8_t>& frame_data);
+  void Report(std::int32_t position, std::int32_t max, std::uint8_t stage) const {
+    if (progress_) progress_(position, max, stage);
+  }
+
+  TBAM& bam_;
+  const TProgressEvent& progress_;
+};
+
+}  // namespace celwright

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/bam_types.h"
+#include "model/rle.h"
+#include "support/color_types.h"
+
+namespace celwright {
+
+// The animation document: frames (encoded pixels with a size and centre), cycles (lists of frame
+// numbers) and one 256-entry palette. Frame pixels are only ever kept encoded, contiguously and
+// in frame order in `Data` from `DataStart` on; every read decodes, every write re-encodes and
+// splices. Frames and cycles live in vectors, so frame and cycle numbers are vector positions.
+class TBAM {
+ public:
+  TBAM();
+  ~TBAM();
+  TBAM(const TBAM&) = delete;
+  TBAM& operator=(const TBAM&) = delete;
+
+  // --- Document fields -------------------------------------------------------------------
+  std::int32_t LookupCount = 0;
+  std::uint32_t FrameEntriesOffset = 0;
+  std::uint32_t CycleEntriesOffset = 0;
+  std::uint32_t PaletteOffset = 0;
+  std::uint32_t LookupOffset = 0;
+  std::uint8_t BAMType = kNoBAM;
+  TColor CompCol = 0;
+  std::uint8_t CompColIndex = 0;
+  std::int32_t TranspInd = 0;
+  std::int32_t ShadowInd = 1;
+  std::int32_t DataStart = 0;
+  Palette256 Palette{};
+  bool IsOpen = false;
+  std::vector<std::uint8_t> Data;
+  std::int32_t ErrorCode = 0;
+  std::string ErrorMessage;           // why the last load was refused
+  std::vector<std::string> Warnings;  // what the last load repaired
+  std::string FileName;
+  bool Compressed = false;
+  bool PreviewsAborted = false;
+  TProgressEvent OnProgress;
+  bool OverrideTransCol = true;
+  bool OverrideShadowCol = true;
+  TColor TransCol = 0;
+  TColor ShadowCol = 0;
+
+  std::int32_t FrameCount() const { return static_cast<std::int32_t>(frames_.size()); }
+  std::int32_t CycleCount() const { return static_cast<std::int32_t>(cycles_.size()); }
+
+  // --- Whole document -------------------------------------------------------------------
+  void Clear();
+  bool NewBAM(const std::string& file_name, bool no_frames);
+  std::uint8_t GetBAMType() const { return BAMType; }
+  TColor GetTransCol() const;
+  TColor GetShadowCol() const;
+
+  // --- Files ----------------------------------------------------------------------------
+  // Reads a paletted, unpaletted or compressed BAM. On refusal returns false with `ErrorCode`
+  // and `ErrorMessage` set; repairs of a flawed but readable file are listed in `Warnings`.
+  bool LoadFromFile(const std::string& file_name, const TProgressEvent& on_progress = {});
+  // Writes the document; returns false for an unnamed document. Throws EBAMSaveError when the
+  // document cannot be written; the previous file is then left as it was.
+  bool SaveToFile(const std::string& file_name, std::uint8_t bam_type, bool compressed,
+                  bool reload, const TProgressEvent& on_progress = {});
+  bool Save(const TProgressEvent& on_progress = {});
+  bool SaveAs(const std::string& file_name, std::uint8_t bam_type, bool compressed,
+              const TProgressEvent& on_progress = {});
+
+  // --- Frames and cycles ----------------------------------------------------------------
+  TBAMFrame GetFrame(std::int32_t index) const;
+  TCycleItem GetCycle(std::int32_t index) const;
+  // Position of frame `index`'s bytes in `Data` (index may equal FrameCount: the end).
+  std::size_t FrameDataPosition(std::int32_t index) const;
+
+  void InsertFrame(std::int32_t index, std::int32_t cycle, std::int32_t position, bool duplicate);
+  void InsertFrameData(std::int32_t index, std::int32_t cycle, std::int32_t position,
+                       const std::vector<std::uint8_t>& source, const TBAMFrame& info);
+  void DeleteFrame(std::int32_t index);
+
+  bool AddCycle(std::int32_t copy_of);
+  bool DeleteCycle(std::int32_t index);
+  void AddFrameToCycle(std::int32_t frame, std::int32_t cycle);
+  bool DeleteFrameFromCycle(std::int32_t cycle, std::int32_t position);
+  bool MoveFrameInCycle(std::int32_t cycle, std::int32_t from_pos, std::int32_t to_pos);
+
+  // --- Encoding helpers -----------------------------------------------------------------
+  // The run-length key of this document's kind.
+  rle::Key CompressionKey() const;
+  // Replaces frame `index`'s encoded bytes and record fields (size, centre, RLE).
+  void ReplaceFrameData(std::int32_t index, const std::vector<std::uint8_t>& bytes,
+                        const TBAMFrame& info);
+  // Decodes frame `index` into raw pixels (1 or 3 bytes a pixel, rows top-down).
+  std::vector<std::uint8_t> DecodeFrame(std::int32_t index) const;
+  int BytesPerPixel() const { return BAMType == kUnpalettedBAM ? 3 : 1; }
+
+ private:
+  friend class BAMReader;
+  friend class BAMWriter;
+
+  void Progress(const TProgressEvent& on_progress, std::int32_t position, std::int32_t max,
+                std::uint8_t stage) const;
+  void InsertFrameNode(std::int32_t index, std::int32_t cycle, std::int32_t position,
+                       const TBAMFrame& node, const std::vector<std::uint8_t>& bytes);
+  void SpliceData(std::size_t position, std::size_t old_size,
+                  const std::vector<std::uint8_t>& bytes);
+  std::vector<std::uint8_t> TransparentFrameBytes(std::int32_t width, std::int32_t height,
+                                                  bool& rle) const;
+
+  std::vector<TBAMFrame> frames_;
+  std::vector<TCycleItem> cycles_;
+};
+
+}  // namespace celwright
