@@ -15,8 +15,8 @@ namespace {
 constexpr std::size_t kMaxInflatedImage = std::size_t{1} << 30;
 // Damaged frames are rebuilt in memory; these bounds keep a few bytes of garbage in a size
 // field from asking for gigabytes.
-constexpr std::uint64_t kMaxRepairedFramePixels = std::uint64_t{1} << 26;
-constexpr std::uint64_t kMaxRepairedPixelsTotal = std::uint64_t{1} << 28;
+constexpr std::uint64_t kMaxRepairedFramePixels = std::uint64_t{1} << 24;
+constexpr std::uint64_t kMaxRepairedPixelsTotal = std::uint64_t{1} << 26;
 
 std::string FrameLabel(std::size_t index) { return "Frame " + std::to_string(index) + ": "; }
 

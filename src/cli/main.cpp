@@ -1,0 +1,41 @@
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_common.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: celwright-cli COMMAND ...\n"
+    "\n"
+    "Commands:\n"
+    "  info FILE [--json]             describe an animation: kind, frames, cycles, palette\n"
+    "  convert IN OUT [--compressed | --uncompressed]\n"
+    "                                 rewrite an animation (same kind; container as asked,\n"
+    "                                 else as read)\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace celwright::cli;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    std::cout << kUsage;
+    return args.empty() ? 2 : 0;
+  }
+  const std::string command = args[0];
+  args.erase(args.begin());
+  try {
+    if (command == "info") return RunInfo(args);
+    if (command == "convert") return RunConvert(args);
+    throw UsageError("unknown command \"" + command + "\"");
+  } catch (const UsageError& e) {
+    std::cerr << "celwright-cli: " << e.what() << "\n\n" << kUsage;
+    return 2;
+  } catch (const std::exception& e) {
+    std::cerr << "celwright-cli: " << e.what() << "\n";
+    return 1;
+  }
+}

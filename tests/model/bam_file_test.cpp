@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "model/bam_test_util.h"
+#include "model/byte_view.h"
+#include "model/qm_BAM.h"
+#include "support/file_io.h"
+
+namespace celwright {
+namespace {
+
+using testing::MakeSample;
+using testing::TempPath;
+
+void ExpectSameAnimation(const TBAM& a, const TBAM& b) {
+  ASSERT_EQ(a.FrameCount(), b.FrameCount());
+  ASSERT_EQ(a.CycleCount(), b.CycleCount());
+  for (int i = 0; i < a.FrameCount(); ++i) {
+    const TBAMFrame fa = a.GetFrame(i), fb = b.GetFrame(i);
+    EXPECT_EQ(fa.Width, fb.Width);
+    EXPECT_EQ(fa.Height, fb.Height);
+    EXPECT_EQ(fa.CentreX, fb.CentreX);
+    EXPECT_EQ(fa.CentreY, fb.CentreY);
+    EXPECT_EQ(a.DecodeFrame(i), b.DecodeFrame(i)) << "frame " << i;
+  }
+  for (int c = 0; c < a.CycleCount(); ++c) {
+    const TCycleItem ca = a.GetCycle(c), cb = b.GetCycle(c);
+    ASSERT_EQ(ca.Count, cb.Count);
+    for (int j = 0; j < ca.Count; ++j) EXPECT_EQ(ca.Frames[j], cb.Frames[j]);
+  }
+}
+
+struct Kind {
+  std::uint8_t type;
+  bool compressed;
+};
+
+class RoundTrip : public ::testing::TestWithParam<Kind> {};
+
+TEST_P(RoundTrip, KeepsFramesCyclesAndColours) {
+  const Kind kind = GetParam();
+  TBAM original;
+  MakeSample(original, kind.type, 12);
+  const auto path = TempPath("roundtrip.bam");
+  ASSERT_TRUE(original.SaveToFile(path, kind.type, kind.compressed, false));
+
+  TBAM loaded;
+  ASSERT_TRUE(loaded.LoadFromFile(path)) << loaded.ErrorMessage;
+  EXPECT_TRUE(loaded.Warnings.empty());
+  EXPECT_EQ(loaded.BAMType, kind.type);
+  EXPECT_EQ(loaded.Compressed, kind.compressed);
+  ExpectSameAnimation(original, loaded);
+  if (kind.type == kPalettedBAM) {
+    EXPECT_EQ(loaded.Palette, original.Palette);
+    EXPECT_EQ(loaded.CompColIndex, 3);
+  } else {
+    EXPECT_EQ(loaded.CompCol, original.CompCol);
+    EXPECT_EQ(loaded.TransCol, original.TransCol);
+    EXPECT_EQ(loaded.ShadowCol, original.ShadowCol);
+  }
+  // The saved document keeps working from its new image without a reload.
+  ExpectSameAnimation(original, original);
+  TBAM again;
+  ASSERT_TRUE(again.LoadFromFile(path));
+  ExpectSameAnimation(again, original);
+
+  // Saving what was loaded writes the same file again.
+  const auto second = TempPath("roundtrip2.bam");
+  ASSERT_TRUE(loaded.SaveToFile(second, kind.type, kind.compressed, false));
+  EXPECT_EQ(ReadWholeFile(path), ReadWholeFile(second));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKinds, RoundTrip,
+                         ::testing::Values(Kind{kPalettedBAM, false}, Kind{kPalettedBAM, true},
+                                           Kind{kUnpalettedBAM, false},
+                                           Kind{kUnpalettedBAM, true}));
+
+TEST(BAMWriter, LaysOutHeaderTablesAndFlags) {
+  TBAM bam;
+  bam.NewBAM("x", true);
+  for (int c = 0; c < 3; ++c) bam.AddCycle(-1);
+  bam.InsertFrame(-1, -1, -1, false);
+  bam.InsertFrame(-1, -1, -1, false);
+  testing::SetPixels(bam, 1, 2, 1, -1, -32768, {0, 9});  // stays raw
+  bam.AddFrameToCycle(0, 0);
+  bam.AddFrameToCycle(1, 0);
+  for (int i = 0; i < 5; ++i) bam.AddFrameToCycle(i % 2, 2);
+  const auto path = TempPath("layout.bam");
+  ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, false, false));
+  const auto bytes = ReadWholeFile(path);
+  const ByteView file(bytes.data(), bytes.size());
+  EXPECT_TRUE(file.Tag(0, "BAM ") && file.Tag(4, "V1  "));
+  EXPECT_EQ(file.U16(8), 2);
+  EXPECT_EQ(file.U8(10), 3);
+  EXPECT_EQ(file.U32(12), 24u);
+  const std::uint32_t palette = 24 + 24 + 12;
+  EXPECT_EQ(file.U32(16), palette);
+  EXPECT_EQ(file.U32(20), palette + 1024);
+  const std::uint32_t data = palette + 1024 + 2 * 7;
+  EXPECT_EQ(file.U32(24 + 8), data);  // frame 0 encoded: bit 31 clear
+  EXPECT_EQ(file.U16(36 + 4), 0xFFFF);
+  EXPECT_EQ(file.U16(36 + 6), 0x8000);
+  EXPECT_EQ(file.U32(36 + 8), 0x80000000u | (data + 8));
+  // Cycles of 2, 0 and 5 entries start at 0, 2 and 2.
+  EXPECT_EQ(file.U16(48 + 2), 0);
+  EXPECT_EQ(file.U16(52), 0);
+  EXPECT_EQ(file.U16(52 + 2), 2);
+  EXPECT_EQ(file.U16(56), 5);
+  EXPECT_EQ(file.U16(56 + 2), 2);
+  EXPECT_EQ(bam.LookupCount, 7);
+  EXPECT_EQ(bytes.size(), data + 8 + 2);
+
+  TBAM loaded;
+  ASSERT_TRUE(loaded.LoadFromFile(path));
+  EXPECT_EQ(loaded.GetFrame(1).CentreX, -1);
+  EXPECT_EQ(loaded.GetFrame(1).CentreY, -32768);
+  EXPECT_FALSE(loaded.GetFrame(1).RLE);
+}
+
+TEST(BAMWriter, UnpalettedHeaderCarriesTheThreeColours) {
+  TBAM bam;
+  bam.NewBAM("x", true);
+  bam.BAMType = kUnpalettedBAM;
+  bam.CompCol = 0x00FF00FF;
+  bam.TransCol = MakeColor(1, 2, 3);
+  bam.ShadowCol = MakeColor(4, 5, 6);
+  const auto path = TempPath("u.bam");
+  ASSERT_TRUE(bam.SaveToFile(path, kUnpalettedBAM, false, false));
+  const auto bytes = ReadWholeFile(path);
+  ASSERT_GE(bytes.size(), 28u);
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 11, bytes.begin() + 20),
+            (std::vector<std::uint8_t>{0xFF, 0, 0xFF, 1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(ByteView(bytes.data(), bytes.size()).U32(20), 28u);
+}
+
+TEST(BAMWriter, RefusesWhatTheFormatCannotHoldAndKeepsTheOldFile) {
+  const auto path = TempPath("limits.bam");
+  {
+    std::ofstream(path) << "previous";
+  }
+  TBAM bam;
+  bam.NewBAM("x", false);
+  testing::SetPixels(bam, 0, 1, 1, 40000, 0, {1});
+  EXPECT_THROW(bam.SaveToFile(path, kPalettedBAM, true, false), EBAMSaveError);
+  testing::SetPixels(bam, 0, 1, 1, 0, 0, {1});
+  for (int c = 0; c < 255; ++c) bam.AddCycle(-1);
+  EXPECT_THROW(bam.SaveToFile(path, kPalettedBAM, true, false), EBAMSaveError);
+  bam.DeleteCycle(0);
+  EXPECT_THROW(bam.SaveToFile(path, kUnpalettedBAM, true, false), EBAMSaveError);
+  EXPECT_EQ(bam.FileName, "x");
+  const auto unwritable = TempPath("no-such-folder") / "a.bam";
+  EXPECT_THROW(bam.SaveToFile(unwritable, kPalettedBAM, true, false), EBAMSaveError);
+  const auto kept = ReadWholeFile(path);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous");
+  EXPECT_FALSE(bam.SaveToFile(kUntitledBAM, kPalettedBAM, true, false));
+  ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, true, false));
+}
+
+TEST(BAMReader, RefusesWhatItCannotRead) {
+  TBAM bam;
+  EXPECT_FALSE(bam.LoadFromFile(TempPath("missing.bam")));
+  EXPECT_EQ(bam.ErrorCode, kErrorMissingFile);
+
+  const auto path = TempPath("bad.bam");
+  auto write = [&](const std::string& text) { std::ofstream(path, std::ios::binary) << text; };
+  write("GIF89a....");
+  EXPECT_FALSE(bam.LoadFromFile(path));
+  EXPECT_EQ(bam.ErrorCode, kErrorUnknownSignature);
+  write("BAM V2  ");
+  EXPECT_FALSE(bam.LoadFromFile(path));
+  EXPECT_EQ(bam.ErrorCode, kErrorUnsupportedVersion);
+  EXPECT_EQ(bam.ErrorMessage,
+            "BAM V2 files keep their pixels in separate texture files and cannot be opened");
+  write("BAM V1  \x05");
+  EXPECT_FALSE(bam.LoadFromFile(path));
+  EXPECT_EQ(bam.ErrorCode, kErrorUnreadable);
+  write(std::string("BAMCV1  \x10\0\0\0garbage-that-is-not-zlib", 35));
+  EXPECT_FALSE(bam.LoadFromFile(path));
+  EXPECT_EQ(bam.ErrorCode, kErrorUnreadable);
+  EXPECT_NE(bam.ErrorMessage.find("cannot be unpacked"), std::string::npos);
+}
+
+TEST(BAMReader, IgnoresAWrongStatedContainerLength) {
+  TBAM bam;
+  MakeSample(bam, kPalettedBAM, 3);
+  const auto path = TempPath("stated.bam");
+  ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, true, false));
+  auto bytes = ReadWholeFile(path);
+  bytes[8] = 1;
+  bytes[9] = bytes[10] = bytes[11] = 0;
+  WriteFileAtomically(path, bytes);
+  TBAM loaded;
+  ASSERT_TRUE(loaded.LoadFromFile(path)) << loaded.ErrorMessage;
+  ExpectSameAnimation(bam, loaded);
+}
+
+TEST(BAMReader, ReportsTheStagesInOrder) {
+  TBAM bam;
+  MakeSample(bam, kPalettedBAM, 4);
+  const auto path = TempPath("stages.bam");
+  std::vector<int> save_stages;
+  ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, false, false,
+                             [&](int, int, std::uint8_t stage) { save_stages.push_back(stage); }));
+  EXPECT_EQ(save_stages.front(), kStageSaveStart);
+  EXPECT_EQ(std::count(save_stages.begin(), save_stages.end(), kStageSaveFrameData), 80);
+  EXPECT_EQ(std::count(save_stages.begin(), save_stages.end(), kStageSaveWrite), 80);
+  EXPECT_EQ(save_stages.back(), kStageFinished);
+
+  std::vector<std::pair<int, int>> load;
+  TBAM loaded;
+  ASSERT_TRUE(loaded.LoadFromFile(path, [&](int position, int, std::uint8_t stage) {
+    load.emplace_back(stage, position);
+  }));
+  EXPECT_EQ(load.front(), std::make_pair(0, 0));
+  EXPECT_EQ(std::count_if(load.begin(), load.end(), [](auto p) { return p.first == 1; }), 80);
+  EXPECT_EQ(std::count_if(load.begin(), load.end(), [](auto p) { return p.first == 4; }), 256);
+  EXPECT_EQ(load.back().first, kStageFinished);
+}
+
+}  // namespace
+}  // namespace celwright

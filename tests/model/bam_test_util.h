@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "model/qm_BAM.h"
+
+namespace celwright::testing {
+
+// Stores raw pixels (1 or 3 bytes each) as frame `index` with the given size and centre.
+inline void SetPixels(TBAM& bam, std::int32_t index, int width, int height, int cx, int cy,
+                      const std::vector<std::uint8_t>& raw) {
+  TBAMFrame info = bam.GetFrame(index);
+  info.Width = width;
+  info.Height = height;
+  info.CentreX = cx;
+  info.CentreY = cy;
+  std::vector<std::uint8_t> bytes;
+  info.RLE = rle::EncodeIfSmaller(raw.data(), static_cast<std::size_t>(width) * height,
+                                  bam.CompressionKey(), bytes);
+  bam.ReplaceFrameData(index, bytes, info);
+}
+
+// A document of the given kind with `frames` frames of varied sizes and content (runs of the
+// key and noise), three cycles (one repeating frames, one empty) and a distinctive palette.
+inline void MakeSample(TBAM& bam, std::uint8_t kind, int frames, std::uint32_t seed = 7) {
+  bam.NewBAM("sample.bam", true);
+  bam.BAMType = kind;
+  bam.CompColIndex = 3;
+  bam.CompCol = MakeColor(0, 255, 0);
+  bam.TransCol = MakeColor(0, 255, 0);
+  bam.ShadowCol = MakeColor(0, 0, 0);
+  for (int i = 0; i < 256; ++i) {
+    bam.Palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                      static_cast<std::uint8_t>(i * 7)};
+  }
+  std::mt19937 random(seed);
+  bam.AddCycle(-1);
+  bam.AddCycle(-1);
+  bam.AddCycle(-1);
+  const int bpp = kind == kUnpalettedBAM ? 3 : 1;
+  for (int f = 0; f < frames; ++f) {
+    bam.InsertFrame(-1, 0, -1, false);
+    const int w = 1 + static_cast<int>(random() % 40), h = 1 + static_cast<int>(random() % 30);
+    std::vector<std::uint8_t> raw(static_cast<std::size_t>(w) * h * bpp);
+    for (std::size_t p = 0; p < raw.size() / bpp; ++p) {
+      const bool key = (p / 17) % 2 == 0;
+      for (int b = 0; b < bpp; ++b) {
+        const std::uint8_t key_byte = bpp == 1 ? 3 : (b == 1 ? 255 : 0);
+        raw[p * bpp + b] = key ? key_byte : static_cast<std::uint8_t>(random() % 256);
+      }
+    }
+    SetPixels(bam, f, w, h, static_cast<int>(random() % 50) - 25, -static_cast<int>(random() % 9),
+              raw);
+  }
+  for (int f = frames - 1; f >= 0; f -= 2) bam.AddFrameToCycle(f, 2);
+  if (frames > 0) bam.AddFrameToCycle(0, 2);
+}
+
+inline std::filesystem::path TempPath(const std::string& name) {
+  const auto dir = std::filesystem::temp_directory_path() / "celwright-tests";
+  std::filesystem::create_directories(dir);
+  return dir / (std::to_string(::getpid()) + "-" + name);
+}
+
+inline std::string TestFile(const std::string& name) {
+  return std::string(CELWRIGHT_TESTDATA_DIR) + "/bam/" + name;
+}
+
+}  // namespace celwright::testing

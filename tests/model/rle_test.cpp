@@ -1,0 +1,99 @@
+#include "model/rle.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace celwright::rle {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Raw(std::initializer_list<int> values) { return Bytes(values.begin(), values.end()); }
+
+TEST(RunLength, KeyRunsSplitAt256Pixels) {
+  const Bytes raw(300, 7);
+  EXPECT_EQ(Encode(raw.data(), raw.size(), Key::Index(7)), Raw({7, 255, 7, 43}));
+  const Bytes exact(256, 7);
+  EXPECT_EQ(Encode(exact.data(), exact.size(), Key::Index(7)), Raw({7, 255}));
+  const Bytes one_more(257, 7);
+  EXPECT_EQ(Encode(one_more.data(), one_more.size(), Key::Index(7)), Raw({7, 255, 7, 0}));
+}
+
+TEST(RunLength, RunsCloseBeforeOtherValuesAndAtTheEnd) {
+  const Bytes raw = Raw({5, 0, 0, 6, 0});
+  EXPECT_EQ(Encode(raw.data(), raw.size(), Key::Index(0)), Raw({5, 0, 1, 6, 0, 0}));
+}
+
+TEST(RunLength, EncodedFormIsKeptOnlyWhenStrictlyShorter) {
+  Bytes out;
+  const Bytes two = Raw({0, 9});
+  EXPECT_FALSE(EncodeIfSmaller(two.data(), two.size(), Key::Index(0), out));
+  EXPECT_EQ(out, two);
+  const Bytes many(1024, 0);
+  EXPECT_TRUE(EncodeIfSmaller(many.data(), many.size(), Key::Index(0), out));
+  EXPECT_EQ(out, Raw({0, 255, 0, 255, 0, 255, 0, 255}));
+}
+
+TEST(RunLength, ThreeBytePixelsCompareWholeColours) {
+  const Key key = Key::Colour(255, 0, 255);
+  const Bytes raw = Raw({255, 0, 255, 255, 0, 255, 255, 0, 0});
+  const Bytes encoded = Encode(raw.data(), 3, key);
+  EXPECT_EQ(encoded, Raw({255, 0, 255, 1, 255, 0, 0}));
+  Bytes back(9);
+  const DecodeResult result = Decode(encoded.data(), encoded.size(), back.data(), 3, key, true);
+  EXPECT_EQ(back, raw);
+  EXPECT_EQ(result.consumed, encoded.size());
+}
+
+TEST(RunLength, RandomPixelsRoundTrip) {
+  std::mt19937 random(42);
+  for (int bpp : {1, 3}) {
+    for (int trial = 0; trial < 200; ++trial) {
+      const std::size_t pixels = random() % 3000;
+      Bytes raw(pixels * bpp);
+      // Mostly key pixels in long and short runs, so run splitting is exercised.
+      for (std::size_t p = 0; p < pixels; ++p) {
+        const bool key = random() % 5 != 0;
+        for (int b = 0; b < bpp; ++b) raw[p * bpp + b] = key ? 4 : random() % 8;
+      }
+      const Key key = bpp == 1 ? Key::Index(4) : Key::Colour(4, 4, 4);
+      const Bytes encoded = Encode(raw.data(), pixels, key);
+      Bytes back(raw.size());
+      const DecodeResult result = Decode(encoded.data(), encoded.size(), back.data(), pixels, key,
+                                         true);
+      ASSERT_EQ(back, raw);
+      EXPECT_EQ(result.consumed, encoded.size());
+      EXPECT_FALSE(result.truncated || result.overshoot);
+    }
+  }
+}
+
+TEST(RunLength, DecodingFlagsDamageWithoutReadingPastTheEnd) {
+  Bytes out(10, 0xEE);
+  const Bytes overshoot = Raw({1, 0, 200});
+  DecodeResult r = Decode(overshoot.data(), overshoot.size(), out.data(), 4, Key::Index(0), true);
+  EXPECT_TRUE(r.overshoot);
+  EXPECT_EQ(r.produced, 4u);
+  EXPECT_EQ(out[3], 0);
+  EXPECT_EQ(out[4], 0xEE);
+
+  const Bytes short_data = Raw({1, 2});
+  r = Decode(short_data.data(), short_data.size(), out.data(), 5, Key::Index(0), true);
+  EXPECT_TRUE(r.truncated);
+  EXPECT_EQ(r.produced, 2u);
+
+  const Bytes key_without_count = Raw({1, 0});
+  r = Decode(key_without_count.data(), key_without_count.size(), nullptr, 5, Key::Index(0), true);
+  EXPECT_TRUE(r.truncated);
+  EXPECT_EQ(r.produced, 1u);
+
+  // In a frame stored raw the key is an ordinary value.
+  const Bytes raw = Raw({0, 0, 7});
+  r = Decode(raw.data(), raw.size(), out.data(), 3, Key::Index(0), false);
+  EXPECT_EQ(r.produced, 3u);
+  EXPECT_EQ(out[2], 7);
+}
+
+}  // namespace
+}  // namespace celwright::rle
