@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "model/stepped_copy.h"
 #include "model/zlib_codec.h"
 #include "support/file_io.h"
 
@@ -53,7 +52,7 @@ bool BAMReader::Load(const std::string& file_name) {
 bool BAMReader::ReadImage(const std::string& file_name, std::vector<std::uint8_t>& image) {
   std::vector<std::uint8_t> file;
   try {
-    file = ReadWholeFile(file_name);
+    file = ReadWholeFile(file_name, 80, [&](int step) { Report(step, 80, kStageLoadRead); });
   } catch (const std::exception& e) {
     return Refuse(kErrorUnreadable, e.what());
   }
@@ -72,17 +71,15 @@ bool BAMReader::ReadImage(const std::string& file_name, std::vector<std::uint8_t
   }
   if (plain) {
     bam_.Compressed = false;
-    SteppedAppend(image, file.data(), file.size(), progress_, kStageLoadRead);
+    image = std::move(file);
     return true;
   }
 
   bam_.Compressed = true;
   if (!view.Fits(0, 12)) return Refuse(kErrorUnreadable, "The compressed BAM header is incomplete");
   const std::uint32_t stated_length = view.U32(8);
-  std::vector<std::uint8_t> packed;
-  SteppedAppend(packed, file.data() + 12, file.size() - 12, progress_, kStageLoadRead);
   try {
-    image = ZlibInflate(packed.data(), packed.size(), stated_length, kMaxInflatedImage);
+    image = ZlibInflate(file.data() + 12, file.size() - 12, stated_length, kMaxInflatedImage);
   } catch (const ZlibError& e) {
     return Refuse(kErrorUnreadable, std::string("The compressed BAM cannot be unpacked: ") + e.what());
   }
@@ -177,8 +174,34 @@ void BAMReader::ParseLookup(const ByteView& image, const std::vector<std::uint32
 }
 
 bool BAMReader::ReadFrameData(const ByteView& image, const std::vector<std::uint32_t>& offsets,
-                              std::vector<std::uint8_t>& frame_data) {
+                              std::size_t tables_end, std::vector<std::uint8_t>& bytes) {
   const rle::Key key = bam_.CompressionKey();
+  const std::size_t frame_count = bam_.frames_.size();
+  std::vector<rle::DecodeResult> scans(frame_count);
+  bool in_place = true;  // every frame clean and stored back to back after the tables
+  std::size_t expected = tables_end;
+  for (std::size_t k = 0; k < frame_count; ++k) {
+    const TBAMFrame& frame = bam_.frames_[k];
+    const std::uint64_t pixels = std::uint64_t{static_cast<std::uint32_t>(frame.Width)} *
+                                 static_cast<std::uint32_t>(frame.Height);
+    const std::size_t offset = std::min<std::size_t>(offsets[k], image.Size());
+    scans[k] = rle::Decode(image.Data() + offset, image.Size() - offset, nullptr, pixels, key,
+                           frame.RLE);
+    in_place = in_place && !scans[k].truncated && !scans[k].overshoot && offset == expected;
+    expected = offset + scans[k].consumed;
+  }
+
+  if (in_place) {
+    // The usual layout: the file image already is the frame stream.
+    for (std::size_t k = 0; k < frame_count; ++k) {
+      bam_.frames_[k].DataSize = static_cast<std::int32_t>(scans[k].consumed);
+    }
+    bytes.resize(frame_count ? expected : tables_end);
+    bam_.Data = std::move(bytes);
+    return true;
+  }
+
+  std::vector<std::uint8_t> data(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(tables_end));
   const std::size_t bpp = static_cast<std::size_t>(key.bytes_per_pixel);
   std::uint8_t transparent[3] = {static_cast<std::uint8_t>(bam_.TranspInd), 0, 0};
   if (bam_.BAMType == kUnpalettedBAM) {
@@ -188,16 +211,15 @@ bool BAMReader::ReadFrameData(const ByteView& image, const std::vector<std::uint
     transparent[2] = BlueOf(colour);
   }
   std::uint64_t repaired_pixels = 0;
-  for (std::size_t k = 0; k < bam_.frames_.size(); ++k) {
+  for (std::size_t k = 0; k < frame_count; ++k) {
     TBAMFrame& frame = bam_.frames_[k];
-    const std::uint64_t pixels =
-        std::uint64_t{static_cast<std::uint32_t>(frame.Width)} * static_cast<std::uint32_t>(frame.Height);
+    const rle::DecodeResult& scan = scans[k];
+    const std::uint64_t pixels = std::uint64_t{static_cast<std::uint32_t>(frame.Width)} *
+                                 static_cast<std::uint32_t>(frame.Height);
     const std::size_t offset = std::min<std::size_t>(offsets[k], image.Size());
     const std::uint8_t* source = image.Data() + offset;
-    const std::size_t available = image.Size() - offset;
-    const rle::DecodeResult scan = rle::Decode(source, available, nullptr, pixels, key, frame.RLE);
     if (!scan.truncated && !scan.overshoot) {
-      frame_data.insert(frame_data.end(), source, source + scan.consumed);
+      data.insert(data.end(), source, source + scan.consumed);
       frame.DataSize = static_cast<std::int32_t>(scan.consumed);
       continue;
     }
@@ -212,14 +234,14 @@ bool BAMReader::ReadFrameData(const ByteView& image, const std::vector<std::uint
     // Rebuild the frame from what could be decoded, so stored data is always well formed.
     std::vector<std::uint8_t> raw(pixels * bpp);
     const rle::DecodeResult decoded =
-        rle::Decode(source, available, raw.data(), pixels, key, frame.RLE);
+        rle::Decode(source, image.Size() - offset, raw.data(), pixels, key, frame.RLE);
     for (std::size_t i = decoded.produced; i < pixels; ++i) {
       std::copy(transparent, transparent + bpp, raw.begin() + static_cast<std::ptrdiff_t>(i * bpp));
     }
     std::vector<std::uint8_t> rebuilt;
     frame.RLE = rle::EncodeIfSmaller(raw.data(), pixels, key, rebuilt);
     frame.DataSize = static_cast<std::int32_t>(rebuilt.size());
-    frame_data.insert(frame_data.end(), rebuilt.begin(), rebuilt.end());
+    data.insert(data.end(), rebuilt.begin(), rebuilt.end());
     if (scan.truncated) {
       bam_.Warnings.push_back(FrameLabel(k) +
                               "pixel data ends early; the rest of the frame is transparent");
@@ -229,10 +251,11 @@ bool BAMReader::ReadFrameData(const ByteView& image, const std::vector<std::uint
                               "a run reaches past the end of the frame and was clipped");
     }
   }
+  bam_.Data = std::move(data);
   return true;
 }
 
-bool BAMReader::Parse(const std::vector<std::uint8_t>& bytes) {
+bool BAMReader::Parse(std::vector<std::uint8_t>& bytes) {
   const ByteView image(bytes.data(), bytes.size());
   std::uint16_t frame_count = 0;
   std::uint8_t cycle_count = 0;
@@ -283,13 +306,11 @@ bool BAMReader::Parse(const std::vector<std::uint8_t>& bytes) {
   // usual layout; the frames follow contiguously.
   const std::uint64_t tables_end =
       std::min<std::uint64_t>(image.Size(), std::uint64_t{bam_.LookupOffset} + 2 * lookup_count);
-  std::vector<std::uint8_t> data(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(tables_end));
-  if (!ReadFrameData(image, offsets, data)) {
+  if (!ReadFrameData(image, offsets, static_cast<std::size_t>(tables_end), bytes)) {
     bam_.frames_.clear();
     bam_.cycles_.clear();
     return false;
   }
-  bam_.Data = std::move(data);
   bam_.DataStart = static_cast<std::int32_t>(tables_end);
   return true;
 }

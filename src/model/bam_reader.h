@@ -23,13 +23,15 @@ class BAMReader {
  private:
   bool Refuse(std::int32_t bits, std::string message);
   bool ReadImage(const std::string& file_name, std::vector<std::uint8_t>& image);
-  bool Parse(const std::vector<std::uint8_t>& image);
+  bool Parse(std::vector<std::uint8_t>& image);
   bool ParseHeader(const ByteView& image, std::uint16_t& frame_count, std::uint8_t& cycle_count);
   void ParsePalette(const ByteView& image);
   void ParseLookup(const ByteView& image, const std::vector<std::uint32_t>& first_indices,
                    const std::vector<std::uint32_t>& counts, std::int32_t frame_count);
+  // Fills `Data` with the frames back to back after the first `tables_end` bytes of the image;
+  // may take over `bytes` (the image) when it already has that layout.
   bool ReadFrameData(const ByteView& image, const std::vector<std::uint32_t>& offsets,
-                     std::vector<std::uint8_t>& frame_data);
+                     std::size_t tables_end, std::vector<std::uint8_t>& bytes);
   void Report(std::int32_t position, std::int32_t max, std::uint8_t stage) const {
     if (progress_) progress_(position, max, stage);
   }

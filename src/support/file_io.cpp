@@ -25,14 +25,31 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 }  // namespace
 
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
+  return ReadWholeFile(path, 1, {});
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path, int steps,
+                                        const std::function<void(int)>& on_step) {
+  if (steps < 1) steps = 1;
   FilePtr file(std::fopen(path.c_str(), "rb"));
   if (!file) throw std::runtime_error(Describe(path, "open"));
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t chunk[1 << 16];
-  for (;;) {
-    const std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-    bytes.insert(bytes.end(), chunk, chunk + got);
-    if (got < sizeof chunk) break;
+  // The size is only a first guess: the file may change while it is read.
+  std::error_code error;
+  const auto expected = std::filesystem::file_size(path, error);
+  std::vector<std::uint8_t> bytes(error ? 0 : static_cast<std::size_t>(expected));
+  const std::size_t step_size = bytes.size() / static_cast<std::size_t>(steps);
+  std::size_t done = 0;
+  for (int step = 1; step <= steps; ++step) {
+    const std::size_t chunk = step < steps ? step_size : bytes.size() - done;
+    const std::size_t got = chunk ? std::fread(bytes.data() + done, 1, chunk, file.get()) : 0;
+    done += got;
+    if (on_step) on_step(step);
+    if (got < chunk) break;
+  }
+  bytes.resize(done);
+  std::uint8_t tail[1 << 16];
+  for (std::size_t got; (got = std::fread(tail, 1, sizeof tail, file.get())) > 0;) {
+    bytes.insert(bytes.end(), tail, tail + got);
   }
   if (std::ferror(file.get())) throw std::runtime_error(Describe(path, "read"));
   return bytes;

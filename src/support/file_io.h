@@ -12,6 +12,10 @@ namespace celwright {
 // names the file and the reason.
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
 
+// The same, reading in `steps` pieces and calling `on_step(step)` (1-based) after each.
+std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path, int steps,
+                                        const std::function<void(int)>& on_step);
+
 // Writes through a temporary file beside the target and renames it into place, so a failed
 // write never destroys the previous file.
 void WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
