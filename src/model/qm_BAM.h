@@ -6,6 +6,7 @@
 
 #include "model/bam_types.h"
 #include "model/rle.h"
+#include "support/bitmap.h"
 #include "support/color_types.h"
 
 namespace celwright {
@@ -86,6 +87,25 @@ class TBAM {
   void AddFrameToCycle(std::int32_t frame, std::int32_t cycle);
   bool DeleteFrameFromCycle(std::int32_t cycle, std::int32_t position);
   bool MoveFrameInCycle(std::int32_t cycle, std::int32_t from_pos, std::int32_t to_pos);
+
+  // --- Frame pixels ----------------------------------------------------------------------
+  // Draws frame `index` with its top-left corner at (left, top) of a 24-bit `canvas`. Without
+  // blending, transparent and shadow pixels show in their display colours; with it, transparent
+  // pixels leave the canvas alone and shadow pixels darken it. `index_image`, when given, becomes
+  // the frame's index image (red = palette index) for paletted documents.
+  void DrawFrame(std::int32_t index, Bitmap& canvas, int left, int top, Bitmap* index_image,
+                 bool blend_shadows) const;
+  // Sets `bitmap` to the frame's size and draws the frame into it without blending.
+  void GetFrameBitmap(std::int32_t index, Bitmap& bitmap, Bitmap* index_image) const;
+  // Replaces the frame's pixels, size and centre. `bitmap` is `info.Width` x `info.Height`: an
+  // index image (or 8-bit picture of indices) for paletted documents, 24 bits for unpaletted.
+  void SetFrameBitmap(std::int32_t index, const Bitmap& bitmap, const TBAMFrame& info);
+  // The colour a background pixel takes under a shadow pixel: each channel halved, halves
+  // rounded to the even neighbour.
+  static TColor ShadowBlend(TColor colour);
+  // The document palette, and the same with entries 0 and 1 in their display colours.
+  Palette256 GetHPalette() const { return Palette; }
+  Palette256 GetDisplayHPalette() const;
 
   // --- Encoding helpers -----------------------------------------------------------------
   // The run-length key of this document's kind.
