@@ -7,7 +7,50 @@ namespace celwright {
 TBAM::TBAM() = default;
 
 TBAM::~TBAM() {
+  if (PreviewThread) {
+    PreviewThread->Cancel();
+    PreviewThread.reset();
+  }
+  *alive_ = false;
   if (IsOpen) Clear();
+}
+
+void TBAM::MakePreviews(PreviewCallbacks callbacks) {
+  PreviewThread.reset();  // waits for the previous worker
+  PreviewsAborted = false;
+  auto finish = [this, alive = alive_](bool aborted) {
+    if (*alive) PreviewsAborted = aborted;
+  };
+  PreviewThread = std::make_unique<TMakePreviewThread>(CloneContent(), std::move(callbacks),
+                                                       std::move(finish));
+  PreviewThread->Start();
+}
+
+void TBAM::CancelPreviews() {
+  if (PreviewThread) PreviewThread->Cancel();
+}
+
+std::unique_ptr<TBAM> TBAM::CloneContent() const {
+  auto copy = std::make_unique<TBAM>();
+  copy->LookupCount = LookupCount;
+  copy->BAMType = BAMType;
+  copy->CompCol = CompCol;
+  copy->CompColIndex = CompColIndex;
+  copy->TranspInd = TranspInd;
+  copy->ShadowInd = ShadowInd;
+  copy->DataStart = DataStart;
+  copy->Palette = Palette;
+  copy->IsOpen = IsOpen;
+  copy->Data = Data;
+  copy->FileName = FileName;
+  copy->Compressed = Compressed;
+  copy->OverrideTransCol = OverrideTransCol;
+  copy->OverrideShadowCol = OverrideShadowCol;
+  copy->TransCol = TransCol;
+  copy->ShadowCol = ShadowCol;
+  copy->frames_ = frames_;
+  copy->cycles_ = cycles_;
+  return copy;
 }
 
 void TBAM::Clear() {

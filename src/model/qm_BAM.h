@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/bam_types.h"
+#include "model/preview_thread.h"
 #include "model/rle.h"
 #include "support/bitmap.h"
 #include "support/color_types.h"
@@ -107,6 +109,18 @@ class TBAM {
   Palette256 GetHPalette() const { return Palette; }
   Palette256 GetDisplayHPalette() const;
 
+  // --- Thumbnails ------------------------------------------------------------------------
+  // Starts building every frame's thumbnail on a worker thread (waiting first for a previous
+  // worker). The worker reads a private copy of the document, so edits may go on meanwhile.
+  void MakePreviews(PreviewCallbacks callbacks);
+  // Asks the running worker to stop after its current frame; PreviewsAborted is then set.
+  void CancelPreviews();
+  std::unique_ptr<TMakePreviewThread> PreviewThread;
+
+  // A private, independent copy of the document's content (frames, cycles, palette, colours),
+  // without callbacks or worker.
+  std::unique_ptr<TBAM> CloneContent() const;
+
   // --- Encoding helpers -----------------------------------------------------------------
   // The run-length key of this document's kind.
   rle::Key CompressionKey() const;
@@ -132,6 +146,8 @@ class TBAM {
 
   std::vector<TBAMFrame> frames_;
   std::vector<TCycleItem> cycles_;
+  // Lets work queued by the thumbnail worker know whether this document still exists.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace celwright

@@ -1,0 +1,114 @@
+#include "model/preview_thread.h"
+
+#include "model/qm_BAM.h"
+
+#include <algorithm>
+
+namespace celwright {
+
+namespace {
+
+// a * b / c rounded to the nearest integer, halves to the even neighbour.
+int RoundedRatio(int a, int b, int c) {
+  const long long numerator = static_cast<long long>(a) * b;
+  long long quotient = numerator / c;
+  const long long twice_rest = 2 * (numerator % c);
+  if (twice_rest > c || (twice_rest == c && (quotient & 1))) ++quotient;
+  return static_cast<int>(quotient);
+}
+
+}  // namespace
+
+Thumbnail MakeThumbnail(const TBAM& bam, std::int32_t frame_index) {
+  constexpr int kSize = Thumbnail::kSize;
+  const TBAMFrame frame = bam.GetFrame(frame_index);
+  const TColor transparent = bam.GetTransCol();
+  Thumbnail thumbnail;
+  thumbnail.image.Reset(kSize, kSize, PixelFormat::Bits24);
+  for (int y = 0; y < kSize; ++y)
+    for (int x = 0; x < kSize; ++x) thumbnail.image.SetPixel(x, y, transparent);
+
+  if (frame.Width > 0 && frame.Height > 0) {
+    Bitmap work(frame.Width, frame.Height);
+    std::fill(work.Pixels().begin(), work.Pixels().end(), 0xFF);
+    bam.DrawFrame(frame_index, work, 0, 0, nullptr, false);
+    int target_w = kSize, target_h = kSize;
+    if (frame.Height >= frame.Width) {
+      target_w = RoundedRatio(frame.Width, kSize, frame.Height);
+    } else {
+      target_h = RoundedRatio(frame.Height, kSize, frame.Width);
+    }
+    // Nearest-neighbour stretch: each target pixel takes the source pixel it covers.
+    for (int y = 0; y < target_h; ++y) {
+      const std::uint8_t* in = work.Row(static_cast<int>(static_cast<long long>(y) * frame.Height / target_h));
+      std::uint8_t* out = thumbnail.image.Row(y);
+      for (int x = 0; x < target_w; ++x) {
+        const std::size_t sx = static_cast<std::size_t>(static_cast<long long>(x) * frame.Width / target_w);
+        out[3 * x] = in[3 * sx];
+        out[3 * x + 1] = in[3 * sx + 1];
+        out[3 * x + 2] = in[3 * sx + 2];
+      }
+    }
+  }
+
+  thumbnail.mask.Reset(kSize, kSize, PixelFormat::Bits1);
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      const TColor colour = thumbnail.image.GetPixel(x, y);
+      thumbnail.mask.SetIndex(x, y, colour == transparent || colour == 0xFFFFFF ? 1 : 0);
+    }
+  }
+  return thumbnail;
+}
+
+TMakePreviewThread::TMakePreviewThread(std::unique_ptr<TBAM> snapshot, PreviewCallbacks callbacks,
+                                       std::function<void(bool)> finish)
+    : snapshot_(std::move(snapshot)), callbacks_(std::move(callbacks)), finish_(std::move(finish)) {}
+
+TMakePreviewThread::~TMakePreviewThread() { Wait(); }
+
+void TMakePreviewThread::Start() {
+  Cancelled.store(false);
+  worker_ = std::thread([this] { Run(); });
+}
+
+void TMakePreviewThread::Wait() {
+  if (worker_.joinable()) worker_.join();
+}
+
+void TMakePreviewThread::Dispatch(std::function<void()> task) const {
+  if (callbacks_.dispatch) {
+    callbacks_.dispatch(std::move(task));
+  } else {
+    task();
+  }
+}
+
+void TMakePreviewThread::Run() {
+  // Tasks may run after this object is gone (a new run replaced it), so they carry copies of
+  // the callbacks rather than a pointer back here.
+  const auto on_thumbnail = callbacks_.on_thumbnail;
+  const auto on_progress = callbacks_.on_progress;
+  const std::int32_t frames = snapshot_->FrameCount();
+  const std::int32_t maximum = frames > 0 ? frames - 1 : 0;
+  std::int32_t last_shown = 0;
+  std::int32_t done = 0;
+  for (; done < frames && !Cancelled.load(); ++done) {
+    auto thumbnail = std::make_shared<Thumbnail>(MakeThumbnail(*snapshot_, done));
+    if (on_thumbnail) {
+      Dispatch([on_thumbnail, done, thumbnail] { on_thumbnail(done, std::move(*thumbnail)); });
+    }
+    const std::int32_t position = done + 1;
+    if (on_progress && static_cast<int>((position - last_shown) / (maximum + 0.001) * 100) >= 1.5) {
+      last_shown = position;
+      Dispatch([on_progress, position, maximum] { on_progress(position, maximum); });
+    }
+  }
+  const bool aborted = done < frames;
+  Dispatch([finish = finish_, on_done = callbacks_.on_done, aborted] {
+    if (finish) finish(aborted);
+    if (on_done) on_done();
+  });
+}
+
+}  // namespace celwright

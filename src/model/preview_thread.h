@@ -1,0 +1,68 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "support/bitmap.h"
+
+namespace celwright {
+
+class TBAM;
+
+// A 40 x 40 frame thumbnail and its mask (0 = opaque, 1 = see-through).
+struct Thumbnail {
+  static constexpr int kSize = 40;
+  Bitmap image;
+  Bitmap mask;
+};
+
+// Renders one thumbnail: the frame scaled to fit, keeping its aspect ratio, at the top left; the
+// rest of the square in the transparent colour. Pixels in the transparent colour or pure white
+// are masked.
+Thumbnail MakeThumbnail(const TBAM& bam, std::int32_t frame);
+
+// Where the worker's results go. Every callback is handed to `dispatch`, which must run it on
+// the user-interface thread (the Qt app posts it to its event loop; tests may run it inline).
+struct PreviewCallbacks {
+  std::function<void(std::function<void()>)> dispatch;
+  std::function<void(std::int32_t frame, Thumbnail thumbnail)> on_thumbnail;
+  // (position, maximum), only when the position has moved by at least 2 percent of the range.
+  std::function<void(std::int32_t, std::int32_t)> on_progress;
+  // Runs last; the document's PreviewsAborted already tells whether the run was cancelled.
+  std::function<void()> on_done;
+};
+
+// Builds the thumbnails of every frame on its own thread. The worker renders from a private
+// copy of the document taken when it starts, so nothing the user does meanwhile can change what
+// it reads: the thumbnails show the frames as they were when it started.
+class TMakePreviewThread {
+ public:
+  // `finish` runs on the user-interface thread (through the dispatcher) just before `on_done`,
+  // with whether the run was cancelled.
+  TMakePreviewThread(std::unique_ptr<TBAM> snapshot, PreviewCallbacks callbacks,
+                     std::function<void(bool)> finish);
+  ~TMakePreviewThread();  // waits for the worker
+  TMakePreviewThread(const TMakePreviewThread&) = delete;
+  TMakePreviewThread& operator=(const TMakePreviewThread&) = delete;
+
+  void Start();
+  // The worker stops after the frame it is working on.
+  void Cancel() { Cancelled.store(true); }
+  void Wait();
+
+  std::atomic<bool> Cancelled{false};
+
+ private:
+  void Run();
+  void Dispatch(std::function<void()> task) const;
+
+  std::unique_ptr<TBAM> snapshot_;
+  PreviewCallbacks callbacks_;
+  std::function<void(bool)> finish_;
+  std::thread worker_;
+};
+
+}  // namespace celwright

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+#include "model/bam_test_util.h"
+#include "model/qm_BAM.h"
+
+namespace celwright {
+namespace {
+
+using testing::SetPixels;
+
+// Collects the worker's tasks so the test plays the user-interface thread.
+class TaskQueue {
+ public:
+  std::function<void(std::function<void()>)> Dispatcher() {
+    return [this](std::function<void()> task) {
+      std::lock_guard lock(mutex_);
+      tasks_.push_back(std::move(task));
+    };
+  }
+  void RunAll() {
+    std::vector<std::function<void()>> tasks;
+    {
+      std::lock_guard lock(mutex_);
+      tasks.swap(tasks_);
+    }
+    for (auto& task : tasks) task();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::function<void()>> tasks_;
+};
+
+TBAM& Document(TBAM& bam, std::initializer_list<std::pair<int, int>> sizes) {
+  bam.NewBAM(kUntitledBAM, true);
+  bam.TransCol = MakeColor(0, 255, 0);
+  bam.Palette[5] = {200, 10, 10};
+  int index = 0;
+  for (auto [w, h] : sizes) {
+    bam.InsertFrame(-1, -1, -1, false);
+    SetPixels(bam, index++, w, h, 0, 0, std::vector<std::uint8_t>(w * h, 5));
+  }
+  return bam;
+}
+
+int OpaqueWidth(const Thumbnail& t, int row) {
+  int width = 0;
+  while (width < Thumbnail::kSize && t.mask.GetIndex(width, row) == 0) ++width;
+  return width;
+}
+
+TEST(Thumbnails, KeepTheAspectRatioAtTheTopLeft) {
+  TBAM bam;
+  Document(bam, {{100, 50}, {3, 7}});
+  const Thumbnail wide = MakeThumbnail(bam, 0);
+  EXPECT_EQ(OpaqueWidth(wide, 0), 40);
+  EXPECT_EQ(OpaqueWidth(wide, 19), 40);
+  EXPECT_EQ(OpaqueWidth(wide, 20), 0);
+  EXPECT_EQ(wide.image.GetPixel(0, 39), bam.GetTransCol());
+  EXPECT_EQ(wide.image.GetPixel(39, 0), MakeColor(200, 10, 10));
+
+  const Thumbnail tall = MakeThumbnail(bam, 1);
+  EXPECT_EQ(OpaqueWidth(tall, 39), 17);  // round(3 x 40 / 7)
+}
+
+TEST(Thumbnails, WorkerDeliversEveryFrameInOrder) {
+  TBAM bam;
+  Document(bam, {{4, 4}, {8, 2}, {1, 1}, {5, 9}});
+  TaskQueue queue;
+  std::vector<int> order;
+  std::vector<std::pair<int, int>> progress;
+  bool done = false;
+  bam.MakePreviews({queue.Dispatcher(), [&](int frame, Thumbnail) { order.push_back(frame); },
+                    [&](int position, int max) { progress.emplace_back(position, max); },
+                    [&] { done = true; }});
+  // Edits while the worker runs cannot disturb it: it reads its own copy.
+  bam.DeleteFrame(0);
+  bam.DeleteFrame(0);
+  bam.PreviewThread->Wait();
+  queue.RunAll();
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_TRUE(done);
+  EXPECT_FALSE(bam.PreviewsAborted);
+  ASSERT_FALSE(progress.empty());
+  EXPECT_EQ(progress.back(), std::make_pair(4, 3));
+}
+
+TEST(Thumbnails, CancellingStopsAfterTheCurrentFrame) {
+  TBAM bam;
+  Document(bam, {{4, 4}, {4, 4}, {4, 4}, {4, 4}, {4, 4}});
+  int delivered = 0;
+  bam.MakePreviews({nullptr,
+                    [&](int frame, Thumbnail) {
+                      ++delivered;
+                      if (frame == 2) bam.CancelPreviews();
+                    },
+                    nullptr, nullptr});
+  bam.PreviewThread->Wait();
+  EXPECT_EQ(delivered, 3);
+  EXPECT_TRUE(bam.PreviewsAborted);
+}
+
+TEST(Thumbnails, AnEmptyDocumentFinishesAtOnce) {
+  TBAM bam;
+  bam.NewBAM(kUntitledBAM, true);
+  bool done = false;
+  bam.MakePreviews({nullptr, nullptr, nullptr, [&] { done = true; }});
+  bam.PreviewThread->Wait();
+  EXPECT_TRUE(done);
+  EXPECT_FALSE(bam.PreviewsAborted);
+}
+
+TEST(Thumbnails, WorkQueuedAfterTheDocumentIsGoneIsHarmless) {
+  TaskQueue queue;
+  bool done = false;
+  {
+    TBAM bam;
+    Document(bam, {{4, 4}});
+    bam.MakePreviews({queue.Dispatcher(), nullptr, nullptr, [&] { done = true; }});
+  }
+  queue.RunAll();
+  EXPECT_TRUE(done);
+}
+
+}  // namespace
+}  // namespace celwright
