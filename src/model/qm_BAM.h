@@ -109,6 +109,12 @@ class TBAM {
   Palette256 GetHPalette() const { return Palette; }
   Palette256 GetDisplayHPalette() const;
 
+  // --- Export ----------------------------------------------------------------------------
+  // Writes cycle `cycle` (past the last: the last one) with just the frames it uses as a
+  // compressed BAM of this document's kind; ".bam" is appended unless the name ends in it.
+  void ExportCycleAsBAM(const std::string& file_name, std::int32_t cycle,
+                        const TProgressEvent& on_progress = {});
+
   // --- Thumbnails ------------------------------------------------------------------------
   // Starts building every frame's thumbnail on a worker thread (waiting first for a previous
   // worker). The worker reads a private copy of the document, so edits may go on meanwhile.
