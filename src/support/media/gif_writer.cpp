@@ -104,18 +104,13 @@ void WriteAnimatedGif(const std::filesystem::path& path, const Palette256& color
   output.Check(EGifPutExtensionBlock(gif, sizeof looping, looping));
   output.Check(EGifPutExtensionTrailer(gif));
 
-  GraphicsControlBlock control{};
-  control.DisposalMode = DISPOSAL_UNSPECIFIED;
-  control.UserInputFlag = false;
-  control.DelayTime = kDelayHundredths;
-  control.TransparentColor = NO_TRANSPARENT_COLOR;
-  GifByteType control_bytes[4];
-  const std::size_t control_size = EGifGCBToExtension(&control, control_bytes);
+  // Packed flags 0: no disposal method, no user input, no transparent colour (so the index
+  // byte is unused and left 0).
+  GifByteType control_bytes[4] = {0, kDelayHundredths & 0xFF, kDelayHundredths >> 8, 0};
 
   std::vector<GifPixelType> row(static_cast<std::size_t>(width));
   for (const Bitmap& frame : frames) {
-    output.Check(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(control_size),
-                                  control_bytes));
+    output.Check(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof control_bytes, control_bytes));
     output.Check(EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr));
     for (int y = 0; y < height; ++y) {
       std::memcpy(row.data(), frame.Row(y), row.size());
