@@ -28,7 +28,8 @@ std::vector<Bitmap> NumberedFrames(int count, int width = 13, int height = 7) {
   for (int f = 0; f < count; ++f) {
     Bitmap frame(width, height, PixelFormat::Bits8);
     for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) frame.SetIndex(x, y, static_cast<std::uint8_t>(x * 19 + y * 3 + f * 41));
+      for (int x = 0; x < width; ++x)
+        frame.SetIndex(x, y, static_cast<std::uint8_t>(x * 19 + y * 3 + f * 41));
     }
     frames.push_back(frame);
   }
@@ -93,16 +94,19 @@ TEST(AviRoundTrip, FileLayoutIsTheStandardOne) {
   testing::ScratchFolder folder;
   WriteAvi(folder / "layout.avi", DistinctPalette(), NumberedFrames(2), true);
   const std::vector<std::uint8_t> bytes = ReadWholeFile(folder / "layout.avi");
-  auto text = [&](std::size_t at) { return std::string(bytes.begin() + at, bytes.begin() + at + 4); };
+  auto text = [&](std::size_t at) {
+    return std::string(bytes.begin() + at, bytes.begin() + at + 4);
+  };
   auto u32 = [&](std::size_t at) {
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | std::uint32_t{bytes[at + 3]} << 24;
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+           std::uint32_t{bytes[at + 3]} << 24;
   };
   EXPECT_EQ(text(0) + text(8), "RIFFAVI ");
   EXPECT_EQ(u32(4), bytes.size() - 8);
   EXPECT_EQ(text(108), "vids");
-  EXPECT_EQ(u32(128), 1u);   // scale
-  EXPECT_EQ(u32(132), 15u);  // rate
-  EXPECT_EQ(u32(140), 3u);   // length: placeholder and two frames
+  EXPECT_EQ(u32(128), 1u);                // scale
+  EXPECT_EQ(u32(132), 15u);               // rate
+  EXPECT_EQ(u32(140), 3u);                // length: placeholder and two frames
   EXPECT_EQ(u32(172 + 14) & 0xFFFF, 8u);  // bits per pixel
   const std::size_t index = bytes.size() - 8 - 3 * 16;
   EXPECT_EQ(text(index), "idx1");
@@ -198,7 +202,8 @@ TEST(AviReaderRobustness, TruncatedAndScrambledFilesFailCleanly) {
     const int changes = 1 + static_cast<int>(random() % 12);
     for (int c = 0; c < changes; ++c) {
       // Most changes go into the headers, where they do the most damage.
-      const std::size_t limit = random() % 4 ? std::min<std::size_t>(bytes.size(), 1300) : bytes.size();
+      const std::size_t limit =
+          random() % 4 ? std::min<std::size_t>(bytes.size(), 1300) : bytes.size();
       bytes[random() % limit] = static_cast<std::uint8_t>(random());
     }
     attempt(bytes);

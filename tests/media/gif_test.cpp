@@ -96,7 +96,8 @@ TEST(GifReaderForeignFiles, InterlacedRowsComeBackInOrder) {
   ASSERT_EQ(image.Height(), 16);
   EXPECT_EQ(image.GetPixel(0, 0), 0xFFFFFFu);
   EXPECT_EQ(image.GetPixel(0, 15), 0u);
-  for (int y = 1; y < 16; ++y) EXPECT_LT(RedOf(image.GetPixel(0, y)), RedOf(image.GetPixel(0, y - 1)));
+  for (int y = 1; y < 16; ++y)
+    EXPECT_LT(RedOf(image.GetPixel(0, y)), RedOf(image.GetPixel(0, y - 1)));
 }
 
 TEST(GifWriterFailures, LeaveNoFileBehind) {
@@ -126,7 +127,8 @@ TEST(GifReaderRobustness, DamagedFilesGiveAClearMessage) {
     EXPECT_EQ(std::string(error.what()).rfind("Failed to read GIF file: ", 0), 0u);
   }
   EXPECT_THROW(ReadAnimatedGif(std::vector<std::uint8_t>{}), MediaError);
-  EXPECT_THROW(ReadAnimatedGif(std::vector<std::uint8_t>{'G', 'I', 'F', '8', '9', 'a'}), MediaError);
+  EXPECT_THROW(ReadAnimatedGif(std::vector<std::uint8_t>{'G', 'I', 'F', '8', '9', 'a'}),
+               MediaError);
 
   WriteAnimatedGif(folder / "good.gif", RampPalette(), PatternFrames(3, 9, 7));
   const std::vector<std::uint8_t> ours = ReadWholeFile(folder / "good.gif");
@@ -134,13 +136,15 @@ TEST(GifReaderRobustness, DamagedFilesGiveAClearMessage) {
   for (std::size_t length = 0; length + 1 < ours.size(); ++length) {
     // Every cut loses at least the trailer; no cut may read past the bytes it has.
     EXPECT_THROW(ReadAnimatedGif(std::vector<std::uint8_t>(ours.begin(), ours.begin() + length)),
-                 MediaError) << length;
+                 MediaError)
+        << length;
   }
   std::mt19937 random(77);
   for (int i = 0; i < 3000; ++i) {
     std::vector<std::uint8_t> bytes = i % 2 ? ours : foreign;
     const int changes = 1 + static_cast<int>(random() % 6);
-    for (int c = 0; c < changes; ++c) bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
+    for (int c = 0; c < changes; ++c)
+      bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
     try {
       const AnimatedGif gif = ReadAnimatedGif(bytes);
       for (const Bitmap& frame : gif.frames) EXPECT_FALSE(frame.Empty());

@@ -134,15 +134,14 @@ struct AviReader::State {
     if (!SizeIsUsable(frame->width, frame->height) || frame->format < 0) {
       throw MediaError(kFrameFailed);
     }
-    scaler = sws_getCachedContext(scaler, frame->width, frame->height,
-                                  static_cast<AVPixelFormat>(frame->format), frame->width,
-                                  frame->height, AV_PIX_FMT_BGR24,
-                                  SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
-                                  nullptr, nullptr);
+    scaler = sws_getCachedContext(
+        scaler, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+        frame->width, frame->height, AV_PIX_FMT_BGR24,
+        SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
     if (!scaler) throw MediaError(kFrameFailed);
     AviFrame result;
-    result.sample = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp
-                                                                   : frame->pts;
+    result.sample =
+        frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
     result.picture.Reset(frame->width, frame->height, PixelFormat::Bits24);
     std::uint8_t* destination[4] = {result.picture.Pixels().data(), nullptr, nullptr, nullptr};
     const int destination_stride[4] = {frame->width * 3, 0, 0, 0};

@@ -53,7 +53,8 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& path) {
 AviWriter::AviWriter(const std::filesystem::path& path, int width, int height,
                      const Palette256& palette)
     : path_(path), width_(width), height_(height), palette_(palette) {
-  if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF) throw MediaError(kCreateFailed);
+  if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF)
+    throw MediaError(kCreateFailed);
   row_bytes_ = (static_cast<std::uint32_t>(width) + 3u) & ~3u;
   const std::uint64_t frame_bytes = std::uint64_t{row_bytes_} * static_cast<std::uint32_t>(height);
   if (frame_bytes + kHeaderBytes > kMaxFileBytes) throw MediaError(kCreateFailed);
@@ -81,7 +82,8 @@ void AviWriter::Discard() {
 std::vector<std::uint8_t> AviWriter::Headers() const {
   const auto frames = static_cast<std::uint32_t>(index_.size());
   const std::uint64_t index_bytes = 8 + 16 * std::uint64_t{frames};
-  const auto riff_size = static_cast<std::uint32_t>(kHeaderBytes - 8 + movi_bytes_ - 4 + index_bytes);
+  const auto riff_size =
+      static_cast<std::uint32_t>(kHeaderBytes - 8 + movi_bytes_ - 4 + index_bytes);
 
   ByteWriter w;
   w.FourCC("RIFF");
@@ -133,9 +135,9 @@ std::vector<std::uint8_t> AviWriter::Headers() const {
   w.U32(kBitmapInfoHeaderSize);
   w.U32(static_cast<std::uint32_t>(width_));
   w.U32(static_cast<std::uint32_t>(height_));  // positive: rows bottom-up
-  w.U16(1);                                     // planes
-  w.U16(8);                                     // bits per pixel
-  w.U32(0);                                     // BI_RGB
+  w.U16(1);                                    // planes
+  w.U16(8);                                    // bits per pixel
+  w.U32(0);                                    // BI_RGB
   w.U32(frame_bytes_);
   w.U32(0);
   w.U32(0);
@@ -169,8 +171,8 @@ void AviWriter::WriteChunk(const std::uint8_t* data, std::uint32_t size, const c
     Discard();
     throw MediaError(failure);
   }
-  index_.push_back({static_cast<std::uint32_t>(kHeaderBytes + movi_bytes_ - 4 - kMoviTypeOffset),
-                    size});
+  index_.push_back(
+      {static_cast<std::uint32_t>(kHeaderBytes + movi_bytes_ - 4 - kMoviTypeOffset), size});
   movi_bytes_ += 8 + size;
 }
 
@@ -208,10 +210,10 @@ void AviWriter::Finish() {
     index.U32(entry.size);
   }
   const std::vector<std::uint8_t> headers = Headers();
-  bool ok = std::fwrite(index.Bytes().data(), 1, index.Bytes().size(), file_) ==
-                index.Bytes().size() &&
-            std::fseek(file_, 0, SEEK_SET) == 0 &&
-            std::fwrite(headers.data(), 1, headers.size(), file_) == headers.size();
+  bool ok =
+      std::fwrite(index.Bytes().data(), 1, index.Bytes().size(), file_) == index.Bytes().size() &&
+      std::fseek(file_, 0, SEEK_SET) == 0 &&
+      std::fwrite(headers.data(), 1, headers.size(), file_) == headers.size();
   ok = (std::fclose(file_) == 0) && ok;
   file_ = nullptr;
   std::error_code error;

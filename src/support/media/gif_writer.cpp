@@ -110,7 +110,8 @@ void WriteAnimatedGif(const std::filesystem::path& path, const Palette256& color
 
   std::vector<GifPixelType> row(static_cast<std::size_t>(width));
   for (const Bitmap& frame : frames) {
-    output.Check(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof control_bytes, control_bytes));
+    output.Check(
+        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof control_bytes, control_bytes));
     output.Check(EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr));
     for (int y = 0; y < height; ++y) {
       std::memcpy(row.data(), frame.Row(y), row.size());

@@ -1,8 +1,8 @@
 #include "support/media/octree_quantizer.h"
 
 #include <algorithm>
-#include <cmath>
 #include <array>
+#include <cmath>
 #include <functional>
 #include <queue>
 #include <stdexcept>
@@ -120,7 +120,8 @@ struct OctreeQuantizer::Tree {
       if (c.pixels == 0) continue;
       const double n = static_cast<double>(c.pixels);
       spread += SquaredLength(static_cast<double>(c.sum_r), static_cast<double>(c.sum_g),
-                              static_cast<double>(c.sum_b)) / n;
+                              static_cast<double>(c.sum_b)) /
+                n;
       r += static_cast<double>(c.sum_r);
       g += static_cast<double>(c.sum_g);
       b += static_cast<double>(c.sum_b);
@@ -268,7 +269,8 @@ void OctreeQuantizer::AddPicture(const Bitmap& picture) {
     case PixelFormat::Bits24:
       for (int y = 0; y < picture.Height(); ++y) {
         const std::uint8_t* p = picture.Row(y);
-        for (int x = 0; x < picture.Width(); ++x, p += 3) tree_->Add(MakeColor(p[2], p[1], p[0]), 1);
+        for (int x = 0; x < picture.Width(); ++x, p += 3)
+          tree_->Add(MakeColor(p[2], p[1], p[0]), 1);
       }
       return;
     case PixelFormat::Bits8: {

@@ -13,9 +13,7 @@ namespace {
 constexpr int kCacheBits = 16;
 constexpr std::uint32_t kValid = 0x01000000u;
 
-std::uint32_t CacheSlot(TColor color) {
-  return (color * 2654435761u) >> (32 - kCacheBits);
-}
+std::uint32_t CacheSlot(TColor color) { return (color * 2654435761u) >> (32 - kCacheBits); }
 
 }  // namespace
 
@@ -99,7 +97,8 @@ Bitmap NearestColorMapper::Map(const Bitmap& picture) {
   result.ColorTable() = palette_;
   switch (picture.Format()) {
     case PixelFormat::Bits24:
-      for (int y = 0; y < picture.Height(); ++y) MapRow(picture.Row(y), picture.Width(), result.Row(y));
+      for (int y = 0; y < picture.Height(); ++y)
+        MapRow(picture.Row(y), picture.Width(), result.Row(y));
       return result;
     case PixelFormat::Bits8: {
       std::array<std::uint8_t, 256> translation{};
