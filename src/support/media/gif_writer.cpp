@@ -1,0 +1,124 @@
+#include "support/media/gif_codec.h"
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include <gif_lib.h>
+
+#include "support/media/media_error.h"
+
+namespace celwright {
+
+namespace {
+
+constexpr int kLoopForever = 0;
+constexpr int kDelayHundredths = 1;
+
+[[noreturn]] void Fail(const std::string& reason) {
+  throw MediaError("Failed to write GIF file: " + reason);
+}
+
+std::string LibraryReason(int error) {
+  const char* text = GifErrorString(error);
+  return text ? text : "unknown error";
+}
+
+void CheckFrames(const std::vector<Bitmap>& frames) {
+  if (frames.empty()) Fail("no frames");
+  const int width = frames.front().Width(), height = frames.front().Height();
+  if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF) Fail("bad picture size");
+  for (const Bitmap& frame : frames) {
+    if (frame.Format() != PixelFormat::Bits8) Fail("frames must be 8-bit pictures");
+    if (frame.Width() != width || frame.Height() != height) Fail("frames differ in size");
+  }
+}
+
+// Owns the half-written file: closing and deleting it unless Commit() succeeds.
+class GifOutput {
+ public:
+  explicit GifOutput(const std::filesystem::path& path) : path_(path) {
+    std::random_device random;
+    temporary_ = path;
+    temporary_ += ".tmp" + std::to_string(random() % 1000000);
+    int error = 0;
+    gif_ = EGifOpenFileName(temporary_.c_str(), false, &error);
+    if (!gif_) Fail(LibraryReason(error));
+    EGifSetGifVersion(gif_, true);
+  }
+  ~GifOutput() {
+    if (gif_) EGifCloseFile(gif_, nullptr);
+    if (!committed_) {
+      std::error_code ignored;
+      std::filesystem::remove(temporary_, ignored);
+    }
+  }
+  GifOutput(const GifOutput&) = delete;
+  GifOutput& operator=(const GifOutput&) = delete;
+
+  GifFileType* File() { return gif_; }
+  void Check(int result) {
+    if (result == GIF_ERROR) Fail(LibraryReason(gif_->Error));
+  }
+
+  void Commit() {
+    int error = 0;
+    GifFileType* closing = gif_;
+    gif_ = nullptr;
+    if (EGifCloseFile(closing, &error) == GIF_ERROR) Fail(LibraryReason(error));
+    std::error_code rename_error;
+    std::filesystem::rename(temporary_, path_, rename_error);
+    if (rename_error) Fail(rename_error.message());
+    committed_ = true;
+  }
+
+ private:
+  std::filesystem::path path_;
+  std::filesystem::path temporary_;
+  GifFileType* gif_ = nullptr;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+void WriteAnimatedGif(const std::filesystem::path& path, const Palette256& colors,
+                      const std::vector<Bitmap>& frames) {
+  CheckFrames(frames);
+  const int width = frames.front().Width(), height = frames.front().Height();
+  GifOutput output(path);
+  GifFileType* gif = output.File();
+
+  GifColorType entries[256];
+  for (int i = 0; i < 256; ++i) entries[i] = {colors[i].r, colors[i].g, colors[i].b};
+  ColorMapObject* map = GifMakeMapObject(256, entries);
+  if (!map) Fail("out of memory");
+  const int described = EGifPutScreenDesc(gif, width, height, 8, 0, map);
+  GifFreeMapObject(map);
+  output.Check(described);
+
+  std::uint8_t looping[3] = {1, kLoopForever & 0xFF, kLoopForever >> 8};
+  char application[] = "NETSCAPE2.0";
+  output.Check(EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE));
+  output.Check(EGifPutExtensionBlock(gif, 11, application));
+  output.Check(EGifPutExtensionBlock(gif, sizeof looping, looping));
+  output.Check(EGifPutExtensionTrailer(gif));
+
+  // Packed flags 0: no disposal method, no user input, no transparent colour (so the index
+  // byte is unused and left 0).
+  GifByteType control_bytes[4] = {0, kDelayHundredths & 0xFF, kDelayHundredths >> 8, 0};
+
+  std::vector<GifPixelType> row(static_cast<std::size_t>(width));
+  for (const Bitmap& frame : frames) {
+    output.Check(
+        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof control_bytes, control_bytes));
+    output.Check(EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr));
+    for (int y = 0; y < height; ++y) {
+      std::memcpy(row.data(), frame.Row(y), row.size());
+      output.Check(EGifPutLine(gif, row.data(), width));
+    }
+  }
+  output.Commit();
+}
+
+}  // namespace celwright

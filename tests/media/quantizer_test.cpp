@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <set>
+
+#include "media/synthetic_pictures.h"
+#include "support/media/octree_quantizer.h"
+#include "support/media/palette_mapper.h"
+
+namespace celwright {
+namespace {
+
+// A picture of exactly `count` distinct, randomly scattered colours.
+Bitmap PictureWithColors(int count, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  std::set<TColor> colors;
+  while (static_cast<int>(colors.size()) < count) colors.insert(random() & 0xFFFFFF);
+  std::vector<TColor> list(colors.begin(), colors.end());
+  Bitmap picture(37, 29, PixelFormat::Bits24);
+  for (int i = 0; i < picture.Width() * picture.Height(); ++i) {
+    const TColor c = list[i < count ? i : random() % count];
+    picture.SetPixel(i % picture.Width(), i / picture.Width(), c);
+  }
+  return picture;
+}
+
+TEST(OctreeQuantizer, KeepsUpTo256ColoursExactly) {
+  for (int count : {1, 2, 17, 254, 256}) {
+    const Bitmap picture = PictureWithColors(count, 100 + count);
+    const ReducedPalette palette = ReducePicture(picture);
+    ASSERT_EQ(palette.count, count);
+    const Bitmap mapped = MapToPalette(picture, palette.colors, palette.count);
+    EXPECT_EQ(MeanColorError(picture, mapped), 0.0) << count << " colours";
+  }
+}
+
+TEST(OctreeQuantizer, ResultDoesNotDependOnPixelOrderOrFraming) {
+  const Bitmap picture = PictureWithColors(200, 5);
+  OctreeQuantizer backwards;
+  for (int i = picture.Width() * picture.Height() - 1; i >= 0; --i) {
+    backwards.AddColor(picture.GetPixel(i % picture.Width(), i / picture.Width()));
+  }
+  const ReducedPalette a = ReducePicture(picture), b = backwards.BuildPalette();
+  EXPECT_EQ(a.count, b.count);
+  EXPECT_EQ(a.colors, b.colors);
+}
+
+TEST(OctreeQuantizer, ReadsEightBitPicturesThroughTheirTable) {
+  Bitmap indexed(4, 1, PixelFormat::Bits8);
+  indexed.ColorTable()[3] = {10, 20, 30};
+  indexed.ColorTable()[9] = {200, 100, 0};
+  indexed.SetIndex(0, 0, 3);
+  indexed.SetIndex(1, 0, 9);
+  indexed.SetIndex(2, 0, 9);
+  indexed.SetIndex(3, 0, 3);
+  const ReducedPalette palette = ReducePicture(indexed);
+  ASSERT_EQ(palette.count, 2);
+  EXPECT_EQ(palette.colors[0], (RGBTriple{10, 20, 30}));
+  EXPECT_EQ(palette.colors[1], (RGBTriple{200, 100, 0}));
+  EXPECT_THROW(ReducePicture(Bitmap(2, 2, PixelFormat::Bits1)), std::invalid_argument);
+}
+
+// A uniform 6 x 7 x 6 colour cube: what any palette choice must beat comfortably.
+Palette256 UniformPalette() {
+  Palette256 palette{};
+  int i = 0;
+  for (int r = 0; r < 6; ++r)
+    for (int g = 0; g < 7; ++g)
+      for (int b = 0; b < 6; ++b) {
+        palette[i++] = {static_cast<std::uint8_t>(r * 51), static_cast<std::uint8_t>(g * 255 / 6),
+                        static_cast<std::uint8_t>(b * 51)};
+      }
+  return palette;
+}
+
+TEST(OctreeQuantizer, ChoosesAGoodPaletteForPhotographicMaterial) {
+  const Bitmap strip = testing::PhotographicStrip(96, 96, 12);
+  OctreeQuantizer quantizer;
+  quantizer.AddPicture(strip);
+  const ReducedPalette palette = quantizer.BuildPalette();
+  // A merge removes several entries at once, so the palette may stop a little short of 256.
+  EXPECT_LE(palette.count, 256);
+  EXPECT_GE(palette.count, 248);
+  const double error = MeanColorError(strip, MapToPalette(strip, palette.colors, palette.count));
+  const double uniform_error = MeanColorError(strip, MapToPalette(strip, UniformPalette(), 252));
+  RecordProperty("mean_color_error", std::to_string(error));
+  std::printf("mean colour error: octree %.2f, uniform cube %.2f\n", error, uniform_error);
+  EXPECT_LT(error, 0.6 * uniform_error);
+
+  const ReducedPalette small = ReducePicture(strip, 16);
+  EXPECT_LE(small.count, 16);
+  EXPECT_GE(small.count, 12);
+  EXPECT_GT(MeanColorError(strip, MapToPalette(strip, small.colors, small.count)), error);
+}
+
+TEST(NearestColorMapper, AgreesWithAFullSearchAndPrefersTheLowestIndex) {
+  std::mt19937 random(3);
+  Palette256 palette{};
+  for (auto& entry : palette) {
+    entry = {static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
+             static_cast<std::uint8_t>(random())};
+  }
+  palette[200] = palette[40];  // a duplicate must never win over the first copy
+  NearestColorMapper mapper(palette, 256);
+  for (int i = 0; i < 20000; ++i) {
+    const TColor color = (i % 3 == 0) ? ToColor(palette[i % 256]) : (random() & 0xFFFFFF);
+    int best = 0, best_distance = 1 << 30;
+    for (int e = 0; e < 256; ++e) {
+      const int dr = palette[e].r - RedOf(color), dg = palette[e].g - GreenOf(color),
+                db = palette[e].b - BlueOf(color);
+      if (dr * dr + dg * dg + db * db < best_distance) {
+        best_distance = dr * dr + dg * dg + db * db;
+        best = e;
+      }
+    }
+    // Twice: once computed, once from the cache.
+    ASSERT_EQ(mapper.IndexOf(color), best);
+    ASSERT_EQ(mapper.IndexOf(color), best);
+  }
+}
+
+TEST(NearestColorMapper, IgnoresEntriesPastTheCount) {
+  Palette256 palette{};
+  palette[0] = {250, 250, 250};
+  palette[1] = {128, 128, 128};
+  Bitmap picture(2, 1, PixelFormat::Bits24);
+  picture.SetPixel(0, 0, MakeColor(5, 5, 5));
+  picture.SetPixel(1, 0, MakeColor(255, 255, 255));
+  const Bitmap limited = MapToPalette(picture, palette, 2);
+  EXPECT_EQ(limited.GetIndex(0, 0), 1);  // black padding at index 2+ is not a candidate
+  EXPECT_EQ(limited.GetIndex(1, 0), 0);
+  EXPECT_EQ(limited.ColorTable(), palette);
+  EXPECT_EQ(MapToPalette(picture, palette).GetIndex(0, 0), 2);
+}
+
+}  // namespace
+}  // namespace celwright
