@@ -109,11 +109,27 @@ class TBAM {
   Palette256 GetHPalette() const { return Palette; }
   Palette256 GetDisplayHPalette() const;
 
+  // --- Conversion ------------------------------------------------------------------------
+  // Converts between paletted (1) and unpaletted (2); frames are stored again without run-length
+  // encoding. Going to paletted builds one palette for all frames with the transparent and
+  // shadow colours at entries 0 and 1; going to unpaletted is lossless.
+  void SetBAMType(std::uint8_t new_type);
+
   // --- Export ----------------------------------------------------------------------------
   // Writes cycle `cycle` (past the last: the last one) with just the frames it uses as a
   // compressed BAM of this document's kind; ".bam" is appended unless the name ends in it.
   void ExportCycleAsBAM(const std::string& file_name, std::int32_t cycle,
                         const TProgressEvent& on_progress = {});
+  // The cycle as a 15 frames-per-second paletted video, and as a looping animated GIF, every
+  // frame placed by its centre in a common box. Throw a message on failure and leave no
+  // partial file.
+  void ExportAVI(const std::string& file_name, std::int32_t cycle) const;
+  void ExportGIF(const std::string& file_name, std::int32_t cycle) const;
+  // Append one cycle holding the file's frames, centred, mapped to the display palette for
+  // paletted documents. A GIF opened into an empty document gives it its palette. Frames
+  // imported before a failure stay.
+  void ImportAVI(const std::string& file_name);
+  void ImportGIF(const std::string& file_name);
 
   // --- Thumbnails ------------------------------------------------------------------------
   // Starts building every frame's thumbnail on a worker thread (waiting first for a previous
@@ -143,6 +159,10 @@ class TBAM {
 
   void Progress(const TProgressEvent& on_progress, std::int32_t position, std::int32_t max,
                 std::uint8_t stage) const;
+  void AppendImportedFrame(const Bitmap& picture, class NearestColorMapper* mapper);
+  void ConvertToPaletted();
+  void ConvertToUnpaletted();
+  void StoreConvertedFrames(std::vector<std::uint8_t> data, int bytes_per_pixel);
   void InsertFrameNode(std::int32_t index, std::int32_t cycle, std::int32_t position,
                        const TBAMFrame& node, const std::vector<std::uint8_t>& bytes);
   void SpliceData(std::size_t position, std::size_t old_size,

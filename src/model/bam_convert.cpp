@@ -1,0 +1,112 @@
+#include "model/qm_BAM.h"
+
+#include "support/media/octree_quantizer.h"
+#include "support/media/palette_mapper.h"
+
+namespace celwright {
+
+namespace {
+
+constexpr std::uint8_t kStageScanning = 1;
+constexpr std::uint8_t kStageConverting = 2;
+constexpr std::uint8_t kStageStoring = 3;
+
+}  // namespace
+
+void TBAM::SetBAMType(std::uint8_t new_type) {
+  if (new_type == BAMType) return;
+  if (BAMType == kUnpalettedBAM && new_type == kPalettedBAM) {
+    ConvertToPaletted();
+  } else if (BAMType == kPalettedBAM && new_type == kUnpalettedBAM) {
+    ConvertToUnpaletted();
+  } else {
+    BAMType = new_type;
+  }
+}
+
+void TBAM::StoreConvertedFrames(std::vector<std::uint8_t> data, int bytes_per_pixel) {
+  std::int32_t offset = 0;
+  for (std::int32_t i = 0; i < FrameCount(); ++i) {
+    TBAMFrame& frame = frames_[i];
+    frame.DataSize = frame.Width * frame.Height * bytes_per_pixel;
+    frame.RLE = false;
+    frame.DataOffset = offset;
+    offset += frame.DataSize;
+    Progress(OnProgress, i + 1, FrameCount(), kStageStoring);
+  }
+  DataStart = 0;
+  Data = std::move(data);
+}
+
+void TBAM::ConvertToPaletted() {
+  Progress(OnProgress, 0, 0, kStageLoadStart);
+  const TColor transparent = TransCol, shadow = ShadowCol;
+
+  // One palette for all frames together. The transparent and shadow colours have entries of
+  // their own, so the quantiser only chooses the other 254.
+  OctreeQuantizer quantizer;
+  for (std::int32_t i = 0; i < FrameCount(); ++i) {
+    const std::vector<std::uint8_t> raw = DecodeFrame(i);
+    for (std::size_t p = 0; p + 2 < raw.size(); p += 3) {
+      const TColor colour = MakeColor(raw[p], raw[p + 1], raw[p + 2]);
+      if (colour != transparent && colour != shadow) quantizer.AddColor(colour);
+    }
+    Progress(OnProgress, i + 1, FrameCount(), kStageScanning);
+  }
+  const ReducedPalette reduced = quantizer.BuildPalette(254);
+
+  Palette256 palette{};
+  palette[0] = ToTriple(transparent);
+  palette[1] = ToTriple(shadow);
+  for (int i = 0; i < reduced.count && i < 254; ++i) palette[2 + i] = reduced.colors[i];
+  NearestColorMapper mapper(palette, 2 + std::min(reduced.count, 254));
+
+  std::vector<std::uint8_t> data;
+  for (std::int32_t i = 0; i < FrameCount(); ++i) {
+    Bitmap picture;
+    GetFrameBitmap(i, picture, nullptr);
+    const std::size_t start = data.size();
+    data.resize(start + static_cast<std::size_t>(picture.Width()) * picture.Height());
+    for (int y = 0; y < picture.Height(); ++y) {
+      mapper.MapRow(picture.Row(y), picture.Width(),
+                    data.data() + start + static_cast<std::size_t>(y) * picture.Width());
+    }
+    Progress(OnProgress, i + 1, FrameCount(), kStageConverting);
+  }
+  Palette = palette;
+  TranspInd = 0;
+  ShadowInd = 1;
+  StoreConvertedFrames(std::move(data), 1);
+  Progress(OnProgress, 0, 0, kStageFinished);
+  BAMType = kPalettedBAM;
+}
+
+void TBAM::ConvertToUnpaletted() {
+  Progress(OnProgress, 0, 0, kStageLoadStart);
+  // From now on transparency and shadow are recognised by colour, so they must be the colours
+  // the pixels are shown in at this moment.
+  TransCol = GetTransCol();
+  ShadowCol = GetShadowCol();
+  CompCol = TransCol;
+  Progress(OnProgress, 1, 1, kStageScanning);
+
+  std::vector<std::uint8_t> data;
+  for (std::int32_t i = 0; i < FrameCount(); ++i) {
+    Bitmap picture;
+    GetFrameBitmap(i, picture, nullptr);
+    for (int y = 0; y < picture.Height(); ++y) {
+      const std::uint8_t* row = picture.Row(y);
+      for (int x = 0; x < picture.Width(); ++x) {
+        data.push_back(row[3 * x + 2]);
+        data.push_back(row[3 * x + 1]);
+        data.push_back(row[3 * x]);
+      }
+    }
+    Progress(OnProgress, i, FrameCount(), kStageConverting);
+  }
+  StoreConvertedFrames(std::move(data), 3);
+  Progress(OnProgress, 0, 0, kStageFinished);
+  BAMType = kUnpalettedBAM;
+}
+
+}  // namespace celwright
