@@ -35,6 +35,12 @@ TEST(PngWriterTest, TrueColourKeepsEveryPixelAndTheTransparentColour) {
   EXPECT_EQ(keyed.transparent_color, MakeColor(1, 2, 3));
 }
 
+TEST(PngWriterTest, PictureLargerThanTheFirstInflateBufferReadsBack) {
+  const Bitmap bitmap = test::TrueColourSample(700, 700);  // 1.4 MB of rows
+  Palette256 palette{};
+  EXPECT_EQ(RoundTrip(bitmap, std::nullopt, false, palette).Pixels(), bitmap.Pixels());
+}
+
 TEST(PngWriterTest, PalettedOutputOfTrueColourUsesColoursInOrderOfAppearance) {
   Bitmap bitmap(3, 2, PixelFormat::Bits24);
   const TColor colours[] = {MakeColor(9, 0, 0), MakeColor(0, 9, 0), MakeColor(9, 0, 0),

@@ -44,10 +44,16 @@ class BmpDecoder {
 
   Bitmap Decode() {
     ReadHeaders();
+    if (pixel_offset_ > bytes_.size()) Fail("the pixel data starts beyond the end of the file");
+    const bool compressed = compression_ == kRle8 || compression_ == kRle4;
+    // Checked before the picture is allocated, so a short file cannot claim a huge one.
+    if (!compressed && RowStride() * static_cast<std::size_t>(height_) >
+                           bytes_.size() - pixel_offset_) {
+      Fail("the pixel data ends early");
+    }
     Bitmap bitmap(width_, height_, bits_ <= 8 ? PixelFormat::Bits8 : PixelFormat::Bits24);
     if (bits_ <= 8) bitmap.ColorTable() = ReadColorTable();
-    if (pixel_offset_ > bytes_.size()) Fail("the pixel data starts beyond the end of the file");
-    if (compression_ == kRle8 || compression_ == kRle4) {
+    if (compressed) {
       DecodeRle(bitmap);
     } else {
       DecodeRows(bitmap);
@@ -150,10 +156,12 @@ class BmpDecoder {
     return bitmap.Row(top_down_ ? file_row : height_ - 1 - file_row);
   }
 
+  std::size_t RowStride() const {
+    return (static_cast<std::size_t>(width_) * static_cast<std::size_t>(bits_) + 31) / 32 * 4;
+  }
+
   void DecodeRows(Bitmap& bitmap) const {
-    const std::size_t stride = (static_cast<std::size_t>(width_) * bits_ + 31) / 32 * 4;
-    const std::size_t available = bytes_.size() - pixel_offset_;
-    if (stride * static_cast<std::size_t>(height_) > available) Fail("the pixel data ends early");
+    const std::size_t stride = RowStride();
     const Channel red(masks_[0]), green(masks_[1]), blue(masks_[2]);
     for (int y = 0; y < height_; ++y) {
       const std::uint8_t* in = &bytes_[pixel_offset_ + static_cast<std::size_t>(y) * stride];

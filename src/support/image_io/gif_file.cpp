@@ -24,6 +24,7 @@ int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int wanted) {
   auto* source = static_cast<MemorySource*>(gif->UserData);
   const std::size_t left = source->bytes.size() - source->position;
   const std::size_t count = std::min<std::size_t>(left, static_cast<std::size_t>(std::max(wanted, 0)));
+  if (count == 0) return 0;  // an empty span may have no data pointer at all
   std::memcpy(buffer, source->bytes.data() + source->position, count);
   source->position += count;
   return static_cast<int>(count);

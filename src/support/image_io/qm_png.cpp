@@ -168,8 +168,12 @@ class PngDecoder {
     transparent_ = MakeColor(data[1], data[3], data[5]);
   }
 
+  // Inflates into a buffer that grows with the output, so a tiny file that claims a huge
+  // picture costs memory only in proportion to what its data really expands to. One byte more
+  // than expected is allowed to arrive so that excess data is noticed.
   std::vector<std::uint8_t> Inflate(std::size_t expected) const {
-    std::vector<std::uint8_t> out(expected + 1);
+    const std::size_t limit = expected + 1;
+    std::vector<std::uint8_t> out(std::min<std::size_t>(limit, std::size_t{1} << 20));
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) Fail("Bad Data Section", "Decompression failed to start");
     stream.next_out = out.data();
@@ -177,6 +181,12 @@ class PngDecoder {
     std::size_t fed = 0;
     int status = Z_OK;
     while (status == Z_OK) {
+      if (stream.avail_out == 0 && out.size() < limit) {
+        const std::size_t produced = out.size();
+        out.resize(std::min(limit, 2 * produced));
+        stream.next_out = out.data() + produced;
+        stream.avail_out = static_cast<uInt>(out.size() - produced);
+      }
       if (stream.avail_in == 0 && fed < compressed_.size()) {
         const std::size_t piece = std::min<std::size_t>(compressed_.size() - fed, UINT_MAX);
         stream.next_in = const_cast<Bytef*>(compressed_.data() + fed);
