@@ -92,14 +92,17 @@ TEST(BmpFileTest, DamagedFilesNameTheFileAndTheProblem) {
     }
     return "";
   };
-  EXPECT_EQ(message({'B', 'M', 1}), "Invalid Bitmap File\r\r\"frame.bmp\": the file ends inside the file header");
-  EXPECT_NE(message(MakeBmp(4, 4, 24, 0, 0, std::vector<std::uint8_t>(20))).find("pixel data ends early"),
-            std::string::npos);
+  EXPECT_EQ(message({'B', 'M', 1}),
+            "Invalid Bitmap File\r\r\"frame.bmp\": the file ends inside the file header");
+  EXPECT_NE(
+      message(MakeBmp(4, 4, 24, 0, 0, std::vector<std::uint8_t>(20))).find("pixel data ends early"),
+      std::string::npos);
   EXPECT_NE(message(MakeBmp(4, 1, 8, 1, 256, {2, 7})).find("compressed pixel data ends early"),
             std::string::npos);
   EXPECT_NE(message(MakeBmp(1, 1, 16, 4, 0, {0, 0, 0, 0})).find("compression method 4"),
             std::string::npos);
-  EXPECT_NE(message(MakeBmp(70000, 70000, 8, 0, 0, {})).find("is not supported"), std::string::npos);
+  EXPECT_NE(message(MakeBmp(70000, 70000, 8, 0, 0, {})).find("is not supported"),
+            std::string::npos);
 }
 
 }  // namespace

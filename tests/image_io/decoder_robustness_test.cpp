@@ -26,10 +26,16 @@ std::vector<std::uint8_t> WithRepairedChecksums(std::vector<std::uint8_t> bytes)
     const std::uint32_t crc = CRC32(&bytes[pos + 4], 4u + length);
     std::vector<std::uint8_t> stored;
     AppendBE32(stored, crc);
-    std::copy(stored.begin(), stored.end(), bytes.begin() + static_cast<std::ptrdiff_t>(pos + 8 + length));
+    std::copy(stored.begin(), stored.end(),
+              bytes.begin() + static_cast<std::ptrdiff_t>(pos + 8 + length));
     pos += 12u + length;
   }
   return bytes;
+}
+
+void DecodePlainPng(const std::vector<std::uint8_t>& bytes) {
+  Palette256 palette{};
+  DecodePNG(bytes, palette, "f.png");
 }
 
 void DecodeRepairedPng(const std::vector<std::uint8_t>& bytes) {
@@ -43,8 +49,8 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"pal4_paeth.png", [](const auto& b) { Palette256 p{}; DecodePNG(b, p, "f.png"); }},
-    {"rgb_paeth.png", [](const auto& b) { Palette256 p{}; DecodePNG(b, p, "f.png"); }},
+    {"pal4_paeth.png", DecodePlainPng},
+    {"rgb_paeth.png", DecodePlainPng},
     {"pal4_paeth.png", DecodeRepairedPng},
     {"rgb_paeth.png", DecodeRepairedPng},
     {"pal8_rle.bmp", [](const auto& b) { DecodeBMP(b, "f.bmp"); }},

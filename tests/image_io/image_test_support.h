@@ -122,7 +122,8 @@ inline Bitmap PalettedSample(int width = 19, int height = 7) {
                               static_cast<std::uint8_t>(i * 7)};
   }
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) bitmap.SetIndex(x, y, static_cast<std::uint8_t>(x * 13 + y * 31));
+    for (int x = 0; x < width; ++x)
+      bitmap.SetIndex(x, y, static_cast<std::uint8_t>(x * 13 + y * 31));
   }
   return bitmap;
 }
@@ -131,8 +132,10 @@ inline Bitmap TrueColourSample(int width = 21, int height = 9) {
   Bitmap bitmap(width, height, PixelFormat::Bits24);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      bitmap.SetPixel(x, y, MakeColor(static_cast<std::uint8_t>(x * 12), static_cast<std::uint8_t>(y * 28),
-                                      static_cast<std::uint8_t>(x * y + 5)));
+      bitmap.SetPixel(
+          x, y,
+          MakeColor(static_cast<std::uint8_t>(x * 12), static_cast<std::uint8_t>(y * 28),
+                    static_cast<std::uint8_t>(x * y + 5)));
     }
   }
   return bitmap;

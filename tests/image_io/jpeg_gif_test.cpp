@@ -39,7 +39,8 @@ TEST(JpegFileTest, TruncatedFileIsAnErrorNotGreyPadding) {
     DecodeJPEG(bytes, "half.jpg");
     FAIL() << "a half file decoded";
   } catch (const ImageFileError& e) {
-    EXPECT_EQ(std::string(e.what()).rfind("Invalid JPEG File\r\r\"half.jpg\": ", 0), 0u) << e.what();
+    EXPECT_EQ(std::string(e.what()).rfind("Invalid JPEG File\r\r\"half.jpg\": ", 0), 0u)
+        << e.what();
   }
 }
 

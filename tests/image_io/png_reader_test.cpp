@@ -111,9 +111,10 @@ TEST(PngReaderTest, RefusedFilesGiveTheirTitleAndDetail) {
             "Bad Palette Section\r\rExtra Bits: 1");
   EXPECT_EQ(MessageFor(header().Chunk("tRNS", {0}).Bytes()),
             "Bad Transparency Section\r\rTransparency Section is before Palette Section");
-  EXPECT_EQ(MessageFor(header().Chunk("PLTE", std::vector<std::uint8_t>(6)).Chunk("tRNS", {0, 0, 0})
-                           .Bytes()),
-            "Bad Transparency Section\r\rTransparency Section is invalid size");
+  EXPECT_EQ(
+      MessageFor(
+          header().Chunk("PLTE", std::vector<std::uint8_t>(6)).Chunk("tRNS", {0, 0, 0}).Bytes()),
+      "Bad Transparency Section\r\rTransparency Section is invalid size");
   EXPECT_EQ(MessageFor(header().Data({0, 0, 0, 0}).Bytes()),
             "Bad Data Section\r\rData Section comes before Palette Section");
   EXPECT_EQ(MessageFor(PngBuilder().Header(3, 1, 8, 2).Chunk("tRNS", {0, 1}).Bytes()),

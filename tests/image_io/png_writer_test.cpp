@@ -55,7 +55,8 @@ TEST(PngWriterTest, PalettedOutputOfTrueColourUsesColoursInOrderOfAppearance) {
 
 TEST(PngWriterTest, ColoursPastTheTwoHundredFiftySixthFallBackToEntryZero) {
   Bitmap bitmap(300, 1, PixelFormat::Bits24);
-  for (int x = 0; x < 300; ++x) bitmap.SetPixel(x, 0, MakeColor(static_cast<std::uint8_t>(x), x / 256 ? 1 : 0, 0));
+  for (int x = 0; x < 300; ++x)
+    bitmap.SetPixel(x, 0, MakeColor(static_cast<std::uint8_t>(x), x / 256 ? 1 : 0, 0));
   Palette256 palette{};
   const Bitmap read = RoundTrip(bitmap, std::nullopt, true, palette);
   EXPECT_EQ(read.GetIndex(255, 0), 255);

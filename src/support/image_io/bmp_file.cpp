@@ -47,8 +47,8 @@ class BmpDecoder {
     if (pixel_offset_ > bytes_.size()) Fail("the pixel data starts beyond the end of the file");
     const bool compressed = compression_ == kRle8 || compression_ == kRle4;
     // Checked before the picture is allocated, so a short file cannot claim a huge one.
-    if (!compressed && RowStride() * static_cast<std::size_t>(height_) >
-                           bytes_.size() - pixel_offset_) {
+    if (!compressed &&
+        RowStride() * static_cast<std::size_t>(height_) > bytes_.size() - pixel_offset_) {
       Fail("the pixel data ends early");
     }
     Bitmap bitmap(width_, height_, bits_ <= 8 ? PixelFormat::Bits8 : PixelFormat::Bits24);
@@ -117,8 +117,8 @@ class BmpDecoder {
                                   (compression_ == kRle4 && bits_ == 4) ||
                                   (compression_ == kBitFields && (bits_ == 16 || bits_ == 32));
     if (!compression_fits) {
-      Fail("compression method " + std::to_string(compression_) + " with " +
-           std::to_string(bits_) + " bits per pixel is not supported");
+      Fail("compression method " + std::to_string(compression_) + " with " + std::to_string(bits_) +
+           " bits per pixel is not supported");
     }
     if (compression_ == kRle8 || compression_ == kRle4) {
       if (top_down_) Fail("a compressed bitmap cannot be stored top-down");
@@ -142,7 +142,8 @@ class BmpDecoder {
 
   Palette256 ReadColorTable() const {
     const std::uint32_t full = 1u << bits_;
-    const std::uint32_t count = colors_used_ == 0 ? full : std::min<std::uint32_t>(colors_used_, 256);
+    const std::uint32_t count =
+        colors_used_ == 0 ? full : std::min<std::uint32_t>(colors_used_, 256);
     Need(table_offset_, static_cast<std::size_t>(count) * table_entry_size_, "colour table");
     Palette256 table{};
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -211,7 +212,8 @@ class BmpDecoder {
       pos += 2;
       if (count > 0) {
         for (int i = 0; i < count; ++i) {
-          put(four_bits ? static_cast<std::uint8_t>(i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
+          put(four_bits ? static_cast<std::uint8_t>(i % 2 == 0 ? value >> 4 : value & 0x0F)
+                        : value);
         }
         continue;
       }

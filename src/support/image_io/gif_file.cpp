@@ -23,7 +23,8 @@ struct MemorySource {
 int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int wanted) {
   auto* source = static_cast<MemorySource*>(gif->UserData);
   const std::size_t left = source->bytes.size() - source->position;
-  const std::size_t count = std::min<std::size_t>(left, static_cast<std::size_t>(std::max(wanted, 0)));
+  const std::size_t count =
+      std::min<std::size_t>(left, static_cast<std::size_t>(std::max(wanted, 0)));
   if (count == 0) return 0;  // an empty span may have no data pointer at all
   std::memcpy(buffer, source->bytes.data() + source->position, count);
   source->position += count;
@@ -73,7 +74,8 @@ class GifDecoder {
 
  private:
   [[noreturn]] void FailWith(const std::string& what) const {
-    throw ImageFileError(file_name_, "Invalid GIF File", "\"" + file_name_.string() + "\": " + what);
+    throw ImageFileError(file_name_, "Invalid GIF File",
+                         "\"" + file_name_.string() + "\": " + what);
   }
   [[noreturn]] void Fail(int gif_error) const {
     const char* text = GifErrorString(gif_error);
@@ -112,7 +114,8 @@ class GifDecoder {
     bitmap.ColorTable() = TableOf(desc.ColorMap ? desc.ColorMap : gif_->SColorMap);
     const bool has_transparency = transparent_index >= 0;
     const int background = has_transparency ? transparent_index : gif_->SBackGroundColor;
-    std::fill(bitmap.Pixels().begin(), bitmap.Pixels().end(), static_cast<std::uint8_t>(background));
+    std::fill(bitmap.Pixels().begin(), bitmap.Pixels().end(),
+              static_cast<std::uint8_t>(background));
     if (has_transparency) {
       bitmap.transparent_color = ToColor(bitmap.ColorTable()[transparent_index & 0xFF]);
     }

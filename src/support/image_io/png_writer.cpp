@@ -94,7 +94,8 @@ std::vector<std::uint8_t> EncodePNG(const Bitmap& bitmap, std::optional<TColor> 
     const IndexedPicture picture = ToIndexed(bitmap);
     AppendChunk(out, "IHDR", Header(bitmap, 3));
     std::vector<std::uint8_t> plte;
-    for (const RGBTriple& entry : picture.palette) plte.insert(plte.end(), {entry.r, entry.g, entry.b});
+    for (const RGBTriple& entry : picture.palette)
+      plte.insert(plte.end(), {entry.r, entry.g, entry.b});
     AppendChunk(out, "PLTE", plte);
     if (transparent) {
       // Only the first matching entry turns see-through, the one a reader picks back up.
@@ -117,7 +118,8 @@ std::vector<std::uint8_t> EncodePNG(const Bitmap& bitmap, std::optional<TColor> 
     AppendChunk(out, "IHDR", Header(bitmap, 2));
     if (transparent) {
       std::vector<std::uint8_t> trns;
-      for (std::uint8_t sample : {RedOf(*transparent), GreenOf(*transparent), BlueOf(*transparent)}) {
+      for (std::uint8_t sample :
+           {RedOf(*transparent), GreenOf(*transparent), BlueOf(*transparent)}) {
         trns.insert(trns.end(), {0, sample});
       }
       AppendChunk(out, "tRNS", trns);
@@ -127,7 +129,8 @@ std::vector<std::uint8_t> EncodePNG(const Bitmap& bitmap, std::optional<TColor> 
       raw.push_back(0);
       if (bitmap.Format() == PixelFormat::Bits24) {
         const std::uint8_t* row = bitmap.Row(y);
-        for (std::size_t x = 0; x < width; ++x, row += 3) raw.insert(raw.end(), {row[2], row[1], row[0]});
+        for (std::size_t x = 0; x < width; ++x, row += 3)
+          raw.insert(raw.end(), {row[2], row[1], row[0]});
       } else {
         for (int x = 0; x < bitmap.Width(); ++x) {
           const TColor color = bitmap.GetPixel(x, y);

@@ -114,9 +114,8 @@ class PngDecoder {
                                         " bit. Only 8, 4, 2 and 1 Bit images supported.");
     }
     if (color_type_ != kPaletted && color_type_ != kTrueColour) {
-      Fail("Unsupported Color Format",
-           "Only Paletted or True Colour images supported (Type " + std::to_string(color_type_) +
-               " is neither)");
+      Fail("Unsupported Color Format", "Only Paletted or True Colour images supported (Type " +
+                                           std::to_string(color_type_) + " is neither)");
     }
     if (data[10] != 0) Fail("Unsupported Compression Method");
     if (data[11] != 0) Fail("Unknown Filter Set");
@@ -126,17 +125,17 @@ class PngDecoder {
                                         std::to_string(depth_) + ")");
     }
     if (!PictureSizeAcceptable(width_, height_)) {
-      Fail("Unsupported Image Size", "Image is " + std::to_string(width_) + " x " +
-                                         std::to_string(height_) + " pixels; at most " +
-                                         std::to_string(kMaxPicturePixels) +
-                                         " pixels are supported.");
+      Fail("Unsupported Image Size",
+           "Image is " + std::to_string(width_) + " x " + std::to_string(height_) +
+               " pixels; at most " + std::to_string(kMaxPicturePixels) + " pixels are supported.");
     }
     have_header_ = true;
   }
 
   void ReadPalette(const std::uint8_t* data, std::uint32_t length) {
     const unsigned max_index = (1u << depth_) - 1;
-    if (max_index > 255) Fail("Bad Palette Section", "Too many colors: " + std::to_string(max_index));
+    if (max_index > 255)
+      Fail("Bad Palette Section", "Too many colors: " + std::to_string(max_index));
     if (length % 3 != 0) Fail("Bad Palette Section", "Extra Bits: " + std::to_string(length % 3));
     // A short PLTE fills only the entries it has; the rest stay black.
     palette_count_ = std::min<std::uint32_t>(length / 3, max_index + 1);
