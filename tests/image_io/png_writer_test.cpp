@@ -41,27 +41,20 @@ TEST(PngWriterTest, PictureLargerThanTheFirstInflateBufferReadsBack) {
   EXPECT_EQ(RoundTrip(bitmap, std::nullopt, false, palette).Pixels(), bitmap.Pixels());
 }
 
-TEST(PngWriterTest, PalettedOutputOfTrueColourUsesColoursInOrderOfAppearance) {
-  Bitmap bitmap(3, 2, PixelFormat::Bits24);
-  const TColor colours[] = {MakeColor(9, 0, 0), MakeColor(0, 9, 0), MakeColor(9, 0, 0),
-                            MakeColor(0, 0, 9), MakeColor(0, 9, 0), MakeColor(9, 9, 9)};
-  for (int i = 0; i < 6; ++i) bitmap.SetPixel(i % 3, i / 3, colours[i]);
-  Palette256 palette{};
-  const Bitmap read = RoundTrip(bitmap, std::nullopt, true, palette);
-  EXPECT_EQ(read.Pixels(), (std::vector<std::uint8_t>{0, 1, 0, 2, 1, 3}));
-  EXPECT_EQ(palette[3], ToTriple(MakeColor(9, 9, 9)));
-  EXPECT_EQ(test::LargestChannelDifference(read, bitmap), 0);
-}
-
-TEST(PngWriterTest, ColoursPastTheTwoHundredFiftySixthFallBackToEntryZero) {
-  Bitmap bitmap(300, 1, PixelFormat::Bits24);
-  for (int x = 0; x < 300; ++x)
-    bitmap.SetPixel(x, 0, MakeColor(static_cast<std::uint8_t>(x), x / 256 ? 1 : 0, 0));
+TEST(PngWriterTest, PalettedTrueColourTakesColoursInOrderOfAppearanceUpTo256) {
+  // 300 colours, each twice: the first 256 become entries 0..255, the rest entry 0.
+  Bitmap bitmap(300, 2, PixelFormat::Bits24);
+  for (int x = 0; x < 300; ++x) {
+    const TColor colour = MakeColor(static_cast<std::uint8_t>(x), x / 256 ? 1 : 0, 0);
+    bitmap.SetPixel(x, 0, colour);
+    bitmap.SetPixel(299 - x, 1, colour);
+  }
   Palette256 palette{};
   const Bitmap read = RoundTrip(bitmap, std::nullopt, true, palette);
   EXPECT_EQ(read.GetIndex(255, 0), 255);
+  EXPECT_EQ(read.GetIndex(299 - 255, 1), 255);
   EXPECT_EQ(read.GetIndex(256, 0), 0);
-  EXPECT_EQ(read.GetIndex(299, 0), 0);
+  EXPECT_EQ(palette[200], ToTriple(bitmap.GetPixel(200, 0)));
 }
 
 TEST(PngWriterTest, WritingReplacesTheFileOnlyWhenItSucceeds) {
