@@ -142,8 +142,8 @@ class BmpDecoder {
 
   Palette256 ReadColorTable() const {
     const std::uint32_t full = 1u << bits_;
-    const std::uint32_t count =
-        colors_used_ == 0 ? full : std::min<std::uint32_t>(colors_used_, 256);
+    // Some writers state a larger count than the depth allows; those entries are never used.
+    const std::uint32_t count = colors_used_ == 0 ? full : std::min(colors_used_, full);
     Need(table_offset_, static_cast<std::size_t>(count) * table_entry_size_, "colour table");
     Palette256 table{};
     for (std::uint32_t i = 0; i < count; ++i) {
