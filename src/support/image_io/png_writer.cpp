@@ -1,0 +1,157 @@
+#include <zlib.h>
+
+#include <array>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+
+#include "support/crc32.h"
+#include "support/file_io.h"
+#include "support/image_io/byte_order.h"
+#include "support/image_io/qm_png.h"
+
+namespace celwright {
+
+namespace {
+
+constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
+void AppendChunk(std::vector<std::uint8_t>& out, const char* type,
+                 const std::vector<std::uint8_t>& data) {
+  AppendBE32(out, static_cast<std::uint32_t>(data.size()));
+  const std::size_t type_at = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  AppendBE32(out, CRC32(out.data() + type_at, 4 + data.size()));
+}
+
+// An 8-bit bitmap is written as it stands; any other gets its colours in order of first
+// appearance. Past 256 colours there is no room, and those pixels fall back to entry 0.
+struct IndexedPicture {
+  std::vector<RGBTriple> palette;
+  std::vector<std::uint8_t> indices;  // width x height, top-down
+};
+
+IndexedPicture ToIndexed(const Bitmap& bitmap) {
+  IndexedPicture picture;
+  const int width = bitmap.Width(), height = bitmap.Height();
+  picture.indices.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  if (bitmap.Format() == PixelFormat::Bits8) {
+    picture.palette.assign(bitmap.ColorTable().begin(), bitmap.ColorTable().end());
+    picture.indices = bitmap.Pixels();
+    return picture;
+  }
+  std::unordered_map<TColor, std::uint8_t> seen;
+  std::size_t i = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x, ++i) {
+      const TColor color = bitmap.GetPixel(x, y);
+      auto found = seen.find(color);
+      if (found != seen.end()) {
+        picture.indices[i] = found->second;
+      } else if (picture.palette.size() < 256) {
+        const auto index = static_cast<std::uint8_t>(picture.palette.size());
+        seen.emplace(color, index);
+        picture.palette.push_back(ToTriple(color));
+        picture.indices[i] = index;
+      } else {
+        picture.indices[i] = 0;
+      }
+    }
+  }
+  return picture;
+}
+
+std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& raw) {
+  uLongf size = compressBound(static_cast<uLong>(raw.size()));
+  std::vector<std::uint8_t> packed(size);
+  if (compress2(packed.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9) != Z_OK) {
+    throw std::runtime_error("PNG compression failed");
+  }
+  packed.resize(size);
+  return packed;
+}
+
+std::vector<std::uint8_t> Header(const Bitmap& bitmap, std::uint8_t color_type) {
+  std::vector<std::uint8_t> data;
+  AppendBE32(data, static_cast<std::uint32_t>(bitmap.Width()));
+  AppendBE32(data, static_cast<std::uint32_t>(bitmap.Height()));
+  data.insert(data.end(), {8, color_type, 0, 0, 0});
+  return data;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodePNG(const Bitmap& bitmap, std::optional<TColor> transparent,
+                                    bool paletted) {
+  if (bitmap.Empty()) throw std::invalid_argument("An empty picture cannot be written as PNG");
+  const std::size_t width = static_cast<std::size_t>(bitmap.Width());
+  const std::size_t height = static_cast<std::size_t>(bitmap.Height());
+  std::vector<std::uint8_t> out(kSignature, kSignature + sizeof kSignature);
+  std::vector<std::uint8_t> raw;
+
+  if (paletted) {
+    const IndexedPicture picture = ToIndexed(bitmap);
+    AppendChunk(out, "IHDR", Header(bitmap, 3));
+    std::vector<std::uint8_t> plte;
+    for (const RGBTriple& entry : picture.palette)
+      plte.insert(plte.end(), {entry.r, entry.g, entry.b});
+    AppendChunk(out, "PLTE", plte);
+    if (transparent) {
+      // Only the first matching entry turns see-through, the one a reader picks back up.
+      for (std::size_t i = 0; i < picture.palette.size(); ++i) {
+        if (ToColor(picture.palette[i]) == (*transparent & 0xFFFFFF)) {
+          std::vector<std::uint8_t> alpha(i + 1, 255);
+          alpha[i] = 0;
+          AppendChunk(out, "tRNS", alpha);
+          break;
+        }
+      }
+    }
+    raw.reserve(height * (width + 1));
+    for (std::size_t y = 0; y < height; ++y) {
+      raw.push_back(0);
+      const std::uint8_t* row = picture.indices.data() + y * width;
+      raw.insert(raw.end(), row, row + width);
+    }
+  } else {
+    AppendChunk(out, "IHDR", Header(bitmap, 2));
+    if (transparent) {
+      std::vector<std::uint8_t> trns;
+      for (std::uint8_t sample :
+           {RedOf(*transparent), GreenOf(*transparent), BlueOf(*transparent)}) {
+        trns.insert(trns.end(), {0, sample});
+      }
+      AppendChunk(out, "tRNS", trns);
+    }
+    raw.reserve(height * (3 * width + 1));
+    for (int y = 0; y < bitmap.Height(); ++y) {
+      raw.push_back(0);
+      if (bitmap.Format() == PixelFormat::Bits24) {
+        const std::uint8_t* row = bitmap.Row(y);
+        for (std::size_t x = 0; x < width; ++x, row += 3)
+          raw.insert(raw.end(), {row[2], row[1], row[0]});
+      } else {
+        for (int x = 0; x < bitmap.Width(); ++x) {
+          const TColor color = bitmap.GetPixel(x, y);
+          raw.insert(raw.end(), {RedOf(color), GreenOf(color), BlueOf(color)});
+        }
+      }
+    }
+  }
+  AppendChunk(out, "IDAT", Compress(raw));
+  AppendChunk(out, "IEND", {});
+  return out;
+}
+
+void WritePNG(const Bitmap& bitmap, const std::filesystem::path& file_name,
+              std::optional<TColor> transparent, bool paletted) {
+  if (bitmap.Empty()) throw PngError(file_name, "Cannot Write PNG File", "The picture is empty");
+  try {
+    WriteFileAtomically(file_name, EncodePNG(bitmap, transparent, paletted));
+  } catch (const std::exception& e) {
+    throw PngError(file_name, "Cannot Write PNG File", e.what());
+  }
+}
+
+}  // namespace celwright

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "image_io/image_test_support.h"
+#include "support/image_io/gif_file.h"
+#include "support/image_io/image_file_error.h"
+#include "support/image_io/jpeg_file.h"
+
+namespace celwright {
+namespace {
+
+using test::FixtureBytes;
+using test::LoadPpm;
+
+// Quality-75 JPEG of smooth pictures stays within this of the source on every channel.
+constexpr int kJpegTolerance = 48;
+
+TEST(JpegFileTest, ColourAndGreyFilesDecodeCloseToTheirSources) {
+  const Bitmap colour = DecodeJPEG(FixtureBytes("colour.jpg"), "colour.jpg");
+  EXPECT_LE(test::LargestChannelDifference(colour, LoadPpm("base.ppm")), 24);
+  const Bitmap grey = DecodeJPEG(FixtureBytes("grey.jpg"), "grey.jpg");
+  ASSERT_EQ(grey.Format(), PixelFormat::Bits24);
+  EXPECT_LE(test::LargestChannelDifference(grey, LoadPpm("grey.ppm")), 2);
+}
+
+TEST(JpegFileTest, RoundTripStaysWithinTolerance) {
+  const Bitmap source = LoadPpm("large.ppm");
+  const Bitmap read = DecodeJPEG(EncodeJPEG(source), "x.jpg");
+  ASSERT_EQ(read.Width(), source.Width());
+  ASSERT_EQ(read.Height(), source.Height());
+  EXPECT_LE(test::LargestChannelDifference(read, source), kJpegTolerance);
+}
+
+TEST(GifFileTest, InterlacedFileGivesIndicesPaletteAndTransparency) {
+  const Bitmap bitmap = DecodeGIF(FixtureBytes("pal16.gif"), "pal16.gif");
+  // ImageMagick blackens the transparent entry; its own decoding is the reference.
+  ASSERT_EQ(bitmap.Format(), PixelFormat::Bits8);
+  EXPECT_EQ(test::LargestChannelDifference(bitmap, LoadPpm("pal16.ppm")), 0);
+  EXPECT_EQ(bitmap.transparent_color, bitmap.GetPixel(0, 0));
+  EXPECT_NE(bitmap.GetIndex(0, 0), bitmap.GetIndex(22, 16));
+}
+
+TEST(GifFileTest, PalettedPictureRoundTripsExactly) {
+  const Bitmap bitmap = test::PalettedSample();
+  const Bitmap read = DecodeGIF(EncodeGIF(bitmap), "p.gif");
+  EXPECT_EQ(read.Pixels(), bitmap.Pixels());
+  EXPECT_EQ(read.ColorTable(), bitmap.ColorTable());
+}
+
+TEST(GifFileTest, TrueColourIsExactUpTo256ColoursAndNearestBeyond) {
+  const Bitmap few = test::TrueColourSample(16, 16);  // 256 pixels, so at most 256 colours
+  EXPECT_EQ(test::LargestChannelDifference(DecodeGIF(EncodeGIF(few), "f.gif"), few), 0);
+  const Bitmap many = LoadPpm("large.ppm");
+  const Bitmap read = DecodeGIF(EncodeGIF(many), "m.gif");
+  // 8 x 8 x 4 levels: half a step of red and green (18) or blue (42) at most.
+  EXPECT_LE(test::LargestChannelDifference(read, many), 43);
+  EXPECT_GT(test::LargestChannelDifference(read, many), 0);
+}
+
+// A cut file must be an error naming the file, not a picture padded with grey or garbage.
+TEST(JpegGifTest, CutFilesAreErrorsNamingTheFile) {
+  using DecodeFunction = Bitmap (*)(std::span<const std::uint8_t>, const std::filesystem::path&);
+  const struct {
+    const char* fixture;
+    DecodeFunction decode;
+    const char* title;
+  } cases[] = {{"colour.jpg", DecodeJPEG, "Invalid JPEG File"},
+               {"pal16.gif", DecodeGIF, "Invalid GIF File"}};
+  for (const auto& c : cases) {
+    std::vector<std::uint8_t> bytes = FixtureBytes(c.fixture);
+    bytes.resize(bytes.size() * 2 / 3);
+    try {
+      c.decode(bytes, "cut");
+      ADD_FAILURE() << c.fixture << " decoded";
+    } catch (const ImageFileError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(std::string(c.title) + "\r\r\"cut\": ", 0), 0u)
+          << e.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace celwright

@@ -1,0 +1,173 @@
+#include "support/image_io/qm_png.h"
+
+#include <gtest/gtest.h>
+
+#include "image_io/image_test_support.h"
+
+namespace celwright {
+namespace {
+
+using test::Fixture;
+using test::FixtureBytes;
+using test::LoadPpm;
+using test::PngBuilder;
+
+// The message a PngError carries for `bytes`, or "" when they decode.
+std::string MessageFor(const std::vector<std::uint8_t>& bytes) {
+  Palette256 palette{};
+  try {
+    DecodePNG(bytes, palette);
+  } catch (const PngError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+std::vector<std::uint8_t> OneRowOfThreePixels(std::uint8_t filter) {
+  return {filter, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+}
+
+// Every filter the reader supports, and data split over three IDAT chunks.
+TEST(PngReaderTest, TrueColourFromLibpngMatchesItsReference) {
+  const std::pair<const char*, const char*> cases[] = {{"rgb_none.png", "base.ppm"},
+                                                       {"rgb_sub.png", "base.ppm"},
+                                                       {"rgb_up.png", "base.ppm"},
+                                                       {"rgb_paeth.png", "base.ppm"},
+                                                       {"rgb_large.png", "large.ppm"}};
+  for (const auto& [name, reference] : cases) {
+    Bitmap bitmap;
+    Palette256 palette{};
+    palette[7] = {1, 2, 3};
+    ASSERT_TRUE(ReadPNG(bitmap, Fixture(name), palette)) << name;
+    EXPECT_EQ(bitmap.Format(), PixelFormat::Bits24) << name;
+    EXPECT_EQ(bitmap.Pixels(), LoadPpm(reference).Pixels()) << name;
+    EXPECT_EQ(palette, Palette256{}) << name;  // cleared, no PLTE
+  }
+}
+
+TEST(PngReaderTest, PalettedPicturesOfEveryDepthKeepIndicesAndPalette) {
+  for (const char* stem : {"pal1", "pal2", "pal4", "pal8"}) {
+    Bitmap bitmap;
+    Palette256 palette{};
+    ReadPNG(bitmap, Fixture(std::string(stem) + ".png"), palette);
+    const Bitmap reference = LoadPpm(std::string(stem) + ".ppm");
+    ASSERT_EQ(bitmap.Format(), PixelFormat::Bits8) << stem;
+    EXPECT_EQ(bitmap.ColorTable(), palette) << stem;
+    EXPECT_EQ(test::LargestChannelDifference(bitmap, reference), 0) << stem;
+  }
+}
+
+TEST(PngReaderTest, FourBitPaletteFillsSixteenEntriesAndLeavesTheRestBlack) {
+  Bitmap bitmap;
+  Palette256 palette;
+  palette.fill({9, 9, 9});
+  ReadPNG(bitmap, Fixture("pal4_paeth.png"), palette);
+  EXPECT_EQ(test::LargestChannelDifference(bitmap, LoadPpm("base16.ppm")), 0);
+  int coloured = 0;
+  for (int i = 0; i < 16; ++i) coloured += palette[i] != RGBTriple{} ? 1 : 0;
+  EXPECT_GE(coloured, 15);  // one of sixteen may be black itself
+  for (int i = 16; i < 256; ++i) EXPECT_EQ(palette[i], RGBTriple{}) << i;
+}
+
+TEST(PngReaderTest, PaletteTransparencyNamesTheFirstClearEntry) {
+  Bitmap bitmap;
+  Palette256 palette{};
+  ReadPNG(bitmap, Fixture("pal_trns.png"), palette);
+  ASSERT_TRUE(bitmap.transparent_color.has_value());
+  EXPECT_EQ(*bitmap.transparent_color, LoadPpm("base16.ppm").GetPixel(0, 0));
+}
+
+TEST(PngReaderTest, TrueColourTransparencyComesFromTheSixByteChunk) {
+  const auto bytes = PngBuilder()
+                         .Header(3, 1, 8, 2)
+                         .Chunk("tRNS", {0, 10, 0, 20, 0, 30})
+                         .Data(OneRowOfThreePixels(0))
+                         .End()
+                         .Bytes();
+  Palette256 palette{};
+  const Bitmap bitmap = DecodePNG(bytes, palette);
+  EXPECT_EQ(bitmap.transparent_color, MakeColor(10, 20, 30));
+  EXPECT_EQ(bitmap.GetPixel(2, 0), MakeColor(7, 8, 9));
+}
+
+TEST(PngReaderTest, RefusedFilesGiveTheirTitleAndDetail) {
+  EXPECT_EQ(MessageFor(FixtureBytes("rgb16.png")),
+            "Unsupported Bit Depth\r\rBit depth is 16 bit. Only 8, 4, 2 and 1 Bit images "
+            "supported.");
+  EXPECT_EQ(MessageFor(FixtureBytes("gray.png")),
+            "Unsupported Color Format\r\rOnly Paletted or True Colour images supported (Type 0 is "
+            "neither)");
+  EXPECT_EQ(MessageFor(FixtureBytes("rgb_avg.png")),
+            "Unknown Filter Method\r\rFilter method 3 is unknown");
+
+  std::vector<std::uint8_t> bad_signature = FixtureBytes("rgb_none.png");
+  bad_signature[3] = 'X';
+  EXPECT_EQ(MessageFor(bad_signature), "Invalid PNG File");
+
+  const auto header = [] { return PngBuilder().Header(3, 1, 8, 3); };
+  EXPECT_EQ(MessageFor(header().Chunk("PLTE", std::vector<std::uint8_t>(10)).Bytes()),
+            "Bad Palette Section\r\rExtra Bits: 1");
+  EXPECT_EQ(MessageFor(header().Chunk("tRNS", {0}).Bytes()),
+            "Bad Transparency Section\r\rTransparency Section is before Palette Section");
+  EXPECT_EQ(
+      MessageFor(
+          header().Chunk("PLTE", std::vector<std::uint8_t>(6)).Chunk("tRNS", {0, 0, 0}).Bytes()),
+      "Bad Transparency Section\r\rTransparency Section is invalid size");
+  EXPECT_EQ(MessageFor(header().Data({0, 0, 0, 0}).Bytes()),
+            "Bad Data Section\r\rData Section comes before Palette Section");
+  EXPECT_EQ(MessageFor(PngBuilder().Header(3, 1, 8, 2).Chunk("tRNS", {0, 1}).Bytes()),
+            "Bad Transparency Section\r\rTransparency Section is invalid size");
+  EXPECT_EQ(MessageFor(PngBuilder().Header(3, 1, 8, 2, 1).Bytes()), "Interlacing Unsupported");
+}
+
+TEST(PngReaderTest, ChecksumMismatchShowsBothValues) {
+  std::vector<std::uint8_t> bytes = PngBuilder().Header(3, 1, 8, 2).Bytes();
+  const std::uint32_t stored = LoadBE32(&bytes[29]);
+  bytes[29] ^= 0xFF;
+  char expected[80];
+  std::snprintf(expected, sizeof expected, "Checksum Failed\r\rIHDR section: %08X<>%08X", stored,
+                stored ^ 0xFF000000u);
+  EXPECT_EQ(MessageFor(bytes), expected);
+}
+
+TEST(PngReaderTest, DataOfTheWrongSizeIsRefusedForBothColourTypes) {
+  EXPECT_EQ(MessageFor(PngBuilder().Header(4, 1, 8, 2).Data(OneRowOfThreePixels(0)).End().Bytes()),
+            "Bad Data Section\r\rData Section has invalid size");
+  // Paletted data is checked too, so a short stream cannot be read past its end.
+  EXPECT_EQ(MessageFor(PngBuilder()
+                           .Header(9, 1, 8, 3)
+                           .Chunk("PLTE", std::vector<std::uint8_t>(6))
+                           .Data({0, 1, 0})
+                           .End()
+                           .Bytes()),
+            "Bad Data Section\r\rData Section has invalid size");
+}
+
+TEST(PngReaderTest, StructuralDamageIsReportedNotTrusted) {
+  EXPECT_EQ(MessageFor(PngBuilder().Header(0, 5, 8, 2).Bytes()).rfind("Unsupported Image Size", 0),
+            0u);
+  EXPECT_EQ(MessageFor(PngBuilder().Header(100000, 100000, 8, 2).Bytes())
+                .rfind("Unsupported Image Size", 0),
+            0u);
+  EXPECT_EQ(MessageFor(PngBuilder().Chunk("IEND", {}).Bytes()),
+            "Bad Header Section\r\rHeader Section is missing");
+  EXPECT_EQ(MessageFor(PngBuilder().Header(3, 1, 8, 2).End().Bytes()),
+            "Bad Data Section\r\rData Section is missing");
+  EXPECT_EQ(MessageFor(PngBuilder().Header(3, 1, 8, 2).Data(OneRowOfThreePixels(0)).Bytes()),
+            "Invalid PNG File\r\rFile ends before the End Section");
+  EXPECT_EQ(MessageFor(PngBuilder().Header(3, 1, 8, 2).Chunk("IDAT", {1, 2, 3, 4}).End().Bytes())
+                .rfind("Bad Data Section\r\rData Section is damaged", 0),
+            0u);
+}
+
+TEST(PngReaderTest, FailedReadLeavesBitmapAndPaletteAlone) {
+  Bitmap bitmap = test::PalettedSample();
+  const Bitmap before = bitmap;
+  Palette256 palette = bitmap.ColorTable();
+  EXPECT_THROW(ReadPNG(bitmap, Fixture("rgb_avg.png"), palette), PngError);
+  EXPECT_EQ(bitmap, before);
+  EXPECT_EQ(palette, before.ColorTable());
+}
+
+}  // namespace
+}  // namespace celwright
