@@ -3,6 +3,7 @@
 #include <array>
 
 #include "model/bam_export.h"
+#include "support/image_io/image_file.h"
 #include "support/media/avi_reader.h"
 #include "support/media/avi_writer.h"
 #include "support/media/gif_codec.h"
@@ -77,6 +78,36 @@ void TBAM::ExportGIF(const std::string& file_name, std::int32_t cycle_number) co
   const ExportBox box = ComputeExportBox(*this, cycle);
   const PalettedCycle rendered = RenderCycle(*this, cycle, box);
   WriteAnimatedGif(WithExtension(file_name, ".gif"), rendered.palette, rendered.frames);
+}
+
+void TBAM::ExportBMP(const std::string& file_name, std::int32_t cycle_number) const {
+  const TCycleItem cycle = ExportedCycle(*this, cycle_number);
+  const ExportBox box = ComputeExportBox(*this, cycle);
+  const bool paletted = BAMType != kUnpalettedBAM;
+  // One picture with the frames side by side, each in a box-sized cell.
+  Bitmap strip(box.Width() * cycle.Count, box.Height(),
+               paletted ? PixelFormat::Bits8 : PixelFormat::Bits24);
+  if (paletted) {
+    strip.ColorTable() = GetDisplayHPalette();
+    std::fill(strip.Pixels().begin(), strip.Pixels().end(), static_cast<std::uint8_t>(TranspInd));
+  }
+  for (std::int32_t j = 0; j < cycle.Count; ++j) {
+    const std::int32_t frame_index = cycle.Frames[j];
+    const TBAMFrame frame = GetFrame(frame_index);
+    const int left = j * box.Width() + box.FrameLeft(frame), top = box.FrameTop(frame);
+    if (paletted) {
+      const std::vector<std::uint8_t> raw = DecodeFrame(frame_index);
+      for (int y = 0; y < frame.Height; ++y)
+        for (int x = 0; x < frame.Width; ++x)
+          strip.SetIndex(left + x, top + y, raw[static_cast<std::size_t>(y) * frame.Width + x]);
+    } else {
+      const Bitmap cell = RenderInBox(*this, frame_index, box);
+      for (int y = 0; y < cell.Height(); ++y)
+        for (int x = 0; x < cell.Width(); ++x)
+          strip.SetPixel(j * box.Width() + x, y, cell.GetPixel(x, y));
+    }
+  }
+  SaveImageFile(strip, kImageKindBitmap, WithExtension(file_name, ".bmp"));
 }
 
 void TBAM::AppendImportedFrame(const Bitmap& picture, NearestColorMapper* mapper) {

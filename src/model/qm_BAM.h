@@ -125,6 +125,8 @@ class TBAM {
   // partial file.
   void ExportAVI(const std::string& file_name, std::int32_t cycle) const;
   void ExportGIF(const std::string& file_name, std::int32_t cycle) const;
+  // The cycle's frames side by side in one bitmap file, one box-sized cell each.
+  void ExportBMP(const std::string& file_name, std::int32_t cycle) const;
   // Append one cycle holding the file's frames, centred, mapped to the display palette for
   // paletted documents. A GIF opened into an empty document gives it its palette. Frames
   // imported before a failure stay.
