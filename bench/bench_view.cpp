@@ -21,7 +21,8 @@ void MakeBusyFrame(TBAMForm& form) {
   info.CentreX = info.CentreY = 128;
   Bitmap indices(256, 256);
   for (int y = 0; y < 256; ++y) {
-    for (int x = 0; x < 256; ++x) indices.Row(y)[3 * x + 2] = static_cast<std::uint8_t>((x ^ y) % 7);
+    std::uint8_t* row = indices.Row(y);
+    for (int x = 0; x < 256; ++x) row[3 * x + 2] = static_cast<std::uint8_t>((x ^ y) % 7);
   }
   bam.SetFrameBitmap(0, indices, info);
 }
@@ -63,7 +64,8 @@ void BM_RedrawUnmagnifiedLargeFrame(benchmark::State& state) {
   info.CentreY = 768;
   Bitmap indices(info.Width, info.Height);
   for (int y = 0; y < info.Height; ++y) {
-    for (int x = 0; x < info.Width; ++x) indices.Row(y)[3 * x + 2] = static_cast<std::uint8_t>((x + y) % 5);
+    std::uint8_t* row = indices.Row(y);
+    for (int x = 0; x < info.Width; ++x) row[3 * x + 2] = static_cast<std::uint8_t>((x + y) % 5);
   }
   bam.SetFrameBitmap(0, indices, info);
   form.ViewTransparency = true;

@@ -6,7 +6,14 @@ namespace celwright {
 
 // The kind of file a document came from or was last saved as. The values are stored with the
 // recent files, so their order is fixed.
-enum TDocType : std::uint8_t { dtBAM = 0, dtBitmap = 1, dtGIF = 2, dtJPEG = 3, dtPNG = 4, dtAVI = 5 };
+enum TDocType : std::uint8_t {
+  dtBAM = 0,
+  dtBitmap = 1,
+  dtGIF = 2,
+  dtJPEG = 3,
+  dtPNG = 4,
+  dtAVI = 5,
+};
 
 constexpr const char* DocTypeName(TDocType type) {
   switch (type) {

@@ -35,7 +35,8 @@ inline constexpr int kMagnificationSteps = 4;
 
 // The list's entries magnify 1, 4, 9 and 16 times: the square of the position plus one.
 constexpr int ZoomForMagnification(int index) {
-  const int clamped = index < 0 ? 0 : (index >= kMagnificationSteps ? kMagnificationSteps - 1 : index);
+  const int last = kMagnificationSteps - 1;
+  const int clamped = index < 0 ? 0 : (index > last ? last : index);
   return (clamped + 1) * (clamped + 1);
 }
 

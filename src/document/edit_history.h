@@ -36,7 +36,9 @@ class EditHistory {
   int UndoCount() const { return undo_count_; }
   int RedoCount() const { return redo_count_; }
   int ValidCount() const { return undo_count_ + redo_count_ + 1; }
-  const HistoryEntry& Entry(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
+  const HistoryEntry& Entry(int index) const {
+    return entries_.at(static_cast<std::size_t>(index));
+  }
 
  private:
   static void Store(HistoryEntry& entry, const Bitmap& colours, const Bitmap& indices,

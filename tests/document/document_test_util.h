@@ -78,7 +78,9 @@ struct DocumentFixture {
       Bitmap image(info.Width, info.Height);
       for (auto& byte : image.Pixels()) byte = 0;
       for (int y = 0; y < 3; ++y) {
-        for (int x = 0; x < info.Width; ++x) image.Row(y)[3 * x + 2] = static_cast<std::uint8_t>(10 + i);
+        for (int x = 0; x < info.Width; ++x) {
+          image.Row(y)[3 * x + 2] = static_cast<std::uint8_t>(10 + i);
+        }
       }
       bam.SetFrameBitmap(i, image, info);
     }

@@ -121,7 +121,9 @@ TEST(ImportFrame, UnreadablePictureLeavesTheDocumentAlone) {
 TEST(FixFrameSize, ShiftsContentAndFillsWhatItUncovers) {
   DocumentFixture doc(1);
   doc.form.ShowFrame(0);
-  for (int x = 0; x < 4; ++x) doc.form.WorkImage[1].Row(0)[3 * x + 2] = static_cast<std::uint8_t>(20 + x);
+  for (int x = 0; x < 4; ++x) {
+    doc.form.WorkImage[1].Row(0)[3 * x + 2] = static_cast<std::uint8_t>(20 + x);
+  }
   doc.options.BackgroundIndex = 5;
   doc.form.FixFrameSize(2, 0, 0, 0, 4, 3, false, false);
   const Bitmap& indices = doc.form.WorkImage[1];
