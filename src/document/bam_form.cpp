@@ -1,0 +1,131 @@
+#include "document/bam_form.h"
+
+#include <algorithm>
+
+#include "document/buffer_ops.h"
+#include "document/view_composer.h"
+
+namespace celwright {
+
+TBAMForm::TBAMForm(DocumentOptions& options, DocumentHosts hosts, DocumentLog log)
+    : options_(options), hosts_(hosts), log_(std::move(log)) {
+  BAM.TransCol = options_.TransCol;
+  BAM.ShadowCol = options_.ShadowCol;
+  BAM.OverrideTransCol = options_.OverrideTransCol;
+  BAM.OverrideShadowCol = options_.OverrideShadowCol;
+  Zoom = ZoomForMagnification(options_.MagnificationIndex);
+}
+
+TBAMForm::~TBAMForm() {
+  log_.Line("APP : Destroy BAM Form");
+  // The timer belongs to the window, which may outlive this object by a tick.
+  if (playing_ && hosts_.Timer) hosts_.Timer->StopTimer();
+  log_.Append(" [OK]");
+}
+
+void TBAMForm::CommitPendingEdits() {
+  if (!ImageChanged) return;
+  if (CurrentFrame < 0 || CurrentFrame >= BAM.FrameCount()) {
+    // The frame the edits belonged to is gone; there is nothing left to write them into.
+    ImageChanged = false;
+    return;
+  }
+  Modified = true;
+  BAM.SetFrameBitmap(CurrentFrame, Paletted() ? WorkImage[1] : WorkImage[0], FrameRec);
+  ImageChanged = false;
+}
+
+void TBAMForm::DropPendingEdits() { ImageChanged = false; }
+
+bool TBAMForm::ShowFrame(std::int32_t index) {
+  SelectionClear();
+  log_.Line("SHOW: Frame (" + std::to_string(index) + ")...");
+  DrawSizerBlocks(false);
+  const TBAMFrame old_frame = FrameRec;
+
+  if (index < 0 || index >= BAM.FrameCount()) {
+    // Leaving the edited frame for an empty window must not lose its edits.
+    CommitPendingEdits();
+    CurrentFrame = -1;
+    FrameRec = TBAMFrame{};
+    history_.Start(Bitmap(), Bitmap(), FrameRec, BAM.Palette);
+    ClearOuter(old_frame, FrameRec);
+    log_.Line("SHOW: Aborted (Invalid Frame ID)");
+    RedrawImage(false);
+    NotifyCommandsChanged();
+    return false;
+  }
+
+  if (hosts_.View) {
+    hosts_.View->SetCaption(FileNamePart() + " (Frame " + std::to_string(index) + ")");
+  }
+  CommitPendingEdits();
+
+  FrameRec = BAM.GetFrame(index);
+  WorkImage[0].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits24);
+  SelectionClear();
+  OverlayImage[0].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits24);
+  BAM.DrawFrame(index, WorkImage[0], 0, 0, &WorkImage[1], false);
+  // An unpaletted frame has no index image; keep a blank one of the frame's size so every
+  // buffer pair stays in step.
+  if (!Paletted()) WorkImage[1].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits24);
+  if (old_frame.Width != 0) ClearOuter(old_frame, FrameRec);
+
+  CurrentFrame = index;
+  ImageChanged = false;
+  RecordStartOfFrame();
+  RedrawImage(false);
+  log_.Line("SHOW: Completed");
+  NotifyCommandsChanged();
+  return true;
+}
+
+void TBAMForm::RecordStartOfFrame() {
+  history_.Start(WorkImage[0], WorkImage[1], FrameRec, BAM.Palette);
+}
+
+void TBAMForm::SelectionClear() {
+  const int width = std::max(FrameRec.Width, 0), height = std::max(FrameRec.Height, 0);
+  SelImage[0].Reset(width, height, PixelFormat::Bits24);
+  SelImage[1].Reset(width, height, PixelFormat::Bits24);
+  SelMask.Reset(width, height, PixelFormat::Bits1);  // all black: the whole frame is editable
+  SelMaskCopy.Reset(width, height, PixelFormat::Bits1);
+  FillBitmap(SelMaskCopy, MakeColor(255, 255, 255));
+  MarkerMask.Reset(0, 0, PixelFormat::Bits1);
+  HasSelection = false;
+  Selecting = false;
+}
+
+void TBAMForm::ClearOuter(const TBAMFrame& old_frame, const TBAMFrame& new_frame) {
+  log_.Line("DRAW: Clear Outer Region");
+  auto screen_rect = [this](const TBAMFrame& f) {
+    const int left = viewport_.WindowWidth / 2 - Zoom * f.CentreX;
+    const int top = viewport_.WindowHeight / 2 - Zoom * f.CentreY;
+    return ViewRect{left, top, left + Zoom * f.Width, top + Zoom * f.Height};
+  };
+  const ViewRect o = screen_rect(old_frame), n = screen_rect(new_frame);
+  if (ViewImage.Width() == viewport_.ClientWidth && ViewImage.Height() == viewport_.ClientHeight) {
+    const TColor window = options_.WindowColour;
+    FillClientRect(ViewImage, {o.Left, o.Top, o.Right, std::min(o.Bottom, n.Top)}, window);
+    FillClientRect(ViewImage, {o.Left, std::max(o.Top, n.Bottom), o.Right, o.Bottom}, window);
+    const int band_top = std::max(o.Top, n.Top), band_bottom = std::min(o.Bottom, n.Bottom);
+    FillClientRect(ViewImage, {o.Left, band_top, std::min(o.Right, n.Left), band_bottom}, window);
+    FillClientRect(ViewImage, {std::max(o.Left, n.Right), band_top, o.Right, band_bottom}, window);
+  }
+  log_.Append(" [OK]");
+}
+
+void TBAMForm::NotifyCommandsChanged() {
+  if (hosts_.MainWindow) hosts_.MainWindow->CommandsChanged();
+}
+
+void TBAMForm::NotifyPaletteChanged() {
+  if (hosts_.MainWindow) hosts_.MainWindow->PaletteChanged();
+}
+
+std::string TBAMForm::FileNamePart() const {
+  const std::size_t slash = BAM.FileName.find_last_of("/\\");
+  return slash == std::string::npos ? BAM.FileName : BAM.FileName.substr(slash + 1);
+}
+
+}  // namespace celwright

@@ -1,0 +1,175 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "document/doc_type.h"
+#include "document/document_hosts.h"
+#include "document/document_log.h"
+#include "document/document_options.h"
+#include "document/edit_history.h"
+#include "document/view_geometry.h"
+#include "model/qm_BAM.h"
+#include "support/bitmap.h"
+
+namespace celwright {
+
+// The cycle being played in the window: a copy, so list edits during playback cannot pull the
+// frames from under the timer.
+struct TPlayCycle {
+  std::int32_t FirstIndex = 0;
+  std::int32_t Count = 0;
+  TSmallLookup Frames;
+  std::int32_t Position = -1;
+};
+
+// A picture file as the picture reader delivers it: 24 bits, or 8 bits with its colour table,
+// and the file's 256-entry palette.
+struct LoadedPicture {
+  Bitmap Picture;
+  Palette256 Palette{};
+};
+// Reads a picture file of the given kind (the import dialog's filter index); throws with a
+// message when it cannot.
+using PictureLoader = std::function<LoadedPicture(const std::string& file_name,
+                                                  std::uint8_t file_type)>;
+
+// One snapshot as the history viewer lists it.
+struct HistoryViewItem {
+  std::string Label;     // "0" is the newest
+  bool Current = false;  // the state on screen
+  Bitmap Colours;
+  Bitmap Indices;
+};
+
+// The document window's logic: owns the animation and every buffer of the frame being edited,
+// shows a frame (writing pending edits back into the frame they belong to), composes the
+// magnified view, keeps the undo history, plays a cycle and runs the frame operations. It knows
+// no toolkit: the window forwards its events here and paints ViewImage at ViewOrigin.
+class TBAMForm {
+ public:
+  // Takes the display settings from `options`, which must outlive the window.
+  explicit TBAMForm(DocumentOptions& options, DocumentHosts hosts = {},
+                    DocumentLog log = DefaultDocumentLog());
+  ~TBAMForm();
+  TBAMForm(const TBAMForm&) = delete;
+  TBAMForm& operator=(const TBAMForm&) = delete;
+
+  // --- Buffers -----------------------------------------------------------------------------
+  Bitmap MarkerMask{0, 0, PixelFormat::Bits1};
+  // The client area as it is to be shown: window colour, the magnified frame, sizer blocks.
+  Bitmap ViewImage;
+  std::array<Bitmap, 2> OverlayImage;
+  std::array<Bitmap, 2> WorkImage;  // [0] true colour, [1] index image (red = palette index)
+  std::array<Bitmap, 2> BackImage;
+  std::array<Bitmap, 2> CloneSource;
+  std::array<Bitmap, 2> SelImage;
+  Bitmap SelMask{0, 0, PixelFormat::Bits1};      // black = selected
+  Bitmap SelMaskCopy{0, 0, PixelFormat::Bits1};
+
+  // --- Document state ----------------------------------------------------------------------
+  TBAM BAM;
+  TPlayCycle PlayCycle;
+  TBAMFrame FrameRec;
+  std::int32_t CurrentFrame = -1;
+  ViewPoint ImageOrigin;  // client position of the magnified frame's top-left corner
+  ViewPoint ViewOrigin;   // client position of ViewImage (the whole client area: 0, 0)
+  bool ImageChanged = false;
+  bool Modified = false;
+  int Zoom = 1;
+  bool HistoryPending = false;
+  bool HasSelection = false;
+  bool Selecting = false;
+  bool ViewTransparency = false;
+  TDocType DocType = dtBAM;
+  // Injected by the app; reads the picture files ImportFrame is given.
+  PictureLoader LoadPicture;
+
+  // --- Showing frames ------------------------------------------------------------------------
+  // Writes pending edits back, then loads frame `index` into the working images. An index
+  // outside the document empties the window and returns false.
+  bool ShowFrame(std::int32_t index);
+  // Encodes pending edits into the frame being edited. Anything that changes the frame list
+  // behind the window's back calls this first, so edits cannot land in another frame.
+  void CommitPendingEdits();
+  // Forgets pending edits (the frame they belong to is going away).
+  void DropPendingEdits();
+
+  // --- View ------------------------------------------------------------------------------
+  void RedrawImage(bool keep_overlay);
+  void FormResize(const ViewportSize& viewport);
+  void Scroll_Change(int horizontal_position, int vertical_position);
+  void DrawSizerBlocks(bool show);
+  void ClearOuter(const TBAMFrame& old_frame, const TBAMFrame& new_frame);
+  // The main window's magnification list changed.
+  void MagnificationChanged();
+  // Zoom out / in by one step of the list; the event counts as handled.
+  bool FormMouseWheelDown();
+  bool FormMouseWheelUp();
+  const ScrollBarState& HorizontalScroll() const { return horizontal_; }
+  const ScrollBarState& VerticalScroll() const { return vertical_; }
+  const ViewportSize& Viewport() const { return viewport_; }
+  // Tool previews (cursor, selection marker) drawn onto the overlay pair on each rebuild.
+  std::function<void(std::array<Bitmap, 2>& overlay)> DrawOverlays;
+
+  // --- Playback --------------------------------------------------------------------------
+  // Plays the sequence selected in the main window; false when there is none or it is empty.
+  bool PlaySequence();
+  void Timer1Timer();
+  void StopSequence();
+  bool Playing() const { return playing_; }
+
+  // --- Information and questions ------------------------------------------------------------
+  std::string FileInfo();
+  std::string SequenceInfo();
+  std::string FrameInfo();
+  bool CheckCanClose();
+  bool ConvertToBAMQuery();
+
+  // --- History -------------------------------------------------------------------------------
+  void AddHistoryItem();
+  void Undo();
+  void Redo();
+  int UndoCount() const { return history_.UndoCount(); }
+  int RedoCount() const { return history_.RedoCount(); }
+  const EditHistory& History() const { return history_; }
+  std::vector<HistoryViewItem> HistoryViewItems() const;
+
+  // --- Frame operations --------------------------------------------------------------------
+  void InsertFrame(std::int32_t index, std::int32_t cycle, std::int32_t position);
+  void DuplicateFrameInSeq(std::int32_t index, std::int32_t cycle, std::int32_t position);
+  void DuplicateFrame(std::int32_t index);
+  void DeleteFrame(std::int32_t index);
+  void ImportFrame(const std::string& file_name, std::uint8_t file_type, std::int32_t index,
+                   std::int32_t cycle, std::int32_t position);
+  void FixFrameSize(int dx, int dy, int centre_x, int centre_y, int width, int height,
+                    bool no_history, bool fill_transparent);
+
+  // Resets the selection to "everything" at the frame's size.
+  void SelectionClear();
+
+ private:
+  bool Paletted() const { return BAM.GetBAMType() != kUnpalettedBAM; }
+  void RebuildOverlays();
+  void PaintSizerBlocks(bool show);
+  void RecordStartOfFrame();
+  void RestoreSnapshot(const HistoryEntry& entry);
+  void NotifyCommandsChanged();
+  void NotifyPaletteChanged();
+  std::string FileNamePart() const;
+
+  DocumentOptions& options_;
+  DocumentHosts hosts_;
+  DocumentLog log_;
+  EditHistory history_;
+  ViewportSize viewport_;
+  ScrollBarState horizontal_;
+  ScrollBarState vertical_;
+  bool sizer_blocks_shown_ = false;
+  bool playing_ = false;
+};
+
+}  // namespace celwright

@@ -1,0 +1,171 @@
+#include "document/bam_form.h"
+
+#include <stdexcept>
+
+#include "document/buffer_ops.h"
+#include "document/palette_mapping.h"
+
+namespace celwright {
+
+namespace {
+
+std::string Args(std::int32_t a, std::int32_t b, std::int32_t c) {
+  return std::to_string(a) + "," + std::to_string(b) + "," + std::to_string(c);
+}
+
+// The frame a TBAM insertion at `requested` created: -1 (and any index into an empty document)
+// appends.
+std::int32_t InsertedIndex(std::int32_t requested, std::int32_t count_before,
+                           std::int32_t count_after) {
+  return (requested == -1 || count_before == 0) ? count_after - 1 : requested;
+}
+
+// Gives a document whose only frame is about to be replaced the kind of an imported picture.
+// The frame is stored again, blank, in the new kind so the data never mixes kinds.
+void SwitchSingleFrameKind(TBAM& bam, std::uint8_t kind) {
+  if (bam.GetBAMType() == kind) return;
+  const TColor transparent = bam.GetTransCol();
+  const TBAMFrame info = bam.GetFrame(0);
+  Bitmap blank(info.Width, info.Height);
+  if (kind == kUnpalettedBAM) {
+    bam.CompCol = transparent;
+    FillBitmap(blank, transparent);
+  } else {
+    FillBitmap(blank, MakeColor(static_cast<std::uint8_t>(bam.TranspInd), 0, 0));
+  }
+  bam.BAMType = kind;
+  bam.SetFrameBitmap(0, blank, info);
+}
+
+}  // namespace
+
+// Every operation that inserts or deletes frames first writes pending edits into the frame
+// being edited (or drops them with it), while its index still names it.
+
+void TBAMForm::InsertFrame(std::int32_t index, std::int32_t cycle, std::int32_t position) {
+  log_.Line("BAM : Insert Frame (" + Args(index, cycle, position) + ")");
+  CommitPendingEdits();
+  const std::int32_t before = BAM.FrameCount();
+  BAM.InsertFrame(index, cycle, position, false);
+  Modified = true;
+  log_.Append(" [OK]");
+  ShowFrame(InsertedIndex(index, before, BAM.FrameCount()));
+}
+
+void TBAMForm::DuplicateFrameInSeq(std::int32_t index, std::int32_t cycle,
+                                   std::int32_t position) {
+  log_.Line("BAM : Duplicate Frame (" + Args(index, cycle, position) + ")");
+  CommitPendingEdits();
+  const std::int32_t before = BAM.FrameCount();
+  BAM.InsertFrame(index, cycle, position, true);
+  Modified = true;
+  log_.Append(" [OK]");
+  ShowFrame(InsertedIndex(index, before, BAM.FrameCount()));
+}
+
+void TBAMForm::DuplicateFrame(std::int32_t index) {
+  log_.Line("BAM : Duplicate Frame (" + std::to_string(index) + ")");
+  CommitPendingEdits();
+  BAM.InsertFrame(index, -1, -1, true);
+  Modified = true;
+  log_.Append(" [OK]");
+  ShowFrame(BAM.FrameCount() - 1);
+}
+
+void TBAMForm::DeleteFrame(std::int32_t index) {
+  log_.Line("BAM : Delete Frame (" + std::to_string(index) + ")");
+  if (index >= 0 && index < BAM.FrameCount() && index == CurrentFrame) {
+    DropPendingEdits();
+    CurrentFrame = -1;
+  } else {
+    CommitPendingEdits();
+  }
+  BAM.DeleteFrame(index);
+  while (index >= BAM.FrameCount()) --index;
+  Modified = true;
+  log_.Append(" [OK]");
+  ShowFrame(index);
+}
+
+void TBAMForm::ImportFrame(const std::string& file_name, std::uint8_t file_type,
+                           std::int32_t index, std::int32_t cycle, std::int32_t position) {
+  log_.Line("BAM : Import Frame (" + file_name + " [imf=" + std::to_string(file_type) + "]," +
+            Args(index, cycle, position) + ")");
+  // The picture is read before anything changes, so an unreadable file leaves the document
+  // as it was.
+  if (!LoadPicture) throw std::runtime_error("No picture reader is available");
+  const LoadedPicture loaded = LoadPicture(file_name, file_type);
+  if (loaded.Picture.Empty()) throw std::runtime_error("The picture has no pixels: " + file_name);
+
+  Modified = true;
+  CommitPendingEdits();
+  const std::int32_t before = BAM.FrameCount();
+  BAM.InsertFrame(index, cycle, position, false);
+  index = InsertedIndex(index, before, BAM.FrameCount());
+  ShowFrame(index);
+  DrawSizerBlocks(false);
+  ImageChanged = true;
+
+  Palette256 target;
+  if (BAM.FrameCount() == 1) {
+    // The first frame decides what kind of document this is and brings its palette.
+    SwitchSingleFrameKind(BAM, loaded.Picture.Format() == PixelFormat::Bits24 ? kUnpalettedBAM
+                                                                              : kPalettedBAM);
+    BAM.Palette = loaded.Palette;
+    NotifyPaletteChanged();
+    target = loaded.Palette;
+  } else {
+    target = BAM.GetDisplayHPalette();
+  }
+
+  Bitmap picture = ToTrueColour(loaded.Picture);
+  const int width = picture.Width(), height = picture.Height();
+  if (Paletted()) {
+    MappedPicture mapped = MapToPalette(picture, target);
+    WorkImage[0] = std::move(mapped.Colours);
+    WorkImage[1] = std::move(mapped.Indices);
+  } else {
+    WorkImage[0] = std::move(picture);
+    WorkImage[1].Reset(width, height, PixelFormat::Bits24);
+  }
+  FrameRec.Width = width;
+  FrameRec.Height = height;
+  FrameRec.CentreX = width / 2;
+  FrameRec.CentreY = height / 2;
+  log_.Append(" [OK]");
+  ShowFrame(index);
+}
+
+void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int width, int height,
+                            bool no_history, bool fill_transparent) {
+  if (width < 0 || height < 0) throw std::invalid_argument("A frame size cannot be negative");
+  log_.Line("BAM : Set Frame Size");
+  TBAMFrame resized = FrameRec;
+  resized.Width = width;
+  resized.Height = height;
+  resized.CentreX = centre_x;
+  resized.CentreY = centre_y;
+  DrawSizerBlocks(false);
+  ClearOuter(FrameRec, resized);
+
+  const TColor colour = fill_transparent ? BAM.GetTransCol() : options_.BackgroundColour;
+  const std::uint8_t index = fill_transparent ? 0 : options_.BackgroundIndex;
+  const TColor index_colour = MakeColor(index, 0, 0);
+  FrameRec = resized;
+  ShiftAndResize(WorkImage[0], dx, dy, width, height, colour);
+  ShiftAndResize(WorkImage[1], dx, dy, width, height, index_colour);
+  ShiftAndResize(SelImage[0], dx, dy, width, height, colour);
+  ShiftAndResize(SelImage[1], dx, dy, width, height, index_colour);
+  ShiftAndResize(SelMask, dx, dy, width, height, MakeColor(255, 255, 255));
+  ShiftAndResize(OverlayImage[0], dx, dy, width, height, colour);
+
+  log_.Append(" [OK]");
+  ImageChanged = true;
+  if (!no_history) {
+    HistoryPending = true;
+    AddHistoryItem();
+  }
+  RedrawImage(false);
+}
+
+}  // namespace celwright

@@ -1,0 +1,119 @@
+#include "document/bam_form.h"
+
+#include "document/view_composer.h"
+
+namespace celwright {
+
+void TBAMForm::RebuildOverlays() {
+  OverlayImage[0] = WorkImage[0];
+  OverlayImage[1] = WorkImage[1];
+  if (DrawOverlays) DrawOverlays(OverlayImage);
+}
+
+void TBAMForm::RedrawImage(bool keep_overlay) {
+  const int client_w = std::max(viewport_.ClientWidth, 0);
+  const int client_h = std::max(viewport_.ClientHeight, 0);
+  if (ViewImage.Width() != client_w || ViewImage.Height() != client_h ||
+      ViewImage.Format() != PixelFormat::Bits24) {
+    ViewImage.Reset(client_w, client_h, PixelFormat::Bits24);
+  }
+  ViewOrigin = ViewPoint{};
+
+  if (!BAM.IsOpen || CurrentFrame == -1) {
+    // No frame: the window shows its own colour only.
+    ComposeView(ViewSources{.WindowColour = options_.WindowColour}, ViewPoint{}, ViewImage);
+    horizontal_.Visible = false;
+    vertical_.Visible = false;
+  } else {
+    if (!keep_overlay) RebuildOverlays();
+    log_.Line("DRAW: Image");
+    const ViewLayout layout =
+        ComputeViewLayout(viewport_, FrameRec.Width, FrameRec.Height, FrameRec.CentreX,
+                          FrameRec.CentreY, Zoom, horizontal_.Position, vertical_.Position);
+    ImageOrigin = layout.Origin;
+    // A hidden bar keeps its position for when it comes back.
+    horizontal_ = layout.Horizontal.Visible ? layout.Horizontal
+                                            : ScrollBarState{.Position = horizontal_.Position};
+    vertical_ = layout.Vertical.Visible ? layout.Vertical
+                                        : ScrollBarState{.Position = vertical_.Position};
+
+    ViewSources sources;
+    sources.Colours = &OverlayImage[0];
+    sources.Indices = Paletted() ? &OverlayImage[1] : nullptr;
+    sources.Width = FrameRec.Width;
+    sources.Height = FrameRec.Height;
+    sources.Zoom = Zoom;
+    sources.ShowGrid = options_.ShowGrid;
+    sources.Transparency = ViewTransparency;
+    sources.Paletted = Paletted();
+    sources.TranspInd = BAM.TranspInd;
+    sources.ShadowInd = BAM.ShadowInd;
+    sources.TransCol = BAM.GetTransCol();
+    sources.ShadowCol = BAM.GetShadowCol();
+    sources.WindowColour = options_.WindowColour;
+    ComposeView(sources, ImageOrigin, ViewImage);
+    log_.Append(" [OK]");
+    if (options_.ShowGrid && Zoom > 1) {
+      log_.Line("DRAW: Grid");
+      log_.Append(" [OK]");
+    }
+    DrawSizerBlocks(true);
+  }
+  if (hosts_.View) {
+    hosts_.View->ShowScrollBars(horizontal_, vertical_);
+    hosts_.View->Repaint();
+  }
+}
+
+void TBAMForm::DrawSizerBlocks(bool show) {
+  log_.Line(show ? "Draw: Sizer Blocks" : "Draw: Sizer Blocks (Remove)");
+  PaintSizerBlocks(show);
+}
+
+void TBAMForm::PaintSizerBlocks(bool show) {
+  if (!show && !sizer_blocks_shown_) return;
+  sizer_blocks_shown_ = show;
+  if (CurrentFrame == -1) return;
+  const TColor colour = show ? options_.HighlightColour : options_.WindowColour;
+  for (const ViewRect& block :
+       SizerBlockRects(ImageOrigin, FrameRec.Width * Zoom, FrameRec.Height * Zoom)) {
+    FillClientRect(ViewImage, block, colour);
+  }
+}
+
+void TBAMForm::FormResize(const ViewportSize& viewport) {
+  viewport_ = viewport;
+  RedrawImage(false);
+}
+
+void TBAMForm::Scroll_Change(int horizontal_position, int vertical_position) {
+  DrawSizerBlocks(false);
+  horizontal_.Position = horizontal_position;
+  vertical_.Position = vertical_position;
+  RedrawImage(false);
+}
+
+void TBAMForm::MagnificationChanged() {
+  Zoom = ZoomForMagnification(options_.MagnificationIndex);
+  RedrawImage(false);
+}
+
+bool TBAMForm::FormMouseWheelDown() {
+  if (options_.MagnificationIndex > 0) {
+    --options_.MagnificationIndex;
+    MagnificationChanged();
+    NotifyCommandsChanged();
+  }
+  return true;
+}
+
+bool TBAMForm::FormMouseWheelUp() {
+  if (options_.MagnificationIndex < kMagnificationSteps - 1) {
+    ++options_.MagnificationIndex;
+    MagnificationChanged();
+    NotifyCommandsChanged();
+  }
+  return true;
+}
+
+}  // namespace celwright

@@ -1,0 +1,193 @@
+#include "document/view_composer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "model/qm_BAM.h"
+
+namespace celwright {
+
+namespace {
+
+struct Pel {
+  std::uint8_t b = 0, g = 0, r = 0;
+};
+
+constexpr Pel ToPel(TColor colour) { return {BlueOf(colour), GreenOf(colour), RedOf(colour)}; }
+
+inline void Put(std::uint8_t* out, Pel p) {
+  out[0] = p.b;
+  out[1] = p.g;
+  out[2] = p.r;
+}
+
+void FillPels(std::uint8_t* row, int begin, int end, Pel p) {
+  for (int x = begin; x < end; ++x) Put(row + 3 * x, p);
+}
+
+enum class Look : std::uint8_t { Opaque, Shadow, Transparent };
+
+// What distinguishes one composed row from the next; equal keys give equal rows.
+struct RowKey {
+  int frame_row = -1;  // -1: the extra edge row below the frame
+  bool grid_row = false;
+  int checker_band = 0;
+  bool operator==(const RowKey&) const = default;
+};
+
+class ViewRowComposer {
+ public:
+  explicit ViewRowComposer(const ViewSources& s)
+      : s_(s),
+        zoom_(std::max(1, s.Zoom)),
+        grid_lines_(s.ShowGrid && zoom_ > 1),
+        window_(ToPel(s.WindowColour)),
+        looks_(static_cast<std::size_t>(std::max(0, s.Width))),
+        colours_(looks_.size()) {
+    for (int band = 0; band < 2; ++band) {
+      const TColor tile = band == 0 ? kCheckerSilver : kCheckerWhite;
+      tile_[band] = ToPel(tile);
+      shaded_tile_[band] = ToPel(TBAM::ShadowBlend(tile));
+    }
+  }
+
+  int Zoom() const { return zoom_; }
+
+  RowKey KeyOf(int vy) const {
+    RowKey key;
+    key.frame_row = vy >= s_.Height * zoom_ ? -1 : vy / zoom_;
+    key.grid_row = grid_lines_ && key.frame_row >= 0 && vy % zoom_ == 0;
+    key.checker_band = s_.Transparency ? (vy / kCheckerSquare) & 1 : 0;
+    return key;
+  }
+
+  // Writes view columns [vx_begin, vx_end) of view row vy to `out`.
+  void Compose(int vy, const RowKey& key, int vx_begin, int vx_end, std::uint8_t* out) {
+    const int content_end = std::min(vx_end, s_.Width * zoom_);
+    int vx = vx_begin;
+    if (key.frame_row < 0) {
+      for (; vx < content_end; ++vx, out += 3) Put(out, EdgePel(vx, vy, false));
+    } else {
+      ClassifyFrameRow(key.frame_row);
+      while (vx < content_end) {
+        const int fx = vx / zoom_;
+        const int block_start = fx * zoom_;
+        const int span_end = std::min(block_start + zoom_, content_end);
+        const Look look = looks_[static_cast<std::size_t>(fx)];
+        const Pel colour = colours_[static_cast<std::size_t>(fx)];
+        for (; vx < span_end; ++vx, out += 3) {
+          if (grid_lines_ && (key.grid_row || vx == block_start)) {
+            Put(out, ToPel(kGridColour));
+          } else if (look == Look::Opaque) {
+            Put(out, colour);
+          } else {
+            const int band = Band(vx, vy);
+            Put(out, look == Look::Shadow ? shaded_tile_[band] : tile_[band]);
+          }
+        }
+      }
+    }
+    if (vx < vx_end) Put(out, EdgePel(vx, vy, key.frame_row < 0));
+  }
+
+ private:
+  static int Band(int vx, int vy) { return ((vx / kCheckerSquare) ^ (vy / kCheckerSquare)) & 1; }
+
+  // The extra column and row beyond the last block: grid lines when the grid shows, the window
+  // colour when it is off; the corner is never a line.
+  Pel EdgePel(int vx, int vy, bool corner) const {
+    if (!corner && grid_lines_) return ToPel(kGridColour);
+    if (!corner && !s_.ShowGrid) return window_;
+    return s_.Transparency ? tile_[Band(vx, vy)] : window_;
+  }
+
+  void ClassifyFrameRow(int fy) {
+    if (fy == classified_row_) return;
+    classified_row_ = fy;
+    const Bitmap& colours = *s_.Colours;
+    const bool has_colour_row = fy < colours.Height();
+    const bool has_index_row = s_.Indices && fy < s_.Indices->Height();
+    for (int fx = 0; fx < s_.Width; ++fx) {
+      Pel p;
+      if (has_colour_row && fx < colours.Width()) {
+        const std::uint8_t* in = colours.Row(fy) + 3 * static_cast<std::size_t>(fx);
+        p = {in[0], in[1], in[2]};
+      }
+      colours_[static_cast<std::size_t>(fx)] = p;
+      looks_[static_cast<std::size_t>(fx)] = s_.Transparency ? LookOf(p, fx, fy, has_index_row)
+                                                             : Look::Opaque;
+    }
+  }
+
+  Look LookOf(Pel p, int fx, int fy, bool has_index_row) const {
+    if (s_.Paletted) {
+      int index = s_.TranspInd;
+      if (has_index_row && fx < s_.Indices->Width()) {
+        index = s_.Indices->Row(fy)[3 * static_cast<std::size_t>(fx) + 2];
+      }
+      if (index == s_.ShadowInd) return Look::Shadow;
+      return index == s_.TranspInd ? Look::Transparent : Look::Opaque;
+    }
+    const TColor colour = MakeColor(p.r, p.g, p.b);
+    if (colour == s_.ShadowCol) return Look::Shadow;
+    return colour == s_.TransCol ? Look::Transparent : Look::Opaque;
+  }
+
+  const ViewSources& s_;
+  const int zoom_;
+  const bool grid_lines_;
+  const Pel window_;
+  Pel tile_[2];
+  Pel shaded_tile_[2];
+  std::vector<Look> looks_;
+  std::vector<Pel> colours_;
+  int classified_row_ = -1;
+};
+
+}  // namespace
+
+void ComposeView(const ViewSources& sources, ViewPoint origin, Bitmap& client) {
+  const int client_w = client.Width(), client_h = client.Height();
+  const Pel window = ToPel(sources.WindowColour);
+  if (!sources.Colours || sources.Width <= 0 || sources.Height <= 0) {
+    for (int y = 0; y < client_h; ++y) FillPels(client.Row(y), 0, client_w, window);
+    return;
+  }
+  ViewRowComposer composer(sources);
+  const int zoom = composer.Zoom();
+  const int view_w = sources.Width * zoom + 1, view_h = sources.Height * zoom + 1;
+  const int x_begin = std::clamp(origin.X, 0, client_w);
+  const int x_end = std::clamp(origin.X + view_w, 0, client_w);
+  const std::size_t row_bytes = 3 * static_cast<std::size_t>(client_w);
+
+  bool previous_composed = false;
+  RowKey previous;
+  for (int y = 0; y < client_h; ++y) {
+    std::uint8_t* row = client.Row(y);
+    const int vy = y - origin.Y;
+    if (vy < 0 || vy >= view_h || x_begin >= x_end) {
+      FillPels(row, 0, client_w, window);
+      previous_composed = false;
+      continue;
+    }
+    const RowKey key = composer.KeyOf(vy);
+    if (previous_composed && key == previous) {
+      std::memcpy(row, client.Row(y - 1), row_bytes);
+      continue;
+    }
+    FillPels(row, 0, x_begin, window);
+    FillPels(row, x_end, client_w, window);
+    composer.Compose(vy, key, x_begin - origin.X, x_end - origin.X, row + 3 * x_begin);
+    previous = key;
+    previous_composed = true;
+  }
+}
+
+void FillClientRect(Bitmap& client, const ViewRect& rect, TColor colour) {
+  const int left = std::max(rect.Left, 0), right = std::min(rect.Right, client.Width());
+  const int top = std::max(rect.Top, 0), bottom = std::min(rect.Bottom, client.Height());
+  for (int y = top; y < bottom; ++y) FillPels(client.Row(y), left, right, ToPel(colour));
+}
+
+}  // namespace celwright

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "document/document_test_util.h"
+
+namespace celwright::testing {
+namespace {
+
+TEST(FrameOperations, InsertShowsABlankFrameOfItsNeighboursSize) {
+  DocumentFixture doc(2);
+  doc.form.ShowFrame(0);
+  doc.form.InsertFrame(-1, 0, -1);
+  EXPECT_EQ(doc.form.CurrentFrame, 2);
+  EXPECT_EQ(doc.form.FrameRec.Width, 5);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 2, 0, 0), 0);
+  EXPECT_TRUE(doc.form.Modified);
+  EXPECT_EQ(doc.form.BAM.GetCycle(0).Count, 3);
+}
+
+TEST(FrameOperations, DuplicatesShowTheCopyOrTheLastFrame) {
+  DocumentFixture doc(3);
+  doc.form.ShowFrame(0);
+  doc.form.DuplicateFrameInSeq(1, 0, 0);
+  EXPECT_EQ(doc.form.CurrentFrame, 1);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 1, 0, 0), 11);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 2, 0, 0), 11);
+  EXPECT_EQ(doc.form.BAM.GetCycle(0).Frames[0], 1);
+  doc.form.DuplicateFrame(0);
+  EXPECT_EQ(doc.form.BAM.FrameCount(), 5);
+  EXPECT_EQ(doc.form.CurrentFrame, 4);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 0, 0, 0), 10);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 1, 0, 0), 10);
+}
+
+TEST(FrameOperations, DeletingTheLastFramesShowsTheNewLastThenNothing) {
+  DocumentFixture doc(2);
+  doc.form.ShowFrame(1);
+  doc.form.DeleteFrame(1);
+  EXPECT_EQ(doc.form.CurrentFrame, 0);
+  doc.form.DeleteFrame(0);
+  EXPECT_EQ(doc.form.CurrentFrame, -1);
+  EXPECT_EQ(doc.form.BAM.FrameCount(), 0);
+  EXPECT_THROW(doc.form.DeleteFrame(0), EFrameNotExists);
+}
+
+LoadedPicture Picture(PixelFormat format, int w, int h) {
+  LoadedPicture loaded;
+  loaded.Picture.Reset(w, h, format);
+  for (int i = 0; i < 256; ++i) {
+    loaded.Palette[i] = {static_cast<std::uint8_t>(i), 0, static_cast<std::uint8_t>(255 - i)};
+  }
+  loaded.Picture.ColorTable() = loaded.Palette;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      if (format == PixelFormat::Bits8) {
+        loaded.Picture.SetIndex(x, y, static_cast<std::uint8_t>(x + 2));
+      } else {
+        loaded.Picture.SetPixel(x, y, MakeColor(static_cast<std::uint8_t>(x * 8), 250, 6));
+      }
+    }
+  }
+  return loaded;
+}
+
+TEST(ImportFrame, FirstPictureDecidesTheKindOfAnEmptyDocument) {
+  for (PixelFormat format : {PixelFormat::Bits24, PixelFormat::Bits8}) {
+    DocumentFixture doc(0);
+    doc.form.LoadPicture = [format](const std::string&, std::uint8_t) {
+      return Picture(format, 31, 20);
+    };
+    doc.form.ImportFrame("pic", 1, -1, 0, -1);
+    const TBAM& bam = doc.form.BAM;
+    ASSERT_EQ(bam.FrameCount(), 1);
+    EXPECT_EQ(bam.GetFrame(0).CentreX, 15);
+    EXPECT_EQ(bam.GetFrame(0).CentreY, 10);
+    Bitmap colours;
+    bam.GetFrameBitmap(0, colours, nullptr);
+    if (format == PixelFormat::Bits24) {
+      EXPECT_EQ(bam.GetBAMType(), kUnpalettedBAM);
+      EXPECT_EQ(colours.GetPixel(3, 5), MakeColor(24, 250, 6));
+    } else {
+      EXPECT_EQ(bam.GetBAMType(), kPalettedBAM);
+      EXPECT_EQ(bam.Palette[9], (RGBTriple{9, 0, 246}));
+      EXPECT_EQ(IndexAt(bam, 0, 7, 3), 9);
+    }
+  }
+}
+
+TEST(ImportFrame, MapsIntoAnExistingPaletteCountingDisplayColours) {
+  DocumentFixture doc(1);
+  doc.form.ShowFrame(0);
+  doc.form.LoadPicture = [&doc](const std::string&, std::uint8_t) {
+    LoadedPicture loaded;
+    loaded.Picture.Reset(3, 1, PixelFormat::Bits24);
+    loaded.Picture.SetPixel(0, 0, doc.form.BAM.GetTransCol());
+    loaded.Picture.SetPixel(1, 0, MakeColor(40, 215, 30));  // nearest: entry 40 (40, 215, 7)
+    loaded.Picture.SetPixel(2, 0, doc.form.BAM.GetShadowCol());
+    return loaded;
+  };
+  doc.form.ImportFrame("pic", 3, 0, -1, -1);
+  EXPECT_EQ(doc.form.CurrentFrame, 0);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 0, 0, 0), 0);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 0, 1, 0), 40);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 0, 2, 0), 1);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 1, 0, 0), 10);
+  EXPECT_EQ(doc.form.BAM.GetBAMType(), kPalettedBAM);
+}
+
+TEST(ImportFrame, UnreadablePictureLeavesTheDocumentAlone) {
+  DocumentFixture doc(1);
+  doc.form.ShowFrame(0);
+  doc.form.LoadPicture = [](const std::string&, std::uint8_t) -> LoadedPicture {
+    throw std::runtime_error("not a picture");
+  };
+  EXPECT_THROW(doc.form.ImportFrame("bad", 0, -1, 0, -1), std::runtime_error);
+  EXPECT_EQ(doc.form.BAM.FrameCount(), 1);
+  EXPECT_FALSE(doc.form.Modified);
+}
+
+TEST(FixFrameSize, ShiftsContentAndFillsWhatItUncovers) {
+  DocumentFixture doc(1);
+  doc.form.ShowFrame(0);
+  for (int x = 0; x < 4; ++x) {
+    doc.form.WorkImage[1].Row(0)[3 * x + 2] = static_cast<std::uint8_t>(20 + x);
+  }
+  doc.options.BackgroundIndex = 5;
+  doc.form.FixFrameSize(2, 0, 0, 0, 4, 3, false, false);
+  const Bitmap& indices = doc.form.WorkImage[1];
+  EXPECT_EQ(indices.Row(0)[2], 22);
+  EXPECT_EQ(indices.Row(0)[5], 23);
+  EXPECT_EQ(indices.Row(0)[8], 5);
+  EXPECT_EQ(indices.Row(0)[11], 5);
+  EXPECT_EQ(doc.form.UndoCount(), 1);
+  doc.form.FixFrameSize(-1, -1, 0, 0, 6, 5, true, true);
+  EXPECT_EQ(doc.form.WorkImage[1].Row(1)[3 * 1 + 2], 22);
+  EXPECT_EQ(doc.form.WorkImage[1].Row(0)[2], 0);
+  EXPECT_EQ(doc.form.WorkImage[0].GetPixel(5, 4), doc.form.BAM.GetTransCol());
+  EXPECT_EQ(doc.form.SelMask.GetIndex(0, 0), 1);  // outside the selection
+  EXPECT_EQ(doc.form.UndoCount(), 1);
+  doc.form.ShowFrame(0);
+  EXPECT_EQ(doc.form.BAM.GetFrame(0).Width, 6);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 0, 1, 1), 22);
+  EXPECT_THROW(doc.form.FixFrameSize(0, 0, 0, 0, -1, 3, true, true), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace celwright::testing
