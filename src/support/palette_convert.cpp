@@ -12,7 +12,7 @@ NearestColorMap::NearestColorMap(const Palette256& palette)
       cell_candidates_(static_cast<std::size_t>(kCellsPerAxis * kCellsPerAxis * kCellsPerAxis)),
       cell_ready_(cell_candidates_.size(), false) {}
 
-const std::vector<std::uint8_t>& NearestColorMap::CandidatesFor(int cell) {
+const std::vector<NearestColorMap::Candidate>& NearestColorMap::CandidatesFor(int cell) {
   auto& candidates = cell_candidates_[static_cast<std::size_t>(cell)];
   if (cell_ready_[static_cast<std::size_t>(cell)]) return candidates;
   cell_ready_[static_cast<std::size_t>(cell)] = true;
@@ -40,10 +40,14 @@ const std::vector<std::uint8_t>& NearestColorMap::CandidatesFor(int cell) {
     best_far = std::min(best_far, far);
   }
   for (int i = 0; i < 256; ++i) {
-    if (near_distance[static_cast<std::size_t>(i)] <= best_far) {
-      candidates.push_back(static_cast<std::uint8_t>(i));
-    }
+    const int near = near_distance[static_cast<std::size_t>(i)];
+    const RGBTriple& e = palette_[static_cast<std::size_t>(i)];
+    if (near <= best_far) candidates.push_back({near, static_cast<std::uint8_t>(i), e.r, e.g, e.b});
   }
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const Candidate& a, const Candidate& b) {
+                     return a.near_distance < b.near_distance;
+                   });
   return candidates;
 }
 
@@ -57,12 +61,13 @@ std::uint8_t NearestColorMap::Lookup(std::uint8_t r, std::uint8_t g, std::uint8_
                    ((g >> kCellBits) << (8 - kCellBits)) | (b >> kCellBits);
   int best = 0;
   int best_distance = std::numeric_limits<int>::max();
-  // Candidates are in index order, so the strict comparison keeps the lowest index on a tie.
-  for (const std::uint8_t i : CandidatesFor(cell)) {
-    const int distance = ColorDistance(palette_[i], r, g, b);
-    if (distance < best_distance) {
+  for (const Candidate& candidate : CandidatesFor(cell)) {
+    if (candidate.near_distance > best_distance) break;  // no later entry can win or tie
+    const int dr = candidate.r - r, dg = candidate.g - g, db = candidate.b - b;
+    const int distance = dr * dr + dg * dg + db * db;
+    if (distance < best_distance || (distance == best_distance && candidate.index < best)) {
       best_distance = distance;
-      best = i;
+      best = candidate.index;
     }
   }
   cache_keys_[slot] = key;

@@ -11,7 +11,8 @@ namespace celwright {
 
 // Exact nearest-colour look-up for many pixels against one palette. Gives the same index as a
 // full search (squared red-green-blue distance, lowest index on a tie) but searches only the
-// entries that can win inside a small colour cell, and remembers recent answers.
+// entries that can win inside a small colour cell, closest first, stopping as soon as no further
+// entry can beat the best so far; recent answers are remembered.
 class NearestColorMap {
  public:
   explicit NearestColorMap(const Palette256& palette);
@@ -22,10 +23,15 @@ class NearestColorMap {
   static constexpr int kCellsPerAxis = 256 >> kCellBits;
   static constexpr std::size_t kCacheSize = 1 << 14;
 
-  const std::vector<std::uint8_t>& CandidatesFor(int cell);
+  struct Candidate {
+    int near_distance;  // the least distance any colour of the cell can have to the entry
+    std::uint8_t index;
+    std::uint8_t r, g, b;  // the entry's colour, kept here so the search stays in one array
+  };
+  const std::vector<Candidate>& CandidatesFor(int cell);
 
   Palette256 palette_;
-  std::vector<std::vector<std::uint8_t>> cell_candidates_;
+  std::vector<std::vector<Candidate>> cell_candidates_;
   std::vector<bool> cell_ready_;
   // Direct-mapped memory of recent colours: key is 0x01RRGGBB, 0 means empty.
   std::array<std::uint32_t, kCacheSize> cache_keys_{};
