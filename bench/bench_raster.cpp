@@ -105,8 +105,9 @@ void BM_ConvertToPalette(benchmark::State& state) {
   } else {
     for (int y = 0; y < size; ++y) {
       for (int x = 0; x < size; ++x) {
-        picture.SetPixel(x, y, MakeColor(static_cast<std::uint8_t>(x / 64 * 16),
-                                         static_cast<std::uint8_t>(y / 64 * 16), 90));
+        picture.SetPixel(x, y,
+                         MakeColor(static_cast<std::uint8_t>(x / 64 * 16),
+                                   static_cast<std::uint8_t>(y / 64 * 16), 90));
       }
     }
   }

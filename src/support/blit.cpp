@@ -45,8 +45,8 @@ SourceView PrepareSource(const Bitmap& dest, const Bitmap& source, Rect needed) 
     std::memcpy(block.Row(y), source.Row(needed.top + y) + needed.left * bytes,
                 static_cast<std::size_t>(needed.Width()) * bytes);
   }
-  view.owned = same_kind ? std::move(block)
-                         : ConvertPixelFormat(block, dest.Format(), dest.ColorTable());
+  view.owned =
+      same_kind ? std::move(block) : ConvertPixelFormat(block, dest.Format(), dest.ColorTable());
   view.bitmap = &view.owned;
   view.offset_x = needed.left;
   view.offset_y = needed.top;
@@ -59,7 +59,8 @@ void Combine(std::uint8_t* d, const std::uint8_t* s, std::size_t count, RasterOp
       std::memcpy(d, s, count);
       break;
     case RasterOp::DstInvert:
-      for (std::size_t i = 0; i < count; ++i) d[i] = mask ? d[i] ^ 1 : static_cast<std::uint8_t>(~d[i]);
+      for (std::size_t i = 0; i < count; ++i)
+        d[i] = mask ? d[i] ^ 1 : static_cast<std::uint8_t>(~d[i]);
       break;
     case RasterOp::SrcInvert:
       for (std::size_t i = 0; i < count; ++i) d[i] ^= s[i];
@@ -98,8 +99,8 @@ void BitBlt(Bitmap& dest, int dest_x, int dest_y, int width, int height, const B
   for (int y = area.top; y < area.bottom; ++y) {
     const std::uint8_t* s = view.bitmap->Row(y + shift_y - view.offset_y) +
                             (area.left + shift_x - view.offset_x) * bytes;
-    Combine(dest.Row(y) + area.left * bytes, s, static_cast<std::size_t>(area.Width()) * bytes,
-            op, mask);
+    Combine(dest.Row(y) + area.left * bytes, s, static_cast<std::size_t>(area.Width()) * bytes, op,
+            mask);
   }
 }
 
@@ -114,8 +115,8 @@ void StretchBlt(Bitmap& dest, int dest_x, int dest_y, int dest_width, int dest_h
   if (area.Empty()) return;
 
   // Source coordinate for every destination column and row, or -1 where it falls outside.
-  auto map_axis = [](int from, int to, int dest_origin, int dest_size, int src_origin,
-                     int src_size, int src_limit) {
+  auto map_axis = [](int from, int to, int dest_origin, int dest_size, int src_origin, int src_size,
+                     int src_limit) {
     std::vector<int> map;
     map.reserve(static_cast<std::size_t>(to - from));
     for (int d = from; d < to; ++d) {
@@ -127,8 +128,8 @@ void StretchBlt(Bitmap& dest, int dest_x, int dest_y, int dest_width, int dest_h
     }
     return map;
   };
-  const std::vector<int> columns = map_axis(area.left, area.right, dest_x, dest_width, source_x,
-                                            source_width, source.Width());
+  const std::vector<int> columns =
+      map_axis(area.left, area.right, dest_x, dest_width, source_x, source_width, source.Width());
   const std::vector<int> rows = map_axis(area.top, area.bottom, dest_y, dest_height, source_y,
                                          source_height, source.Height());
 
@@ -154,8 +155,8 @@ void MaskBlt(Bitmap& dest, int dest_x, int dest_y, int width, int height, const 
   const int shift_x = source_x - dest_x, shift_y = source_y - dest_y;
   const int mask_shift_x = mask_x - dest_x, mask_shift_y = mask_y - dest_y;
   area = area.Intersect({-shift_x, -shift_y, source.Width() - shift_x, source.Height() - shift_y});
-  area = area.Intersect({-mask_shift_x, -mask_shift_y, mask.Width() - mask_shift_x,
-                         mask.Height() - mask_shift_y});
+  area = area.Intersect(
+      {-mask_shift_x, -mask_shift_y, mask.Width() - mask_shift_x, mask.Height() - mask_shift_y});
   if (area.Empty()) return;
   const SourceView view = PrepareSource(
       dest, source,
@@ -169,8 +170,8 @@ void MaskBlt(Bitmap& dest, int dest_x, int dest_y, int width, int height, const 
     const int my = y + mask_shift_y;
     const std::uint8_t* m = mask.Row(my) + area.left + mask_shift_x;
     for (int x = area.left; x < area.right; ++x, s += bytes, d += bytes) {
-      const bool black = mask_is_bits ? m[x - area.left] == 0
-                                      : mask.GetPixel(x + mask_shift_x, my) == 0;
+      const bool black =
+          mask_is_bits ? m[x - area.left] == 0 : mask.GetPixel(x + mask_shift_x, my) == 0;
       if (black) std::memcpy(d, s, bytes);
     }
   }

@@ -19,7 +19,9 @@ void Canvas::SetPixel(int x, int y, TColor color) {
   FillSpan(target_, ClipRect(), y, x, x + 1, EncodeColor(target_, color));
 }
 
-void Canvas::Stroke(std::span<const Point> pixels) { EmitStroke(pixels, pen.width, Writer(pen.color)); }
+void Canvas::Stroke(std::span<const Point> pixels) {
+  EmitStroke(pixels, pen.width, Writer(pen.color));
+}
 
 void Canvas::LineTo(int x, int y) {
   // A wide pen has round ends, so it covers its end point like any other.
@@ -71,9 +73,7 @@ void Canvas::PolyBezier(std::span<const Point> points) {
   Polyline(FlattenBezier(points));
 }
 
-void Canvas::Arc(const Rect& rect, Point start, Point end) {
-  Stroke(ArcPixels(rect, start, end));
-}
+void Canvas::Arc(const Rect& rect, Point start, Point end) { Stroke(ArcPixels(rect, start, end)); }
 
 void Canvas::FrameRect(const Rect& rect) {
   if (brush.clear) return;
@@ -119,8 +119,8 @@ void Canvas::TextOut(int x, int y, std::string_view text) {
 }
 
 void Canvas::Draw(int x, int y, const Bitmap& source) {
-  celwright::BitBlt(target_, x, y, source.Width(), source.Height(), source, 0, 0,
-                    RasterOp::SrcCopy, ClipRect());
+  celwright::BitBlt(target_, x, y, source.Width(), source.Height(), source, 0, 0, RasterOp::SrcCopy,
+                    ClipRect());
 }
 
 void Canvas::CopyRect(const Rect& dest, const Bitmap& source, const Rect& source_rect) {
@@ -141,8 +141,8 @@ void Canvas::MaskBlt(int x, int y, const Bitmap& source, const Bitmap& mask) {
 void Canvas::Resize(int width, int height) {
   const PixelValue fill = EncodeColor(target_, brush.color);
   // The picture's own resize takes an index for 8-bit pictures and black-or-not for masks.
-  const TColor value = target_.Format() == PixelFormat::Bits24 ? (brush.color & 0xFFFFFF)
-                                                               : TColor{fill.bytes[0]};
+  const TColor value =
+      target_.Format() == PixelFormat::Bits24 ? (brush.color & 0xFFFFFF) : TColor{fill.bytes[0]};
   target_.Resize(std::max(0, width), std::max(0, height), value);
 }
 

@@ -78,8 +78,8 @@ class Canvas {
   // canvas's own picture: drawing it at an offset shifts the content by that offset.
   void Draw(int x, int y, const Bitmap& source);
   void CopyRect(const Rect& dest, const Bitmap& source, const Rect& source_rect);
-  void BitBlt(int x, int y, int width, int height, const Bitmap& source, int source_x,
-              int source_y, RasterOp op);
+  void BitBlt(int x, int y, int width, int height, const Bitmap& source, int source_x, int source_y,
+              RasterOp op);
   void MaskBlt(int x, int y, const Bitmap& source, const Bitmap& mask);
 
   // Changes the picture's size keeping its top-left pixels; new area gets the brush colour.

@@ -33,7 +33,8 @@ const std::vector<NearestColorMap::Candidate>& NearestColorMap::CandidatesFor(in
       const int above = channel[c] - (lo[c] + kSpan);
       const int gap = std::max({below, above, 0});
       near += gap * gap;
-      const int reach = std::max(std::abs(channel[c] - lo[c]), std::abs(channel[c] - lo[c] - kSpan));
+      const int reach =
+          std::max(std::abs(channel[c] - lo[c]), std::abs(channel[c] - lo[c] - kSpan));
       far += reach * reach;
     }
     near_distance[static_cast<std::size_t>(i)] = near;
@@ -44,10 +45,9 @@ const std::vector<NearestColorMap::Candidate>& NearestColorMap::CandidatesFor(in
     const RGBTriple& e = palette_[static_cast<std::size_t>(i)];
     if (near <= best_far) candidates.push_back({near, static_cast<std::uint8_t>(i), e.r, e.g, e.b});
   }
-  std::stable_sort(candidates.begin(), candidates.end(),
-                   [](const Candidate& a, const Candidate& b) {
-                     return a.near_distance < b.near_distance;
-                   });
+  std::stable_sort(
+      candidates.begin(), candidates.end(),
+      [](const Candidate& a, const Candidate& b) { return a.near_distance < b.near_distance; });
   return candidates;
 }
 

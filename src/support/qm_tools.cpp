@@ -45,8 +45,7 @@ TColor ResolveColor(TColor color) {
   if ((color & kSystemColorFlag) == 0) return color & 0xFFFFFFu;
   const int number = static_cast<int>(color & 0xFFu);
   if (Resolver()) return Resolver()(number) & 0xFFFFFFu;
-  return number < static_cast<int>(kDefaultSystemColors.size()) ? kDefaultSystemColors[number]
-                                                                : 0u;
+  return number < static_cast<int>(kDefaultSystemColors.size()) ? kDefaultSystemColors[number] : 0u;
 }
 
 void ColorToRGBBytes(TColor color, std::uint8_t& red, std::uint8_t& green, std::uint8_t& blue) {
@@ -98,12 +97,24 @@ TColor HSLToColor(int hue, int saturation, int luminance) {
   const long double rise = (h % 40) * kSlope;
   const long double fall = 255 - rise;
   switch (h / 40) {
-    case 0: rgb[0] = 255, rgb[1] = rise, rgb[2] = 0; break;
-    case 1: rgb[0] = fall, rgb[1] = 255, rgb[2] = 0; break;
-    case 2: rgb[0] = 0, rgb[1] = 255, rgb[2] = rise; break;
-    case 3: rgb[0] = 0, rgb[1] = fall, rgb[2] = 255; break;
-    case 4: rgb[0] = rise, rgb[1] = 0, rgb[2] = 255; break;
-    default: rgb[0] = 255, rgb[1] = 0, rgb[2] = fall; break;
+    case 0:
+      rgb[0] = 255, rgb[1] = rise, rgb[2] = 0;
+      break;
+    case 1:
+      rgb[0] = fall, rgb[1] = 255, rgb[2] = 0;
+      break;
+    case 2:
+      rgb[0] = 0, rgb[1] = 255, rgb[2] = rise;
+      break;
+    case 3:
+      rgb[0] = 0, rgb[1] = fall, rgb[2] = 255;
+      break;
+    case 4:
+      rgb[0] = rise, rgb[1] = 0, rgb[2] = 255;
+      break;
+    default:
+      rgb[0] = 255, rgb[1] = 0, rgb[2] = fall;
+      break;
   }
   std::uint8_t out[3];
   for (int c = 0; c < 3; ++c) {

@@ -158,7 +158,8 @@ std::vector<Point> FlattenBezier(std::span<const Point> points) {
       const double w0 = u * u * u, w1 = 3 * u * u * t, w2 = 3 * u * t * t, w3 = t * t * t;
       const Point q{
           static_cast<int>(std::floor(w0 * p[0].x + w1 * p[1].x + w2 * p[2].x + w3 * p[3].x + 0.5)),
-          static_cast<int>(std::floor(w0 * p[0].y + w1 * p[1].y + w2 * p[2].y + w3 * p[3].y + 0.5))};
+          static_cast<int>(
+              std::floor(w0 * p[0].y + w1 * p[1].y + w2 * p[2].y + w3 * p[3].y + 0.5))};
       if (q != vertices.back()) vertices.push_back(q);
     }
     if (vertices.back() != p[3]) vertices.push_back(p[3]);

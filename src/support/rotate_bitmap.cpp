@@ -54,9 +54,9 @@ Bitmap RotateBitmap(const Bitmap& bitmap, int centre_x, int centre_y, TColor fil
     for (int i = 0; i < bitmap.Width(); ++i) {
       int sx, sy;
       mapper.Map(i, j, sx, sy);
-      const std::uint8_t* from =
-          bitmap.Contains(sx, sy) ? bitmap.Row(sy) + static_cast<std::size_t>(sx) * bytes
-                                  : fill_bytes;
+      const std::uint8_t* from = bitmap.Contains(sx, sy)
+                                     ? bitmap.Row(sy) + static_cast<std::size_t>(sx) * bytes
+                                     : fill_bytes;
       std::memcpy(out + static_cast<std::size_t>(i) * bytes, from, static_cast<std::size_t>(bytes));
     }
   }

@@ -38,7 +38,9 @@ class FontLibrary {
   }
 
  private:
-  FontLibrary() {
+  // A font configuration of our own, rather than fontconfig's implicit global one, so that
+  // everything it holds is released with the library.
+  FontLibrary() : config_(FcInitLoadConfigAndFonts()) {
     if (FT_Init_FreeType(&library_) != 0) library_ = nullptr;
   }
   ~FontLibrary() {
@@ -46,19 +48,21 @@ class FontLibrary {
       if (entry.second) FT_Done_Face(entry.second);
     }
     if (library_) FT_Done_FreeType(library_);
+    if (config_) FcConfigDestroy(config_);
   }
 
   FT_Face Open(const Font& font) {
+    if (!config_) return nullptr;
     FcPattern* pattern = FcPatternCreate();
     if (!pattern) return nullptr;
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(font.name.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config_, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config_, pattern, &result);
     FcPatternDestroy(pattern);
     if (!match) return nullptr;
     FT_Face face = nullptr;
@@ -75,6 +79,7 @@ class FontLibrary {
   }
 
   std::mutex mutex_;
+  FcConfig* config_ = nullptr;
   FT_Library library_ = nullptr;
   std::map<std::tuple<std::string, bool, bool>, FT_Face> faces_;
 };

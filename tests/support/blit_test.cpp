@@ -54,8 +54,10 @@ TEST(BitBlt, RasterOperationsCombineBytes) {
   const struct {
     RasterOp op;
     TColor expected;
-  } cases[] = {{RasterOp::SrcCopy, 0x0F0F0F}, {RasterOp::DstInvert, 0xCFCFCF},
-               {RasterOp::SrcInvert, 0x3F3F3F}, {RasterOp::SrcPaint, 0x3F3F3F},
+  } cases[] = {{RasterOp::SrcCopy, 0x0F0F0F},
+               {RasterOp::DstInvert, 0xCFCFCF},
+               {RasterOp::SrcInvert, 0x3F3F3F},
+               {RasterOp::SrcPaint, 0x3F3F3F},
                {RasterOp::SrcAnd, 0x000000}};
   for (const auto& c : cases) {
     dest.SetPixel(0, 0, 0x303030);

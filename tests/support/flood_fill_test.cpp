@@ -32,11 +32,13 @@ void Fill(Bitmap& b, int x, int y, TColor colour = kRed) {
 }
 
 TEST(FloodFill, SpreadsFourConnectedAndNotThroughDiagonals) {
-  Bitmap b = FromArt({"..#...",
-                      "..#...",
-                      "###...",
-                      "...#..",
-                      "....#."});
+  Bitmap b = FromArt({
+      "..#...",
+      "..#...",
+      "###...",
+      "...#..",
+      "....#.",
+  });
   Fill(b, 0, 0);
   EXPECT_EQ(Art(b),
             "oo#...\n"
@@ -55,9 +57,11 @@ TEST(FloodFill, SpreadsFourConnectedAndNotThroughDiagonals) {
 }
 
 TEST(FloodFill, StopsAtTheSmallestColourChange) {
-  Bitmap b = FromArt({"..~..",
-                      "..~..",
-                      "..~.."});
+  Bitmap b = FromArt({
+      "..~..",
+      "..~..",
+      "..~..",
+  });
   Fill(b, 0, 1);
   EXPECT_EQ(b.GetPixel(1, 1), kRed);
   EXPECT_EQ(b.GetPixel(2, 1), 0xFEFFFFu);
@@ -65,25 +69,35 @@ TEST(FloodFill, StopsAtTheSmallestColourChange) {
 }
 
 TEST(FloodFill, FillingWithTheSeedColourEnds) {
-  Bitmap b = FromArt({"....", "....", "...."});
+  Bitmap b = FromArt({
+      "....",
+      "....",
+      "....",
+  });
   const Bitmap before = b;
   Fill(b, 1, 1, kWhite);
   EXPECT_EQ(b, before);
 }
 
 TEST(FloodFill, WalksAroundObstaclesAndStaysInTheClip) {
-  Bitmap b = FromArt({".......",
-                      ".#####.",
-                      ".#...#.",
-                      ".#.#.#.",
-                      ".#.#...",
-                      "...#..."});
+  Bitmap b = FromArt({
+      ".......",
+      ".#####.",
+      ".#...#.",
+      ".#.#.#.",
+      ".#.#...",
+      "...#...",
+  });
   Fill(b, 2, 2);
   // The inner area opens to the outside at the right, so everything white is one region.
   EXPECT_EQ(b.GetPixel(0, 0), kRed);
   EXPECT_EQ(b.GetPixel(2, 5), kRed);
 
-  Bitmap clipped = FromArt({"....", "....", "...."});
+  Bitmap clipped = FromArt({
+      "....",
+      "....",
+      "....",
+  });
   Canvas c(clipped);
   c.brush.color = kRed;
   c.SetClipRect({1, 0, 3, 3});

@@ -45,8 +45,7 @@ TEST(RotateBitmap, FourQuarterTurnsGiveThePictureBack) {
 
 TEST(RotateBitmap, ClockwiseUndoesCounterClockwise) {
   const Bitmap picture = NumberedPicture(10, 10);
-  const Bitmap back =
-      RotateBitmap(RotateBitmap(picture, 5, 5, 0, kQuarter), 5, 5, 0, kClockwise);
+  const Bitmap back = RotateBitmap(RotateBitmap(picture, 5, 5, 0, kQuarter), 5, 5, 0, kClockwise);
   EXPECT_EQ(back, picture);
 }
 
