@@ -40,14 +40,6 @@ TEST(StretchBlt, EachSourcePixelBecomesABlock) {
   EXPECT_EQ(view.GetPixel(6, 6), 0u);  // outside the target rectangle
 }
 
-TEST(StretchBlt, ShrinkingPicksEveryNthPixelAndClips) {
-  const Bitmap source = Numbered(8, 1);
-  Bitmap small(3, 1);
-  StretchBlt(small, -1, 0, 4, 1, source, 0, 0, 8, 1);
-  EXPECT_EQ(small.GetPixel(0, 0), source.GetPixel(2, 0));
-  EXPECT_EQ(small.GetPixel(2, 0), source.GetPixel(6, 0));
-}
-
 TEST(BitBlt, RasterOperationsCombineBytes) {
   Bitmap dest(1, 1), source(1, 1);
   source.SetPixel(0, 0, 0x0F0F0F);
@@ -64,13 +56,6 @@ TEST(BitBlt, RasterOperationsCombineBytes) {
     BitBlt(dest, 0, 0, 1, 1, source, 0, 0, c.op);
     EXPECT_EQ(dest.GetPixel(0, 0), c.expected) << static_cast<int>(c.op);
   }
-}
-
-TEST(BitBlt, InvertingAMaskFlipsItsBits) {
-  Bitmap mask(3, 1, PixelFormat::Bits1);
-  mask.Pixels() = {0, 1, 0};
-  BitBlt(mask, 0, 0, 3, 1, mask, 0, 0, RasterOp::DstInvert);
-  EXPECT_EQ(mask.Pixels(), (std::vector<std::uint8_t>{1, 0, 1}));
 }
 
 TEST(BitBlt, SmallerSourceLeavesTheRestOfTheTarget) {
@@ -130,16 +115,6 @@ TEST(MaskBlt, CopiesOnlyWhereTheMaskIsBlack) {
           << x << "," << y;
     }
   }
-}
-
-TEST(MaskBlt, PartlyOutsideTheTargetIsClippedSafely) {
-  const Bitmap source = Numbered(4, 4);
-  Bitmap mask(4, 4, PixelFormat::Bits1);
-  Bitmap dest(3, 3);
-  MaskBlt(dest, -2, -2, source, mask);
-  EXPECT_EQ(dest.GetPixel(0, 0), source.GetPixel(2, 2));
-  EXPECT_EQ(dest.GetPixel(1, 1), source.GetPixel(3, 3));
-  EXPECT_EQ(dest.GetPixel(2, 2), 0u);
 }
 
 }  // namespace

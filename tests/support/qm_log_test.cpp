@@ -65,17 +65,6 @@ TEST_F(LogTest, ANewRunReplacesTheOldFile) {
   EXPECT_EQ(ReadFile(folder_ / "Log.txt"), "\r\nAPP : second run");
 }
 
-TEST_F(LogTest, DisabledLogIgnoresCalls) {
-  LogDisabled = true;
-  AddLogLine("APP : ignored");
-  AppendToLog(" [OK]");
-  EXPECT_TRUE(LogLines().empty());
-  EXPECT_FALSE(fs::exists(folder_ / "Log.txt"));
-  LogDisabled = false;
-  CloseLog();
-  EXPECT_TRUE(LogDisabled);
-}
-
 TEST_F(LogTest, UnwritableProgramFolderFallsBackToTheStateFolder) {
   // A regular file where the program folder should be: no log file can go there, even for root.
   const fs::path blocker = folder_ / "blocker";

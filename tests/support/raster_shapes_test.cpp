@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 
 #include "support/canvas.h"
 #include "support/text_art.h"
@@ -73,14 +72,6 @@ TEST(Figures, RectangleExcludesRightAndBottomEdges) {
             "........");
 }
 
-TEST(Figures, CornersInAnyOrderDrawTheSameFigure) {
-  Bitmap a = WhiteBitmap(10, 10), b = WhiteBitmap(10, 10);
-  Canvas ca = Painter(a), cb = Painter(b);
-  ca.Ellipse({1, 2, 9, 8});
-  cb.Ellipse({9, 8, 1, 2});
-  EXPECT_EQ(a, b);
-}
-
 TEST(Figures, EllipseCoversPixelCentresInside) {
   Bitmap b = WhiteBitmap(10, 8);
   Canvas c = Painter(b);
@@ -94,19 +85,6 @@ TEST(Figures, EllipseCoversPixelCentresInside) {
             ".#ooooo#..\n"
             "..#####...\n"
             "..........");
-}
-
-TEST(Figures, ClearBrushDrawsOutlineOnly) {
-  Bitmap b = WhiteBitmap(6, 5);
-  Canvas c = Painter(b);
-  c.brush.clear = true;
-  c.Rectangle({0, 0, 5, 4});
-  EXPECT_EQ(Art(b),
-            "#####.\n"
-            "#...#.\n"
-            "#...#.\n"
-            "#####.\n"
-            "......");
 }
 
 TEST(Figures, FrameRectIsOnePixelInTheBrushWhateverThePen) {
@@ -216,17 +194,6 @@ TEST(OpenOutlines, ArcRunsCounterClockwiseFromStartToEnd) {
     EXPECT_GE(p.x, 10);
     EXPECT_LT(p.y, 10);
   }
-}
-
-TEST(OpenOutlines, BezierStartsAtItsFirstPointAndEndsAtTheLast) {
-  const Point curve[] = {{0, 9}, {0, 0}, {12, 0}, {12, 9}};
-  const auto vertices = FlattenBezier(curve);
-  EXPECT_EQ(vertices.front(), (Point{0, 9}));
-  EXPECT_EQ(vertices.back(), (Point{12, 9}));
-  // A symmetric control polygon gives a symmetric curve.
-  std::set<std::pair<int, int>> left, right;
-  for (const Point& p : vertices) (p.x <= 6 ? left : right).insert({p.x, p.y});
-  for (const auto& [x, y] : left) EXPECT_TRUE(right.count({12 - x, y}) || x == 6) << x << "," << y;
 }
 
 TEST(OpenOutlines, PolylineDrawsEverySegmentButTheLastPixel) {
