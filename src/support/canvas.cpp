@@ -19,38 +19,45 @@ void Canvas::SetPixel(int x, int y, TColor color) {
   FillSpan(target_, ClipRect(), y, x, x + 1, EncodeColor(target_, color));
 }
 
+Rect Canvas::Window() const {
+  // Outline pixels up to a pen width outside the clip still reach into it.
+  const int reach = std::max(1, pen.width) + 1;
+  const Rect clip = ClipRect();
+  return {clip.left - reach, clip.top - reach, clip.right + reach, clip.bottom + reach};
+}
+
 void Canvas::Stroke(std::span<const Point> pixels) {
   EmitStroke(pixels, pen.width, Writer(pen.color));
 }
 
 void Canvas::LineTo(int x, int y) {
   // A wide pen has round ends, so it covers its end point like any other.
-  const std::vector<Point> pixels = LinePixels(position_, {x, y}, pen.width > 1);
+  const std::vector<Point> pixels = LinePixels(position_, {x, y}, pen.width > 1, Window());
   Stroke(pixels);
   position_ = {x, y};
 }
 
 void Canvas::DrawFigure(const FigureRows& rows) {
   if (!brush.clear) EmitFill(rows, Writer(brush.color));
-  const std::vector<Point> outline = OutlinePixels(rows);
+  const std::vector<Point> outline = OutlinePixels(rows, Window());
   Stroke(outline);
 }
 
-void Canvas::Rectangle(const Rect& rect) { DrawFigure(RectangleRows(rect)); }
+void Canvas::Rectangle(const Rect& rect) { DrawFigure(RectangleRows(rect, Window())); }
 
-void Canvas::Ellipse(const Rect& rect) { DrawFigure(EllipseRows(rect)); }
+void Canvas::Ellipse(const Rect& rect) { DrawFigure(EllipseRows(rect, Window())); }
 
 void Canvas::RoundRect(const Rect& rect, int corner_width, int corner_height) {
-  DrawFigure(RoundRectRows(rect, corner_width, corner_height));
+  DrawFigure(RoundRectRows(rect, corner_width, corner_height, Window()));
 }
 
 void Canvas::Polygon(std::span<const Point> points) {
   if (points.empty()) return;
-  if (!brush.clear) EmitPolygonFill(points, Writer(brush.color));
+  if (!brush.clear) EmitPolygonFill(points, Writer(brush.color), Window());
   std::vector<Point> outline;
   for (std::size_t i = 0; i < points.size(); ++i) {
     const std::vector<Point> edge =
-        LinePixels(points[i], points[(i + 1) % points.size()], points.size() == 1);
+        LinePixels(points[i], points[(i + 1) % points.size()], points.size() == 1, Window());
     outline.insert(outline.end(), edge.begin(), edge.end());
   }
   Stroke(outline);
@@ -60,9 +67,10 @@ void Canvas::Polyline(std::span<const Point> points) {
   std::vector<Point> pixels;
   for (std::size_t i = 0; i + 1 < points.size(); ++i) {
     const bool last = i + 2 == points.size();
-    const std::vector<Point> segment = LinePixels(points[i], points[i + 1], pen.width > 1 || !last);
+    const std::vector<Point> segment =
+        LinePixels(points[i], points[i + 1], pen.width > 1 || !last, Window());
     // Joints would be drawn twice; drop the repeated first pixel of every later segment.
-    const auto skip = (i > 0 && !segment.empty()) ? 1 : 0;
+    const auto skip = (i > 0 && !segment.empty() && segment.front() == points[i]) ? 1 : 0;
     pixels.insert(pixels.end(), segment.begin() + skip, segment.end());
   }
   Stroke(pixels);
@@ -73,11 +81,13 @@ void Canvas::PolyBezier(std::span<const Point> points) {
   Polyline(FlattenBezier(points));
 }
 
-void Canvas::Arc(const Rect& rect, Point start, Point end) { Stroke(ArcPixels(rect, start, end)); }
+void Canvas::Arc(const Rect& rect, Point start, Point end) {
+  Stroke(ArcPixels(rect, start, end, Window()));
+}
 
 void Canvas::FrameRect(const Rect& rect) {
   if (brush.clear) return;
-  EmitFill(RectangleRows(rect), [&, writer = Writer(brush.color)](int y, int x0, int x1) {
+  EmitFill(RectangleRows(rect, Window()), [&, writer = Writer(brush.color)](int y, int x0, int x1) {
     const Rect r = rect.Normalized();
     if (y == r.top || y == r.bottom - 1) {
       writer(y, x0, x1);
@@ -89,7 +99,7 @@ void Canvas::FrameRect(const Rect& rect) {
 }
 
 void Canvas::FillRect(const Rect& rect) {
-  if (!brush.clear) EmitFill(RectangleRows(rect), Writer(brush.color));
+  if (!brush.clear) EmitFill(RectangleRows(rect, Window()), Writer(brush.color));
 }
 
 void Canvas::FloodFill(int x, int y) {

@@ -87,6 +87,7 @@ class Canvas {
 
  private:
   SpanSink Writer(TColor color);
+  Rect Window() const;
   void DrawFigure(const FigureRows& rows);
   void Stroke(std::span<const Point> pixels);
 

@@ -40,20 +40,22 @@ bool EllipseRowHalfWidth(std::int64_t w, std::int64_t h, std::int64_t v, std::in
 
 }  // namespace
 
-FigureRows RectangleRows(const Rect& rect) {
+FigureRows RectangleRows(const Rect& rect, const Rect& window) {
   const Rect r = rect.Normalized();
   FigureRows rows;
   if (r.Empty()) return rows;
-  for (int y = r.top; y < r.bottom; ++y) rows.push_back({y, r.left, r.right});
+  const int first = std::max(r.top, window.top - 1), last = std::min(r.bottom, window.bottom + 1);
+  for (int y = first; y < last; ++y) rows.push_back({y, r.left, r.right});
   return rows;
 }
 
-FigureRows EllipseRows(const Rect& rect) {
+FigureRows EllipseRows(const Rect& rect, const Rect& window) {
   const Rect r = rect.Normalized();
   FigureRows rows;
   if (r.Empty()) return rows;
   const std::int64_t w = r.Width(), h = r.Height();
-  for (int y = r.top; y < r.bottom; ++y) {
+  const int first = std::max(r.top, window.top - 1), last = std::min(r.bottom, window.bottom + 1);
+  for (int y = first; y < last; ++y) {
     const std::int64_t v = 2 * static_cast<std::int64_t>(y) + 1 - r.top - r.bottom;
     std::int64_t u_max;
     if (!EllipseRowHalfWidth(w, h, v, u_max)) continue;
@@ -65,13 +67,14 @@ FigureRows EllipseRows(const Rect& rect) {
   return rows;
 }
 
-FigureRows RoundRectRows(const Rect& rect, int corner_width, int corner_height) {
+FigureRows RoundRectRows(const Rect& rect, int corner_width, int corner_height,
+                         const Rect& window) {
   const Rect r = rect.Normalized();
   FigureRows rows;
   if (r.Empty()) return rows;
   const int cw = std::clamp(corner_width, 0, r.Width());
   const int ch = std::clamp(corner_height, 0, r.Height());
-  if (cw < 2 || ch < 2) return RectangleRows(r);
+  if (cw < 2 || ch < 2) return RectangleRows(r, window);
   // The corners are the quarters of a cw x ch ellipse; the rows between them are full width.
   const FigureRows corner = EllipseRows({0, 0, cw, ch});
   auto inset_for = [&](int corner_row) {
@@ -80,7 +83,8 @@ FigureRows RoundRectRows(const Rect& rect, int corner_width, int corner_height) 
     }
     return cw / 2;  // the row misses the corner ellipse entirely
   };
-  for (int y = r.top; y < r.bottom; ++y) {
+  const int first = std::max(r.top, window.top - 1), last = std::min(r.bottom, window.bottom + 1);
+  for (int y = first; y < last; ++y) {
     int inset = 0;
     if (y - r.top < ch / 2) {
       inset = inset_for(y - r.top);
@@ -96,7 +100,7 @@ void EmitFill(const FigureRows& rows, const SpanSink& sink) {
   for (const RowSpan& row : rows) sink(row.y, row.x_begin, row.x_end);
 }
 
-std::vector<Point> OutlinePixels(const FigureRows& rows) {
+std::vector<Point> OutlinePixels(const FigureRows& rows, const Rect& window) {
   std::vector<Point> pixels;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const RowSpan& row = rows[i];
@@ -113,23 +117,45 @@ std::vector<Point> OutlinePixels(const FigureRows& rows) {
       inner_end = std::min({inner_end, rows[i - 1].x_end, rows[i + 1].x_end});
       if (inner_end < inner_begin) inner_end = inner_begin;
     }
-    for (int x = row.x_begin; x < row.x_end; ++x) {
-      if (x < inner_begin || x >= inner_end) pixels.push_back({x, row.y});
-    }
+    if (row.y < window.top || row.y >= window.bottom) continue;  // only a neighbour row
+    // The border is the run minus its interior: up to two pieces, each cut to the window.
+    auto add = [&](int from, int to) {
+      for (int x = std::max(from, window.left); x < std::min(to, window.right); ++x) {
+        pixels.push_back({x, row.y});
+      }
+    };
+    add(row.x_begin, std::min(inner_begin, row.x_end));
+    add(std::max(inner_end, inner_begin), row.x_end);
   }
   return pixels;
 }
 
-std::vector<Point> LinePixels(Point from, Point to, bool include_end) {
+std::vector<Point> LinePixels(Point from, Point to, bool include_end, const Rect& window) {
   // Rasterise from the lesser end so both directions give the same pixels.
   const bool swapped = std::pair(to.x, to.y) < std::pair(from.x, from.y);
   const Point a = swapped ? to : from;
   const Point b = swapped ? from : to;
   const std::int64_t dx = b.x - a.x, dy = b.y - a.y;
   const std::int64_t steps = std::max(std::abs(dx), std::abs(dy));
+  // Steps whose major coordinate lies in the window (the major coordinate moves one a step).
+  std::int64_t k_first = 0, k_last = steps;
+  if (steps > 0) {
+    const bool x_major = std::abs(dx) >= std::abs(dy);
+    const std::int64_t start = x_major ? a.x : a.y;
+    const std::int64_t dir = (x_major ? dx : dy) > 0 ? 1 : -1;
+    const std::int64_t low = x_major ? window.left : window.top;
+    const std::int64_t high = (x_major ? window.right : window.bottom) - 1;
+    const std::int64_t k_low = dir > 0 ? low - start : start - high;
+    const std::int64_t k_high = dir > 0 ? high - start : start - low;
+    k_first = std::max<std::int64_t>(0, k_low);
+    k_last = std::min(steps, k_high);
+  }
   std::vector<Point> pixels;
-  pixels.reserve(static_cast<std::size_t>(steps) + 1);
-  for (std::int64_t k = 0; k <= steps; ++k) {
+  if (k_first > k_last) return pixels;
+  // The end pixel to leave out is the drawing end, which is step 0 when the ends were swapped.
+  const bool drop_end = !include_end && (swapped ? k_first == 0 : k_last == steps);
+  pixels.reserve(static_cast<std::size_t>(k_last - k_first) + 1);
+  for (std::int64_t k = k_first; k <= k_last; ++k) {
     if (steps == 0) {
       pixels.push_back(a);
       break;
@@ -140,7 +166,7 @@ std::vector<Point> LinePixels(Point from, Point to, bool include_end) {
     pixels.push_back({x, y});
   }
   if (swapped) std::reverse(pixels.begin(), pixels.end());
-  if (!include_end && !pixels.empty()) pixels.pop_back();
+  if (drop_end && !pixels.empty()) pixels.pop_back();
   return pixels;
 }
 
@@ -167,9 +193,9 @@ std::vector<Point> FlattenBezier(std::span<const Point> points) {
   return vertices;
 }
 
-std::vector<Point> ArcPixels(const Rect& rect, Point start, Point end) {
+std::vector<Point> ArcPixels(const Rect& rect, Point start, Point end, const Rect& window) {
   const Rect r = rect.Normalized();
-  const std::vector<Point> outline = OutlinePixels(EllipseRows(r));
+  const std::vector<Point> outline = OutlinePixels(EllipseRows(r, window), window);
   const int cx2 = r.left + r.right, cy2 = r.top + r.bottom;  // doubled centre
   // Screen y points down, so counter-clockwise on screen is the usual angle of (x, -y).
   auto angle_of = [](double x2, double y2) { return std::atan2(-y2, x2); };
@@ -193,10 +219,12 @@ std::vector<Point> ArcPixels(const Rect& rect, Point start, Point end) {
   return pixels;
 }
 
-void EmitPolygonFill(std::span<const Point> points, const SpanSink& sink) {
+void EmitPolygonFill(std::span<const Point> points, const SpanSink& sink, const Rect& window) {
   if (points.size() < 3) return;
   int top = points[0].y, bottom = points[0].y;
   for (const Point& p : points) top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+  top = std::max(top, window.top);
+  bottom = std::min(bottom, window.bottom - 1);
   std::vector<double> crossings;
   for (int y = top; y <= bottom; ++y) {
     crossings.clear();

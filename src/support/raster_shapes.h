@@ -29,6 +29,10 @@ namespace celwright {
 // * Arcs are the part of the ellipse outline whose pixel centres lie counter-clockwise from the
 //   start ray to the end ray, both rays included.
 
+// Rasterisers only work out the part of a figure inside a window; callers pass their clip grown
+// by the pen's reach, so a figure far larger than the picture costs no more than the picture.
+constexpr Rect kNoWindow{-(1 << 29), -(1 << 29), 1 << 29, 1 << 29};
+
 // One run per row: the form convex figures take.
 struct RowSpan {
   int y = 0;
@@ -38,24 +42,30 @@ struct RowSpan {
 };
 using FigureRows = std::vector<RowSpan>;
 
-FigureRows RectangleRows(const Rect& rect);
-FigureRows EllipseRows(const Rect& rect);
-FigureRows RoundRectRows(const Rect& rect, int corner_width, int corner_height);
+// The rows of `window` (plus one row either side, so OutlinePixels sees the true border).
+FigureRows RectangleRows(const Rect& rect, const Rect& window = kNoWindow);
+FigureRows EllipseRows(const Rect& rect, const Rect& window = kNoWindow);
+FigureRows RoundRectRows(const Rect& rect, int corner_width, int corner_height,
+                         const Rect& window = kNoWindow);
 
 void EmitFill(const FigureRows& rows, const SpanSink& sink);
-// The figure's border pixels, row by row.
-std::vector<Point> OutlinePixels(const FigureRows& rows);
+// The figure's border pixels inside `window`, row by row.
+std::vector<Point> OutlinePixels(const FigureRows& rows, const Rect& window = kNoWindow);
 
-// Pixels of the line from `from` to `to`, in drawing order.
-std::vector<Point> LinePixels(Point from, Point to, bool include_end);
+// Pixels of the line from `from` to `to`, in drawing order; only those whose step along the
+// line's major axis falls inside `window` (the same pixels as without a window, just fewer).
+std::vector<Point> LinePixels(Point from, Point to, bool include_end,
+                              const Rect& window = kNoWindow);
 // Chords of a cubic Bezier chain: points 0..3 are the first segment, each further three points
 // one more segment (the previous end is the next start). Returns the polyline vertices.
 std::vector<Point> FlattenBezier(std::span<const Point> points);
 // The part of the outline of the ellipse in `rect` from the ray through `start` counter-clockwise
 // to the ray through `end`; equal rays give the whole outline.
-std::vector<Point> ArcPixels(const Rect& rect, Point start, Point end);
+std::vector<Point> ArcPixels(const Rect& rect, Point start, Point end,
+                             const Rect& window = kNoWindow);
 
-void EmitPolygonFill(std::span<const Point> points, const SpanSink& sink);
+void EmitPolygonFill(std::span<const Point> points, const SpanSink& sink,
+                     const Rect& window = kNoWindow);
 
 // Emits `pixels` drawn with a pen `width` pixels wide.
 void EmitStroke(std::span<const Point> pixels, int width, const SpanSink& sink);

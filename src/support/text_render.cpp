@@ -160,12 +160,13 @@ LineLayout Layout(const Font& font, std::string_view text) {
   const FT_Pos bold_extra = layout.embolden ? EmboldenStrength(face) : 0;
   FT_Pos pen = 0;
   for (const char32_t code : DecodeUtf8(text)) {
+    if (ToPixels(pen) >= kMaxTextWidth) break;
     const FT_UInt glyph = FT_Get_Char_Index(face, code);
     if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_MONO) != 0) continue;
     layout.glyphs.emplace_back(glyph, ToPixels(pen));
     pen += face->glyph->advance.x + bold_extra;
   }
-  layout.width = ToPixels(pen);
+  layout.width = std::min(ToPixels(pen), kMaxTextWidth);
   return layout;
 }
 

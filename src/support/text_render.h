@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -10,7 +11,12 @@
 namespace celwright {
 
 // A font as the drawing code asks for it. The size is in points at 96 dots per inch, the way
-// the editor's font boxes count; PixelHeight() is the em height in pixels.
+// the editor's font boxes count; PixelHeight() is the em height in pixels. The font box takes any
+// number, so sizes are held to 1..kMaxFontPoints (2048 pixels).
+constexpr int kMaxFontPoints = 1536;
+// Text wider than this is cut off at the right; no frame comes anywhere near it.
+constexpr int kMaxTextWidth = 16384;
+
 struct Font {
   std::string name = "DejaVu Sans";
   int size = 8;
@@ -20,7 +26,7 @@ struct Font {
   bool underline = false;
   bool strike_out = false;
 
-  int PixelHeight() const { return (size * 96 + 36) / 72; }
+  int PixelHeight() const { return (std::clamp(size, 1, kMaxFontPoints) * 96 + 36) / 72; }
   friend bool operator==(const Font&, const Font&) = default;
 };
 

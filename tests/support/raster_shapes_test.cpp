@@ -226,6 +226,32 @@ TEST(Clipping, NothingChangesOutsideTheClipRectangle) {
   }
 }
 
+TEST(Clipping, OnlyTheVisiblePartIsWorkedOutAndItMatchesTheWholeFigure) {
+  auto draw = [](Bitmap& b) {
+    Canvas c = Painter(b);
+    c.pen.width = 3;
+    c.Ellipse({-40, -30, 50, 45});
+    c.RoundRect({-9, 5, 30, 70}, 10, 10);
+    c.MoveTo(60, 20);
+    c.LineTo(-50, -7);
+    const Point path[] = {{-30, 14}, {8, 2}, {40, 40}, {3, 90}};
+    c.Polygon(path);
+    c.Arc({-20, -20, 25, 25}, {25, 0}, {0, 25});
+  };
+  Bitmap small = WhiteBitmap(16, 16), large = WhiteBitmap(120, 120);
+  draw(small);
+  draw(large);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x)
+      ASSERT_EQ(small.GetPixel(x, y), large.GetPixel(x, y)) << x << "," << y;
+  }
+  // Figures vastly larger than the picture cost no more than the picture.
+  Canvas c = Painter(small);
+  c.Ellipse({-400000000, -300000000, 400000000, 300000000});
+  c.MoveTo(-500000000, 3);
+  c.LineTo(500000000, 9);
+}
+
 TEST(Kinds, IndexedPicturesTakeTheNearestEntryAndMasksBlackOrWhite) {
   Bitmap indexed(4, 1, PixelFormat::Bits8);
   indexed.ColorTable()[3] = {250, 0, 0};

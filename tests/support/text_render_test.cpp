@@ -74,11 +74,15 @@ TEST(Text, OutputUsesOnlyTextAndBackgroundColours) {
   }
 }
 
-TEST(Text, UnknownFontNameFallsBackAndOddBytesAreSafe) {
+TEST(Text, OddInputStaysSafeAndBounded) {
   Font font;
   font.name = "No Such Font Family";
   EXPECT_GT(MeasureText(font, "abc").width, 0);
   EXPECT_GT(MeasureText(font, "\xff\xc3").width, 0);  // broken UTF-8 reads as Latin-1
+  font.size = 2000000000;
+  const Size huge = MeasureText(font, std::string(100, 'W'));
+  EXPECT_LE(huge.width, kMaxTextWidth);
+  EXPECT_LE(huge.height, 4 * Font{.size = kMaxFontPoints}.PixelHeight());
 }
 
 }  // namespace
