@@ -1,0 +1,57 @@
+#include "support/pixel_spans.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "support/palette.h"
+
+namespace celwright {
+
+PixelValue EncodeColor(const Bitmap& bitmap, TColor color) {
+  PixelValue value;
+  switch (bitmap.Format()) {
+    case PixelFormat::Bits24:
+      value.bytes[0] = BlueOf(color);
+      value.bytes[1] = GreenOf(color);
+      value.bytes[2] = RedOf(color);
+      value.size = 3;
+      break;
+    case PixelFormat::Bits8:
+      value.bytes[0] = IndexedPalette(bitmap.ColorTable()).NearestIndex(color);
+      value.size = 1;
+      break;
+    case PixelFormat::Bits1:
+      value.bytes[0] = (color & 0xFFFFFF) == 0 ? 0 : 1;
+      value.size = 1;
+      break;
+  }
+  return value;
+}
+
+void FillSpan(Bitmap& bitmap, const Rect& clip, int y, int x_begin, int x_end,
+              const PixelValue& value) {
+  const Rect area = clip.Intersect(BoundsOf(bitmap));
+  if (y < area.top || y >= area.bottom) return;
+  const int from = std::max(x_begin, area.left);
+  const int to = std::min(x_end, area.right);
+  if (from >= to) return;
+  std::uint8_t* row = bitmap.Row(y);
+  if (value.size == 1) {
+    std::memset(row + from, value.bytes[0], static_cast<std::size_t>(to - from));
+    return;
+  }
+  std::uint8_t* p = row + static_cast<std::size_t>(from) * 3;
+  for (int x = from; x < to; ++x, p += 3) {
+    p[0] = value.bytes[0];
+    p[1] = value.bytes[1];
+    p[2] = value.bytes[2];
+  }
+}
+
+SpanSink SpanWriter(Bitmap& bitmap, const Rect& clip, const PixelValue& value) {
+  return [&bitmap, clip, value](int y, int x_begin, int x_end) {
+    FillSpan(bitmap, clip, y, x_begin, x_end, value);
+  };
+}
+
+}  // namespace celwright

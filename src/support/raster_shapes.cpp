@@ -1,0 +1,260 @@
+#include "support/raster_shapes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+
+namespace celwright {
+
+namespace {
+
+// Squares of doubled ellipse sizes overflow 64 bits for very large figures.
+__extension__ using Wide = __int128;
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  std::int64_t q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+  return q;
+}
+
+// Largest u of the given parity with u*u <= limit (limit >= 0), or -1 if none.
+std::int64_t LargestWithParity(Wide limit, std::int64_t parity) {
+  auto u = static_cast<std::int64_t>(std::sqrt(static_cast<long double>(limit)));
+  while (static_cast<Wide>(u) * u > limit) --u;
+  while (static_cast<Wide>(u + 1) * (u + 1) <= limit) ++u;
+  if ((u & 1) != parity) --u;
+  return u;
+}
+
+// The run of an ellipse of width w and height h (doubled coordinates centred at 0) on the row
+// whose doubled offset from the centre is v. Returns false when the row misses the ellipse.
+bool EllipseRowHalfWidth(std::int64_t w, std::int64_t h, std::int64_t v, std::int64_t& u_max) {
+  // Pixel centre (u, v) in doubled coordinates lies inside when u^2 h^2 + v^2 w^2 <= w^2 h^2.
+  const Wide ww = static_cast<Wide>(w) * w, hh = static_cast<Wide>(h) * h;
+  const Wide rest = ww * hh - static_cast<Wide>(v) * v * ww;
+  if (rest < 0) return false;
+  u_max = LargestWithParity(rest / hh, (w - 1) & 1);
+  return u_max >= 0;
+}
+
+}  // namespace
+
+FigureRows RectangleRows(const Rect& rect, const Rect& window) {
+  const Rect r = rect.Normalized();
+  FigureRows rows;
+  if (r.Empty()) return rows;
+  const int first = std::max(r.top, window.top - 1), last = std::min(r.bottom, window.bottom + 1);
+  for (int y = first; y < last; ++y) rows.push_back({y, r.left, r.right});
+  return rows;
+}
+
+FigureRows EllipseRows(const Rect& rect, const Rect& window) {
+  const Rect r = rect.Normalized();
+  FigureRows rows;
+  if (r.Empty()) return rows;
+  const std::int64_t w = r.Width(), h = r.Height();
+  const int first = std::max(r.top, window.top - 1), last = std::min(r.bottom, window.bottom + 1);
+  for (int y = first; y < last; ++y) {
+    const std::int64_t v = 2 * static_cast<std::int64_t>(y) + 1 - r.top - r.bottom;
+    std::int64_t u_max;
+    if (!EllipseRowHalfWidth(w, h, v, u_max)) continue;
+    // u = 2x + 1 - left - right, so x = (u - 1 + left + right) / 2.
+    const auto x_first = static_cast<int>((-u_max - 1 + r.left + r.right) / 2);
+    const auto x_last = static_cast<int>((u_max - 1 + r.left + r.right) / 2);
+    rows.push_back({y, x_first, x_last + 1});
+  }
+  return rows;
+}
+
+FigureRows RoundRectRows(const Rect& rect, int corner_width, int corner_height,
+                         const Rect& window) {
+  const Rect r = rect.Normalized();
+  FigureRows rows;
+  if (r.Empty()) return rows;
+  const int cw = std::clamp(corner_width, 0, r.Width());
+  const int ch = std::clamp(corner_height, 0, r.Height());
+  if (cw < 2 || ch < 2) return RectangleRows(r, window);
+  // The corners are the quarters of a cw x ch ellipse; the rows between them are full width.
+  const FigureRows corner = EllipseRows({0, 0, cw, ch});
+  auto inset_for = [&](int corner_row) {
+    for (const RowSpan& span : corner) {
+      if (span.y == corner_row) return span.x_begin;
+    }
+    return cw / 2;  // the row misses the corner ellipse entirely
+  };
+  const int first = std::max(r.top, window.top - 1), last = std::min(r.bottom, window.bottom + 1);
+  for (int y = first; y < last; ++y) {
+    int inset = 0;
+    if (y - r.top < ch / 2) {
+      inset = inset_for(y - r.top);
+    } else if (r.bottom - 1 - y < ch / 2) {
+      inset = inset_for(ch - (r.bottom - y));
+    }
+    if (r.left + inset < r.right - inset) rows.push_back({y, r.left + inset, r.right - inset});
+  }
+  return rows;
+}
+
+void EmitFill(const FigureRows& rows, const SpanSink& sink) {
+  for (const RowSpan& row : rows) sink(row.y, row.x_begin, row.x_end);
+}
+
+std::vector<Point> OutlinePixels(const FigureRows& rows, const Rect& window) {
+  std::vector<Point> pixels;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const RowSpan& row = rows[i];
+    // Interior columns are those covered by the rows directly above and below, excluding the
+    // run's own ends.
+    int inner_begin = row.x_begin + 1;
+    int inner_end = row.x_end - 1;
+    const bool has_above = i > 0 && rows[i - 1].y == row.y - 1;
+    const bool has_below = i + 1 < rows.size() && rows[i + 1].y == row.y + 1;
+    if (!has_above || !has_below) {
+      inner_end = inner_begin;  // first or last row: all border
+    } else {
+      inner_begin = std::max({inner_begin, rows[i - 1].x_begin, rows[i + 1].x_begin});
+      inner_end = std::min({inner_end, rows[i - 1].x_end, rows[i + 1].x_end});
+      if (inner_end < inner_begin) inner_end = inner_begin;
+    }
+    if (row.y < window.top || row.y >= window.bottom) continue;  // only a neighbour row
+    // The border is the run minus its interior: up to two pieces, each cut to the window.
+    auto add = [&](int from, int to) {
+      for (int x = std::max(from, window.left); x < std::min(to, window.right); ++x) {
+        pixels.push_back({x, row.y});
+      }
+    };
+    add(row.x_begin, std::min(inner_begin, row.x_end));
+    add(std::max(inner_end, inner_begin), row.x_end);
+  }
+  return pixels;
+}
+
+std::vector<Point> LinePixels(Point from, Point to, bool include_end, const Rect& window) {
+  // Rasterise from the lesser end so both directions give the same pixels.
+  const bool swapped = std::pair(to.x, to.y) < std::pair(from.x, from.y);
+  const Point a = swapped ? to : from;
+  const Point b = swapped ? from : to;
+  const std::int64_t dx = b.x - a.x, dy = b.y - a.y;
+  const std::int64_t steps = std::max(std::abs(dx), std::abs(dy));
+  // Steps whose major coordinate lies in the window (the major coordinate moves one a step).
+  std::int64_t k_first = 0, k_last = steps;
+  if (steps > 0) {
+    const bool x_major = std::abs(dx) >= std::abs(dy);
+    const std::int64_t start = x_major ? a.x : a.y;
+    const std::int64_t dir = (x_major ? dx : dy) > 0 ? 1 : -1;
+    const std::int64_t low = x_major ? window.left : window.top;
+    const std::int64_t high = (x_major ? window.right : window.bottom) - 1;
+    const std::int64_t k_low = dir > 0 ? low - start : start - high;
+    const std::int64_t k_high = dir > 0 ? high - start : start - low;
+    k_first = std::max<std::int64_t>(0, k_low);
+    k_last = std::min(steps, k_high);
+  }
+  std::vector<Point> pixels;
+  if (k_first > k_last) return pixels;
+  // The end pixel to leave out is the drawing end, which is step 0 when the ends were swapped.
+  const bool drop_end = !include_end && (swapped ? k_first == 0 : k_last == steps);
+  pixels.reserve(static_cast<std::size_t>(k_last - k_first) + 1);
+  for (std::int64_t k = k_first; k <= k_last; ++k) {
+    if (steps == 0) {
+      pixels.push_back(a);
+      break;
+    }
+    // Minor coordinate = a + k * d / steps, rounded half up.
+    const auto x = static_cast<int>(a.x + FloorDiv(2 * k * dx + steps, 2 * steps));
+    const auto y = static_cast<int>(a.y + FloorDiv(2 * k * dy + steps, 2 * steps));
+    pixels.push_back({x, y});
+  }
+  if (swapped) std::reverse(pixels.begin(), pixels.end());
+  if (drop_end && !pixels.empty()) pixels.pop_back();
+  return pixels;
+}
+
+std::vector<Point> FlattenBezier(std::span<const Point> points) {
+  std::vector<Point> vertices;
+  if (points.empty()) return vertices;
+  vertices.push_back(points[0]);
+  for (std::size_t s = 0; s + 3 < points.size(); s += 3) {
+    const Point p[4] = {points[s], points[s + 1], points[s + 2], points[s + 3]};
+    double length = 0;
+    for (int i = 0; i < 3; ++i) length += std::hypot(p[i + 1].x - p[i].x, p[i + 1].y - p[i].y);
+    const int chords = std::clamp(static_cast<int>(std::ceil(length / 2)), 1, 4096);
+    for (int i = 1; i <= chords; ++i) {
+      const double t = static_cast<double>(i) / chords, u = 1 - t;
+      const double w0 = u * u * u, w1 = 3 * u * u * t, w2 = 3 * u * t * t, w3 = t * t * t;
+      const Point q{
+          static_cast<int>(std::floor(w0 * p[0].x + w1 * p[1].x + w2 * p[2].x + w3 * p[3].x + 0.5)),
+          static_cast<int>(
+              std::floor(w0 * p[0].y + w1 * p[1].y + w2 * p[2].y + w3 * p[3].y + 0.5))};
+      if (q != vertices.back()) vertices.push_back(q);
+    }
+    if (vertices.back() != p[3]) vertices.push_back(p[3]);
+  }
+  return vertices;
+}
+
+std::vector<Point> ArcPixels(const Rect& rect, Point start, Point end, const Rect& window) {
+  const Rect r = rect.Normalized();
+  const std::vector<Point> outline = OutlinePixels(EllipseRows(r, window), window);
+  const int cx2 = r.left + r.right, cy2 = r.top + r.bottom;  // doubled centre
+  // Screen y points down, so counter-clockwise on screen is the usual angle of (x, -y).
+  auto angle_of = [](double x2, double y2) { return std::atan2(-y2, x2); };
+  constexpr double kTurn = 2 * std::numbers::pi;
+  auto ccw_from = [&](double from, double to) {
+    double sweep = std::fmod(to - from, kTurn);
+    if (sweep < 0) sweep += kTurn;
+    return sweep;
+  };
+  const double start_angle = angle_of(2.0 * start.x - cx2, 2.0 * start.y - cy2);
+  const double end_angle = angle_of(2.0 * end.x - cx2, 2.0 * end.y - cy2);
+  double sweep = ccw_from(start_angle, end_angle);
+  if (sweep == 0) return outline;
+  constexpr double kTolerance = 1e-12;
+  std::vector<Point> pixels;
+  for (const Point& p : outline) {
+    const double a = angle_of(2.0 * p.x + 1 - cx2, 2.0 * p.y + 1 - cy2);
+    const double offset = ccw_from(start_angle, a);
+    if (offset <= sweep + kTolerance || offset >= kTurn - kTolerance) pixels.push_back(p);
+  }
+  return pixels;
+}
+
+void EmitPolygonFill(std::span<const Point> points, const SpanSink& sink, const Rect& window) {
+  if (points.size() < 3) return;
+  int top = points[0].y, bottom = points[0].y;
+  for (const Point& p : points) top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+  top = std::max(top, window.top);
+  bottom = std::min(bottom, window.bottom - 1);
+  std::vector<double> crossings;
+  for (int y = top; y <= bottom; ++y) {
+    crossings.clear();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      const Point& a = points[i];
+      const Point& b = points[(i + 1) % points.size()];
+      if (a.y == b.y) continue;
+      // Half-open in y so a vertex shared by two edges counts once.
+      if (y < std::min(a.y, b.y) || y >= std::max(a.y, b.y)) continue;
+      crossings.push_back(a.x + static_cast<double>(y - a.y) * (b.x - a.x) / (b.y - a.y));
+    }
+    std::sort(crossings.begin(), crossings.end());
+    for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
+      const int x_begin = static_cast<int>(std::ceil(crossings[i]));
+      const int x_end = static_cast<int>(std::ceil(crossings[i + 1]));
+      if (x_begin < x_end) sink(y, x_begin, x_end);
+    }
+  }
+}
+
+void EmitStroke(std::span<const Point> pixels, int width, const SpanSink& sink) {
+  if (width <= 1) {
+    for (const Point& p : pixels) sink(p.y, p.x, p.x + 1);
+    return;
+  }
+  const int offset = width / 2;
+  const FigureRows tip = EllipseRows({-offset, -offset, width - offset, width - offset});
+  for (const Point& p : pixels) {
+    for (const RowSpan& row : tip) sink(p.y + row.y, p.x + row.x_begin, p.x + row.x_end);
+  }
+}
+
+}  // namespace celwright

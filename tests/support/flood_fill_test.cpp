@@ -1,0 +1,101 @@
+#include "support/flood_fill.h"
+
+#include <gtest/gtest.h>
+
+#include "support/canvas.h"
+#include "support/text_art.h"
+
+namespace celwright {
+namespace {
+
+using testing::Art;
+using testing::kBlack;
+using testing::kRed;
+using testing::kWhite;
+
+// Builds a 24-bit picture from art: '.' white, '#' black, '~' a white off by one in blue.
+Bitmap FromArt(const std::vector<std::string>& rows) {
+  Bitmap b(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
+  for (int y = 0; y < b.Height(); ++y) {
+    for (int x = 0; x < b.Width(); ++x) {
+      const char ch = rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
+      b.SetPixel(x, y, ch == '#' ? kBlack : ch == '~' ? 0xFEFFFF : kWhite);
+    }
+  }
+  return b;
+}
+
+void Fill(Bitmap& b, int x, int y, TColor colour = kRed) {
+  Canvas c(b);
+  c.brush.color = colour;
+  c.FloodFill(x, y);
+}
+
+TEST(FloodFill, SpreadsFourConnectedAndNotThroughDiagonals) {
+  Bitmap b = FromArt({
+      "..#...",
+      "..#...",
+      "###...",
+      "...#..",
+      "....#.",
+  });
+  Fill(b, 0, 0);
+  EXPECT_EQ(Art(b),
+            "oo#...\n"
+            "oo#...\n"
+            "###...\n"
+            "...#..\n"
+            "....#.");
+  // The lower-left corner touches the right-hand area only diagonally.
+  Fill(b, 5, 0);
+  EXPECT_EQ(Art(b),
+            "oo#ooo\n"
+            "oo#ooo\n"
+            "###ooo\n"
+            "...#oo\n"
+            "....#o");
+}
+
+TEST(FloodFill, StopsAtTheSmallestColourChange) {
+  Bitmap b = FromArt({
+      "..~..",
+      "..~..",
+      "..~..",
+  });
+  Fill(b, 0, 1);
+  EXPECT_EQ(b.GetPixel(1, 1), kRed);
+  EXPECT_EQ(b.GetPixel(2, 1), 0xFEFFFFu);
+  EXPECT_EQ(b.GetPixel(3, 1), kWhite);
+}
+
+TEST(FloodFill, StaysInTheClip) {
+  Bitmap clipped = FromArt({
+      "....",
+      "....",
+      "....",
+  });
+  Canvas c(clipped);
+  c.brush.color = kRed;
+  c.SetClipRect({1, 0, 3, 3});
+  c.FloodFill(1, 1);
+  EXPECT_EQ(Art(clipped),
+            ".oo.\n"
+            ".oo.\n"
+            ".oo.");
+  c.FloodFill(0, 0);  // seed outside the clip: nothing
+  EXPECT_EQ(clipped.GetPixel(0, 0), kWhite);
+}
+
+TEST(FloodFill, IndexedPicturesCompareIndicesNotColours) {
+  // Two indices with the same colour are two regions.
+  Bitmap b(4, 1, PixelFormat::Bits8);
+  b.ColorTable()[1] = b.ColorTable()[2] = {10, 10, 10};
+  b.Pixels() = {1, 1, 2, 2};
+  FloodFillSpans(b, {0, 0}, BoundsOf(b), [&](int y, int x0, int x1) {
+    for (int x = x0; x < x1; ++x) b.SetIndex(x, y, 9);
+  });
+  EXPECT_EQ(b.Pixels(), (std::vector<std::uint8_t>{9, 9, 2, 2}));
+}
+
+}  // namespace
+}  // namespace celwright

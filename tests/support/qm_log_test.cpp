@@ -1,0 +1,112 @@
+#include "support/qm_log.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace celwright {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class LogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("celwright_log_" + std::to_string(::getpid()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    LogDisabled = false;
+    SetLogFolder(folder_);
+    ClearLogLines();
+    SetLogListener(nullptr);
+  }
+  void TearDown() override {
+    SetLogFolder(folder_);  // closes the file
+    LogDisabled = false;
+    fs::remove_all(folder_);
+  }
+  fs::path folder_;
+};
+
+TEST_F(LogTest, LineAndOutcomeFormTheFileFormat) {
+  AddLogLine("OPEN: test.bam...");
+  AppendToLog(" [OK]");
+  AddLogLine("BAM : Insert Frame (1,2,3)");
+  ASSERT_EQ(LogLines().size(), 2u);
+  EXPECT_EQ(LogLines()[0], "OPEN: test.bam... [OK]");
+  EXPECT_EQ(ReadFile(folder_ / "Log.txt"),
+            "\r\nOPEN: test.bam... [OK]\r\nBAM : Insert Frame (1,2,3)");
+  EXPECT_EQ(LogFilePath(), folder_ / "Log.txt");
+}
+
+TEST_F(LogTest, AfterClearAnOutcomeReachesOnlyTheFile) {
+  AddLogLine("MDFY: Draw: Pencil...");
+  ClearLogLines();
+  AppendToLog(" [OK]");
+  EXPECT_TRUE(LogLines().empty());
+  EXPECT_EQ(ReadFile(folder_ / "Log.txt"), "\r\nMDFY: Draw: Pencil... [OK]");
+}
+
+TEST_F(LogTest, ANewRunReplacesTheOldFile) {
+  AddLogLine("APP : first run");
+  SetLogFolder(folder_);  // as if the program started again
+  AddLogLine("APP : second run");
+  EXPECT_EQ(ReadFile(folder_ / "Log.txt"), "\r\nAPP : second run");
+}
+
+TEST_F(LogTest, UnwritableProgramFolderFallsBackToTheStateFolder) {
+  // A regular file where the program folder should be: no log file can go there, even for root.
+  const fs::path blocker = folder_ / "blocker";
+  std::ofstream(blocker) << "x";
+  const fs::path state = folder_ / "state";
+  ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+  SetLogFolder(blocker / "program");
+  AddLogLine("APP : Show Main Form");
+  AppendToLog(" [OK]");
+  ::unsetenv("XDG_STATE_HOME");
+  EXPECT_EQ(LogLines().back(), "APP : Show Main Form [OK]");
+  EXPECT_EQ(LogFilePath().parent_path().parent_path(), state);
+  EXPECT_EQ(ReadFile(LogFilePath()), "\r\nAPP : Show Main Form [OK]");
+}
+
+TEST_F(LogTest, NoWritableFolderKeepsLoggingInMemory) {
+  // A regular file where folders are expected: neither place can hold a log file, even for root.
+  const fs::path blocker = folder_ / "blocker";
+  std::ofstream(blocker) << "x";
+  ::setenv("XDG_STATE_HOME", (blocker / "state").c_str(), 1);
+  SetLogFolder(blocker / "program");
+  AddLogLine("SAVE: x.bam...");
+  AppendToLog(" [OK]");
+  ::unsetenv("XDG_STATE_HOME");
+  EXPECT_TRUE(LogFilePath().empty());
+  ASSERT_EQ(LogLines().size(), 1u);
+  EXPECT_EQ(LogLines()[0], "SAVE: x.bam... [OK]");
+}
+
+TEST_F(LogTest, ListenerFollowsTheListAndSaveWritesOneLineEach) {
+  std::vector<std::pair<LogChange, std::size_t>> changes;
+  SetLogListener([&](LogChange change, std::size_t index) { changes.emplace_back(change, index); });
+  AddLogLine("SELN: Invert");
+  AppendToLog(" [OK]");
+  AddLogLine("HIST: Undo");
+  ASSERT_EQ(changes.size(), 3u);
+  EXPECT_EQ(changes[1], std::make_pair(LogChange::LineCompleted, std::size_t{0}));
+  EXPECT_EQ(changes[2], std::make_pair(LogChange::LineAdded, std::size_t{1}));
+  SaveLogLines(folder_ / "saved.txt");
+  EXPECT_EQ(ReadFile(folder_ / "saved.txt"), "SELN: Invert [OK]\nHIST: Undo\n");
+  SetLogListener(nullptr);
+}
+
+}  // namespace
+}  // namespace celwright

@@ -1,0 +1,115 @@
+#include "support/qm_tools.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+namespace celwright {
+namespace {
+
+struct Hsl {
+  int h, s, l;
+};
+Hsl ToHsl(TColor c) {
+  Hsl r{};
+  ColorToHSL(c, r.h, r.s, r.l);
+  return r;
+}
+
+TEST(ColorHelpers, SplitAndPackAreInverse) {
+  EXPECT_EQ(RGBToColor(0x12, 0x34, 0x56), 0x563412u);
+  std::uint8_t r, g, b;
+  ColorToRGBBytes(0x563412, r, g, b);
+  EXPECT_EQ(r, 0x12);
+  EXPECT_EQ(g, 0x34);
+  EXPECT_EQ(b, 0x56);
+}
+
+TEST(ColorHelpers, SystemColoursResolveBeforeSplitting) {
+  std::uint8_t r, g, b;
+  ColorToRGBBytes(kSystemColorFlag | 5, r, g, b);  // window background: white by default
+  EXPECT_EQ(RGBToColor(r, g, b), 0xFFFFFFu);
+  SetSystemColorResolver([](int) { return RGBToColor(1, 2, 3); });
+  ColorToRGBBytes(kSystemColorFlag | 15, r, g, b);
+  EXPECT_EQ(RGBToColor(r, g, b), RGBToColor(1, 2, 3));
+  SetSystemColorResolver(nullptr);
+}
+
+TEST(ColorToHSL, KnownColours) {
+  const struct {
+    TColor colour;
+    int h, s, l;
+  } cases[] = {{RGBToColor(255, 0, 0), 0, 240, 120},
+               {0xFFFFFF, 0, 0, 240},
+               {RGBToColor(128, 128, 128), 0, 0, 120},
+               {RGBToColor(0, 0, 255), 160, 240, 120}};
+  for (const auto& c : cases) {
+    const Hsl hsl = ToHsl(c.colour);
+    EXPECT_EQ(std::tie(hsl.h, hsl.s, hsl.l), std::tie(c.h, c.s, c.l)) << std::hex << c.colour;
+  }
+}
+
+TEST(ColorToHSL, HueJustBelowAFullTurnWrapsToRed) {
+  // Hue 0.99935 of a turn rounds to 240, which is not on the 0..239 scale.
+  EXPECT_EQ(ToHsl(RGBToColor(255, 0, 1)).h, 0);
+}
+
+TEST(HSLToColor, KnownColours) {
+  EXPECT_EQ(HSLToColor(0, 240, 120), RGBToColor(255, 0, 0));
+  EXPECT_EQ(HSLToColor(80, 240, 120), RGBToColor(0, 255, 0));
+  EXPECT_EQ(HSLToColor(160, 240, 120), RGBToColor(0, 0, 255));
+  for (int hue : {0, 17, 39, 40, 119, 200, 239}) {
+    EXPECT_EQ(HSLToColor(hue, 0, 120), RGBToColor(127, 127, 127)) << hue;
+  }
+  EXPECT_EQ(HSLToColor(33, 240, 0), 0u);
+  EXPECT_EQ(HSLToColor(33, 17, 240), 0xFFFFFFu);
+}
+
+TEST(HSLToColor, WheelSlopeAndHalfEvenRounding) {
+  // Hue 1: green 6.375 -> 6; hue 2: 12.75 -> 13; the ties 25.5 (hue 4) and 76.5 (hue 12) go to
+  // the even neighbour.
+  EXPECT_EQ(HSLToColor(1, 240, 120), RGBToColor(255, 6, 0));
+  EXPECT_EQ(HSLToColor(2, 240, 120), RGBToColor(255, 13, 0));
+  EXPECT_EQ(HSLToColor(4, 240, 120), RGBToColor(255, 26, 0));
+  EXPECT_EQ(HSLToColor(12, 240, 120), RGBToColor(255, 76, 0));
+}
+
+TEST(HSLToColor, OutOfRangeInputStaysOnTheScale) {
+  EXPECT_EQ(HSLToColor(240, 240, 120), HSLToColor(0, 240, 120));
+  EXPECT_EQ(HSLToColor(-40, 240, 120), HSLToColor(200, 240, 120));
+  EXPECT_EQ(HSLToColor(0, 999, 999), 0xFFFFFFu);
+}
+
+TEST(PointInRect, BorderCountsWhateverTheCornerOrder) {
+  const Rect reversed{10, 10, 0, 0};
+  EXPECT_TRUE(PointInRect({0, 0}, reversed));
+  EXPECT_TRUE(PointInRect({10, 10}, reversed));
+  EXPECT_TRUE(PointInRect({5, 10}, reversed));
+  EXPECT_FALSE(PointInRect({11, 5}, reversed));
+  EXPECT_FALSE(PointInRect({5, -1}, Rect{0, 0, 10, 10}));
+}
+
+TEST(PaletteHelpers, OnlyIndexedPicturesTakeAColourTable) {
+  Palette256 rgb{};
+  rgb[0] = {1, 2, 3};
+  Bitmap indexed(2, 2, PixelFormat::Bits8);
+  EXPECT_TRUE(SetBitmapPaletteRGB(indexed, rgb));
+  EXPECT_EQ(indexed.GetPixel(0, 0), RGBToColor(1, 2, 3));
+  Bitmap true_colour(2, 2, PixelFormat::Bits24);
+  EXPECT_FALSE(SetBitmapPaletteRGB(true_colour, rgb));
+}
+
+TEST(MakeMonochrome, WhiteStaysWhiteEverythingElseTurnsBlack) {
+  Bitmap picture(3, 1, PixelFormat::Bits24);
+  picture.SetPixel(0, 0, 0xFFFFFF);
+  picture.SetPixel(1, 0, 0xFEFFFF);
+  picture.SetPixel(2, 0, 0x000000);
+  MakeMonochrome(picture);
+  ASSERT_EQ(picture.Format(), PixelFormat::Bits1);
+  EXPECT_EQ(picture.GetIndex(0, 0), 1);
+  EXPECT_EQ(picture.GetIndex(1, 0), 0);
+  EXPECT_EQ(picture.GetIndex(2, 0), 0);
+}
+
+}  // namespace
+}  // namespace celwright
