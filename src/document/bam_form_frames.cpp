@@ -20,23 +20,6 @@ std::int32_t InsertedIndex(std::int32_t requested, std::int32_t count_before,
   return (requested == -1 || count_before == 0) ? count_after - 1 : requested;
 }
 
-// Gives a document whose only frame is about to be replaced the kind of an imported picture.
-// The frame is stored again, blank, in the new kind so the data never mixes kinds.
-void SwitchSingleFrameKind(TBAM& bam, std::uint8_t kind) {
-  if (bam.GetBAMType() == kind) return;
-  const TColor transparent = bam.GetTransCol();
-  const TBAMFrame info = bam.GetFrame(0);
-  Bitmap blank(info.Width, info.Height);
-  if (kind == kUnpalettedBAM) {
-    bam.CompCol = transparent;
-    FillBitmap(blank, transparent);
-  } else {
-    FillBitmap(blank, MakeColor(static_cast<std::uint8_t>(bam.TranspInd), 0, 0));
-  }
-  bam.BAMType = kind;
-  bam.SetFrameBitmap(0, blank, info);
-}
-
 }  // namespace
 
 // Every operation that inserts or deletes frames first writes pending edits into the frame
@@ -109,8 +92,8 @@ void TBAMForm::ImportFrame(const std::string& file_name, std::uint8_t file_type,
   Palette256 target;
   if (BAM.FrameCount() == 1) {
     // The first frame decides what kind of document this is and brings its palette.
-    SwitchSingleFrameKind(BAM, loaded.Picture.Format() == PixelFormat::Bits24 ? kUnpalettedBAM
-                                                                              : kPalettedBAM);
+    BAM.SetBAMType(loaded.Picture.Format() == PixelFormat::Bits24 ? kUnpalettedBAM
+                                                                  : kPalettedBAM);
     BAM.Palette = loaded.Palette;
     NotifyPaletteChanged();
     target = loaded.Palette;

@@ -1,10 +1,12 @@
 #include "document/document_log.h"
 
+#include "support/qm_log.h"
+
 namespace celwright {
 
 DocumentLog DefaultDocumentLog() {
-  // Until the action log lands the lines are dropped; pointing them at it is this one return.
-  return DocumentLog{};
+  return DocumentLog{[](const std::string& text) { celwright::AddLogLine(text); },
+                     [](const std::string& text) { celwright::AppendToLog(text); }};
 }
 
 }  // namespace celwright
