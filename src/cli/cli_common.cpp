@@ -3,10 +3,20 @@
 #include <algorithm>
 #include <iostream>
 
+#include "cli/progress_bar.h"
+
 namespace celwright::cli {
 
+void ApplyDisplayDefaults(TBAM& bam) {
+  bam.TransCol = kDefaultTransCol;
+  bam.ShadowCol = kDefaultShadowCol;
+  bam.OverrideTransCol = true;
+  bam.OverrideShadowCol = true;
+}
+
 void LoadAnimation(TBAM& bam, const std::string& path) {
-  if (!bam.LoadFromFile(path)) {
+  ApplyDisplayDefaults(bam);
+  if (!bam.LoadFromFile(path, TerminalProgress())) {
     throw CommandError(path + ": " + bam.ErrorMessage);
   }
   for (const std::string& warning : bam.Warnings) {
@@ -14,15 +24,47 @@ void LoadAnimation(TBAM& bam, const std::string& path) {
   }
 }
 
+void SaveAnimation(TBAM& bam, const std::string& path, bool compressed) {
+  try {
+    if (!bam.SaveToFile(path, bam.BAMType, compressed, false, TerminalProgress())) {
+      throw CommandError("\"" + path + "\" is reserved for unsaved animations");
+    }
+  } catch (const EBAMSaveError& e) {
+    throw CommandError(path + ": " + e.what());
+  }
+}
+
 bool ParsedArgs::Has(const std::string& flag) const {
   return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
 
-ParsedArgs ParseArgs(const std::vector<std::string>& args) {
+std::string ParsedArgs::Value(const std::string& flag, const std::string& fallback) const {
+  for (const std::string& given : flags) {
+    if (given.rfind(flag + "=", 0) == 0) return given.substr(flag.size() + 1);
+  }
+  return fallback;
+}
+
+void ParsedArgs::AllowOnly(const std::vector<std::string>& known) const {
+  for (const std::string& given : flags) {
+    const std::string name = given.substr(0, given.find('='));
+    if (std::find(known.begin(), known.end(), name) == known.end()) {
+      throw UsageError("unknown option " + name);
+    }
+  }
+}
+
+ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valued) {
   ParsedArgs parsed;
-  for (const std::string& arg : args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg.size() > 2 && arg.rfind("--", 0) == 0) {
-      parsed.flags.push_back(arg);
+      if (std::find(valued.begin(), valued.end(), arg) != valued.end()) {
+        if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
+        parsed.flags.push_back(arg + "=" + args[++i]);
+      } else {
+        parsed.flags.push_back(arg);
+      }
     } else {
       parsed.positional.push_back(arg);
     }

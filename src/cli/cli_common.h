@@ -21,18 +21,34 @@ class CommandError : public std::runtime_error {
 };
 
 // Loads an animation, printing what the reader repaired to stderr; throws CommandError with the
-// reader's message when the file is refused.
+// reader's message when the file is refused. Transparent and shadow pixels are then shown in the
+// editor's default colours.
 void LoadAnimation(TBAM& bam, const std::string& path);
+
+// Gives a document the editor's default display colours for transparent and shadow pixels.
+void ApplyDisplayDefaults(TBAM& bam);
+
+// Saves through SaveToFile, turning its refusals into CommandError.
+void SaveAnimation(TBAM& bam, const std::string& path, bool compressed);
 
 // Options of the form --name, in any position; what remains are the positional arguments.
 struct ParsedArgs {
   std::vector<std::string> positional;
   std::vector<std::string> flags;
   bool Has(const std::string& flag) const;
+  // The value of "--name VALUE" or "--name=VALUE", or `fallback`.
+  std::string Value(const std::string& flag, const std::string& fallback) const;
+  // Fails with a usage error for any flag not listed.
+  void AllowOnly(const std::vector<std::string>& known) const;
 };
-ParsedArgs ParseArgs(const std::vector<std::string>& args);
+// `valued` lists the flags that take the next argument as their value.
+ParsedArgs ParseArgs(const std::vector<std::string>& args,
+                     const std::vector<std::string>& valued = {});
 
 int RunInfo(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
+int RunFrames(const std::vector<std::string>& args);
+int RunExport(const std::vector<std::string>& args);
+int RunImport(const std::vector<std::string>& args);
 
 }  // namespace celwright::cli

@@ -12,9 +12,16 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  info FILE [--json]             describe an animation: kind, frames, cycles, palette\n"
-    "  convert IN OUT [--compressed | --uncompressed]\n"
-    "                                 rewrite an animation (same kind; container as asked,\n"
-    "                                 else as read)\n";
+    "  convert IN OUT [--paletted | --unpaletted] [--compressed | --uncompressed]\n"
+    "                                 rewrite an animation, converting its kind if asked;\n"
+    "                                 the container is the one asked for, else as read\n"
+    "  frames IN OUTDIR [--format png|bmp|gif|jpg]\n"
+    "                                 write every frame as a picture in display colours\n"
+    "  export IN OUT [--cycle N]      write sequence N (default 0) as .gif, .avi, .bmp or\n"
+    "                                 .bam, chosen by OUT's extension\n"
+    "  import IN.gif|IN.avi OUT.bam [--paletted | --unpaletted] [--uncompressed]\n"
+    "                                 make a new animation with one sequence of the file's\n"
+    "                                 frames (paletted unless asked otherwise)\n";
 
 }  // namespace
 
@@ -30,6 +37,9 @@ int main(int argc, char** argv) {
   try {
     if (command == "info") return RunInfo(args);
     if (command == "convert") return RunConvert(args);
+    if (command == "frames") return RunFrames(args);
+    if (command == "export") return RunExport(args);
+    if (command == "import") return RunImport(args);
     throw UsageError("unknown command \"" + command + "\"");
   } catch (const UsageError& e) {
     std::cerr << "celwright-cli: " << e.what() << "\n\n" << kUsage;

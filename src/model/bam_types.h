@@ -70,6 +70,10 @@ enum ProgressStage : std::uint8_t {
 
 inline constexpr const char* kUntitledBAM = "Untitled BAM";
 
+// The colours transparent and shadow pixels are shown in until the user picks others.
+inline constexpr std::uint32_t kDefaultTransCol = 0x00979700;   // red 0, green 151, blue 151
+inline constexpr std::uint32_t kDefaultShadowCol = 0x006868FF;  // red 255, green 104, blue 104
+
 // "Requested frame (N) does not exist! (where)": `where` tells the raising operation apart.
 inline std::string FrameNotExistsMessage(std::int32_t index, int where) {
   return "Requested frame (" + std::to_string(index) + ") does not exist! (" +

@@ -1,5 +1,9 @@
 #include "support/media/gif_codec.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <random>
 #include <string>
@@ -42,9 +46,15 @@ class GifOutput {
     std::random_device random;
     temporary_ = path;
     temporary_ += ".tmp" + std::to_string(random() % 1000000);
+    // Opened here rather than by giflib, which would create it readable by its owner only.
+    const int descriptor = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (descriptor < 0) Fail(std::strerror(errno));
     int error = 0;
-    gif_ = EGifOpenFileName(temporary_.c_str(), false, &error);
-    if (!gif_) Fail(LibraryReason(error));
+    gif_ = EGifOpenFileHandle(descriptor, &error);
+    if (!gif_) {
+      close(descriptor);
+      Fail(LibraryReason(error));
+    }
     EGifSetGifVersion(gif_, true);
   }
   ~GifOutput() {

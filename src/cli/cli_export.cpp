@@ -1,0 +1,102 @@
+#include <filesystem>
+#include <iostream>
+
+#include "cli/cli_common.h"
+#include "cli/progress_bar.h"
+
+namespace celwright::cli {
+
+namespace {
+
+std::int32_t CycleNumber(const std::string& text) {
+  try {
+    std::size_t used = 0;
+    const int value = std::stoi(text, &used);
+    if (used == text.size() && value >= 0) return value;
+  } catch (const std::exception&) {
+  }
+  throw UsageError("--cycle takes a sequence number from 0");
+}
+
+std::string LowerExtension(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension;
+}
+
+}  // namespace
+
+int RunExport(const std::vector<std::string>& args) {
+  const ParsedArgs parsed = ParseArgs(args, {"--cycle"});
+  if (parsed.positional.size() != 2) throw UsageError("export takes an animation and an output file");
+  parsed.AllowOnly({"--cycle"});
+  const std::int32_t cycle = CycleNumber(parsed.Value("--cycle", "0"));
+  const std::string& out = parsed.positional[1];
+  const std::string extension = LowerExtension(out);
+
+  TBAM bam;
+  LoadAnimation(bam, parsed.positional[0]);
+  if (cycle >= bam.CycleCount()) {
+    throw CommandError("the animation has " + std::to_string(bam.CycleCount()) +
+                       " sequences; there is no sequence " + std::to_string(cycle));
+  }
+  try {
+    if (extension == ".gif") {
+      bam.ExportGIF(out, cycle);
+    } else if (extension == ".avi") {
+      bam.ExportAVI(out, cycle);
+    } else if (extension == ".bmp") {
+      bam.ExportBMP(out, cycle);
+    } else if (extension == ".bam") {
+      bam.ExportCycleAsBAM(out, cycle, TerminalProgress());
+    } else {
+      throw UsageError("the output's extension must be .gif, .avi, .bmp or .bam");
+    }
+  } catch (const UsageError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw CommandError(out + ": " + e.what());
+  }
+  return 0;
+}
+
+int RunImport(const std::vector<std::string>& args) {
+  const ParsedArgs parsed = ParseArgs(args);
+  if (parsed.positional.size() != 2) throw UsageError("import takes a GIF or AVI file and a BAM file");
+  parsed.AllowOnly({"--paletted", "--unpaletted", "--uncompressed"});
+  if (parsed.Has("--paletted") && parsed.Has("--unpaletted")) {
+    throw UsageError("choose either --paletted or --unpaletted");
+  }
+  const std::string& in = parsed.positional[0];
+  const std::string extension = LowerExtension(in);
+  if (extension != ".gif" && extension != ".avi") throw UsageError("import reads .gif or .avi files");
+  const bool paletted = !parsed.Has("--unpaletted");
+
+  TBAM bam;
+  bam.NewBAM(parsed.positional[1], true);
+  ApplyDisplayDefaults(bam);
+  // A GIF brings its own palette; a video's colours are gathered unpaletted and get one palette
+  // made for all of its frames.
+  const bool direct = extension == ".gif" && paletted;
+  bam.BAMType = direct ? kPalettedBAM : kUnpalettedBAM;
+  if (!direct) bam.CompCol = bam.TransCol;
+  try {
+    if (extension == ".gif") {
+      bam.ImportGIF(in);
+    } else {
+      bam.ImportAVI(in);
+    }
+  } catch (const std::exception& e) {
+    throw CommandError(in + ": " + e.what());
+  }
+  if (paletted && bam.BAMType != kPalettedBAM) {
+    bam.OnProgress = TerminalProgress(ProgressKind::kConversion);
+    bam.SetBAMType(kPalettedBAM);
+    bam.OnProgress = nullptr;
+  }
+  SaveAnimation(bam, parsed.positional[1], !parsed.Has("--uncompressed"));
+  std::cerr << bam.FrameCount() << " frames imported\n";
+  return 0;
+}
+
+}  // namespace celwright::cli

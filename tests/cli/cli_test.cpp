@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "model/bam_test_util.h"
+#include "model/qm_BAM.h"
+
+namespace celwright {
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out;
+};
+
+// Runs the batch tool with the given arguments, capturing stdout (stderr goes to a file).
+Result RunTool(const std::string& arguments) {
+  const auto errors = testing::TempPath("cli-stderr.txt");
+  const std::string command = std::string(CELWRIGHT_CLI) + " " + arguments + " 2>" +
+                              errors.string();
+  Result result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  char buffer[4096];
+  for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, got);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+const std::string kSample = std::string(CELWRIGHT_SOURCE_DIR) + "/resources/sample.bam";
+
+// The per-frame lines of `info`: size, centre and pixel checksum, without the storage columns.
+std::vector<std::string> FrameFingerprints(const std::string& info) {
+  std::vector<std::string> rows;
+  const std::regex row(R"(^\s+(\d+)\s+(\d+)\s+(\d+)\s+(-?\d+)\s+(-?\d+)\s+(yes|no)\s+\d+\s+([0-9A-F]{8})$)");
+  std::istringstream lines(info);
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch m;
+    if (std::regex_match(line, m, row)) rows.push_back(m[2].str() + "x" + m[3].str() + "@" + m[4].str() + "," + m[5].str() + ":" + m[7].str());
+  }
+  return rows;
+}
+
+TEST(BatchTool, InfoDescribesTheSampleAsTextAndJson) {
+  const Result text = RunTool("info " + kSample);
+  ASSERT_EQ(text.status, 0);
+  EXPECT_NE(text.out.find("Container:  compressed (BAMC)"), std::string::npos);
+  EXPECT_EQ(FrameFingerprints(text.out).size(), 20u);
+  const Result json = RunTool("info --json " + kSample);
+  ASSERT_EQ(json.status, 0);
+  EXPECT_NE(json.out.find("\"kind\": \"BAM \""), std::string::npos);
+  EXPECT_NE(json.out.find("\"cycles\": [[0, 1, 2, 3, 4, 5, 6, 7], "), std::string::npos);
+}
+
+TEST(BatchTool, ConvertKeepsEveryFrameThroughBothContainersAndKinds) {
+  const auto plain = testing::TempPath("cli-plain.bam");
+  const auto unpaletted = testing::TempPath("cli-u.bam");
+  const auto back = testing::TempPath("cli-back.bam");
+  const auto original = FrameFingerprints(RunTool("info " + kSample).out);
+  ASSERT_EQ(RunTool("convert " + kSample + " " + plain.string() + " --uncompressed").status, 0);
+  EXPECT_NE(RunTool("info " + plain.string()).out.find("Container:  plain"), std::string::npos);
+  EXPECT_EQ(FrameFingerprints(RunTool("info " + plain.string()).out), original);
+
+  ASSERT_EQ(RunTool("convert " + plain.string() + " " + unpaletted.string() + " --unpaletted").status, 0);
+  EXPECT_NE(RunTool("info " + unpaletted.string()).out.find("unpaletted"), std::string::npos);
+  ASSERT_EQ(RunTool("convert " + unpaletted.string() + " " + back.string() + " --paletted").status, 0);
+  TBAM a, b;
+  ASSERT_TRUE(a.LoadFromFile(kSample));
+  ASSERT_TRUE(b.LoadFromFile(back));
+  // The tool shows transparency and shadow in the default colours, so that is what the trip
+  // through true colour keeps; the transparent and shadow pixels keep their indices.
+  for (TBAM* bam : {&a, &b}) {
+    bam->TransCol = kDefaultTransCol;
+    bam->ShadowCol = kDefaultShadowCol;
+  }
+  ASSERT_EQ(a.FrameCount(), b.FrameCount());
+  for (int i = 0; i < a.FrameCount(); ++i) {
+    Bitmap pa, pb, ia, ib;
+    a.GetFrameBitmap(i, pa, &ia);
+    b.GetFrameBitmap(i, pb, &ib);
+    ASSERT_EQ(pa, pb) << "frame " << i;
+    for (int y = 0; y < ia.Height(); ++y) {
+      for (int x = 0; x < ia.Width(); ++x) {
+        const bool special_a = RedOf(ia.GetPixel(x, y)) < 2, special_b = RedOf(ib.GetPixel(x, y)) < 2;
+        ASSERT_EQ(special_a, special_b);
+        if (special_a) {
+          ASSERT_EQ(ia.GetPixel(x, y), ib.GetPixel(x, y));
+        }
+      }
+    }
+  }
+}
+
+TEST(BatchTool, FramesExportAndImport) {
+  const auto folder = testing::TempPath("cli-frames");
+  std::filesystem::remove_all(folder);
+  ASSERT_EQ(RunTool("frames " + kSample + " " + folder.string() + " --format bmp").status, 0);
+  EXPECT_TRUE(std::filesystem::exists(folder / "sample_0019.bmp"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 20);
+
+  const auto gif = testing::TempPath("cli-bounce.gif");
+  const auto imported = testing::TempPath("cli-imported.bam");
+  ASSERT_EQ(RunTool("export " + kSample + " " + gif.string() + " --cycle 1").status, 0);
+  ASSERT_EQ(RunTool("import " + gif.string() + " " + imported.string()).status, 0);
+  TBAM bam;
+  ASSERT_TRUE(bam.LoadFromFile(imported));
+  EXPECT_EQ(bam.FrameCount(), 12);
+  EXPECT_EQ(bam.CycleCount(), 1);
+}
+
+TEST(BatchTool, ErrorsAndMisuseHaveTheirExitStatus) {
+  EXPECT_EQ(RunTool("").status, 2);
+  EXPECT_EQ(RunTool("info").status, 2);
+  EXPECT_EQ(RunTool("frobnicate x").status, 2);
+  EXPECT_EQ(RunTool("convert a b --sideways").status, 2);
+  EXPECT_EQ(RunTool("info /no/such/file.bam").status, 1);
+  EXPECT_EQ(RunTool(std::string("info ") + CELWRIGHT_TESTDATA_DIR + "/bam/swirl.bam").status, 1);
+  EXPECT_EQ(RunTool("export " + kSample + " out.tif").status, 2);
+  EXPECT_EQ(RunTool("export " + kSample + " out.gif --cycle 9").status, 1);
+}
+
+}  // namespace
+}  // namespace celwright
