@@ -54,7 +54,13 @@ void DocumentSession::DuplicateFrameInSeq(std::int32_t index, std::int32_t cycle
 
 void DocumentSession::DuplicateFrame(std::int32_t index) {
   app_log::AddLogLine("BAM : Duplicate Frame (" + Num(index) + ")");
-  BAM.InsertFrame(index, -1, -1, true);
+  // The copy goes to the end, where the view and the lists look for it afterwards; inserting it
+  // at `index` would show an unrelated frame and renumber every later one.
+  const TBAMFrame source = BAM.GetFrame(index);
+  const auto at = static_cast<std::ptrdiff_t>(BAM.FrameDataPosition(index));
+  const std::vector<std::uint8_t> bytes(BAM.Data.begin() + at,
+                                        BAM.Data.begin() + at + source.DataSize);
+  BAM.InsertFrameData(-1, -1, -1, bytes, source);
   app_log::AppendToLog(" [OK]");
   Modified = true;
   ShowFrame(BAM.FrameCount() - 1);

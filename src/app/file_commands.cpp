@@ -145,6 +145,11 @@ void TMainForm::OpenFile2(const std::string& file_name, TDocType file_type, bool
   CreateDocumentWindow();
   DocumentSession& doc = *document_;
   doc.ViewTransparency = Entry("ViewPaletteTransparency1")->isChecked();
+  // How transparent and shadow pixels are shown is the user's choice, kept with the settings.
+  doc.BAM.TransCol = static_cast<TColor>(settings_.ReadInt("TransCol", 0x00979700));
+  doc.BAM.ShadowCol = static_cast<TColor>(settings_.ReadInt("ShadowCol", 0x006868FF));
+  doc.BAM.OverrideTransCol = settings_.ReadInt("OverrideTrans", 1) != 0;
+  doc.BAM.OverrideShadowCol = settings_.ReadInt("OverrideShadow", 1) != 0;
   doc.CurrentFrame = -1;
   doc.FrameRec = TBAMFrame{};
   Combo_MagChange(0);

@@ -362,11 +362,13 @@ void TMainForm::BuildRightPanel() {
   frames_layout->addWidget(List_Frames);
   PageControl->addTab(Tab_Frames, "All Frames");
 
-  connect(List_Sequences, &QListWidget::currentRowChanged, this,
-          [this](int) { List_SequencesClick(true); });
-  connect(List_SequenceFrames, &QListWidget::currentRowChanged, this,
-          [this](int) { List_SequenceFramesDblClick(); });
-  connect(List_Frames, &QListWidget::currentRowChanged, this, [this](int) { List_FramesDblClick(); });
+  // Selection signals arrive once the clicked item is selected (the current-row signal comes
+  // before that); the shell's own changes block them.
+  connect(List_Sequences, &QListWidget::itemSelectionChanged, this,
+          [this] { List_SequencesClick(true); });
+  connect(List_SequenceFrames, &QListWidget::itemSelectionChanged, this,
+          [this] { List_SequenceFramesDblClick(); });
+  connect(List_Frames, &QListWidget::itemSelectionChanged, this, [this] { List_FramesDblClick(); });
   const std::pair<QListWidget*, QMenu*> popups[] = {{List_Sequences, SequencesPopup},
                                                     {List_SequenceFrames, SequenceFramesPopup},
                                                     {List_Frames, FramesPopup}};
