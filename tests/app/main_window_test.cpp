@@ -344,6 +344,34 @@ class MainWindowTest : public QObject {
     QCOMPARE(form_->BAMForm()->BAM.FileName, kSample);
   }
 
+  void repairedFilesSayWhatWasRepaired() {
+    const std::string flawed = CELWRIGHT_TESTDATA_DIR "/bam/numtest.bam";
+    if (!std::filesystem::exists(flawed)) QSKIP("shared test animations not present");
+    form_->OpenFile(flawed, dtBAM);
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(prompts_->Count("info"), 1);
+    QVERIFY(prompts_->History.back().Text.find("Frame 0: a run reaches past the end") !=
+            std::string::npos);
+    // A frame without pixels shows as nothing rather than failing.
+    form_->OpenFile(CELWRIGHT_TESTDATA_DIR "/bam/minimal_carot.bam", dtBAM);
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 0);
+    QVERIFY(form_->View()->FrameImage().isNull());
+  }
+
+  void shortcutsRunOnlyEnabledEntries() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    ClickRow(form_->List_SequenceFrames, 6);
+    QTest::keySequence(form_.get(), QKeySequence("Alt+PgDown"));
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 7);
+    ClickRow(form_->List_SequenceFrames, 7);  // last entry: Next Frame is disabled
+    QTest::keySequence(form_.get(), QKeySequence("Alt+PgDown"));
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 7);
+    QTest::keySequence(form_.get(), QKeySequence("Ctrl+Shift+N"));
+    QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 21);
+  }
+
   void screenshotOfTheMainWindow() {
     form_->OpenFile(kSample, dtBAM);
     form_->Combo_MagChange(2);
