@@ -53,7 +53,8 @@ TProgForm::TProgForm(QWidget* parent)
   layout->addWidget(Lbl_Msg);
   layout->addLayout(grid);
   layout->addWidget(Panel_Load);
-  setStyleSheet("TProgForm { border: 1px solid palette(dark); }");
+  setAttribute(Qt::WA_StyledBackground, true);
+  setStyleSheet("#ProgForm { border: 1px solid palette(dark); }");
 }
 
 void TProgForm::SetBar(QProgressBar* bar, std::int32_t position, std::int32_t max) {

@@ -13,8 +13,9 @@ TSplashForm::TSplashForm()
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setObjectName("SplashForm");
   setFixedSize(197, 110);
+  setAttribute(Qt::WA_StyledBackground, true);
   setStyleSheet(
-      "TSplashForm { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3b2a1a, "
+      "#SplashForm { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3b2a1a, "
       "stop:1 #7a5430); border: 1px solid #1e140b; } QLabel { color: #f3e3c3; }");
   Lbl_What = new QLabel(QApplication::applicationName(), this);
   QFont title = Lbl_What->font();

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QListWidget>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -385,6 +386,13 @@ class MainWindowTest : public QObject {
     for (int y = 0; y < view.height(); y += 3)
       for (int x = 0; x < view.width(); x += 3) colours.insert(view.pixel(x, y));
     QVERIFY(colours.size() > 4);
+
+    // The Frame menu as it drops down, for a look at captions, shortcuts and enabled states.
+    auto* frame_menu = form_->findChild<QMenu*>("Frame1");
+    frame_menu->popup(form_->mapToGlobal(QPoint(150, 30)));
+    QApplication::processEvents();
+    QVERIFY(frame_menu->grab().toImage().save("frame_menu.png"));
+    frame_menu->hide();
   }
 };
 
