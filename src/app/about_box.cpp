@@ -33,8 +33,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   auto* layout = new QVBoxLayout(this);
-  for (QWidget* w : std::initializer_list<QWidget*>{icon, name, version, created, author, email,
-                                                    url})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{icon, name, version, created, author, email, url})
     layout->addWidget(w, 0, Qt::AlignHCenter);
   layout->addWidget(buttons);
 }

@@ -57,8 +57,6 @@ void SetLogFolder(const std::string& folder) {
   s.folder = folder;
 }
 
-std::string LogFilePath() {
-  return (std::filesystem::path(State().folder) / "Log.txt").string();
-}
+std::string LogFilePath() { return (std::filesystem::path(State().folder) / "Log.txt").string(); }
 
 }  // namespace celwright::app_log

@@ -6,16 +6,18 @@ namespace celwright {
 
 namespace {
 constexpr const char* kGroup = "Settings";
-QString Key(const std::string& name) { return QString(kGroup) + "/" + QString::fromStdString(name); }
+QString Key(const std::string& name) {
+  return QString(kGroup) + "/" + QString::fromStdString(name);
+}
 }  // namespace
 
 AppSettings::AppSettings()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            "Quillmont", "Celwright II")) {}
+    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Quillmont",
+                                            "Celwright II")) {}
 
 AppSettings::AppSettings(const std::string& ini_path)
-    : settings_(std::make_unique<QSettings>(QString::fromStdString(ini_path),
-                                            QSettings::IniFormat)) {}
+    : settings_(
+          std::make_unique<QSettings>(QString::fromStdString(ini_path), QSettings::IniFormat)) {}
 
 AppSettings::~AppSettings() = default;
 

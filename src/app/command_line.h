@@ -9,10 +9,10 @@ namespace celwright {
 
 // What the program was asked to do on its command line.
 struct CommandLineRequest {
-  std::string CmdLineFileName;       // last argument naming an existing file
+  std::string CmdLineFileName;  // last argument naming an existing file
   TDocType CmdLineFileType = dtBAM;
   bool PreviewMode = false;
-  int PreviewBackground = -1;        // the number after "-p:", -1 when none was given
+  int PreviewBackground = -1;  // the number after "-p:", -1 when none was given
   bool LoggingSwitch = false;
 };
 

@@ -74,7 +74,8 @@ SaveAsChoices BuildSaveAsChoices(std::uint8_t bam_type, int frame_count, int cyc
   choices.Filter = "Compressed BAM (*.bam)|*.bam|Uncompressed BAM (*.bam)|*.bam|";
   for (TDocType type : {dtBitmap, dtGIF, dtJPEG, dtPNG, dtAVI}) {
     const TFileDetails& d = DetailsOf(type);
-    const bool colour_ok = (d.AllowsPaletted && bam_type == 1) || (d.AllowsUnpaletted && bam_type == 2);
+    const bool colour_ok =
+        (d.AllowsPaletted && bam_type == 1) || (d.AllowsUnpaletted && bam_type == 2);
     const bool frames_ok = !d.SingleFrame || frame_count == 1;
     const bool cycles_ok = d.SingleFrame || !d.SingleSequence || cycle_count == 1 ||
                            (type == dtGIF && cycle_count == 0);

@@ -44,9 +44,9 @@ std::string OpenDialogFilter();
 
 // What Save As offers for an animation of the given colour mode and shape.
 struct SaveAsChoices {
-  std::string Filter;                  // "|"-separated pairs, ending in a bar
-  int Preselected = 0;                 // 0-based pair to select first
-  std::string DefaultExtension;        // "*.png" style, from the current file name
+  std::string Filter;            // "|"-separated pairs, ending in a bar
+  int Preselected = 0;           // 0-based pair to select first
+  std::string DefaultExtension;  // "*.png" style, from the current file name
 };
 SaveAsChoices BuildSaveAsChoices(std::uint8_t bam_type, int frame_count, int cycle_count,
                                  const std::string& current_file_name);

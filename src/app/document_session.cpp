@@ -33,8 +33,8 @@ bool DocumentSession::ShowFrame(std::int32_t index) {
 }
 
 void DocumentSession::InsertFrame(std::int32_t index, std::int32_t cycle, std::int32_t position) {
-  app_log::AddLogLine("BAM : Insert Frame (" + Num(index) + "," + Num(cycle) + "," +
-                      Num(position) + ")");
+  app_log::AddLogLine("BAM : Insert Frame (" + Num(index) + "," + Num(cycle) + "," + Num(position) +
+                      ")");
   BAM.InsertFrame(index, cycle, position, false);
   if (index == -1) index = BAM.FrameCount() - 1;
   app_log::AppendToLog(" [OK]");
@@ -90,8 +90,8 @@ bool DocumentSession::CheckCanClose(const std::function<void()>& save) {
 
 bool DocumentSession::ConvertToBAMQuery() {
   const std::string text = std::string("The current format (") + DetailsOf(DocType).Name +
-                            ") does not support that action. Continuing will cause the file to "
-                            "be converted to a BAM file.";
+                           ") does not support that action. Continuing will cause the file to "
+                           "be converted to a BAM file.";
   if (!prompts_.AskOkCancel(kAppTitle, text)) return false;
   DocType = dtBAM;
   return true;
@@ -108,9 +108,9 @@ std::string DocumentSession::SequenceInfoText(std::int32_t cycle) const {
 }
 
 std::string DocumentSession::FrameInfoText() const {
-  return "Frame #" + Num(CurrentFrame) + "\r\rWidth:\t\t" + Num(FrameRec.Width) + "\t\rHeight:\t\t" +
-         Num(FrameRec.Height) + "\rHorizontal Offset:\t" + Num(FrameRec.CentreX) +
-         "\rVertical Offset:\t" + Num(FrameRec.CentreY) + "\r";
+  return "Frame #" + Num(CurrentFrame) + "\r\rWidth:\t\t" + Num(FrameRec.Width) +
+         "\t\rHeight:\t\t" + Num(FrameRec.Height) + "\rHorizontal Offset:\t" +
+         Num(FrameRec.CentreX) + "\rVertical Offset:\t" + Num(FrameRec.CentreY) + "\r";
 }
 
 }  // namespace celwright

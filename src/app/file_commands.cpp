@@ -158,8 +158,8 @@ void TMainForm::OpenFile2(const std::string& file_name, TDocType file_type, bool
     // An empty document would only hide the failure: tell why and leave nothing open.
     app_log::AddLogLine("INFO: Error data = " + Num(doc.BAM.ErrorCode));
     app_log::AddLogLine("OPEN: Failed");
-    const std::string reason = doc.BAM.ErrorMessage.empty() ? "The file could not be read."
-                                                            : doc.BAM.ErrorMessage;
+    const std::string reason =
+        doc.BAM.ErrorMessage.empty() ? "The file could not be read." : doc.BAM.ErrorMessage;
     DestroyDocumentWindow();
     List_Frames->clear();
     List_Sequences->clear();

@@ -204,8 +204,8 @@ void TMainForm::MoveFrame(int delta) {
   if (!document_ || delta == 0 || sequence < 0 || entry < 0) return;
   const int target = entry + delta;
   if (target < 0 || target >= List_SequenceFrames->count()) return;
-  app_log::AddLogLine("BAM : Move Frame (" + Num(entry) + " >> " + Num(target) +
-                      ") in Sequence (" + Num(sequence) + "+...");
+  app_log::AddLogLine("BAM : Move Frame (" + Num(entry) + " >> " + Num(target) + ") in Sequence (" +
+                      Num(sequence) + "+...");
   Guarded([&] {
     document_->BAM.MoveFrameInCycle(sequence, entry, target);
     document_->Modified = true;

@@ -74,8 +74,7 @@ bool TLogForm::SaveLines(const std::string& path) const {
 
 void TLogForm::Btn_SaveLogClick(const QString& suggested_name) {
   const QString start = QDir(QCoreApplication::applicationDirPath()).filePath(suggested_name);
-  QString path =
-      QFileDialog::getSaveFileName(this, "Save Log File", start, "Text Files (*.txt)");
+  QString path = QFileDialog::getSaveFileName(this, "Save Log File", start, "Text Files (*.txt)");
   if (path.isEmpty()) return;
   if (QFileInfo(path).suffix().isEmpty()) path += ".txt";
   if (!SaveLines(path.toStdString()))

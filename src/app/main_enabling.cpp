@@ -31,8 +31,10 @@ void TMainForm::MirrorButton(QToolButton* button, const char* entry) {
 
 void TMainForm::File1Click() {
   const bool open = document_ && document_->IsOpen();
-  for (const char* name : {"Save1", "SaveAs1", "Close1", "FileInfo1"}) SetEnabled(Entry(name), open);
-  for (const char* name : {"Print1", "PrintPreview1", "PrintSetup1"}) SetEnabled(Entry(name), false);
+  for (const char* name : {"Save1", "SaveAs1", "Close1", "FileInfo1"})
+    SetEnabled(Entry(name), open);
+  for (const char* name : {"Print1", "PrintPreview1", "PrintSetup1"})
+    SetEnabled(Entry(name), false);
 }
 
 void TMainForm::Edit1Click() {
@@ -128,15 +130,24 @@ void TMainForm::SequencePopupPopup() {
 void TMainForm::FramesPopupPopup() {
   Frame1Click();
   const std::pair<const char*, const char*> twins[] = {
-      {"FrameInfo2", "FrameInfo1"},         {"FrameInfo3", "FrameInfo1"},
-      {"NewFrame2", "NewFrame1"},           {"NewFrame3", "NewFrame1"},
-      {"DuplicateFrame2", "DuplicateFrame1"}, {"DuplicateFrame3", "DuplicateFrame1"},
-      {"DeleteFrame2", "DeleteFrame1"},     {"DeleteFrame3", "DeleteFrame1"},
-      {"AddFrame2", "AddFrame1"},           {"AddNewFrame2", "AddNewFrame1"},
-      {"DuplicateFrameInSeq2", "DuplicateFrameInSeq1"}, {"RemoveFrame2", "RemoveFrame1"},
-      {"MoveFrameUp2", "MoveFrameUp1"},     {"MoveFrameDn2", "MoveFrameDn1"},
-      {"ImportFrame2", "ImportFrame1"},     {"ImportFrame3", "ImportFrame1"},
-      {"ImportFrameintoSeq2", "ImportFrameintoSeq1"}, {"ExportFrame2", "ExportFrame1"},
+      {"FrameInfo2", "FrameInfo1"},
+      {"FrameInfo3", "FrameInfo1"},
+      {"NewFrame2", "NewFrame1"},
+      {"NewFrame3", "NewFrame1"},
+      {"DuplicateFrame2", "DuplicateFrame1"},
+      {"DuplicateFrame3", "DuplicateFrame1"},
+      {"DeleteFrame2", "DeleteFrame1"},
+      {"DeleteFrame3", "DeleteFrame1"},
+      {"AddFrame2", "AddFrame1"},
+      {"AddNewFrame2", "AddNewFrame1"},
+      {"DuplicateFrameInSeq2", "DuplicateFrameInSeq1"},
+      {"RemoveFrame2", "RemoveFrame1"},
+      {"MoveFrameUp2", "MoveFrameUp1"},
+      {"MoveFrameDn2", "MoveFrameDn1"},
+      {"ImportFrame2", "ImportFrame1"},
+      {"ImportFrame3", "ImportFrame1"},
+      {"ImportFrameintoSeq2", "ImportFrameintoSeq1"},
+      {"ExportFrame2", "ExportFrame1"},
       {"ExportFrame3", "ExportFrame1"}};
   for (const auto& [copy, original] : twins) CopyState(copy, original);
 }

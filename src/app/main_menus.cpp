@@ -119,7 +119,8 @@ void TMainForm::BuildMenus() {
   AddEntry(frame, "FrameInfo1", "&Frame Info", QKeySequence("F4"), frame_info);
   AddEntry(frame, "ManageFrames1", "&Manage Frames", QKeySequence("Ctrl+M"), nullptr);
   frame->addSeparator();
-  AddEntry(frame, "NewFrame1", "&New Frame", QKeySequence("Ctrl+Shift+N"), [this] { NewFrame1Click(); });
+  AddEntry(frame, "NewFrame1", "&New Frame", QKeySequence("Ctrl+Shift+N"),
+           [this] { NewFrame1Click(); });
   AddEntry(frame, "DuplicateFrame1", "Dupli&cate Frame", none, [this] { DuplicateFrame1Click(); });
   AddEntry(frame, "DeleteFrame1", "&Delete Frame", none, [this] { DeleteFrame1Click(); });
   frame->addSeparator();
@@ -127,18 +128,22 @@ void TMainForm::BuildMenus() {
   AddEntry(frame, "ImportFrameintoSeq1", "Imp&ort Frame into Sequence", none, nullptr);
   AddEntry(frame, "ExportFrame1", "&Export Frame", QKeySequence("Ctrl+Shift+S"), nullptr);
   frame->addSeparator();
-  AddEntry(frame, "AddNewFrame1", "Add Ne&w Frame to Sequence", none, [this] { AddNewFrame1Click(); });
+  AddEntry(frame, "AddNewFrame1", "Add Ne&w Frame to Sequence", none,
+           [this] { AddNewFrame1Click(); });
   AddEntry(frame, "AddFrame1", "&Add Frame To Sequence", none, nullptr);
   AddEntry(frame, "DuplicateFrameInSeq1", "Du&plicate Frame In Sequence", none,
            [this] { DuplicateFrameInSeq1Click(); });
-  AddEntry(frame, "RemoveFrame1", "&Remove Frame From Sequence", none, [this] { RemoveFrame1Click(); });
+  AddEntry(frame, "RemoveFrame1", "&Remove Frame From Sequence", none,
+           [this] { RemoveFrame1Click(); });
   AddEntry(frame, "MoveFrameUp1", "Move Frame &Up In Sequence", QKeySequence("Ctrl+Shift+Up"),
            [this] { MoveFrame(-1); });
   AddEntry(frame, "MoveFrameDn1", "Move Frame Do&wn In Sequence", QKeySequence("Ctrl+Shift+Down"),
            [this] { MoveFrame(1); });
   frame->addSeparator();
-  AddEntry(frame, "NextFrame1", "Ne&xt Frame", QKeySequence("Alt+PgDown"), [this] { NextFrame1Click(); });
-  AddEntry(frame, "PrevFrame1", "Pre&vious Frame", QKeySequence("Alt+PgUp"), [this] { PrevFrame1Click(); });
+  AddEntry(frame, "NextFrame1", "Ne&xt Frame", QKeySequence("Alt+PgDown"),
+           [this] { NextFrame1Click(); });
+  AddEntry(frame, "PrevFrame1", "Pre&vious Frame", QKeySequence("Alt+PgUp"),
+           [this] { PrevFrame1Click(); });
   frame->addSeparator();
   AddEntry(frame, "Resize1", "Re&size", QKeySequence("Alt+R"), nullptr);
 
@@ -159,7 +164,8 @@ void TMainForm::BuildMenus() {
            [this] { AddSequence1Click(); });
   AddEntry(sequence, "DuplicateSequence1", "Dupli&cate Sequence", none,
            [this] { DuplicateSequence1Click(); });
-  AddEntry(sequence, "DeleteSequence1", "&Delete Sequence", none, [this] { DeleteSequence1Click(); });
+  AddEntry(sequence, "DeleteSequence1", "&Delete Sequence", none,
+           [this] { DeleteSequence1Click(); });
   sequence->addSeparator();
   AddEntry(sequence, "ImportSequence1", "&Import Sequence", QKeySequence("Ctrl+Alt+O"), nullptr);
   AddEntry(sequence, "ExportSequence1", "&Export Sequence", QKeySequence("Ctrl+Alt+S"), nullptr);
@@ -167,9 +173,10 @@ void TMainForm::BuildMenus() {
   QMenu* view = bar->addMenu("&View");
   view->setObjectName("View1");
   connect(view, &QMenu::aboutToShow, this, [this] { View1Click(); });
-  const std::pair<const char*, const char*> toggles[] = {{"ViewTools1", "&Tools"},
-                                                         {"ViewPalette1", "&Palette && Options"},
-                                                         {"ViewSequences1", "&Sequences && Frames"}};
+  const std::pair<const char*, const char*> toggles[] = {
+      {"ViewTools1", "&Tools"},
+      {"ViewPalette1", "&Palette && Options"},
+      {"ViewSequences1", "&Sequences && Frames"}};
   for (const auto& [name, caption] : toggles) {
     QAction* toggle = AddEntry(view, name, caption, none, [this] {
       Panel_Left->setVisible(Entry("ViewTools1")->isChecked());
@@ -246,10 +253,12 @@ void TMainForm::BuildMenus() {
        "Du&plicate Frame in Sequence", nullptr);
   twin(SequenceFramesPopup, "RemoveFrame2", "RemoveFrame1", "&Remove Frame from Sequence", nullptr);
   twin(SequenceFramesPopup, "MoveFrameUp2", "MoveFrameUp1", "Move Frame &Up in Sequence", nullptr);
-  twin(SequenceFramesPopup, "MoveFrameDn2", "MoveFrameDn1", "Move Frame Do&wn in Sequence", nullptr);
+  twin(SequenceFramesPopup, "MoveFrameDn2", "MoveFrameDn1", "Move Frame Do&wn in Sequence",
+       nullptr);
   SequenceFramesPopup->addSeparator();
-  twin(SequenceFramesPopup, "NewFrame2", "NewFrame1", "", [this] { AddNewFrame1Click(); })
-      ->setVisible(false);
+  twin(SequenceFramesPopup, "NewFrame2", "NewFrame1", "", [this] {
+    AddNewFrame1Click();
+  })->setVisible(false);
   twin(SequenceFramesPopup, "DuplicateFrame2", "DuplicateFrame1", "", nullptr)->setVisible(false);
   twin(SequenceFramesPopup, "DeleteFrame2", "DeleteFrame1", "", nullptr);
   SequenceFramesPopup->addSeparator();

@@ -32,11 +32,21 @@ namespace {
 struct ToolSpec {
   const char* name;  // without "Btn_"
   const char* hint;
-  int options;       // page of the option panel stack
+  int options;  // page of the option panel stack
 };
 
-enum OptionPage { kNoOpts, kBrush, kStamp, kColPick, kShapes, kSelect, kSetCent, kMag, kText,
-                  kFreeRotate };
+enum OptionPage {
+  kNoOpts,
+  kBrush,
+  kStamp,
+  kColPick,
+  kShapes,
+  kSelect,
+  kSetCent,
+  kMag,
+  kText,
+  kFreeRotate
+};
 
 constexpr ToolSpec kTools[] = {
     {"Pan", "Pan large or zoomed images.", kNoOpts},

@@ -2,8 +2,9 @@
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QButtonGroup>
 #include <QApplication>
+#include <QButtonGroup>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -74,6 +75,9 @@ TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
   log_form_ = new TLogForm(this);
   prog_form_ = new TProgForm(this);
   about_box_ = new TAboutBox(this);
+
+  // Paste depends on what the system clipboard holds.
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { Edit1Click(); });
 
   recent_ = settings_.ReadRecentFiles();
   run_message_counter_ = settings_.ReadInt("RunMessage", 0);
@@ -177,8 +181,7 @@ void TMainForm::ShowRunMessage(bool force) {
 }
 
 void TMainForm::PowerTips1Click() {
-  const std::string x =
-      QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
+  const std::string x = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
   prompts_.Information(
       "Power Tips",
       "Command line options:\r\r" + x + " <filename>   " + "\t" +

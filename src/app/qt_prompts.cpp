@@ -57,8 +57,8 @@ FileChoice QtPrompts::ChooseOpenFile(const std::string& title, const std::string
   const QStringList filters = QtFilters(filter);
   QString selected = filters.value(0);
   FileChoice choice;
-  const QString path = QFileDialog::getOpenFileName(parent_, Q(title), QString(),
-                                                    filters.join(";;"), &selected);
+  const QString path =
+      QFileDialog::getOpenFileName(parent_, Q(title), QString(), filters.join(";;"), &selected);
   if (path.isEmpty()) return choice;
   choice.Accepted = true;
   choice.Path = path.toStdString();

@@ -5,16 +5,15 @@ namespace celwright {
 std::vector<RunMessage> RunMessagesFor(int counter) {
   std::vector<RunMessage> due;
   if (counter == 0) {
-    due.push_back(
-        {"THIS MESSAGE WILL ONLY APPEAR ONCE: Please read it.",
-         "Thank you for trying this test release of Celwright II.\r\r"
-         "Work planned for later releases:\r"
-         "  - several files open at once\r"
-         "  - an MNG codec\r"
-         "  - a better plug-in system\r\r"
-         "If something goes wrong, please report it and attach the action log: press "
-         "Ctrl+Alt+L to save it to a file.\r\r"
-         "You can read this message again from the Help menu."});
+    due.push_back({"THIS MESSAGE WILL ONLY APPEAR ONCE: Please read it.",
+                   "Thank you for trying this test release of Celwright II.\r\r"
+                   "Work planned for later releases:\r"
+                   "  - several files open at once\r"
+                   "  - an MNG codec\r"
+                   "  - a better plug-in system\r\r"
+                   "If something goes wrong, please report it and attach the action log: press "
+                   "Ctrl+Alt+L to save it to a file.\r\r"
+                   "You can read this message again from the Help menu."});
     counter += 2;
   }
   if (counter == 1) {

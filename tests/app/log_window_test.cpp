@@ -31,12 +31,14 @@ class LogWindowTest : public QObject {
     app_log::AddLogLine("SAVE: b.bam...");
     QCOMPARE(form.ListBox_Log->count(), 2);
     QCOMPARE(form.ListBox_Log->item(0)->text(), QString("OPEN: a.bam... [OK]"));
-    QCOMPARE(ReadAll(app_log::LogFilePath()), std::string("\r\nOPEN: a.bam... [OK]\r\nSAVE: b.bam..."));
+    QCOMPARE(ReadAll(app_log::LogFilePath()),
+             std::string("\r\nOPEN: a.bam... [OK]\r\nSAVE: b.bam..."));
 
     form.BitBtn2Click();  // Clear empties the window only
     app_log::AppendToLog(" [ABORTED] (Must close first)");
     QCOMPARE(form.ListBox_Log->count(), 0);
-    QVERIFY(ReadAll(app_log::LogFilePath()).ends_with("SAVE: b.bam... [ABORTED] (Must close first)"));
+    QVERIFY(
+        ReadAll(app_log::LogFilePath()).ends_with("SAVE: b.bam... [ABORTED] (Must close first)"));
 
     app_log::AddLogLine("APP : Show Main Form");
     const std::string saved = dir.filePath("saved.txt").toStdString();

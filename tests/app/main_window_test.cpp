@@ -82,8 +82,8 @@ class MainWindowTest : public QObject {
   void withoutDocumentOnlyNewAndOpenWork() {
     form_->RefreshCommandStates();
     QVERIFY(Enabled("New1") && Enabled("Open1"));
-    for (const char* name : {"Save1", "SaveAs1", "Close1", "FileInfo1", "NewFrame1",
-                             "AddSequence1", "ZoomIn1", "NextFrame1", "SequenceInfo1", "Print1"})
+    for (const char* name : {"Save1", "SaveAs1", "Close1", "FileInfo1", "NewFrame1", "AddSequence1",
+                             "ZoomIn1", "NextFrame1", "SequenceInfo1", "Print1"})
       QVERIFY2(!Enabled(name), name);
     QVERIFY(form_->close());
     QVERIFY(prompts_->History.empty());
@@ -371,6 +371,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(form_->BAMForm()->CurrentFrame, 7);
     QTest::keySequence(form_.get(), QKeySequence("Ctrl+Shift+N"));
     QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 21);
+  }
+
+  void startUpNoticesAreShownOnce() {
+    form_->ShowRunMessage(false);  // first run: welcome, then the two latest change notes
+    QCOMPARE(prompts_->Count("info"), 3);
+    QCOMPARE(AppSettings(Temp("settings.ini")).ReadInt("RunMessage", 0), 4);
+    form_->ShowRunMessage(false);
+    QCOMPARE(prompts_->Count("info"), 3);
+    form_->Entry("AlphaMessage1")->trigger();  // from the Help menu they come again
+    QCOMPARE(prompts_->Count("info"), 6);
+    QCOMPARE(prompts_->History[3].Title,
+             std::string("THIS MESSAGE WILL ONLY APPEAR ONCE: Please read it."));
   }
 
   void screenshotOfTheMainWindow() {

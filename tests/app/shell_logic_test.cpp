@@ -131,9 +131,9 @@ class ShellLogicTest : public QObject {
       for (const RunMessage& m : RunMessagesFor(counter)) out.push_back(m.Title);
       return out;
     };
-    QCOMPARE(titles(0), (std::vector<std::string>{
-                            "THIS MESSAGE WILL ONLY APPEAR ONCE: Please read it.",
-                            "0.3 Alpha Changelog", "0.4 Alpha Changelog"}));
+    QCOMPARE(titles(0),
+             (std::vector<std::string>{"THIS MESSAGE WILL ONLY APPEAR ONCE: Please read it.",
+                                       "0.3 Alpha Changelog", "0.4 Alpha Changelog"}));
     QCOMPARE(titles(1), (std::vector<std::string>{"0.2 Alpha Changelog", "0.3 Alpha Changelog",
                                                   "0.4 Alpha Changelog"}));
     QVERIFY(titles(4).empty());
