@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/app_info.h"
 #include "app/tool_icons.h"
 
 namespace celwright {
@@ -14,7 +15,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setWindowTitle("About");
   auto* icon = new QLabel(this);
   icon->setPixmap(AppIcon().pixmap(64, 64));
-  auto* name = new QLabel(QApplication::applicationName(), this);
+  auto* name = new QLabel(kAppTitle, this);
   name->setObjectName("Lbl_AppName");
   QFont big = name->font();
   big.setPointSize(16);

@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include "app/app_info.h"
+
 namespace celwright {
 
 namespace {
@@ -13,7 +15,7 @@ QString Key(const std::string& name) {
 
 AppSettings::AppSettings()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Quillmont",
-                                            "Celwright II")) {}
+                                            kAppTitle)) {}
 
 AppSettings::AppSettings(const std::string& ini_path)
     : settings_(

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
+#include "app/app_info.h"
 #include "app/app_log.h"
 
 namespace celwright {
 
 namespace {
-constexpr const char* kAppTitle = "Celwright II";
 std::string Num(std::int64_t n) { return std::to_string(n); }
 }  // namespace
 

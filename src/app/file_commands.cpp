@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <filesystem>
 
+#include "app/app_info.h"
 #include "app/app_log.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
@@ -21,8 +22,6 @@
 namespace celwright {
 
 namespace {
-
-constexpr const char* kAppTitle = "Celwright II";
 
 std::string Num(std::int64_t n) { return std::to_string(n); }
 

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 
+#include "app/app_info.h"
 #include "app/app_log.h"
 #include "app/document_session.h"
 
@@ -124,7 +125,7 @@ void TMainForm::Guarded(const std::function<void()>& body) {
     body();
   } catch (const std::exception& e) {
     app_log::AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
-    prompts_.Error("Celwright II", e.what());
+    prompts_.Error(kAppTitle, e.what());
     UpdateFrameAndSequenceLists();
   }
 }

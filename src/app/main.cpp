@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_info.h"
 #include "app/app_log.h"
 #include "app/app_settings.h"
 #include "app/command_line.h"
@@ -32,7 +33,7 @@ std::string LogFolder() {
 int main(int argc, char** argv) {
   using namespace celwright;
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Celwright II");
+  QApplication::setApplicationName(kAppTitle);
   QApplication::setOrganizationName("Quillmont");
   app_log::SetLogFolder(LogFolder());
 

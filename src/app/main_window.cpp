@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/about_box.h"
+#include "app/app_info.h"
 #include "app/app_log.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
@@ -33,7 +34,7 @@ namespace celwright {
 TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
     : prompts_(prompts), settings_(settings) {
   setObjectName("MainForm");
-  setWindowTitle("Celwright II");
+  setWindowTitle(kAppTitle);
   setWindowIcon(AppIcon());
   base_caption_ = windowTitle();
   resize(864, 666);
@@ -97,7 +98,7 @@ void TMainForm::BuildStatusBar() {
   StatusExtra->setFixedWidth(50);
   statusBar()->addWidget(StatusHint, 1);
   statusBar()->addPermanentWidget(StatusExtra);
-  StatusHint->setText(QString("Celwright II ") + kVersionText + " - an editor for BAM animations");
+  StatusHint->setText(QString(kAppTitle) + " " + kVersionText + " - an editor for BAM animations");
   // Hints of buttons and lists show in the status bar as the pointer passes over them.
   for (QWidget* w : findChildren<QWidget*>())
     if (w->property("hint").isValid() || qobject_cast<QAbstractItemView*>(w) ||

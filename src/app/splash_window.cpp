@@ -1,5 +1,7 @@
 #include "app/splash_window.h"
 
+#include "app/app_info.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -17,7 +19,7 @@ TSplashForm::TSplashForm()
   setStyleSheet(
       "#SplashForm { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3b2a1a, "
       "stop:1 #7a5430); border: 1px solid #1e140b; } QLabel { color: #f3e3c3; }");
-  Lbl_What = new QLabel(QApplication::applicationName(), this);
+  Lbl_What = new QLabel(kAppTitle, this);
   QFont title = Lbl_What->font();
   title.setPointSize(14);
   title.setBold(true);

@@ -16,6 +16,7 @@
 #include "app/app_settings.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
+#include "app/log_window.h"
 #include "app/main_window.h"
 #include "app/scripted_prompts.h"
 
@@ -65,6 +66,7 @@ class MainWindowTest : public QObject {
   void init() {
     dir_ = std::make_unique<QTemporaryDir>();
     app_log::SetLogFolder(dir_->path().toStdString());
+    app_log::SetLogDisabled(false);  // the previous test's log window ended logging
     prompts_ = std::make_unique<ScriptedPrompts>();
     settings_ = std::make_unique<AppSettings>(Temp("settings.ini"));
     form_ = std::make_unique<TMainForm>(*prompts_, *settings_);
@@ -405,6 +407,15 @@ class MainWindowTest : public QObject {
     QApplication::processEvents();
     QVERIFY(frame_menu->grab().toImage().save("frame_menu.png"));
     frame_menu->hide();
+
+    TLogForm* log = form_->LogForm();
+    log->show();
+    QApplication::processEvents();
+    QVERIFY(log->ListBox_Log->count() > 0);
+    QVERIFY(log->grab().toImage().save("log_window.png"));
+    auto* about = form_->findChild<QDialog*>("AboutBox");
+    about->adjustSize();
+    QVERIFY(about->grab().toImage().save("about_box.png"));
   }
 };
 
