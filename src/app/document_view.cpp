@@ -18,7 +18,13 @@ void DocumentView::RefreshFrame() {
   if (session_.IsOpen() && session_.CurrentFrame >= 0 &&
       session_.CurrentFrame < session_.BAM.FrameCount()) {
     Bitmap bitmap;
-    session_.BAM.GetFrameBitmap(session_.CurrentFrame, bitmap, nullptr);
+    try {
+      session_.BAM.GetFrameBitmap(session_.CurrentFrame, bitmap, nullptr);
+    } catch (const std::exception&) {
+      // This runs from paint and list events, where an exception would end the program; a
+      // frame that cannot be drawn simply shows nothing.
+      bitmap = Bitmap();
+    }
     if (!bitmap.Empty()) {
       // Our 24-bit rows are blue, green, red in memory, exactly Qt's BGR888.
       frame_ = QImage(bitmap.Pixels().data(), bitmap.Width(), bitmap.Height(),
