@@ -392,6 +392,24 @@ void TMainForm::BuildRightPanel() {
 void TMainForm::ShowPalette() {
   document_ptr_ = document_.get();
   if (Img_Pal) Img_Pal->update();
+  // A new document starts drawing in the shadow colour over the transparent one.
+  if (!document_ || !document_->IsOpen()) return;
+  const TBAM& bam = document_->BAM;
+  TColor fore = bam.GetShadowCol();
+  TColor back = bam.GetTransCol();
+  if (bam.GetBAMType() == kPalettedBAM) {
+    const Palette256 shown = bam.GetDisplayHPalette();
+    fore = ToColor(shown[static_cast<std::size_t>(bam.ShadowInd & 0xFF)]);
+    back = ToColor(shown[static_cast<std::size_t>(bam.TranspInd & 0xFF)]);
+  }
+  auto paint = [](QWidget* swatch, TColor colour) {
+    swatch->setStyleSheet(QString("background: rgb(%1,%2,%3); border: 1px solid black;")
+                              .arg(RedOf(colour))
+                              .arg(GreenOf(colour))
+                              .arg(BlueOf(colour)));
+  };
+  paint(findChild<QWidget*>("Panel_Fore"), fore);
+  paint(findChild<QWidget*>("Panel_Back"), back);
 }
 
 }  // namespace celwright

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QListWidget>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -385,6 +386,32 @@ class MainWindowTest : public QObject {
     QCOMPARE(prompts_->Count("info"), 6);
     QCOMPARE(prompts_->History[3].Title,
              std::string("THIS MESSAGE WILL ONLY APPEAR ONCE: Please read it."));
+  }
+
+  void closingTheDocumentWindowIsTheCloseCommand() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->AddSequence1Click();
+    auto* window = form_->findChild<QMdiSubWindow*>();
+    QVERIFY(window);
+    prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
+    window->close();
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(prompts_->Count("question"), 1);
+    prompts_->YesNoCancelAnswers = {PromptAnswer::No};
+    window->close();
+    QVERIFY(!form_->BAMForm());
+    QCOMPARE(form_->List_Sequences->count(), 0);
+    QVERIFY(!Enabled("Close1"));
+  }
+
+  void viewEntriesShowAndHideThePanels() {
+    form_->Entry("ViewSequences1")->trigger();
+    QVERIFY(!form_->Panel_Right->isVisible());
+    QVERIFY(form_->Panel_Left->isVisible());
+    form_->Entry("ViewSequences1")->trigger();
+    QVERIFY(form_->Panel_Right->isVisible());
+    form_->Entry("ViewTools1")->trigger();
+    QVERIFY(!form_->Panel_Left->isVisible());
   }
 
   void screenshotOfTheMainWindow() {
