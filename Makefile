@@ -17,7 +17,7 @@ build: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	./$(BUILD_DIR)/src/cli/celwright-cli info $(SAMPLE)
+	./$(BUILD_DIR)/src/app/celwright $(SAMPLE)
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/doc_types.h"
+
+namespace celwright {
+
+// What the program was asked to do on its command line.
+struct CommandLineRequest {
+  std::string CmdLineFileName;  // last argument naming an existing file
+  TDocType CmdLineFileType = dtBAM;
+  bool PreviewMode = false;
+  int PreviewBackground = -1;  // the number after "-p:", -1 when none was given
+  bool LoggingSwitch = false;
+};
+
+// Reads the arguments (without the program name). "/x" and "-x" switches are the same and are
+// compared in lower case; a number after ":" that is not a number counts as 0.
+CommandLineRequest ParseCommandLine(const std::vector<std::string>& arguments);
+
+}  // namespace celwright

@@ -1,0 +1,336 @@
+// New, Open, Save, Save As, Close and the recent-file list.
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QToolButton>
+#include <filesystem>
+
+#include "app/app_info.h"
+#include "app/app_log.h"
+#include "app/document_session.h"
+#include "app/document_view.h"
+#include "app/progress_window.h"
+#include "app/tool_icons.h"
+
+namespace celwright {
+
+namespace {
+
+std::string Num(std::int64_t n) { return std::to_string(n); }
+
+// The document window's frame: closing it is the Close command, which may ask to save first.
+class DocumentWindow : public QMdiSubWindow {
+ public:
+  DocumentWindow(std::function<bool()> close_command, QWidget* parent)
+      : QMdiSubWindow(parent), close_command_(std::move(close_command)) {}
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    event->ignore();
+    if (!closing_) {
+      closing_ = true;
+      close_command_();
+      closing_ = false;
+    }
+  }
+
+ private:
+  std::function<bool()> close_command_;
+  bool closing_ = false;
+};
+
+}  // namespace
+
+std::function<void(std::int32_t, std::int32_t, std::uint8_t)> TMainForm::LoadSaveProgress() {
+  return [this](std::int32_t position, std::int32_t max, std::uint8_t stage) {
+    const QString name =
+        document_ ? QString::fromStdString(FileNamePart(document_->BAM.FileName)) : QString();
+    prog_form_->LoadSaveProgress(position, max, stage, name);
+  };
+}
+
+void TMainForm::NotAvailableYet(const std::string& what) {
+  prompts_.Information(kAppTitle, what + " is not available yet.");
+}
+
+void TMainForm::New1Click() { OpenFile("", dtBAM); }
+
+void TMainForm::Open1Click() {
+  const FileChoice choice = prompts_.ChooseOpenFile("Open BAM File", OpenDialogFilter());
+  if (!choice.Accepted) return;
+  // The chosen filter, not the extension, decides how the file is read.
+  OpenFile(choice.Path, DocTypeFromNumber(choice.FilterIndex));
+}
+
+void TMainForm::OpenFile(const std::string& file_name, TDocType file_type) {
+  OpenFile2(file_name, file_type, true);
+}
+
+void TMainForm::CreateDocumentWindow() {
+  document_ = std::make_unique<DocumentSession>(prompts_);
+  auto* window = new DocumentWindow([this] { return Close1Click(); }, mdi_);
+  window->setAttribute(Qt::WA_DeleteOnClose, false);
+  auto* scroll = new QScrollArea(window);
+  scroll->setAlignment(Qt::AlignCenter);
+  scroll->setWidgetResizable(true);
+  scroll->setBackgroundRole(QPalette::Dark);
+  view_ = new DocumentView(*document_, scroll);
+  view_->setObjectName("DocumentView");
+  scroll->setWidget(view_);
+  window->setWidget(scroll);
+  window->setWindowIcon(AppIcon());
+  mdi_->addSubWindow(window);
+  document_window_ = window;
+  document_->OnViewChanged = [this] {
+    view_->RefreshFrame();
+    UpdateCaption();
+  };
+  window->showMaximized();
+}
+
+void TMainForm::DestroyDocumentWindow() {
+  if (document_window_) {
+    mdi_->removeSubWindow(document_window_);
+    document_window_->deleteLater();
+  }
+  document_window_ = nullptr;
+  view_ = nullptr;
+  document_.reset();
+}
+
+void TMainForm::UpdateCaption() {
+  if (document_window_ && document_)
+    document_window_->setWindowTitle(QString::fromStdString(document_->Caption));
+}
+
+bool TMainForm::LoadDocument(const std::string& file_name, TDocType file_type) {
+  DocumentSession& doc = *document_;
+  if (file_name.empty()) {
+    doc.Caption = kUntitledBAM;
+    doc.BAM.NewBAM(kUntitledBAM, false);
+    return true;
+  }
+  doc.Caption = FileNamePart(file_name);
+  UpdateCaption();
+  (void)file_type;  // only BAM files reach here; pictures and videos are refused earlier
+  const bool loaded = doc.BAM.LoadFromFile(file_name, LoadSaveProgress());
+  prog_form_->hide();
+  doc.Modified = false;
+  return loaded;
+}
+
+void TMainForm::OpenFile2(const std::string& file_name, TDocType file_type, bool add_to_recent) {
+  app_log::AddLogLine("OPEN: " + file_name + "...");
+  if (!file_name.empty() && file_type != dtBAM) {
+    // Checked before the open document is closed, so nothing is lost for a refused file.
+    app_log::AppendToLog(" [ABORTED] (Not available yet)");
+    NotAvailableYet(std::string("Opening ") + DetailsOf(file_type).Name + " files");
+    return;
+  }
+  if (document_) {
+    if (!document_->CheckCanClose([this] { Save1Click(); })) return;
+    app_log::AppendToLog(" [ABORTED] (Must close first)");
+    Close1Click();
+    OpenFile2(file_name, file_type, add_to_recent);
+    return;
+  }
+  CreateDocumentWindow();
+  DocumentSession& doc = *document_;
+  doc.ViewTransparency = Entry("ViewPaletteTransparency1")->isChecked();
+  // How transparent and shadow pixels are shown is the user's choice, kept with the settings.
+  doc.BAM.TransCol = static_cast<TColor>(settings_.ReadInt("TransCol", 0x00979700));
+  doc.BAM.ShadowCol = static_cast<TColor>(settings_.ReadInt("ShadowCol", 0x006868FF));
+  doc.BAM.OverrideTransCol = settings_.ReadInt("OverrideTrans", 1) != 0;
+  doc.BAM.OverrideShadowCol = settings_.ReadInt("OverrideShadow", 1) != 0;
+  doc.CurrentFrame = -1;
+  doc.FrameRec = TBAMFrame{};
+  Combo_MagChange(0);
+
+  if (!LoadDocument(file_name, file_type)) {
+    // An empty document would only hide the failure: tell why and leave nothing open.
+    app_log::AddLogLine("INFO: Error data = " + Num(doc.BAM.ErrorCode));
+    app_log::AddLogLine("OPEN: Failed");
+    const std::string reason =
+        doc.BAM.ErrorMessage.empty() ? "The file could not be read." : doc.BAM.ErrorMessage;
+    DestroyDocumentWindow();
+    List_Frames->clear();
+    List_Sequences->clear();
+    List_SequenceFrames->clear();
+    RefreshCommandStates();
+    prompts_.Error(kAppTitle, "Could not open " + file_name + ".\r\r" + reason);
+    return;
+  }
+  doc.DocType = file_type;
+  const TFileDetails& details = DetailsOf(file_type);
+  if (details.SingleFrame)
+    PageControl->setCurrentWidget(Tab_Frames);
+  else if (details.SingleSequence)
+    PageControl->setCurrentWidget(Tab_Sequence);
+
+  List_Sequences->setCurrentRow(-1);
+  List_SequenceFrames->setCurrentRow(-1);
+  List_Frames->setCurrentRow(-1);
+  UpdateFrameAndSequenceLists();
+  ShowPalette();
+  if (List_Sequences->count() > 0) {
+    {
+      const QSignalBlocker block(List_Sequences);
+      List_Sequences->setCurrentRow(0);
+    }
+    List_SequencesClick(false);
+    if (List_SequenceFrames->count() > 0) {
+      {
+        const QSignalBlocker block(List_SequenceFrames);
+        List_SequenceFrames->setCurrentRow(0);
+      }
+      List_SequenceFramesDblClick();
+    }
+  } else {
+    List_SequenceFrames->clear();
+  }
+  if (doc.CurrentFrame < 0 && doc.BAM.FrameCount() > 0) {
+    // A file whose sequences are all empty still shows its first frame.
+    const QSignalBlocker block(List_Frames);
+    List_Frames->setCurrentRow(0);
+    ShowFrame(0);
+  }
+  if (add_to_recent) UpdateRecentList(file_name, file_type);
+  doc.RedoCount = 0;
+  doc.UndoCount = 0;
+  RefreshCommandStates();
+
+  app_log::AddLogLine("INFO: BAM format is type " + Num(doc.BAM.GetBAMType()));
+  app_log::AddLogLine("INFO: BAM has " + Num(doc.BAM.FrameCount()) + " Frames & " +
+                      Num(doc.BAM.CycleCount()) + " Sequences");
+  app_log::AddLogLine("INFO: Error data = " + Num(doc.BAM.ErrorCode));
+  app_log::AddLogLine("OPEN: Completed");
+
+  if (!doc.BAM.Warnings.empty()) {
+    std::string text = FileNamePart(file_name) + " was damaged. These repairs were made:\r";
+    for (const std::string& warning : doc.BAM.Warnings) text += "\r- " + warning;
+    text += "\r\rSave the file to keep the repaired version.";
+    prompts_.Information(kAppTitle, text);
+  }
+}
+
+void TMainForm::FinishSave(bool saved, const std::string& error) {
+  prog_form_->hide();
+  if (saved) {
+    document_->Modified = false;
+    app_log::AppendToLog(" [OK]");
+  } else {
+    app_log::AppendToLog(" [ABORTED] (" + error + ")");
+    prompts_.Error(kAppTitle, "The file was not saved.\r\r" + error);
+  }
+  RefreshCommandStates();
+}
+
+void TMainForm::Save1Click() {
+  if (!document_) return;
+  DocumentSession& doc = *document_;
+  if (doc.ImageChanged) ShowFrame(doc.CurrentFrame);
+  if (doc.BAM.FileName == kUntitledBAM) {
+    SaveAs1Click();
+    return;
+  }
+  if (doc.DocType != dtBAM) {
+    NotAvailableYet(std::string("Saving ") + DetailsOf(doc.DocType).Name + " files");
+    return;
+  }
+  app_log::AddLogLine("SAVE: " + doc.BAM.FileName + "...");
+  try {
+    FinishSave(doc.BAM.Save(LoadSaveProgress()), "The document has no file name");
+  } catch (const std::exception& e) {
+    FinishSave(false, e.what());
+  }
+}
+
+void TMainForm::SaveAs1Click() {
+  if (!document_) return;
+  DocumentSession& doc = *document_;
+  const SaveAsChoices choices = BuildSaveAsChoices(doc.BAM.GetBAMType(), doc.BAM.FrameCount(),
+                                                   doc.BAM.CycleCount(), doc.BAM.FileName);
+  const std::string suggested = doc.BAM.FileName == kUntitledBAM ? std::string() : doc.BAM.FileName;
+  const FileChoice choice =
+      prompts_.ChooseSaveFile("Save BAM File", choices.Filter, choices.Preselected, suggested);
+  if (!choice.Accepted) return;
+  const SaveAsTarget target = SaveAsTargetOf(choices.Filter, choice.FilterIndex);
+  if (target.Type != dtBAM) {
+    NotAvailableYet(std::string("Saving as ") + DetailsOf(target.Type).Name);
+    return;
+  }
+  std::string path = choice.Path;
+  if (std::filesystem::path(path).extension().empty()) path += ".bam";
+  if (doc.ImageChanged) ShowFrame(doc.CurrentFrame);
+
+  app_log::AddLogLine("SAVE: " + path + "...");
+  // The animation takes the new name before writing; a failed write must not leave the
+  // document pointing at a file that was never made.
+  const std::string old_name = doc.BAM.FileName;
+  const bool old_compressed = doc.BAM.Compressed;
+  bool saved = false;
+  std::string error;
+  try {
+    saved = doc.BAM.SaveAs(path, doc.BAM.GetBAMType(), target.Compressed, LoadSaveProgress());
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+  if (!saved) {
+    doc.BAM.FileName = old_name;
+    doc.BAM.Compressed = old_compressed;
+    FinishSave(false, error.empty() ? "The document has no file name" : error);
+    return;
+  }
+  doc.DocType = dtBAM;
+  FinishSave(true, "");
+  doc.Caption = FileNamePart(doc.BAM.FileName) + " (Frame " + Num(doc.CurrentFrame) + ")";
+  UpdateCaption();
+  UpdateRecentList(path, dtBAM);
+}
+
+bool TMainForm::Close1Click() {
+  if (document_) {
+    if (!document_->CheckCanClose([this] { Save1Click(); })) return false;
+    DestroyDocumentWindow();
+  }
+  List_Sequences->clear();
+  List_SequenceFrames->clear();
+  List_Frames->clear();
+  ShowPalette();
+  RefreshCommandStates();
+  return true;
+}
+
+void TMainForm::RecentFileClick(int place) {
+  if (place < 0 || place >= kRecentCount) return;
+  const std::string name = recent_.Names[static_cast<std::size_t>(place)];
+  if (!name.empty()) OpenFile(name, recent_.Types[static_cast<std::size_t>(place)]);
+}
+
+void TMainForm::UpdateRecentList(const std::string& file_name, TDocType file_type) {
+  app_log::AddLogLine("APP : Update Recent File List... ");
+  if (!file_name.empty()) {
+    recent_.Update(file_name, file_type);
+    settings_.WriteRecentFiles(recent_);
+  }
+  for (int k = 0; k < kRecentCount; ++k) {
+    const std::string& name = recent_.Names[static_cast<std::size_t>(k)];
+    if (name.empty()) continue;
+    QAction* entry = Entry(("Reopen" + std::to_string(k + 1)).c_str());
+    QString caption = QString::fromStdString(FileNamePart(name));
+    caption.replace("&", "&&");
+    entry->setText("&" + QString::number(k + 1) + " " + caption);
+    entry->setVisible(true);
+    Entry("ReopenBreak")->setVisible(true);
+  }
+  app_log::AppendToLog(" [OK]");
+}
+
+}  // namespace celwright

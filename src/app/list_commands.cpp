@@ -1,0 +1,258 @@
+// The sequence and frame lists of the right-hand panel and the Frame and Sequence commands.
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QTabWidget>
+
+#include "app/app_info.h"
+#include "app/app_log.h"
+#include "app/document_session.h"
+
+namespace celwright {
+
+namespace {
+
+std::string Num(std::int64_t n) { return std::to_string(n); }
+
+void SelectRow(QListWidget* list, int row) {
+  const QSignalBlocker block(list);
+  list->setCurrentRow(row);
+  if (row < 0) list->clearSelection();
+}
+
+}  // namespace
+
+int TMainForm::SelectedSequence() const {
+  const int row = List_Sequences->currentRow();
+  return List_Sequences->currentItem() && List_Sequences->currentItem()->isSelected() ? row : -1;
+}
+
+int TMainForm::SelectedEntry() const {
+  const int row = List_SequenceFrames->currentRow();
+  return List_SequenceFrames->currentItem() && List_SequenceFrames->currentItem()->isSelected()
+             ? row
+             : -1;
+}
+
+void TMainForm::FillList(QListWidget* list, int count, bool single, const char* label,
+                         const std::function<int(int)>& number_of) {
+  const QSignalBlocker block(list);
+  list->clear();
+  for (int i = 0; i < count; ++i) {
+    QString text = label;
+    if (!single) text += " " + QString::number(number_of(i));
+    list->addItem(text);
+  }
+}
+
+void TMainForm::ShowFrame(int index) {
+  if (!document_) return;
+  document_->ShowFrame(index);
+  RefreshCommandStates();
+}
+
+void TMainForm::UpdateFrameAndSequenceLists() {
+  if (!document_) return;
+  app_log::AddLogLine("APP : Update Frames & Sequences List...");
+  const int frame_row = List_Frames->currentRow();
+  const int sequence_row = SelectedSequence();
+  const int entry_row = SelectedEntry();
+  const TFileDetails& details = DetailsOf(document_->DocType);
+  const TBAM& bam = document_->BAM;
+  FillList(List_Frames, bam.FrameCount(), details.SingleFrame, details.FrameLabel,
+           [](int i) { return i; });
+  FillList(List_Sequences, bam.CycleCount(), details.SingleSequence, details.SequenceLabel,
+           [](int i) { return i; });
+  SelectRow(List_Frames, frame_row < List_Frames->count() ? frame_row : -1);
+  SelectRow(List_Sequences, sequence_row < List_Sequences->count() ? sequence_row : -1);
+  List_SequencesClick(false);
+  SelectRow(List_SequenceFrames, entry_row < List_SequenceFrames->count() ? entry_row : -1);
+  app_log::AppendToLog(" [OK]");
+  RefreshCommandStates();
+}
+
+void TMainForm::List_SequencesClick(bool real_click) {
+  SequencePopupPopup();
+  const int sequence = SelectedSequence();
+  if (!document_ || sequence < 0) {
+    FillList(List_SequenceFrames, 0, false, "", {});
+    RefreshCommandStates();
+    return;
+  }
+  const TFileDetails& details = DetailsOf(document_->DocType);
+  const TCycleItem cycle = document_->BAM.GetCycle(sequence);
+  FillList(List_SequenceFrames, static_cast<int>(cycle.Frames.size()), details.SingleFrame,
+           details.FrameLabel,
+           [&cycle](int k) { return cycle.Frames[static_cast<std::size_t>(k)]; });
+  if (real_click && List_SequenceFrames->count() > 0) {
+    SelectRow(List_SequenceFrames, 0);
+    List_SequenceFramesDblClick();
+  }
+  RefreshCommandStates();
+}
+
+void TMainForm::List_SequenceFramesDblClick() {
+  const int entry = SelectedEntry();
+  const int sequence = SelectedSequence();
+  if (!document_ || entry < 0 || sequence < 0) return;
+  const TCycleItem cycle = document_->BAM.GetCycle(sequence);
+  if (entry >= static_cast<int>(cycle.Frames.size())) return;
+  const int frame = cycle.Frames[static_cast<std::size_t>(entry)];
+  SelectRow(List_Frames, frame < List_Frames->count() ? frame : -1);
+  ShowFrame(frame);
+}
+
+void TMainForm::List_FramesDblClick() {
+  SelectRow(List_Sequences, -1);
+  SequencePopupPopup();
+  FillList(List_SequenceFrames, 0, false, "", {});
+  const int row = List_Frames->currentRow();
+  if (row >= 0) ShowFrame(row);
+  RefreshCommandStates();
+}
+
+bool TMainForm::ConvertCheck(bool single) {
+  if (!single) return true;
+  if (!document_->ConvertToBAMQuery()) return false;
+  UpdateFrameAndSequenceLists();  // the labels change with the type
+  return true;
+}
+
+// Commands report model refusals (bad numbers) instead of letting them end the program.
+void TMainForm::Guarded(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const std::exception& e) {
+    app_log::AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
+    prompts_.Error(kAppTitle, e.what());
+    UpdateFrameAndSequenceLists();
+  }
+}
+
+void TMainForm::NewFrame1Click() {
+  if (!document_ || !ConvertCheck(DetailsOf(document_->DocType).SingleFrame)) return;
+  Guarded([&] {
+    document_->InsertFrame(-1, -1, -1);
+    SelectRow(List_Sequences, -1);
+    PageControl->setCurrentWidget(Tab_Frames);
+    UpdateFrameAndSequenceLists();
+    SelectRow(List_Frames, List_Frames->count() - 1);
+    List_FramesDblClick();
+  });
+}
+
+void TMainForm::DuplicateFrame1Click() {
+  if (!document_ || document_->CurrentFrame < 0) return;
+  if (!ConvertCheck(DetailsOf(document_->DocType).SingleFrame)) return;
+  Guarded([&] {
+    document_->DuplicateFrame(document_->CurrentFrame);
+    SelectRow(List_Sequences, -1);
+    PageControl->setCurrentWidget(Tab_Frames);
+    UpdateFrameAndSequenceLists();
+    SelectRow(List_Frames, List_Frames->count() - 1);
+    List_FramesDblClick();
+  });
+}
+
+void TMainForm::DeleteFrame1Click() {
+  if (!document_ || document_->CurrentFrame < 0) return;
+  if (!ConvertCheck(DetailsOf(document_->DocType).SingleFrame)) return;
+  Guarded([&] {
+    document_->DeleteFrame(document_->CurrentFrame);
+    UpdateFrameAndSequenceLists();
+  });
+}
+
+void TMainForm::AddNewFrame1Click() {
+  const int sequence = SelectedSequence();
+  if (!document_ || sequence < 0) return;
+  Guarded([&] {
+    document_->InsertFrame(-1, sequence, -1);
+    UpdateFrameAndSequenceLists();
+    SelectRow(List_SequenceFrames, List_SequenceFrames->count() - 1);
+    List_SequenceFramesDblClick();
+  });
+}
+
+void TMainForm::DuplicateFrameInSeq1Click() {
+  const int sequence = SelectedSequence();
+  if (!document_ || sequence < 0 || document_->CurrentFrame < 0) return;
+  Guarded([&] {
+    document_->DuplicateFrameInSeq(document_->CurrentFrame, sequence, SelectedEntry());
+    UpdateFrameAndSequenceLists();
+  });
+}
+
+void TMainForm::RemoveFrame1Click() {
+  const int sequence = SelectedSequence();
+  const int entry = SelectedEntry();
+  if (!document_ || sequence < 0 || entry < 0) return;
+  app_log::AddLogLine("BAM : Remove Frame (" + Num(entry) + ") from Sequence (" + Num(sequence) +
+                      ")...");
+  Guarded([&] {
+    document_->BAM.DeleteFrameFromCycle(sequence, entry);
+    document_->Modified = true;
+    app_log::AppendToLog(" [OK]");
+    UpdateFrameAndSequenceLists();
+    List_SequenceFramesDblClick();
+  });
+}
+
+void TMainForm::MoveFrame(int delta) {
+  const int sequence = SelectedSequence();
+  const int entry = SelectedEntry();
+  if (!document_ || delta == 0 || sequence < 0 || entry < 0) return;
+  const int target = entry + delta;
+  if (target < 0 || target >= List_SequenceFrames->count()) return;
+  app_log::AddLogLine("BAM : Move Frame (" + Num(entry) + " >> " + Num(target) + ") in Sequence (" +
+                      Num(sequence) + "+...");
+  Guarded([&] {
+    document_->BAM.MoveFrameInCycle(sequence, entry, target);
+    document_->Modified = true;
+    app_log::AppendToLog(" [OK]");
+    SelectRow(List_SequenceFrames, target);
+    UpdateFrameAndSequenceLists();
+    List_SequenceFramesDblClick();
+  });
+}
+
+void TMainForm::AddSequence1Click() {
+  if (!document_ || !ConvertCheck(DetailsOf(document_->DocType).SingleSequence)) return;
+  document_->BAM.AddCycle(-1);
+  document_->Modified = true;
+  UpdateFrameAndSequenceLists();
+}
+
+void TMainForm::DuplicateSequence1Click() {
+  if (!document_ || !ConvertCheck(DetailsOf(document_->DocType).SingleSequence)) return;
+  const int sequence = SelectedSequence();
+  if (sequence < 0) return;
+  document_->BAM.AddCycle(sequence);
+  document_->Modified = true;
+  UpdateFrameAndSequenceLists();
+}
+
+void TMainForm::DeleteSequence1Click() {
+  if (!document_ || !ConvertCheck(DetailsOf(document_->DocType).SingleSequence)) return;
+  const int sequence = SelectedSequence();
+  if (sequence < 0) return;
+  document_->BAM.DeleteCycle(sequence);
+  document_->Modified = true;
+  if (sequence == List_Sequences->count() - 1) SelectRow(List_Sequences, sequence - 1);
+  UpdateFrameAndSequenceLists();
+}
+
+void TMainForm::NextFrame1Click() {
+  if (!document_ || document_->BAM.FrameCount() == 0) return;
+  const int next = document_->CurrentFrame + 1;
+  ShowFrame(next >= document_->BAM.FrameCount() ? 0 : next);
+}
+
+void TMainForm::PrevFrame1Click() {
+  if (!document_ || document_->BAM.FrameCount() == 0) return;
+  const int previous = document_->CurrentFrame - 1;
+  ShowFrame(previous < 0 ? document_->BAM.FrameCount() - 1 : previous);
+}
+
+}  // namespace celwright

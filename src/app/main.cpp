@@ -1,0 +1,74 @@
+// Start-up: main window, splash, start-up notices, the command line (read with the log
+// suspended), then the main window is shown and the event loop runs.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_info.h"
+#include "app/app_log.h"
+#include "app/app_settings.h"
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "app/qt_prompts.h"
+#include "app/splash_window.h"
+
+namespace {
+
+// "Log.txt" sits beside the program; where that folder is read-only it goes to the user's
+// state folder instead.
+std::string LogFolder() {
+  const QString program_folder = QCoreApplication::applicationDirPath();
+  if (QFileInfo(program_folder).isWritable()) return program_folder.toStdString();
+  const QString state = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+  QDir().mkpath(state);
+  return state.toStdString();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace celwright;
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(kAppTitle);
+  QApplication::setOrganizationName("Quillmont");
+  app_log::SetLogFolder(LogFolder());
+
+  QtPrompts prompts(nullptr);
+  AppSettings settings;
+  // The main window also creates the log, about and progress windows it owns.
+  TMainForm main_form(prompts, settings);
+  prompts.SetParent(&main_form);
+  auto splash = std::make_unique<TSplashForm>();
+  QApplication::processEvents();
+
+  splash->SetMaximum(4);
+  main_form.ShowRunMessage(false);
+  for (int step = 0; step < 4; ++step) splash->Advance();
+
+  app_log::SetLogDisabled(true);
+  const CommandLineRequest request =
+      ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  app_log::SetLogDisabled(false);
+
+  if (request.PreviewMode) {
+    if (request.CmdLineFileName.empty()) {
+      prompts.Error(main_form.windowTitle().toStdString(),
+                    "File does not exist.\rUnable to create preview.");
+      return 0;
+    }
+    prompts.Information(main_form.windowTitle().toStdString(),
+                        "The quick preview window is not available yet; the file opens in the "
+                        "editor instead.");
+  }
+  main_form.CmdLineFileName = request.CmdLineFileName;
+  main_form.CmdLineFileType = request.CmdLineFileType;
+
+  splash->SetMaximum(10);
+  splash.reset();
+  main_form.showMaximized();
+  return QApplication::exec();
+}

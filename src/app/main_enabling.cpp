@@ -1,0 +1,165 @@
+// When each command can run. The rules are recomputed when a menu drops down and after every
+// command, so shortcuts (which fire only for enabled entries) follow the same rules.
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QToolButton>
+
+#include "app/document_session.h"
+
+namespace celwright {
+
+QAction* TMainForm::Entry(const char* name) const { return findChild<QAction*>(name); }
+
+void TMainForm::SetEnabled(QAction* entry, bool rule) {
+  entry->setEnabled(rule && !unwired_.count(entry));
+}
+
+void TMainForm::CopyState(const char* twin, const char* original) {
+  SetEnabled(Entry(twin), Entry(original)->isEnabled());
+}
+
+void TMainForm::MirrorButton(QToolButton* button, const char* entry) {
+  if (button) button->setEnabled(Entry(entry)->isEnabled());
+}
+
+void TMainForm::File1Click() {
+  const bool open = document_ && document_->IsOpen();
+  for (const char* name : {"Save1", "SaveAs1", "Close1", "FileInfo1"})
+    SetEnabled(Entry(name), open);
+  for (const char* name : {"Print1", "PrintPreview1", "PrintSetup1"})
+    SetEnabled(Entry(name), false);
+}
+
+void TMainForm::Edit1Click() {
+  const bool exists = document_ != nullptr;
+  const bool open = exists && document_->IsOpen();
+  const bool frame = open && document_->CurrentFrame != -1;
+  const bool selection = exists && document_->HasSelection();
+  const QMimeData* clip = QApplication::clipboard()->mimeData();
+  const bool clipboard_bitmap = clip && clip->hasImage();
+  SetEnabled(Entry("Undo1"), exists && document_->UndoCount > 0);
+  SetEnabled(Entry("Redo1"), exists && document_->RedoCount > 0);
+  for (const char* name : {"Copy1", "Cut1", "Clear1", "Crop1"}) SetEnabled(Entry(name), selection);
+  for (const char* name : {"Paste1", "PasteIntoNew1"})
+    SetEnabled(Entry(name), open && clipboard_bitmap);
+  for (const char* name :
+       {"SelectAll1", "FlipHorizontal1", "FlipVertical1", "RotateClock1", "RotateAntiClock1"})
+    SetEnabled(Entry(name), frame);
+  for (const char* name : {"SelectNone1", "Inverse1"}) SetEnabled(Entry(name), frame && selection);
+  SetEnabled(Entry("ApplyFreeRotation1"), frame);
+  SetEnabled(Entry("Settings1"), true);
+  MirrorButton(Btn_Copy, "Copy1");
+  MirrorButton(Btn_Cut, "Cut1");
+  MirrorButton(Btn_Paste, "Paste1");
+  MirrorButton(Btn_Crop, "Crop1");
+  MirrorButton(Btn_Undo, "Undo1");
+  MirrorButton(Btn_Redo, "Redo1");
+}
+
+void TMainForm::Colors1Click() {
+  const bool open = document_ && document_->IsOpen();
+  for (QAction* entry : findChild<QMenu*>("Colors1")->actions())
+    if (!entry->isSeparator()) SetEnabled(entry, open);
+}
+
+void TMainForm::View1Click() {
+  const bool open = document_ && document_->IsOpen();
+  ZoomTo1Menu->menuAction()->setEnabled(open);
+  SetEnabled(Entry("ShowGrid1"), open);
+  SetEnabled(Entry("ZoomIn1"), open && Combo_Mag->currentIndex() < Combo_Mag->count() - 1);
+  SetEnabled(Entry("ZoomOut1"), open && Combo_Mag->currentIndex() > 0);
+}
+
+void TMainForm::Frame1Click() {
+  const bool open = document_ && document_->IsOpen();
+  const bool frame = open && document_->CurrentFrame != -1;
+  const bool sequence = SelectedSequence() >= 0;
+  const int entry = SelectedEntry();
+  const int entries = List_SequenceFrames->count();
+  for (const char* name :
+       {"FrameInfo1", "DuplicateFrame1", "DeleteFrame1", "ImportFrame1", "ExportFrame1", "Resize1"})
+    SetEnabled(Entry(name), frame);
+  SetEnabled(Entry("ManageFrames1"), open);
+  SetEnabled(Entry("NewFrame1"), open);
+  for (const char* name : {"ImportFrameintoSeq1", "AddNewFrame1", "AddFrame1"})
+    SetEnabled(Entry(name), open && sequence);
+  for (const char* name : {"DuplicateFrameInSeq1", "RemoveFrame1"})
+    SetEnabled(Entry(name), open && sequence && frame);
+  SetEnabled(Entry("MoveFrameUp1"), open && entry > 0 && frame);
+  SetEnabled(Entry("MoveFrameDn1"), open && entry < entries - 1 && sequence && frame);
+  SetEnabled(Entry("NextFrame1"), open && entry < entries - 1 && sequence);
+  SetEnabled(Entry("PrevFrame1"), open && entry > 0);
+  MirrorButton(Btn_Manage, "ManageFrames1");
+}
+
+void TMainForm::Sequence1Click() {
+  const bool open = document_ && document_->IsOpen();
+  const int sequence = SelectedSequence();
+  const bool has = open && sequence >= 0;
+  const bool playable = has && document_->BAM.GetCycle(sequence).Count > 0;
+  for (const char* name :
+       {"SequenceInfo1", "DuplicateSequence1", "DeleteSequence1", "ExportSequence1"})
+    SetEnabled(Entry(name), has);
+  for (const char* name : {"Play1", "Stop1", "Preview1"}) SetEnabled(Entry(name), playable);
+  for (const char* name : {"AddSequence1", "ImportSequence1"}) SetEnabled(Entry(name), open);
+}
+
+void TMainForm::SequencePopupPopup() {
+  Sequence1Click();
+  CopyState("SequenceInfo2", "SequenceInfo1");
+  CopyState("Play2", "Play1");
+  CopyState("Stop2", "Stop1");
+  CopyState("Preview2", "Preview1");
+  CopyState("AddSequence2", "AddSequence1");
+  CopyState("DuplicateSequence2", "DuplicateSequence1");
+  CopyState("DeleteSequence2", "DeleteSequence1");
+  CopyState("ImportSequence2", "ImportSequence1");
+  CopyState("ExportSequence2", "ExportSequence1");
+  MirrorButton(Btn_Play, "Play1");
+  MirrorButton(Btn_Stop, "Stop1");
+  MirrorButton(Btn_Preview, "Preview1");
+}
+
+void TMainForm::FramesPopupPopup() {
+  Frame1Click();
+  const std::pair<const char*, const char*> twins[] = {
+      {"FrameInfo2", "FrameInfo1"},
+      {"FrameInfo3", "FrameInfo1"},
+      {"NewFrame2", "NewFrame1"},
+      {"NewFrame3", "NewFrame1"},
+      {"DuplicateFrame2", "DuplicateFrame1"},
+      {"DuplicateFrame3", "DuplicateFrame1"},
+      {"DeleteFrame2", "DeleteFrame1"},
+      {"DeleteFrame3", "DeleteFrame1"},
+      {"AddFrame2", "AddFrame1"},
+      {"AddNewFrame2", "AddNewFrame1"},
+      {"DuplicateFrameInSeq2", "DuplicateFrameInSeq1"},
+      {"RemoveFrame2", "RemoveFrame1"},
+      {"MoveFrameUp2", "MoveFrameUp1"},
+      {"MoveFrameDn2", "MoveFrameDn1"},
+      {"ImportFrame2", "ImportFrame1"},
+      {"ImportFrame3", "ImportFrame1"},
+      {"ImportFrameintoSeq2", "ImportFrameintoSeq1"},
+      {"ExportFrame2", "ExportFrame1"},
+      {"ExportFrame3", "ExportFrame1"}};
+  for (const auto& [copy, original] : twins) CopyState(copy, original);
+}
+
+void TMainForm::RefreshCommandStates() {
+  File1Click();
+  Edit1Click();
+  Colors1Click();
+  View1Click();
+  FramesPopupPopup();
+  SequencePopupPopup();
+  if (Btn_Save) Btn_Save->setEnabled(document_ != nullptr);
+}
+
+}  // namespace celwright

@@ -1,0 +1,283 @@
+// The main menu, the hidden shortcut-only menu and the pop-up menus of the lists. Entries built
+// with no handler are commands still to come: they exist with their captions and shortcuts and
+// stay disabled until a handler is wired in here.
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "app/app_log.h"
+#include "app/document_session.h"
+#include "app/document_view.h"
+#include "app/log_window.h"
+
+namespace celwright {
+
+QAction* TMainForm::AddEntry(QMenu* menu, const char* name, const QString& caption,
+                             const QKeySequence& shortcut, std::function<void()> handler) {
+  auto* entry = new QAction(caption, this);
+  entry->setObjectName(name);
+  entry->setShortcut(shortcut);
+  if (handler) {
+    connect(entry, &QAction::triggered, this, [handler] { handler(); });
+  } else {
+    unwired_.insert(entry);
+    entry->setEnabled(false);
+  }
+  if (menu) menu->addAction(entry);
+  return entry;
+}
+
+void TMainForm::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  const QKeySequence none;
+
+  QMenu* file = bar->addMenu("&File");
+  file->setObjectName("File1");
+  connect(file, &QMenu::aboutToShow, this, [this] { File1Click(); });
+  AddEntry(file, "New1", "&New", QKeySequence("Ctrl+N"), [this] { New1Click(); });
+  AddEntry(file, "Open1", "&Open", QKeySequence("Ctrl+O"), [this] { Open1Click(); });
+  AddEntry(file, "Save1", "&Save", QKeySequence("Ctrl+S"), [this] { Save1Click(); });
+  AddEntry(file, "SaveAs1", "Save &As...", none, [this] { SaveAs1Click(); });
+  AddEntry(file, "Close1", "&Close", QKeySequence("Ctrl+F4"), [this] { Close1Click(); });
+  file->addSeparator();
+  AddEntry(file, "FileInfo1", "File &Info", QKeySequence("F2"), [this] {
+    if (document_) prompts_.Information("File Info", document_->FileInfoText());
+  });
+  file->addSeparator();
+  // Printing was never part of the program; the entries stay for the familiar layout.
+  AddEntry(file, "Print1", "&Print", QKeySequence("Ctrl+P"), nullptr);
+  AddEntry(file, "PrintPreview1", "Print Preview", none, nullptr);
+  AddEntry(file, "PrintSetup1", "Print Setup", none, nullptr);
+  file->addSeparator();
+  for (int k = 0; k < kRecentCount; ++k) {
+    const std::string name = "Reopen" + std::to_string(k + 1);
+    QAction* reopen = AddEntry(file, name.c_str(), "&" + QString::number(k + 1), none,
+                               [this, k] { RecentFileClick(k); });
+    reopen->setVisible(false);
+  }
+  QAction* reopen_break = file->addSeparator();
+  reopen_break->setObjectName("ReopenBreak");
+  reopen_break->setVisible(false);
+  AddEntry(file, "Exit1", "E&xit", QKeySequence("Alt+F4"), [this] { close(); });
+
+  QMenu* edit = bar->addMenu("&Edit");
+  edit->setObjectName("Edit1");
+  connect(edit, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
+  AddEntry(edit, "Undo1", "&Undo", QKeySequence("Ctrl+Z"), nullptr);
+  AddEntry(edit, "Redo1", "&Redo", QKeySequence("Ctrl+Y"), nullptr);
+  edit->addSeparator();
+  AddEntry(edit, "Copy1", "&Copy", QKeySequence("Ctrl+C"), nullptr);
+  AddEntry(edit, "Cut1", "Cu&t", QKeySequence("Ctrl+X"), nullptr);
+  AddEntry(edit, "Paste1", "&Paste", QKeySequence("Ctrl+V"), nullptr);
+  AddEntry(edit, "PasteIntoNew1", "Pa&ste Into New Frame", QKeySequence("Ctrl+Alt+V"), nullptr);
+  AddEntry(edit, "Clear1", "C&lear", QKeySequence("Del"), nullptr);
+  AddEntry(edit, "Crop1", "Cr&op", QKeySequence("Ctrl+Shift+Del"), nullptr);
+  edit->addSeparator();
+  AddEntry(edit, "SelectAll1", "Select &All", QKeySequence("Ctrl+A"), nullptr);
+  AddEntry(edit, "SelectNone1", "Select &None", QKeySequence("Ctrl+D"), nullptr);
+  AddEntry(edit, "Inverse1", "&Invert Selection", QKeySequence("Ctrl+I"), nullptr);
+  edit->addSeparator();
+  AddEntry(edit, "ApplyFreeRotation1", "Apply Free Rotation", QKeySequence("Ctrl+R"), nullptr);
+  AddEntry(edit, "RotateClock1", "Rotate Clock&wise", QKeySequence("Ctrl+Shift+PgDown"), nullptr);
+  AddEntry(edit, "RotateAntiClock1", "Rotate Antic&lockwise", QKeySequence("Ctrl+Shift+PgUp"),
+           nullptr);
+  edit->addSeparator();
+  AddEntry(edit, "FlipVertical1", "&Flip (Flip Vertical)", QKeySequence("Ctrl+Shift+F"), nullptr);
+  AddEntry(edit, "FlipHorizontal1", "&Reflect (Flip Horizontal)", QKeySequence("Ctrl+Shift+R"),
+           nullptr);
+  edit->addSeparator();
+  AddEntry(edit, "Settings1", "S&ettings", none, nullptr);
+
+  QMenu* colors = bar->addMenu("&Colors");
+  colors->setObjectName("Colors1");
+  connect(colors, &QMenu::aboutToShow, this, [this] { Colors1Click(); });
+  AddEntry(colors, "SetPaletteTransparency1", "&Set Transparency", QKeySequence("Ctrl+Shift+V"),
+           nullptr);
+  QAction* view_transparency = AddEntry(colors, "ViewPaletteTransparency1", "&View Transparency",
+                                        QKeySequence("Shift+V"), nullptr);
+  view_transparency->setCheckable(true);
+  view_transparency->setChecked(true);
+  colors->addSeparator();
+  AddEntry(colors, "EditPalette1", "&Edit Palette", QKeySequence("Shift+K"), nullptr);
+  AddEntry(colors, "ConverttoUnpaletted1", "Convert to &Unpaletted", none, nullptr);
+  AddEntry(colors, "ConvertToPaletted1", "Convert to &Paletted", none, nullptr);
+  colors->addSeparator();
+  AddEntry(colors, "ColorBalance1", "Color &Balance", QKeySequence("Ctrl+K"), nullptr);
+  AddEntry(colors, "Contrast1", "&Contrast", QKeySequence("Alt+K"), nullptr);
+  AddEntry(colors, "GrayScale1", "&GrayScale", QKeySequence("Ctrl+Shift+K"), nullptr);
+  AddEntry(colors, "Negative1", "&Negative", QKeySequence("Ctrl+Alt+K"), nullptr);
+
+  QMenu* frame = bar->addMenu("F&rame");
+  frame->setObjectName("Frame1");
+  connect(frame, &QMenu::aboutToShow, this, [this] { Frame1Click(); });
+  auto frame_info = [this] {
+    if (document_) prompts_.Information("Frame Info", document_->FrameInfoText());
+  };
+  AddEntry(frame, "FrameInfo1", "&Frame Info", QKeySequence("F4"), frame_info);
+  AddEntry(frame, "ManageFrames1", "&Manage Frames", QKeySequence("Ctrl+M"), nullptr);
+  frame->addSeparator();
+  AddEntry(frame, "NewFrame1", "&New Frame", QKeySequence("Ctrl+Shift+N"),
+           [this] { NewFrame1Click(); });
+  AddEntry(frame, "DuplicateFrame1", "Dupli&cate Frame", none, [this] { DuplicateFrame1Click(); });
+  AddEntry(frame, "DeleteFrame1", "&Delete Frame", none, [this] { DeleteFrame1Click(); });
+  frame->addSeparator();
+  AddEntry(frame, "ImportFrame1", "&Import Frame", QKeySequence("Ctrl+Shift+O"), nullptr);
+  AddEntry(frame, "ImportFrameintoSeq1", "Imp&ort Frame into Sequence", none, nullptr);
+  AddEntry(frame, "ExportFrame1", "&Export Frame", QKeySequence("Ctrl+Shift+S"), nullptr);
+  frame->addSeparator();
+  AddEntry(frame, "AddNewFrame1", "Add Ne&w Frame to Sequence", none,
+           [this] { AddNewFrame1Click(); });
+  AddEntry(frame, "AddFrame1", "&Add Frame To Sequence", none, nullptr);
+  AddEntry(frame, "DuplicateFrameInSeq1", "Du&plicate Frame In Sequence", none,
+           [this] { DuplicateFrameInSeq1Click(); });
+  AddEntry(frame, "RemoveFrame1", "&Remove Frame From Sequence", none,
+           [this] { RemoveFrame1Click(); });
+  AddEntry(frame, "MoveFrameUp1", "Move Frame &Up In Sequence", QKeySequence("Ctrl+Shift+Up"),
+           [this] { MoveFrame(-1); });
+  AddEntry(frame, "MoveFrameDn1", "Move Frame Do&wn In Sequence", QKeySequence("Ctrl+Shift+Down"),
+           [this] { MoveFrame(1); });
+  frame->addSeparator();
+  AddEntry(frame, "NextFrame1", "Ne&xt Frame", QKeySequence("Alt+PgDown"),
+           [this] { NextFrame1Click(); });
+  AddEntry(frame, "PrevFrame1", "Pre&vious Frame", QKeySequence("Alt+PgUp"),
+           [this] { PrevFrame1Click(); });
+  frame->addSeparator();
+  AddEntry(frame, "Resize1", "Re&size", QKeySequence("Alt+R"), nullptr);
+
+  QMenu* sequence = bar->addMenu("&Sequence");
+  sequence->setObjectName("Sequence2");
+  connect(sequence, &QMenu::aboutToShow, this, [this] { Sequence1Click(); });
+  auto sequence_info = [this] {
+    if (document_ && SelectedSequence() >= 0)
+      prompts_.Information("Sequence Info", document_->SequenceInfoText(SelectedSequence()));
+  };
+  AddEntry(sequence, "SequenceInfo1", "&Sequence Info", QKeySequence("F3"), sequence_info);
+  sequence->addSeparator();
+  AddEntry(sequence, "Play1", "&Play Animation", QKeySequence("Ctrl+Return"), nullptr);
+  AddEntry(sequence, "Stop1", "S&top Animation", QKeySequence("Ctrl+Esc"), nullptr);
+  AddEntry(sequence, "Preview1", "Pre&view Animation", QKeySequence("Ctrl+Shift+Return"), nullptr);
+  sequence->addSeparator();
+  AddEntry(sequence, "AddSequence1", "&New Sequence", QKeySequence("Ctrl+Alt+N"),
+           [this] { AddSequence1Click(); });
+  AddEntry(sequence, "DuplicateSequence1", "Dupli&cate Sequence", none,
+           [this] { DuplicateSequence1Click(); });
+  AddEntry(sequence, "DeleteSequence1", "&Delete Sequence", none,
+           [this] { DeleteSequence1Click(); });
+  sequence->addSeparator();
+  AddEntry(sequence, "ImportSequence1", "&Import Sequence", QKeySequence("Ctrl+Alt+O"), nullptr);
+  AddEntry(sequence, "ExportSequence1", "&Export Sequence", QKeySequence("Ctrl+Alt+S"), nullptr);
+
+  QMenu* view = bar->addMenu("&View");
+  view->setObjectName("View1");
+  connect(view, &QMenu::aboutToShow, this, [this] { View1Click(); });
+  const std::pair<const char*, const char*> toggles[] = {
+      {"ViewTools1", "&Tools"},
+      {"ViewPalette1", "&Palette && Options"},
+      {"ViewSequences1", "&Sequences && Frames"}};
+  for (const auto& [name, caption] : toggles) {
+    QAction* toggle = AddEntry(view, name, caption, none, [this] {
+      Panel_Left->setVisible(Entry("ViewTools1")->isChecked());
+      Panel_Bottom->setVisible(Entry("ViewPalette1")->isChecked());
+      Panel_Right->setVisible(Entry("ViewSequences1")->isChecked());
+    });
+    toggle->setCheckable(true);
+    toggle->setChecked(true);
+  }
+  view->addSeparator();
+  ZoomTo1Menu = view->addMenu("&Zoom To...");
+  ZoomTo1Menu->menuAction()->setObjectName("ZoomTo1");
+  AddEntry(view, "ZoomIn1", "Zoom &In", QKeySequence("Ctrl+PgDown"), [this] { ZoomIn1Click(); });
+  AddEntry(view, "ZoomOut1", "Zoom &Out", QKeySequence("Ctrl+PgUp"), [this] { ZoomOut1Click(); });
+  QAction* grid = AddEntry(view, "ShowGrid1", "Show &Grid", QKeySequence("Ctrl+G"), [this] {
+    if (view_) view_->SetGrid(Entry("ShowGrid1")->isChecked());
+  });
+  grid->setCheckable(true);
+
+  QMenu* plugins = bar->addMenu("&Plugins");
+  plugins->setObjectName("PluginsMenu");
+  plugins->menuAction()->setVisible(false);
+
+  QMenu* help = bar->addMenu("&Help");
+  help->setObjectName("Help1");
+  AddEntry(help, "About1", "About", QKeySequence("F1"), [this] { ShowAboutBox(); });
+  AddEntry(help, "PowerTips1", "Power Tips", none, [this] { PowerTips1Click(); });
+  AddEntry(help, "AlphaMessage1", "Alpha Message", none, [this] { ShowRunMessage(true); });
+
+  // Shortcut-only commands: the menu is never shown, its entries live on the window.
+  auto* control = new QMenu("Control Commands", this);
+  control->setObjectName("ControlCommands1");
+  AddEntry(control, "CancelDrawAction1", "Cancel Draw Action", QKeySequence("Esc"), nullptr);
+  AddEntry(control, "ShowLog1", "Show Log", QKeySequence("Ctrl+Shift+Alt+L"), [this] {
+    if (!app_log::LogDisabled()) log_form_->show();
+  });
+  AddEntry(control, "SaveLogFile1", "Save Log File", QKeySequence("Ctrl+Alt+L"),
+           [this] { SaveLogFile1Click(); });
+  AddEntry(control, "ViewHistory1", "View History", QKeySequence("Ctrl+Shift+Alt+H"), nullptr);
+  AddEntry(control, "Redo2", "Redo (for compatability)", QKeySequence("Ctrl+Shift+Z"), nullptr);
+  addActions(control->actions());
+
+  // Pop-up menus: twins of main-menu entries without shortcuts of their own.
+  auto twin = [this](QMenu* menu, const char* name, const char* original, const QString& caption,
+                     std::function<void()> handler) {
+    const QString text = caption.isEmpty() ? Entry(original)->text() : caption;
+    if (!handler && !unwired_.count(Entry(original)))
+      handler = [this, original] { Entry(original)->trigger(); };
+    return AddEntry(menu, name, text, QKeySequence(), std::move(handler));
+  };
+  SequencesPopup = new QMenu(this);
+  SequencesPopup->setObjectName("SequencesPopup");
+  twin(SequencesPopup, "SequenceInfo2", "SequenceInfo1", "", nullptr);
+  SequencesPopup->addSeparator();
+  twin(SequencesPopup, "Play2", "Play1", "", nullptr);
+  twin(SequencesPopup, "Stop2", "Stop1", "", nullptr);
+  twin(SequencesPopup, "Preview2", "Preview1", "", nullptr);
+  SequencesPopup->addSeparator();
+  twin(SequencesPopup, "AddSequence2", "AddSequence1", "", nullptr);
+  twin(SequencesPopup, "DuplicateSequence2", "DuplicateSequence1", "", nullptr);
+  twin(SequencesPopup, "DeleteSequence2", "DeleteSequence1", "", nullptr);
+  SequencesPopup->addSeparator();
+  twin(SequencesPopup, "ImportSequence2", "ImportSequence1", "", nullptr);
+  twin(SequencesPopup, "ExportSequence2", "ExportSequence1", "", nullptr);
+  connect(SequencesPopup, &QMenu::aboutToShow, this, [this] { SequencePopupPopup(); });
+
+  SequenceFramesPopup = new QMenu(this);
+  SequenceFramesPopup->setObjectName("SequenceFramesPopup");
+  twin(SequenceFramesPopup, "FrameInfo2", "FrameInfo1", "", nullptr);
+  SequenceFramesPopup->addSeparator();
+  twin(SequenceFramesPopup, "AddNewFrame2", "AddNewFrame1", "", nullptr);
+  twin(SequenceFramesPopup, "AddFrame2", "AddFrame1", "&Add Frame to Sequence", nullptr);
+  twin(SequenceFramesPopup, "DuplicateFrameInSeq2", "DuplicateFrameInSeq1",
+       "Du&plicate Frame in Sequence", nullptr);
+  twin(SequenceFramesPopup, "RemoveFrame2", "RemoveFrame1", "&Remove Frame from Sequence", nullptr);
+  twin(SequenceFramesPopup, "MoveFrameUp2", "MoveFrameUp1", "Move Frame &Up in Sequence", nullptr);
+  twin(SequenceFramesPopup, "MoveFrameDn2", "MoveFrameDn1", "Move Frame Do&wn in Sequence",
+       nullptr);
+  SequenceFramesPopup->addSeparator();
+  twin(SequenceFramesPopup, "NewFrame2", "NewFrame1", "", [this] {
+    AddNewFrame1Click();
+  })->setVisible(false);
+  twin(SequenceFramesPopup, "DuplicateFrame2", "DuplicateFrame1", "", nullptr)->setVisible(false);
+  twin(SequenceFramesPopup, "DeleteFrame2", "DeleteFrame1", "", nullptr);
+  SequenceFramesPopup->addSeparator();
+  twin(SequenceFramesPopup, "ImportFrame2", "ImportFrame1", "", nullptr)->setVisible(false);
+  twin(SequenceFramesPopup, "ImportFrameintoSeq2", "ImportFrameintoSeq1", "", nullptr);
+  twin(SequenceFramesPopup, "ExportFrame2", "ExportFrame1", "", nullptr);
+  connect(SequenceFramesPopup, &QMenu::aboutToShow, this, [this] { FramesPopupPopup(); });
+
+  FramesPopup = new QMenu(this);
+  FramesPopup->setObjectName("FramesPopup");
+  twin(FramesPopup, "FrameInfo3", "FrameInfo1", "", nullptr);
+  FramesPopup->addSeparator();
+  twin(FramesPopup, "NewFrame3", "NewFrame1", "", nullptr);
+  twin(FramesPopup, "DuplicateFrame3", "DuplicateFrame1", "", nullptr);
+  twin(FramesPopup, "DeleteFrame3", "DeleteFrame1", "", nullptr);
+  FramesPopup->addSeparator();
+  twin(FramesPopup, "ImportFrame3", "ImportFrame1", "", nullptr);
+  twin(FramesPopup, "ExportFrame3", "ExportFrame1", "", nullptr);
+  connect(FramesPopup, &QMenu::aboutToShow, this, [this] { FramesPopupPopup(); });
+}
+
+}  // namespace celwright

@@ -1,0 +1,202 @@
+#include "app/main_window.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMenu>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/about_box.h"
+#include "app/app_info.h"
+#include "app/app_log.h"
+#include "app/document_session.h"
+#include "app/document_view.h"
+#include "app/log_window.h"
+#include "app/progress_window.h"
+#include "app/run_messages.h"
+#include "app/tool_icons.h"
+
+namespace celwright {
+
+TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
+    : prompts_(prompts), settings_(settings) {
+  setObjectName("MainForm");
+  setWindowTitle(kAppTitle);
+  setWindowIcon(AppIcon());
+  base_caption_ = windowTitle();
+  resize(864, 666);
+
+  BuildMenus();
+  BuildToolBar();
+  BuildLeftPanel();
+  BuildBottomPanel();
+  BuildRightPanel();
+
+  mdi_ = new QMdiArea(this);
+  mdi_->setObjectName("DocumentArea");
+  mdi_->setBackground(QColor(96, 96, 104));
+  auto* centre = new QWidget(this);
+  auto* middle = new QVBoxLayout;
+  middle->setSpacing(0);
+  middle->addWidget(mdi_, 1);
+  middle->addWidget(Panel_Bottom);
+  auto* row = new QHBoxLayout(centre);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  row->addWidget(Panel_Left);
+  row->addLayout(middle, 1);
+  row->addWidget(Panel_Right);
+  setCentralWidget(centre);
+
+  // "Zoom To...": one entry per magnification, carrying its position.
+  for (int i = 0; i < Combo_Mag->count(); ++i) {
+    const QString caption = Combo_Mag->itemText(i);
+    QAction* zoom = ZoomTo1Menu->addAction(caption);
+    zoom->setObjectName("ZoomTo" + caption.left(caption.size() - 1));
+    zoom->setCheckable(true);
+    zoom->setChecked(i == 0);
+    zoom->setData(i);
+    connect(zoom, &QAction::triggered, this, [this, i] { Combo_MagChange(i); });
+  }
+  BuildStatusBar();
+
+  log_form_ = new TLogForm(this);
+  prog_form_ = new TProgForm(this);
+  about_box_ = new TAboutBox(this);
+
+  // Paste depends on what the system clipboard holds.
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { Edit1Click(); });
+
+  recent_ = settings_.ReadRecentFiles();
+  run_message_counter_ = settings_.ReadInt("RunMessage", 0);
+  RefreshCommandStates();
+}
+
+TMainForm::~TMainForm() {
+  // The document window is gone before the widgets it paints into.
+  DestroyDocumentWindow();
+}
+
+void TMainForm::BuildStatusBar() {
+  StatusHint = new QLabel(this);
+  StatusHint->setObjectName("StatusHint");
+  StatusExtra = new QLabel(this);
+  StatusExtra->setObjectName("StatusExtra");
+  StatusExtra->setFixedWidth(50);
+  statusBar()->addWidget(StatusHint, 1);
+  statusBar()->addPermanentWidget(StatusExtra);
+  StatusHint->setText(QString(kAppTitle) + " " + kVersionText + " - an editor for BAM animations");
+  // Hints of buttons and lists show in the status bar as the pointer passes over them.
+  for (QWidget* w : findChildren<QWidget*>())
+    if (w->property("hint").isValid() || qobject_cast<QAbstractItemView*>(w) ||
+        w->objectName().startsWith("Panel_"))
+      w->installEventFilter(this);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Enter || event->type() == QEvent::FocusIn) {
+    const QVariant hint = watched->property("hint");
+    if (hint.isValid()) {
+      StatusHint->setText(hint.toString());
+    } else if (event->type() == QEvent::Enter) {
+      StatusHint->clear();
+      StatusExtra->clear();
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!shown_once_) {
+    shown_once_ = true;
+    FormShow();
+  }
+}
+
+void TMainForm::FormShow() {
+  UpdateRecentList("", dtBAM);
+  app_log::AddLogLine("APP : Show Main Form");
+  ToolButtons->button(0)->setChecked(true);  // the pan tool
+  SequencePopupPopup();
+  if (!CmdLineFileName.empty() && QFileInfo::exists(QString::fromStdString(CmdLineFileName)))
+    OpenFile(CmdLineFileName, CmdLineFileType);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (StatusHint) StatusHint->setMaximumWidth(std::max(0, width() - 100));
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (document_ && !document_->CheckCanClose([this] { Save1Click(); })) {
+    event->ignore();
+    return;
+  }
+  log_form_->hide();
+  event->accept();
+}
+
+void TMainForm::Combo_MagChange(int index) {
+  index = std::clamp(index, 0, Combo_Mag->count() - 1);
+  Combo_Mag->setCurrentIndex(index);
+  for (QAction* zoom : ZoomTo1Menu->actions()) zoom->setChecked(zoom->data().toInt() == index);
+  // Each step doubles, as the entries read (100%, 200%, 400%, 800%).
+  if (view_) view_->SetMagnification(1 << index);
+  View1Click();
+}
+
+void TMainForm::ZoomIn1Click() {
+  if (Combo_Mag->currentIndex() < Combo_Mag->count() - 1)
+    Combo_MagChange(Combo_Mag->currentIndex() + 1);
+}
+
+void TMainForm::ZoomOut1Click() {
+  if (Combo_Mag->currentIndex() > 0) Combo_MagChange(Combo_Mag->currentIndex() - 1);
+}
+
+void TMainForm::ShowRunMessage(bool force) {
+  if (force) {
+    run_message_counter_ = 0;
+  } else {
+    if (run_message_counter_ >= kRunMessagesAll) return;
+    // Stored before showing, so a crash during the notices does not repeat them.
+    settings_.WriteInt("RunMessage", kRunMessagesAll);
+  }
+  for (const RunMessage& message : RunMessagesFor(run_message_counter_))
+    prompts_.Information(message.Title, message.Text);
+  run_message_counter_ = kRunMessagesAll;
+}
+
+void TMainForm::PowerTips1Click() {
+  const std::string x = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
+  prompts_.Information(
+      "Power Tips",
+      "Command line options:\r\r" + x + " <filename>   " + "\t" +
+          "Automatically opens the file.\r" + x + " -p[:#] <filename>" + "\t" +
+          "Opens the file in quick preview mode with background # (default=0).\r" +
+          "\t\t\t\tNote that if you have saved custom backgrounds, you may even use these.\r");
+}
+
+void TMainForm::ShowAboutBox() { about_box_->exec(); }
+
+void TMainForm::SaveLogFile1Click() {
+  QString stamp = QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+  stamp.replace(':', '.').replace('/', '-');
+  log_form_->Btn_SaveLogClick("Log " + stamp + ".txt");
+}
+
+}  // namespace celwright

@@ -1,0 +1,210 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "app/app_settings.h"
+#include "app/doc_types.h"
+#include "app/recent_files.h"
+#include "app/user_prompts.h"
+
+class QAction;
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QStackedWidget;
+class QTabWidget;
+class QToolButton;
+
+namespace celwright {
+
+class DocumentSession;
+class DocumentView;
+class TAboutBox;
+class TLogForm;
+class TProgForm;
+
+// The main window: menus, tool bar, the three panels around the document area, the status bar.
+// It hosts at most one document, reached only through `BAMForm` (the document adapter).
+// Its members are split by concern over main_window.cpp (frame and panels), main_menus.cpp,
+// main_enabling.cpp, file_commands.cpp and list_commands.cpp.
+class TMainForm : public QMainWindow {
+ public:
+  // `prompts` answers every question the window asks; `settings` keeps what outlives the run.
+  TMainForm(UserPrompts& prompts, AppSettings& settings);
+  ~TMainForm() override;
+
+  // --- Document --------------------------------------------------------------------------
+  DocumentSession* BAMForm() const { return document_.get(); }
+  DocumentView* View() const { return view_; }
+
+  // --- File commands ---------------------------------------------------------------------
+  void New1Click();
+  void Open1Click();
+  void OpenFile(const std::string& file_name, TDocType file_type);
+  void Save1Click();
+  void SaveAs1Click();
+  // Returns false when the document refused to close.
+  bool Close1Click();
+  void RecentFileClick(int place);
+  void UpdateRecentList(const std::string& file_name, TDocType file_type);
+  const RecentFiles& Recent() const { return recent_; }
+
+  // --- Lists -----------------------------------------------------------------------------
+  void UpdateFrameAndSequenceLists();
+  void List_SequencesClick(bool real_click);
+  void List_SequenceFramesDblClick();
+  void List_FramesDblClick();
+  void SequencePopupPopup();
+  void FramesPopupPopup();
+
+  // --- Frame and sequence commands -------------------------------------------------------
+  void NewFrame1Click();
+  void DuplicateFrame1Click();
+  void DeleteFrame1Click();
+  void AddNewFrame1Click();
+  void DuplicateFrameInSeq1Click();
+  void RemoveFrame1Click();
+  void MoveFrame(int delta);
+  void AddSequence1Click();
+  void DuplicateSequence1Click();
+  void DeleteSequence1Click();
+  void NextFrame1Click();
+  void PrevFrame1Click();
+
+  // --- Enabling rules (run when a menu drops down and after every change) -----------------
+  void File1Click();
+  void Edit1Click();
+  void Colors1Click();
+  void Frame1Click();
+  void Sequence1Click();
+  void View1Click();
+  void RefreshCommandStates();
+
+  // --- View, help, log -------------------------------------------------------------------
+  void Combo_MagChange(int index);
+  void ZoomIn1Click();
+  void ZoomOut1Click();
+  void ShowRunMessage(bool force);
+  void PowerTips1Click();
+  void ShowAboutBox();
+  void SaveLogFile1Click();
+  TLogForm* LogForm() const { return log_form_; }
+  TProgForm* ProgForm() const { return prog_form_; }
+
+  // Status bar panels (hints, and the small right-hand one).
+  QLabel* StatusHint = nullptr;
+  QLabel* StatusExtra = nullptr;
+
+  // Lists and panels.
+  QWidget* Panel_Left = nullptr;
+  QWidget* Panel_Bottom = nullptr;
+  QWidget* Panel_Right = nullptr;
+  QTabWidget* PageControl = nullptr;
+  QWidget* Tab_Sequence = nullptr;
+  QWidget* Tab_Frames = nullptr;
+  QListWidget* List_Sequences = nullptr;
+  QListWidget* List_SequenceFrames = nullptr;
+  QListWidget* List_Frames = nullptr;
+  QComboBox* Combo_Mag = nullptr;
+  QButtonGroup* ToolButtons = nullptr;
+  QStackedWidget* OptionPanels = nullptr;
+  QWidget* Img_Pal = nullptr;
+
+  // Every menu entry is also reachable by its name (findChild<QAction*>("Open1")).
+  QAction* Entry(const char* name) const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Construction pieces.
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildLeftPanel();
+  void BuildBottomPanel();
+  void BuildRightPanel();
+  void BuildStatusBar();
+  QAction* AddEntry(QMenu* menu, const char* name, const QString& caption,
+                    const QKeySequence& shortcut, std::function<void()> handler);
+  void FormShow();
+
+  // Sets an entry's state; entries without a command yet stay disabled whatever the rule says.
+  void SetEnabled(QAction* entry, bool rule);
+  void CopyState(const char* twin, const char* original);
+  void MirrorButton(QToolButton* button, const char* entry);
+
+  // File helpers.
+  void OpenFile2(const std::string& file_name, TDocType file_type, bool add_to_recent);
+  void CreateDocumentWindow();
+  void DestroyDocumentWindow();
+  bool LoadDocument(const std::string& file_name, TDocType file_type);
+  void FinishSave(bool saved, const std::string& error);
+  void UpdateCaption();
+  void ShowFrame(int index);
+  void NotAvailableYet(const std::string& what);
+  std::function<void(std::int32_t, std::int32_t, std::uint8_t)> LoadSaveProgress();
+
+  // List helpers.
+  void FillList(QListWidget* list, int count, bool single, const char* label,
+                const std::function<int(int)>& number_of);
+  bool ConvertCheck(bool single);
+  void Guarded(const std::function<void()>& body);
+  int SelectedSequence() const;
+  int SelectedEntry() const;
+
+  void ShowPalette();
+
+  UserPrompts& prompts_;
+  AppSettings& settings_;
+  RecentFiles recent_;
+  int run_message_counter_ = 0;
+  QString base_caption_;
+  std::set<QAction*> unwired_;
+
+  std::unique_ptr<DocumentSession> document_;
+  const DocumentSession* document_ptr_ = nullptr;  // what the palette panel shows
+  QMdiArea* mdi_ = nullptr;
+  QPointer<QMdiSubWindow> document_window_;
+  DocumentView* view_ = nullptr;
+
+  TLogForm* log_form_ = nullptr;
+  TProgForm* prog_form_ = nullptr;
+  TAboutBox* about_box_ = nullptr;
+
+  QMenu* SequencesPopup = nullptr;
+  QMenu* SequenceFramesPopup = nullptr;
+  QMenu* FramesPopup = nullptr;
+  QMenu* ZoomTo1Menu = nullptr;
+  QToolButton* Btn_Save = nullptr;
+  QToolButton* Btn_Undo = nullptr;
+  QToolButton* Btn_Redo = nullptr;
+  QToolButton* Btn_Play = nullptr;
+  QToolButton* Btn_Stop = nullptr;
+  QToolButton* Btn_Manage = nullptr;
+  QToolButton* Btn_Preview = nullptr;
+  QToolButton* Btn_Copy = nullptr;
+  QToolButton* Btn_Cut = nullptr;
+  QToolButton* Btn_Paste = nullptr;
+  QToolButton* Btn_Crop = nullptr;
+  bool shown_once_ = false;
+  bool skip_close_query_ = false;
+
+ public:
+  // Set by start-up: the file to open when the window is first shown.
+  std::string CmdLineFileName;
+  TDocType CmdLineFileType = dtBAM;
+};
+
+}  // namespace celwright

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+
+class QLabel;
+class QProgressBar;
+
+namespace celwright {
+
+// The small window that follows loading, saving and converting an animation.
+class TProgForm : public QWidget {
+ public:
+  explicit TProgForm(QWidget* parent);
+
+  // The progress callback of loading and saving; `file_name` names the document in the message.
+  void LoadSaveProgress(std::int32_t position, std::int32_t max, std::uint8_t stage,
+                        const QString& file_name);
+  // The progress callback of the paletted/unpaletted conversion.
+  void ConvertProgress(std::int32_t position, std::int32_t max, std::uint8_t stage);
+
+  QLabel* Lbl_Msg;
+  QLabel* Lbl_LoadSave;
+  QLabel* Lbl_Frames;
+  QLabel* Lbl_Seqs;
+  QProgressBar* Prog_MemLoad;
+  QProgressBar* Prog_Frames;
+  QProgressBar* Prog_Seqs;
+  QProgressBar* Prog_Palette;
+  QWidget* Panel_Load;
+
+ private:
+  void Begin(const QString& message, bool with_palette, const char* first, const char* second,
+             const char* third);
+  static void SetBar(QProgressBar* bar, std::int32_t position, std::int32_t max);
+};
+
+}  // namespace celwright

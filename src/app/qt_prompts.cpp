@@ -1,0 +1,83 @@
+#include "app/qt_prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "app/doc_types.h"
+
+namespace celwright {
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Message texts use single carriage returns as line breaks.
+QString MessageText(const std::string& text) { return Q(text).replace('\r', '\n'); }
+
+QStringList QtFilters(const std::string& filter) {
+  QStringList list;
+  for (const FileFilter& pair : SplitFilter(filter)) {
+    QString patterns = Q(pair.Patterns);
+    patterns.replace(';', ' ');
+    // Qt reads the patterns from the last parentheses, so the caption's own list is replaced.
+    QString caption = Q(pair.Caption);
+    const auto open = caption.lastIndexOf('(');
+    if (open >= 0) caption.truncate(open);
+    list << caption.trimmed() + " (" + patterns + ")";
+  }
+  return list;
+}
+
+}  // namespace
+
+void QtPrompts::Information(const std::string& title, const std::string& text) {
+  QMessageBox::information(parent_, Q(title), MessageText(text));
+}
+
+void QtPrompts::Error(const std::string& title, const std::string& text) {
+  QMessageBox::critical(parent_, Q(title), MessageText(text));
+}
+
+PromptAnswer QtPrompts::AskYesNoCancel(const std::string& title, const std::string& text) {
+  const auto answer = QMessageBox::question(
+      parent_, Q(title), MessageText(text),
+      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+  if (answer == QMessageBox::Yes) return PromptAnswer::Yes;
+  if (answer == QMessageBox::No) return PromptAnswer::No;
+  return PromptAnswer::Cancel;
+}
+
+bool QtPrompts::AskOkCancel(const std::string& title, const std::string& text) {
+  return QMessageBox::warning(parent_, Q(title), MessageText(text),
+                              QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+FileChoice QtPrompts::ChooseOpenFile(const std::string& title, const std::string& filter) {
+  const QStringList filters = QtFilters(filter);
+  QString selected = filters.value(0);
+  FileChoice choice;
+  const QString path =
+      QFileDialog::getOpenFileName(parent_, Q(title), QString(), filters.join(";;"), &selected);
+  if (path.isEmpty()) return choice;
+  choice.Accepted = true;
+  choice.Path = path.toStdString();
+  choice.FilterIndex = std::max<int>(0, static_cast<int>(filters.indexOf(selected)));
+  return choice;
+}
+
+FileChoice QtPrompts::ChooseSaveFile(const std::string& title, const std::string& filter,
+                                     int preselected, const std::string& suggested_path) {
+  const QStringList filters = QtFilters(filter);
+  QString selected = filters.value(preselected);
+  FileChoice choice;
+  const QString path = QFileDialog::getSaveFileName(parent_, Q(title), Q(suggested_path),
+                                                    filters.join(";;"), &selected);
+  if (path.isEmpty()) return choice;
+  choice.Accepted = true;
+  choice.Path = path.toStdString();
+  choice.FilterIndex = std::max<int>(0, static_cast<int>(filters.indexOf(selected)));
+  return choice;
+}
+
+}  // namespace celwright

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace celwright {
+
+enum class PromptAnswer { Yes, No, Cancel };
+
+struct FileChoice {
+  bool Accepted = false;
+  std::string Path;
+  int FilterIndex = 0;  // 0-based pair of the filter the user picked
+};
+
+// Every question the shell asks the user goes through here, so tests can answer them and the
+// document logic never needs a widget.
+class UserPrompts {
+ public:
+  virtual ~UserPrompts() = default;
+  virtual void Information(const std::string& title, const std::string& text) = 0;
+  virtual void Error(const std::string& title, const std::string& text) = 0;
+  virtual PromptAnswer AskYesNoCancel(const std::string& title, const std::string& text) = 0;
+  virtual bool AskOkCancel(const std::string& title, const std::string& text) = 0;
+  // `filter` is "caption|patterns|caption|patterns|...".
+  virtual FileChoice ChooseOpenFile(const std::string& title, const std::string& filter) = 0;
+  virtual FileChoice ChooseSaveFile(const std::string& title, const std::string& filter,
+                                    int preselected, const std::string& suggested_path) = 0;
+};
+
+}  // namespace celwright

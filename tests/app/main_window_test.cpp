@@ -1,0 +1,450 @@
+// The editor driven as a user would: open the sample, walk the lists, run the commands, save,
+// reopen, close with and without changes. Every question is answered by the script.
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/app_log.h"
+#include "app/app_settings.h"
+#include "app/document_session.h"
+#include "app/document_view.h"
+#include "app/log_window.h"
+#include "app/main_window.h"
+#include "app/scripted_prompts.h"
+
+using namespace celwright;
+
+namespace {
+
+const std::string kSample = CELWRIGHT_SOURCE_DIR "/resources/sample.bam";
+
+std::string FirstBytes(const std::string& path, std::size_t count) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(count, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(count));
+  return bytes.substr(0, static_cast<std::size_t>(in.gcount()));
+}
+
+void ClickRow(QListWidget* list, int row) {
+  QListWidgetItem* item = list->item(row);
+  QVERIFY(item);
+  list->scrollToItem(item);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+std::vector<int> Cycle(const TMainForm& form, int index) {
+  return form.BAMForm()->BAM.GetCycle(index).Frames;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<ScriptedPrompts> prompts_;
+  std::unique_ptr<AppSettings> settings_;
+  std::unique_ptr<TMainForm> form_;
+
+  bool Enabled(const char* name) { return form_->Entry(name)->isEnabled(); }
+  std::string Temp(const char* name) { return dir_->filePath(name).toStdString(); }
+  std::string CopyOfSample(const char* name) {
+    const std::string path = Temp(name);
+    std::filesystem::copy_file(kSample, path);
+    return path;
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    app_log::SetLogFolder(dir_->path().toStdString());
+    app_log::SetLogDisabled(false);  // the previous test's log window ended logging
+    prompts_ = std::make_unique<ScriptedPrompts>();
+    settings_ = std::make_unique<AppSettings>(Temp("settings.ini"));
+    form_ = std::make_unique<TMainForm>(*prompts_, *settings_);
+    form_->resize(1000, 700);
+    form_->show();
+  }
+
+  void cleanup() {
+    form_.reset();
+    settings_.reset();
+    prompts_.reset();
+    dir_.reset();
+  }
+
+  void withoutDocumentOnlyNewAndOpenWork() {
+    form_->RefreshCommandStates();
+    QVERIFY(Enabled("New1") && Enabled("Open1"));
+    for (const char* name : {"Save1", "SaveAs1", "Close1", "FileInfo1", "NewFrame1", "AddSequence1",
+                             "ZoomIn1", "NextFrame1", "SequenceInfo1", "Print1"})
+      QVERIFY2(!Enabled(name), name);
+    QVERIFY(form_->close());
+    QVERIFY(prompts_->History.empty());
+  }
+
+  void openingTheSampleFillsTheListsAndShowsTheFirstFrame() {
+    form_->OpenFile(kSample, dtBAM);
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(form_->List_Sequences->count(), 3);
+    QCOMPARE(form_->List_Sequences->item(2)->text(), QString("Sequence 2"));
+    QCOMPARE(form_->List_Frames->count(), 20);
+    QCOMPARE(form_->List_SequenceFrames->count(), 8);
+    QCOMPARE(form_->List_Sequences->currentRow(), 0);
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 0);
+    QCOMPARE(form_->View()->FrameImage().size(), QSize(48, 64));
+    QCOMPARE(form_->Recent().Names[0], kSample);
+    QVERIFY(form_->Entry("Reopen1")->isVisible());
+    // First entry of a sequence: nothing above it, something below.
+    QVERIFY(Enabled("Save1") && Enabled("FrameInfo1") && Enabled("DuplicateFrameInSeq1"));
+    QVERIFY(!Enabled("MoveFrameUp1") && Enabled("MoveFrameDn1"));
+    QVERIFY(!Enabled("PrevFrame1") && Enabled("NextFrame1"));
+    // Commands still to come stay disabled whatever their rule says.
+    QVERIFY(!Enabled("Play1") && !Enabled("ManageFrames1") && !Enabled("Undo1"));
+    QVERIFY(prompts_->History.empty());
+  }
+
+  void walkingSequencesAndFramesThroughTheLists() {
+    form_->OpenFile(kSample, dtBAM);
+    ClickRow(form_->List_Sequences, 2);
+    QCOMPARE(form_->List_SequenceFrames->count(), 14);
+    // Entries name the frame they show, not their place.
+    QCOMPARE(form_->List_SequenceFrames->item(8)->text(), QString("Frame 6"));
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 0);
+    ClickRow(form_->List_SequenceFrames, 8);
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 6);
+    QCOMPARE(form_->List_Frames->currentRow(), 6);
+    QVERIFY(Enabled("MoveFrameUp1") && Enabled("MoveFrameDn1") && Enabled("PrevFrame1"));
+    ClickRow(form_->List_SequenceFrames, 13);
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 1);
+    QVERIFY(!Enabled("MoveFrameDn1") && !Enabled("NextFrame1"));
+
+    form_->PageControl->setCurrentWidget(form_->Tab_Frames);
+    ClickRow(form_->List_Frames, 19);
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 19);
+    QCOMPARE(form_->List_SequenceFrames->count(), 0);
+    QVERIFY(!form_->List_Sequences->currentItem() ||
+            !form_->List_Sequences->currentItem()->isSelected());
+    QVERIFY(Enabled("NewFrame1") && !Enabled("AddNewFrame1") && !Enabled("DuplicateSequence1"));
+    form_->NextFrame1Click();  // past the last frame wraps to the first
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 0);
+    form_->PrevFrame1Click();
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 19);
+  }
+
+  void popupMenusCopyTheirTwins() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->FramesPopupPopup();
+    QCOMPARE(form_->Entry("MoveFrameDn2")->isEnabled(), Enabled("MoveFrameDn1"));
+    QCOMPARE(form_->Entry("DeleteFrame3")->isEnabled(), Enabled("DeleteFrame1"));
+    QVERIFY(form_->Entry("DeleteFrame3")->isEnabled());
+    form_->Entry("NewFrame3")->trigger();  // a twin runs its original's command
+    QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 21);
+  }
+
+  void zoomStepsStopAtTheEnds() {
+    form_->OpenFile(kSample, dtBAM);
+    QVERIFY(!Enabled("ZoomOut1") && Enabled("ZoomIn1"));
+    for (int i = 0; i < 5; ++i) form_->ZoomIn1Click();
+    QCOMPARE(form_->Combo_Mag->currentIndex(), 3);
+    QCOMPARE(form_->View()->Magnification(), 8);
+    QVERIFY(!Enabled("ZoomIn1") && Enabled("ZoomOut1"));
+    form_->findChild<QAction*>("ZoomTo200")->trigger();
+    QCOMPARE(form_->View()->Magnification(), 2);
+  }
+
+  void moveAndRemoveFramesInASequence() {
+    form_->OpenFile(kSample, dtBAM);
+    ClickRow(form_->List_SequenceFrames, 2);
+    form_->MoveFrame(1);
+    QCOMPARE(Cycle(*form_, 0), (std::vector<int>{0, 1, 3, 2, 4, 5, 6, 7}));
+    QCOMPARE(form_->List_SequenceFrames->currentRow(), 3);
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 2);  // the moved frame stays shown
+    QVERIFY(form_->BAMForm()->Modified);
+
+    ClickRow(form_->List_SequenceFrames, 0);
+    form_->MoveFrame(-1);  // already first: nothing happens
+    QCOMPARE(Cycle(*form_, 0), (std::vector<int>{0, 1, 3, 2, 4, 5, 6, 7}));
+    ClickRow(form_->List_SequenceFrames, 7);
+    form_->MoveFrame(1);
+    QCOMPARE(Cycle(*form_, 0).back(), 7);
+
+    ClickRow(form_->List_SequenceFrames, 1);
+    form_->RemoveFrame1Click();
+    QCOMPARE(Cycle(*form_, 0), (std::vector<int>{0, 3, 2, 4, 5, 6, 7}));
+    QCOMPARE(form_->List_SequenceFrames->count(), 7);
+    QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 20);  // the frame itself stays
+  }
+
+  void addDuplicateAndDeleteFrames() {
+    form_->OpenFile(kSample, dtBAM);
+    ClickRow(form_->List_Sequences, 1);
+    form_->AddNewFrame1Click();
+    QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 21);
+    QCOMPARE(Cycle(*form_, 1).back(), 20);
+    QCOMPARE(form_->List_SequenceFrames->currentRow(), 12);
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 20);
+
+    ClickRow(form_->List_SequenceFrames, 0);  // frame 8
+    form_->DuplicateFrame1Click();
+    QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 22);
+    QCOMPARE(form_->PageControl->currentWidget(), form_->Tab_Frames);
+    QCOMPARE(form_->List_Frames->currentRow(), 21);
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 21);
+    QCOMPARE(form_->BAMForm()->BAM.DecodeFrame(21), form_->BAMForm()->BAM.DecodeFrame(8));
+
+    form_->DeleteFrame1Click();  // the last frame: the new last one is shown
+    QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 21);
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 20);
+    QCOMPARE(form_->List_Frames->count(), 21);
+  }
+
+  void sequenceCommands() {
+    form_->OpenFile(kSample, dtBAM);
+    ClickRow(form_->List_Sequences, 1);
+    form_->DuplicateSequence1Click();
+    QCOMPARE(form_->List_Sequences->count(), 4);
+    QCOMPARE(Cycle(*form_, 3), Cycle(*form_, 1));
+    form_->AddSequence1Click();
+    QCOMPARE(form_->List_Sequences->count(), 5);
+    QVERIFY(Cycle(*form_, 4).empty());
+    ClickRow(form_->List_Sequences, 4);
+    QVERIFY(Enabled("DeleteSequence1") && Enabled("AddNewFrame1"));
+    QVERIFY(!Enabled("RemoveFrame1") || form_->BAMForm()->CurrentFrame != -1);
+    form_->DeleteSequence1Click();  // the last one: its neighbour becomes selected
+    QCOMPARE(form_->List_Sequences->count(), 4);
+    QCOMPARE(form_->List_Sequences->currentRow(), 3);
+    QVERIFY(form_->BAMForm()->Modified);
+  }
+
+  void singlePictureDocumentsAskBeforeBecomingABAM() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->BAMForm()->DocType = dtPNG;
+    form_->UpdateFrameAndSequenceLists();
+    QCOMPARE(form_->List_Frames->item(0)->text(), QString("PNG"));
+    prompts_->OkCancelAnswers = {false};
+    form_->NewFrame1Click();
+    QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 20);
+    QCOMPARE(prompts_->History.back().Text,
+             std::string("The current format (PNG) does not support that action. Continuing "
+                         "will cause the file to be converted to a BAM file."));
+    prompts_->OkCancelAnswers = {true};
+    form_->NewFrame1Click();
+    QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 21);
+    QCOMPARE(form_->BAMForm()->DocType, dtBAM);
+    QCOMPARE(form_->List_Frames->item(0)->text(), QString("Frame 0"));
+  }
+
+  void newSaveAsAndReopen() {
+    form_->New1Click();
+    QCOMPARE(form_->BAMForm()->BAM.FileName, std::string("Untitled BAM"));
+    QCOMPARE(form_->List_Frames->count(), 1);
+    QCOMPARE(form_->List_Sequences->count(), 1);
+    QCOMPARE(form_->View()->FrameImage().size(), QSize(32, 32));
+    form_->Save1Click();  // an untitled document asks for a name; cancelled: nothing happens
+    QCOMPARE(form_->BAMForm()->BAM.FileName, std::string("Untitled BAM"));
+    QCOMPARE(prompts_->LastSavePreselected, 0);
+
+    form_->AddSequence1Click();
+    const std::string plain = Temp("plain");
+    prompts_->SaveChoices = {{true, plain, 1}};  // "Uncompressed BAM", no extension typed
+    form_->Save1Click();
+    QCOMPARE(FirstBytes(plain + ".bam", 8), std::string("BAM V1  "));
+    QVERIFY(!form_->BAMForm()->Modified);
+    QCOMPARE(form_->Recent().Names[0], plain + ".bam");
+
+    const std::string packed = Temp("packed.bam");
+    prompts_->SaveChoices = {{true, packed, 0}};
+    form_->SaveAs1Click();
+    QCOMPARE(FirstBytes(packed, 4), std::string("BAMC"));
+
+    QVERIFY(form_->Close1Click());
+    QVERIFY(!form_->BAMForm());
+    form_->RecentFileClick(1);  // the uncompressed file
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(form_->BAMForm()->BAM.FileName, plain + ".bam");
+    QCOMPARE(form_->List_Sequences->count(), 2);
+    QCOMPARE(form_->List_Frames->count(), 1);
+    QCOMPARE(prompts_->Count("error"), 0);
+    // The list outlives the window.
+    QCOMPARE(AppSettings(Temp("settings.ini")).ReadRecentFiles().Names[0], plain + ".bam");
+  }
+
+  void saveAsToAFolderThatDoesNotExistKeepsTheDocument() {
+    const std::string path = CopyOfSample("keep.bam");
+    form_->OpenFile(path, dtBAM);
+    form_->AddSequence1Click();
+    prompts_->SaveChoices = {{true, Temp("missing/folder/x.bam"), 0}};
+    form_->SaveAs1Click();
+    QCOMPARE(prompts_->Count("error"), 1);
+    QCOMPARE(form_->BAMForm()->BAM.FileName, path);
+    QVERIFY(form_->BAMForm()->Modified);
+  }
+
+  void closeAsksOnlyWhenSomethingChanged() {
+    form_->OpenFile(kSample, dtBAM);
+    QVERIFY(form_->Close1Click());
+    QCOMPARE(prompts_->Count("question"), 0);
+
+    const std::string path = CopyOfSample("edit.bam");
+    form_->OpenFile(path, dtBAM);
+    form_->AddSequence1Click();
+    prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
+    QVERIFY(!form_->Close1Click());
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(prompts_->History.back().Text, "Do you want to save changes to " + path + "?");
+
+    prompts_->YesNoCancelAnswers = {PromptAnswer::No};
+    QVERIFY(form_->Close1Click());
+    QVERIFY(!form_->BAMForm());
+    form_->OpenFile(path, dtBAM);
+    QCOMPARE(form_->List_Sequences->count(), 3);  // the change was dropped
+
+    form_->AddSequence1Click();
+    prompts_->YesNoCancelAnswers = {PromptAnswer::Yes};
+    QVERIFY(form_->Close1Click());
+    form_->OpenFile(path, dtBAM);
+    QCOMPARE(form_->List_Sequences->count(), 4);  // the change was saved
+  }
+
+  void openingAnotherFileClosesTheFirstOnlyWhenAllowed() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->AddSequence1Click();
+    prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
+    form_->New1Click();
+    QCOMPARE(form_->BAMForm()->BAM.FileName, kSample);
+    prompts_->YesNoCancelAnswers = {PromptAnswer::No};
+    form_->New1Click();
+    QCOMPARE(form_->BAMForm()->BAM.FileName, std::string("Untitled BAM"));
+  }
+
+  void aFileThatCannotBeReadSaysWhyAndLeavesNothingOpen() {
+    const std::string junk = Temp("junk.bam");
+    std::ofstream(junk, std::ios::binary) << "not an animation at all";
+    form_->OpenFile(junk, dtBAM);
+    QVERIFY(!form_->BAMForm());
+    QCOMPARE(prompts_->Count("error"), 1);
+    QVERIFY(prompts_->History.back().Text.find("Could not open " + junk) == 0);
+    QVERIFY(prompts_->History.back().Text.size() > ("Could not open " + junk + ".").size());
+    QCOMPARE(form_->List_Frames->count(), 0);
+    QVERIFY(!Enabled("Save1"));
+    QVERIFY(form_->Recent().Names[0].empty());
+  }
+
+  void picturesAndVideosAreRefusedWithoutLosingTheOpenDocument() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->OpenFile(Temp("frame.png"), dtPNG);
+    QCOMPARE(prompts_->Count("info"), 1);
+    QVERIFY(prompts_->History.back().Text.find("not available yet") != std::string::npos);
+    QCOMPARE(form_->BAMForm()->BAM.FileName, kSample);
+  }
+
+  void repairedFilesSayWhatWasRepaired() {
+    const std::string flawed = CELWRIGHT_TESTDATA_DIR "/bam/numtest.bam";
+    if (!std::filesystem::exists(flawed)) QSKIP("shared test animations not present");
+    form_->OpenFile(flawed, dtBAM);
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(prompts_->Count("info"), 1);
+    QVERIFY(prompts_->History.back().Text.find("Frame 0: a run reaches past the end") !=
+            std::string::npos);
+    // A frame without pixels shows as nothing rather than failing.
+    form_->OpenFile(CELWRIGHT_TESTDATA_DIR "/bam/minimal_carot.bam", dtBAM);
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 0);
+    QVERIFY(form_->View()->FrameImage().isNull());
+  }
+
+  void shortcutsRunOnlyEnabledEntries() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    ClickRow(form_->List_SequenceFrames, 6);
+    QTest::keySequence(form_.get(), QKeySequence("Alt+PgDown"));
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 7);
+    ClickRow(form_->List_SequenceFrames, 7);  // last entry: Next Frame is disabled
+    QTest::keySequence(form_.get(), QKeySequence("Alt+PgDown"));
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 7);
+    QTest::keySequence(form_.get(), QKeySequence("Ctrl+Shift+N"));
+    QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 21);
+  }
+
+  void startUpNoticesAreShownOnce() {
+    form_->ShowRunMessage(false);  // first run: welcome, then the two latest change notes
+    QCOMPARE(prompts_->Count("info"), 3);
+    QCOMPARE(AppSettings(Temp("settings.ini")).ReadInt("RunMessage", 0), 4);
+    form_->ShowRunMessage(false);
+    QCOMPARE(prompts_->Count("info"), 3);
+    form_->Entry("AlphaMessage1")->trigger();  // from the Help menu they come again
+    QCOMPARE(prompts_->Count("info"), 6);
+    QCOMPARE(prompts_->History[3].Title,
+             std::string("THIS MESSAGE WILL ONLY APPEAR ONCE: Please read it."));
+  }
+
+  void closingTheDocumentWindowIsTheCloseCommand() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->AddSequence1Click();
+    auto* window = form_->findChild<QMdiSubWindow*>();
+    QVERIFY(window);
+    prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
+    window->close();
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(prompts_->Count("question"), 1);
+    prompts_->YesNoCancelAnswers = {PromptAnswer::No};
+    window->close();
+    QVERIFY(!form_->BAMForm());
+    QCOMPARE(form_->List_Sequences->count(), 0);
+    QVERIFY(!Enabled("Close1"));
+  }
+
+  void viewEntriesShowAndHideThePanels() {
+    form_->Entry("ViewSequences1")->trigger();
+    QVERIFY(!form_->Panel_Right->isVisible());
+    QVERIFY(form_->Panel_Left->isVisible());
+    form_->Entry("ViewSequences1")->trigger();
+    QVERIFY(form_->Panel_Right->isVisible());
+    form_->Entry("ViewTools1")->trigger();
+    QVERIFY(!form_->Panel_Left->isVisible());
+  }
+
+  void screenshotOfTheMainWindow() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->Combo_MagChange(2);
+    ClickRow(form_->List_Sequences, 1);
+    QApplication::processEvents();
+    const QImage shot = form_->grab().toImage();
+    QVERIFY(shot.save("main_window.png"));
+    // The frame is drawn: the view holds more than one colour.
+    const QImage view = form_->View()->grab().toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < view.height(); y += 3)
+      for (int x = 0; x < view.width(); x += 3) colours.insert(view.pixel(x, y));
+    QVERIFY(colours.size() > 4);
+
+    // The Frame menu as it drops down, for a look at captions, shortcuts and enabled states.
+    auto* frame_menu = form_->findChild<QMenu*>("Frame1");
+    frame_menu->popup(form_->mapToGlobal(QPoint(150, 30)));
+    QApplication::processEvents();
+    QVERIFY(frame_menu->grab().toImage().save("frame_menu.png"));
+    frame_menu->hide();
+
+    TLogForm* log = form_->LogForm();
+    log->show();
+    QApplication::processEvents();
+    QVERIFY(log->ListBox_Log->count() > 0);
+    QVERIFY(log->grab().toImage().save("log_window.png"));
+    auto* about = form_->findChild<QDialog*>("AboutBox");
+    about->adjustSize();
+    QVERIFY(about->grab().toImage().save("about_box.png"));
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,50 @@
+// The progress window follows the stages an animation reports while loading and saving.
+#include <QLabel>
+#include <QProgressBar>
+#include <QTest>
+
+#include "app/progress_window.h"
+#include "model/bam_types.h"
+
+using namespace celwright;
+
+class ProgressWindowTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void loadThenSaveThenFinish() {
+    TProgForm form(nullptr);
+    form.LoadSaveProgress(0, 0, kStageLoadStart, "walk.bam");
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.Lbl_Msg->text(), QString("walk.bam..."));
+    QCOMPARE(form.Lbl_LoadSave->text(), QString("Loading:"));
+    QVERIFY(form.Panel_Load->isVisibleTo(&form));
+    form.LoadSaveProgress(3, 4, kStageLoadFrames, "walk.bam");
+    QCOMPARE(form.Prog_Frames->maximum(), 4);
+    QCOMPARE(form.Prog_Frames->value(), 3);
+    form.LoadSaveProgress(7, 5, kStageLoadPalette, "walk.bam");  // never past the end
+    QCOMPARE(form.Prog_Palette->value(), 5);
+
+    form.LoadSaveProgress(0, 0, kStageSaveStart, "walk.bam");
+    QCOMPARE(form.Lbl_Seqs->text(), QString("Saving:"));
+    QVERIFY(!form.Panel_Load->isVisibleTo(&form));
+    QCOMPARE(form.Prog_Frames->value(), 0);  // a new operation starts from empty bars
+    form.LoadSaveProgress(0, 0, kStageSaveCompressed, "walk.bam");
+    QCOMPARE(form.Prog_Seqs->value(), form.Prog_Seqs->maximum());
+    form.LoadSaveProgress(0, 0, kStageFinished, "walk.bam");
+    QVERIFY(!form.isVisible());
+  }
+
+  void conversionUsesItsOwnLabels() {
+    TProgForm form(nullptr);
+    form.ConvertProgress(0, 0, 0);
+    QCOMPARE(form.Lbl_Msg->text(), QString("Converting BAM..."));
+    QCOMPARE(form.Lbl_Frames->text(), QString("Converting:"));
+    form.ConvertProgress(2, 10, 1);
+    QCOMPARE(form.Prog_MemLoad->value(), 2);
+    form.ConvertProgress(0, 0, 10);
+    QVERIFY(!form.isVisible());
+  }
+};
+
+QTEST_MAIN(ProgressWindowTest)
+#include "progress_window_test.moc"

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/user_prompts.h"
+
+namespace celwright {
+
+// Answers the program's questions from a script and records everything it was told.
+class ScriptedPrompts : public UserPrompts {
+ public:
+  struct Shown {
+    std::string Kind;  // "info", "error", "question", "confirm"
+    std::string Title;
+    std::string Text;
+  };
+
+  std::deque<PromptAnswer> YesNoCancelAnswers;
+  std::deque<bool> OkCancelAnswers;
+  std::deque<FileChoice> OpenChoices;
+  std::deque<FileChoice> SaveChoices;
+  std::vector<Shown> History;
+  // What the last save dialog offered.
+  std::string LastSaveFilter;
+  int LastSavePreselected = -1;
+
+  void Information(const std::string& title, const std::string& text) override {
+    History.push_back({"info", title, text});
+  }
+  void Error(const std::string& title, const std::string& text) override {
+    History.push_back({"error", title, text});
+  }
+  PromptAnswer AskYesNoCancel(const std::string& title, const std::string& text) override {
+    History.push_back({"question", title, text});
+    return Take(YesNoCancelAnswers, PromptAnswer::Cancel);
+  }
+  bool AskOkCancel(const std::string& title, const std::string& text) override {
+    History.push_back({"confirm", title, text});
+    return Take(OkCancelAnswers, false);
+  }
+  FileChoice ChooseOpenFile(const std::string&, const std::string&) override {
+    return Take(OpenChoices, FileChoice{});
+  }
+  FileChoice ChooseSaveFile(const std::string&, const std::string& filter, int preselected,
+                            const std::string&) override {
+    LastSaveFilter = filter;
+    LastSavePreselected = preselected;
+    return Take(SaveChoices, FileChoice{});
+  }
+
+  int Count(const std::string& kind) const {
+    int n = 0;
+    for (const Shown& s : History) n += s.Kind == kind;
+    return n;
+  }
+
+ private:
+  // An unscripted question is answered with Cancel, the answer that changes nothing.
+  template <typename T>
+  static T Take(std::deque<T>& queue, T fallback) {
+    if (queue.empty()) return fallback;
+    T value = queue.front();
+    queue.pop_front();
+    return value;
+  }
+};
+
+}  // namespace celwright
