@@ -27,7 +27,7 @@ bench: build
 
 # The core tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan-test: deps
-	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DCELWRIGHT_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DCELWRIGHT_SANITIZE=ON -DCELWRIGHT_BUILD_APP=OFF $(CMAKE_FLAGS)
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) -L core
 
