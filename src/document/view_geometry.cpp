@@ -46,7 +46,9 @@ std::array<ViewRect, 8> SizerBlockRects(ViewPoint origin, int view_width, int vi
   const int top = origin.Y - s, bottom = origin.Y + view_height;
   const int mid_x = origin.X + view_width / 2 - s / 2;
   const int mid_y = origin.Y + view_height / 2 - s / 2;
-  auto block = [s](int x, int y) { return ViewRect{x, y, x + s, y + s}; };
+  auto block = [](int x, int y) {
+    return ViewRect{x, y, x + kSizerBlockSize, y + kSizerBlockSize};
+  };
   return {block(left, top),  block(right, top),   block(left, bottom), block(right, bottom),
           block(left, mid_y), block(right, mid_y), block(mid_x, top),   block(mid_x, bottom)};
 }
