@@ -6,7 +6,7 @@
 
 #include "app/app_settings.h"
 #include "app/command_line.h"
-#include "app/doc_types.h"
+#include "document/doc_type.h"
 #include "app/recent_files.h"
 #include "app/run_messages.h"
 
