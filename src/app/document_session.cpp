@@ -14,7 +14,15 @@ DocumentSession::DocumentSession(UserPrompts& prompts, DocumentOptions& options,
                                   .Timer = this,
                                   .Prompts = this}) {
   Form.LoadPicture = LoadPictureFile;
-  QObject::connect(&timer_, &QTimer::timeout, [this] { Form.Timer1Timer(); });
+  QObject::connect(&timer_, &QTimer::timeout, [this] {
+    try {
+      Form.Timer1Timer();
+    } catch (const std::exception& e) {
+      // A frame that cannot be drawn ends playback rather than the program.
+      Form.StopSequence();
+      prompts_.Error(kAppTitle, e.what());
+    }
+  });
 }
 
 DocumentSession::~DocumentSession() { timer_.stop(); }

@@ -55,7 +55,8 @@ void TMainForm::FillList(QListWidget* list, int count, bool single, const char* 
 
 void TMainForm::ShowFrame(int index) {
   if (!document_) return;
-  BAMForm()->ShowFrame(index);
+  // List clicks must not end the program over a frame that cannot be drawn.
+  Guarded([&] { BAMForm()->ShowFrame(index); });
   RefreshCommandStates();
 }
 
