@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -120,6 +121,24 @@ class DocumentWindowTest : public QObject {
 
     QVERIFY(form_->Close1Click());  // nothing changed: no question
     QCOMPARE(prompts_->Count("question"), 0);
+  }
+
+  void scrollBarsAppearWhenTheFrameDoesNotFitAndMoveIt() {
+    form_->OpenFile(kSample, dtBAM);
+    QScrollBar* vertical = form_->View()->verticalScrollBar();
+    QVERIFY(!vertical->isVisible());
+    form_->Combo_MagChange(3);  // 64 rows x 16 do not fit
+    QTRY_VERIFY(vertical->isVisible());
+    QCOMPARE(vertical->maximum(), Doc().VerticalScroll().Max);
+    // The core hears of the client area the bars left once its own redraw is over.
+    QTRY_COMPARE(Doc().Viewport().ClientWidth, form_->View()->viewport()->width());
+    QCOMPARE(Doc().ViewImage.Width(), form_->View()->viewport()->width());
+    const int top = Doc().ImageOrigin.Y;
+    vertical->setValue(vertical->value() + 32);
+    QCOMPARE(Doc().VerticalScroll().Position, vertical->value());
+    QCOMPARE(Doc().ImageOrigin.Y, top - 32);
+    form_->Combo_MagChange(0);
+    QTRY_VERIFY(!vertical->isVisible());
   }
 
   void gridAndTransparencyComeFromTheComposedPicture() {
