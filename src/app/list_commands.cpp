@@ -83,6 +83,7 @@ void TMainForm::UpdateFrameAndSequenceLists() {
 void TMainForm::List_SequencesClick(bool real_click) {
   SequencePopupPopup();
   const int sequence = SelectedSequence();
+  doc_options_.SelectedSequence = sequence;
   if (!document_ || sequence < 0) {
     FillList(List_SequenceFrames, 0, false, "", {});
     RefreshCommandStates();
