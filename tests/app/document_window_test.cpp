@@ -241,6 +241,22 @@ class DocumentWindowTest : public QObject {
     QCOMPARE(form_->Recent().Types[0], dtGIF);
   }
 
+  void aVideoOpensAsOneUnpalettedSequence() {
+    const std::string avi = Temp("walk.avi");
+    {
+      TBAM sample;
+      QVERIFY(sample.LoadFromFile(kSample));
+      sample.ExportAVI(avi, 0);
+    }
+    form_->OpenFile(avi, dtAVI);
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(prompts_->Count("error"), 0);
+    QCOMPARE(Doc().BAM.GetBAMType(), kUnpalettedBAM);
+    QCOMPARE(Doc().BAM.FrameCount(), 8);
+    QCOMPARE(form_->List_Sequences->item(0)->text(), QString("AVI"));
+    QCOMPARE(Doc().CurrentFrame, 0);
+  }
+
   void aPictureThatCannotBeReadSaysWhyAndOpensNothing() {
     const std::string junk = Temp("junk.png");
     std::ofstream(junk, std::ios::binary) << "not a picture";
