@@ -12,13 +12,13 @@
 #include <filesystem>
 
 #include "app/app_info.h"
-#include "support/qm_log.h"
 #include "app/document_session.h"
-#include "document/bam_form.h"
 #include "app/document_view.h"
 #include "app/progress_window.h"
 #include "app/tool_icons.h"
+#include "document/bam_form.h"
 #include "support/image_io/image_file.h"
+#include "support/qm_log.h"
 
 namespace celwright {
 

@@ -6,9 +6,9 @@
 #include <QTabWidget>
 
 #include "app/app_info.h"
-#include "support/qm_log.h"
 #include "app/document_session.h"
 #include "document/bam_form.h"
+#include "support/qm_log.h"
 
 namespace celwright {
 

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "app/app_info.h"
-#include "support/qm_log.h"
 #include "app/app_settings.h"
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/qt_prompts.h"
 #include "app/splash_window.h"
+#include "support/qm_log.h"
 
 int main(int argc, char** argv) {
   using namespace celwright;

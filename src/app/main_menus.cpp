@@ -8,11 +8,11 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "support/qm_log.h"
 #include "app/document_session.h"
-#include "document/bam_form.h"
 #include "app/document_view.h"
 #include "app/log_window.h"
+#include "document/bam_form.h"
+#include "support/qm_log.h"
 
 namespace celwright {
 

@@ -21,10 +21,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "support/qm_log.h"
 #include "app/document_session.h"
-#include "document/bam_form.h"
 #include "app/tool_icons.h"
+#include "document/bam_form.h"
+#include "support/qm_log.h"
 
 namespace celwright {
 

@@ -21,15 +21,15 @@
 
 #include "app/about_box.h"
 #include "app/app_info.h"
-#include "support/qm_log.h"
 #include "app/document_session.h"
-#include "document/bam_form.h"
 #include "app/document_view.h"
-#include "document/bam_form.h"
 #include "app/log_window.h"
 #include "app/progress_window.h"
 #include "app/run_messages.h"
 #include "app/tool_icons.h"
+#include "document/bam_form.h"
+#include "document/bam_form.h"
+#include "support/qm_log.h"
 
 namespace celwright {
 

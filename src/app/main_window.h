@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/app_settings.h"
-#include "document/doc_type.h"
 #include "app/recent_files.h"
 #include "app/user_prompts.h"
+#include "document/doc_type.h"
 #include "document/doc_type.h"
 #include "document/document_hosts.h"
 #include "document/document_options.h"

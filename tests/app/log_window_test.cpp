@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/qm_log.h"
 #include "app/log_window.h"
+#include "support/qm_log.h"
 
 using namespace celwright;
 

@@ -13,14 +13,14 @@
 #include <fstream>
 #include <memory>
 
-#include "support/qm_log.h"
 #include "app/app_settings.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
-#include "document/bam_form.h"
 #include "app/log_window.h"
 #include "app/main_window.h"
 #include "app/scripted_prompts.h"
+#include "document/bam_form.h"
+#include "support/qm_log.h"
 
 using namespace celwright;
 
