@@ -9,10 +9,8 @@ namespace celwright {
 DocumentSession::DocumentSession(UserPrompts& prompts, DocumentOptions& options,
                                  MainWindowLink& main_window)
     : prompts_(prompts),
-      Form(options, DocumentHosts{.View = this,
-                                  .MainWindow = &main_window,
-                                  .Timer = this,
-                                  .Prompts = this}) {
+      Form(options, DocumentHosts{
+                        .View = this, .MainWindow = &main_window, .Timer = this, .Prompts = this}) {
   Form.LoadPicture = LoadPictureFile;
   QObject::connect(&timer_, &QTimer::timeout, [this] {
     try {
@@ -44,8 +42,7 @@ void DocumentSession::StartTimer(int interval_ms) { timer_.start(interval_ms); }
 
 void DocumentSession::StopTimer() { timer_.stop(); }
 
-PromptAnswer DocumentSession::AskYesNoCancel(const std::string& caption,
-                                             const std::string& text) {
+PromptAnswer DocumentSession::AskYesNoCancel(const std::string& caption, const std::string& text) {
   return prompts_.AskYesNoCancel(caption, text);
 }
 

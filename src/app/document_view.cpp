@@ -33,11 +33,9 @@ BAMFormView::BAMFormView(TBAMForm& form, QWidget* parent)
 
 void BAMFormView::ShowViewImage() { viewport()->update(); }
 
-void BAMFormView::ShowScrollBars(const ScrollBarState& horizontal,
-                                 const ScrollBarState& vertical) {
+void BAMFormView::ShowScrollBars(const ScrollBarState& horizontal, const ScrollBarState& vertical) {
   applying_ = true;
-  setHorizontalScrollBarPolicy(horizontal.Visible ? Qt::ScrollBarAlwaysOn
-                                                  : Qt::ScrollBarAlwaysOff);
+  setHorizontalScrollBarPolicy(horizontal.Visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(vertical.Visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   ApplyBar(horizontalScrollBar(), horizontal);
   ApplyBar(verticalScrollBar(), vertical);
@@ -54,9 +52,7 @@ void BAMFormView::ReportSize() {
   form_->FormResize(ViewportSize{width(), height(), reported_.width(), reported_.height()});
 }
 
-QImage BAMFormView::Wrapped() const {
-  return form_ ? WrapBitmap(form_->ViewImage) : QImage();
-}
+QImage BAMFormView::Wrapped() const { return form_ ? WrapBitmap(form_->ViewImage) : QImage(); }
 
 QImage BAMFormView::Picture() const { return Wrapped().copy(); }
 

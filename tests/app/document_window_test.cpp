@@ -202,9 +202,9 @@ class DocumentWindowTest : public QObject {
   void playShowsTheSequencesFramesInTurnUntilStopped() {
     settings_->WriteInt("PlaySpeed", 5);
     form_->OpenFile(kSample, dtBAM);
-    QTest::mouseClick(form_->List_Sequences->viewport(), Qt::LeftButton, {},
-                      form_->List_Sequences->visualItemRect(form_->List_Sequences->item(1))
-                          .center());
+    QTest::mouseClick(
+        form_->List_Sequences->viewport(), Qt::LeftButton, {},
+        form_->List_Sequences->visualItemRect(form_->List_Sequences->item(1)).center());
     const std::vector<int> frames = Doc().BAM.GetCycle(1).Frames;
     QVERIFY(frames.size() > 3);
     QVERIFY(Enabled("Play1"));
@@ -293,9 +293,9 @@ class DocumentWindowTest : public QObject {
 
   void informationCommandsShowTheCoresTexts() {
     form_->OpenFile(kSample, dtBAM);
-    QTest::mouseClick(form_->List_Sequences->viewport(), Qt::LeftButton, {},
-                      form_->List_Sequences->visualItemRect(form_->List_Sequences->item(2))
-                          .center());
+    QTest::mouseClick(
+        form_->List_Sequences->viewport(), Qt::LeftButton, {},
+        form_->List_Sequences->visualItemRect(form_->List_Sequences->item(2)).center());
     form_->Entry("SequenceInfo1")->trigger();
     QCOMPARE(prompts_->History.back().Title, std::string("Sequence Info"));
     QVERIFY(prompts_->History.back().Text.rfind("Sequence #2", 0) == 0);
