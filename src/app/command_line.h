@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/doc_types.h"
+#include "document/doc_type.h"
 
 namespace celwright {
 

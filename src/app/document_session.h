@@ -1,63 +1,53 @@
 #pragma once
 
-#include <cstdint>
+#include <QTimer>
 #include <functional>
 #include <string>
 
-#include "app/doc_types.h"
 #include "app/user_prompts.h"
-#include "model/qm_BAM.h"
+#include "document/bam_form.h"
 
 namespace celwright {
 
-// The one place the main window talks to the open document. It offers the document window's
-// operations the shell needs (show a frame, frame commands, the close and convert questions,
-// the information texts) on top of the animation. When the full document window core arrives,
-// these members forward to it and nothing else in the shell changes.
-class DocumentSession {
+class BAMFormView;
+
+// The open document as the shell holds it: the document window's core (`Form`, which owns the
+// animation and does all the work) plus the small services the core calls back, answered by Qt.
+// The main window answers the rest (re-enabling its commands, the palette panel, saving).
+class DocumentSession : private DocumentView, private PlaybackTimer, private DocumentPrompts {
  public:
-  explicit DocumentSession(UserPrompts& prompts) : prompts_(prompts) {}
+  DocumentSession(UserPrompts& prompts, DocumentOptions& options, MainWindowLink& main_window);
+  ~DocumentSession() override;
+  DocumentSession(const DocumentSession&) = delete;
+  DocumentSession& operator=(const DocumentSession&) = delete;
 
-  TBAM BAM;
-  std::int32_t CurrentFrame = -1;
-  TBAMFrame FrameRec;
-  bool Modified = false;
-  bool ImageChanged = false;
-  TDocType DocType = dtBAM;
-  bool ViewTransparency = true;
-  int UndoCount = 0;
-  int RedoCount = 0;
-  std::string Caption;
-
-  bool IsOpen() const { return BAM.IsOpen; }
-  // Painting tools and selections live in the document window core; until then there is none.
-  bool HasSelection() const { return false; }
-
-  // Makes `index` the current frame; an index outside the animation empties the view.
-  bool ShowFrame(std::int32_t index);
-
-  void InsertFrame(std::int32_t index, std::int32_t cycle, std::int32_t position);
-  void DuplicateFrameInSeq(std::int32_t index, std::int32_t cycle, std::int32_t position);
-  void DuplicateFrame(std::int32_t index);
-  void DeleteFrame(std::int32_t index);
-
-  // Asks to save unsaved changes; `save` runs the main window's Save. False keeps the document.
-  bool CheckCanClose(const std::function<void()>& save);
-  // Asks whether a single-picture document may turn into a BAM for a command it cannot hold.
-  bool ConvertToBAMQuery();
-
-  std::string FileInfoText() const;
-  std::string SequenceInfoText(std::int32_t cycle) const;
-  std::string FrameInfoText() const;
-
-  // Called whenever the picture to show changed (the view repaints).
-  std::function<void()> OnViewChanged;
+  // Where the core's pictures and scroll bars go; null while no widget shows the document.
+  void AttachView(BAMFormView* view) { view_ = view; }
+  // The caption the core asks for ("name (Frame n)").
+  std::function<void(const std::string&)> OnCaption;
+  // The playback timer, for tests that step playback themselves.
+  QTimer& PlayTimer() { return timer_; }
 
  private:
-  void ViewChanged() {
-    if (OnViewChanged) OnViewChanged();
-  }
+  // DocumentView
+  void Repaint() override;
+  void ShowScrollBars(const ScrollBarState& horizontal, const ScrollBarState& vertical) override;
+  void SetCaption(const std::string& caption) override;
+  // PlaybackTimer
+  void StartTimer(int interval_ms) override;
+  void StopTimer() override;
+  // DocumentPrompts
+  PromptAnswer AskYesNoCancel(const std::string& caption, const std::string& text) override;
+  bool ConfirmOkCancel(const std::string& text) override;
+  void ShowInformation(const std::string& title, const std::string& text) override;
+
   UserPrompts& prompts_;
+  BAMFormView* view_ = nullptr;
+  // Declared before the core so it still exists when the core stops playback on its way out.
+  QTimer timer_;
+
+ public:
+  TBAMForm Form;
 };
 
 }  // namespace celwright

@@ -1,79 +1,91 @@
 #include "app/document_view.h"
 
 #include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWheelEvent>
 
-#include "app/document_session.h"
-#include "support/bitmap.h"
+#include "app/bitmap_image.h"
+#include "document/bam_form.h"
 
 namespace celwright {
 
-DocumentView::DocumentView(DocumentSession& session, QWidget* parent)
-    : QWidget(parent), session_(session) {
-  setBackgroundRole(QPalette::Dark);
-  setAutoFillBackground(true);
+namespace {
+
+void ApplyBar(QScrollBar* bar, const ScrollBarState& state) {
+  bar->setRange(state.Min, state.Max);
+  bar->setSingleStep(std::max(state.SmallChange, 1));
+  bar->setPageStep(std::max(state.SmallChange, 1) * 8);
+  bar->setValue(state.Position);
 }
 
-void DocumentView::RefreshFrame() {
-  frame_ = QImage();
-  if (session_.IsOpen() && session_.CurrentFrame >= 0 &&
-      session_.CurrentFrame < session_.BAM.FrameCount()) {
-    Bitmap bitmap;
-    try {
-      session_.BAM.GetFrameBitmap(session_.CurrentFrame, bitmap, nullptr);
-    } catch (const std::exception&) {
-      // This runs from paint and list events, where an exception would end the program; a
-      // frame that cannot be drawn simply shows nothing.
-      bitmap = Bitmap();
-    }
-    if (!bitmap.Empty()) {
-      // Our 24-bit rows are blue, green, red in memory, exactly Qt's BGR888.
-      frame_ = QImage(bitmap.Pixels().data(), bitmap.Width(), bitmap.Height(),
-                      static_cast<qsizetype>(bitmap.Stride()), QImage::Format_BGR888)
-                   .copy();
-    }
-  }
-  UpdateSize();
-  update();
+}  // namespace
+
+BAMFormView::BAMFormView(TBAMForm& form, QWidget* parent)
+    : QAbstractScrollArea(parent), form_(&form) {
+  setFrameShape(QFrame::NoFrame);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setFocusPolicy(Qt::StrongFocus);
+  // The core paints every client pixel; letting Qt clear first would only flicker.
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void DocumentView::SetMagnification(int factor) {
-  magnification_ = std::max(1, factor);
-  UpdateSize();
-  update();
+void BAMFormView::ShowViewImage() { viewport()->update(); }
+
+void BAMFormView::ShowScrollBars(const ScrollBarState& horizontal, const ScrollBarState& vertical) {
+  applying_ = true;
+  setHorizontalScrollBarPolicy(horizontal.Visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(vertical.Visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+  ApplyBar(horizontalScrollBar(), horizontal);
+  ApplyBar(verticalScrollBar(), vertical);
+  applying_ = false;
+  // A bar that appeared or went away changed the client area: the core lays out again once
+  // this call has returned to it.
+  if (isVisible() && viewport()->size() != reported_)
+    QTimer::singleShot(0, this, [this] { ReportSize(); });
 }
 
-void DocumentView::SetGrid(bool on) {
-  grid_ = on;
-  update();
+void BAMFormView::ReportSize() {
+  if (!form_) return;
+  reported_ = viewport()->size();
+  form_->FormResize(ViewportSize{width(), height(), reported_.width(), reported_.height()});
 }
 
-QSize DocumentView::sizeHint() const {
-  return frame_.isNull() ? QSize(64, 64) : frame_.size() * magnification_ + QSize(1, 1);
+QImage BAMFormView::Wrapped() const { return form_ ? WrapBitmap(form_->ViewImage) : QImage(); }
+
+QImage BAMFormView::Picture() const { return Wrapped().copy(); }
+
+void BAMFormView::paintEvent(QPaintEvent*) {
+  QPainter painter(viewport());
+  const QImage picture = Wrapped();
+  const QPoint origin = form_ ? QPoint(form_->ViewOrigin.X, form_->ViewOrigin.Y) : QPoint();
+  if (!picture.isNull()) painter.drawImage(origin, picture);
+  // Between a resize and the core's next picture the new strip has nothing yet.
+  const QRegion rest = QRegion(viewport()->rect()) - QRect(origin, picture.size());
+  for (const QRect& r : rest) painter.fillRect(r, palette().window());
 }
 
-void DocumentView::UpdateSize() {
-  setMinimumSize(sizeHint());
-  updateGeometry();
+void BAMFormView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  if (!applying_ && isVisible()) ReportSize();
 }
 
-void DocumentView::paintEvent(QPaintEvent*) {
-  if (frame_.isNull()) return;
-  QPainter painter(this);
-  const QSize scaled = frame_.size() * magnification_;
-  const QPoint origin((width() - scaled.width()) / 2, (height() - scaled.height()) / 2);
-  const QRect target(origin, scaled);
-  painter.drawImage(target, frame_);  // no smoothing: every pixel stays a crisp square
-  if (grid_ && magnification_ > 1) {
-    painter.setPen(Qt::black);
-    for (int i = 0; i <= frame_.width(); ++i) {
-      const int x = origin.x() + i * magnification_;
-      painter.drawLine(x, target.top(), x, target.top() + scaled.height());
-    }
-    for (int j = 0; j <= frame_.height(); ++j) {
-      const int y = origin.y() + j * magnification_;
-      painter.drawLine(target.left(), y, target.left() + scaled.width(), y);
-    }
-  }
+void BAMFormView::showEvent(QShowEvent* event) {
+  QAbstractScrollArea::showEvent(event);
+  ReportSize();
+}
+
+void BAMFormView::scrollContentsBy(int, int) {
+  if (applying_ || !form_) return;
+  form_->Scroll_Change(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void BAMFormView::wheelEvent(QWheelEvent* event) {
+  const int delta = event->angleDelta().y();
+  if (form_ && delta > 0) form_->FormMouseWheelUp();
+  if (form_ && delta < 0) form_->FormMouseWheelDown();
+  event->accept();
 }
 
 }  // namespace celwright

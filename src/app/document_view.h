@@ -1,35 +1,45 @@
 #pragma once
 
+#include <QAbstractScrollArea>
 #include <QImage>
-#include <QWidget>
+
+#include "document/document_hosts.h"
 
 namespace celwright {
 
-class DocumentSession;
+class TBAMForm;
 
-// The document area: paints the current frame at the chosen magnification, centred when it is
-// smaller than the window. It only draws; the document window core will take over its events.
-class DocumentView : public QWidget {
+// The document window's client area: paints the picture the core composed (frame, grid,
+// transparency, sizer blocks), shows the scroll bars the core asks for and hands size changes,
+// scrolling and the wheel back to it. It decides nothing about what is shown.
+class BAMFormView : public QAbstractScrollArea {
  public:
-  DocumentView(DocumentSession& session, QWidget* parent);
+  BAMFormView(TBAMForm& form, QWidget* parent);
 
-  // Decodes the current frame again (after a frame change or an edit).
-  void RefreshFrame();
-  void SetMagnification(int factor);
-  int Magnification() const { return magnification_; }
-  void SetGrid(bool on);
-  QSize sizeHint() const override;
-  const QImage& FrameImage() const { return frame_; }
+  // The core composed a new picture.
+  void ShowViewImage();
+  void ShowScrollBars(const ScrollBarState& horizontal, const ScrollBarState& vertical);
+  // Tells the core the current window and client sizes.
+  void ReportSize();
+  // The core is going away; the widget shows nothing more and forwards nothing.
+  void Detach() { form_ = nullptr; }
+  // What the client area shows, as an image (a copy).
+  QImage Picture() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
-  void UpdateSize();
-  DocumentSession& session_;
-  QImage frame_;
-  int magnification_ = 1;
-  bool grid_ = false;
+  QImage Wrapped() const;
+  TBAMForm* form_;
+  // True while the core's scroll bar states are being applied: the resizes and value changes
+  // that causes are ours, not the user's.
+  bool applying_ = false;
+  QSize reported_;
 };
 
 }  // namespace celwright

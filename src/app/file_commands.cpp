@@ -7,21 +7,32 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QScrollArea>
 #include <QTabWidget>
 #include <QToolButton>
 #include <filesystem>
 
 #include "app/app_info.h"
-#include "app/app_log.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/progress_window.h"
 #include "app/tool_icons.h"
+#include "document/bam_form.h"
+#include "support/image_io/image_file.h"
+#include "support/qm_log.h"
 
 namespace celwright {
 
 namespace {
+
+// The picture readers' kind for a single-picture document type.
+std::uint8_t PictureKindOf(TDocType type) {
+  switch (type) {
+    case dtJPEG: return kImageKindJpeg;
+    case dtPNG: return kImageKindPng;
+    case dtGIF: return kImageKindGif;
+    default: return kImageKindBitmap;
+  }
+}
 
 std::string Num(std::int64_t n) { return std::to_string(n); }
 
@@ -51,7 +62,7 @@ class DocumentWindow : public QMdiSubWindow {
 std::function<void(std::int32_t, std::int32_t, std::uint8_t)> TMainForm::LoadSaveProgress() {
   return [this](std::int32_t position, std::int32_t max, std::uint8_t stage) {
     const QString name =
-        document_ ? QString::fromStdString(FileNamePart(document_->BAM.FileName)) : QString();
+        document_ ? QString::fromStdString(FileNamePart(BAMForm()->BAM.FileName)) : QString();
     prog_form_->LoadSaveProgress(position, max, stage, name);
   };
 }
@@ -74,28 +85,34 @@ void TMainForm::OpenFile(const std::string& file_name, TDocType file_type) {
 }
 
 void TMainForm::CreateDocumentWindow() {
-  document_ = std::make_unique<DocumentSession>(prompts_);
+  // How transparent and shadow pixels are shown and how fast sequences play are the user's
+  // choices, kept with the settings; each new document starts from them.
+  doc_options_.TransCol = static_cast<TColor>(settings_.ReadInt("TransCol", 0x00979700));
+  doc_options_.ShadowCol = static_cast<TColor>(settings_.ReadInt("ShadowCol", 0x006868FF));
+  doc_options_.OverrideTransCol = settings_.ReadInt("OverrideTrans", 1) != 0;
+  doc_options_.OverrideShadowCol = settings_.ReadInt("OverrideShadow", 1) != 0;
+  doc_options_.FrameSpeedMs = settings_.ReadInt("PlaySpeed", 50);
+  doc_options_.ShowGrid = Entry("ShowGrid1")->isChecked();
+  MainWindowLink& link = *this;
+  document_ = std::make_unique<DocumentSession>(prompts_, doc_options_, link);
   auto* window = new DocumentWindow([this] { return Close1Click(); }, mdi_);
   window->setAttribute(Qt::WA_DeleteOnClose, false);
-  auto* scroll = new QScrollArea(window);
-  scroll->setAlignment(Qt::AlignCenter);
-  scroll->setWidgetResizable(true);
-  scroll->setBackgroundRole(QPalette::Dark);
-  view_ = new DocumentView(*document_, scroll);
+  view_ = new BAMFormView(document_->Form, window);
   view_->setObjectName("DocumentView");
-  scroll->setWidget(view_);
-  window->setWidget(scroll);
+  document_->AttachView(view_);
+  document_->OnCaption = [this](const std::string& caption) { SetDocumentCaption(caption); };
+  window->setWidget(view_);
   window->setWindowIcon(AppIcon());
   mdi_->addSubWindow(window);
   document_window_ = window;
-  document_->OnViewChanged = [this] {
-    view_->RefreshFrame();
-    UpdateCaption();
-  };
   window->showMaximized();
 }
 
 void TMainForm::DestroyDocumentWindow() {
+  if (document_) document_->AttachView(nullptr);
+  // The window may be in the middle of its own close event, so it goes later; from now on it
+  // must not reach the core it showed.
+  if (view_) view_->Detach();
   if (document_window_) {
     mdi_->removeSubWindow(document_window_);
     document_window_->deleteLater();
@@ -105,58 +122,69 @@ void TMainForm::DestroyDocumentWindow() {
   document_.reset();
 }
 
-void TMainForm::UpdateCaption() {
-  if (document_window_ && document_)
-    document_window_->setWindowTitle(QString::fromStdString(document_->Caption));
+void TMainForm::SetDocumentCaption(const std::string& caption) {
+  if (document_window_) document_window_->setWindowTitle(QString::fromStdString(caption));
 }
 
 bool TMainForm::LoadDocument(const std::string& file_name, TDocType file_type) {
-  DocumentSession& doc = *document_;
+  TBAMForm& doc = *BAMForm();
   if (file_name.empty()) {
-    doc.Caption = kUntitledBAM;
+    SetDocumentCaption(kUntitledBAM);
     doc.BAM.NewBAM(kUntitledBAM, false);
     return true;
   }
-  doc.Caption = FileNamePart(file_name);
-  UpdateCaption();
-  (void)file_type;  // only BAM files reach here; pictures and videos are refused earlier
-  const bool loaded = doc.BAM.LoadFromFile(file_name, LoadSaveProgress());
+  SetDocumentCaption(FileNamePart(file_name));
+  bool loaded = true;
+  try {
+    switch (file_type) {
+      case dtBAM:
+        loaded = doc.BAM.LoadFromFile(file_name, LoadSaveProgress());
+        break;
+      case dtBitmap:
+      case dtJPEG:
+      case dtPNG:
+        // A picture becomes a document of one frame in no sequence.
+        doc.BAM.NewBAM(file_name, true);
+        doc.ImportFrame(file_name, PictureKindOf(file_type), -1, -1, -1);
+        break;
+      case dtGIF:
+        doc.BAM.NewBAM(file_name, true);
+        doc.BAM.SetBAMType(kPalettedBAM);
+        doc.BAM.ImportGIF(file_name);
+        break;
+      case dtAVI:
+        doc.BAM.NewBAM(file_name, true);
+        doc.BAM.SetBAMType(kUnpalettedBAM);
+        doc.BAM.ImportAVI(file_name);
+        break;
+    }
+  } catch (const std::exception& e) {
+    doc.BAM.ErrorMessage = e.what();
+    loaded = false;
+  }
   prog_form_->hide();
   doc.Modified = false;
   return loaded;
 }
 
 void TMainForm::OpenFile2(const std::string& file_name, TDocType file_type, bool add_to_recent) {
-  app_log::AddLogLine("OPEN: " + file_name + "...");
-  if (!file_name.empty() && file_type != dtBAM) {
-    // Checked before the open document is closed, so nothing is lost for a refused file.
-    app_log::AppendToLog(" [ABORTED] (Not available yet)");
-    NotAvailableYet(std::string("Opening ") + DetailsOf(file_type).Name + " files");
-    return;
-  }
+  AddLogLine("OPEN: " + file_name + "...");
   if (document_) {
-    if (!document_->CheckCanClose([this] { Save1Click(); })) return;
-    app_log::AppendToLog(" [ABORTED] (Must close first)");
+    if (!BAMForm()->CheckCanClose()) return;
+    AppendToLog(" [ABORTED] (Must close first)");
     Close1Click();
     OpenFile2(file_name, file_type, add_to_recent);
     return;
   }
-  CreateDocumentWindow();
-  DocumentSession& doc = *document_;
-  doc.ViewTransparency = Entry("ViewPaletteTransparency1")->isChecked();
-  // How transparent and shadow pixels are shown is the user's choice, kept with the settings.
-  doc.BAM.TransCol = static_cast<TColor>(settings_.ReadInt("TransCol", 0x00979700));
-  doc.BAM.ShadowCol = static_cast<TColor>(settings_.ReadInt("ShadowCol", 0x006868FF));
-  doc.BAM.OverrideTransCol = settings_.ReadInt("OverrideTrans", 1) != 0;
-  doc.BAM.OverrideShadowCol = settings_.ReadInt("OverrideShadow", 1) != 0;
-  doc.CurrentFrame = -1;
-  doc.FrameRec = TBAMFrame{};
   Combo_MagChange(0);
+  CreateDocumentWindow();
+  TBAMForm& doc = *BAMForm();
+  doc.ViewTransparency = Entry("ViewPaletteTransparency1")->isChecked();
 
   if (!LoadDocument(file_name, file_type)) {
     // An empty document would only hide the failure: tell why and leave nothing open.
-    app_log::AddLogLine("INFO: Error data = " + Num(doc.BAM.ErrorCode));
-    app_log::AddLogLine("OPEN: Failed");
+    AddLogLine("INFO: Error data = " + Num(doc.BAM.ErrorCode));
+    AddLogLine("OPEN: Failed");
     const std::string reason =
         doc.BAM.ErrorMessage.empty() ? "The file could not be read." : doc.BAM.ErrorMessage;
     DestroyDocumentWindow();
@@ -202,15 +230,13 @@ void TMainForm::OpenFile2(const std::string& file_name, TDocType file_type, bool
     ShowFrame(0);
   }
   if (add_to_recent) UpdateRecentList(file_name, file_type);
-  doc.RedoCount = 0;
-  doc.UndoCount = 0;
   RefreshCommandStates();
 
-  app_log::AddLogLine("INFO: BAM format is type " + Num(doc.BAM.GetBAMType()));
-  app_log::AddLogLine("INFO: BAM has " + Num(doc.BAM.FrameCount()) + " Frames & " +
+  AddLogLine("INFO: BAM format is type " + Num(doc.BAM.GetBAMType()));
+  AddLogLine("INFO: BAM has " + Num(doc.BAM.FrameCount()) + " Frames & " +
                       Num(doc.BAM.CycleCount()) + " Sequences");
-  app_log::AddLogLine("INFO: Error data = " + Num(doc.BAM.ErrorCode));
-  app_log::AddLogLine("OPEN: Completed");
+  AddLogLine("INFO: Error data = " + Num(doc.BAM.ErrorCode));
+  AddLogLine("OPEN: Completed");
 
   if (!doc.BAM.Warnings.empty()) {
     std::string text = FileNamePart(file_name) + " was damaged. These repairs were made:\r";
@@ -223,10 +249,10 @@ void TMainForm::OpenFile2(const std::string& file_name, TDocType file_type, bool
 void TMainForm::FinishSave(bool saved, const std::string& error) {
   prog_form_->hide();
   if (saved) {
-    document_->Modified = false;
-    app_log::AppendToLog(" [OK]");
+    BAMForm()->Modified = false;
+    AppendToLog(" [OK]");
   } else {
-    app_log::AppendToLog(" [ABORTED] (" + error + ")");
+    AppendToLog(" [ABORTED] (" + error + ")");
     prompts_.Error(kAppTitle, "The file was not saved.\r\r" + error);
   }
   RefreshCommandStates();
@@ -234,8 +260,8 @@ void TMainForm::FinishSave(bool saved, const std::string& error) {
 
 void TMainForm::Save1Click() {
   if (!document_) return;
-  DocumentSession& doc = *document_;
-  if (doc.ImageChanged) ShowFrame(doc.CurrentFrame);
+  TBAMForm& doc = *BAMForm();
+  if (doc.ImageChanged) doc.ShowFrame(doc.CurrentFrame);
   if (doc.BAM.FileName == kUntitledBAM) {
     SaveAs1Click();
     return;
@@ -244,7 +270,7 @@ void TMainForm::Save1Click() {
     NotAvailableYet(std::string("Saving ") + DetailsOf(doc.DocType).Name + " files");
     return;
   }
-  app_log::AddLogLine("SAVE: " + doc.BAM.FileName + "...");
+  AddLogLine("SAVE: " + doc.BAM.FileName + "...");
   try {
     FinishSave(doc.BAM.Save(LoadSaveProgress()), "The document has no file name");
   } catch (const std::exception& e) {
@@ -254,7 +280,7 @@ void TMainForm::Save1Click() {
 
 void TMainForm::SaveAs1Click() {
   if (!document_) return;
-  DocumentSession& doc = *document_;
+  TBAMForm& doc = *BAMForm();
   const SaveAsChoices choices = BuildSaveAsChoices(doc.BAM.GetBAMType(), doc.BAM.FrameCount(),
                                                    doc.BAM.CycleCount(), doc.BAM.FileName);
   const std::string suggested = doc.BAM.FileName == kUntitledBAM ? std::string() : doc.BAM.FileName;
@@ -268,9 +294,9 @@ void TMainForm::SaveAs1Click() {
   }
   std::string path = choice.Path;
   if (std::filesystem::path(path).extension().empty()) path += ".bam";
-  if (doc.ImageChanged) ShowFrame(doc.CurrentFrame);
+  if (doc.ImageChanged) doc.ShowFrame(doc.CurrentFrame);
 
-  app_log::AddLogLine("SAVE: " + path + "...");
+  AddLogLine("SAVE: " + path + "...");
   // The animation takes the new name before writing; a failed write must not leave the
   // document pointing at a file that was never made.
   const std::string old_name = doc.BAM.FileName;
@@ -290,14 +316,13 @@ void TMainForm::SaveAs1Click() {
   }
   doc.DocType = dtBAM;
   FinishSave(true, "");
-  doc.Caption = FileNamePart(doc.BAM.FileName) + " (Frame " + Num(doc.CurrentFrame) + ")";
-  UpdateCaption();
+  SetDocumentCaption(FileNamePart(doc.BAM.FileName) + " (Frame " + Num(doc.CurrentFrame) + ")");
   UpdateRecentList(path, dtBAM);
 }
 
 bool TMainForm::Close1Click() {
   if (document_) {
-    if (!document_->CheckCanClose([this] { Save1Click(); })) return false;
+    if (!BAMForm()->CheckCanClose()) return false;
     DestroyDocumentWindow();
   }
   List_Sequences->clear();
@@ -315,7 +340,7 @@ void TMainForm::RecentFileClick(int place) {
 }
 
 void TMainForm::UpdateRecentList(const std::string& file_name, TDocType file_type) {
-  app_log::AddLogLine("APP : Update Recent File List... ");
+  AddLogLine("APP : Update Recent File List... ");
   if (!file_name.empty()) {
     recent_.Update(file_name, file_type);
     settings_.WriteRecentFiles(recent_);
@@ -330,7 +355,7 @@ void TMainForm::UpdateRecentList(const std::string& file_name, TDocType file_typ
     entry->setVisible(true);
     Entry("ReopenBreak")->setVisible(true);
   }
-  app_log::AppendToLog(" [OK]");
+  AppendToLog(" [OK]");
 }
 
 }  // namespace celwright

@@ -6,14 +6,21 @@
 #include <QTabWidget>
 
 #include "app/app_info.h"
-#include "app/app_log.h"
 #include "app/document_session.h"
+#include "document/bam_form.h"
+#include "support/qm_log.h"
 
 namespace celwright {
 
 namespace {
 
 std::string Num(std::int64_t n) { return std::to_string(n); }
+
+// The picture kinds in the import dialog's order; the chosen entry's position plus one is the
+// picture reader's kind.
+constexpr const char* kImageFilter =
+    "Bitmap (*.bmp)|*.bmp|JPEG (*.jpg; *.jpeg; *.jfif; *.jpe)|*.jpg;*.jpeg;*.jfif;*.jpe|"
+    "Portable Network Graphic (*.png)|*.png|Compuserve GIF (*.gif)|*.gif|";
 
 void SelectRow(QListWidget* list, int row) {
   const QSignalBlocker block(list);
@@ -48,18 +55,19 @@ void TMainForm::FillList(QListWidget* list, int count, bool single, const char* 
 
 void TMainForm::ShowFrame(int index) {
   if (!document_) return;
-  document_->ShowFrame(index);
+  // List clicks must not end the program over a frame that cannot be drawn.
+  Guarded([&] { BAMForm()->ShowFrame(index); });
   RefreshCommandStates();
 }
 
 void TMainForm::UpdateFrameAndSequenceLists() {
   if (!document_) return;
-  app_log::AddLogLine("APP : Update Frames & Sequences List...");
+  AddLogLine("APP : Update Frames & Sequences List...");
   const int frame_row = List_Frames->currentRow();
   const int sequence_row = SelectedSequence();
   const int entry_row = SelectedEntry();
-  const TFileDetails& details = DetailsOf(document_->DocType);
-  const TBAM& bam = document_->BAM;
+  const TFileDetails& details = DetailsOf(BAMForm()->DocType);
+  const TBAM& bam = BAMForm()->BAM;
   FillList(List_Frames, bam.FrameCount(), details.SingleFrame, details.FrameLabel,
            [](int i) { return i; });
   FillList(List_Sequences, bam.CycleCount(), details.SingleSequence, details.SequenceLabel,
@@ -68,20 +76,21 @@ void TMainForm::UpdateFrameAndSequenceLists() {
   SelectRow(List_Sequences, sequence_row < List_Sequences->count() ? sequence_row : -1);
   List_SequencesClick(false);
   SelectRow(List_SequenceFrames, entry_row < List_SequenceFrames->count() ? entry_row : -1);
-  app_log::AppendToLog(" [OK]");
+  AppendToLog(" [OK]");
   RefreshCommandStates();
 }
 
 void TMainForm::List_SequencesClick(bool real_click) {
   SequencePopupPopup();
   const int sequence = SelectedSequence();
+  doc_options_.SelectedSequence = sequence;
   if (!document_ || sequence < 0) {
     FillList(List_SequenceFrames, 0, false, "", {});
     RefreshCommandStates();
     return;
   }
-  const TFileDetails& details = DetailsOf(document_->DocType);
-  const TCycleItem cycle = document_->BAM.GetCycle(sequence);
+  const TFileDetails& details = DetailsOf(BAMForm()->DocType);
+  const TCycleItem cycle = BAMForm()->BAM.GetCycle(sequence);
   FillList(List_SequenceFrames, static_cast<int>(cycle.Frames.size()), details.SingleFrame,
            details.FrameLabel,
            [&cycle](int k) { return cycle.Frames[static_cast<std::size_t>(k)]; });
@@ -96,7 +105,7 @@ void TMainForm::List_SequenceFramesDblClick() {
   const int entry = SelectedEntry();
   const int sequence = SelectedSequence();
   if (!document_ || entry < 0 || sequence < 0) return;
-  const TCycleItem cycle = document_->BAM.GetCycle(sequence);
+  const TCycleItem cycle = BAMForm()->BAM.GetCycle(sequence);
   if (entry >= static_cast<int>(cycle.Frames.size())) return;
   const int frame = cycle.Frames[static_cast<std::size_t>(entry)];
   SelectRow(List_Frames, frame < List_Frames->count() ? frame : -1);
@@ -114,7 +123,7 @@ void TMainForm::List_FramesDblClick() {
 
 bool TMainForm::ConvertCheck(bool single) {
   if (!single) return true;
-  if (!document_->ConvertToBAMQuery()) return false;
+  if (!BAMForm()->ConvertToBAMQuery()) return false;
   UpdateFrameAndSequenceLists();  // the labels change with the type
   return true;
 }
@@ -124,16 +133,16 @@ void TMainForm::Guarded(const std::function<void()>& body) {
   try {
     body();
   } catch (const std::exception& e) {
-    app_log::AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
+    AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
     prompts_.Error(kAppTitle, e.what());
     UpdateFrameAndSequenceLists();
   }
 }
 
 void TMainForm::NewFrame1Click() {
-  if (!document_ || !ConvertCheck(DetailsOf(document_->DocType).SingleFrame)) return;
+  if (!document_ || !ConvertCheck(DetailsOf(BAMForm()->DocType).SingleFrame)) return;
   Guarded([&] {
-    document_->InsertFrame(-1, -1, -1);
+    BAMForm()->InsertFrame(-1, -1, -1);
     SelectRow(List_Sequences, -1);
     PageControl->setCurrentWidget(Tab_Frames);
     UpdateFrameAndSequenceLists();
@@ -143,10 +152,10 @@ void TMainForm::NewFrame1Click() {
 }
 
 void TMainForm::DuplicateFrame1Click() {
-  if (!document_ || document_->CurrentFrame < 0) return;
-  if (!ConvertCheck(DetailsOf(document_->DocType).SingleFrame)) return;
+  if (!document_ || BAMForm()->CurrentFrame < 0) return;
+  if (!ConvertCheck(DetailsOf(BAMForm()->DocType).SingleFrame)) return;
   Guarded([&] {
-    document_->DuplicateFrame(document_->CurrentFrame);
+    BAMForm()->DuplicateFrame(BAMForm()->CurrentFrame);
     SelectRow(List_Sequences, -1);
     PageControl->setCurrentWidget(Tab_Frames);
     UpdateFrameAndSequenceLists();
@@ -156,10 +165,10 @@ void TMainForm::DuplicateFrame1Click() {
 }
 
 void TMainForm::DeleteFrame1Click() {
-  if (!document_ || document_->CurrentFrame < 0) return;
-  if (!ConvertCheck(DetailsOf(document_->DocType).SingleFrame)) return;
+  if (!document_ || BAMForm()->CurrentFrame < 0) return;
+  if (!ConvertCheck(DetailsOf(BAMForm()->DocType).SingleFrame)) return;
   Guarded([&] {
-    document_->DeleteFrame(document_->CurrentFrame);
+    BAMForm()->DeleteFrame(BAMForm()->CurrentFrame);
     UpdateFrameAndSequenceLists();
   });
 }
@@ -168,7 +177,7 @@ void TMainForm::AddNewFrame1Click() {
   const int sequence = SelectedSequence();
   if (!document_ || sequence < 0) return;
   Guarded([&] {
-    document_->InsertFrame(-1, sequence, -1);
+    BAMForm()->InsertFrame(-1, sequence, -1);
     UpdateFrameAndSequenceLists();
     SelectRow(List_SequenceFrames, List_SequenceFrames->count() - 1);
     List_SequenceFramesDblClick();
@@ -177,9 +186,9 @@ void TMainForm::AddNewFrame1Click() {
 
 void TMainForm::DuplicateFrameInSeq1Click() {
   const int sequence = SelectedSequence();
-  if (!document_ || sequence < 0 || document_->CurrentFrame < 0) return;
+  if (!document_ || sequence < 0 || BAMForm()->CurrentFrame < 0) return;
   Guarded([&] {
-    document_->DuplicateFrameInSeq(document_->CurrentFrame, sequence, SelectedEntry());
+    BAMForm()->DuplicateFrameInSeq(BAMForm()->CurrentFrame, sequence, SelectedEntry());
     UpdateFrameAndSequenceLists();
   });
 }
@@ -188,12 +197,12 @@ void TMainForm::RemoveFrame1Click() {
   const int sequence = SelectedSequence();
   const int entry = SelectedEntry();
   if (!document_ || sequence < 0 || entry < 0) return;
-  app_log::AddLogLine("BAM : Remove Frame (" + Num(entry) + ") from Sequence (" + Num(sequence) +
+  AddLogLine("BAM : Remove Frame (" + Num(entry) + ") from Sequence (" + Num(sequence) +
                       ")...");
   Guarded([&] {
-    document_->BAM.DeleteFrameFromCycle(sequence, entry);
-    document_->Modified = true;
-    app_log::AppendToLog(" [OK]");
+    BAMForm()->BAM.DeleteFrameFromCycle(sequence, entry);
+    BAMForm()->Modified = true;
+    AppendToLog(" [OK]");
     UpdateFrameAndSequenceLists();
     List_SequenceFramesDblClick();
   });
@@ -205,12 +214,12 @@ void TMainForm::MoveFrame(int delta) {
   if (!document_ || delta == 0 || sequence < 0 || entry < 0) return;
   const int target = entry + delta;
   if (target < 0 || target >= List_SequenceFrames->count()) return;
-  app_log::AddLogLine("BAM : Move Frame (" + Num(entry) + " >> " + Num(target) + ") in Sequence (" +
+  AddLogLine("BAM : Move Frame (" + Num(entry) + " >> " + Num(target) + ") in Sequence (" +
                       Num(sequence) + "+...");
   Guarded([&] {
-    document_->BAM.MoveFrameInCycle(sequence, entry, target);
-    document_->Modified = true;
-    app_log::AppendToLog(" [OK]");
+    BAMForm()->BAM.MoveFrameInCycle(sequence, entry, target);
+    BAMForm()->Modified = true;
+    AppendToLog(" [OK]");
     SelectRow(List_SequenceFrames, target);
     UpdateFrameAndSequenceLists();
     List_SequenceFramesDblClick();
@@ -218,41 +227,74 @@ void TMainForm::MoveFrame(int delta) {
 }
 
 void TMainForm::AddSequence1Click() {
-  if (!document_ || !ConvertCheck(DetailsOf(document_->DocType).SingleSequence)) return;
-  document_->BAM.AddCycle(-1);
-  document_->Modified = true;
+  if (!document_ || !ConvertCheck(DetailsOf(BAMForm()->DocType).SingleSequence)) return;
+  BAMForm()->BAM.AddCycle(-1);
+  BAMForm()->Modified = true;
   UpdateFrameAndSequenceLists();
 }
 
 void TMainForm::DuplicateSequence1Click() {
-  if (!document_ || !ConvertCheck(DetailsOf(document_->DocType).SingleSequence)) return;
+  if (!document_ || !ConvertCheck(DetailsOf(BAMForm()->DocType).SingleSequence)) return;
   const int sequence = SelectedSequence();
   if (sequence < 0) return;
-  document_->BAM.AddCycle(sequence);
-  document_->Modified = true;
+  BAMForm()->BAM.AddCycle(sequence);
+  BAMForm()->Modified = true;
   UpdateFrameAndSequenceLists();
 }
 
 void TMainForm::DeleteSequence1Click() {
-  if (!document_ || !ConvertCheck(DetailsOf(document_->DocType).SingleSequence)) return;
+  if (!document_ || !ConvertCheck(DetailsOf(BAMForm()->DocType).SingleSequence)) return;
   const int sequence = SelectedSequence();
   if (sequence < 0) return;
-  document_->BAM.DeleteCycle(sequence);
-  document_->Modified = true;
+  BAMForm()->BAM.DeleteCycle(sequence);
+  BAMForm()->Modified = true;
   if (sequence == List_Sequences->count() - 1) SelectRow(List_Sequences, sequence - 1);
   UpdateFrameAndSequenceLists();
 }
 
+bool TMainForm::ImportPicture(std::int32_t cycle) {
+  const FileChoice choice = prompts_.ChooseOpenFile("Import New Frame", kImageFilter);
+  if (!choice.Accepted) return false;
+  bool imported = false;
+  Guarded([&] {
+    BAMForm()->ImportFrame(choice.Path, static_cast<std::uint8_t>(choice.FilterIndex + 1), -1,
+                           cycle, -1);
+    BAMForm()->Modified = true;
+    imported = true;
+  });
+  return imported;
+}
+
+void TMainForm::ImportFrame1Click() {
+  if (!document_ || !ConvertCheck(DetailsOf(BAMForm()->DocType).SingleFrame)) return;
+  if (!ImportPicture(-1)) return;
+  SelectRow(List_Sequences, -1);
+  PageControl->setCurrentWidget(Tab_Frames);
+  UpdateFrameAndSequenceLists();
+  SelectRow(List_Frames, List_Frames->count() - 1);
+  List_FramesDblClick();
+}
+
+void TMainForm::ImportFrameintoSeq1Click() {
+  const int sequence = SelectedSequence();
+  if (!document_ || sequence < 0) return;
+  if (!ConvertCheck(DetailsOf(BAMForm()->DocType).SingleFrame)) return;
+  if (!ImportPicture(sequence)) return;
+  UpdateFrameAndSequenceLists();
+  SelectRow(List_SequenceFrames, List_SequenceFrames->count() - 1);
+  List_SequenceFramesDblClick();
+}
+
 void TMainForm::NextFrame1Click() {
-  if (!document_ || document_->BAM.FrameCount() == 0) return;
-  const int next = document_->CurrentFrame + 1;
-  ShowFrame(next >= document_->BAM.FrameCount() ? 0 : next);
+  if (!document_ || BAMForm()->BAM.FrameCount() == 0) return;
+  const int next = BAMForm()->CurrentFrame + 1;
+  ShowFrame(next >= BAMForm()->BAM.FrameCount() ? 0 : next);
 }
 
 void TMainForm::PrevFrame1Click() {
-  if (!document_ || document_->BAM.FrameCount() == 0) return;
-  const int previous = document_->CurrentFrame - 1;
-  ShowFrame(previous < 0 ? document_->BAM.FrameCount() - 1 : previous);
+  if (!document_ || BAMForm()->BAM.FrameCount() == 0) return;
+  const int previous = BAMForm()->CurrentFrame - 1;
+  ShowFrame(previous < 0 ? BAMForm()->BAM.FrameCount() - 1 : previous);
 }
 
 }  // namespace celwright

@@ -8,9 +8,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <fstream>
 
-#include "app/app_log.h"
+#include "support/qm_log.h"
 
 namespace celwright {
 
@@ -45,31 +44,42 @@ TLogForm::TLogForm(QWidget* parent) : QDialog(parent) {
   layout->addWidget(ListBox_Log);
   layout->addLayout(buttons);
 
-  app_log::SetObserver([this](bool added, const std::string& text) { LineArrived(added, text); });
+  for (const std::string& line : LogLines()) ListBox_Log->addItem(QString::fromStdString(line));
+  SetLogListener([this](LogChange change, std::size_t line_index) {
+    LineChanged(change, line_index);
+  });
 }
 
 TLogForm::~TLogForm() {
-  app_log::SetObserver({});
-  app_log::SetLogDisabled(true);
+  SetLogListener({});
+  CloseLog();
 }
 
-void TLogForm::LineArrived(bool added, const std::string& text) {
-  const QString line = QString::fromStdString(text);
-  if (added) {
-    ListBox_Log->addItem(line);
-    if (isVisible()) ListBox_Log->setCurrentRow(ListBox_Log->count() - 1);
-  } else if (ListBox_Log->count() > 0) {
-    QListWidgetItem* last = ListBox_Log->item(ListBox_Log->count() - 1);
-    last->setText(last->text() + line);
+void TLogForm::LineChanged(LogChange change, std::size_t line_index) {
+  const std::vector<std::string>& lines = LogLines();
+  const int row = static_cast<int>(line_index);
+  switch (change) {
+    case LogChange::Cleared:
+      ListBox_Log->clear();
+      return;
+    case LogChange::LineAdded:
+      if (line_index < lines.size()) ListBox_Log->addItem(QString::fromStdString(lines[line_index]));
+      if (isVisible()) ListBox_Log->setCurrentRow(ListBox_Log->count() - 1);
+      return;
+    case LogChange::LineCompleted:
+      if (line_index < lines.size() && row < ListBox_Log->count())
+        ListBox_Log->item(row)->setText(QString::fromStdString(lines[line_index]));
+      return;
   }
 }
 
 bool TLogForm::SaveLines(const std::string& path) const {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  for (int i = 0; i < ListBox_Log->count(); ++i)
-    out << ListBox_Log->item(i)->text().toStdString() << "\n";
-  out.flush();
-  return static_cast<bool>(out);
+  try {
+    SaveLogLines(path);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 void TLogForm::Btn_SaveLogClick(const QString& suggested_name) {
@@ -81,6 +91,6 @@ void TLogForm::Btn_SaveLogClick(const QString& suggested_name) {
     QMessageBox::critical(this, "Save Log File", "Could not write " + path + ".");
 }
 
-void TLogForm::BitBtn2Click() { ListBox_Log->clear(); }
+void TLogForm::BitBtn2Click() { ClearLogLines(); }
 
 }  // namespace celwright

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <string>
 
+#include "support/qm_log.h"
+
 class QListWidget;
 
 namespace celwright {
@@ -22,7 +24,7 @@ class TLogForm : public QDialog {
   QListWidget* ListBox_Log = nullptr;
 
  private:
-  void LineArrived(bool added, const std::string& text);
+  void LineChanged(LogChange change, std::size_t line_index);
 };
 
 }  // namespace celwright

@@ -1,41 +1,23 @@
 // Start-up: main window, splash, start-up notices, the command line (read with the log
 // suspended), then the main window is shown and the event loop runs.
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/app_info.h"
-#include "app/app_log.h"
 #include "app/app_settings.h"
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/qt_prompts.h"
 #include "app/splash_window.h"
-
-namespace {
-
-// "Log.txt" sits beside the program; where that folder is read-only it goes to the user's
-// state folder instead.
-std::string LogFolder() {
-  const QString program_folder = QCoreApplication::applicationDirPath();
-  if (QFileInfo(program_folder).isWritable()) return program_folder.toStdString();
-  const QString state = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-  QDir().mkpath(state);
-  return state.toStdString();
-}
-
-}  // namespace
+#include "support/qm_log.h"
 
 int main(int argc, char** argv) {
   using namespace celwright;
   QApplication app(argc, argv);
   QApplication::setApplicationName(kAppTitle);
   QApplication::setOrganizationName("Quillmont");
-  app_log::SetLogFolder(LogFolder());
 
   QtPrompts prompts(nullptr);
   AppSettings settings;
@@ -49,10 +31,10 @@ int main(int argc, char** argv) {
   main_form.ShowRunMessage(false);
   for (int step = 0; step < 4; ++step) splash->Advance();
 
-  app_log::SetLogDisabled(true);
+  LogDisabled = true;
   const CommandLineRequest request =
       ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  app_log::SetLogDisabled(false);
+  LogDisabled = false;
 
   if (request.PreviewMode) {
     if (request.CmdLineFileName.empty()) {

@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "app/document_session.h"
+#include "document/bam_form.h"
 
 namespace celwright {
 
@@ -30,7 +31,7 @@ void TMainForm::MirrorButton(QToolButton* button, const char* entry) {
 }
 
 void TMainForm::File1Click() {
-  const bool open = document_ && document_->IsOpen();
+  const bool open = document_ && BAMForm()->BAM.IsOpen;
   for (const char* name : {"Save1", "SaveAs1", "Close1", "FileInfo1"})
     SetEnabled(Entry(name), open);
   for (const char* name : {"Print1", "PrintPreview1", "PrintSetup1"})
@@ -39,13 +40,13 @@ void TMainForm::File1Click() {
 
 void TMainForm::Edit1Click() {
   const bool exists = document_ != nullptr;
-  const bool open = exists && document_->IsOpen();
-  const bool frame = open && document_->CurrentFrame != -1;
-  const bool selection = exists && document_->HasSelection();
+  const bool open = exists && BAMForm()->BAM.IsOpen;
+  const bool frame = open && BAMForm()->CurrentFrame != -1;
+  const bool selection = exists && BAMForm()->HasSelection;
   const QMimeData* clip = QApplication::clipboard()->mimeData();
   const bool clipboard_bitmap = clip && clip->hasImage();
-  SetEnabled(Entry("Undo1"), exists && document_->UndoCount > 0);
-  SetEnabled(Entry("Redo1"), exists && document_->RedoCount > 0);
+  SetEnabled(Entry("Undo1"), exists && BAMForm()->UndoCount() > 0);
+  SetEnabled(Entry("Redo1"), exists && BAMForm()->RedoCount() > 0);
   for (const char* name : {"Copy1", "Cut1", "Clear1", "Crop1"}) SetEnabled(Entry(name), selection);
   for (const char* name : {"Paste1", "PasteIntoNew1"})
     SetEnabled(Entry(name), open && clipboard_bitmap);
@@ -64,13 +65,13 @@ void TMainForm::Edit1Click() {
 }
 
 void TMainForm::Colors1Click() {
-  const bool open = document_ && document_->IsOpen();
+  const bool open = document_ && BAMForm()->BAM.IsOpen;
   for (QAction* entry : findChild<QMenu*>("Colors1")->actions())
     if (!entry->isSeparator()) SetEnabled(entry, open);
 }
 
 void TMainForm::View1Click() {
-  const bool open = document_ && document_->IsOpen();
+  const bool open = document_ && BAMForm()->BAM.IsOpen;
   ZoomTo1Menu->menuAction()->setEnabled(open);
   SetEnabled(Entry("ShowGrid1"), open);
   SetEnabled(Entry("ZoomIn1"), open && Combo_Mag->currentIndex() < Combo_Mag->count() - 1);
@@ -78,8 +79,8 @@ void TMainForm::View1Click() {
 }
 
 void TMainForm::Frame1Click() {
-  const bool open = document_ && document_->IsOpen();
-  const bool frame = open && document_->CurrentFrame != -1;
+  const bool open = document_ && BAMForm()->BAM.IsOpen;
+  const bool frame = open && BAMForm()->CurrentFrame != -1;
   const bool sequence = SelectedSequence() >= 0;
   const int entry = SelectedEntry();
   const int entries = List_SequenceFrames->count();
@@ -100,10 +101,10 @@ void TMainForm::Frame1Click() {
 }
 
 void TMainForm::Sequence1Click() {
-  const bool open = document_ && document_->IsOpen();
+  const bool open = document_ && BAMForm()->BAM.IsOpen;
   const int sequence = SelectedSequence();
   const bool has = open && sequence >= 0;
-  const bool playable = has && document_->BAM.GetCycle(sequence).Count > 0;
+  const bool playable = has && BAMForm()->BAM.GetCycle(sequence).Count > 0;
   for (const char* name :
        {"SequenceInfo1", "DuplicateSequence1", "DeleteSequence1", "ExportSequence1"})
     SetEnabled(Entry(name), has);

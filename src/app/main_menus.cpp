@@ -8,10 +8,11 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "app/app_log.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/log_window.h"
+#include "document/bam_form.h"
+#include "support/qm_log.h"
 
 namespace celwright {
 
@@ -44,7 +45,7 @@ void TMainForm::BuildMenus() {
   AddEntry(file, "Close1", "&Close", QKeySequence("Ctrl+F4"), [this] { Close1Click(); });
   file->addSeparator();
   AddEntry(file, "FileInfo1", "File &Info", QKeySequence("F2"), [this] {
-    if (document_) prompts_.Information("File Info", document_->FileInfoText());
+    if (document_) BAMForm()->FileInfo();
   });
   file->addSeparator();
   // Printing was never part of the program; the entries stay for the familiar layout.
@@ -66,8 +67,8 @@ void TMainForm::BuildMenus() {
   QMenu* edit = bar->addMenu("&Edit");
   edit->setObjectName("Edit1");
   connect(edit, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
-  AddEntry(edit, "Undo1", "&Undo", QKeySequence("Ctrl+Z"), nullptr);
-  AddEntry(edit, "Redo1", "&Redo", QKeySequence("Ctrl+Y"), nullptr);
+  AddEntry(edit, "Undo1", "&Undo", QKeySequence("Ctrl+Z"), [this] { Undo1Click(); });
+  AddEntry(edit, "Redo1", "&Redo", QKeySequence("Ctrl+Y"), [this] { Redo1Click(); });
   edit->addSeparator();
   AddEntry(edit, "Copy1", "&Copy", QKeySequence("Ctrl+C"), nullptr);
   AddEntry(edit, "Cut1", "Cu&t", QKeySequence("Ctrl+X"), nullptr);
@@ -97,7 +98,8 @@ void TMainForm::BuildMenus() {
   AddEntry(colors, "SetPaletteTransparency1", "&Set Transparency", QKeySequence("Ctrl+Shift+V"),
            nullptr);
   QAction* view_transparency = AddEntry(colors, "ViewPaletteTransparency1", "&View Transparency",
-                                        QKeySequence("Shift+V"), nullptr);
+                                        QKeySequence("Shift+V"),
+                                        [this] { ViewPaletteTransparency1Click(); });
   view_transparency->setCheckable(true);
   view_transparency->setChecked(true);
   colors->addSeparator();
@@ -114,7 +116,7 @@ void TMainForm::BuildMenus() {
   frame->setObjectName("Frame1");
   connect(frame, &QMenu::aboutToShow, this, [this] { Frame1Click(); });
   auto frame_info = [this] {
-    if (document_) prompts_.Information("Frame Info", document_->FrameInfoText());
+    if (document_) BAMForm()->FrameInfo();
   };
   AddEntry(frame, "FrameInfo1", "&Frame Info", QKeySequence("F4"), frame_info);
   AddEntry(frame, "ManageFrames1", "&Manage Frames", QKeySequence("Ctrl+M"), nullptr);
@@ -124,8 +126,10 @@ void TMainForm::BuildMenus() {
   AddEntry(frame, "DuplicateFrame1", "Dupli&cate Frame", none, [this] { DuplicateFrame1Click(); });
   AddEntry(frame, "DeleteFrame1", "&Delete Frame", none, [this] { DeleteFrame1Click(); });
   frame->addSeparator();
-  AddEntry(frame, "ImportFrame1", "&Import Frame", QKeySequence("Ctrl+Shift+O"), nullptr);
-  AddEntry(frame, "ImportFrameintoSeq1", "Imp&ort Frame into Sequence", none, nullptr);
+  AddEntry(frame, "ImportFrame1", "&Import Frame", QKeySequence("Ctrl+Shift+O"),
+           [this] { ImportFrame1Click(); });
+  AddEntry(frame, "ImportFrameintoSeq1", "Imp&ort Frame into Sequence", none,
+           [this] { ImportFrameintoSeq1Click(); });
   AddEntry(frame, "ExportFrame1", "&Export Frame", QKeySequence("Ctrl+Shift+S"), nullptr);
   frame->addSeparator();
   AddEntry(frame, "AddNewFrame1", "Add Ne&w Frame to Sequence", none,
@@ -151,13 +155,15 @@ void TMainForm::BuildMenus() {
   sequence->setObjectName("Sequence2");
   connect(sequence, &QMenu::aboutToShow, this, [this] { Sequence1Click(); });
   auto sequence_info = [this] {
-    if (document_ && SelectedSequence() >= 0)
-      prompts_.Information("Sequence Info", document_->SequenceInfoText(SelectedSequence()));
+    if (!document_) return;
+    doc_options_.SelectedSequence = SelectedSequence();
+    BAMForm()->SequenceInfo();
   };
   AddEntry(sequence, "SequenceInfo1", "&Sequence Info", QKeySequence("F3"), sequence_info);
   sequence->addSeparator();
-  AddEntry(sequence, "Play1", "&Play Animation", QKeySequence("Ctrl+Return"), nullptr);
-  AddEntry(sequence, "Stop1", "S&top Animation", QKeySequence("Ctrl+Esc"), nullptr);
+  AddEntry(sequence, "Play1", "&Play Animation", QKeySequence("Ctrl+Return"),
+           [this] { Play1Click(); });
+  AddEntry(sequence, "Stop1", "S&top Animation", QKeySequence("Ctrl+Esc"), [this] { Stop1Click(); });
   AddEntry(sequence, "Preview1", "Pre&view Animation", QKeySequence("Ctrl+Shift+Return"), nullptr);
   sequence->addSeparator();
   AddEntry(sequence, "AddSequence1", "&New Sequence", QKeySequence("Ctrl+Alt+N"),
@@ -191,9 +197,8 @@ void TMainForm::BuildMenus() {
   ZoomTo1Menu->menuAction()->setObjectName("ZoomTo1");
   AddEntry(view, "ZoomIn1", "Zoom &In", QKeySequence("Ctrl+PgDown"), [this] { ZoomIn1Click(); });
   AddEntry(view, "ZoomOut1", "Zoom &Out", QKeySequence("Ctrl+PgUp"), [this] { ZoomOut1Click(); });
-  QAction* grid = AddEntry(view, "ShowGrid1", "Show &Grid", QKeySequence("Ctrl+G"), [this] {
-    if (view_) view_->SetGrid(Entry("ShowGrid1")->isChecked());
-  });
+  QAction* grid =
+      AddEntry(view, "ShowGrid1", "Show &Grid", QKeySequence("Ctrl+G"), [this] { ShowGrid1Click(); });
   grid->setCheckable(true);
 
   QMenu* plugins = bar->addMenu("&Plugins");
@@ -211,12 +216,14 @@ void TMainForm::BuildMenus() {
   control->setObjectName("ControlCommands1");
   AddEntry(control, "CancelDrawAction1", "Cancel Draw Action", QKeySequence("Esc"), nullptr);
   AddEntry(control, "ShowLog1", "Show Log", QKeySequence("Ctrl+Shift+Alt+L"), [this] {
-    if (!app_log::LogDisabled()) log_form_->show();
+    if (!LogDisabled) log_form_->show();
   });
   AddEntry(control, "SaveLogFile1", "Save Log File", QKeySequence("Ctrl+Alt+L"),
            [this] { SaveLogFile1Click(); });
-  AddEntry(control, "ViewHistory1", "View History", QKeySequence("Ctrl+Shift+Alt+H"), nullptr);
-  AddEntry(control, "Redo2", "Redo (for compatability)", QKeySequence("Ctrl+Shift+Z"), nullptr);
+  AddEntry(control, "ViewHistory1", "View History", QKeySequence("Ctrl+Shift+Alt+H"),
+           [this] { ViewHistory1Click(); });
+  AddEntry(control, "Redo2", "Redo (for compatability)", QKeySequence("Ctrl+Shift+Z"),
+           [this] { Redo1Click(); });
   addActions(control->actions());
 
   // Pop-up menus: twins of main-menu entries without shortcuts of their own.

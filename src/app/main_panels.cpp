@@ -21,9 +21,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/app_log.h"
 #include "app/document_session.h"
 #include "app/tool_icons.h"
+#include "document/bam_form.h"
+#include "support/qm_log.h"
 
 namespace celwright {
 
@@ -112,7 +113,7 @@ QWidget* LabelledRow(QWidget* parent, const QString& label, QWidget* control) {
 // The 256 palette entries as a 32 x 8 grid of swatches.
 class PaletteGrid : public QWidget {
  public:
-  PaletteGrid(const DocumentSession* const* document, QWidget* parent)
+  PaletteGrid(const TBAMForm* const* document, QWidget* parent)
       : QWidget(parent), document_(document) {
     setFixedSize(32 * kCell + 1, 8 * kCell + 1);
   }
@@ -121,8 +122,8 @@ class PaletteGrid : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Mid));
-    const DocumentSession* doc = *document_;
-    if (!doc || !doc->IsOpen()) return;
+    const TBAMForm* doc = *document_;
+    if (!doc || !doc->BAM.IsOpen) return;
     const Palette256 colours = doc->BAM.GetDisplayHPalette();
     for (int i = 0; i < 256; ++i) {
       const RGBTriple& c = colours[static_cast<std::size_t>(i)];
@@ -135,7 +136,7 @@ class PaletteGrid : public QWidget {
 
  private:
   static constexpr int kCell = 11;
-  const DocumentSession* const* document_;
+  const TBAMForm* const* document_;
 };
 
 }  // namespace
@@ -186,7 +187,7 @@ void TMainForm::BuildLeftPanel() {
     connect(button, &QToolButton::toggled, this, [this, page, name = tool.name](bool down) {
       if (!down) return;
       OptionPanels->setCurrentIndex(page);
-      app_log::AddLogLine(std::string("TOOL: ") + name);
+      AddLogLine(std::string("TOOL: ") + name);
     });
     ++index;
   }
@@ -358,6 +359,8 @@ void TMainForm::BuildRightPanel() {
     b->setEnabled(false);
     buttons->addWidget(b);
   }
+  connect(Btn_Play, &QToolButton::clicked, this, [this] { Play1Click(); });
+  connect(Btn_Stop, &QToolButton::clicked, this, [this] { Stop1Click(); });
   seq_layout->addLayout(buttons);
   List_SequenceFrames = new QListWidget(Tab_Sequence);
   List_SequenceFrames->setObjectName("List_SequenceFrames");
@@ -390,11 +393,11 @@ void TMainForm::BuildRightPanel() {
 }
 
 void TMainForm::ShowPalette() {
-  document_ptr_ = document_.get();
+  document_ptr_ = BAMForm();
   if (Img_Pal) Img_Pal->update();
   // A new document starts drawing in the shadow colour over the transparent one.
-  if (!document_ || !document_->IsOpen()) return;
-  const TBAM& bam = document_->BAM;
+  if (!document_ || !BAMForm()->BAM.IsOpen) return;
+  const TBAM& bam = BAMForm()->BAM;
   TColor fore = bam.GetShadowCol();
   TColor back = bam.GetTransCol();
   if (bam.GetBAMType() == kPalettedBAM) {

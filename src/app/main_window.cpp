@@ -21,13 +21,15 @@
 
 #include "app/about_box.h"
 #include "app/app_info.h"
-#include "app/app_log.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/log_window.h"
 #include "app/progress_window.h"
 #include "app/run_messages.h"
 #include "app/tool_icons.h"
+#include "document/bam_form.h"
+#include "document/bam_form.h"
+#include "support/qm_log.h"
 
 namespace celwright {
 
@@ -129,7 +131,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
   UpdateRecentList("", dtBAM);
-  app_log::AddLogLine("APP : Show Main Form");
+  AddLogLine("APP : Show Main Form");
   ToolButtons->button(0)->setChecked(true);  // the pan tool
   SequencePopupPopup();
   if (!CmdLineFileName.empty() && QFileInfo::exists(QString::fromStdString(CmdLineFileName)))
@@ -142,7 +144,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  if (document_ && !document_->CheckCanClose([this] { Save1Click(); })) {
+  if (document_ && !BAMForm()->CheckCanClose()) {
     event->ignore();
     return;
   }
@@ -154,10 +156,38 @@ void TMainForm::Combo_MagChange(int index) {
   index = std::clamp(index, 0, Combo_Mag->count() - 1);
   Combo_Mag->setCurrentIndex(index);
   for (QAction* zoom : ZoomTo1Menu->actions()) zoom->setChecked(zoom->data().toInt() == index);
-  // Each step doubles, as the entries read (100%, 200%, 400%, 800%).
-  if (view_) view_->SetMagnification(1 << index);
+  doc_options_.MagnificationIndex = index;
+  if (document_) BAMForm()->MagnificationChanged();
   View1Click();
 }
+
+void TMainForm::ShowGrid1Click() {
+  doc_options_.ShowGrid = Entry("ShowGrid1")->isChecked();
+  if (document_) BAMForm()->RedrawImage(false);
+}
+
+void TMainForm::ViewPaletteTransparency1Click() {
+  if (!document_) return;
+  BAMForm()->ViewTransparency = Entry("ViewPaletteTransparency1")->isChecked();
+  BAMForm()->RedrawImage(false);
+}
+
+TBAMForm* TMainForm::BAMForm() const { return document_ ? &document_->Form : nullptr; }
+
+void TMainForm::CommandsChanged() {
+  // The wheel steps the magnification inside the document; the list follows it.
+  if (Combo_Mag->currentIndex() != doc_options_.MagnificationIndex) {
+    const QSignalBlocker block(Combo_Mag);
+    Combo_Mag->setCurrentIndex(doc_options_.MagnificationIndex);
+    for (QAction* zoom : ZoomTo1Menu->actions())
+      zoom->setChecked(zoom->data().toInt() == doc_options_.MagnificationIndex);
+  }
+  RefreshCommandStates();
+}
+
+void TMainForm::PaletteChanged() { ShowPalette(); }
+
+void TMainForm::SaveDocument() { Save1Click(); }
 
 void TMainForm::ZoomIn1Click() {
   if (Combo_Mag->currentIndex() < Combo_Mag->count() - 1)

@@ -8,9 +8,12 @@
 #include <string>
 
 #include "app/app_settings.h"
-#include "app/doc_types.h"
 #include "app/recent_files.h"
 #include "app/user_prompts.h"
+#include "document/doc_type.h"
+#include "document/doc_type.h"
+#include "document/document_hosts.h"
+#include "document/document_options.h"
 
 class QAction;
 class QButtonGroup;
@@ -26,25 +29,31 @@ class QToolButton;
 
 namespace celwright {
 
+class BAMFormView;
 class DocumentSession;
-class DocumentView;
+class TBAMForm;
 class TAboutBox;
 class TLogForm;
+class TViewHistoryForm;
 class TProgForm;
 
 // The main window: menus, tool bar, the three panels around the document area, the status bar.
-// It hosts at most one document, reached only through `BAMForm` (the document adapter).
+// It hosts at most one document: `BAMForm` is its core, kept by the session that answers the
+// core's requests; the main window answers the rest (commands changed, palette, save).
 // Its members are split by concern over main_window.cpp (frame and panels), main_menus.cpp,
-// main_enabling.cpp, file_commands.cpp and list_commands.cpp.
-class TMainForm : public QMainWindow {
+// main_enabling.cpp, file_commands.cpp, list_commands.cpp and document_commands.cpp.
+class TMainForm : public QMainWindow, private MainWindowLink {
  public:
   // `prompts` answers every question the window asks; `settings` keeps what outlives the run.
   TMainForm(UserPrompts& prompts, AppSettings& settings);
   ~TMainForm() override;
 
   // --- Document --------------------------------------------------------------------------
-  DocumentSession* BAMForm() const { return document_.get(); }
-  DocumentView* View() const { return view_; }
+  TBAMForm* BAMForm() const;
+  DocumentSession* Session() const { return document_.get(); }
+  BAMFormView* View() const { return view_; }
+  // What the document window reads from the main window's controls.
+  DocumentOptions& Options() { return doc_options_; }
 
   // --- File commands ---------------------------------------------------------------------
   void New1Click();
@@ -79,6 +88,15 @@ class TMainForm : public QMainWindow {
   void DeleteSequence1Click();
   void NextFrame1Click();
   void PrevFrame1Click();
+  void ImportFrame1Click();
+  void ImportFrameintoSeq1Click();
+
+  // --- History and playback -------------------------------------------------------------
+  void Undo1Click();
+  void Redo1Click();
+  void ViewHistory1Click();
+  void Play1Click();
+  void Stop1Click();
 
   // --- Enabling rules (run when a menu drops down and after every change) -----------------
   void File1Click();
@@ -91,6 +109,8 @@ class TMainForm : public QMainWindow {
 
   // --- View, help, log -------------------------------------------------------------------
   void Combo_MagChange(int index);
+  void ShowGrid1Click();
+  void ViewPaletteTransparency1Click();
   void ZoomIn1Click();
   void ZoomOut1Click();
   void ShowRunMessage(bool force);
@@ -98,6 +118,7 @@ class TMainForm : public QMainWindow {
   void ShowAboutBox();
   void SaveLogFile1Click();
   TLogForm* LogForm() const { return log_form_; }
+  TViewHistoryForm* HistoryForm() const { return history_form_; }
   TProgForm* ProgForm() const { return prog_form_; }
 
   // Status bar panels (hints, and the small right-hand one).
@@ -151,9 +172,15 @@ class TMainForm : public QMainWindow {
   void DestroyDocumentWindow();
   bool LoadDocument(const std::string& file_name, TDocType file_type);
   void FinishSave(bool saved, const std::string& error);
-  void UpdateCaption();
+  void SetDocumentCaption(const std::string& caption);
   void ShowFrame(int index);
   void NotAvailableYet(const std::string& what);
+  bool ImportPicture(std::int32_t cycle);
+
+  // MainWindowLink: what the document window asks of the main window.
+  void CommandsChanged() override;
+  void PaletteChanged() override;
+  void SaveDocument() override;
   std::function<void(std::int32_t, std::int32_t, std::uint8_t)> LoadSaveProgress();
 
   // List helpers.
@@ -174,12 +201,14 @@ class TMainForm : public QMainWindow {
   std::set<QAction*> unwired_;
 
   std::unique_ptr<DocumentSession> document_;
-  const DocumentSession* document_ptr_ = nullptr;  // what the palette panel shows
+  const TBAMForm* document_ptr_ = nullptr;  // what the palette panel shows
+  DocumentOptions doc_options_;
   QMdiArea* mdi_ = nullptr;
   QPointer<QMdiSubWindow> document_window_;
-  DocumentView* view_ = nullptr;
+  BAMFormView* view_ = nullptr;
 
   TLogForm* log_form_ = nullptr;
+  TViewHistoryForm* history_form_ = nullptr;
   TProgForm* prog_form_ = nullptr;
   TAboutBox* about_box_ = nullptr;
 

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QStringList>
 
-#include "app/doc_types.h"
+#include "document/doc_type.h"
 
 namespace celwright {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "app/doc_types.h"
+#include "document/doc_type.h"
 
 namespace celwright {
 

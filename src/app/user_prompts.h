@@ -2,9 +2,9 @@
 
 #include <string>
 
-namespace celwright {
+#include "document/document_hosts.h"
 
-enum class PromptAnswer { Yes, No, Cancel };
+namespace celwright {
 
 struct FileChoice {
   bool Accepted = false;

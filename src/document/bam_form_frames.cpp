@@ -49,7 +49,13 @@ void TBAMForm::DuplicateFrameInSeq(std::int32_t index, std::int32_t cycle,
 void TBAMForm::DuplicateFrame(std::int32_t index) {
   log_.Line("BAM : Duplicate Frame (" + std::to_string(index) + ")");
   CommitPendingEdits();
-  BAM.InsertFrame(index, -1, -1, true);
+  // The copy goes to the end, where it is shown afterwards: inserting it at `index` would
+  // renumber every later frame and leave some other frame on screen.
+  const TBAMFrame source = BAM.GetFrame(index);
+  const auto at = static_cast<std::ptrdiff_t>(BAM.FrameDataPosition(index));
+  const std::vector<std::uint8_t> bytes(BAM.Data.begin() + at,
+                                        BAM.Data.begin() + at + source.DataSize);
+  BAM.InsertFrameData(-1, -1, -1, bytes, source);
   Modified = true;
   log_.Append(" [OK]");
   ShowFrame(BAM.FrameCount() - 1);

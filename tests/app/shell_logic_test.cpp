@@ -6,9 +6,9 @@
 
 #include "app/app_settings.h"
 #include "app/command_line.h"
-#include "app/doc_types.h"
 #include "app/recent_files.h"
 #include "app/run_messages.h"
+#include "document/doc_type.h"
 
 using namespace celwright;
 

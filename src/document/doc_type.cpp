@@ -1,4 +1,4 @@
-#include "app/doc_types.h"
+#include "document/doc_type.h"
 
 #include <algorithm>
 #include <cctype>

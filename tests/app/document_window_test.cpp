@@ -1,0 +1,310 @@
+// The document window inside the editor: what the view shows at each magnification, undo and
+// redo after a frame operation, the history viewer, playback, pictures and GIFs opened as
+// documents, imported frames, and closing with and without changes.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+#include <fstream>
+#include <memory>
+
+#include "app/app_settings.h"
+#include "app/document_session.h"
+#include "app/document_view.h"
+#include "app/history_window.h"
+#include "app/main_window.h"
+#include "app/scripted_prompts.h"
+#include "document/bam_form.h"
+#include "support/image_io/image_file.h"
+#include "support/qm_log.h"
+
+using namespace celwright;
+
+namespace {
+
+const std::string kSample = CELWRIGHT_SOURCE_DIR "/resources/sample.bam";
+constexpr int kPictureWidth = 6;
+constexpr int kPictureHeight = 4;
+
+TColor PictureColour(int x, int y) {
+  return MakeColor(static_cast<std::uint8_t>(40 * x), static_cast<std::uint8_t>(60 * y), 200);
+}
+
+QRgb AsQRgb(TColor colour) { return qRgb(RedOf(colour), GreenOf(colour), BlueOf(colour)); }
+
+}  // namespace
+
+class DocumentWindowTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<ScriptedPrompts> prompts_;
+  std::unique_ptr<AppSettings> settings_;
+  std::unique_ptr<TMainForm> form_;
+
+  TBAMForm& Doc() { return *form_->BAMForm(); }
+  bool Enabled(const char* name) { return form_->Entry(name)->isEnabled(); }
+  std::string Temp(const char* name) { return dir_->filePath(name).toStdString(); }
+
+  // A small true-colour PNG, every pixel a different colour.
+  std::string MakePng(const char* name) {
+    Bitmap picture(kPictureWidth, kPictureHeight, PixelFormat::Bits24);
+    for (int y = 0; y < kPictureHeight; ++y)
+      for (int x = 0; x < kPictureWidth; ++x) picture.SetPixel(x, y, PictureColour(x, y));
+    const std::string path = Temp(name);
+    SaveImageFile(picture, kImageKindPng, path);
+    return path;
+  }
+
+  // What the screen shows at a client position of the document view.
+  QRgb Shown(int x, int y) {
+    QApplication::processEvents();
+    return form_->View()->viewport()->grab().toImage().pixel(x, y);
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    SetLogFolder(dir_->path().toStdString());
+    LogDisabled = false;
+    prompts_ = std::make_unique<ScriptedPrompts>();
+    settings_ = std::make_unique<AppSettings>(Temp("settings.ini"));
+    form_ = std::make_unique<TMainForm>(*prompts_, *settings_);
+    form_->resize(1000, 700);
+    form_->show();
+  }
+
+  void cleanup() {
+    form_.reset();
+    settings_.reset();
+    prompts_.reset();
+    dir_.reset();
+  }
+
+  void aPictureOpensAsOneFrameShownPixelForPixelAtEveryMagnification() {
+    form_->OpenFile(MakePng("shot.png"), dtPNG);
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(Doc().DocType, dtPNG);
+    QCOMPARE(Doc().BAM.FrameCount(), 1);
+    QCOMPARE(Doc().BAM.GetBAMType(), kUnpalettedBAM);
+    QCOMPARE(form_->List_Frames->item(0)->text(), QString("PNG"));
+    QCOMPARE(form_->PageControl->currentWidget(), form_->Tab_Frames);
+    QCOMPARE(Doc().CurrentFrame, 0);
+    QVERIFY(!Doc().Modified);
+    QCOMPARE(prompts_->Count("error"), 0);
+
+    const int expected_zoom[] = {1, 4, 9, 16};
+    for (int step = 0; step < 4; ++step) {
+      form_->Combo_MagChange(step);
+      const int zoom = Doc().Zoom;
+      QCOMPARE(zoom, expected_zoom[step]);
+      // Pixel (5, 3) covers a zoom x zoom block from the frame's corner on.
+      const ViewPoint origin = Doc().ImageOrigin;
+      const QRgb corner = Shown(origin.X + 5 * zoom, origin.Y + 3 * zoom);
+      QCOMPARE(corner, AsQRgb(PictureColour(5, 3)));
+      QCOMPARE(Shown(origin.X + 5 * zoom + zoom - 1, origin.Y + 3 * zoom + zoom - 1), corner);
+      QCOMPARE(Shown(origin.X + 2 * zoom, origin.Y + zoom), AsQRgb(PictureColour(2, 1)));
+    }
+    QVERIFY(!Enabled("ZoomIn1"));
+
+    // The wheel steps the magnification in the document; the list follows.
+    QWheelEvent wheel(QPointF(10, 10), form_->View()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form_->View()->viewport(), &wheel);
+    QCOMPARE(Doc().Zoom, 9);
+    QCOMPARE(form_->Combo_Mag->currentIndex(), 2);
+
+    QVERIFY(form_->Close1Click());  // nothing changed: no question
+    QCOMPARE(prompts_->Count("question"), 0);
+  }
+
+  void scrollBarsAppearWhenTheFrameDoesNotFitAndMoveIt() {
+    form_->OpenFile(kSample, dtBAM);
+    QScrollBar* vertical = form_->View()->verticalScrollBar();
+    QVERIFY(!vertical->isVisible());
+    form_->Combo_MagChange(3);  // 64 rows x 16 do not fit
+    QTRY_VERIFY(vertical->isVisible());
+    QCOMPARE(vertical->maximum(), Doc().VerticalScroll().Max);
+    // The core hears of the client area the bars left once its own redraw is over.
+    QTRY_COMPARE(Doc().Viewport().ClientWidth, form_->View()->viewport()->width());
+    QCOMPARE(Doc().ViewImage.Width(), form_->View()->viewport()->width());
+    const int top = Doc().ImageOrigin.Y;
+    vertical->setValue(vertical->value() + 32);
+    QCOMPARE(Doc().VerticalScroll().Position, vertical->value());
+    QCOMPARE(Doc().ImageOrigin.Y, top - 32);
+    form_->Combo_MagChange(0);
+    QTRY_VERIFY(!vertical->isVisible());
+  }
+
+  void gridAndTransparencyComeFromTheComposedPicture() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->Combo_MagChange(2);
+    const QImage plain = form_->View()->Picture();
+    form_->Entry("ShowGrid1")->trigger();
+    QVERIFY(Doc().ViewImage.Width() > 0);
+    const QImage grid = form_->View()->Picture();
+    QVERIFY(grid != plain);
+    form_->Entry("ShowGrid1")->trigger();
+    QCOMPARE(form_->View()->Picture(), plain);
+    form_->Entry("ViewPaletteTransparency1")->trigger();  // on at start: now off
+    QVERIFY(!Doc().ViewTransparency);
+    QVERIFY(form_->View()->Picture() != plain);
+  }
+
+  void undoAndRedoAFrameResizeThenViewTheHistory() {
+    form_->OpenFile(kSample, dtBAM);
+    const TBAMFrame before = Doc().FrameRec;
+    QVERIFY(!Enabled("Undo1"));
+    Doc().FixFrameSize(0, 0, before.CentreX, before.CentreY, before.Width + 4, before.Height + 2,
+                       false, true);
+    QCOMPARE(Doc().UndoCount(), 1);
+    QVERIFY(Enabled("Undo1") && !Enabled("Redo1"));
+
+    form_->Entry("ViewHistory1")->trigger();
+    TViewHistoryForm* history = form_->HistoryForm();
+    QVERIFY(history && history->isVisible());
+    QCOMPARE(history->windowTitle(), QString("History Viewer"));
+    QCOMPARE(history->Combo_HistoryEntry->count(), 11);
+    QVERIFY(!history->SelectedItem());
+    history->Combo_HistoryEntry->setCurrentIndex(0);
+    QCOMPARE(history->SelectedItem()->Colours.Width(), before.Width + 4);
+    history->Combo_HistoryEntry->setCurrentIndex(1);
+    QCOMPARE(history->SelectedItem()->Colours.Width(), before.Width);
+    history->Combo_HistoryEntry->setCurrentIndex(5);  // beyond the stored snapshots
+    QVERIFY(!history->SelectedItem());
+
+    form_->Entry("Undo1")->trigger();
+    QCOMPARE(Doc().FrameRec.Width, before.Width);
+    QCOMPARE(Doc().FrameRec.Height, before.Height);
+    QVERIFY(!Enabled("Undo1") && Enabled("Redo1"));
+    form_->Entry("Redo2")->trigger();  // the second redo entry does the same
+    QCOMPARE(Doc().FrameRec.Width, before.Width + 4);
+    QVERIFY(Enabled("Undo1") && !Enabled("Redo1"));
+
+    // Leaving the frame writes the edit back and starts the history afresh.
+    form_->NextFrame1Click();
+    QCOMPARE(Doc().BAM.GetFrame(0).Width, before.Width + 4);
+    QVERIFY(Doc().Modified);
+    QVERIFY(!Enabled("Undo1") && !Enabled("Redo1"));
+
+    prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
+    QVERIFY(!form_->Close1Click());
+    prompts_->YesNoCancelAnswers = {PromptAnswer::No};
+    QVERIFY(form_->Close1Click());
+    QCOMPARE(prompts_->Count("question"), 2);
+  }
+
+  void playShowsTheSequencesFramesInTurnUntilStopped() {
+    settings_->WriteInt("PlaySpeed", 5);
+    form_->OpenFile(kSample, dtBAM);
+    QTest::mouseClick(
+        form_->List_Sequences->viewport(), Qt::LeftButton, {},
+        form_->List_Sequences->visualItemRect(form_->List_Sequences->item(1)).center());
+    const std::vector<int> frames = Doc().BAM.GetCycle(1).Frames;
+    QVERIFY(frames.size() > 3);
+    QVERIFY(Enabled("Play1"));
+    form_->Entry("Play1")->trigger();
+    QVERIFY(Doc().Playing());
+    QCOMPARE(form_->Session()->PlayTimer().interval(), 5);
+    QTRY_COMPARE(Doc().CurrentFrame, frames[3]);
+    form_->Entry("Stop1")->trigger();
+    QVERIFY(!Doc().Playing());
+    QVERIFY(!form_->Session()->PlayTimer().isActive());
+    const int stopped_at = Doc().CurrentFrame;
+    QTest::qWait(30);
+    QCOMPARE(Doc().CurrentFrame, stopped_at);
+  }
+
+  void anAnimatedGifOpensAsOneSequence() {
+    const std::string gif = Temp("walk.gif");
+    {
+      TBAM sample;
+      QVERIFY(sample.LoadFromFile(kSample));
+      sample.ExportGIF(gif, 0);
+    }
+    form_->OpenFile(gif, dtGIF);
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(prompts_->Count("error"), 0);
+    QCOMPARE(Doc().DocType, dtGIF);
+    QCOMPARE(Doc().BAM.GetBAMType(), kPalettedBAM);
+    QCOMPARE(Doc().BAM.FrameCount(), 8);
+    QCOMPARE(Doc().BAM.CycleCount(), 1);
+    QCOMPARE(form_->List_Sequences->item(0)->text(), QString("GIF"));
+    QCOMPARE(form_->List_SequenceFrames->count(), 8);
+    QCOMPARE(Doc().CurrentFrame, 0);
+    QVERIFY(!Doc().Modified);
+    QCOMPARE(form_->Recent().Types[0], dtGIF);
+  }
+
+  void aVideoOpensAsOneUnpalettedSequence() {
+    const std::string avi = Temp("walk.avi");
+    {
+      TBAM sample;
+      QVERIFY(sample.LoadFromFile(kSample));
+      sample.ExportAVI(avi, 0);
+    }
+    form_->OpenFile(avi, dtAVI);
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(prompts_->Count("error"), 0);
+    QCOMPARE(Doc().BAM.GetBAMType(), kUnpalettedBAM);
+    QCOMPARE(Doc().BAM.FrameCount(), 8);
+    QCOMPARE(form_->List_Sequences->item(0)->text(), QString("AVI"));
+    QCOMPARE(Doc().CurrentFrame, 0);
+  }
+
+  void aPictureThatCannotBeReadSaysWhyAndOpensNothing() {
+    const std::string junk = Temp("junk.png");
+    std::ofstream(junk, std::ios::binary) << "not a picture";
+    form_->OpenFile(junk, dtPNG);
+    QVERIFY(!form_->BAMForm());
+    QCOMPARE(prompts_->Count("error"), 1);
+    QVERIFY(prompts_->History.back().Text.rfind("Could not open " + junk, 0) == 0);
+    QVERIFY(form_->Recent().Names[0].empty());
+    form_->OpenFile(Temp("missing.bmp"), dtBitmap);
+    QVERIFY(!form_->BAMForm());
+    QCOMPARE(prompts_->Count("error"), 2);
+  }
+
+  void importFrameAddsThePictureAsTheLastFrame() {
+    const std::string png = MakePng("import.png");
+    form_->OpenFile(kSample, dtBAM);
+    prompts_->OpenChoices = {{true, png, 2}};  // the third filter entry: PNG
+    form_->Entry("ImportFrame1")->trigger();
+    QCOMPARE(Doc().BAM.FrameCount(), 21);
+    QCOMPARE(Doc().CurrentFrame, 20);
+    QCOMPARE(Doc().BAM.GetFrame(20).Width, kPictureWidth);
+    QCOMPARE(Doc().BAM.GetFrame(20).Height, kPictureHeight);
+    QCOMPARE(form_->List_Frames->currentRow(), 20);
+    QVERIFY(Doc().Modified);
+
+    // An unreadable picture is reported and changes nothing.
+    const std::string junk = Temp("junk.png");
+    std::ofstream(junk, std::ios::binary) << "not a picture";
+    prompts_->OpenChoices = {{true, junk, 2}};
+    form_->Entry("ImportFrame1")->trigger();
+    QCOMPARE(prompts_->Count("error"), 1);
+    QCOMPARE(Doc().BAM.FrameCount(), 21);
+  }
+
+  void informationCommandsShowTheCoresTexts() {
+    form_->OpenFile(kSample, dtBAM);
+    QTest::mouseClick(
+        form_->List_Sequences->viewport(), Qt::LeftButton, {},
+        form_->List_Sequences->visualItemRect(form_->List_Sequences->item(2)).center());
+    form_->Entry("SequenceInfo1")->trigger();
+    QCOMPARE(prompts_->History.back().Title, std::string("Sequence Info"));
+    QVERIFY(prompts_->History.back().Text.rfind("Sequence #2", 0) == 0);
+    form_->Entry("FrameInfo1")->trigger();
+    QCOMPARE(prompts_->History.back().Title, std::string("Frame Info"));
+    form_->Entry("FileInfo1")->trigger();
+    QVERIFY(prompts_->History.back().Text.rfind("sample.bam", 0) == 0);
+  }
+};
+
+QTEST_MAIN(DocumentWindowTest)
+#include "document_window_test.moc"
