@@ -19,6 +19,7 @@
 #include "app/history_window.h"
 #include "app/main_window.h"
 #include "app/scripted_prompts.h"
+#include "app/editor_fixture.h"
 #include "document/bam_form.h"
 #include "support/image_io/image_file.h"
 #include "support/qm_log.h"
@@ -27,7 +28,6 @@ using namespace celwright;
 
 namespace {
 
-const std::string kSample = CELWRIGHT_SOURCE_DIR "/resources/sample.bam";
 constexpr int kPictureWidth = 6;
 constexpr int kPictureHeight = 4;
 
@@ -39,17 +39,11 @@ QRgb AsQRgb(TColor colour) { return qRgb(RedOf(colour), GreenOf(colour), BlueOf(
 
 }  // namespace
 
-class DocumentWindowTest : public QObject {
+class DocumentWindowTest : public QObject, public EditorFixture {
   Q_OBJECT
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<ScriptedPrompts> prompts_;
-  std::unique_ptr<AppSettings> settings_;
-  std::unique_ptr<TMainForm> form_;
 
   TBAMForm& Doc() { return *form_->BAMForm(); }
-  bool Enabled(const char* name) { return form_->Entry(name)->isEnabled(); }
-  std::string Temp(const char* name) { return dir_->filePath(name).toStdString(); }
 
   // A small true-colour PNG, every pixel a different colour.
   std::string MakePng(const char* name) {
@@ -68,23 +62,8 @@ class DocumentWindowTest : public QObject {
   }
 
  private slots:
-  void init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    SetLogFolder(dir_->path().toStdString());
-    LogDisabled = false;
-    prompts_ = std::make_unique<ScriptedPrompts>();
-    settings_ = std::make_unique<AppSettings>(Temp("settings.ini"));
-    form_ = std::make_unique<TMainForm>(*prompts_, *settings_);
-    form_->resize(1000, 700);
-    form_->show();
-  }
-
-  void cleanup() {
-    form_.reset();
-    settings_.reset();
-    prompts_.reset();
-    dir_.reset();
-  }
+  void init() { StartEditor(); }
+  void cleanup() { StopEditor(); }
 
   void aPictureOpensAsOneFrameShownPixelForPixelAtEveryMagnification() {
     form_->OpenFile(MakePng("shot.png"), dtPNG);

@@ -19,6 +19,7 @@
 #include "app/log_window.h"
 #include "app/main_window.h"
 #include "app/scripted_prompts.h"
+#include "app/editor_fixture.h"
 #include "document/bam_form.h"
 #include "support/qm_log.h"
 
@@ -26,7 +27,6 @@ using namespace celwright;
 
 namespace {
 
-const std::string kSample = CELWRIGHT_SOURCE_DIR "/resources/sample.bam";
 
 std::string FirstBytes(const std::string& path, std::size_t count) {
   std::ifstream in(path, std::ios::binary);
@@ -48,19 +48,13 @@ std::vector<int> Cycle(const TMainForm& form, int index) {
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, public EditorFixture {
   Q_OBJECT
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<ScriptedPrompts> prompts_;
-  std::unique_ptr<AppSettings> settings_;
-  std::unique_ptr<TMainForm> form_;
 
   QSize FrameSize() const {
     return QSize(form_->BAMForm()->FrameRec.Width, form_->BAMForm()->FrameRec.Height);
   }
-  bool Enabled(const char* name) { return form_->Entry(name)->isEnabled(); }
-  std::string Temp(const char* name) { return dir_->filePath(name).toStdString(); }
   std::string CopyOfSample(const char* name) {
     const std::string path = Temp(name);
     std::filesystem::copy_file(kSample, path);
@@ -68,23 +62,8 @@ class MainWindowTest : public QObject {
   }
 
  private slots:
-  void init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    SetLogFolder(dir_->path().toStdString());
-    LogDisabled = false;  // the previous test's log window ended logging
-    prompts_ = std::make_unique<ScriptedPrompts>();
-    settings_ = std::make_unique<AppSettings>(Temp("settings.ini"));
-    form_ = std::make_unique<TMainForm>(*prompts_, *settings_);
-    form_->resize(1000, 700);
-    form_->show();
-  }
-
-  void cleanup() {
-    form_.reset();
-    settings_.reset();
-    prompts_.reset();
-    dir_.reset();
-  }
+  void init() { StartEditor(); }
+  void cleanup() { StopEditor(); }
 
   void withoutDocumentOnlyNewAndOpenWork() {
     form_->RefreshCommandStates();

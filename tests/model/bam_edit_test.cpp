@@ -126,10 +126,7 @@ TEST(FrameAccess, OutOfRangeNumbersRaiseTheirMessages) {
 
 TEST(FrameEditing, UnpalettedTransparentFramesUseTheTransparentColour) {
   TBAM bam;
-  bam.NewBAM(kUntitledBAM, true);
-  bam.BAMType = kUnpalettedBAM;
-  bam.TransCol = MakeColor(1, 2, 3);
-  bam.CompCol = MakeColor(9, 9, 9);
+  testing::NewUnpaletted(bam, MakeColor(1, 2, 3), MakeColor(9, 9, 9));
   bam.InsertFrame(-1, -1, -1, false);
   const std::vector<std::uint8_t> pixels = bam.DecodeFrame(0);
   ASSERT_EQ(pixels.size(), 32u * 32u * 3u);

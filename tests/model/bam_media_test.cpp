@@ -177,10 +177,7 @@ TEST(Conversion, PalettedToUnpalettedAndBackLooksTheSame) {
 
 TEST(Conversion, ManyColoursGetOneSharedPaletteWithTransparencyKept) {
   TBAM bam;
-  bam.NewBAM(kUntitledBAM, true);
-  bam.BAMType = kUnpalettedBAM;
-  bam.TransCol = MakeColor(0, 255, 0);
-  bam.ShadowCol = MakeColor(0, 0, 0);
+  testing::NewUnpaletted(bam, MakeColor(0, 255, 0), 0);
   bam.InsertFrame(-1, -1, -1, false);
   Bitmap gradient(64, 64);
   for (int y = 0; y < 64; ++y)

@@ -84,11 +84,7 @@ TEST_F(FramePixels, StoringAPictureReplacesOnlyThatFrame) {
 
 TEST(UnpalettedPixels, RoundTripAndBlendByColour) {
   TBAM bam;
-  bam.NewBAM(kUntitledBAM, true);
-  bam.BAMType = kUnpalettedBAM;
-  bam.TransCol = MakeColor(0, 255, 0);
-  bam.ShadowCol = MakeColor(0, 0, 0);
-  bam.CompCol = bam.TransCol;
+  testing::NewUnpaletted(bam, MakeColor(0, 255, 0), MakeColor(0, 255, 0));
   bam.InsertFrame(-1, -1, -1, false);
   Bitmap picture(2, 1);
   picture.SetPixel(0, 0, MakeColor(0, 0, 0));

@@ -26,6 +26,15 @@ inline void SetPixels(TBAM& bam, std::int32_t index, int width, int height, int 
   bam.ReplaceFrameData(index, bytes, info);
 }
 
+// An empty unpaletted document with the given transparent and key colours and a black shadow.
+inline void NewUnpaletted(TBAM& bam, TColor transparent, TColor key) {
+  bam.NewBAM(kUntitledBAM, true);
+  bam.BAMType = kUnpalettedBAM;
+  bam.TransCol = transparent;
+  bam.ShadowCol = MakeColor(0, 0, 0);
+  bam.CompCol = key;
+}
+
 // A document of the given kind with `frames` frames of varied sizes and content (runs of the
 // key and noise), three cycles (one repeating frames, one empty) and a distinctive palette.
 inline void MakeSample(TBAM& bam, std::uint8_t kind, int frames, std::uint32_t seed = 7) {
