@@ -67,10 +67,6 @@ std::function<void(std::int32_t, std::int32_t, std::uint8_t)> TMainForm::LoadSav
   };
 }
 
-void TMainForm::NotAvailableYet(const std::string& what) {
-  prompts_.Information(kAppTitle, what + " is not available yet.");
-}
-
 void TMainForm::New1Click() { OpenFile("", dtBAM); }
 
 void TMainForm::Open1Click() {
@@ -109,6 +105,7 @@ void TMainForm::CreateDocumentWindow() {
 }
 
 void TMainForm::DestroyDocumentWindow() {
+  last_save_name_.clear();
   if (document_) document_->AttachView(nullptr);
   // The window may be in the middle of its own close event, so it goes later; from now on it
   // must not reach the core it showed.
@@ -267,7 +264,15 @@ void TMainForm::Save1Click() {
     return;
   }
   if (doc.DocType != dtBAM) {
-    NotAvailableYet(std::string("Saving ") + DetailsOf(doc.DocType).Name + " files");
+    try {
+      SaveAsPictureOrVideo(last_save_name_.empty() ? doc.BAM.FileName : last_save_name_,
+                           doc.DocType);
+      doc.Modified = false;
+    } catch (const std::exception& e) {
+      AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
+      prompts_.Error(kAppTitle, std::string("The file was not saved.\r\r") + e.what());
+    }
+    RefreshCommandStates();
     return;
   }
   AddLogLine("SAVE: " + doc.BAM.FileName + "...");
@@ -289,7 +294,19 @@ void TMainForm::SaveAs1Click() {
   if (!choice.Accepted) return;
   const SaveAsTarget target = SaveAsTargetOf(choices.Filter, choice.FilterIndex);
   if (target.Type != dtBAM) {
-    NotAvailableYet(std::string("Saving as ") + DetailsOf(target.Type).Name);
+    if (doc.ImageChanged) doc.ShowFrame(doc.CurrentFrame);
+    try {
+      const std::string written = SaveAsPictureOrVideo(choice.Path, target.Type);
+      doc.DocType = target.Type;
+      last_save_name_ = written;
+      doc.Modified = false;
+      SetDocumentCaption(FileNamePart(doc.BAM.FileName) + " (Frame " + Num(doc.CurrentFrame) + ")");
+      UpdateRecentList(written, target.Type);
+    } catch (const std::exception& e) {
+      AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
+      prompts_.Error(kAppTitle, std::string("The file was not saved.\r\r") + e.what());
+    }
+    RefreshCommandStates();
     return;
   }
   std::string path = choice.Path;
@@ -315,6 +332,7 @@ void TMainForm::SaveAs1Click() {
     return;
   }
   doc.DocType = dtBAM;
+  last_save_name_.clear();
   FinishSave(true, "");
   SetDocumentCaption(FileNamePart(doc.BAM.FileName) + " (Frame " + Num(doc.CurrentFrame) + ")");
   UpdateRecentList(path, dtBAM);

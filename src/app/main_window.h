@@ -174,7 +174,14 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void FinishSave(bool saved, const std::string& error);
   void SetDocumentCaption(const std::string& caption);
   void ShowFrame(int index);
-  void NotAvailableYet(const std::string& what);
+  // Writes the current frame as shown as a picture of `kind` (bitmap, JPEG, PNG, GIF); returns
+  // the name written (an extension may have been added).
+  std::string DoExportFrame(const std::string& file_name, std::uint8_t kind);
+  // Save and Save As for documents of the picture and video kinds; returns the name written.
+  std::string SaveAsPictureOrVideo(const std::string& file_name, TDocType type);
+  // Where Save writes a picture or video document: the name last chosen in Save As, else the
+  // file it was opened from.
+  std::string last_save_name_;
   bool ImportPicture(std::int32_t cycle);
 
   // MainWindowLink: what the document window asks of the main window.
