@@ -4,26 +4,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QListWidget>
 #include <QScrollBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
-#include "app/app_settings.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
-#include "app/history_window.h"
-#include "app/main_window.h"
-#include "app/scripted_prompts.h"
 #include "app/editor_fixture.h"
-#include "document/bam_form.h"
+#include "app/history_window.h"
 #include "support/image_io/image_file.h"
-#include "support/qm_log.h"
 
 using namespace celwright;
 
@@ -42,9 +33,6 @@ QRgb AsQRgb(TColor colour) { return qRgb(RedOf(colour), GreenOf(colour), BlueOf(
 
 class DocumentWindowTest : public QObject, public EditorFixture {
   Q_OBJECT
-
-
-  TBAMForm& Doc() { return *form_->BAMForm(); }
 
   // A small true-colour PNG, every pixel a different colour.
   std::string MakePng(const char* name) {
@@ -200,20 +188,12 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().BAM.GetFrame(0).Width, before.Width + 4);
     QVERIFY(Doc().Modified);
     QVERIFY(!Enabled("Undo1") && !Enabled("Redo1"));
-
-    prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
-    QVERIFY(!form_->Close1Click());
-    prompts_->YesNoCancelAnswers = {PromptAnswer::No};
-    QVERIFY(form_->Close1Click());
-    QCOMPARE(prompts_->Count("question"), 2);
   }
 
   void playShowsTheSequencesFramesInTurnUntilStopped() {
     settings_->WriteInt("PlaySpeed", 5);
     form_->OpenFile(kSample, dtBAM);
-    QTest::mouseClick(
-        form_->List_Sequences->viewport(), Qt::LeftButton, {},
-        form_->List_Sequences->visualItemRect(form_->List_Sequences->item(1)).center());
+    ClickRow(form_->List_Sequences, 1);
     const std::vector<int> frames = Doc().BAM.GetCycle(1).Frames;
     QVERIFY(frames.size() > 3);
     QVERIFY(Enabled("Play1"));
@@ -229,54 +209,33 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().CurrentFrame, stopped_at);
   }
 
-  void anAnimatedGifOpensAsOneSequence() {
-    const std::string gif = Temp("walk.gif");
-    {
+  // Exported from the sample's first cycle, either kind opens as one sequence of its frames.
+  void animationsOpenAsOneSequence() {
+    const struct {
+      const char* name;
+      TDocType type;
+      std::uint8_t bam_type;
+      const char* caption;
+    } kinds[] = {{"walk.gif", dtGIF, kPalettedBAM, "GIF"},
+                 {"walk.avi", dtAVI, kUnpalettedBAM, "AVI"}};
+    for (const auto& kind : kinds) {
+      const std::string path = Temp(kind.name);
       TBAM sample;
       QVERIFY(sample.LoadFromFile(kSample));
-      sample.ExportGIF(gif, 0);
+      kind.type == dtGIF ? sample.ExportGIF(path, 0) : sample.ExportAVI(path, 0);
+      form_->OpenFile(path, kind.type);
+      QVERIFY(form_->BAMForm());
+      QCOMPARE(prompts_->Count("error"), 0);
+      QCOMPARE(Doc().DocType, kind.type);
+      QCOMPARE(Doc().BAM.GetBAMType(), kind.bam_type);
+      QCOMPARE(Doc().BAM.FrameCount(), 8);
+      QCOMPARE(Doc().BAM.CycleCount(), 1);
+      QCOMPARE(form_->List_Sequences->item(0)->text(), QString(kind.caption));
+      QCOMPARE(form_->List_SequenceFrames->count(), 8);
+      QCOMPARE(Doc().CurrentFrame, 0);
+      QVERIFY(!Doc().Modified);
+      QCOMPARE(form_->Recent().Types[0], kind.type);
     }
-    form_->OpenFile(gif, dtGIF);
-    QVERIFY(form_->BAMForm());
-    QCOMPARE(prompts_->Count("error"), 0);
-    QCOMPARE(Doc().DocType, dtGIF);
-    QCOMPARE(Doc().BAM.GetBAMType(), kPalettedBAM);
-    QCOMPARE(Doc().BAM.FrameCount(), 8);
-    QCOMPARE(Doc().BAM.CycleCount(), 1);
-    QCOMPARE(form_->List_Sequences->item(0)->text(), QString("GIF"));
-    QCOMPARE(form_->List_SequenceFrames->count(), 8);
-    QCOMPARE(Doc().CurrentFrame, 0);
-    QVERIFY(!Doc().Modified);
-    QCOMPARE(form_->Recent().Types[0], dtGIF);
-  }
-
-  void aVideoOpensAsOneUnpalettedSequence() {
-    const std::string avi = Temp("walk.avi");
-    {
-      TBAM sample;
-      QVERIFY(sample.LoadFromFile(kSample));
-      sample.ExportAVI(avi, 0);
-    }
-    form_->OpenFile(avi, dtAVI);
-    QVERIFY(form_->BAMForm());
-    QCOMPARE(prompts_->Count("error"), 0);
-    QCOMPARE(Doc().BAM.GetBAMType(), kUnpalettedBAM);
-    QCOMPARE(Doc().BAM.FrameCount(), 8);
-    QCOMPARE(form_->List_Sequences->item(0)->text(), QString("AVI"));
-    QCOMPARE(Doc().CurrentFrame, 0);
-  }
-
-  void aPictureThatCannotBeReadSaysWhyAndOpensNothing() {
-    const std::string junk = Temp("junk.png");
-    std::ofstream(junk, std::ios::binary) << "not a picture";
-    form_->OpenFile(junk, dtPNG);
-    QVERIFY(!form_->BAMForm());
-    QCOMPARE(prompts_->Count("error"), 1);
-    QVERIFY(prompts_->History.back().Text.rfind("Could not open " + junk, 0) == 0);
-    QVERIFY(form_->Recent().Names[0].empty());
-    form_->OpenFile(Temp("missing.bmp"), dtBitmap);
-    QVERIFY(!form_->BAMForm());
-    QCOMPARE(prompts_->Count("error"), 2);
   }
 
   void importFrameAddsThePictureAsTheLastFrame() {
@@ -302,9 +261,7 @@ class DocumentWindowTest : public QObject, public EditorFixture {
 
   void informationCommandsShowTheCoresTexts() {
     form_->OpenFile(kSample, dtBAM);
-    QTest::mouseClick(
-        form_->List_Sequences->viewport(), Qt::LeftButton, {},
-        form_->List_Sequences->visualItemRect(form_->List_Sequences->item(2)).center());
+    ClickRow(form_->List_Sequences, 2);
     form_->Entry("SequenceInfo1")->trigger();
     QCOMPARE(prompts_->History.back().Title, std::string("Sequence Info"));
     QVERIFY(prompts_->History.back().Text.rfind("Sequence #2", 0) == 0);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QListWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 #include <string>
@@ -8,6 +10,7 @@
 #include "app/app_settings.h"
 #include "app/main_window.h"
 #include "app/scripted_prompts.h"
+#include "document/bam_form.h"
 #include "support/qm_log.h"
 
 namespace celwright {
@@ -37,6 +40,13 @@ class EditorFixture {
   }
 
   bool Enabled(const char* name) { return form_->Entry(name)->isEnabled(); }
+  TBAMForm& Doc() { return *form_->BAMForm(); }
+  static void ClickRow(QListWidget* list, int row) {
+    QListWidgetItem* item = list->item(row);
+    QVERIFY(item);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+  }
   std::string Temp(const char* name) { return dir_->filePath(name).toStdString(); }
 
   std::unique_ptr<QTemporaryDir> dir_;
