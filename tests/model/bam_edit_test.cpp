@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "model/qm_BAM.h"
 #include "model/bam_test_util.h"
 
@@ -11,6 +13,16 @@ using testing::SetPixels;
 std::vector<std::int32_t> Entries(const TBAM& bam, int cycle) {
   const TCycleItem item = bam.GetCycle(cycle);
   return {item.Frames.begin(), item.Frames.begin() + item.Count};
+}
+
+template <typename Action>
+std::string MessageOf(Action action) {
+  try {
+    action();
+  } catch (const EFrameNotExists& e) {
+    return e.what();
+  }
+  return "no error";
 }
 
 // Frames whose single pixel tells them apart.
@@ -32,12 +44,9 @@ TEST(NewDocument, HoldsOneTransparentFrameInOneCycle) {
   ASSERT_EQ(bam.FrameCount(), 1);
   ASSERT_EQ(bam.CycleCount(), 1);
   EXPECT_EQ(Entries(bam, 0), std::vector<std::int32_t>{0});
-  const TBAMFrame frame = bam.GetFrame(0);
-  EXPECT_EQ(frame.Width, 32);
-  EXPECT_EQ(frame.Height, 32);
-  EXPECT_EQ(frame.CentreX, 16);
-  EXPECT_EQ(frame.CentreY, 16);
-  EXPECT_TRUE(frame.RLE);
+  const TBAMFrame f = bam.GetFrame(0);
+  EXPECT_EQ(std::tie(f.Width, f.Height, f.CentreX, f.CentreY, f.RLE),
+            std::make_tuple(32, 32, 16, 16, true));
   EXPECT_EQ(bam.Data, (std::vector<std::uint8_t>{0, 255, 0, 255, 0, 255, 0, 255}));
 }
 
@@ -72,12 +81,7 @@ TEST(FrameEditing, DeleteRemovesEveryEntryAndRenumbersTheRest) {
   EXPECT_EQ(Entries(bam, 1), (std::vector<std::int32_t>{0, 2, 1}));
   EXPECT_EQ(bam.DecodeFrame(1), std::vector<std::uint8_t>{12});
   EXPECT_EQ(bam.Data.size(), 3u);  // data stays contiguous
-  try {
-    bam.DeleteFrame(3);
-    FAIL();
-  } catch (const EFrameNotExists& e) {
-    EXPECT_STREQ(e.what(), "Requested frame (3) does not exist! (3)");
-  }
+  EXPECT_EQ(MessageOf([&] { bam.DeleteFrame(3); }), "Requested frame (3) does not exist! (3)");
 }
 
 TEST(CycleEditing, CopiesAreIndependentAndPositionsAreChecked) {
@@ -109,18 +113,8 @@ TEST(CycleEditing, CopiesAreIndependentAndPositionsAreChecked) {
 TEST(FrameAccess, OutOfRangeNumbersRaiseTheirMessages) {
   TBAM bam;
   MakeNumberedFrames(bam, 2);
-  try {
-    bam.GetFrame(2);
-    FAIL();
-  } catch (const EFrameNotExists& e) {
-    EXPECT_STREQ(e.what(), "Requested frame (2) does not exist! (2)");
-  }
-  try {
-    bam.GetCycle(1);
-    FAIL();
-  } catch (const EFrameNotExists& e) {
-    EXPECT_STREQ(e.what(), "Requested cycle (1) does not exist! (1)");
-  }
+  EXPECT_EQ(MessageOf([&] { bam.GetFrame(2); }), "Requested frame (2) does not exist! (2)");
+  EXPECT_EQ(MessageOf([&] { bam.GetCycle(1); }), "Requested cycle (1) does not exist! (1)");
   EXPECT_EQ(bam.GetFrame(1).DataOffset, 1);
 }
 

