@@ -1,6 +1,5 @@
 #pragma once
 
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "media/scratch_folder.h"
 #include "support/bitmap.h"
 #include "support/crc32.h"
 #include "support/image_io/byte_order.h"
@@ -96,23 +96,7 @@ class PngBuilder {
 };
 
 // A folder of its own under the system's temporary folder, removed with the object.
-class TempFolder {
- public:
-  TempFolder() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("celwright-image-io-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  static inline int counter_ = 0;
-  std::filesystem::path path_;
-};
+using TempFolder = testing::ScratchFolder;
 
 // A small 8-bit picture with a distinct palette and every index pattern the codecs pack.
 inline Bitmap PalettedSample(int width = 19, int height = 7) {

@@ -39,13 +39,6 @@ TEST(GifFileTest, InterlacedFileGivesIndicesPaletteAndTransparency) {
   EXPECT_NE(bitmap.GetIndex(0, 0), bitmap.GetIndex(22, 16));
 }
 
-TEST(GifFileTest, PalettedPictureRoundTripsExactly) {
-  const Bitmap bitmap = test::PalettedSample();
-  const Bitmap read = DecodeGIF(EncodeGIF(bitmap), "p.gif");
-  EXPECT_EQ(read.Pixels(), bitmap.Pixels());
-  EXPECT_EQ(read.ColorTable(), bitmap.ColorTable());
-}
-
 TEST(GifFileTest, TrueColourIsExactUpTo256ColoursAndNearestBeyond) {
   const Bitmap few = test::TrueColourSample(16, 16);  // 256 pixels, so at most 256 colours
   EXPECT_EQ(test::LargestChannelDifference(DecodeGIF(EncodeGIF(few), "f.gif"), few), 0);

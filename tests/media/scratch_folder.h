@@ -23,7 +23,6 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-  const std::filesystem::path& Path() const { return path_; }
   bool HoldsOnly(std::size_t expected_files) const {
     std::size_t count = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(path_)) ++count;
