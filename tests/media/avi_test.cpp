@@ -3,6 +3,7 @@
 #include <random>
 
 #include "media/scratch_folder.h"
+#include "media/synthetic_pictures.h"
 #include "support/file_io.h"
 #include "support/media/avi_reader.h"
 #include "support/media/avi_writer.h"
@@ -13,27 +14,11 @@ namespace {
 
 const std::filesystem::path kData = std::filesystem::path(CELWRIGHT_TEST_SOURCE_DIR) / "data";
 
-Palette256 DistinctPalette() {
-  Palette256 palette{};
-  for (int i = 0; i < 256; ++i) {
-    palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
-                  static_cast<std::uint8_t>((i * 37) & 0xFF)};
-  }
-  return palette;
-}
+using testing::DistinctPalette;
 
 // Odd width, so every row needs padding in the file.
 std::vector<Bitmap> NumberedFrames(int count, int width = 13, int height = 7) {
-  std::vector<Bitmap> frames;
-  for (int f = 0; f < count; ++f) {
-    Bitmap frame(width, height, PixelFormat::Bits8);
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x)
-        frame.SetIndex(x, y, static_cast<std::uint8_t>(x * 19 + y * 3 + f * 41));
-    }
-    frames.push_back(frame);
-  }
-  return frames;
+  return testing::PatternFrames(count, width, height);
 }
 
 void ExpectShows(const Bitmap& decoded, const Bitmap& indices, const Palette256& palette) {
@@ -55,38 +40,28 @@ void ExpectMessage(const std::function<void()>& action, const std::string& messa
   }
 }
 
-TEST(AviRoundTrip, PlaceholderThenFramesReadBackExactly) {
-  testing::ScratchFolder folder;
-  const Palette256 palette = DistinctPalette();
-  const std::vector<Bitmap> frames = NumberedFrames(4);
-  WriteAvi(folder / "cycle.avi", palette, frames, true);
+TEST(AviRoundTrip, FramesReadBackExactlyWithOrWithoutAPlaceholder) {
+  for (const bool placeholder : {true, false}) {
+    testing::ScratchFolder folder;
+    const Palette256 palette = DistinctPalette();
+    const std::vector<Bitmap> frames = NumberedFrames(4);
+    WriteAvi(folder / "cycle.avi", palette, frames, placeholder);
 
-  AviReader reader(folder / "cycle.avi");
-  EXPECT_EQ(reader.Width(), 13);
-  EXPECT_EQ(reader.Height(), 7);
-  EXPECT_EQ(reader.DeclaredFrameCount(), 5);
-  const std::vector<AviFrame> read = ReadAviFrames(folder / "cycle.avi");
-  ASSERT_EQ(read.size(), 5u);
-  EXPECT_TRUE(read[0].is_placeholder);
-  EXPECT_TRUE(read[0].picture.Empty());
-  for (int k = 0; k < 4; ++k) {
-    EXPECT_FALSE(read[k + 1].is_placeholder);
-    EXPECT_EQ(read[k + 1].sample, k + 1);
-    ExpectShows(read[k + 1].picture, frames[k], palette);
-  }
-  EXPECT_TRUE(folder.HoldsOnly(1));  // no temporary left behind
-}
-
-TEST(AviRoundTrip, WithoutPlaceholderTheFirstFrameIsARealFrame) {
-  testing::ScratchFolder folder;
-  const Palette256 palette = DistinctPalette();
-  const std::vector<Bitmap> frames = NumberedFrames(3, 8, 5);
-  WriteAvi(folder / "plain.avi", palette, frames, false);
-  const std::vector<AviFrame> read = ReadAviFrames(folder / "plain.avi");
-  ASSERT_EQ(read.size(), 3u);
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_FALSE(read[k].is_placeholder);
-    ExpectShows(read[k].picture, frames[k], palette);
+    const int first = placeholder ? 1 : 0;
+    AviReader reader(folder / "cycle.avi");
+    EXPECT_EQ(reader.Width(), 13);
+    EXPECT_EQ(reader.Height(), 7);
+    EXPECT_EQ(reader.DeclaredFrameCount(), 4 + first);
+    const std::vector<AviFrame> read = ReadAviFrames(folder / "cycle.avi");
+    ASSERT_EQ(read.size(), 4u + first);
+    EXPECT_EQ(read[0].is_placeholder, placeholder);
+    EXPECT_EQ(read[0].picture.Empty(), placeholder);
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_FALSE(read[k + first].is_placeholder);
+      EXPECT_EQ(read[k + first].sample, k + first);
+      ExpectShows(read[k + first].picture, frames[k], palette);
+    }
+    EXPECT_TRUE(folder.HoldsOnly(1));  // no temporary left behind
   }
 }
 

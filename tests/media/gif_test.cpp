@@ -4,6 +4,7 @@
 #include <random>
 
 #include "media/scratch_folder.h"
+#include "media/synthetic_pictures.h"
 #include "support/file_io.h"
 #include "support/media/gif_codec.h"
 #include "support/media/media_error.h"
@@ -13,26 +14,8 @@ namespace {
 
 const std::filesystem::path kData = std::filesystem::path(CELWRIGHT_TEST_SOURCE_DIR) / "data";
 
-Palette256 RampPalette() {
-  Palette256 palette{};
-  for (int i = 0; i < 256; ++i) {
-    palette[i] = {static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i / 2),
-                  static_cast<std::uint8_t>(i)};
-  }
-  return palette;
-}
-
-std::vector<Bitmap> PatternFrames(int count, int width, int height) {
-  std::vector<Bitmap> frames;
-  for (int f = 0; f < count; ++f) {
-    Bitmap frame(width, height, PixelFormat::Bits8);
-    for (std::size_t i = 0; i < frame.Pixels().size(); ++i) {
-      frame.Pixels()[i] = static_cast<std::uint8_t>(i * 7 + f * 29);
-    }
-    frames.push_back(frame);
-  }
-  return frames;
-}
+using testing::DistinctPalette;
+using testing::PatternFrames;
 
 bool Contains(const std::vector<std::uint8_t>& bytes, const std::vector<std::uint8_t>& part) {
   return std::search(bytes.begin(), bytes.end(), part.begin(), part.end()) != bytes.end();
@@ -40,7 +23,7 @@ bool Contains(const std::vector<std::uint8_t>& bytes, const std::vector<std::uin
 
 TEST(GifRoundTrip, PaletteSizesAndIndicesSurvive) {
   testing::ScratchFolder folder;
-  const Palette256 palette = RampPalette();
+  const Palette256 palette = DistinctPalette();
   const std::vector<Bitmap> frames = PatternFrames(3, 11, 6);
   WriteAnimatedGif(folder / "loop.gif", palette, frames);
   EXPECT_TRUE(folder.HoldsOnly(1));
@@ -59,7 +42,7 @@ TEST(GifRoundTrip, PaletteSizesAndIndicesSurvive) {
 
 TEST(GifRoundTrip, WritesLoopingAndDelayExtensions) {
   testing::ScratchFolder folder;
-  WriteAnimatedGif(folder / "x.gif", RampPalette(), PatternFrames(2, 4, 4));
+  WriteAnimatedGif(folder / "x.gif", DistinctPalette(), PatternFrames(2, 4, 4));
   const std::vector<std::uint8_t> bytes = ReadWholeFile(folder / "x.gif");
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 6), "GIF89a");
   const std::string netscape = "NETSCAPE2.0";
@@ -104,17 +87,17 @@ TEST(GifWriterFailures, LeaveNoFileBehind) {
   testing::ScratchFolder folder;
   std::vector<Bitmap> mixed = PatternFrames(2, 5, 5);
   mixed.push_back(PatternFrames(1, 6, 5).front());
-  EXPECT_THROW(WriteAnimatedGif(folder / "a.gif", RampPalette(), mixed), MediaError);
-  EXPECT_THROW(WriteAnimatedGif(folder / "a.gif", RampPalette(), {}), MediaError);
-  EXPECT_THROW(WriteAnimatedGif(folder / "a.gif", RampPalette(), {Bitmap(3, 3)}), MediaError);
-  EXPECT_THROW(WriteAnimatedGif(folder / "no" / "a.gif", RampPalette(), PatternFrames(1, 2, 2)),
+  EXPECT_THROW(WriteAnimatedGif(folder / "a.gif", DistinctPalette(), mixed), MediaError);
+  EXPECT_THROW(WriteAnimatedGif(folder / "a.gif", DistinctPalette(), {}), MediaError);
+  EXPECT_THROW(WriteAnimatedGif(folder / "a.gif", DistinctPalette(), {Bitmap(3, 3)}), MediaError);
+  EXPECT_THROW(WriteAnimatedGif(folder / "no" / "a.gif", DistinctPalette(), PatternFrames(1, 2, 2)),
                MediaError);
   EXPECT_TRUE(folder.HoldsOnly(0));
 
   // A failed write keeps the file that was there.
-  WriteAnimatedGif(folder / "keep.gif", RampPalette(), PatternFrames(1, 2, 2));
+  WriteAnimatedGif(folder / "keep.gif", DistinctPalette(), PatternFrames(1, 2, 2));
   const auto before = ReadWholeFile(folder / "keep.gif");
-  EXPECT_THROW(WriteAnimatedGif(folder / "keep.gif", RampPalette(), mixed), MediaError);
+  EXPECT_THROW(WriteAnimatedGif(folder / "keep.gif", DistinctPalette(), mixed), MediaError);
   EXPECT_EQ(ReadWholeFile(folder / "keep.gif"), before);
 }
 
@@ -130,7 +113,7 @@ TEST(GifReaderRobustness, DamagedFilesGiveAClearMessage) {
   EXPECT_THROW(ReadAnimatedGif(std::vector<std::uint8_t>{'G', 'I', 'F', '8', '9', 'a'}),
                MediaError);
 
-  WriteAnimatedGif(folder / "good.gif", RampPalette(), PatternFrames(3, 9, 7));
+  WriteAnimatedGif(folder / "good.gif", DistinctPalette(), PatternFrames(3, 9, 7));
   const std::vector<std::uint8_t> ours = ReadWholeFile(folder / "good.gif");
   const std::vector<std::uint8_t> foreign = ReadWholeFile(kData / "imagemagick_interlaced.gif");
   for (std::size_t length = 0; length + 1 < ours.size(); ++length) {

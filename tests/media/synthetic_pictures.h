@@ -3,10 +3,34 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "support/bitmap.h"
 
 namespace celwright::testing {
+
+// Every entry distinct, so a wrong index shows as a wrong colour.
+inline Palette256 DistinctPalette() {
+  Palette256 palette{};
+  for (int i = 0; i < 256; ++i) {
+    palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                  static_cast<std::uint8_t>((i * 37) & 0xFF)};
+  }
+  return palette;
+}
+
+// 8-bit frames whose indices differ from pixel to pixel and from frame to frame.
+inline std::vector<Bitmap> PatternFrames(int count, int width, int height) {
+  std::vector<Bitmap> frames;
+  for (int f = 0; f < count; ++f) {
+    Bitmap frame(width, height, PixelFormat::Bits8);
+    for (std::size_t i = 0; i < frame.Pixels().size(); ++i) {
+      frame.Pixels()[i] = static_cast<std::uint8_t>(i * 7 + f * 29);
+    }
+    frames.push_back(frame);
+  }
+  return frames;
+}
 
 // Stands in for photographic material: smooth two-dimensional gradients with a different hue
 // sweep in every frame, plus mild per-pixel noise, so the picture has far more than 256 colours
