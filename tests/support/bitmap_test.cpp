@@ -30,16 +30,5 @@ TEST(Bitmap, OutsideAccessIsIgnored) {
   for (auto byte : b.Pixels()) EXPECT_EQ(byte, 0);
 }
 
-TEST(Bitmap, ResizeKeepsTopLeftAndFillsTheRest) {
-  Bitmap b(2, 2);
-  b.SetPixel(0, 0, MakeColor(1, 2, 3));
-  b.SetPixel(1, 1, MakeColor(4, 5, 6));
-  b.Resize(3, 1, MakeColor(9, 9, 9));
-  EXPECT_EQ(b.Width(), 3);
-  EXPECT_EQ(b.Height(), 1);
-  EXPECT_EQ(b.GetPixel(0, 0), MakeColor(1, 2, 3));
-  EXPECT_EQ(b.GetPixel(2, 0), MakeColor(9, 9, 9));
-}
-
 }  // namespace
 }  // namespace celwright

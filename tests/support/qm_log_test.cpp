@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "support/file_io.h"
 
 namespace celwright {
 namespace {
@@ -14,10 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+  return {bytes.begin(), bytes.end()};
 }
 
 class LogTest : public ::testing::Test {
@@ -65,33 +64,27 @@ TEST_F(LogTest, ANewRunReplacesTheOldFile) {
   EXPECT_EQ(ReadFile(folder_ / "Log.txt"), "\r\nAPP : second run");
 }
 
-TEST_F(LogTest, UnwritableProgramFolderFallsBackToTheStateFolder) {
-  // A regular file where the program folder should be: no log file can go there, even for root.
+// A regular file where folders are expected: no log file can go there, even for root. The
+// state folder takes over; when it cannot either, logging goes on in memory.
+TEST_F(LogTest, UnwritableFoldersFallBackToTheStateFolderThenToMemory) {
   const fs::path blocker = folder_ / "blocker";
   std::ofstream(blocker) << "x";
-  const fs::path state = folder_ / "state";
-  ::setenv("XDG_STATE_HOME", state.c_str(), 1);
-  SetLogFolder(blocker / "program");
-  AddLogLine("APP : Show Main Form");
-  AppendToLog(" [OK]");
-  ::unsetenv("XDG_STATE_HOME");
-  EXPECT_EQ(LogLines().back(), "APP : Show Main Form [OK]");
-  EXPECT_EQ(LogFilePath().parent_path().parent_path(), state);
-  EXPECT_EQ(ReadFile(LogFilePath()), "\r\nAPP : Show Main Form [OK]");
-}
-
-TEST_F(LogTest, NoWritableFolderKeepsLoggingInMemory) {
-  // A regular file where folders are expected: neither place can hold a log file, even for root.
-  const fs::path blocker = folder_ / "blocker";
-  std::ofstream(blocker) << "x";
-  ::setenv("XDG_STATE_HOME", (blocker / "state").c_str(), 1);
-  SetLogFolder(blocker / "program");
-  AddLogLine("SAVE: x.bam...");
-  AppendToLog(" [OK]");
-  ::unsetenv("XDG_STATE_HOME");
-  EXPECT_TRUE(LogFilePath().empty());
-  ASSERT_EQ(LogLines().size(), 1u);
-  EXPECT_EQ(LogLines()[0], "SAVE: x.bam... [OK]");
+  for (const fs::path& state : {folder_ / "state", blocker / "state"}) {
+    ClearLogLines();
+    ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+    SetLogFolder(blocker / "program");
+    AddLogLine("APP : Show Main Form");
+    AppendToLog(" [OK]");
+    ::unsetenv("XDG_STATE_HOME");
+    ASSERT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(LogLines()[0], "APP : Show Main Form [OK]");
+    if (state == blocker / "state") {
+      EXPECT_TRUE(LogFilePath().empty());
+    } else {
+      EXPECT_EQ(LogFilePath().parent_path().parent_path(), state);
+      EXPECT_EQ(ReadFile(LogFilePath()), "\r\nAPP : Show Main Form [OK]");
+    }
+  }
 }
 
 TEST_F(LogTest, ListenerFollowsTheListAndSaveWritesOneLineEach) {

@@ -20,9 +20,7 @@ TEST(ColorHelpers, SplitAndPackAreInverse) {
   EXPECT_EQ(RGBToColor(0x12, 0x34, 0x56), 0x563412u);
   std::uint8_t r, g, b;
   ColorToRGBBytes(0x563412, r, g, b);
-  EXPECT_EQ(r, 0x12);
-  EXPECT_EQ(g, 0x34);
-  EXPECT_EQ(b, 0x56);
+  EXPECT_EQ(std::tie(r, g, b), std::make_tuple(0x12, 0x34, 0x56));
 }
 
 TEST(ColorHelpers, SystemColoursResolveBeforeSplitting) {
@@ -54,30 +52,25 @@ TEST(ColorToHSL, HueJustBelowAFullTurnWrapsToRed) {
   EXPECT_EQ(ToHsl(RGBToColor(255, 0, 1)).h, 0);
 }
 
-TEST(HSLToColor, KnownColours) {
-  EXPECT_EQ(HSLToColor(0, 240, 120), RGBToColor(255, 0, 0));
-  EXPECT_EQ(HSLToColor(80, 240, 120), RGBToColor(0, 255, 0));
-  EXPECT_EQ(HSLToColor(160, 240, 120), RGBToColor(0, 0, 255));
+// The wheel's slope rounds half to even: hue 1 gives green 6.375 -> 6, hue 2 12.75 -> 13, and
+// the ties 25.5 (hue 4) and 76.5 (hue 12) go to the even neighbour. Out-of-range input wraps
+// (hue) or clamps (saturation, luminance).
+TEST(HSLToColor, KnownColoursRoundingAndRange) {
+  const struct {
+    int h, s, l;
+    TColor colour;
+  } cases[] = {{0, 240, 120, RGBToColor(255, 0, 0)},    {80, 240, 120, RGBToColor(0, 255, 0)},
+               {160, 240, 120, RGBToColor(0, 0, 255)},  {33, 240, 0, 0},
+               {33, 17, 240, 0xFFFFFF},                 {1, 240, 120, RGBToColor(255, 6, 0)},
+               {2, 240, 120, RGBToColor(255, 13, 0)},   {4, 240, 120, RGBToColor(255, 26, 0)},
+               {12, 240, 120, RGBToColor(255, 76, 0)},  {240, 240, 120, RGBToColor(255, 0, 0)},
+               {-40, 240, 120, HSLToColor(200, 240, 120)}, {0, 999, 999, 0xFFFFFF}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(HSLToColor(c.h, c.s, c.l), c.colour) << c.h << "," << c.s << "," << c.l;
+  }
   for (int hue : {0, 17, 39, 40, 119, 200, 239}) {
     EXPECT_EQ(HSLToColor(hue, 0, 120), RGBToColor(127, 127, 127)) << hue;
   }
-  EXPECT_EQ(HSLToColor(33, 240, 0), 0u);
-  EXPECT_EQ(HSLToColor(33, 17, 240), 0xFFFFFFu);
-}
-
-TEST(HSLToColor, WheelSlopeAndHalfEvenRounding) {
-  // Hue 1: green 6.375 -> 6; hue 2: 12.75 -> 13; the ties 25.5 (hue 4) and 76.5 (hue 12) go to
-  // the even neighbour.
-  EXPECT_EQ(HSLToColor(1, 240, 120), RGBToColor(255, 6, 0));
-  EXPECT_EQ(HSLToColor(2, 240, 120), RGBToColor(255, 13, 0));
-  EXPECT_EQ(HSLToColor(4, 240, 120), RGBToColor(255, 26, 0));
-  EXPECT_EQ(HSLToColor(12, 240, 120), RGBToColor(255, 76, 0));
-}
-
-TEST(HSLToColor, OutOfRangeInputStaysOnTheScale) {
-  EXPECT_EQ(HSLToColor(240, 240, 120), HSLToColor(0, 240, 120));
-  EXPECT_EQ(HSLToColor(-40, 240, 120), HSLToColor(200, 240, 120));
-  EXPECT_EQ(HSLToColor(0, 999, 999), 0xFFFFFFu);
 }
 
 TEST(PointInRect, BorderCountsWhateverTheCornerOrder) {
