@@ -23,7 +23,7 @@ TEST(RedrawImage, SmallFrameSitsWithItsCentreInTheMiddleWithoutScrollBars) {
   EXPECT_EQ(ViewPixel(doc.form, 3, 2), ToColor(doc.form.BAM.Palette[10]));
   // Sizer blocks just outside the top-left corner.
   EXPECT_EQ(ViewPixel(doc.form, -2, -2), doc.options.HighlightColour);
-  EXPECT_EQ(doc.hosts.repaints > 0, true);
+  EXPECT_GT(doc.hosts.repaints, 0);
 }
 
 TEST(RedrawImage, GridDrawsOneLineMoreThanBlocksFromTwoHundredPercent) {
