@@ -34,22 +34,13 @@ TEST(Text, ExtentGrowsWithTheTextAndTheSize) {
   EXPECT_EQ(MeasureText(font, "").width, 0);
 }
 
-TEST(Text, BoldIsAtLeastAsWideAndHasMoreInk) {
-  Font regular;
-  regular.size = 14;
-  Font bold = regular;
-  bold.bold = true;
-  EXPECT_GE(MeasureText(bold, "Celwright").width, MeasureText(regular, "Celwright").width);
-  EXPECT_GT(InkCount(RenderTextMask(bold, "Celwright")),
-            InkCount(RenderTextMask(regular, "Celwright")));
-}
-
-TEST(Text, UnderlineAndStrikeOutAddInk) {
+TEST(Text, BoldUnderlineAndStrikeOutAddInkAndBoldIsAtLeastAsWide) {
   Font plain;
   plain.size = 14;
-  for (bool Font::*style : {&Font::underline, &Font::strike_out}) {
+  for (bool Font::*style : {&Font::bold, &Font::underline, &Font::strike_out}) {
     Font styled = plain;
     styled.*style = true;
+    EXPECT_GE(MeasureText(styled, "Celwright").width, MeasureText(plain, "Celwright").width);
     EXPECT_GT(InkCount(RenderTextMask(styled, "ace")), InkCount(RenderTextMask(plain, "ace")));
   }
 }
