@@ -24,6 +24,13 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
+std::filesystem::path TemporaryPathBeside(const std::filesystem::path& path) {
+  std::random_device random;
+  std::filesystem::path temporary = path;
+  temporary += ".tmp" + std::to_string(random() % 1000000);
+  return temporary;
+}
+
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
   return ReadWholeFile(path, 1, {});
 }
@@ -62,9 +69,7 @@ void WriteFileAtomically(const std::filesystem::path& path, const std::vector<st
 void WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
                          int steps, const std::function<void(int)>& on_step) {
   if (steps < 1) steps = 1;
-  std::random_device random;
-  std::filesystem::path temporary = path;
-  temporary += ".tmp" + std::to_string(random() % 1000000);
+  const std::filesystem::path temporary = TemporaryPathBeside(path);
   {
     FilePtr file(std::fopen(temporary.c_str(), "wb"));
     if (!file) throw std::runtime_error(Describe(path, "create"));

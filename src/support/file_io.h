@@ -16,6 +16,9 @@ std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path, int steps,
                                         const std::function<void(int)>& on_step);
 
+// A fresh name beside `path` for a file that is written first and renamed into place later.
+std::filesystem::path TemporaryPathBeside(const std::filesystem::path& path);
+
 // Writes through a temporary file beside the target and renames it into place, so a failed
 // write never destroys the previous file.
 void WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);

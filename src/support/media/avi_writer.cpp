@@ -1,10 +1,10 @@
 #include "support/media/avi_writer.h"
 
 #include <cstring>
-#include <random>
 #include <string>
 #include <system_error>
 
+#include "support/file_io.h"
 #include "support/media/media_error.h"
 
 namespace celwright {
@@ -41,13 +41,6 @@ class ByteWriter {
   std::vector<std::uint8_t> bytes_;
 };
 
-std::filesystem::path TemporaryBeside(const std::filesystem::path& path) {
-  std::random_device random;
-  std::filesystem::path temporary = path;
-  temporary += ".tmp" + std::to_string(random() % 1000000);
-  return temporary;
-}
-
 }  // namespace
 
 AviWriter::AviWriter(const std::filesystem::path& path, int width, int height,
@@ -59,7 +52,7 @@ AviWriter::AviWriter(const std::filesystem::path& path, int width, int height,
   const std::uint64_t frame_bytes = std::uint64_t{row_bytes_} * static_cast<std::uint32_t>(height);
   if (frame_bytes + kHeaderBytes > kMaxFileBytes) throw MediaError(kCreateFailed);
   frame_bytes_ = static_cast<std::uint32_t>(frame_bytes);
-  temporary_ = TemporaryBeside(path);
+  temporary_ = TemporaryPathBeside(path);
   file_ = std::fopen(temporary_.c_str(), "wb");
   if (!file_) throw MediaError(kCreateFailed);
   const std::vector<std::uint8_t> headers = Headers();

@@ -5,12 +5,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <random>
 #include <string>
 #include <system_error>
 
 #include <gif_lib.h>
 
+#include "support/file_io.h"
 #include "support/media/media_error.h"
 
 namespace celwright {
@@ -43,9 +43,7 @@ void CheckFrames(const std::vector<Bitmap>& frames) {
 class GifOutput {
  public:
   explicit GifOutput(const std::filesystem::path& path) : path_(path) {
-    std::random_device random;
-    temporary_ = path;
-    temporary_ += ".tmp" + std::to_string(random() % 1000000);
+    temporary_ = TemporaryPathBeside(path);
     // Opened here rather than by giflib, which would create it readable by its owner only.
     const int descriptor = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (descriptor < 0) Fail(std::strerror(errno));
