@@ -31,6 +31,20 @@ std::filesystem::path TemporaryPathBeside(const std::filesystem::path& path) {
   return temporary;
 }
 
+void RequireRegularFile(const std::filesystem::path& path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (error || !std::filesystem::exists(status)) {
+    throw std::runtime_error("The file \"" + path.string() + "\" does not exist");
+  }
+  if (std::filesystem::is_directory(status)) {
+    throw std::runtime_error("\"" + path.string() + "\" is a folder, not a file");
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    throw std::runtime_error("\"" + path.string() + "\" is not a regular file");
+  }
+}
+
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
   return ReadWholeFile(path, 1, {});
 }
@@ -38,6 +52,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path, int steps,
                                         const std::function<void(int)>& on_step) {
   if (steps < 1) steps = 1;
+  RequireRegularFile(path);
   FilePtr file(std::fopen(path.c_str(), "rb"));
   if (!file) throw std::runtime_error(Describe(path, "open"));
   // The size is only a first guess: the file may change while it is read.

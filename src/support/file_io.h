@@ -8,6 +8,10 @@
 
 namespace celwright {
 
+// Throws std::runtime_error naming the file when it is missing or is not a regular file (a
+// folder, FIFO or device): reading those would fail oddly, block forever or never end.
+void RequireRegularFile(const std::filesystem::path& path);
+
 // Whole-file helpers shared by every codec. Both throw std::runtime_error with a message that
 // names the file and the reason.
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
