@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QToolButton>
 
 #include "app/document_session.h"
@@ -24,9 +25,20 @@ void TMainForm::Redo1Click() {
 void TMainForm::ViewHistory1Click() {
   if (!document_) return;
   if (!history_form_) history_form_ = new TViewHistoryForm(this);
-  history_form_->ShowHistory(BAMForm()->HistoryViewItems(), BAMForm()->FrameRec.Width);
+  history_form_->Combo_HistoryEntry->setCurrentIndex(-1);
   history_form_->show();
+  RefreshHistoryViewer();
   history_form_->raise();
+}
+
+void TMainForm::RefreshHistoryViewer() {
+  // The viewer follows every step while it is open instead of showing a copy from its start.
+  if (!history_form_ || !history_form_->isVisible()) return;
+  if (!document_) {
+    history_form_->ShowHistory({}, 0);
+    return;
+  }
+  history_form_->ShowHistory(BAMForm()->HistoryViewItems(), BAMForm()->FrameRec.Width);
 }
 
 void TMainForm::Play1Click() {
@@ -38,7 +50,11 @@ void TMainForm::Play1Click() {
 }
 
 void TMainForm::Stop1Click() {
-  if (document_) BAMForm()->StopSequence();
+  if (!document_) return;
+  BAMForm()->StopSequence();
+  // Commands on "the selected entry" act on what the user sees: the frame playback stopped on.
+  HighlightShownFrame();
+  RefreshCommandStates();
 }
 
 }  // namespace celwright

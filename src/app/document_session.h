@@ -25,6 +25,9 @@ class DocumentSession : private DocumentView, private PlaybackTimer, private Doc
   void AttachView(BAMFormView* view) { view_ = view; }
   // The caption the core asks for ("name (Frame n)").
   std::function<void(const std::string&)> OnCaption;
+  // The kind of file the document's name holds on disk (what it was opened from or last saved
+  // as); it differs from the document's own kind once a picture or video became a BAM.
+  TDocType FileKind = dtBAM;
   // The playback timer, for tests that step playback themselves.
   QTimer& PlayTimer() { return timer_; }
 

@@ -63,7 +63,7 @@ void BAMFormView::paintEvent(QPaintEvent*) {
   if (!picture.isNull()) painter.drawImage(origin, picture);
   // Between a resize and the core's next picture the new strip has nothing yet.
   const QRegion rest = QRegion(viewport()->rect()) - QRect(origin, picture.size());
-  for (const QRect& r : rest) painter.fillRect(r, palette().window());
+  for (const QRect& r : rest) painter.fillRect(r, palette().base());  // the core's window colour
 }
 
 void BAMFormView::resizeEvent(QResizeEvent* event) {

@@ -7,14 +7,19 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QFileInfo>
 #include <filesystem>
+#include <stdexcept>
 
 #include "app/app_info.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/progress_window.h"
+#include "app/repair_report.h"
+#include "app/save_rules.h"
 #include "app/tool_icons.h"
 #include "document/bam_form.h"
 #include "support/image_io/image_file.h"
@@ -33,8 +38,6 @@ std::uint8_t PictureKindOf(TDocType type) {
     default: return kImageKindBitmap;
   }
 }
-
-std::string Num(std::int64_t n) { return std::to_string(n); }
 
 // The document window's frame: closing it is the Close command, which may ask to save first.
 class DocumentWindow : public QMdiSubWindow {
@@ -83,12 +86,22 @@ void TMainForm::OpenFile(const std::string& file_name, TDocType file_type) {
 void TMainForm::CreateDocumentWindow() {
   // How transparent and shadow pixels are shown and how fast sequences play are the user's
   // choices, kept with the settings; each new document starts from them.
-  doc_options_.TransCol = static_cast<TColor>(settings_.ReadInt("TransCol", 0x00979700));
-  doc_options_.ShadowCol = static_cast<TColor>(settings_.ReadInt("ShadowCol", 0x006868FF));
+  doc_options_.TransCol = static_cast<TColor>(
+      settings_.ReadInt("TransCol", static_cast<int>(kDefaultTransCol)));
+  doc_options_.ShadowCol = static_cast<TColor>(
+      settings_.ReadInt("ShadowCol", static_cast<int>(kDefaultShadowCol)));
   doc_options_.OverrideTransCol = settings_.ReadInt("OverrideTrans", 1) != 0;
   doc_options_.OverrideShadowCol = settings_.ReadInt("OverrideShadow", 1) != 0;
   doc_options_.FrameSpeedMs = settings_.ReadInt("PlaySpeed", 50);
   doc_options_.ShowGrid = Entry("ShowGrid1")->isChecked();
+  // The document paints its own background and sizer blocks: in the desktop's colours.
+  const QPalette& colours = palette();
+  auto to_colour = [](const QColor& c) {
+    return MakeColor(static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                     static_cast<std::uint8_t>(c.blue()));
+  };
+  doc_options_.WindowColour = to_colour(colours.color(QPalette::Base));
+  doc_options_.HighlightColour = to_colour(colours.color(QPalette::Highlight));
   MainWindowLink& link = *this;
   document_ = std::make_unique<DocumentSession>(prompts_, doc_options_, link);
   auto* window = new DocumentWindow([this] { return Close1Click(); }, mdi_);
@@ -99,13 +112,17 @@ void TMainForm::CreateDocumentWindow() {
   document_->OnCaption = [this](const std::string& caption) { SetDocumentCaption(caption); };
   window->setWidget(view_);
   window->setWindowIcon(AppIcon());
+  // Ctrl+F4 belongs to File > Close alone: a second owner makes the key ambiguous, and only
+  // Close asks about unsaved changes.
+  if (QMenu* system = window->systemMenu()) {
+    for (QAction* action : system->actions()) action->setShortcuts({});
+  }
   mdi_->addSubWindow(window);
   document_window_ = window;
   window->showMaximized();
 }
 
 void TMainForm::DestroyDocumentWindow() {
-  last_save_name_.clear();
   if (document_) document_->AttachView(nullptr);
   // The window may be in the middle of its own close event, so it goes later; from now on it
   // must not reach the core it showed.
@@ -117,10 +134,15 @@ void TMainForm::DestroyDocumentWindow() {
   document_window_ = nullptr;
   view_ = nullptr;
   document_.reset();
+  setWindowTitle(base_caption_);
+  setWindowModified(false);
 }
 
 void TMainForm::SetDocumentCaption(const std::string& caption) {
-  if (document_window_) document_window_->setWindowTitle(QString::fromStdString(caption));
+  // "[*]" is where Qt shows the unsaved-changes marker (see RefreshCommandStates).
+  const QString title = QString::fromStdString(caption) + "[*]";
+  if (document_window_) document_window_->setWindowTitle(title);
+  setWindowTitle(title + " - " + base_caption_);
 }
 
 bool TMainForm::LoadDocument(const std::string& file_name, TDocType file_type) {
@@ -164,12 +186,19 @@ bool TMainForm::LoadDocument(const std::string& file_name, TDocType file_type) {
   return loaded;
 }
 
-void TMainForm::OpenFile2(const std::string& file_name, TDocType file_type, bool add_to_recent) {
+void TMainForm::OpenFile2(const std::string& name_as_given, TDocType file_type,
+                          bool add_to_recent) {
+  // A relative name (from the command line) would mean another file once the program runs
+  // from another folder: the document and the recent list keep the full path.
+  const std::string file_name =
+      name_as_given.empty()
+          ? name_as_given
+          : QFileInfo(QString::fromStdString(name_as_given)).absoluteFilePath().toStdString();
   AddLogLine("OPEN: " + file_name + "...");
   if (document_) {
     if (!BAMForm()->CheckCanClose()) return;
     AppendToLog(" [ABORTED] (Must close first)");
-    Close1Click();
+    CloseDocument();  // already answered: asking again would be the same question twice
     OpenFile2(file_name, file_type, add_to_recent);
     return;
   }
@@ -180,19 +209,16 @@ void TMainForm::OpenFile2(const std::string& file_name, TDocType file_type, bool
 
   if (!LoadDocument(file_name, file_type)) {
     // An empty document would only hide the failure: tell why and leave nothing open.
-    AddLogLine("INFO: Error data = " + Num(doc.BAM.ErrorCode));
+    AddLogLine("INFO: Error data = " + std::to_string(doc.BAM.ErrorCode));
     AddLogLine("OPEN: Failed");
     const std::string reason =
         doc.BAM.ErrorMessage.empty() ? "The file could not be read." : doc.BAM.ErrorMessage;
-    DestroyDocumentWindow();
-    List_Frames->clear();
-    List_Sequences->clear();
-    List_SequenceFrames->clear();
-    RefreshCommandStates();
+    CloseDocument();
     prompts_.Error(kAppTitle, "Could not open " + file_name + ".\r\r" + reason);
     return;
   }
   doc.DocType = file_type;
+  document_->FileKind = file_type;
   const TFileDetails& details = DetailsOf(file_type);
   if (details.SingleFrame)
     PageControl->setCurrentWidget(Tab_Frames);
@@ -224,131 +250,120 @@ void TMainForm::OpenFile2(const std::string& file_name, TDocType file_type, bool
     // A file whose sequences are all empty still shows its first frame.
     const QSignalBlocker block(List_Frames);
     List_Frames->setCurrentRow(0);
-    ShowFrame(0);
+    DisplayFrame(0);
   }
   if (add_to_recent) UpdateRecentList(file_name, file_type);
   RefreshCommandStates();
 
-  AddLogLine("INFO: BAM format is type " + Num(doc.BAM.GetBAMType()));
-  AddLogLine("INFO: BAM has " + Num(doc.BAM.FrameCount()) + " Frames & " +
-                      Num(doc.BAM.CycleCount()) + " Sequences");
-  AddLogLine("INFO: Error data = " + Num(doc.BAM.ErrorCode));
+  AddLogLine("INFO: BAM format is type " + std::to_string(doc.BAM.GetBAMType()));
+  AddLogLine("INFO: BAM has " + std::to_string(doc.BAM.FrameCount()) + " Frames & " +
+                      std::to_string(doc.BAM.CycleCount()) + " Sequences");
+  AddLogLine("INFO: Error data = " + std::to_string(doc.BAM.ErrorCode));
   AddLogLine("OPEN: Completed");
 
   if (!doc.BAM.Warnings.empty()) {
-    std::string text = FileNamePart(file_name) + " was damaged. These repairs were made:\r";
-    for (const std::string& warning : doc.BAM.Warnings) text += "\r- " + warning;
-    text += "\r\rSave the file to keep the repaired version.";
-    prompts_.Information(kAppTitle, text);
+    const RepairReport report = MakeRepairReport(file_name, doc.BAM.Warnings);
+    prompts_.InformationWithDetails(kAppTitle, report.Summary, report.Details);
   }
 }
 
-void TMainForm::FinishSave(bool saved, const std::string& error) {
+void TMainForm::ReportSaveFailure(const std::string& error) {
   prog_form_->hide();
-  if (saved) {
-    BAMForm()->Modified = false;
-    AppendToLog(" [OK]");
-  } else {
-    AppendToLog(" [ABORTED] (" + error + ")");
-    prompts_.Error(kAppTitle, "The file was not saved.\r\r" + error);
-  }
+  AppendToLog(" [ABORTED] (" + error + ")");
+  prompts_.Error(kAppTitle, "The file was not saved.\r\r" + error);
   RefreshCommandStates();
+}
+
+bool TMainForm::WriteDocument(const std::string& path, TDocType type, bool compressed) {
+  TBAMForm& doc = *BAMForm();
+  AddLogLine("SAVE: " + path + "...");
+  // The animation takes the new name before writing; a failed write must not leave the
+  // document pointing at a file that was never made.
+  const std::string old_name = doc.BAM.FileName;
+  const bool old_compressed = doc.BAM.Compressed;
+  std::string written = path;
+  try {
+    if (type == dtBAM) {
+      if (!doc.BAM.SaveAs(path, doc.BAM.GetBAMType(), compressed, LoadSaveProgress()))
+        throw std::runtime_error("The document has no file name");
+    } else {
+      written = SaveAsPictureOrVideo(path, type);
+    }
+  } catch (const std::exception& e) {
+    doc.BAM.FileName = old_name;
+    doc.BAM.Compressed = old_compressed;
+    ReportSaveFailure(e.what());
+    return false;
+  }
+  prog_form_->hide();
+  AppendToLog(" [OK]");
+  // From now on the document is that file: caption, close question and Save name it.
+  doc.BAM.FileName = written;
+  doc.DocType = type;
+  document_->FileKind = type;
+  doc.Modified = false;
+  SetDocumentCaption(FileNamePart(written) + " (Frame " + std::to_string(doc.CurrentFrame) + ")");
+  UpdateRecentList(written, type);
+  RefreshCommandStates();
+  return true;
 }
 
 void TMainForm::Save1Click() {
   if (!document_) return;
   TBAMForm& doc = *BAMForm();
   if (doc.ImageChanged) doc.ShowFrame(doc.CurrentFrame);
-  if (doc.BAM.FileName == kUntitledBAM) {
+  // Save never writes a kind other than the file's own under its name: a picture or video
+  // that became a BAM is given a new name, and a picture that cannot hold the changes
+  // exactly is not rewritten behind the user's back.
+  if (doc.BAM.FileName == kUntitledBAM || doc.DocType != document_->FileKind) {
     SaveAs1Click();
     return;
   }
   if (doc.DocType != dtBAM) {
-    try {
-      SaveAsPictureOrVideo(last_save_name_.empty() ? doc.BAM.FileName : last_save_name_,
-                           doc.DocType);
-      doc.Modified = false;
-    } catch (const std::exception& e) {
-      AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
-      prompts_.Error(kAppTitle, std::string("The file was not saved.\r\r") + e.what());
+    if (!doc.Modified) {
+      AddLogLine("SAVE: " + doc.BAM.FileName + " [OK] (Unchanged)");
+      return;
     }
-    RefreshCommandStates();
-    return;
+    if (!KindHoldsExactly(doc.DocType, doc.BAM)) {
+      SaveAs1Click();
+      return;
+    }
   }
-  AddLogLine("SAVE: " + doc.BAM.FileName + "...");
-  try {
-    FinishSave(doc.BAM.Save(LoadSaveProgress()), "The document has no file name");
-  } catch (const std::exception& e) {
-    FinishSave(false, e.what());
-  }
+  WriteDocument(doc.BAM.FileName, doc.DocType, doc.BAM.Compressed);
 }
 
 void TMainForm::SaveAs1Click() {
   if (!document_) return;
   TBAMForm& doc = *BAMForm();
+  std::string suggested = doc.BAM.FileName == kUntitledBAM ? std::string() : doc.BAM.FileName;
+  if (!suggested.empty() && doc.DocType == dtBAM && document_->FileKind != dtBAM)
+    suggested = BamNameFor(suggested);
   const SaveAsChoices choices = BuildSaveAsChoices(doc.BAM.GetBAMType(), doc.BAM.FrameCount(),
-                                                   doc.BAM.CycleCount(), doc.BAM.FileName);
-  const std::string suggested = doc.BAM.FileName == kUntitledBAM ? std::string() : doc.BAM.FileName;
+                                                   doc.BAM.CycleCount(), suggested);
   const FileChoice choice =
       prompts_.ChooseSaveFile("Save BAM File", choices.Filter, choices.Preselected, suggested);
   if (!choice.Accepted) return;
   const SaveAsTarget target = SaveAsTargetOf(choices.Filter, choice.FilterIndex);
-  if (target.Type != dtBAM) {
-    if (doc.ImageChanged) doc.ShowFrame(doc.CurrentFrame);
-    try {
-      const std::string written = SaveAsPictureOrVideo(choice.Path, target.Type);
-      doc.DocType = target.Type;
-      last_save_name_ = written;
-      doc.Modified = false;
-      SetDocumentCaption(FileNamePart(doc.BAM.FileName) + " (Frame " + Num(doc.CurrentFrame) + ")");
-      UpdateRecentList(written, target.Type);
-    } catch (const std::exception& e) {
-      AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
-      prompts_.Error(kAppTitle, std::string("The file was not saved.\r\r") + e.what());
-    }
-    RefreshCommandStates();
-    return;
-  }
   std::string path = choice.Path;
-  if (std::filesystem::path(path).extension().empty()) path += ".bam";
+  if (target.Type == dtBAM && std::filesystem::path(path).extension().empty())
+    path += BamExtensionLike(suggested);
   if (doc.ImageChanged) doc.ShowFrame(doc.CurrentFrame);
-
-  AddLogLine("SAVE: " + path + "...");
-  // The animation takes the new name before writing; a failed write must not leave the
-  // document pointing at a file that was never made.
-  const std::string old_name = doc.BAM.FileName;
-  const bool old_compressed = doc.BAM.Compressed;
-  bool saved = false;
-  std::string error;
-  try {
-    saved = doc.BAM.SaveAs(path, doc.BAM.GetBAMType(), target.Compressed, LoadSaveProgress());
-  } catch (const std::exception& e) {
-    error = e.what();
-  }
-  if (!saved) {
-    doc.BAM.FileName = old_name;
-    doc.BAM.Compressed = old_compressed;
-    FinishSave(false, error.empty() ? "The document has no file name" : error);
-    return;
-  }
-  doc.DocType = dtBAM;
-  last_save_name_.clear();
-  FinishSave(true, "");
-  SetDocumentCaption(FileNamePart(doc.BAM.FileName) + " (Frame " + Num(doc.CurrentFrame) + ")");
-  UpdateRecentList(path, dtBAM);
+  WriteDocument(path, target.Type, target.Compressed);
 }
 
 bool TMainForm::Close1Click() {
-  if (document_) {
-    if (!BAMForm()->CheckCanClose()) return false;
-    DestroyDocumentWindow();
-  }
+  if (document_ && !BAMForm()->CheckCanClose()) return false;
+  CloseDocument();
+  return true;
+}
+
+void TMainForm::CloseDocument() {
+  DestroyDocumentWindow();
   List_Sequences->clear();
   List_SequenceFrames->clear();
   List_Frames->clear();
   ShowPalette();
   RefreshCommandStates();
-  return true;
 }
 
 void TMainForm::RecentFileClick(int place) {

@@ -31,7 +31,6 @@ TViewHistoryForm::TViewHistoryForm(QWidget* parent) : QDialog(parent, Qt::Tool) 
 void TViewHistoryForm::ShowHistory(std::vector<HistoryViewItem> items, int frame_width) {
   items_ = std::move(items);
   frame_width_ = frame_width;
-  Combo_HistoryEntry->setCurrentIndex(-1);
   update();
 }
 

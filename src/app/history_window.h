@@ -15,7 +15,8 @@ class TViewHistoryForm : public QDialog {
  public:
   explicit TViewHistoryForm(QWidget* parent);
 
-  // Takes a copy of the snapshots, so the viewer stays valid while editing goes on.
+  // Takes a copy of the snapshots (the main window hands in new ones after every step), keeping
+  // the chosen entry.
   void ShowHistory(std::vector<HistoryViewItem> items, int frame_width);
   // The pictures of the selected entry as the viewer draws them (null when there are none).
   const HistoryViewItem* SelectedItem() const;

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QListWidget>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "app/app_info.h"
 #include "app/document_session.h"
@@ -13,8 +14,6 @@
 namespace celwright {
 
 namespace {
-
-std::string Num(std::int64_t n) { return std::to_string(n); }
 
 // The picture kinds in the import dialog's order; the chosen entry's position plus one is the
 // picture reader's kind.
@@ -53,15 +52,47 @@ void TMainForm::FillList(QListWidget* list, int count, bool single, const char* 
   }
 }
 
-void TMainForm::ShowFrame(int index) {
+void TMainForm::DisplayFrame(int index) {
   if (!document_) return;
   // List clicks must not end the program over a frame that cannot be drawn.
   Guarded([&] { BAMForm()->ShowFrame(index); });
+  HighlightShownFrame();
   RefreshCommandStates();
+}
+
+void TMainForm::HighlightShownFrame() {
+  if (!document_) return;
+  const int frame = BAMForm()->CurrentFrame;
+  SelectRow(List_Frames, frame < List_Frames->count() ? frame : -1);
+  const int sequence = SelectedSequence();
+  if (sequence < 0 || sequence >= BAMForm()->BAM.CycleCount()) return;
+  const TCycleItem cycle = BAMForm()->BAM.GetCycle(sequence);
+  const auto& frames = cycle.Frames;
+  const int count = static_cast<int>(frames.size());
+  const int entry = SelectedEntry();
+  if (entry >= 0 && entry < count && frames[static_cast<std::size_t>(entry)] == frame) return;
+  // The entry after the highlighted one first, so walking a sequence that shows a frame twice
+  // moves on instead of jumping back.
+  int found = -1;
+  for (int step = 1; step <= count && found < 0; ++step) {
+    const int k = (std::max(entry, -1) + step + count) % count;
+    if (frames[static_cast<std::size_t>(k)] == frame) found = k;
+  }
+  SelectRow(List_SequenceFrames, found);
+}
+
+void TMainForm::ShowLastFrameOnAllFrames() {
+  SelectRow(List_Sequences, -1);
+  PageControl->setCurrentWidget(Tab_Frames);
+  UpdateFrameAndSequenceLists();
+  SelectRow(List_Frames, List_Frames->count() - 1);
+  List_FramesDblClick();
 }
 
 void TMainForm::UpdateFrameAndSequenceLists() {
   if (!document_) return;
+  // Playback works on frame numbers the change may have moved.
+  BAMForm()->StopSequence();
   AddLogLine("APP : Update Frames & Sequences List...");
   const int frame_row = List_Frames->currentRow();
   const int sequence_row = SelectedSequence();
@@ -109,7 +140,7 @@ void TMainForm::List_SequenceFramesDblClick() {
   if (entry >= static_cast<int>(cycle.Frames.size())) return;
   const int frame = cycle.Frames[static_cast<std::size_t>(entry)];
   SelectRow(List_Frames, frame < List_Frames->count() ? frame : -1);
-  ShowFrame(frame);
+  DisplayFrame(frame);
 }
 
 void TMainForm::List_FramesDblClick() {
@@ -117,7 +148,7 @@ void TMainForm::List_FramesDblClick() {
   SequencePopupPopup();
   FillList(List_SequenceFrames, 0, false, "", {});
   const int row = List_Frames->currentRow();
-  if (row >= 0) ShowFrame(row);
+  if (row >= 0) DisplayFrame(row);
   RefreshCommandStates();
 }
 
@@ -143,11 +174,7 @@ void TMainForm::NewFrame1Click() {
   if (!document_ || !ConvertCheck(DetailsOf(BAMForm()->DocType).SingleFrame)) return;
   Guarded([&] {
     BAMForm()->InsertFrame(-1, -1, -1);
-    SelectRow(List_Sequences, -1);
-    PageControl->setCurrentWidget(Tab_Frames);
-    UpdateFrameAndSequenceLists();
-    SelectRow(List_Frames, List_Frames->count() - 1);
-    List_FramesDblClick();
+    ShowLastFrameOnAllFrames();
   });
 }
 
@@ -156,11 +183,7 @@ void TMainForm::DuplicateFrame1Click() {
   if (!ConvertCheck(DetailsOf(BAMForm()->DocType).SingleFrame)) return;
   Guarded([&] {
     BAMForm()->DuplicateFrame(BAMForm()->CurrentFrame);
-    SelectRow(List_Sequences, -1);
-    PageControl->setCurrentWidget(Tab_Frames);
-    UpdateFrameAndSequenceLists();
-    SelectRow(List_Frames, List_Frames->count() - 1);
-    List_FramesDblClick();
+    ShowLastFrameOnAllFrames();
   });
 }
 
@@ -170,6 +193,7 @@ void TMainForm::DeleteFrame1Click() {
   Guarded([&] {
     BAMForm()->DeleteFrame(BAMForm()->CurrentFrame);
     UpdateFrameAndSequenceLists();
+    HighlightShownFrame();
   });
 }
 
@@ -190,6 +214,7 @@ void TMainForm::DuplicateFrameInSeq1Click() {
   Guarded([&] {
     BAMForm()->DuplicateFrameInSeq(BAMForm()->CurrentFrame, sequence, SelectedEntry());
     UpdateFrameAndSequenceLists();
+    HighlightShownFrame();
   });
 }
 
@@ -197,14 +222,15 @@ void TMainForm::RemoveFrame1Click() {
   const int sequence = SelectedSequence();
   const int entry = SelectedEntry();
   if (!document_ || sequence < 0 || entry < 0) return;
-  AddLogLine("BAM : Remove Frame (" + Num(entry) + ") from Sequence (" + Num(sequence) +
-                      ")...");
+  AddLogLine("BAM : Remove Frame (" + std::to_string(entry) + ") from Sequence (" +
+             std::to_string(sequence) + ")...");
   Guarded([&] {
     BAMForm()->BAM.DeleteFrameFromCycle(sequence, entry);
     BAMForm()->Modified = true;
     AppendToLog(" [OK]");
     UpdateFrameAndSequenceLists();
     List_SequenceFramesDblClick();
+    HighlightShownFrame();
   });
 }
 
@@ -214,8 +240,8 @@ void TMainForm::MoveFrame(int delta) {
   if (!document_ || delta == 0 || sequence < 0 || entry < 0) return;
   const int target = entry + delta;
   if (target < 0 || target >= List_SequenceFrames->count()) return;
-  AddLogLine("BAM : Move Frame (" + Num(entry) + " >> " + Num(target) + ") in Sequence (" +
-                      Num(sequence) + "+...");
+  AddLogLine("BAM : Move Frame (" + std::to_string(entry) + " >> " + std::to_string(target) +
+             ") in Sequence (" + std::to_string(sequence) + "+...");
   Guarded([&] {
     BAMForm()->BAM.MoveFrameInCycle(sequence, entry, target);
     BAMForm()->Modified = true;
@@ -250,6 +276,12 @@ void TMainForm::DeleteSequence1Click() {
   BAMForm()->Modified = true;
   if (sequence == List_Sequences->count() - 1) SelectRow(List_Sequences, sequence - 1);
   UpdateFrameAndSequenceLists();
+  // The sequence now highlighted is shown as a click on it would show it.
+  if (SelectedSequence() >= 0) {
+    List_SequencesClick(true);
+  } else {
+    HighlightShownFrame();
+  }
 }
 
 bool TMainForm::ImportPicture(std::int32_t cycle) {
@@ -268,11 +300,7 @@ bool TMainForm::ImportPicture(std::int32_t cycle) {
 void TMainForm::ImportFrame1Click() {
   if (!document_ || !ConvertCheck(DetailsOf(BAMForm()->DocType).SingleFrame)) return;
   if (!ImportPicture(-1)) return;
-  SelectRow(List_Sequences, -1);
-  PageControl->setCurrentWidget(Tab_Frames);
-  UpdateFrameAndSequenceLists();
-  SelectRow(List_Frames, List_Frames->count() - 1);
-  List_FramesDblClick();
+  ShowLastFrameOnAllFrames();
 }
 
 void TMainForm::ImportFrameintoSeq1Click() {
@@ -288,13 +316,13 @@ void TMainForm::ImportFrameintoSeq1Click() {
 void TMainForm::NextFrame1Click() {
   if (!document_ || BAMForm()->BAM.FrameCount() == 0) return;
   const int next = BAMForm()->CurrentFrame + 1;
-  ShowFrame(next >= BAMForm()->BAM.FrameCount() ? 0 : next);
+  DisplayFrame(next >= BAMForm()->BAM.FrameCount() ? 0 : next);
 }
 
 void TMainForm::PrevFrame1Click() {
   if (!document_ || BAMForm()->BAM.FrameCount() == 0) return;
   const int previous = BAMForm()->CurrentFrame - 1;
-  ShowFrame(previous < 0 ? BAMForm()->BAM.FrameCount() - 1 : previous);
+  DisplayFrame(previous < 0 ? BAMForm()->BAM.FrameCount() - 1 : previous);
 }
 
 }  // namespace celwright

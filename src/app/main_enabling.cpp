@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QListWidget>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QToolButton>
@@ -16,7 +17,11 @@
 
 namespace celwright {
 
-QAction* TMainForm::Entry(const char* name) const { return findChild<QAction*>(name); }
+QAction* TMainForm::Entry(const char* name) const {
+  // The rules run on every playback tick: a table beats searching the widget tree each time.
+  const auto found = entries_.find(name);
+  return found != entries_.end() ? found->second : findChild<QAction*>(name);
+}
 
 void TMainForm::SetEnabled(QAction* entry, bool rule) {
   entry->setEnabled(rule && !unwired_.count(entry));
@@ -95,8 +100,12 @@ void TMainForm::Frame1Click() {
     SetEnabled(Entry(name), open && sequence && frame);
   SetEnabled(Entry("MoveFrameUp1"), open && entry > 0 && frame);
   SetEnabled(Entry("MoveFrameDn1"), open && entry < entries - 1 && sequence && frame);
-  SetEnabled(Entry("NextFrame1"), open && entry < entries - 1 && sequence);
-  SetEnabled(Entry("PrevFrame1"), open && entry > 0);
+  // Next and Previous walk every frame of the animation, wrapping at the ends: they can go
+  // somewhere whenever there is a frame other than the one shown.
+  const int frame_count = open ? BAMForm()->BAM.FrameCount() : 0;
+  const bool can_walk = frame_count > 1 || (frame_count == 1 && !frame);
+  SetEnabled(Entry("NextFrame1"), can_walk);
+  SetEnabled(Entry("PrevFrame1"), can_walk);
   MirrorButton(Btn_Manage, "ManageFrames1");
 }
 
@@ -108,7 +117,9 @@ void TMainForm::Sequence1Click() {
   for (const char* name :
        {"SequenceInfo1", "DuplicateSequence1", "DeleteSequence1", "ExportSequence1"})
     SetEnabled(Entry(name), has);
-  for (const char* name : {"Play1", "Stop1", "Preview1"}) SetEnabled(Entry(name), playable);
+  for (const char* name : {"Play1", "Preview1"}) SetEnabled(Entry(name), playable);
+  // Whatever the lists show now, running playback can always be stopped.
+  SetEnabled(Entry("Stop1"), open && BAMForm()->Playing());
   for (const char* name : {"AddSequence1", "ImportSequence1"}) SetEnabled(Entry(name), open);
 }
 
@@ -161,6 +172,11 @@ void TMainForm::RefreshCommandStates() {
   FramesPopupPopup();
   SequencePopupPopup();
   if (Btn_Save) Btn_Save->setEnabled(document_ != nullptr);
+  // The title bar's "*" marks changes not yet saved.
+  const bool unsaved = document_ && (BAMForm()->Modified || BAMForm()->ImageChanged);
+  setWindowModified(unsaved);
+  if (document_window_) document_window_->setWindowModified(unsaved);
+  RefreshHistoryViewer();
 }
 
 }  // namespace celwright

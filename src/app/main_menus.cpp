@@ -20,6 +20,7 @@ QAction* TMainForm::AddEntry(QMenu* menu, const char* name, const QString& capti
                              const QKeySequence& shortcut, std::function<void()> handler) {
   auto* entry = new QAction(caption, this);
   entry->setObjectName(name);
+  entries_[name] = entry;
   entry->setShortcut(shortcut);
   if (handler) {
     connect(entry, &QAction::triggered, this, [handler] { handler(); });
@@ -61,6 +62,7 @@ void TMainForm::BuildMenus() {
   }
   QAction* reopen_break = file->addSeparator();
   reopen_break->setObjectName("ReopenBreak");
+  entries_["ReopenBreak"] = reopen_break;
   reopen_break->setVisible(false);
   AddEntry(file, "Exit1", "E&xit", QKeySequence("Alt+F4"), [this] { close(); });
 

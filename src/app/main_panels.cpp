@@ -31,7 +31,8 @@ namespace celwright {
 namespace {
 
 struct ToolSpec {
-  const char* name;  // without "Btn_"
+  const char* name;     // without "Btn_"
+  const char* caption;  // what a screen reader calls the button
   const char* hint;
   int options;  // page of the option panel stack
 };
@@ -50,54 +51,65 @@ enum OptionPage {
 };
 
 constexpr ToolSpec kTools[] = {
-    {"Pan", "Pan large or zoomed images.", kNoOpts},
-    {"Mag", "Zooms in or out. Animating at high magnifications result in sub-optimal operation.",
+    {"Pan", "Pan", "Pan large or zoomed images.", kNoOpts},
+    {"Mag", "Zoom", "Zooms in or out. Animating at high magnifications result in sub-optimal operation.",
      kMag},
-    {"Pencil", "Draws a free-form line one pixel wide.", kNoOpts},
-    {"Brush", "Draws using a brush with a selected shap and size.", kBrush},
-    {"Erase",
+    {"Pencil", "Pencil", "Draws a free-form line one pixel wide.", kNoOpts},
+    {"Brush", "Brush", "Draws using a brush with a selected shap and size.", kBrush},
+    {"Erase", "Eraser",
      "Erases a portion of the picture using the selected brush shape. Use the right mouse button "
      "to erase the foreground color only.",
      kBrush},
-    {"CloneBrush",
+    {"CloneBrush", "Clone Brush",
      "Use to creazte brush strokes that duplicate another part of the frame. Right click to set "
      "the source point.",
      kBrush},
-    {"Stamp", "Paints the image with the last copied region.", kStamp},
-    {"Fill", "Fills an area with the drawing color.", kNoOpts},
-    {"ColPick", "Picks up a color from the picture for drawing.", kColPick},
-    {"Text", "Insert text into the frame.", kText},
-    {"Line", "", kShapes},
-    {"Curve", "", kShapes},
-    {"Rect", "", kShapes},
-    {"RoundRect", "", kShapes},
-    {"Ellipse", "", kShapes},
-    {"Poly", "", kShapes},
-    {"SelRect",
+    {"Stamp", "Stamp", "Paints the image with the last copied region.", kStamp},
+    {"Fill", "Fill", "Fills an area with the drawing color.", kNoOpts},
+    {"ColPick", "Colour Pick", "Picks up a color from the picture for drawing.", kColPick},
+    {"Text", "Text", "Insert text into the frame.", kText},
+    {"Line", "Line", "", kShapes},
+    {"Curve", "Curve", "", kShapes},
+    {"Rect", "Rectangle", "", kShapes},
+    {"RoundRect", "Rounded Rectangle", "", kShapes},
+    {"Ellipse", "Ellipse", "", kShapes},
+    {"Poly", "Polygon", "", kShapes},
+    {"SelRect", "Rectangle Selection",
      "Selects a rectangular area to move, crop to, copy, cut or limit editing to. Hold Shift or "
      "Control to add or remove areas.",
      kSelect},
-    {"SelPoly",
+    {"SelPoly", "Polygon Selection",
      "Selects a polygonal area to move, crop to, copy, cut or limit editing to. Hold Shift or "
      "Control to add or remove areas.",
      kSelect},
-    {"SelWand",
+    {"SelWand", "Magic Wand Selection",
      "Selects a region of adjacent pixels of the same color to move, crop down to, copy, cut or to "
      "limit editing to.",
      kSelect},
-    {"SetCent", "Selects the center point of the frame.", kSetCent},
-    {"FreeRotate", "", kFreeRotate},
+    {"SetCent", "Set Centre", "Selects the center point of the frame.", kSetCent},
+    {"FreeRotate", "Free Rotation", "", kFreeRotate},
 };
 
-QToolButton* IconButton(QWidget* parent, const char* name, const QString& hint) {
+// A button that shows only a picture: its caption names it for screen readers and automation,
+// its tooltip is its hint (or the caption where it has none).
+QToolButton* IconButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint) {
   auto* button = new QToolButton(parent);
   button->setObjectName(QString("Btn_") + name);
   button->setIcon(DrawnIcon(name));
   button->setIconSize(QSize(24, 24));
   button->setAutoRaise(true);
-  button->setToolTip(hint);
-  button->setProperty("hint", hint);
+  button->setAccessibleName(caption);
+  button->setToolTip(hint.isEmpty() ? caption : hint);
+  if (!hint.isEmpty()) button->setProperty("hint", hint);
   return button;
+}
+
+void PaintSwatch(QWidget* swatch, TColor colour) {
+  swatch->setStyleSheet(QString("background: rgb(%1,%2,%3); border: 1px solid black;")
+                            .arg(RedOf(colour))
+                            .arg(GreenOf(colour))
+                            .arg(BlueOf(colour)));
 }
 
 QWidget* LabelledRow(QWidget* parent, const QString& label, QWidget* control) {
@@ -110,11 +122,12 @@ QWidget* LabelledRow(QWidget* parent, const QString& label, QWidget* control) {
   return row;
 }
 
-// The 256 palette entries as a 32 x 8 grid of swatches.
+// The 256 palette entries as a 32 x 8 grid of swatches, read from the open document.
 class PaletteGrid : public QWidget {
  public:
-  PaletteGrid(const TBAMForm* const* document, QWidget* parent)
-      : QWidget(parent), document_(document) {
+  PaletteGrid(std::function<const TBAMForm*()> document, QWidget* parent)
+      : QWidget(parent), document_(std::move(document)) {
+    setAccessibleName("Palette");
     setFixedSize(32 * kCell + 1, 8 * kCell + 1);
   }
 
@@ -122,7 +135,7 @@ class PaletteGrid : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Mid));
-    const TBAMForm* doc = *document_;
+    const TBAMForm* doc = document_();
     if (!doc || !doc->BAM.IsOpen) return;
     const Palette256 colours = doc->BAM.GetDisplayHPalette();
     for (int i = 0; i < 256; ++i) {
@@ -136,7 +149,7 @@ class PaletteGrid : public QWidget {
 
  private:
   static constexpr int kCell = 11;
-  const TBAMForm* const* document_;
+  std::function<const TBAMForm*()> document_;
 };
 
 }  // namespace
@@ -147,7 +160,7 @@ void TMainForm::BuildToolBar() {
   bar->setMovable(false);
   bar->setIconSize(QSize(24, 24));
   auto add = [&](const char* name, const QString& hint, const char* entry) {
-    QToolButton* button = IconButton(bar, name, hint);
+    QToolButton* button = IconButton(bar, name, name, hint);
     if (entry) {
       connect(button, &QToolButton::clicked, this, [this, entry] {
         if (QAction* action = Entry(entry); action && action->isEnabled()) action->trigger();
@@ -179,7 +192,7 @@ void TMainForm::BuildLeftPanel() {
   ToolButtons->setExclusive(true);
   int index = 0;
   for (const ToolSpec& tool : kTools) {
-    QToolButton* button = IconButton(Panel_Left, tool.name, tool.hint);
+    QToolButton* button = IconButton(Panel_Left, tool.name, tool.caption, tool.hint);
     button->setCheckable(true);
     ToolButtons->addButton(button, index);
     grid->addWidget(button, index / 2, index % 2);
@@ -208,13 +221,17 @@ void TMainForm::BuildBottomPanel() {
   auto* back = new QLabel(swatches);
   back->setObjectName("Panel_Back");
   back->setGeometry(16, 16, 26, 26);
-  back->setStyleSheet("background: rgb(0,151,151); border: 1px solid black;");
+  PaintSwatch(back, kDefaultTransCol);
+  back->setAccessibleName("Background colour");
+  back->setToolTip("Background colour");
   auto* fore = new QLabel(swatches);
   fore->setObjectName("Panel_Fore");
   fore->setGeometry(2, 2, 26, 26);
-  fore->setStyleSheet("background: rgb(255,104,104); border: 1px solid black;");
+  PaintSwatch(fore, kDefaultShadowCol);
+  fore->setAccessibleName("Drawing colour");
+  fore->setToolTip("Drawing colour");
   colour_layout->addWidget(swatches);
-  Img_Pal = new PaletteGrid(&document_ptr_, colours);
+  Img_Pal = new PaletteGrid([this] { return BAMForm(); }, colours);
   Img_Pal->setObjectName("Img_Pal");
   colour_layout->addWidget(Img_Pal);
   layout->addWidget(colours);
@@ -269,10 +286,15 @@ void TMainForm::BuildBottomPanel() {
   fill->setObjectName("Group_FillStyle");
   auto* fill_layout = new QHBoxLayout(fill);
   auto* fill_group = new QButtonGroup(fill);
-  for (const char* name : {"Btn_NoFill", "Btn_BGFill", "Btn_FGFill"}) {
+  const std::pair<const char*, const char*> fill_styles[] = {
+      {"Btn_NoFill", "No Fill"}, {"Btn_BGFill", "Fill With Background"},
+      {"Btn_FGFill", "Fill With Drawing Colour"}};
+  for (const auto& [name, caption] : fill_styles) {
     auto* b = new QToolButton(fill);
     b->setObjectName(name);
     b->setText(QString(name).mid(4, 2));
+    b->setAccessibleName(caption);
+    b->setToolTip(caption);
     b->setCheckable(true);
     fill_group->addButton(b);
     fill_layout->addWidget(b);
@@ -283,10 +305,10 @@ void TMainForm::BuildBottomPanel() {
   QWidget* select = page("Panel_Select");
   auto* select_row = new QWidget(select);
   auto* select_layout = new QHBoxLayout(select_row);
-  Btn_Crop = IconButton(select_row, "Crop", "Crop");
-  Btn_Cut = IconButton(select_row, "Cut", "Cut");
-  Btn_Copy = IconButton(select_row, "Copy", "Copy");
-  Btn_Paste = IconButton(select_row, "Paste", "Paste");
+  Btn_Crop = IconButton(select_row, "Crop", "Crop", "");
+  Btn_Cut = IconButton(select_row, "Cut", "Cut", "");
+  Btn_Copy = IconButton(select_row, "Copy", "Copy", "");
+  Btn_Paste = IconButton(select_row, "Paste", "Paste", "");
   for (QToolButton* b : {Btn_Crop, Btn_Cut, Btn_Copy, Btn_Paste}) {
     b->setEnabled(false);
     select_layout->addWidget(b);
@@ -300,7 +322,9 @@ void TMainForm::BuildBottomPanel() {
   QWidget* mag = page("Panel_Mag");
   Combo_Mag = new QComboBox(mag);
   Combo_Mag->setObjectName("Combo_Mag");
-  Combo_Mag->addItems({"100%", "200%", "400%", "800%"});
+  // Each step shows a frame pixel as a block of 1, 4, 9 or 16 screen pixels a side.
+  for (int i = 0; i < kMagnificationSteps; ++i)
+    Combo_Mag->addItem(QString::number(100 * ZoomForMagnification(i)) + "%");
   Combo_Mag->setProperty("hint", "Magnification");
   connect(Combo_Mag, &QComboBox::activated, this, [this](int index) { Combo_MagChange(index); });
   mag->layout()->addWidget(LabelledRow(mag, "Magnification", Combo_Mag));
@@ -346,13 +370,14 @@ void TMainForm::BuildRightPanel() {
   List_Sequences->setObjectName("List_Sequences");
   seq_layout->addWidget(List_Sequences, 2);
   auto* buttons = new QHBoxLayout;
-  Btn_Play = IconButton(Tab_Sequence, "Play",
+  Btn_Play = IconButton(Tab_Sequence, "Play", "Play Animation",
                         "Play the selected sequence. Note that you may draw over an animation.");
-  Btn_Stop = IconButton(Tab_Sequence, "Stop", "Stops the current animation sequence.");
-  Btn_Manage = IconButton(Tab_Sequence, "Manage",
+  Btn_Stop = IconButton(Tab_Sequence, "Stop", "Stop Animation",
+                        "Stops the current animation sequence.");
+  Btn_Manage = IconButton(Tab_Sequence, "Manage", "Manage Frames",
                           "Move, delete, or import frames, as well as determine which ones appear "
                           "where in which sequences.");
-  Btn_Preview = IconButton(Tab_Sequence, "Preview",
+  Btn_Preview = IconButton(Tab_Sequence, "Preview", "Preview Animation",
                            "Previews the current animation sequence on various IE-style "
                            "backgrounds.");
   for (QToolButton* b : {Btn_Play, Btn_Stop, Btn_Manage, Btn_Preview}) {
@@ -382,6 +407,20 @@ void TMainForm::BuildRightPanel() {
   connect(List_SequenceFrames, &QListWidget::itemSelectionChanged, this,
           [this] { List_SequenceFramesDblClick(); });
   connect(List_Frames, &QListWidget::itemSelectionChanged, this, [this] { List_FramesDblClick(); });
+  const std::pair<QListWidget*, std::function<void()>> reclicks[] = {
+      {List_Sequences, [this] { List_SequencesClick(true); }},
+      {List_SequenceFrames, [this] { List_SequenceFramesDblClick(); }},
+      {List_Frames, [this] { List_FramesDblClick(); }}};
+  for (const auto& [list, handler] : reclicks) {
+    list->viewport()->installEventFilter(this);
+    connect(list, &QListWidget::itemClicked, this,
+            [this, handler = handler](QListWidgetItem* item) {
+              if (item != reclicked_item_) return;
+              reclicked_item_ = nullptr;
+              handler();
+            });
+  }
+  connect(List_Sequences, &QListWidget::itemDoubleClicked, this, [this] { Play1Click(); });
   const std::pair<QListWidget*, QMenu*> popups[] = {{List_Sequences, SequencesPopup},
                                                     {List_SequenceFrames, SequenceFramesPopup},
                                                     {List_Frames, FramesPopup}};
@@ -393,7 +432,6 @@ void TMainForm::BuildRightPanel() {
 }
 
 void TMainForm::ShowPalette() {
-  document_ptr_ = BAMForm();
   if (Img_Pal) Img_Pal->update();
   // A new document starts drawing in the shadow colour over the transparent one.
   if (!document_ || !BAMForm()->BAM.IsOpen) return;
@@ -405,14 +443,11 @@ void TMainForm::ShowPalette() {
     fore = ToColor(shown[static_cast<std::size_t>(bam.ShadowInd & 0xFF)]);
     back = ToColor(shown[static_cast<std::size_t>(bam.TranspInd & 0xFF)]);
   }
-  auto paint = [](QWidget* swatch, TColor colour) {
-    swatch->setStyleSheet(QString("background: rgb(%1,%2,%3); border: 1px solid black;")
-                              .arg(RedOf(colour))
-                              .arg(GreenOf(colour))
-                              .arg(BlueOf(colour)));
-  };
-  paint(findChild<QWidget*>("Panel_Fore"), fore);
-  paint(findChild<QWidget*>("Panel_Back"), back);
+  PaintSwatch(findChild<QWidget*>("Panel_Fore"), fore);
+  PaintSwatch(findChild<QWidget*>("Panel_Back"), back);
+  // Area a resize adds takes the background, as the swatch shows it.
+  doc_options_.BackgroundColour = back;
+  doc_options_.BackgroundIndex = static_cast<std::uint8_t>(bam.TranspInd & 0xFF);
 }
 
 }  // namespace celwright

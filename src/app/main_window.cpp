@@ -11,7 +11,10 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMenu>
@@ -33,6 +36,12 @@
 
 namespace celwright {
 
+namespace {
+QString StartupStatusText() {
+  return QString(kAppTitle) + " " + kVersionText + " - an editor for BAM animations";
+}
+}  // namespace
+
 TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
     : prompts_(prompts), settings_(settings) {
   setObjectName("MainForm");
@@ -49,7 +58,7 @@ TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
 
   mdi_ = new QMdiArea(this);
   mdi_->setObjectName("DocumentArea");
-  mdi_->setBackground(QColor(96, 96, 104));
+  mdi_->setBackground(palette().brush(QPalette::Dark));
   auto* centre = new QWidget(this);
   auto* middle = new QVBoxLayout;
   middle->setSpacing(0);
@@ -100,7 +109,7 @@ void TMainForm::BuildStatusBar() {
   StatusExtra->setFixedWidth(50);
   statusBar()->addWidget(StatusHint, 1);
   statusBar()->addPermanentWidget(StatusExtra);
-  StatusHint->setText(QString(kAppTitle) + " " + kVersionText + " - an editor for BAM animations");
+  StatusHint->setText(StartupStatusText());
   // Hints of buttons and lists show in the status bar as the pointer passes over them.
   for (QWidget* w : findChildren<QWidget*>())
     if (w->property("hint").isValid() || qobject_cast<QAbstractItemView*>(w) ||
@@ -109,6 +118,24 @@ void TMainForm::BuildStatusBar() {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress) {
+    // A click on the entry that is already highlighted shows it again; the lists report no
+    // selection change for it, so the press notes it for the click that follows.
+    for (QListWidget* list : {List_Sequences, List_SequenceFrames, List_Frames}) {
+      if (watched != list->viewport()) continue;
+      const auto* press = static_cast<QMouseEvent*>(event);
+      QListWidgetItem* item = list->itemAt(press->position().toPoint());
+      reclicked_item_ = item && item->isSelected() ? item : nullptr;
+    }
+  }
+  if (event->type() == QEvent::KeyPress) {
+    // Ctrl+Shift+Up/Down move a frame in its sequence; when that cannot happen the key must
+    // not reach a list and move its highlight to another sequence.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool move_key = (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) &&
+                          key->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
+    if (move_key && qobject_cast<QListWidget*>(watched)) return true;
+  }
   if (event->type() == QEvent::Enter || event->type() == QEvent::FocusIn) {
     const QVariant hint = watched->property("hint");
     if (hint.isValid()) {
@@ -133,6 +160,9 @@ void TMainForm::FormShow() {
   UpdateRecentList("", dtBAM);
   AddLogLine("APP : Show Main Form");
   ToolButtons->button(0)->setChecked(true);  // the pan tool
+  // Showing the window passes the pointer over panels, which clears the hints: the version
+  // line is what the user is to see first.
+  StatusHint->setText(StartupStatusText());
   SequencePopupPopup();
   if (!CmdLineFileName.empty() && QFileInfo::exists(QString::fromStdString(CmdLineFileName)))
     OpenFile(CmdLineFileName, CmdLineFileType);

@@ -5,12 +5,12 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <unordered_map>
 #include <string>
 
 #include "app/app_settings.h"
 #include "app/recent_files.h"
 #include "app/user_prompts.h"
-#include "document/doc_type.h"
 #include "document/doc_type.h"
 #include "document/document_hosts.h"
 #include "document/document_options.h"
@@ -95,6 +95,7 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void Undo1Click();
   void Redo1Click();
   void ViewHistory1Click();
+  void RefreshHistoryViewer();
   void Play1Click();
   void Stop1Click();
 
@@ -170,18 +171,24 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void OpenFile2(const std::string& file_name, TDocType file_type, bool add_to_recent);
   void CreateDocumentWindow();
   void DestroyDocumentWindow();
+  // Closes the document without asking (the question was answered) and empties the panels.
+  void CloseDocument();
   bool LoadDocument(const std::string& file_name, TDocType file_type);
-  void FinishSave(bool saved, const std::string& error);
+  // Writes the document as `type`; on success it becomes that file (name, kind, caption).
+  bool WriteDocument(const std::string& path, TDocType type, bool compressed);
+  void ReportSaveFailure(const std::string& error);
   void SetDocumentCaption(const std::string& caption);
-  void ShowFrame(int index);
+  // Shows a frame in the document and moves the lists' highlight to it.
+  void DisplayFrame(int index);
+  // The lists highlight the frame on screen (an entry of the selected sequence showing it, if
+  // any, and its item on "All Frames").
+  void HighlightShownFrame();
+  void ShowLastFrameOnAllFrames();
   // Writes the current frame as shown as a picture of `kind` (bitmap, JPEG, PNG, GIF); returns
   // the name written (an extension may have been added).
   std::string DoExportFrame(const std::string& file_name, std::uint8_t kind);
   // Save and Save As for documents of the picture and video kinds; returns the name written.
   std::string SaveAsPictureOrVideo(const std::string& file_name, TDocType type);
-  // Where Save writes a picture or video document: the name last chosen in Save As, else the
-  // file it was opened from.
-  std::string last_save_name_;
   bool ImportPicture(std::int32_t cycle);
 
   // MainWindowLink: what the document window asks of the main window.
@@ -206,9 +213,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   int run_message_counter_ = 0;
   QString base_caption_;
   std::set<QAction*> unwired_;
+  std::unordered_map<std::string, QAction*> entries_;
 
   std::unique_ptr<DocumentSession> document_;
-  const TBAMForm* document_ptr_ = nullptr;  // what the palette panel shows
   DocumentOptions doc_options_;
   QMdiArea* mdi_ = nullptr;
   QPointer<QMdiSubWindow> document_window_;
@@ -235,6 +242,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   QToolButton* Btn_Paste = nullptr;
   QToolButton* Btn_Crop = nullptr;
   bool shown_once_ = false;
+  // The list entry pressed while it was already highlighted (compared, never dereferenced).
+  const void* reclicked_item_ = nullptr;
   bool skip_close_query_ = false;
 
  public:

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "app/repair_report.h"
 #include "document/doc_type.h"
 
 namespace celwright {
@@ -33,6 +34,11 @@ QStringList QtFilters(const std::string& filter) {
 
 void QtPrompts::Information(const std::string& title, const std::string& text) {
   QMessageBox::information(parent_, Q(title), MessageText(text));
+}
+
+void QtPrompts::InformationWithDetails(const std::string& title, const std::string& text,
+                                       const std::string& details) {
+  MakeReportBox(parent_, title, text, details)->exec();
 }
 
 void QtPrompts::Error(const std::string& title, const std::string& text) {

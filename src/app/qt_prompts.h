@@ -13,6 +13,8 @@ class QtPrompts : public UserPrompts {
   // Dialogs are centred on this window once it exists.
   void SetParent(QWidget* parent) { parent_ = parent; }
   void Information(const std::string& title, const std::string& text) override;
+  void InformationWithDetails(const std::string& title, const std::string& text,
+                              const std::string& details) override;
   void Error(const std::string& title, const std::string& text) override;
   PromptAnswer AskYesNoCancel(const std::string& title, const std::string& text) override;
   bool AskOkCancel(const std::string& title, const std::string& text) override;

@@ -18,6 +18,11 @@ class UserPrompts {
  public:
   virtual ~UserPrompts() = default;
   virtual void Information(const std::string& title, const std::string& text) = 0;
+  // A notice whose `details` (a long list) the user may open; they are appended by default.
+  virtual void InformationWithDetails(const std::string& title, const std::string& text,
+                                      const std::string& details) {
+    Information(title, details.empty() ? text : text + "\r\r" + details);
+  }
   virtual void Error(const std::string& title, const std::string& text) = 0;
   virtual PromptAnswer AskYesNoCancel(const std::string& title, const std::string& text) = 0;
   virtual bool AskOkCancel(const std::string& title, const std::string& text) = 0;

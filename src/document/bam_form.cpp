@@ -57,7 +57,7 @@ bool TBAMForm::ShowFrame(std::int32_t index) {
   }
 
   if (hosts_.View) {
-    hosts_.View->SetCaption(FileNamePart() + " (Frame " + std::to_string(index) + ")");
+    hosts_.View->SetCaption(FileNamePart(BAM.FileName) + " (Frame " + std::to_string(index) + ")");
   }
   CommitPendingEdits();
 
@@ -121,11 +121,6 @@ void TBAMForm::NotifyCommandsChanged() {
 
 void TBAMForm::NotifyPaletteChanged() {
   if (hosts_.MainWindow) hosts_.MainWindow->PaletteChanged();
-}
-
-std::string TBAMForm::FileNamePart() const {
-  const std::size_t slash = BAM.FileName.find_last_of("/\\");
-  return slash == std::string::npos ? BAM.FileName : BAM.FileName.substr(slash + 1);
 }
 
 }  // namespace celwright

@@ -159,7 +159,6 @@ class TBAMForm {
   void RestoreSnapshot(const HistoryEntry& entry);
   void NotifyCommandsChanged();
   void NotifyPaletteChanged();
-  std::string FileNamePart() const;
 
   DocumentOptions& options_;
   DocumentHosts hosts_;

@@ -22,10 +22,12 @@ std::int32_t InsertedIndex(std::int32_t requested, std::int32_t count_before,
 
 }  // namespace
 
-// Every operation that inserts or deletes frames first writes pending edits into the frame
+// Every operation that inserts or deletes frames first stops playback (its frame numbers are
+// about to change under it), then writes pending edits into the frame
 // being edited (or drops them with it), while its index still names it.
 
 void TBAMForm::InsertFrame(std::int32_t index, std::int32_t cycle, std::int32_t position) {
+  StopSequence();
   log_.Line("BAM : Insert Frame (" + Args(index, cycle, position) + ")");
   CommitPendingEdits();
   const std::int32_t before = BAM.FrameCount();
@@ -37,6 +39,7 @@ void TBAMForm::InsertFrame(std::int32_t index, std::int32_t cycle, std::int32_t 
 
 void TBAMForm::DuplicateFrameInSeq(std::int32_t index, std::int32_t cycle,
                                    std::int32_t position) {
+  StopSequence();
   log_.Line("BAM : Duplicate Frame (" + Args(index, cycle, position) + ")");
   CommitPendingEdits();
   const std::int32_t before = BAM.FrameCount();
@@ -47,6 +50,7 @@ void TBAMForm::DuplicateFrameInSeq(std::int32_t index, std::int32_t cycle,
 }
 
 void TBAMForm::DuplicateFrame(std::int32_t index) {
+  StopSequence();
   log_.Line("BAM : Duplicate Frame (" + std::to_string(index) + ")");
   CommitPendingEdits();
   // The copy goes to the end, where it is shown afterwards: inserting it at `index` would
@@ -62,6 +66,7 @@ void TBAMForm::DuplicateFrame(std::int32_t index) {
 }
 
 void TBAMForm::DeleteFrame(std::int32_t index) {
+  StopSequence();
   log_.Line("BAM : Delete Frame (" + std::to_string(index) + ")");
   if (index >= 0 && index < BAM.FrameCount() && index == CurrentFrame) {
     DropPendingEdits();
@@ -86,6 +91,7 @@ void TBAMForm::ImportFrame(const std::string& file_name, std::uint8_t file_type,
   const LoadedPicture loaded = LoadPicture(file_name, file_type);
   if (loaded.Picture.Empty()) throw std::runtime_error("The picture has no pixels: " + file_name);
 
+  StopSequence();
   Modified = true;
   CommitPendingEdits();
   const std::int32_t before = BAM.FrameCount();
@@ -145,7 +151,9 @@ void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int widt
   ShiftAndResize(WorkImage[1], dx, dy, width, height, index_colour);
   ShiftAndResize(SelImage[0], dx, dy, width, height, colour);
   ShiftAndResize(SelImage[1], dx, dy, width, height, index_colour);
-  ShiftAndResize(SelMask, dx, dy, width, height, MakeColor(255, 255, 255));
+  // With no selection the whole frame stays editable, new area included.
+  ShiftAndResize(SelMask, dx, dy, width, height,
+                 HasSelection ? MakeColor(255, 255, 255) : MakeColor(0, 0, 0));
   ShiftAndResize(OverlayImage[0], dx, dy, width, height, colour);
 
   log_.Append(" [OK]");

@@ -25,6 +25,7 @@ bool TBAMForm::PlaySequence() {
   if (hosts_.Timer) {
     hosts_.Timer->StartTimer(std::clamp(options_.FrameSpeedMs, kMinFrameSpeedMs, kMaxFrameSpeedMs));
   }
+  NotifyCommandsChanged();  // Stop becomes possible
   return true;
 }
 
@@ -36,8 +37,10 @@ void TBAMForm::Timer1Timer() {
 }
 
 void TBAMForm::StopSequence() {
+  if (!playing_) return;
   playing_ = false;
   if (hosts_.Timer) hosts_.Timer->StopTimer();
+  NotifyCommandsChanged();
 }
 
 }  // namespace celwright

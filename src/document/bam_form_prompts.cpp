@@ -4,7 +4,7 @@ namespace celwright {
 
 // Message boxes break lines at "\n" on this platform.
 std::string TBAMForm::FileInfo() {
-  const std::string text = FileNamePart() + "\n\nSequences:\t" +
+  const std::string text = FileNamePart(BAM.FileName) + "\n\nSequences:\t" +
                            std::to_string(BAM.CycleCount()) + "\t\nFrames:\t\t" +
                            std::to_string(BAM.FrameCount()) + "\n\nCompressed: \t" +
                            (BAM.Compressed ? "Yes" : "No");
@@ -44,6 +44,8 @@ bool TBAMForm::CheckCanClose() {
       // A save that failed or did not happen leaves the document open.
       if (Modified || !hosts_.MainWindow) return false;
     }
+    // "No" discards the edits: the document must not ask about them a second time.
+    DropPendingEdits();
   }
   Modified = false;
   return true;

@@ -29,6 +29,17 @@ std::string ExtensionOf(const std::string& path) {
   return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
+// True when `patterns` ("*.jpg;*.jpeg") lists `pattern` itself.
+bool HasPattern(const std::string& patterns, const std::string& pattern) {
+  std::size_t start = 0;
+  while (start <= patterns.size()) {
+    const auto end = std::min(patterns.find(';', start), patterns.size());
+    if (Lower(patterns.substr(start, end - start)) == pattern) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 const TFileDetails& DetailsOf(TDocType type) { return DocTypeTable[DocTypeFromNumber(type)]; }
@@ -77,16 +88,19 @@ SaveAsChoices BuildSaveAsChoices(std::uint8_t bam_type, int frame_count, int cyc
     const bool colour_ok =
         (d.AllowsPaletted && bam_type == 1) || (d.AllowsUnpaletted && bam_type == 2);
     const bool frames_ok = !d.SingleFrame || frame_count == 1;
+    // A GIF holds one sequence; with no sequence only a lone frame can be written as one.
     const bool cycles_ok = d.SingleFrame || !d.SingleSequence || cycle_count == 1 ||
-                           (type == dtGIF && cycle_count == 0);
+                           (type == dtGIF && cycle_count == 0 && frame_count == 1);
     if (colour_ok && frames_ok && cycles_ok) choices.Filter += d.SaveFilter;
   }
-  // The pattern part keeps its closing bar so "*.jp" cannot match inside "*.jpg;".
-  choices.DefaultExtension = "*" + Lower(ExtensionOf(current_file_name));
+  // The extension keeps the case the file has, so CHMB1G11.BAM is proposed as .BAM again;
+  // matching ignores case and compares whole patterns ("*.jp" does not pick "*.jpg").
+  choices.DefaultExtension = "*" + ExtensionOf(current_file_name);
+  const std::string wanted = Lower(choices.DefaultExtension);
   const auto pairs = SplitFilter(choices.Filter);
   choices.Preselected = static_cast<int>(pairs.size()) - 1;
   for (std::size_t i = 0; i < pairs.size(); ++i) {
-    if ((pairs[i].Patterns + "|").find(choices.DefaultExtension) != std::string::npos) {
+    if (HasPattern(pairs[i].Patterns, wanted) || wanted == "*") {
       choices.Preselected = static_cast<int>(i);
       break;
     }

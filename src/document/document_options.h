@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/bam_types.h"
 #include "support/color_types.h"
 
 namespace celwright {
@@ -11,13 +12,14 @@ namespace celwright {
 // main window keeps it current; the document only reads it, except that the mouse wheel steps
 // the magnification.
 struct DocumentOptions {
-  // Position in the magnification list "100%", "200%", "400%", "800%".
+  // Position in the magnification list (1, 4, 9 or 16 times).
   int MagnificationIndex = 0;
   bool ShowGrid = false;
   TColor WindowColour = MakeColor(255, 255, 255);
   TColor HighlightColour = MakeColor(0, 120, 215);
-  // Background colour and index of the palette panel, used for area a resize adds.
-  TColor BackgroundColour = MakeColor(0, 0, 0);
+  // Background colour and index of the palette panel, used for area a resize adds. A new
+  // document starts with the transparent entry as its background.
+  TColor BackgroundColour = kDefaultTransCol;
   std::uint8_t BackgroundIndex = 0;
   // Selected entry of the sequence list, -1 for none.
   int SelectedSequence = -1;
@@ -25,8 +27,8 @@ struct DocumentOptions {
   int FrameSpeedMs = 50;
   std::string ApplicationTitle = "Celwright II";
   // Display colours copied into each new document.
-  TColor TransCol = MakeColor(0, 255, 0);
-  TColor ShadowCol = MakeColor(0, 0, 0);
+  TColor TransCol = kDefaultTransCol;
+  TColor ShadowCol = kDefaultShadowCol;
   bool OverrideTransCol = true;
   bool OverrideShadowCol = true;
 };

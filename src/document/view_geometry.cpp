@@ -17,8 +17,10 @@ int LayOutAxis(int window_extent, int client_extent, int size, int centre, int z
     // The range spans the picture (plus one block for the grid edge) and the centre point.
     const int range = std::max(centre_offset, origin + extent + zoom) -
                       std::min(centre_offset, origin) - client_extent;
-    bar.Visible = true;
-    bar.Min = std::min(range, 0);
+    // A picture that sits off centre but fits the client area has nothing to scroll: it is
+    // moved into view instead.
+    bar.Visible = range > 0;
+    bar.Min = 0;
     bar.Max = std::max(range, 0);
     bar.SmallChange = zoom;
     bar.Position = std::clamp(position, bar.Min, bar.Max);

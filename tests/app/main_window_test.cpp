@@ -1,7 +1,11 @@
 // The editor driven as a user would: open the sample, walk the lists, run the commands, save,
 // reopen, close with and without changes. Every question is answered by the script.
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QMdiSubWindow>
 #include <QTabWidget>
 #include <filesystem>
@@ -9,7 +13,7 @@
 
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
-#include "app/log_window.h"
+#include "app/app_info.h"
 
 using namespace celwright;
 
@@ -69,11 +73,15 @@ class MainWindowTest : public QObject, public EditorFixture {
     // First entry of a sequence: nothing above it, something below.
     QVERIFY(Enabled("Save1") && Enabled("FrameInfo1") && Enabled("DuplicateFrameInSeq1"));
     QVERIFY(!Enabled("MoveFrameUp1") && Enabled("MoveFrameDn1"));
-    QVERIFY(!Enabled("PrevFrame1") && Enabled("NextFrame1"));
-    // Nothing to undo yet; commands still to come stay disabled whatever their rule says.
-    QVERIFY(Enabled("Play1") && !Enabled("Undo1") && !Enabled("Redo1"));
-    QVERIFY(!Enabled("ManageFrames1"));
+    // Next and Previous walk all frames, wrapping: both can go somewhere.
+    QVERIFY(Enabled("PrevFrame1") && Enabled("NextFrame1"));
+    QVERIFY(Enabled("Play1") && !Enabled("Undo1") && !Enabled("Redo1") && !Enabled("Stop1"));
     QVERIFY(prompts_->History.empty());
+    // The program and its version greet the user; the title has no unsaved marker yet.
+    QVERIFY(form_->StatusHint->text().contains(kVersionText));
+    QVERIFY(!form_->isWindowModified());
+    form_->AddSequence1Click();
+    QVERIFY(form_->isWindowModified() && form_->windowTitle().contains("[*]"));
   }
 
   void walkingSequencesAndFramesThroughTheLists() {
@@ -89,7 +97,18 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(Enabled("MoveFrameUp1") && Enabled("MoveFrameDn1") && Enabled("PrevFrame1"));
     ClickRow(form_->List_SequenceFrames, 13);
     QCOMPARE(form_->BAMForm()->CurrentFrame, 1);
-    QVERIFY(!Enabled("MoveFrameDn1") && !Enabled("NextFrame1"));
+    QVERIFY(!Enabled("MoveFrameDn1") && Enabled("NextFrame1"));
+    // Next walks the frames; the highlight follows the frame shown, in both lists.
+    form_->NextFrame1Click();
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 2);
+    QCOMPARE(form_->List_Frames->currentRow(), 2);
+    const int entry = form_->List_SequenceFrames->currentRow();
+    QVERIFY(form_->List_SequenceFrames->item(entry)->isSelected());
+    QCOMPARE(form_->List_SequenceFrames->item(entry)->text(), QString("Frame 2"));
+    // Clicking the highlighted entry shows its frame again, whatever the window shows now.
+    form_->BAMForm()->ShowFrame(9);
+    ClickRow(form_->List_SequenceFrames, entry);
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 2);
 
     form_->PageControl->setCurrentWidget(form_->Tab_Frames);
     ClickRow(form_->List_Frames, 19);
@@ -121,7 +140,9 @@ class MainWindowTest : public QObject, public EditorFixture {
     QCOMPARE(form_->Combo_Mag->currentIndex(), 3);
     QCOMPARE(form_->BAMForm()->Zoom, 16);
     QVERIFY(!Enabled("ZoomIn1") && Enabled("ZoomOut1"));
-    form_->findChild<QAction*>("ZoomTo200")->trigger();
+    // The list names what it shows: a frame pixel 1, 4, 9 or 16 screen pixels wide.
+    QCOMPARE(form_->Combo_Mag->itemText(3), QString("1600%"));
+    form_->findChild<QAction*>("ZoomTo400")->trigger();
     QCOMPARE(form_->BAMForm()->Zoom, 4);
   }
 
@@ -182,7 +203,6 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(Cycle(*form_, 4).empty());
     ClickRow(form_->List_Sequences, 4);
     QVERIFY(Enabled("DeleteSequence1") && Enabled("AddNewFrame1"));
-    QVERIFY(!Enabled("RemoveFrame1") || form_->BAMForm()->CurrentFrame != -1);
     form_->DeleteSequence1Click();  // the last one: its neighbour becomes selected
     QCOMPARE(form_->List_Sequences->count(), 4);
     QCOMPARE(form_->List_Sequences->currentRow(), 3);
@@ -322,18 +342,98 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(FrameSize().isEmpty());
   }
 
-  void shortcutsRunOnlyEnabledEntries() {
-    form_->OpenFile(kSample, dtBAM);
+  void shortcutsRunOnlyEnabledEntriesAndNeverFallThrough() {
+    const std::string path = CopyOfSample("keys.bam");
+    form_->OpenFile(path, dtBAM);
     form_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     ClickRow(form_->List_SequenceFrames, 6);
     QTest::keySequence(form_.get(), QKeySequence("Alt+PgDown"));
     QCOMPARE(form_->BAMForm()->CurrentFrame, 7);
-    ClickRow(form_->List_SequenceFrames, 7);  // last entry: Next Frame is disabled
-    QTest::keySequence(form_.get(), QKeySequence("Alt+PgDown"));
-    QCOMPARE(form_->BAMForm()->CurrentFrame, 7);
+    // Moving the first entry up cannot happen: the key changes nothing, not even the list.
+    ClickRow(form_->List_Sequences, 1);
+    form_->List_Sequences->setFocus();
+    QTest::keySequence(form_->List_Sequences, QKeySequence("Ctrl+Shift+Up"));
+    QCOMPARE(form_->List_Sequences->currentRow(), 1);
+    QCOMPARE(form_->List_SequenceFrames->currentRow(), 0);
+    QVERIFY(!form_->BAMForm()->Modified);
     QTest::keySequence(form_.get(), QKeySequence("Ctrl+Shift+N"));
     QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 21);
+    // Ctrl+F4 is File > Close alone, question included.
+    prompts_->YesNoCancelAnswers = {PromptAnswer::No};
+    QTest::keySequence(form_.get(), QKeySequence("Ctrl+F4"));
+    QVERIFY(!form_->BAMForm());
+    QCOMPARE(prompts_->Count("question"), 1);
+  }
+
+  void playbackStopsFromAnyPageAndWhenTheFramesChange() {
+    form_->OpenFile(kSample, dtBAM);
+    ClickRow(form_->List_Sequences, 1);  // the first half of a double-click
+    QTest::mouseDClick(form_->List_Sequences->viewport(), Qt::LeftButton, {},
+                       form_->List_Sequences->visualItemRect(form_->List_Sequences->item(1))
+                           .center());
+    QVERIFY(form_->BAMForm()->Playing());  // a double-click plays the sequence
+    form_->PageControl->setCurrentWidget(form_->Tab_Frames);
+    ClickRow(form_->List_Frames, 4);
+    QVERIFY(Enabled("Stop1"));
+    form_->PageControl->setCurrentWidget(form_->Tab_Sequence);
+    form_->Entry("Stop1")->trigger();
+    QVERIFY(!form_->BAMForm()->Playing() && !Enabled("Stop1"));
+
+    // Deleting a frame during playback stops it and deletes the frame on screen.
+    ClickRow(form_->List_Sequences, 0);
+    form_->Play1Click();
+    form_->BAMForm()->Timer1Timer();
+    form_->BAMForm()->Timer1Timer();
+    const int shown = form_->BAMForm()->CurrentFrame;
+    const std::vector<std::uint8_t> next_pixels = form_->BAMForm()->BAM.DecodeFrame(shown + 1);
+    form_->DeleteFrame1Click();
+    QVERIFY(!form_->BAMForm()->Playing());
+    QCOMPARE(form_->BAMForm()->BAM.DecodeFrame(shown), next_pixels);
+    QCOMPARE(form_->List_Frames->currentRow(), form_->BAMForm()->CurrentFrame);
+  }
+
+  void answeringNoIsAskedOnceAndUndoKeepsRegrownAreaEditable() {
+    const std::string path = CopyOfSample("ask.bam");
+    form_->OpenFile(path, dtBAM);
+    const TBAMFrame whole = Doc().FrameRec;
+    Doc().FixFrameSize(0, 0, whole.CentreX, whole.CentreY, whole.Width - 8, whole.Height - 8,
+                       false, true);
+    form_->Undo1Click();
+    const Bitmap& mask = Doc().SelMask;
+    QCOMPARE(mask.Width(), whole.Width);
+    QCOMPARE(mask.GetIndex(whole.Width - 1, whole.Height - 1), 0);  // black: editable
+
+    prompts_->YesNoCancelAnswers = {PromptAnswer::No};
+    form_->OpenFile(kSample, dtBAM);
+    QCOMPARE(prompts_->Count("question"), 1);
+    QCOMPARE(Doc().BAM.FileName, kSample);
+  }
+
+  void recentFilesAreKeptWithTheirFullPath() {
+    std::filesystem::copy_file(kSample, Temp("here.bam"));
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir_->path().toStdString());
+    form_->OpenFile("here.bam", dtBAM);
+    std::filesystem::current_path(previous);
+    QCOMPARE(form_->Recent().Names[0], Temp("here.bam"));
+  }
+
+  void everyVisibleButtonHasAName() {
+    form_->OpenFile(kSample, dtBAM);
+    QApplication::processEvents();
+    int checked = 0;
+    for (QAbstractButton* button : form_->findChildren<QAbstractButton*>()) {
+      if (!button->isVisibleTo(form_.get())) continue;
+      QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+      QVERIFY(accessible);
+      QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(),
+               qPrintable(button->objectName()));
+      QVERIFY2(!button->toolTip().isEmpty() || !button->text().isEmpty(),
+               qPrintable(button->objectName()));
+      ++checked;
+    }
+    QVERIFY(checked >= 21 + 5 + 4);  // tools, tool bar, sequence buttons
   }
 
   void startUpNoticesAreShownOnce() {
@@ -374,25 +474,24 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(!form_->Panel_Left->isVisible());
   }
 
-  void screenshotOfTheMainWindow() {
+  void theWindowShowsTheFramesPixels() {
     form_->OpenFile(kSample, dtBAM);
     form_->Combo_MagChange(2);
     ClickRow(form_->List_Sequences, 1);
     QApplication::processEvents();
+    // An opaque pixel of the frame appears where the view puts it, magnified.
+    const TBAMForm& doc = Doc();
+    int px = -1, py = -1;
+    for (int y = 0; y < doc.FrameRec.Height && px < 0; ++y)
+      for (int x = 0; x < doc.FrameRec.Width && px < 0; ++x)
+        if (doc.WorkImage[1].Row(y)[3 * x + 2] > 1) px = x, py = y;
+    QVERIFY(px >= 0);
     const QImage shot = form_->grab().toImage();
-    QVERIFY(shot.save("main_window.png"));
-    // The frame is drawn: the view holds more than one colour.
-    const QImage view = form_->View()->grab().toImage();
-    QSet<QRgb> colours;
-    for (int y = 0; y < view.height(); y += 3)
-      for (int x = 0; x < view.width(); x += 3) colours.insert(view.pixel(x, y));
-    QVERIFY(colours.size() > 4);
-
-    TLogForm* log = form_->LogForm();
-    log->show();
-    QApplication::processEvents();
-    QVERIFY(log->ListBox_Log->count() > 0);
-    QVERIFY(log->grab().toImage().save("log_window.png"));
+    const QPoint at = form_->View()->viewport()->mapTo(
+        form_.get(), QPoint(doc.ImageOrigin.X + px * doc.Zoom + 1, doc.ImageOrigin.Y + py * doc.Zoom + 1));
+    const TColor expected = doc.WorkImage[0].GetPixel(px, py);
+    QCOMPARE(shot.pixel(at), qRgb(RedOf(expected), GreenOf(expected), BlueOf(expected)));
+    QVERIFY(shot.save(dir_->filePath("main_window.png")));
   }
 };
 

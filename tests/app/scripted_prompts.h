@@ -25,6 +25,7 @@ class ScriptedPrompts : public UserPrompts {
   // What the last save dialog offered.
   std::string LastSaveFilter;
   int LastSavePreselected = -1;
+  std::string LastSuggestedPath;
 
   void Information(const std::string& title, const std::string& text) override {
     History.push_back({"info", title, text});
@@ -44,9 +45,10 @@ class ScriptedPrompts : public UserPrompts {
     return Take(OpenChoices, FileChoice{});
   }
   FileChoice ChooseSaveFile(const std::string&, const std::string& filter, int preselected,
-                            const std::string&) override {
+                            const std::string& suggested_path) override {
     LastSaveFilter = filter;
     LastSavePreselected = preselected;
+    LastSuggestedPath = suggested_path;
     return Take(SaveChoices, FileChoice{});
   }
 

@@ -39,8 +39,9 @@ class ShellLogicTest : public QObject {
     QVERIFY(Offers(single.Filter, "Portable Network Graphic"));
     QVERIFY(!Offers(single.Filter, "JPEG"));
     QVERIFY(!Offers(single.Filter, "Windows AVI"));
-    // Paletted, several frames, no sequence: an animated GIF is possible.
-    QVERIFY(Offers(BuildSaveAsChoices(1, 4, 0, "a.bam").Filter, "Compuserve GIF"));
+    // Paletted with no sequence: a lone frame can be a GIF, several frames cannot.
+    QVERIFY(!Offers(BuildSaveAsChoices(1, 4, 0, "a.bam").Filter, "Compuserve GIF"));
+    QVERIFY(Offers(BuildSaveAsChoices(1, 1, 0, "a.bam").Filter, "Compuserve GIF"));
     // Unpaletted, several frames, one sequence: AVI yes, GIF no.
     SaveAsChoices video = BuildSaveAsChoices(2, 4, 1, "a.bam");
     QVERIFY(Offers(video.Filter, "Windows AVI"));
@@ -51,7 +52,10 @@ class ShellLogicTest : public QObject {
     SaveAsChoices png = BuildSaveAsChoices(1, 1, 1, "/pics/Hero.PNG");
     QCOMPARE(SplitFilter(png.Filter)[static_cast<size_t>(png.Preselected)].Caption,
              std::string("Portable Network Graphic (*.png)"));
-    QCOMPARE(png.DefaultExtension, std::string("*.png"));
+    QCOMPARE(png.DefaultExtension, std::string("*.PNG"));  // the file's own case
+    // Whole patterns only: ".jp" is not a JPEG name.
+    QCOMPARE(BuildSaveAsChoices(2, 1, 1, "a.jp").Preselected,
+             static_cast<int>(SplitFilter(BuildSaveAsChoices(2, 1, 1, "a.jp").Filter).size()) - 1);
     // PNG not offered: the last entry stays selected.
     SaveAsChoices no_png = BuildSaveAsChoices(1, 5, 3, "/pics/Hero.png");
     QCOMPARE(no_png.Preselected, 1);

@@ -138,7 +138,7 @@ TEST(FixFrameSize, ShiftsContentAndFillsWhatItUncovers) {
   EXPECT_EQ(doc.form.WorkImage[1].Row(1)[3 * 1 + 2], 22);
   EXPECT_EQ(doc.form.WorkImage[1].Row(0)[2], 0);
   EXPECT_EQ(doc.form.WorkImage[0].GetPixel(5, 4), doc.form.BAM.GetTransCol());
-  EXPECT_EQ(doc.form.SelMask.GetIndex(0, 0), 1);  // outside the selection
+  EXPECT_EQ(doc.form.SelMask.GetIndex(0, 0), 0);  // no selection: the new area is editable
   EXPECT_EQ(doc.form.UndoCount(), 1);
   doc.form.ShowFrame(0);
   EXPECT_EQ(doc.form.BAM.GetFrame(0).Width, 6);

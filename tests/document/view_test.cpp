@@ -67,7 +67,7 @@ TEST(RedrawImage, UnpalettedTransparencyComparesColours) {
   bam.BAMType = kUnpalettedBAM;
   bam.InsertFrame(-1, 0, -1, false);  // 32 x 32 of the transparent colour
   doc.form.ViewTransparency = true;
-  doc.form.ShowFrame(0);
+  doc.form.ShowFrame(1);
   doc.form.WorkImage[0].SetPixel(20, 20, bam.GetShadowCol());
   doc.form.WorkImage[0].SetPixel(21, 20, MakeColor(9, 9, 9));
   doc.form.RedrawImage(false);
@@ -92,6 +92,11 @@ TEST(RedrawImage, LargeFrameGetsScrollBarsThatMoveThePicture) {
   doc.form.Scroll_Change(1000, 0);
   EXPECT_EQ(doc.hosts.horizontal.Position, 204);
   EXPECT_EQ(doc.form.ImageOrigin.X, -204);
+  // A small frame whose centre lies far outside it fits once moved: no bar for nothing.
+  doc.form.FixFrameSize(0, 0, 30, 1, 4, 3, true, true);
+  EXPECT_FALSE(doc.hosts.horizontal.Visible);
+  EXPECT_GE(doc.form.ImageOrigin.X, 0);
+  EXPECT_LE(doc.form.ImageOrigin.X + 16, 200);
 }
 
 // The composer computes only the client area and copies repeated rows; it must show exactly
