@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -35,12 +36,6 @@
 #include "support/qm_log.h"
 
 namespace celwright {
-
-namespace {
-QString StartupStatusText() {
-  return QString(kAppTitle) + " " + kVersionText + " - an editor for BAM animations";
-}
-}  // namespace
 
 TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
     : prompts_(prompts), settings_(settings) {
@@ -109,7 +104,7 @@ void TMainForm::BuildStatusBar() {
   StatusExtra->setFixedWidth(50);
   statusBar()->addWidget(StatusHint, 1);
   statusBar()->addPermanentWidget(StatusExtra);
-  StatusHint->setText(StartupStatusText());
+  StatusHint->setText(QString(kAppTitle) + " " + kVersionText + " - an editor for BAM animations");
   // Hints of buttons and lists show in the status bar as the pointer passes over them.
   for (QWidget* w : findChildren<QWidget*>())
     if (w->property("hint").isValid() || qobject_cast<QAbstractItemView*>(w) ||
@@ -136,11 +131,18 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
                           key->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
     if (move_key && qobject_cast<QListWidget*>(watched)) return true;
   }
-  if (event->type() == QEvent::Enter || event->type() == QEvent::FocusIn) {
+  // Focus shows a hint only for combo boxes: the first button to get the focus when the window
+  // opens would otherwise replace the version line at once.
+  const bool combo_focus = event->type() == QEvent::FocusIn && qobject_cast<QComboBox*>(watched);
+  if (event->type() == QEvent::Enter || combo_focus) {
+    // A maximised window opens under the pointer and gets an Enter without any move: the
+    // version line stays until the pointer really moves.
+    const bool pointer_moved = QCursor::pos() != pointer_at_show_;
+    if (pointer_moved) pointer_at_show_ = QPoint(-1000000, -1000000);
     const QVariant hint = watched->property("hint");
-    if (hint.isValid()) {
+    if (hint.isValid() && (pointer_moved || combo_focus)) {
       StatusHint->setText(hint.toString());
-    } else if (event->type() == QEvent::Enter) {
+    } else if (event->type() == QEvent::Enter && pointer_moved) {
       StatusHint->clear();
       StatusExtra->clear();
     }
@@ -152,6 +154,7 @@ void TMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!shown_once_) {
     shown_once_ = true;
+    pointer_at_show_ = QCursor::pos();
     FormShow();
   }
 }
@@ -160,9 +163,6 @@ void TMainForm::FormShow() {
   UpdateRecentList("", dtBAM);
   AddLogLine("APP : Show Main Form");
   ToolButtons->button(0)->setChecked(true);  // the pan tool
-  // Showing the window passes the pointer over panels, which clears the hints: the version
-  // line is what the user is to see first.
-  StatusHint->setText(StartupStatusText());
   SequencePopupPopup();
   if (!CmdLineFileName.empty() && QFileInfo::exists(QString::fromStdString(CmdLineFileName)))
     OpenFile(CmdLineFileName, CmdLineFileType);

@@ -242,6 +242,7 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   QToolButton* Btn_Paste = nullptr;
   QToolButton* Btn_Crop = nullptr;
   bool shown_once_ = false;
+  QPoint pointer_at_show_;
   // The list entry pressed while it was already highlighted (compared, never dereferenced).
   const void* reclicked_item_ = nullptr;
   bool skip_close_query_ = false;

@@ -30,6 +30,11 @@ TColor PictureColour(int x, int y) {
 
 QRgb AsQRgb(TColor colour) { return qRgb(RedOf(colour), GreenOf(colour), BlueOf(colour)); }
 
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 }  // namespace
 
 class DocumentWindowTest : public QObject, public EditorFixture {
@@ -42,6 +47,14 @@ class DocumentWindowTest : public QObject, public EditorFixture {
       for (int x = 0; x < kPictureWidth; ++x) picture.SetPixel(x, y, PictureColour(x, y));
     const std::string path = Temp(name);
     SaveImageFile(picture, kImageKindPng, path);
+    return path;
+  }
+
+  std::string SampleAsGif(const char* name) {
+    TBAM sample;
+    sample.LoadFromFile(kSample);
+    const std::string path = Temp(name);
+    sample.ExportGIF(path, 0);
     return path;
   }
 
@@ -108,9 +121,61 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QVERIFY(LoadImageFile(saved, palette, 0, target + ".bmp"));
     QCOMPARE(saved.Width(), kPictureWidth);
     QCOMPARE(saved.GetPixel(5, 3), PictureColour(5, 3));
-
+    // From now on the document is that file: title, Save and the close question name it.
+    QVERIFY(form_->windowTitle().contains("saved.bmp"));
+    std::filesystem::remove(target + ".bmp");
+    Doc().Modified = true;
+    form_->Save1Click();  // a true-colour bitmap holds the frame exactly: written in place
+    QVERIFY(std::filesystem::exists(target + ".bmp"));
+    Doc().Modified = true;
+    QVERIFY(!form_->Close1Click());  // the unscripted question is cancelled
+    QCOMPARE(prompts_->History.back().Text, "Do you want to save changes to " + target + ".bmp?");
   }
 
+  // Saving never destroys what the user opened.
+  void aPictureThatBecameABamIsSavedUnderANewName() {
+    const std::string png = MakePng("hero.png");
+    const std::string before = Bytes(png);
+    form_->OpenFile(png, dtPNG);
+    prompts_->OkCancelAnswers = {true};
+    form_->NewFrame1Click();  // converts to a BAM
+    QCOMPARE(Doc().DocType, dtBAM);
+
+    form_->Save1Click();  // goes to Save As, proposing a BAM name; cancelled
+    QCOMPARE(prompts_->LastSuggestedPath, Temp("hero.bam"));
+    QCOMPARE(prompts_->LastSavePreselected, 0);
+    // The close question's Yes takes the same road; cancelling it keeps the document open.
+    prompts_->YesNoCancelAnswers = {PromptAnswer::Yes};
+    QVERIFY(!form_->Close1Click());
+    QCOMPARE(Bytes(png), before);
+
+    prompts_->YesNoCancelAnswers = {PromptAnswer::Yes};
+    prompts_->SaveChoices = {{true, Temp("hero"), 0}};
+    QVERIFY(form_->Close1Click());
+    QCOMPARE(Bytes(png), before);
+    TBAM saved;
+    QVERIFY(saved.LoadFromFile(Temp("hero.bam")));
+    QCOMPARE(saved.FrameCount(), 2);
+  }
+  void savingAnUnchangedOrLossyPictureNeverRewritesIt() {
+    for (const auto& [path, type] :
+         {std::pair{SampleAsGif("walk.gif"), dtGIF}, std::pair{MakePng("still.png"), dtPNG}}) {
+      const std::string before = Bytes(path);
+      form_->OpenFile(path, type);
+      form_->Save1Click();  // unchanged: nothing to write, nothing to ask
+      QVERIFY(prompts_->LastSuggestedPath.empty());
+      QCOMPARE(Bytes(path), before);
+    }
+    // A changed GIF would be re-quantised: Save asks for a name instead.
+    const std::string gif = Temp("walk.gif");
+    const std::string before = Bytes(gif);
+    form_->OpenFile(gif, dtGIF);
+    Doc().BAM.MoveFrameInCycle(0, 0, 3);
+    Doc().Modified = true;
+    form_->Save1Click();
+    QCOMPARE(prompts_->LastSuggestedPath, gif);
+    QCOMPARE(Bytes(gif), before);
+  }
   void scrollBarsAppearWhenTheFrameDoesNotFitAndMoveIt() {
     form_->OpenFile(kSample, dtBAM);
     QScrollBar* vertical = form_->View()->verticalScrollBar();

@@ -5,15 +5,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTextEdit>
 #include <QMdiSubWindow>
 #include <QTabWidget>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "app/app_info.h"
+#include "app/repair_report.h"
 
 using namespace celwright;
 
@@ -25,6 +31,8 @@ std::string FirstBytes(const std::string& path, std::size_t count) {
   in.read(bytes.data(), static_cast<std::streamsize>(count));
   return bytes.substr(0, static_cast<std::size_t>(in.gcount()));
 }
+
+const std::string kLargeBAM = CELWRIGHT_TESTDATA_DIR "/bam/CHMB1G11.BAM";
 
 std::vector<int> Cycle(const TMainForm& form, int index) {
   return form.BAMForm()->BAM.GetCycle(index).Frames;
@@ -77,8 +85,14 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(Enabled("PrevFrame1") && Enabled("NextFrame1"));
     QVERIFY(Enabled("Play1") && !Enabled("Undo1") && !Enabled("Redo1") && !Enabled("Stop1"));
     QVERIFY(prompts_->History.empty());
-    // The program and its version greet the user; the title has no unsaved marker yet.
+    // The program and its version greet the user, though the window opens under the pointer;
+    // hints take over once the pointer moves. The title has no unsaved marker yet.
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(form_->List_Frames, &enter);
     QVERIFY(form_->StatusHint->text().contains(kVersionText));
+    QCursor::setPos(QCursor::pos() + QPoint(5, 5));
+    QApplication::sendEvent(form_->List_Frames, &enter);
+    QVERIFY(form_->StatusHint->text().isEmpty());
     QVERIFY(!form_->isWindowModified());
     form_->AddSequence1Click();
     QVERIFY(form_->isWindowModified() && form_->windowTitle().contains("[*]"));
@@ -301,12 +315,19 @@ class MainWindowTest : public QObject, public EditorFixture {
 
   void openingAnotherFileClosesTheFirstOnlyWhenAllowed() {
     form_->OpenFile(kSample, dtBAM);
-    form_->AddSequence1Click();
+    // Pending frame edits: a shrink undone, whose regrown area stays editable.
+    const TBAMFrame whole = Doc().FrameRec;
+    Doc().FixFrameSize(0, 0, whole.CentreX, whole.CentreY, whole.Width - 8, whole.Height - 8,
+                       false, true);
+    form_->Undo1Click();
+    QCOMPARE(Doc().SelMask.Width(), whole.Width);
+    QCOMPARE(Doc().SelMask.GetIndex(whole.Width - 1, whole.Height - 1), 0);  // black: editable
     prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
     form_->New1Click();
     QCOMPARE(form_->BAMForm()->BAM.FileName, kSample);
     prompts_->YesNoCancelAnswers = {PromptAnswer::No};
-    form_->New1Click();
+    form_->New1Click();  // "No" is asked once, not a second time by the close
+    QCOMPARE(prompts_->Count("question"), 2);
     QCOMPARE(form_->BAMForm()->BAM.FileName, std::string("Untitled BAM"));
   }
 
@@ -328,19 +349,46 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(form_->Recent().Names[0].empty());
   }
 
-  void repairedFilesSayWhatWasRepaired() {
-    const std::string flawed = CELWRIGHT_TESTDATA_DIR "/bam/numtest.bam";
-    if (!std::filesystem::exists(flawed)) QSKIP("shared test animations not present");
-    form_->OpenFile(flawed, dtBAM);
+  void repairsAreReportedInABoxThatFitsTheScreen() {
+    if (!std::filesystem::exists(kLargeBAM)) QSKIP("shared test animations not present");
+    const std::string truncated = Temp("cut.bam");
+    std::filesystem::copy_file(kLargeBAM, truncated);
+    std::filesystem::resize_file(truncated, std::filesystem::file_size(truncated) / 3);
+    form_->OpenFile(truncated, dtBAM);
     QVERIFY(form_->BAMForm());
+    QVERIFY(Doc().BAM.Warnings.size() > 20);
     QCOMPARE(prompts_->Count("info"), 1);
-    QVERIFY(prompts_->History.back().Text.find("Frame 0: a run reaches past the end") !=
-            std::string::npos);
+    const RepairReport report = MakeRepairReport(truncated, Doc().BAM.Warnings);
+    QVERIFY(std::count(report.Summary.begin(), report.Summary.end(), '\r') < 12);
+    QVERIFY(report.Details.find(Doc().BAM.Warnings.back()) != std::string::npos);
+    // Shown with its details open, the box still fits the screen, OK button included.
+    auto box = MakeReportBox(form_.get(), "Celwright II", report.Summary, report.Details);
+    box->show();
+    for (QAbstractButton* button : box->buttons())
+      if (box->buttonRole(button) == QMessageBox::ActionRole) button->click();
+    QVERIFY(box->findChild<QTextEdit*>()->isVisible());
+    QApplication::processEvents();
+    QVERIFY(box->frameGeometry().height() <= box->screen()->availableGeometry().height());
+
     // A frame without pixels shows as nothing rather than failing.
     form_->OpenFile(CELWRIGHT_TESTDATA_DIR "/bam/minimal_carot.bam", dtBAM);
     QCOMPARE(form_->BAMForm()->CurrentFrame, 0);
     QVERIFY(FrameSize().isEmpty());
   }
+
+  void saveAsKeepsTheFilesOwnExtensionCase() {
+    if (!std::filesystem::exists(kLargeBAM)) QSKIP("shared test animations not present");
+    const std::string upper = Temp("CHMB1G11.BAM");
+    std::filesystem::copy_file(kLargeBAM, upper);
+    form_->OpenFile(upper, dtBAM);
+    prompts_->SaveChoices = {{true, Temp("COPY"), 1}};
+    form_->SaveAs1Click();
+    QCOMPARE(prompts_->LastSuggestedPath, upper);
+    QCOMPARE(prompts_->LastSavePreselected, 0);
+    QVERIFY(std::filesystem::exists(Temp("COPY.BAM")));
+    QVERIFY(!std::filesystem::exists(Temp("COPY.bam")));
+  }
+
 
   void shortcutsRunOnlyEnabledEntriesAndNeverFallThrough() {
     const std::string path = CopyOfSample("keys.bam");
@@ -391,23 +439,6 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(!form_->BAMForm()->Playing());
     QCOMPARE(form_->BAMForm()->BAM.DecodeFrame(shown), next_pixels);
     QCOMPARE(form_->List_Frames->currentRow(), form_->BAMForm()->CurrentFrame);
-  }
-
-  void answeringNoIsAskedOnceAndUndoKeepsRegrownAreaEditable() {
-    const std::string path = CopyOfSample("ask.bam");
-    form_->OpenFile(path, dtBAM);
-    const TBAMFrame whole = Doc().FrameRec;
-    Doc().FixFrameSize(0, 0, whole.CentreX, whole.CentreY, whole.Width - 8, whole.Height - 8,
-                       false, true);
-    form_->Undo1Click();
-    const Bitmap& mask = Doc().SelMask;
-    QCOMPARE(mask.Width(), whole.Width);
-    QCOMPARE(mask.GetIndex(whole.Width - 1, whole.Height - 1), 0);  // black: editable
-
-    prompts_->YesNoCancelAnswers = {PromptAnswer::No};
-    form_->OpenFile(kSample, dtBAM);
-    QCOMPARE(prompts_->Count("question"), 1);
-    QCOMPARE(Doc().BAM.FileName, kSample);
   }
 
   void recentFilesAreKeptWithTheirFullPath() {
