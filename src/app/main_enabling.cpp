@@ -112,7 +112,8 @@ void TMainForm::Frame1Click() {
 void TMainForm::Sequence1Click() {
   const bool open = document_ && BAMForm()->BAM.IsOpen;
   const int sequence = SelectedSequence();
-  const bool has = open && sequence >= 0;
+  // The list may still show a sequence a command has just removed.
+  const bool has = open && sequence >= 0 && sequence < BAMForm()->BAM.CycleCount();
   const bool playable = has && BAMForm()->BAM.GetCycle(sequence).Count > 0;
   for (const char* name :
        {"SequenceInfo1", "DuplicateSequence1", "DeleteSequence1", "ExportSequence1"})
