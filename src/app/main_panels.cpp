@@ -52,7 +52,8 @@ enum OptionPage {
 
 constexpr ToolSpec kTools[] = {
     {"Pan", "Pan", "Pan large or zoomed images.", kNoOpts},
-    {"Mag", "Zoom", "Zooms in or out. Animating at high magnifications result in sub-optimal operation.",
+    {"Mag", "Zoom",
+     "Zooms in or out. Animating at high magnifications result in sub-optimal operation.",
      kMag},
     {"Pencil", "Pencil", "Draws a free-form line one pixel wide.", kNoOpts},
     {"Brush", "Brush", "Draws using a brush with a selected shap and size.", kBrush},

@@ -28,10 +28,8 @@ RepairReport MakeRepairReport(const std::string& file_name,
 }
 
 std::unique_ptr<QMessageBox> MakeReportBox(QWidget* parent, const std::string& title,
-                                           const std::string& summary,
-                                           const std::string& details) {
-  auto box = std::make_unique<QMessageBox>(QMessageBox::Information,
-                                           QString::fromStdString(title),
+                                           const std::string& summary, const std::string& details) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QString::fromStdString(title),
                                            QString::fromStdString(summary).replace('\r', '\n'),
                                            QMessageBox::Ok, parent);
   box->setObjectName("RepairReport");

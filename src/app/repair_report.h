@@ -16,7 +16,8 @@ struct RepairReport {
   std::string Details;
 };
 
-RepairReport MakeRepairReport(const std::string& file_name, const std::vector<std::string>& repairs);
+RepairReport MakeRepairReport(const std::string& file_name,
+                              const std::vector<std::string>& repairs);
 
 // The report as a message box: the summary, with the full list in its scrolling details part.
 std::unique_ptr<QMessageBox> MakeReportBox(QWidget* parent, const std::string& title,

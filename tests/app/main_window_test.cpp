@@ -417,9 +417,8 @@ class MainWindowTest : public QObject, public EditorFixture {
   void playbackStopsFromAnyPageAndWhenTheFramesChange() {
     form_->OpenFile(kSample, dtBAM);
     ClickRow(form_->List_Sequences, 1);  // the first half of a double-click
-    QTest::mouseDClick(form_->List_Sequences->viewport(), Qt::LeftButton, {},
-                       form_->List_Sequences->visualItemRect(form_->List_Sequences->item(1))
-                           .center());
+    const QRect second = form_->List_Sequences->visualItemRect(form_->List_Sequences->item(1));
+    QTest::mouseDClick(form_->List_Sequences->viewport(), Qt::LeftButton, {}, second.center());
     QVERIFY(form_->BAMForm()->Playing());  // a double-click plays the sequence
     form_->PageControl->setCurrentWidget(form_->Tab_Frames);
     ClickRow(form_->List_Frames, 4);
@@ -458,8 +457,7 @@ class MainWindowTest : public QObject, public EditorFixture {
       if (!button->isVisibleTo(form_.get())) continue;
       QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
       QVERIFY(accessible);
-      QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(),
-               qPrintable(button->objectName()));
+      QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(button->objectName()));
       QVERIFY2(!button->toolTip().isEmpty() || !button->text().isEmpty(),
                qPrintable(button->objectName()));
       ++checked;
@@ -518,8 +516,9 @@ class MainWindowTest : public QObject, public EditorFixture {
         if (doc.WorkImage[1].Row(y)[3 * x + 2] > 1) px = x, py = y;
     QVERIFY(px >= 0);
     const QImage shot = form_->grab().toImage();
-    const QPoint at = form_->View()->viewport()->mapTo(
-        form_.get(), QPoint(doc.ImageOrigin.X + px * doc.Zoom + 1, doc.ImageOrigin.Y + py * doc.Zoom + 1));
+    const QPoint in_view(doc.ImageOrigin.X + px * doc.Zoom + 1,
+                         doc.ImageOrigin.Y + py * doc.Zoom + 1);
+    const QPoint at = form_->View()->viewport()->mapTo(form_.get(), in_view);
     const TColor expected = doc.WorkImage[0].GetPixel(px, py);
     QCOMPARE(shot.pixel(at), qRgb(RedOf(expected), GreenOf(expected), BlueOf(expected)));
     QVERIFY(shot.save(dir_->filePath("main_window.png")));
