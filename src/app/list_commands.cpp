@@ -81,6 +81,10 @@ void TMainForm::HighlightShownFrame() {
   SelectRow(List_SequenceFrames, found);
 }
 
+void TMainForm::SettlePlayback() {
+  if (document_ && BAMForm()->Playing()) Stop1Click();
+}
+
 void TMainForm::ShowLastFrameOnAllFrames() {
   SelectRow(List_Sequences, -1);
   PageControl->setCurrentWidget(Tab_Frames);
@@ -209,6 +213,7 @@ void TMainForm::AddNewFrame1Click() {
 }
 
 void TMainForm::DuplicateFrameInSeq1Click() {
+  SettlePlayback();
   const int sequence = SelectedSequence();
   if (!document_ || sequence < 0 || BAMForm()->CurrentFrame < 0) return;
   Guarded([&] {
@@ -219,6 +224,7 @@ void TMainForm::DuplicateFrameInSeq1Click() {
 }
 
 void TMainForm::RemoveFrame1Click() {
+  SettlePlayback();
   const int sequence = SelectedSequence();
   const int entry = SelectedEntry();
   if (!document_ || sequence < 0 || entry < 0) return;
@@ -235,6 +241,7 @@ void TMainForm::RemoveFrame1Click() {
 }
 
 void TMainForm::MoveFrame(int delta) {
+  SettlePlayback();
   const int sequence = SelectedSequence();
   const int entry = SelectedEntry();
   if (!document_ || delta == 0 || sequence < 0 || entry < 0) return;

@@ -184,6 +184,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   // any, and its item on "All Frames").
   void HighlightShownFrame();
   void ShowLastFrameOnAllFrames();
+  // Commands on the highlighted entry act on what the user sees: running playback stops first
+  // and the highlight moves to the frame it stopped on.
+  void SettlePlayback();
   // Writes the current frame as shown as a picture of `kind` (bitmap, JPEG, PNG, GIF); returns
   // the name written (an extension may have been added).
   std::string DoExportFrame(const std::string& file_name, std::uint8_t kind);

@@ -438,6 +438,17 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(!form_->BAMForm()->Playing());
     QCOMPARE(form_->BAMForm()->BAM.DecodeFrame(shown), next_pixels);
     QCOMPARE(form_->List_Frames->currentRow(), form_->BAMForm()->CurrentFrame);
+
+    // Removing "the selected entry" during playback removes the one on screen.
+    ClickRow(form_->List_Sequences, 1);
+    const std::vector<int> before = Cycle(*form_, 1);
+    form_->Play1Click();
+    form_->BAMForm()->Timer1Timer();
+    form_->BAMForm()->Timer1Timer();
+    form_->RemoveFrame1Click();
+    std::vector<int> expected = before;
+    expected.erase(expected.begin() + 1);
+    QCOMPARE(Cycle(*form_, 1), expected);
   }
 
   void recentFilesAreKeptWithTheirFullPath() {
