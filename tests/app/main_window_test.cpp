@@ -407,9 +407,10 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(!form_->BAMForm()->Modified);
     QTest::keySequence(form_.get(), QKeySequence("Ctrl+Shift+N"));
     QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 21);
-    // Ctrl+F4 is File > Close alone, question included.
+    // Ctrl+F4 is File > Close alone, question included, even with the document focused.
+    form_->View()->setFocus();
     prompts_->YesNoCancelAnswers = {PromptAnswer::No};
-    QTest::keySequence(form_.get(), QKeySequence("Ctrl+F4"));
+    QTest::keySequence(form_->View(), QKeySequence("Ctrl+F4"));
     QVERIFY(!form_->BAMForm());
     QCOMPARE(prompts_->Count("question"), 1);
   }
