@@ -18,6 +18,12 @@ CelwrightPluginHandler::CelwrightPluginHandler(TMainForm& main_form)
 CelwrightPluginHandler::~CelwrightPluginHandler() { UnloadPlugins(); }
 
 void CelwrightPluginHandler::LoadPlugins(const std::vector<std::filesystem::path>& folders) {
+  // The first folder is made when missing, so users find where plug-ins go; where that is not
+  // allowed (an installed copy) there is simply nothing to load from it.
+  if (!folders.empty()) {
+    std::error_code ignored;
+    std::filesystem::create_directories(folders.front(), ignored);
+  }
   InstallPluginHostApp(this);
   libraries_.LoadAll(PluginFiles(folders), &CelwrightHostTable);
 }

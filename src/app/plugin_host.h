@@ -23,7 +23,8 @@ class CelwrightPluginHandler : public QObject, private PluginHostApp {
   explicit CelwrightPluginHandler(TMainForm& main_form);
   ~CelwrightPluginHandler() override;
 
-  // Loads every plug-in of `folders` (see PluginFolders) and runs its entry point.
+  // Loads every plug-in of `folders` (see PluginFolders) and runs its entry point; the first
+  // folder is created when missing.
   void LoadPlugins(const std::vector<std::filesystem::path>& folders);
   // Frees the libraries, last loaded first; their menu entries stay but do nothing.
   void UnloadPlugins();

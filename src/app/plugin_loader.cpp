@@ -57,10 +57,21 @@ void PluginLibraries::LoadAll(const std::vector<fs::path>& files, const void* ho
       dlclose(handle);
       continue;
     }
+    if (Owns(handle)) {
+      // The same library reached twice (a link in both folders): it is initialised once.
+      AppendToLog(" [ABORTED] (already loaded)");
+      dlclose(handle);
+      continue;
+    }
     AppendToLog(" [OK]");
     // Listed before its entry point runs, so the menu entries it registers from there are its.
     loaded_.push_back({handle, file});
-    initialize(static_cast<const CelwrightHost*>(host_table), handle);
+    try {
+      initialize(static_cast<const CelwrightHost*>(host_table), handle);
+    } catch (...) {
+      // A plug-in written in C++ may let an error escape its entry point; the editor goes on.
+      AddLogLine("PLUG: InitializePlugin of " + file.string() + " [ABORTED] (it raised an error)");
+    }
   }
 }
 

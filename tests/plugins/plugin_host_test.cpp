@@ -122,6 +122,19 @@ class PluginHostTest : public QObject, public EditorFixture {
     QVERIFY(CelwrightHostTable.CloseCurrent == &CloseCurrent);
   }
 
+  void foldersAreBesideTheProgramThenInTheUsersData() {
+    using Folders = std::vector<std::filesystem::path>;
+    const QByteArray saved_home = qgetenv("HOME"), saved_data = qgetenv("XDG_DATA_HOME");
+    qputenv("HOME", "/home/someone");
+    qputenv("XDG_DATA_HOME", "/data");
+    QCOMPARE(PluginFolders("/opt/cw"), Folders({"/opt/cw/Plugins", "/data/celwright-ii/plugins"}));
+    qputenv("XDG_DATA_HOME", "relative/is/ignored");
+    QCOMPARE(PluginFolders("/opt/cw"),
+             Folders({"/opt/cw/Plugins", "/home/someone/.local/share/celwright-ii/plugins"}));
+    qputenv("HOME", saved_home);
+    saved_data.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", saved_data);
+  }
+
   void gettersAnswerTheDocumentOrTheirDefault() {
     Load({});
     const char* fallback = "fallback";
