@@ -280,9 +280,12 @@ class PluginHostTest : public QObject, public EditorFixture {
     QVERIFY(!form_->BAMForm());
     QVERIFY(prompts_->History.empty());
 
+    std::ifstream file(path, std::ios::binary);
+    std::string signature(4, '\0');
+    file.read(signature.data(), 4);
+    QCOMPARE(signature == "BAMC", !compressed);
     TBAM saved;
     QVERIFY(saved.LoadFromFile(path));
-    QCOMPARE(saved.Compressed, !compressed);
     for (std::size_t i = 0; i < 256; ++i)
       QCOMPARE(ToColor(saved.Palette[i]), ToColor(before[i]) ^ 0xFFFFFFu);
   }
