@@ -77,18 +77,21 @@ class PluginHostTest : public QObject, public EditorFixture {
   // Runs `click` and returns what the about box it opens showed.
   template <typename Click>
   AboutShown AboutBoxOf(Click click) {
-    auto shown = std::make_shared<AboutShown>();
-    QTimer::singleShot(50, this, [shown] {
+    AboutShown shown;
+    // Polled, since the box only appears once the menu has dropped down and been clicked.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&shown] {
       QWidget* box = QApplication::activeModalWidget();
-      if (!box) return;
-      shown->Caption = box->windowTitle();
+      if (!box || box->objectName() != "AboutBox" || !shown.Texts.isEmpty()) return;
+      shown.Caption = box->windowTitle();
       for (const char* name :
            {"Lbl_AppName", "Lbl_Version", "Lbl_Created", "Lbl_Author", "Lbl_Email", "Lbl_URL"})
-        shown->Texts << box->findChild<QLabel*>(name)->text();
+        shown.Texts << box->findChild<QLabel*>(name)->text();
       box->close();
     });
+    poll.start(10);
     click();
-    return *shown;
+    return shown;
   }
 
  private slots:
