@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/plugin_host.h"
 #include "app/qt_prompts.h"
+#include "support/qm_log.h"
 
 namespace {
 
