@@ -9,6 +9,7 @@
 #include "app/app_settings.h"
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/plugin_host.h"
 #include "app/qt_prompts.h"
 #include "app/splash_window.h"
 #include "support/qm_log.h"
@@ -51,6 +52,10 @@ int main(int argc, char** argv) {
 
   splash->SetMaximum(10);
   splash.reset();
+  CelwrightPluginHandler plugins(main_form);
+  plugins.LoadPlugins(PluginFolders(QCoreApplication::applicationDirPath().toStdString()));
   main_form.showMaximized();
-  return QApplication::exec();
+  const int result = QApplication::exec();
+  plugins.UnloadPlugins();
+  return result;
 }

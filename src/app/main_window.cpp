@@ -251,7 +251,7 @@ void TMainForm::PowerTips1Click() {
           "\t\t\t\tNote that if you have saved custom backgrounds, you may even use these.\r");
 }
 
-void TMainForm::ShowAboutBox() { about_box_->exec(); }
+void TMainForm::ShowAboutBox() { about_box_->ShowTexts(EditorAboutTexts()); }
 
 void TMainForm::SaveLogFile1Click() {
   QString stamp = QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);

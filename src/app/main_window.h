@@ -43,6 +43,8 @@ class TProgForm;
 // Its members are split by concern over main_window.cpp (frame and panels), main_menus.cpp,
 // main_enabling.cpp, file_commands.cpp, list_commands.cpp and document_commands.cpp.
 class TMainForm : public QMainWindow, private MainWindowLink {
+  friend class CelwrightPluginHandler;  // plug-ins run the file commands and the about box
+
  public:
   // `prompts` answers every question the window asks; `settings` keeps what outlives the run.
   TMainForm(UserPrompts& prompts, AppSettings& settings);

@@ -1,0 +1,298 @@
+// The plug-in host with real shared objects: the example plug-in driven through the editor's
+// menus, and test plug-ins that each misbehave in one way. The editor must keep running, log
+// every refusal and leave the animation as it was.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QTimer>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "app/editor_fixture.h"
+#include "app/plugin_host.h"
+#include "celwright_plugin.h"
+
+using namespace celwright;
+
+namespace {
+
+const std::string kCarot = CELWRIGHT_TESTDATA_DIR "/bam/carot.bam";
+
+std::vector<std::vector<std::uint8_t>> AllPixels(const TBAM& bam) {
+  std::vector<std::vector<std::uint8_t>> frames;
+  for (std::int32_t i = 0; i < bam.FrameCount(); ++i) frames.push_back(bam.DecodeFrame(i));
+  return frames;
+}
+
+bool Logged(const std::string& part) {
+  for (const std::string& line : LogLines())
+    if (line.find(part) != std::string::npos) return true;
+  return false;
+}
+
+QAction* EntryCaptioned(QMenu* menu, const QString& caption) {
+  for (QAction* action : menu->actions())
+    if (action->text() == caption) return action;
+  return nullptr;
+}
+
+// Picks an entry the way a user does: the menu drops down and the entry is clicked.
+void ClickEntry(QMenu* menu, QAction* entry) {
+  QVERIFY(entry);
+  menu->popup(QPoint(0, 0));
+  QVERIFY(QTest::qWaitForWindowExposed(menu));
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
+}
+
+// The title and the six texts of an about box.
+struct AboutShown {
+  QString Caption;
+  QStringList Texts;
+};
+
+}  // namespace
+
+class PluginHostTest : public QObject, public EditorFixture {
+  Q_OBJECT
+
+  std::unique_ptr<CelwrightPluginHandler> plugins_;
+  QMenu* Menu(const char* name) { return form_->findChild<QMenu*>(name); }
+  std::string CopyOf(const std::string& source, const char* name) {
+    const std::string path = Temp(name);
+    std::filesystem::copy_file(source, path);
+    return path;
+  }
+  void Load(const std::vector<std::filesystem::path>& folders) {
+    plugins_ = std::make_unique<CelwrightPluginHandler>(*form_);
+    plugins_->LoadPlugins(folders);
+  }
+  // Runs `click` and returns what the about box it opens showed.
+  template <typename Click>
+  AboutShown AboutBoxOf(Click click) {
+    AboutShown shown;
+    // Polled, since the box only appears once the menu has dropped down and been clicked.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&shown] {
+      QWidget* box = QApplication::activeModalWidget();
+      if (!box || box->objectName() != "AboutBox" || !shown.Texts.isEmpty()) return;
+      shown.Caption = box->windowTitle();
+      for (const char* name :
+           {"Lbl_AppName", "Lbl_Version", "Lbl_Created", "Lbl_Author", "Lbl_Email", "Lbl_URL"})
+        shown.Texts << box->findChild<QLabel*>(name)->text();
+      box->close();
+    });
+    poll.start(10);
+    click();
+    return shown;
+  }
+
+ private slots:
+  void init() { StartEditor(); }
+  void cleanup() {
+    plugins_.reset();
+    StopEditor();
+  }
+
+  // The executable exports the interface by name and nothing else.
+  void executableExportsExactlyTheInterface() {
+    QProcess nm;
+    nm.start("nm", {"-D", "--defined-only", EDITOR_PROGRAM});
+    QVERIFY(nm.waitForFinished(30000));
+    QCOMPARE(nm.exitCode(), 0);
+    std::set<std::string> exported;
+    std::istringstream lines(nm.readAllStandardOutput().toStdString());
+    for (std::string address, type, name; lines >> address >> type >> name;) {
+      // Local symbols are not exported, and copies of shared libraries' data carry their
+      // library's version: neither is ours.
+      const bool global = std::isupper(static_cast<unsigned char>(type[0])) || type == "u";
+      if (global && name.find('@') == std::string::npos) exported.insert(name);
+    }
+    const std::set<std::string> interface{
+        "RegisterMenuEntry",  "ShowAboutBox",       "OpenFile",          "SaveCurrent",
+        "SetBAMPropertyBool", "SetBAMPropertyInt",  "SetBAMPropertyStr", "GetBAMPropertyBool",
+        "GetBAMPropertyInt",  "GetBAMPropertyStr",  "CloseCurrent",      "CelwrightHostTable"};
+    QCOMPARE(exported, interface);
+    QCOMPARE(CelwrightHostTable.Size, static_cast<std::uint32_t>(sizeof(CelwrightHost)));
+    QVERIFY(CelwrightHostTable.GetBAMPropertyInt == &GetBAMPropertyInt);
+    QVERIFY(CelwrightHostTable.CloseCurrent == &CloseCurrent);
+  }
+
+  void foldersAreBesideTheProgramThenInTheUsersData() {
+    using Folders = std::vector<std::filesystem::path>;
+    const QByteArray saved_home = qgetenv("HOME"), saved_data = qgetenv("XDG_DATA_HOME");
+    qputenv("HOME", "/home/someone");
+    qputenv("XDG_DATA_HOME", "/data");
+    QCOMPARE(PluginFolders("/opt/cw"), Folders({"/opt/cw/Plugins", "/data/celwright-ii/plugins"}));
+    qputenv("XDG_DATA_HOME", "relative/is/ignored");
+    QCOMPARE(PluginFolders("/opt/cw"),
+             Folders({"/opt/cw/Plugins", "/home/someone/.local/share/celwright-ii/plugins"}));
+    qputenv("HOME", saved_home);
+    saved_data.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", saved_data);
+  }
+
+  void gettersAnswerTheDocumentOrTheirDefault() {
+    Load({});
+    const char* fallback = "fallback";
+    QCOMPARE(GetBAMPropertyInt("frames", 42), 42);
+    QCOMPARE(GetBAMPropertyBool("isopen", 1), 1);
+    QCOMPARE(GetBAMPropertyStr("filename", fallback), fallback);
+    SetBAMPropertyInt("palette:1", 5);  // nothing open: nothing to do, nothing breaks
+
+    OpenFile("", CELWRIGHT_DOC_BAM, 0);
+    QCOMPARE(std::string(GetBAMPropertyStr("FileName", fallback)), std::string(kUntitledBAM));
+    QCOMPARE(GetBAMPropertyBool("isopen", 0), 1);
+    QCOMPARE(GetBAMPropertyStr("frames", fallback), fallback);  // not a string property
+
+    OpenFile(kSample.c_str(), CELWRIGHT_DOC_BAM, 0);
+    QCOMPARE(GetBAMPropertyInt("Frames", -1), 20);
+    const RGBTriple entry = Doc().BAM.Palette[1];
+    QCOMPARE(GetBAMPropertyInt("palette:1", -1),
+             static_cast<std::int32_t>(entry.r | entry.g << 8 | entry.b << 16));
+    QCOMPARE(GetBAMPropertyInt("palette:256", -1), -1);
+
+    // Another thread is refused, with a line the log gets once the loop runs.
+    std::int32_t from_thread = 0;
+    std::thread([&from_thread] { from_thread = GetBAMPropertyInt("frames", -7); }).join();
+    QCOMPARE(from_thread, -7);
+    QTRY_VERIFY(Logged("GetBAMProperty [ABORTED] (called from another thread)"));
+
+    CloseCurrent();
+    QVERIFY(!form_->BAMForm());
+    QCOMPARE(GetBAMPropertyInt("frames", 42), 42);
+  }
+
+  void misbehavingPluginsAreRefusedAndLogged() {
+    const std::string order_file = Temp("order.txt");
+    setenv("CELWRIGHT_TEST_ORDER_FILE", order_file.c_str(), 1);
+    Load({TEST_PLUGINS_DIR});
+    // Loaded: foreign_handle, missing_function, order1, order2, refused_writes.
+    QCOMPARE(plugins_->LoadedCount(), std::size_t{5});
+    QVERIFY(Logged("no_entry_point.so... [ABORTED] (no InitializePlugin)"));
+    QVERIFY(Logged("/x.so... [ABORTED]"));
+    QVERIFY(Logged("[ABORTED] (the library handle is not a loaded plug-in)"));
+
+    const std::string path = CopyOf(kCarot, "carot.bam");
+    form_->OpenFile(path, dtBAM);
+    TBAM& bam = Doc().BAM;
+    const auto pixels = AllPixels(bam);
+    const Palette256 palette = bam.Palette;
+    const std::vector<std::uint8_t> data = bam.Data;
+    const int frames = bam.FrameCount(), cycles = bam.CycleCount();
+
+    QMenu* colors = Menu("Colors1");
+    ClickEntry(colors, EntryCaptioned(colors, "Write Refused"));
+    QVERIFY(bam.Palette == palette && bam.Data == data && bam.IsOpen);
+    QCOMPARE(bam.FrameCount(), frames);
+    QCOMPARE(bam.CycleCount(), cycles);
+    QCOMPARE(bam.TranspInd, 0);
+    QCOMPARE(bam.ShadowInd, 1);
+    QVERIFY(Logged("SetBAMProperty palette:256 [ABORTED]"));
+    QVERIFY(Logged("SetBAMProperty Frames [ABORTED] (frames is read-only)"));
+    QVERIFY(Logged("SetBAMProperty isopen [ABORTED]"));
+    QVERIFY(Logged("SetBAMProperty transpind [ABORTED]"));
+
+    // A new run-length key re-encodes every frame: same pixels, now a change worth saving.
+    QCOMPARE(bam.CompColIndex, std::uint8_t{129});
+    ClickEntry(colors, EntryCaptioned(colors, "Change Key"));
+    QCOMPARE(bam.CompColIndex, std::uint8_t{7});
+    QVERIFY(AllPixels(bam) == pixels);
+    QVERIFY(Doc().Modified);
+
+    // A parent that is a command gets no entries: they go to the Plugins menu.
+    QMenu* plugins = Menu("PluginsMenu");
+    QVERIFY(plugins->menuAction()->isVisible());
+    QVERIFY(!form_->Entry("Open1")->menu());
+    QVERIFY(EntryCaptioned(plugins, "Not Under Open"));
+
+    // The function that is not exported: never called, the user told once.
+    ClickEntry(plugins, EntryCaptioned(plugins, "Missing"));
+    ClickEntry(plugins, EntryCaptioned(plugins, "Missing"));
+    QCOMPARE(prompts_->Count("error"), 1);
+    QVERIFY(Logged("NotExported") && Logged("[ABORTED] (not exported)"));
+
+    // The foreign handle's entry is inert: the editor's own CloseCurrent is never looked up.
+    QAction* foreign = EntryCaptioned(plugins, "Foreign");
+    QVERIFY(foreign && !foreign->isEnabled());
+    foreign->trigger();
+    QVERIFY(form_->BAMForm());
+
+    // Plug-ins calling the editor by name work as through the table.
+    bam.Compressed = true;
+    ClickEntry(plugins, EntryCaptioned(plugins, "Order 1"));
+    QVERIFY(!bam.Compressed);
+
+    plugins_->UnloadPlugins();
+    QCOMPARE(GetBAMPropertyInt("frames", -3), -3);  // nobody serves calls any more
+    std::ifstream order(order_file);
+    std::stringstream recorded;
+    recorded << order.rdbuf();
+    QCOMPARE(recorded.str(), std::string("load 1\nload 2\nunload 2\nunload 1\n"));
+    unsetenv("CELWRIGHT_TEST_ORDER_FILE");
+  }
+
+  void examplePluginDrivesTheEditorThroughItsMenus() {
+    Load({std::filesystem::path(EXAMPLE_PLUGIN).parent_path()});
+    QCOMPARE(plugins_->LoadedCount(), std::size_t{1});
+    QMenu* colors = Menu("Colors1");
+    QMenu* plugins = Menu("PluginsMenu");
+    QCOMPARE(colors->actions().last()->text(), QString("&Invert Palette"));
+    QVERIFY(plugins->menuAction()->isVisible());
+    QStringList captions;
+    for (QAction* entry : plugins->actions()) captions << entry->text();
+    QCOMPARE(captions, QStringList({"Example Plug-in", "Document &Summary",
+                                    "&Toggle Compressed Save", "Sa&ve", "C&lose"}));
+
+    const AboutShown about = AboutBoxOf(
+        [&] { ClickEntry(Menu("Help1"), EntryCaptioned(Menu("Help1"), "About the &Example Plug-in")); });
+    QCOMPARE(about.Caption, QString("Example Plug-in : About"));
+    QCOMPARE(about.Texts, QStringList({"Example Plug-in", "1.0", "2026", "The Celwright II developers",
+                                       "celwright@example.org", "example.org/celwright"}));
+
+    const std::string path = CopyOf(kSample, "sample.bam");
+    form_->OpenFile(path, dtBAM);
+    const Palette256 before = Doc().BAM.Palette;
+    const bool compressed = Doc().BAM.Compressed;
+
+    ClickEntry(plugins, plugins->actions().first());  // the heading does nothing
+    QVERIFY(!Doc().Modified && prompts_->History.empty());
+
+    const AboutShown summary = AboutBoxOf([&] { ClickEntry(plugins, plugins->actions()[1]); });
+    QCOMPARE(summary.Caption, QString::fromStdString(path) + " : About");
+    QCOMPARE(summary.Texts[1], QString("20 frames"));
+
+    ClickEntry(colors, colors->actions().last());
+    for (int i = 0; i < 256; ++i) {
+      const std::string name = "palette:" + std::to_string(i);
+      QCOMPARE(GetBAMPropertyInt(name.c_str(), -1),
+               static_cast<std::int32_t>(ToColor(before[static_cast<std::size_t>(i)]) ^ 0xFFFFFF));
+    }
+    QVERIFY(Doc().Modified);
+    ClickEntry(plugins, EntryCaptioned(plugins, "&Toggle Compressed Save"));
+    QCOMPARE(Doc().BAM.Compressed, !compressed);
+    ClickEntry(plugins, EntryCaptioned(plugins, "Sa&ve"));
+    QVERIFY(!Doc().Modified);
+    ClickEntry(plugins, EntryCaptioned(plugins, "C&lose"));
+    QVERIFY(!form_->BAMForm());
+    QVERIFY(prompts_->History.empty());
+
+    std::ifstream file(path, std::ios::binary);
+    std::string signature(4, '\0');
+    file.read(signature.data(), 4);
+    QCOMPARE(signature == "BAMC", !compressed);
+    TBAM saved;
+    QVERIFY(saved.LoadFromFile(path));
+    for (std::size_t i = 0; i < 256; ++i)
+      QCOMPARE(ToColor(saved.Palette[i]), ToColor(before[i]) ^ 0xFFFFFFu);
+  }
+};
+
+QTEST_MAIN(PluginHostTest)
+#include "plugin_host_test.moc"
