@@ -22,9 +22,13 @@ inline std::filesystem::path Fixture(const std::string& name) {
   return std::filesystem::path(CELWRIGHT_TEST_SOURCE_DIR) / "data" / name;
 }
 
-inline std::vector<std::uint8_t> FixtureBytes(const std::string& name) {
-  std::ifstream in(Fixture(name), std::ios::binary);
+inline std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::vector<std::uint8_t> FixtureBytes(const std::string& name) {
+  return FileBytes(Fixture(name));
 }
 
 // Binary PPM (P6, maxval 255) as a 24-bit bitmap: the reference decodings beside the fixtures.

@@ -22,6 +22,36 @@ TEST(JpegFileTest, ColourAndGreyFilesDecodeCloseToTheirSources) {
   EXPECT_LE(test::LargestChannelDifference(grey, LoadPpm("grey.ppm")), 2);
 }
 
+// ImageMagick writes CMYK with Adobe's inverted inks; Pillow's decoding is the reference.
+TEST(JpegFileTest, CmykFileDecodesAsPillowDoes) {
+  const Bitmap bitmap = DecodeJPEG(FixtureBytes("cmyk.jpg"), "cmyk.jpg");
+  const test::RgbaPicture expected = test::LoadPam(test::Fixture("cmyk.pam"));
+  ASSERT_EQ(bitmap.Width(), expected.width);
+  int wrong = 0;
+  for (int y = 0; y < expected.height; ++y) {
+    for (int x = 0; x < expected.width; ++x) wrong += bitmap.GetPixel(x, y) != expected.Colour(x, y);
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+// Scan data cut short and closed with an end marker: libjpeg patches it up with a warning.
+TEST(JpegFileTest, DamagedScanDataIsRefusedUnlessSomeoneIsToldOfIt) {
+  const std::vector<std::uint8_t> bytes =
+      test::FileBytes(std::filesystem::path(CELWRIGHT_TEST_SOURCE_DIR) / "hostile" /
+                      "jpeg_corrupt_scan.jpg");
+  try {
+    DecodeJPEG(bytes, "d.jpg");
+    ADD_FAILURE() << "a damaged JPEG decoded as a clean success";
+  } catch (const ImageFileError& e) {
+    EXPECT_NE(std::string(e.what()).find("Corrupt JPEG data"), std::string::npos) << e.what();
+  }
+  PictureWarnings warnings;
+  const Bitmap bitmap = DecodeJPEG(bytes, "d.jpg", &warnings);
+  EXPECT_EQ(bitmap.Width(), 23);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0].rfind("\"d.jpg\" is damaged and may look wrong: Corrupt JPEG data", 0), 0u);
+}
+
 TEST(JpegFileTest, RoundTripStaysWithinTolerance) {
   const Bitmap source = LoadPpm("large.ppm");
   const Bitmap read = DecodeJPEG(EncodeJPEG(source), "x.jpg");
@@ -56,7 +86,8 @@ TEST(JpegGifTest, CutFilesAreErrorsNamingTheFile) {
     const char* fixture;
     DecodeFunction decode;
     const char* title;
-  } cases[] = {{"colour.jpg", DecodeJPEG, "Invalid JPEG File"},
+  } cases[] = {{"colour.jpg", [](auto b, const auto& n) { return DecodeJPEG(b, n); },
+                "Invalid JPEG File"},
                {"pal16.gif", DecodeGIF, "Invalid GIF File"}};
   for (const auto& c : cases) {
     std::vector<std::uint8_t> bytes = FixtureBytes(c.fixture);

@@ -1,14 +1,14 @@
 #include "support/image_io/png_row_inflater.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 #include <utility>
 
 namespace celwright {
 
-PngRowInflater::PngRowInflater(std::span<const std::uint8_t> compressed, Failure fail)
-    : compressed_(compressed), fail_(std::move(fail)) {
+PngRowInflater::PngRowInflater(const std::vector<std::span<const std::uint8_t>>& pieces,
+                               Failure fail)
+    : pieces_(pieces), fail_(std::move(fail)) {
   if (inflateInit(&stream_) != Z_OK) fail_("Decompression failed to start");
 }
 
@@ -20,11 +20,11 @@ void PngRowInflater::Fail(const std::string& detail) {
 }
 
 int PngRowInflater::Step(std::uint8_t* out, std::size_t size) {
-  if (stream_.avail_in == 0 && fed_ < compressed_.size()) {
-    const std::size_t piece = std::min<std::size_t>(compressed_.size() - fed_, UINT_MAX);
-    stream_.next_in = const_cast<Bytef*>(compressed_.data() + fed_);
-    stream_.avail_in = static_cast<uInt>(piece);
-    fed_ += piece;
+  if (stream_.avail_in == 0 && !AllFed()) {
+    // Chunks are at most 2^31 - 1 bytes, so each fits zlib's counter.
+    const std::span<const std::uint8_t> piece = pieces_[next_piece_++];
+    stream_.next_in = const_cast<Bytef*>(piece.data());
+    stream_.avail_in = static_cast<uInt>(piece.size());
   }
   stream_.next_out = out;
   stream_.avail_out = static_cast<uInt>(std::min<std::size_t>(size, UINT_MAX));
@@ -47,7 +47,7 @@ void PngRowInflater::Read(std::span<std::uint8_t> out) {
     const std::size_t produced = before - stream_.avail_out;
     filled += produced;
     // No progress and no input left: the stream stops short of the picture.
-    if (status == Z_BUF_ERROR && produced == 0 && fed_ == compressed_.size()) {
+    if (status == Z_BUF_ERROR && produced == 0 && AllFed()) {
       Fail("Data Section has invalid size");
     }
   }
@@ -58,7 +58,7 @@ void PngRowInflater::Finish() {
   while (!ended_) {
     const int status = Step(&extra, 1);
     if (stream_.avail_out == 0) Fail("Data Section has invalid size");  // more than the picture
-    if (status == Z_BUF_ERROR && fed_ == compressed_.size()) Fail("Data Section has invalid size");
+    if (status == Z_BUF_ERROR && AllFed()) Fail("Data Section has invalid size");
   }
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace celwright {
 
@@ -17,7 +18,8 @@ class PngRowInflater {
  public:
   using Failure = std::function<void(const std::string& detail)>;
 
-  PngRowInflater(std::span<const std::uint8_t> compressed, Failure fail);
+  // `pieces` are the IDAT chunks' data in file order, read in place.
+  PngRowInflater(const std::vector<std::span<const std::uint8_t>>& pieces, Failure fail);
   ~PngRowInflater();
   PngRowInflater(const PngRowInflater&) = delete;
   PngRowInflater& operator=(const PngRowInflater&) = delete;
@@ -32,8 +34,10 @@ class PngRowInflater {
   int Step(std::uint8_t* out, std::size_t size);
   [[noreturn]] void Fail(const std::string& detail);
 
-  std::span<const std::uint8_t> compressed_;
-  std::size_t fed_ = 0;
+  bool AllFed() const { return next_piece_ == pieces_.size(); }
+
+  const std::vector<std::span<const std::uint8_t>>& pieces_;
+  std::size_t next_piece_ = 0;
   z_stream stream_{};
   Failure fail_;
   bool ended_ = false;

@@ -24,6 +24,7 @@ constexpr std::uint8_t kGreyAlpha = 4;
 constexpr std::uint8_t kTrueColourAlpha = 6;
 // Alpha below this is see-through; our pictures know no partial transparency.
 constexpr unsigned kOpaqueFrom = 128;
+constexpr std::size_t kMostDeflateExpansion = 1032;
 
 // Where the pixels of one pass sit in the picture: the whole picture, or one of Adam7's seven.
 struct Pass {
@@ -125,7 +126,8 @@ class PngDecoder {
         if (color_type_ == kPaletted && !have_palette_) {
           Fail("Bad Data Section", "Data Section comes before Palette Section");
         }
-        compressed_.insert(compressed_.end(), data, data + length);
+        idat_.emplace_back(data, length);
+        idat_bytes_ += length;
         have_data_ = true;
       } else if (name == "IEND") {
         Bitmap result = BuildBitmap();
@@ -236,8 +238,33 @@ class PngDecoder {
     return (pixels * bits + 7) / 8;
   }
 
+  std::size_t PassWidth(const Pass& pass) const {
+    return width_ <= pass.x0 || height_ <= pass.y0 ? 0 : (width_ - pass.x0 + pass.dx - 1) / pass.dx;
+  }
+  std::size_t PassHeight(const Pass& pass) const {
+    return width_ <= pass.x0 || height_ <= pass.y0 ? 0
+                                                   : (height_ - pass.y0 + pass.dy - 1) / pass.dy;
+  }
+  std::span<const Pass> Passes() const {
+    return interlaced_ ? std::span<const Pass>(kAdam7) : std::span<const Pass>(kWholePicture);
+  }
+  // The inflated size the picture needs: every pass's rows with their filter bytes.
+  std::size_t FilteredSize() const {
+    std::size_t total = 0;
+    for (const Pass& pass : Passes()) {
+      const std::size_t width = PassWidth(pass);
+      if (width > 0) total += (RowBytes(static_cast<std::uint32_t>(width)) + 1) * PassHeight(pass);
+    }
+    return total;
+  }
+
   Bitmap BuildBitmap() {
     if (!have_data_) Fail("Bad Data Section", "Data Section is missing");
+    // Deflate expands at most about 1032 times, so data too small for the picture is known
+    // before its pixels are reserved.
+    if (FilteredSize() / kMostDeflateExpansion > idat_bytes_) {
+      Fail("Bad Data Section", "Data Section has invalid size");
+    }
     Bitmap bitmap(static_cast<int>(width_), static_cast<int>(height_),
                   color_type_ == kPaletted ? PixelFormat::Bits8 : PixelFormat::Bits24);
     if (color_type_ == kPaletted) bitmap.ColorTable() = palette_;
@@ -245,16 +272,14 @@ class PngDecoder {
                               (key_.has_value() && color_type_ != kPaletted);
     if (may_be_clear) clear_.assign(static_cast<std::size_t>(width_) * height_, false);
 
-    PngRowInflater inflater(compressed_, [this](const std::string& detail) {
+    PngRowInflater inflater(idat_, [this](const std::string& detail) {
       Fail("Bad Data Section", detail);
     });
-    const std::span<const Pass> passes = interlaced_ ? std::span<const Pass>(kAdam7)
-                                                     : std::span<const Pass>(kWholePicture);
     const std::size_t filter_bpp = std::max<std::size_t>(1, channels_ * depth_ / 8);
-    for (const Pass& pass : passes) {
-      if (width_ <= pass.x0 || height_ <= pass.y0) continue;  // small pictures skip passes
-      const std::uint32_t pass_width = (width_ - pass.x0 + pass.dx - 1) / pass.dx;
-      const std::uint32_t pass_height = (height_ - pass.y0 + pass.dy - 1) / pass.dy;
+    for (const Pass& pass : Passes()) {
+      const auto pass_width = static_cast<std::uint32_t>(PassWidth(pass));
+      const auto pass_height = static_cast<std::uint32_t>(PassHeight(pass));
+      if (pass_width == 0) continue;  // small pictures skip passes
       const std::size_t row_bytes = RowBytes(pass_width);
       // One filter byte ahead of each row; the row above starts as zeros, which is exactly
       // how the filters treat the missing row above the first.
@@ -387,7 +412,8 @@ class PngDecoder {
   std::array<std::uint8_t, 256> palette_alpha_ = FullyOpaque();
   std::optional<std::array<unsigned, 3>> key_;  // tRNS of grey and true colour, as stored
   std::vector<bool> clear_;                     // see-through pixels, when there can be any
-  std::vector<std::uint8_t> compressed_;
+  std::vector<std::span<const std::uint8_t>> idat_;  // in the file's bytes, in order
+  std::size_t idat_bytes_ = 0;
 
   static std::array<std::uint8_t, 256> FullyOpaque() {
     std::array<std::uint8_t, 256> alpha;

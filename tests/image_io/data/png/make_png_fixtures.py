@@ -82,3 +82,10 @@ def expected(name):
 import glob
 for png in sorted(glob.glob("*.png")):
     expected(png)
+
+# Beyond PNG: a CMYK JPEG from ImageMagick (Adobe marker, inverted inks) and Pillow's decoding.
+magick(BASE, "-colorspace", "CMYK", "-quality", "95", "../cmyk.jpg")
+cmyk = Image.open("../cmyk.jpg").convert("RGBA")
+with open("../cmyk.pam", "wb") as out:
+    out.write(f"P7\nWIDTH {W}\nHEIGHT {H}\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n".encode())
+    out.write(cmyk.tobytes())
