@@ -7,9 +7,9 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 
 #include "support/image_io/image_file_error.h"
+#include "support/image_io/indexed_picture.h"
 
 namespace celwright {
 
@@ -166,57 +166,6 @@ class GifDecoder {
   const std::filesystem::path& file_name_;
   GifReader gif_;
 };
-
-struct IndexedPicture {
-  Palette256 table{};
-  std::vector<std::uint8_t> indices;
-};
-
-int CubeLevel(std::uint8_t value, int levels) { return (value * (levels - 1) + 127) / 255; }
-
-// A fixed palette of 8 red x 8 green x 4 blue levels; every colour maps to its nearest entry by
-// rounding each channel, so no search is needed.
-IndexedPicture MapToFixedCube(const Bitmap& bitmap) {
-  IndexedPicture picture;
-  for (int i = 0; i < 256; ++i) {
-    picture.table[i] = {static_cast<std::uint8_t>((i >> 5) * 255 / 7),
-                        static_cast<std::uint8_t>(((i >> 2) & 7) * 255 / 7),
-                        static_cast<std::uint8_t>((i & 3) * 255 / 3)};
-  }
-  const std::vector<std::uint8_t>& bgr = bitmap.Pixels();
-  picture.indices.resize(bgr.size() / 3);
-  for (std::size_t i = 0; i < picture.indices.size(); ++i) {
-    const int r = CubeLevel(bgr[3 * i + 2], 8), g = CubeLevel(bgr[3 * i + 1], 8),
-              b = CubeLevel(bgr[3 * i], 4);
-    picture.indices[i] = static_cast<std::uint8_t>((r << 5) | (g << 2) | b);
-  }
-  return picture;
-}
-
-IndexedPicture ToIndexed(const Bitmap& bitmap) {
-  IndexedPicture picture;
-  if (bitmap.Format() == PixelFormat::Bits8) {
-    picture.table = bitmap.ColorTable();
-    picture.indices = bitmap.Pixels();
-    return picture;
-  }
-  if (bitmap.Format() == PixelFormat::Bits1) {
-    picture.table[1] = {255, 255, 255};
-    picture.indices = bitmap.Pixels();
-    return picture;
-  }
-  std::unordered_map<TColor, std::uint8_t> seen;
-  const std::vector<std::uint8_t>& bgr = bitmap.Pixels();
-  picture.indices.resize(bgr.size() / 3);
-  for (std::size_t i = 0; i < picture.indices.size(); ++i) {
-    const TColor color = MakeColor(bgr[3 * i + 2], bgr[3 * i + 1], bgr[3 * i]);
-    auto [entry, added] = seen.try_emplace(color, static_cast<std::uint8_t>(seen.size()));
-    if (added && seen.size() > 256) return MapToFixedCube(bitmap);
-    if (added) picture.table[entry->second] = ToTriple(color);
-    picture.indices[i] = entry->second;
-  }
-  return picture;
-}
 
 struct EncoderCloser {
   void operator()(GifFileType* gif) const {

@@ -32,8 +32,8 @@ struct ErrorManager {
 };
 
 // A progressive file may hold any number of scans, each a pass over the whole picture; real
-// encoders write about ten, so thousands only cost time.
-constexpr int kMaxScans = 500;
+// encoders write about ten, so hundreds only cost time.
+constexpr int kMaxScans = 100;
 // libjpeg's own buffers (a progressive picture keeps every coefficient) stay below this.
 constexpr long kMaxLibraryMemory = 256L << 20;
 // The fewest bytes a picture's scan data can take: about one bit per 8 x 8 block and component.
@@ -46,15 +46,34 @@ constexpr unsigned long long kMaxPixelsPerByte = 1024;
   std::longjmp(manager->jump, 1);
 }
 
+bool IsDamagedData(int code) {
+  switch (code) {
+    case JWRN_BOGUS_PROGRESSION:
+    case JWRN_EXTRANEOUS_DATA:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_TOO_MUCH_DATA:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // A file that ends early is only a warning to libjpeg, which pads the rest with grey; for the
 // editor that is a damaged file, so it is turned into a fatal error. Other damage ("Corrupt JPEG
 // data: ...") leaves a picture that may be partly wrong; it is noted for the caller.
 void OnMessage(j_common_ptr info, int level) {
   if (level >= 0) return;  // trace output
-  if (info->err->msg_code == JWRN_JPEG_EOF) OnFatalError(info);
+  const int code = info->err->msg_code;
+  if (code == JWRN_JPEG_EOF) OnFatalError(info);
   auto* manager = reinterpret_cast<ErrorManager*>(info->err);
   char text[JMSG_LENGTH_MAX];
   (*info->err->format_message)(info, text);
+  // Notes about headers (an unknown JFIF revision and the like) say nothing about the pixels.
+  constexpr const char kCorrupt[] = "Corrupt JPEG data";
+  if (!IsDamagedData(code) && std::strncmp(text, kCorrupt, sizeof kCorrupt - 1) != 0) return;
   for (int i = 0; i < manager->warning_count; ++i) {
     if (std::strcmp(manager->warnings[i], text) == 0) return;
   }
@@ -200,6 +219,11 @@ Bitmap DecodeJPEG(std::span<const std::uint8_t> bytes, const std::filesystem::pa
   // Without anyone to tell, a picture the library had to patch up is refused, not passed off
   // as sound.
   if (problem.empty() && manager.warning_count > 0 && !warnings) problem = manager.warnings[0];
+  // libjpeg has no disk to spill to, so its memory cap surfaces under this name.
+  if (manager.base.msg_code == JERR_NO_BACKING_STORE) {
+    problem = "it would need more than " + std::to_string(kMaxLibraryMemory >> 20) +
+              " MB to decode";
+  }
   if (!problem.empty()) {
     throw ImageFileError(file_name, "Invalid JPEG File",
                          "\"" + file_name.string() + "\": " + problem);

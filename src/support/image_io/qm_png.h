@@ -36,7 +36,7 @@ Bitmap DecodePNG(std::span<const std::uint8_t> bytes, Palette256& palette,
 // Writes an 8-bit-deep PNG: paletted (PLTE, and tRNS when `transparent` is in the palette) when
 // `paletted` is set, else true colour (tRNS when `transparent` is given). An 8-bit bitmap keeps
 // its indices and colour table; any other bitmap gets a palette of its colours in order of first
-// appearance, colours past the 256th being written as index 0. Throws PngError naming the file
+// appearance, or, past 256 colours, an octree palette (keeping `transparent` exact). Throws PngError naming the file
 // when the picture is empty or the file cannot be written; an existing file survives a failure.
 void WritePNG(const Bitmap& bitmap, const std::filesystem::path& file_name,
               std::optional<TColor> transparent, bool paletted);
