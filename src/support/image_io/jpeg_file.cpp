@@ -117,10 +117,11 @@ void InstallErrorManager(ErrorManager& manager) {
   manager.warning_count = 0;
 }
 
-// Decodes into `pixels`, which the caller owns so that no destructor is skipped by a longjmp.
-// Returns an empty string on success, else the reason.
+// Decodes into `pixels`, using `cmyk_row` for CMYK files; the caller owns both so that no
+// destructor is skipped by a longjmp. Returns an empty string on success, else the reason.
 std::string DecodeInto(std::span<const std::uint8_t> bytes, ErrorManager& manager,
-                       std::vector<std::uint8_t>& pixels, int& width, int& height) {
+                       std::vector<std::uint8_t>& pixels, std::vector<std::uint8_t>& cmyk_row,
+                       int& width, int& height) {
   jpeg_decompress_struct info{};
   jpeg_progress_mgr progress{};
   info.err = &manager.base;
@@ -155,7 +156,7 @@ std::string DecodeInto(std::span<const std::uint8_t> bytes, ErrorManager& manage
   height = static_cast<int>(info.output_height);
   const std::size_t stride = static_cast<std::size_t>(width) * 3;
   pixels.resize(stride * static_cast<std::size_t>(height));
-  std::vector<std::uint8_t> cmyk_row(cmyk ? static_cast<std::size_t>(width) * 4 : 0);
+  cmyk_row.resize(cmyk ? static_cast<std::size_t>(width) * 4 : 0);
   while (info.output_scanline < info.output_height) {
     std::uint8_t* target = pixels.data() + info.output_scanline * stride;
     JSAMPROW row = cmyk ? cmyk_row.data() : target;
@@ -212,10 +213,10 @@ std::vector<std::uint8_t> AsBgr(const Bitmap& bitmap) {
 
 Bitmap DecodeJPEG(std::span<const std::uint8_t> bytes, const std::filesystem::path& file_name,
                   PictureWarnings* warnings) {
-  std::vector<std::uint8_t> pixels;
+  std::vector<std::uint8_t> pixels, cmyk_row;
   int width = 0, height = 0;
   ErrorManager manager;
-  std::string problem = DecodeInto(bytes, manager, pixels, width, height);
+  std::string problem = DecodeInto(bytes, manager, pixels, cmyk_row, width, height);
   // Without anyone to tell, a picture the library had to patch up is refused, not passed off
   // as sound.
   if (problem.empty() && manager.warning_count > 0 && !warnings) problem = manager.warnings[0];
