@@ -50,6 +50,8 @@ struct MapDeleter {
 };
 using ColorMap = std::unique_ptr<ColorMapObject, MapDeleter>;
 
+constexpr unsigned long long kMostPixelsPerByte = 4096;
+
 class GifDecoder {
  public:
   GifDecoder(std::span<const std::uint8_t> bytes, const std::filesystem::path& file_name)
@@ -103,8 +105,24 @@ class GifDecoder {
       FailWith("its picture size of " + std::to_string(desc.Width) + " x " +
                std::to_string(desc.Height) + " is not supported");
     }
-    // A broken logical screen must not hide an intact picture: fall back to the picture's size.
-    const bool screen_usable = PictureSizeAcceptable(gif_->SWidth, gif_->SHeight);
+    // LZW codes are at least 9 bits once its table is full and none stands for more than 4096
+    // pixels, so a picture larger than its remaining bytes can describe is refused before its
+    // pixels are reserved.
+    const unsigned long long picture_pixels =
+        static_cast<unsigned long long>(desc.Width) * static_cast<unsigned long long>(desc.Height);
+    const std::size_t remaining = source_.bytes.size() - source_.position;
+    if (picture_pixels > kMostPixelsPerByte * remaining) {
+      FailWith("its picture of " + std::to_string(desc.Width) + " x " +
+               std::to_string(desc.Height) + " pixels needs more data than the file holds");
+    }
+    // A broken or outsized logical screen must not hide an intact picture: fall back to the
+    // picture's size.
+    const unsigned long long screen_pixels = static_cast<unsigned long long>(gif_->SWidth) *
+                                             static_cast<unsigned long long>(gif_->SHeight);
+    const bool screen_usable =
+        PictureSizeAcceptable(gif_->SWidth, gif_->SHeight) &&
+        screen_pixels <= std::max<unsigned long long>(picture_pixels,
+                                                      kMostPixelsPerByte * source_.bytes.size());
     const int width = screen_usable ? gif_->SWidth : desc.Width;
     const int height = screen_usable ? gif_->SHeight : desc.Height;
     const int left = screen_usable ? desc.Left : 0;
