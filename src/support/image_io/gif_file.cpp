@@ -105,9 +105,9 @@ class GifDecoder {
       FailWith("its picture size of " + std::to_string(desc.Width) + " x " +
                std::to_string(desc.Height) + " is not supported");
     }
-    // LZW codes are at least 9 bits once its table is full and none stands for more than 4096
-    // pixels, so a picture larger than its remaining bytes can describe is refused before its
-    // pixels are reserved.
+    // No LZW code stands for more than 4096 pixels, and codes that long exist only once the
+    // table has grown to 12-bit codes, so a byte of data yields well under 4096 pixels. A picture
+    // larger than its remaining bytes can describe is refused before its pixels are reserved.
     const unsigned long long picture_pixels =
         static_cast<unsigned long long>(desc.Width) * static_cast<unsigned long long>(desc.Height);
     const std::size_t remaining = source_.bytes.size() - source_.position;
