@@ -11,7 +11,9 @@ DocumentSession::DocumentSession(UserPrompts& prompts, DocumentOptions& options,
     : prompts_(prompts),
       Form(options, DocumentHosts{
                         .View = this, .MainWindow = &main_window, .Timer = this, .Prompts = this}) {
-  Form.LoadPicture = LoadPictureFile;
+  Form.LoadPicture = [this](const std::string& name, std::uint8_t type) {
+    return LoadPictureFile(name, type, &prompts_);
+  };
   QObject::connect(&timer_, &QTimer::timeout, [this] {
     try {
       Form.Timer1Timer();

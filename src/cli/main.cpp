@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/cli_common.h"
+#include "cli/cli_pictures.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
     std::cerr << "celwright-cli: " << e.what() << "\n\n" << kUsage;
     return 2;
   } catch (const std::exception& e) {
-    std::cerr << "celwright-cli: " << e.what() << "\n";
+    std::cerr << "celwright-cli: " << ForTerminal(e.what()) << "\n";
     return 1;
   }
 }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -17,6 +18,7 @@ namespace {
 struct Result {
   int status = -1;
   std::string out;
+  std::string err;
 };
 
 // Runs the batch tool with the given arguments, capturing stdout (stderr goes to a file).
@@ -31,6 +33,8 @@ Result RunTool(const std::string& arguments) {
   for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, got);
   const int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::ifstream err(errors);
+  result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
   return result;
 }
 
@@ -124,6 +128,17 @@ TEST(BatchTool, ErrorsAndMisuseHaveTheirExitStatus) {
   EXPECT_EQ(RunTool(std::string("info ") + CELWRIGHT_TESTDATA_DIR + "/bam/swirl.bam").status, 1);
   EXPECT_EQ(RunTool("export " + kSample + " out.tif").status, 2);
   EXPECT_EQ(RunTool("export " + kSample + " out.gif --cycle 9").status, 1);
+}
+
+// Picture messages are "title\r\rdetail" for message boxes; a terminal must show both parts.
+TEST(BatchTool, PictureErrorsKeepTitleAndDetailOnATerminal) {
+  const auto folder = testing::TempPath("cli-blocked");
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder / "sample_0000.png");  // a folder in the way
+  const Result result = RunTool("frames " + kSample + " " + folder.string() + " --format png");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err.find('\r'), std::string::npos);
+  EXPECT_NE(result.err.find("Cannot Write Picture: "), std::string::npos) << result.err;
 }
 
 }  // namespace

@@ -52,6 +52,8 @@ const Case kCases[] = {
     {"rgb_paeth.png", DecodePlainPng},
     {"pal4_paeth.png", DecodeRepairedPng},
     {"rgb_paeth.png", DecodeRepairedPng},
+    {"png/im_rgba_adam7.png", DecodeRepairedPng},
+    {"png/im_grey_alpha16.png", DecodeRepairedPng},
     {"pal8_rle.bmp", [](const auto& b) { DecodeBMP(b, "f.bmp"); }},
     {"pal4.bmp", [](const auto& b) { DecodeBMP(b, "f.bmp"); }},
     {"argb32.bmp", [](const auto& b) { DecodeBMP(b, "f.bmp"); }},

@@ -22,9 +22,13 @@ inline std::filesystem::path Fixture(const std::string& name) {
   return std::filesystem::path(CELWRIGHT_TEST_SOURCE_DIR) / "data" / name;
 }
 
-inline std::vector<std::uint8_t> FixtureBytes(const std::string& name) {
-  std::ifstream in(Fixture(name), std::ios::binary);
+inline std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::vector<std::uint8_t> FixtureBytes(const std::string& name) {
+  return FileBytes(Fixture(name));
 }
 
 // Binary PPM (P6, maxval 255) as a 24-bit bitmap: the reference decodings beside the fixtures.
@@ -43,6 +47,35 @@ inline Bitmap LoadPpm(const std::string& name) {
     }
   }
   return bitmap;
+}
+
+// A PAM file of 8-bit RGB_ALPHA tuples: the RGBA decodings other tools made of a fixture.
+struct RgbaPicture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgba;
+  TColor Colour(int x, int y) const {
+    const std::uint8_t* p = &rgba[4 * (static_cast<std::size_t>(y) * width + x)];
+    return MakeColor(p[0], p[1], p[2]);
+  }
+  std::uint8_t Alpha(int x, int y) const {
+    return rgba[4 * (static_cast<std::size_t>(y) * width + x) + 3];
+  }
+};
+
+inline RgbaPicture LoadPam(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  RgbaPicture picture;
+  std::string word;
+  while (in >> word && word != "ENDHDR") {
+    if (word == "WIDTH") in >> picture.width;
+    if (word == "HEIGHT") in >> picture.height;
+  }
+  in.get();  // the newline after ENDHDR
+  picture.rgba.resize(4 * static_cast<std::size_t>(picture.width) * picture.height);
+  in.read(reinterpret_cast<char*>(picture.rgba.data()),
+          static_cast<std::streamsize>(picture.rgba.size()));
+  return picture;
 }
 
 // The largest difference of any channel of any pixel (pictures of equal size).

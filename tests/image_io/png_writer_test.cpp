@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "image_io/image_test_support.h"
+#include "support/media/palette_mapper.h"
 
 namespace celwright {
 namespace {
@@ -41,20 +42,26 @@ TEST(PngWriterTest, PictureLargerThanTheFirstInflateBufferReadsBack) {
   EXPECT_EQ(RoundTrip(bitmap, std::nullopt, false, palette).Pixels(), bitmap.Pixels());
 }
 
-TEST(PngWriterTest, PalettedTrueColourTakesColoursInOrderOfAppearanceUpTo256) {
-  // 300 colours, each twice: the first 256 become entries 0..255, the rest entry 0.
-  Bitmap bitmap(300, 2, PixelFormat::Bits24);
-  for (int x = 0; x < 300; ++x) {
-    const TColor colour = MakeColor(static_cast<std::uint8_t>(x), x / 256 ? 1 : 0, 0);
-    bitmap.SetPixel(x, 0, colour);
-    bitmap.SetPixel(299 - x, 1, colour);
-  }
+// Up to 256 colours are kept exactly; past that the octree chooses the palette, no pixel falls
+// back to entry 0, and the transparent colour keeps an entry of its own.
+TEST(PngWriterTest, PalettedTrueColourPastTheFirst256ColoursIsReducedNotDropped) {
   Palette256 palette{};
-  const Bitmap read = RoundTrip(bitmap, std::nullopt, true, palette);
-  EXPECT_EQ(read.GetIndex(255, 0), 255);
-  EXPECT_EQ(read.GetIndex(299 - 255, 1), 255);
-  EXPECT_EQ(read.GetIndex(256, 0), 0);
-  EXPECT_EQ(palette[200], ToTriple(bitmap.GetPixel(200, 0)));
+  const Bitmap few = test::TrueColourSample(16, 16);
+  EXPECT_EQ(test::LargestChannelDifference(RoundTrip(few, std::nullopt, true, palette), few), 0);
+
+  Bitmap many = test::LoadPpm("large.ppm");
+  const TColor see_through = MakeColor(0, 255, 0);
+  many.SetPixel(0, 0, see_through);
+  const Bitmap read = RoundTrip(many, see_through, true, palette);
+  ASSERT_EQ(read.Format(), PixelFormat::Bits8);
+  EXPECT_LT(MeanColorError(many, read), 10.0);
+  EXPECT_EQ(read.transparent_color, see_through);
+  EXPECT_EQ(read.GetPixel(0, 0), see_through);
+  int also_see_through = 0;
+  for (int y = 0; y < read.Height(); ++y) {
+    for (int x = 0; x < read.Width(); ++x) also_see_through += read.GetPixel(x, y) == see_through;
+  }
+  EXPECT_EQ(also_see_through, 1);
 }
 
 TEST(PngWriterTest, WritingReplacesTheFileOnlyWhenItSucceeds) {

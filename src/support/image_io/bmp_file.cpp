@@ -45,6 +45,10 @@ class BmpDecoder {
   Bitmap Decode() {
     ReadHeaders();
     if (pixel_offset_ > bytes_.size()) Fail("the pixel data starts beyond the end of the file");
+    if (pixel_offset_ < table_offset_) {
+      Fail("its pixel data would start at byte " + std::to_string(pixel_offset_) +
+           ", inside its headers");
+    }
     const bool compressed = compression_ == kRle8 || compression_ == kRle4;
     // Checked before the picture is allocated, so a short file cannot claim a huge one.
     if (!compressed &&
@@ -132,6 +136,9 @@ class BmpDecoder {
       const std::size_t at = kFileHeaderSize + 40;
       Need(at, 12, "colour masks");
       masks_ = {LoadLE32(&bytes_[at]), LoadLE32(&bytes_[at + 4]), LoadLE32(&bytes_[at + 8])};
+      if (masks_[0] == 0 && masks_[1] == 0 && masks_[2] == 0) {
+        Fail("its colour masks are all zero, so it holds no colour");
+      }
       if (header_size == 40) table_offset_ += 12;
     } else if (bits_ == 16) {
       masks_ = {0x7C00, 0x03E0, 0x001F};
@@ -143,7 +150,10 @@ class BmpDecoder {
   Palette256 ReadColorTable() const {
     const std::uint32_t full = 1u << bits_;
     // Some writers state a larger count than the depth allows; those entries are never used.
-    const std::uint32_t count = colors_used_ == 0 ? full : std::min(colors_used_, full);
+    std::uint32_t count = colors_used_ == 0 ? full : std::min(colors_used_, full);
+    // Writers that leave out unused entries put the pixels right after the ones they wrote.
+    count = static_cast<std::uint32_t>(
+        std::min<std::size_t>(count, (pixel_offset_ - table_offset_) / table_entry_size_));
     Need(table_offset_, static_cast<std::size_t>(count) * table_entry_size_, "colour table");
     Palette256 table{};
     for (std::uint32_t i = 0; i < count; ++i) {

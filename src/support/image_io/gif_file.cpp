@@ -7,9 +7,9 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 
 #include "support/image_io/image_file_error.h"
+#include "support/image_io/indexed_picture.h"
 
 namespace celwright {
 
@@ -49,6 +49,8 @@ struct MapDeleter {
   void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
 };
 using ColorMap = std::unique_ptr<ColorMapObject, MapDeleter>;
+
+constexpr unsigned long long kMostPixelsPerByte = 4096;
 
 class GifDecoder {
  public:
@@ -103,8 +105,24 @@ class GifDecoder {
       FailWith("its picture size of " + std::to_string(desc.Width) + " x " +
                std::to_string(desc.Height) + " is not supported");
     }
-    // A broken logical screen must not hide an intact picture: fall back to the picture's size.
-    const bool screen_usable = PictureSizeAcceptable(gif_->SWidth, gif_->SHeight);
+    // No LZW code stands for more than 4096 pixels, and codes that long exist only once the
+    // table has grown to 12-bit codes, so a byte of data yields well under 4096 pixels. A picture
+    // larger than its remaining bytes can describe is refused before its pixels are reserved.
+    const unsigned long long picture_pixels =
+        static_cast<unsigned long long>(desc.Width) * static_cast<unsigned long long>(desc.Height);
+    const std::size_t remaining = source_.bytes.size() - source_.position;
+    if (picture_pixels > kMostPixelsPerByte * remaining) {
+      FailWith("its picture of " + std::to_string(desc.Width) + " x " +
+               std::to_string(desc.Height) + " pixels needs more data than the file holds");
+    }
+    // A broken or outsized logical screen must not hide an intact picture: fall back to the
+    // picture's size.
+    const unsigned long long screen_pixels = static_cast<unsigned long long>(gif_->SWidth) *
+                                             static_cast<unsigned long long>(gif_->SHeight);
+    const bool screen_usable =
+        PictureSizeAcceptable(gif_->SWidth, gif_->SHeight) &&
+        screen_pixels <= std::max<unsigned long long>(picture_pixels,
+                                                      kMostPixelsPerByte * source_.bytes.size());
     const int width = screen_usable ? gif_->SWidth : desc.Width;
     const int height = screen_usable ? gif_->SHeight : desc.Height;
     const int left = screen_usable ? desc.Left : 0;
@@ -166,57 +184,6 @@ class GifDecoder {
   const std::filesystem::path& file_name_;
   GifReader gif_;
 };
-
-struct IndexedPicture {
-  Palette256 table{};
-  std::vector<std::uint8_t> indices;
-};
-
-int CubeLevel(std::uint8_t value, int levels) { return (value * (levels - 1) + 127) / 255; }
-
-// A fixed palette of 8 red x 8 green x 4 blue levels; every colour maps to its nearest entry by
-// rounding each channel, so no search is needed.
-IndexedPicture MapToFixedCube(const Bitmap& bitmap) {
-  IndexedPicture picture;
-  for (int i = 0; i < 256; ++i) {
-    picture.table[i] = {static_cast<std::uint8_t>((i >> 5) * 255 / 7),
-                        static_cast<std::uint8_t>(((i >> 2) & 7) * 255 / 7),
-                        static_cast<std::uint8_t>((i & 3) * 255 / 3)};
-  }
-  const std::vector<std::uint8_t>& bgr = bitmap.Pixels();
-  picture.indices.resize(bgr.size() / 3);
-  for (std::size_t i = 0; i < picture.indices.size(); ++i) {
-    const int r = CubeLevel(bgr[3 * i + 2], 8), g = CubeLevel(bgr[3 * i + 1], 8),
-              b = CubeLevel(bgr[3 * i], 4);
-    picture.indices[i] = static_cast<std::uint8_t>((r << 5) | (g << 2) | b);
-  }
-  return picture;
-}
-
-IndexedPicture ToIndexed(const Bitmap& bitmap) {
-  IndexedPicture picture;
-  if (bitmap.Format() == PixelFormat::Bits8) {
-    picture.table = bitmap.ColorTable();
-    picture.indices = bitmap.Pixels();
-    return picture;
-  }
-  if (bitmap.Format() == PixelFormat::Bits1) {
-    picture.table[1] = {255, 255, 255};
-    picture.indices = bitmap.Pixels();
-    return picture;
-  }
-  std::unordered_map<TColor, std::uint8_t> seen;
-  const std::vector<std::uint8_t>& bgr = bitmap.Pixels();
-  picture.indices.resize(bgr.size() / 3);
-  for (std::size_t i = 0; i < picture.indices.size(); ++i) {
-    const TColor color = MakeColor(bgr[3 * i + 2], bgr[3 * i + 1], bgr[3 * i]);
-    auto [entry, added] = seen.try_emplace(color, static_cast<std::uint8_t>(seen.size()));
-    if (added && seen.size() > 256) return MapToFixedCube(bitmap);
-    if (added) picture.table[entry->second] = ToTriple(color);
-    picture.indices[i] = entry->second;
-  }
-  return picture;
-}
 
 struct EncoderCloser {
   void operator()(GifFileType* gif) const {

@@ -15,7 +15,7 @@ namespace celwright {
 Bitmap DecodeGIF(std::span<const std::uint8_t> bytes, const std::filesystem::path& file_name);
 
 // One picture. 8-bit bitmaps keep their indices and table; 24-bit pictures of up to 256 colours
-// keep them exactly, richer ones are mapped to the nearest colour of a fixed 256-colour palette.
+// keep them exactly, richer ones get an octree palette of 256 colours.
 std::vector<std::uint8_t> EncodeGIF(const Bitmap& bitmap);
 
 }  // namespace celwright

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <exception>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,21 @@ std::string LowerCase(std::string text) {
   return text;
 }
 
+// Larger than the largest picture the readers accept could need (a 24-bit bitmap file of
+// kMaxPicturePixels is about 200 MB), so only a file that is no picture at all is refused.
+constexpr std::uintmax_t kMaxPictureFileBytes = 256u << 20;
+
 std::vector<std::uint8_t> ReadPicture(const std::filesystem::path& file_name) {
   try {
+    RequireRegularFile(file_name);
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(file_name, error);
+    if (!error && size > kMaxPictureFileBytes) {
+      throw std::runtime_error("\"" + file_name.string() + "\" is " +
+                               std::to_string(size >> 20) + " MB, larger than any picture the " +
+                               "program opens (" + std::to_string(kMaxPictureFileBytes >> 20) +
+                               " MB)");
+    }
     return ReadWholeFile(file_name);
   } catch (const std::exception& e) {
     throw ImageFileError(file_name, "Cannot Read Picture", e.what());
@@ -63,7 +77,7 @@ std::uint8_t KindFromExtension(const std::filesystem::path& file_name) {
 }
 
 bool LoadImageFile(Bitmap& bitmap, Palette256& palette, std::uint8_t kind,
-                   const std::filesystem::path& file_name) {
+                   const std::filesystem::path& file_name, PictureWarnings* warnings) {
   if (kind == kImageKindByExtension) kind = KindFromExtension(file_name);
   std::error_code error;
   if (!std::filesystem::exists(file_name, error)) return false;
@@ -75,11 +89,15 @@ bool LoadImageFile(Bitmap& bitmap, Palette256& palette, std::uint8_t kind,
       break;
     }
     case kImageKindJpeg:
-      bitmap = DecodeJPEG(ReadPicture(file_name), file_name);
+      bitmap = DecodeJPEG(ReadPicture(file_name), file_name, warnings);
       break;
-    case kImageKindPng:
-      ReadPNG(bitmap, file_name, palette);
+    case kImageKindPng: {
+      Palette256 read_palette{};
+      Bitmap read = DecodePNG(ReadPicture(file_name), read_palette, file_name);
+      bitmap = std::move(read);
+      palette = read_palette;
       break;
+    }
     case kImageKindGif:
       bitmap = DecodeGIF(ReadPicture(file_name), file_name);
       break;

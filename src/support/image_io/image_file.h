@@ -22,10 +22,13 @@ std::uint8_t KindFromExtension(const std::filesystem::path& file_name);
 
 // Reads the picture into `bitmap`; kind 0 means "by extension". Returns false, changing nothing,
 // when the file does not exist. A file of no known kind is not read (true, nothing changed).
-// 8-bit bitmap files and paletted PNGs also copy their palette into `palette`. A damaged file
-// throws ImageFileError (PngError for PNG) and leaves `bitmap` and `palette` as they were.
+// 8-bit bitmap files and paletted PNGs also copy their palette into `palette`. A damaged file,
+// or anything but a regular file of a plausible size, throws ImageFileError (PngError for PNG)
+// and leaves `bitmap` and `palette` as they were. A damaged file that still gives a picture
+// (JPEG scan data the decoder patched up) loads when `warnings` is given, which then receives
+// what is wrong for the user to see; without it, such a file is refused as well.
 bool LoadImageFile(Bitmap& bitmap, Palette256& palette, std::uint8_t kind,
-                   const std::filesystem::path& file_name);
+                   const std::filesystem::path& file_name, PictureWarnings* warnings = nullptr);
 
 // Writes `bitmap` as the given kind (0: by extension), appending the kind's extension when the
 // name does not already end in one of them exactly as typed. PNG output is paletted for 8-bit

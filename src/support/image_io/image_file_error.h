@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace celwright {
 
@@ -25,6 +26,10 @@ class ImageFileError : public std::runtime_error {
 
 // Joins a title and a detail as message boxes show them: "title\r\rdetail", or the title alone.
 std::string JoinTitleAndDetail(const std::string& title, const std::string& detail);
+
+// What a picture reader worked around in a damaged file that still gave a picture, one
+// sentence each, naming the file; the caller shows them to the user.
+using PictureWarnings = std::vector<std::string>;
 
 // Pictures larger than this are refused before any pixel memory is reserved, so a damaged or
 // hostile header cannot make a reader allocate gigabytes.

@@ -3,11 +3,11 @@
 #include <array>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 
 #include "support/crc32.h"
 #include "support/file_io.h"
 #include "support/image_io/byte_order.h"
+#include "support/image_io/indexed_picture.h"
 #include "support/image_io/qm_png.h"
 
 namespace celwright {
@@ -23,43 +23,6 @@ void AppendChunk(std::vector<std::uint8_t>& out, const char* type,
   out.insert(out.end(), type, type + 4);
   out.insert(out.end(), data.begin(), data.end());
   AppendBE32(out, CRC32(out.data() + type_at, 4 + data.size()));
-}
-
-// An 8-bit bitmap is written as it stands; any other gets its colours in order of first
-// appearance. Past 256 colours there is no room, and those pixels fall back to entry 0.
-struct IndexedPicture {
-  std::vector<RGBTriple> palette;
-  std::vector<std::uint8_t> indices;  // width x height, top-down
-};
-
-IndexedPicture ToIndexed(const Bitmap& bitmap) {
-  IndexedPicture picture;
-  const int width = bitmap.Width(), height = bitmap.Height();
-  picture.indices.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  if (bitmap.Format() == PixelFormat::Bits8) {
-    picture.palette.assign(bitmap.ColorTable().begin(), bitmap.ColorTable().end());
-    picture.indices = bitmap.Pixels();
-    return picture;
-  }
-  std::unordered_map<TColor, std::uint8_t> seen;
-  std::size_t i = 0;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x, ++i) {
-      const TColor color = bitmap.GetPixel(x, y);
-      auto found = seen.find(color);
-      if (found != seen.end()) {
-        picture.indices[i] = found->second;
-      } else if (picture.palette.size() < 256) {
-        const auto index = static_cast<std::uint8_t>(picture.palette.size());
-        seen.emplace(color, index);
-        picture.palette.push_back(ToTriple(color));
-        picture.indices[i] = index;
-      } else {
-        picture.indices[i] = 0;
-      }
-    }
-  }
-  return picture;
 }
 
 std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& raw) {
@@ -91,17 +54,19 @@ std::vector<std::uint8_t> EncodePNG(const Bitmap& bitmap, std::optional<TColor> 
   std::vector<std::uint8_t> raw;
 
   if (paletted) {
-    const IndexedPicture picture = ToIndexed(bitmap);
+    const IndexedPicture picture = ToIndexed(bitmap, transparent);
     AppendChunk(out, "IHDR", Header(bitmap, 3));
     std::vector<std::uint8_t> plte;
-    for (const RGBTriple& entry : picture.palette)
+    for (int i = 0; i < picture.count; ++i) {
+      const RGBTriple& entry = picture.table[i];
       plte.insert(plte.end(), {entry.r, entry.g, entry.b});
+    }
     AppendChunk(out, "PLTE", plte);
     if (transparent) {
       // Only the first matching entry turns see-through, the one a reader picks back up.
-      for (std::size_t i = 0; i < picture.palette.size(); ++i) {
-        if (ToColor(picture.palette[i]) == (*transparent & 0xFFFFFF)) {
-          std::vector<std::uint8_t> alpha(i + 1, 255);
+      for (int i = 0; i < picture.count; ++i) {
+        if (ToColor(picture.table[i]) == (*transparent & 0xFFFFFF)) {
+          std::vector<std::uint8_t> alpha(static_cast<std::size_t>(i) + 1, 255);
           alpha[i] = 0;
           AppendChunk(out, "tRNS", alpha);
           break;

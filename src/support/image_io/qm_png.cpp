@@ -1,9 +1,7 @@
 #include "support/image_io/qm_png.h"
 
-#include <zlib.h>
-
 #include <algorithm>
-#include <climits>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,14 +9,30 @@
 #include "support/crc32.h"
 #include "support/file_io.h"
 #include "support/image_io/byte_order.h"
+#include "support/image_io/colour_key.h"
+#include "support/image_io/png_row_inflater.h"
 
 namespace celwright {
 
 namespace {
 
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-constexpr std::uint8_t kPaletted = 3;
+constexpr std::uint8_t kGrey = 0;
 constexpr std::uint8_t kTrueColour = 2;
+constexpr std::uint8_t kPaletted = 3;
+constexpr std::uint8_t kGreyAlpha = 4;
+constexpr std::uint8_t kTrueColourAlpha = 6;
+// Alpha below this is see-through; our pictures know no partial transparency.
+constexpr unsigned kOpaqueFrom = 128;
+constexpr std::size_t kMostDeflateExpansion = 1032;
+
+// Where the pixels of one pass sit in the picture: the whole picture, or one of Adam7's seven.
+struct Pass {
+  std::uint32_t x0, y0, dx, dy;
+};
+constexpr Pass kWholePicture[1] = {{0, 0, 1, 1}};
+constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                            {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
 
 std::string Hex(std::uint32_t value) {
   char text[9];
@@ -44,6 +58,30 @@ int Paeth(int left, int above, int upper_left) {
   if (to_left <= to_above && to_left <= to_upper_left) return left;
   if (to_above <= to_upper_left) return above;
   return upper_left;
+}
+
+unsigned ChannelsOf(std::uint8_t color_type) {
+  switch (color_type) {
+    case kTrueColour:
+      return 3;
+    case kGreyAlpha:
+      return 2;
+    case kTrueColourAlpha:
+      return 4;
+    default:
+      return 1;
+  }
+}
+
+bool DepthAllowed(std::uint8_t color_type, unsigned depth) {
+  switch (color_type) {
+    case kGrey:
+      return true;
+    case kPaletted:
+      return depth <= 8;
+    default:
+      return depth >= 8;
+  }
 }
 
 class PngDecoder {
@@ -80,14 +118,16 @@ class PngDecoder {
       }
       if (!have_header_) Fail("Bad Header Section", "Header Section is missing");
       if (name == "PLTE") {
-        ReadPalette(data, length);
+        // Other colour types may carry a suggested palette, which says nothing about pixels.
+        if (color_type_ == kPaletted) ReadPalette(data, length);
       } else if (name == "tRNS") {
         ReadTransparency(data, length);
       } else if (name == "IDAT") {
         if (color_type_ == kPaletted && !have_palette_) {
           Fail("Bad Data Section", "Data Section comes before Palette Section");
         }
-        compressed_.insert(compressed_.end(), data, data + length);
+        idat_.emplace_back(data, length);
+        idat_bytes_ += length;
         have_data_ = true;
       } else if (name == "IEND") {
         Bitmap result = BuildBitmap();
@@ -109,33 +149,38 @@ class PngDecoder {
     height_ = LoadBE32(data + 4);
     depth_ = data[8];
     color_type_ = data[9];
-    if (depth_ != 8 && depth_ != 4 && depth_ != 2 && depth_ != 1) {
+    if (depth_ != 16 && depth_ != 8 && depth_ != 4 && depth_ != 2 && depth_ != 1) {
       Fail("Unsupported Bit Depth", "Bit depth is " + std::to_string(depth_) +
-                                        " bit. Only 8, 4, 2 and 1 Bit images supported.");
+                                        " bit. Only 16, 8, 4, 2 and 1 Bit images supported.");
     }
-    if (color_type_ != kPaletted && color_type_ != kTrueColour) {
-      Fail("Unsupported Color Format", "Only Paletted or True Colour images supported (Type " +
-                                           std::to_string(color_type_) + " is neither)");
+    if (color_type_ != kGrey && color_type_ != kTrueColour && color_type_ != kPaletted &&
+        color_type_ != kGreyAlpha && color_type_ != kTrueColourAlpha) {
+      Fail("Unsupported Color Format",
+           "Type " + std::to_string(color_type_) + " is not a PNG colour type");
+    }
+    if (!DepthAllowed(color_type_, depth_)) {
+      Fail("Unsupported Bit Depth", "Bit depth is " + std::to_string(depth_) +
+                                        " bit, which colour type " + std::to_string(color_type_) +
+                                        " does not allow");
     }
     if (data[10] != 0) Fail("Unsupported Compression Method");
     if (data[11] != 0) Fail("Unknown Filter Set");
-    if (data[12] != 0) Fail("Interlacing Unsupported");
-    if (color_type_ == kTrueColour && depth_ != 8) {
-      Fail("Unsupported Bit Depth", "True Colour images need 8 bits per sample (this one has " +
-                                        std::to_string(depth_) + ")");
+    if (data[12] > 1) {
+      Fail("Interlacing Unsupported",
+           "Interlace method " + std::to_string(data[12]) + " is unknown");
     }
+    interlaced_ = data[12] == 1;
     if (!PictureSizeAcceptable(width_, height_)) {
       Fail("Unsupported Image Size",
            "Image is " + std::to_string(width_) + " x " + std::to_string(height_) +
                " pixels; at most " + std::to_string(kMaxPicturePixels) + " pixels are supported.");
     }
+    channels_ = ChannelsOf(color_type_);
     have_header_ = true;
   }
 
   void ReadPalette(const std::uint8_t* data, std::uint32_t length) {
     const unsigned max_index = (1u << depth_) - 1;
-    if (max_index > 255)
-      Fail("Bad Palette Section", "Too many colors: " + std::to_string(max_index));
     if (length % 3 != 0) Fail("Bad Palette Section", "Extra Bits: " + std::to_string(length % 3));
     // A short PLTE fills only the entries it has; the rest stay black.
     palette_count_ = std::min<std::uint32_t>(length / 3, max_index + 1);
@@ -154,85 +199,101 @@ class PngDecoder {
       if (length > palette_count_) {
         Fail("Bad Transparency Section", "Transparency Section is invalid size");
       }
-      for (std::uint32_t i = 0; i < length; ++i) {
-        if (data[i] == 0) {
-          transparent_ = ToColor(palette_[i]);
-          return;
-        }
-      }
+      palette_alpha_.fill(255);
+      std::copy(data, data + length, palette_alpha_.begin());
       return;
     }
-    if (length != 6) Fail("Bad Transparency Section", "Transparency Section is invalid size");
-    // 16-bit samples; for 8-bit pictures only the low byte can be meaningful.
-    transparent_ = MakeColor(data[1], data[3], data[5]);
+    if (color_type_ == kGreyAlpha || color_type_ == kTrueColourAlpha) return;  // alpha says it all
+    if (length != 2 * channels_) {
+      Fail("Bad Transparency Section", "Transparency Section is invalid size");
+    }
+    key_.emplace();
+    for (unsigned c = 0; c < channels_; ++c) (*key_)[c] = LoadBE16(data + 2 * c);
   }
 
-  // Inflates into a buffer that grows with the output, so a tiny file that claims a huge
-  // picture costs memory only in proportion to what its data really expands to. One byte more
-  // than expected is allowed to arrive so that excess data is noticed.
-  std::vector<std::uint8_t> Inflate(std::size_t expected) const {
-    const std::size_t limit = expected + 1;
-    std::vector<std::uint8_t> out(std::min<std::size_t>(limit, std::size_t{1} << 20));
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) Fail("Bad Data Section", "Decompression failed to start");
-    stream.next_out = out.data();
-    stream.avail_out = static_cast<uInt>(out.size());
-    std::size_t fed = 0;
-    int status = Z_OK;
-    while (status == Z_OK) {
-      if (stream.avail_out == 0 && out.size() < limit) {
-        const std::size_t produced = out.size();
-        out.resize(std::min(limit, 2 * produced));
-        stream.next_out = out.data() + produced;
-        stream.avail_out = static_cast<uInt>(out.size() - produced);
-      }
-      if (stream.avail_in == 0 && fed < compressed_.size()) {
-        const std::size_t piece = std::min<std::size_t>(compressed_.size() - fed, UINT_MAX);
-        stream.next_in = const_cast<Bytef*>(compressed_.data() + fed);
-        stream.avail_in = static_cast<uInt>(piece);
-        fed += piece;
-      }
-      status = inflate(&stream, Z_NO_FLUSH);
-      if (status == Z_BUF_ERROR && stream.avail_in == 0 && fed < compressed_.size()) {
-        status = Z_OK;
-      }
+  static std::uint16_t LoadBE16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] << 8 | p[1]);
+  }
+
+  // Sample `index` of a row (pixel x channel), as stored.
+  unsigned Sample(const std::uint8_t* row, std::size_t index) const {
+    if (depth_ == 16) return LoadBE16(row + 2 * index);
+    if (depth_ == 8) return row[index];
+    const std::size_t bit = index * depth_;
+    return (row[bit / 8] >> (8 - depth_ - bit % 8)) & ((1u << depth_) - 1);
+  }
+
+  // A sample as 8 bits: 16-bit samples keep their high byte, small grey levels spread to 255.
+  std::uint8_t Level(unsigned sample) const {
+    if (depth_ == 16) return static_cast<std::uint8_t>(sample >> 8);
+    if (depth_ == 8) return static_cast<std::uint8_t>(sample);
+    return static_cast<std::uint8_t>(sample * 255u / ((1u << depth_) - 1));
+  }
+
+  // width x height x 3 for the picture, and no row size can wrap: the header check bounds the
+  // pixel count far below where any of these products could overflow, but it is cheap to be sure.
+  std::size_t RowBytes(std::uint32_t pixels) const {
+    const std::size_t bits = std::size_t{channels_} * depth_;
+    if (pixels > SIZE_MAX / bits - 7) Fail("Unsupported Image Size", "Row size overflows");
+    return (pixels * bits + 7) / 8;
+  }
+
+  std::size_t PassWidth(const Pass& pass) const {
+    return width_ <= pass.x0 || height_ <= pass.y0 ? 0 : (width_ - pass.x0 + pass.dx - 1) / pass.dx;
+  }
+  std::size_t PassHeight(const Pass& pass) const {
+    return width_ <= pass.x0 || height_ <= pass.y0 ? 0
+                                                   : (height_ - pass.y0 + pass.dy - 1) / pass.dy;
+  }
+  std::span<const Pass> Passes() const {
+    return interlaced_ ? std::span<const Pass>(kAdam7) : std::span<const Pass>(kWholePicture);
+  }
+  // The inflated size the picture needs: every pass's rows with their filter bytes.
+  std::size_t FilteredSize() const {
+    std::size_t total = 0;
+    for (const Pass& pass : Passes()) {
+      const std::size_t width = PassWidth(pass);
+      if (width > 0) total += (RowBytes(static_cast<std::uint32_t>(width)) + 1) * PassHeight(pass);
     }
-    const std::size_t produced = stream.total_out;
-    const std::string reason = stream.msg ? stream.msg : "";
-    inflateEnd(&stream);
-    if (status == Z_DATA_ERROR || status == Z_NEED_DICT) {
-      Fail("Bad Data Section", "Data Section is damaged (" +
-                                   (reason.empty() ? std::string("invalid data") : reason) + ")");
-    }
-    if (status == Z_MEM_ERROR) Fail("Bad Data Section", "Not enough memory to decompress");
-    if (status != Z_STREAM_END || produced != expected) {
+    return total;
+  }
+
+  Bitmap BuildBitmap() {
+    if (!have_data_) Fail("Bad Data Section", "Data Section is missing");
+    // Deflate expands at most about 1032 times, so data too small for the picture is known
+    // before its pixels are reserved.
+    if (FilteredSize() / kMostDeflateExpansion > idat_bytes_) {
       Fail("Bad Data Section", "Data Section has invalid size");
     }
-    out.resize(expected);
-    return out;
-  }
-
-  Bitmap BuildBitmap() const {
-    if (!have_data_) Fail("Bad Data Section", "Data Section is missing");
-    const unsigned bits_per_pixel = color_type_ == kTrueColour ? 24u : depth_;
-    const std::size_t bytes_per_pixel = std::max(1u, bits_per_pixel / 8);
-    // The header check bounds width x height, so none of these products can overflow.
-    const std::size_t row_bytes = (static_cast<std::size_t>(width_) * bits_per_pixel + 7) / 8;
-    const std::size_t stride = row_bytes + 1;
-    std::vector<std::uint8_t> raw = Inflate(stride * height_);
-
     Bitmap bitmap(static_cast<int>(width_), static_cast<int>(height_),
-                  color_type_ == kTrueColour ? PixelFormat::Bits24 : PixelFormat::Bits8);
+                  color_type_ == kPaletted ? PixelFormat::Bits8 : PixelFormat::Bits24);
     if (color_type_ == kPaletted) bitmap.ColorTable() = palette_;
-    bitmap.transparent_color = transparent_;
+    const bool may_be_clear = color_type_ == kGreyAlpha || color_type_ == kTrueColourAlpha ||
+                              (key_.has_value() && color_type_ != kPaletted);
+    if (may_be_clear) clear_.assign(static_cast<std::size_t>(width_) * height_, false);
 
-    const std::uint8_t* previous = nullptr;
-    for (std::uint32_t y = 0; y < height_; ++y) {
-      std::uint8_t* row = raw.data() + y * stride;
-      Unfilter(row[0], row + 1, previous, row_bytes, bytes_per_pixel);
-      previous = row + 1;
-      StoreRow(previous, bitmap.Row(static_cast<int>(y)));
+    PngRowInflater inflater(idat_, [this](const std::string& detail) {
+      Fail("Bad Data Section", detail);
+    });
+    const std::size_t filter_bpp = std::max<std::size_t>(1, channels_ * depth_ / 8);
+    for (const Pass& pass : Passes()) {
+      const auto pass_width = static_cast<std::uint32_t>(PassWidth(pass));
+      const auto pass_height = static_cast<std::uint32_t>(PassHeight(pass));
+      if (pass_width == 0) continue;  // small pictures skip passes
+      const std::size_t row_bytes = RowBytes(pass_width);
+      // One filter byte ahead of each row; the row above starts as zeros, which is exactly
+      // how the filters treat the missing row above the first.
+      std::vector<std::uint8_t> current(row_bytes + 1), previous(row_bytes + 1, 0);
+      for (std::uint32_t r = 0; r < pass_height; ++r) {
+        inflater.Read(current);
+        Unfilter(current[0], current.data() + 1, previous.data() + 1, row_bytes, filter_bpp);
+        StoreRow(current.data() + 1, bitmap, pass, pass_width, pass.y0 + r * pass.dy);
+        std::swap(current, previous);
+      }
     }
+    inflater.Finish();
+    if (color_type_ == kPaletted) return ResolvePaletteTransparency(std::move(bitmap));
+    ResolveColourKey(bitmap);
     return bitmap;
   }
 
@@ -245,16 +306,19 @@ class PngDecoder {
         for (std::size_t i = bpp; i < row_bytes; ++i) row[i] += row[i - bpp];
         return;
       case 2:
-        if (above) {
-          for (std::size_t i = 0; i < row_bytes; ++i) row[i] += above[i];
+        for (std::size_t i = 0; i < row_bytes; ++i) row[i] += above[i];
+        return;
+      case 3:
+        for (std::size_t i = 0; i < row_bytes; ++i) {
+          const unsigned left = i >= bpp ? row[i - bpp] : 0;
+          row[i] = static_cast<std::uint8_t>(row[i] + (left + above[i]) / 2);
         }
         return;
       case 4:
         for (std::size_t i = 0; i < row_bytes; ++i) {
           const int left = i >= bpp ? row[i - bpp] : 0;
-          const int up = above ? above[i] : 0;
-          const int upper_left = (above && i >= bpp) ? above[i - bpp] : 0;
-          row[i] = static_cast<std::uint8_t>(row[i] + Paeth(left, up, upper_left));
+          const int upper_left = i >= bpp ? above[i - bpp] : 0;
+          row[i] = static_cast<std::uint8_t>(row[i] + Paeth(left, above[i], upper_left));
         }
         return;
       default:
@@ -262,25 +326,74 @@ class PngDecoder {
     }
   }
 
-  void StoreRow(const std::uint8_t* source, std::uint8_t* target) const {
-    if (color_type_ == kTrueColour) {
-      for (std::uint32_t x = 0; x < width_; ++x, source += 3, target += 3) {
-        target[0] = source[2];
-        target[1] = source[1];
-        target[2] = source[0];
+  void StoreRow(const std::uint8_t* source, Bitmap& bitmap, const Pass& pass,
+                std::uint32_t pass_width, std::uint32_t y) {
+    std::uint8_t* target = bitmap.Row(static_cast<int>(y));
+    for (std::uint32_t i = 0; i < pass_width; ++i) {
+      const std::uint32_t x = pass.x0 + i * pass.dx;
+      const std::size_t first = std::size_t{i} * channels_;
+      if (color_type_ == kPaletted) {
+        target[x] = static_cast<std::uint8_t>(Sample(source, first));
+        continue;
       }
-      return;
+      std::array<unsigned, 4> samples{};
+      for (unsigned c = 0; c < channels_; ++c) samples[c] = Sample(source, first + c);
+      const bool grey = channels_ <= 2;
+      const std::uint8_t red = Level(samples[0]);
+      const std::uint8_t green = grey ? red : Level(samples[1]);
+      const std::uint8_t blue = grey ? red : Level(samples[2]);
+      std::uint8_t* pixel = target + 3 * std::size_t{x};
+      pixel[0] = blue;
+      pixel[1] = green;
+      pixel[2] = red;
+      if (clear_.empty()) continue;
+      bool clear = false;
+      if (color_type_ == kGreyAlpha || color_type_ == kTrueColourAlpha) {
+        clear = Level(samples[channels_ - 1]) < kOpaqueFrom;
+      } else {
+        clear = std::equal(key_->begin(), key_->begin() + channels_, samples.begin());
+      }
+      clear_[std::size_t{y} * width_ + x] = clear;
     }
-    if (depth_ == 8) {
-      std::copy(source, source + width_, target);
-      return;
+  }
+
+  // The colour the tRNS chunk names, as 8-bit samples.
+  std::optional<TColor> KeyColour() const {
+    if (!key_) return std::nullopt;
+    const std::uint8_t red = Level((*key_)[0]);
+    if (channels_ == 1) return MakeColor(red, red, red);
+    return MakeColor(red, Level((*key_)[1]), Level((*key_)[2]));
+  }
+
+  void ResolveColourKey(Bitmap& bitmap) const {
+    if (clear_.empty()) return;
+    std::vector<TColor> preferred;
+    if (const auto key = KeyColour()) preferred.push_back(*key);
+    bitmap.transparent_color = ApplyColourKey(bitmap, clear_, preferred);
+    const bool any_clear = std::find(clear_.begin(), clear_.end(), true) != clear_.end();
+    if (any_clear && !bitmap.transparent_color) {
+      Fail("Unsupported Color Format",
+           "The picture uses every colour, leaving none to mark its transparent pixels");
     }
-    const unsigned per_byte = 8u / depth_;
-    const unsigned mask = (1u << depth_) - 1;
-    for (std::uint32_t x = 0; x < width_; ++x) {
-      const unsigned shift = 8u - depth_ * (x % per_byte + 1);
-      target[x] = static_cast<std::uint8_t>((source[x / per_byte] >> shift) & mask);
+    // A key that no pixel matches still tells which colour the file meant to hide.
+    if (!any_clear && key_ && depth_ != 16) bitmap.transparent_color = KeyColour();
+  }
+
+  // Paletted pictures keep their indices and palette, which modders rely on. Pixels of any
+  // see-through entry take the first such entry, whose colour becomes the transparent one.
+  // An opaque entry of that same colour keeps its own index, so readers of indices still tell
+  // the two apart.
+  Bitmap ResolvePaletteTransparency(Bitmap bitmap) const {
+    int first_clear = -1;
+    for (int i = 0; i < 256 && first_clear < 0; ++i) {
+      if (palette_alpha_[i] < kOpaqueFrom) first_clear = i;
     }
+    if (first_clear < 0) return bitmap;
+    for (std::uint8_t& index : bitmap.Pixels()) {
+      if (palette_alpha_[index] < kOpaqueFrom) index = static_cast<std::uint8_t>(first_clear);
+    }
+    bitmap.transparent_color = ToColor(palette_[first_clear]);
+    return bitmap;
   }
 
   std::span<const std::uint8_t> bytes_;
@@ -288,14 +401,25 @@ class PngDecoder {
   bool have_header_ = false;
   bool have_palette_ = false;
   bool have_data_ = false;
+  bool interlaced_ = false;
   std::uint32_t width_ = 0;
   std::uint32_t height_ = 0;
   std::uint8_t depth_ = 0;
   std::uint8_t color_type_ = 0;
+  unsigned channels_ = 1;
   Palette256 palette_{};
   std::uint32_t palette_count_ = 0;
-  std::optional<TColor> transparent_;
-  std::vector<std::uint8_t> compressed_;
+  std::array<std::uint8_t, 256> palette_alpha_ = FullyOpaque();
+  std::optional<std::array<unsigned, 3>> key_;  // tRNS of grey and true colour, as stored
+  std::vector<bool> clear_;                     // see-through pixels, when there can be any
+  std::vector<std::span<const std::uint8_t>> idat_;  // in the file's bytes, in order
+  std::size_t idat_bytes_ = 0;
+
+  static std::array<std::uint8_t, 256> FullyOpaque() {
+    std::array<std::uint8_t, 256> alpha;
+    alpha.fill(255);
+    return alpha;
+  }
 };
 
 }  // namespace

@@ -19,11 +19,14 @@ class PngError : public ImageFileError {
   using ImageFileError::ImageFileError;
 };
 
-// Reads a paletted (1, 2, 4 or 8 bits) or 8-bit true-colour PNG. Paletted pictures arrive as
-// 8-bit bitmaps whose colour table is the PLTE palette, and `palette` receives the same entries
-// (the rest black); true-colour pictures arrive as 24-bit bitmaps. A tRNS entry becomes the
-// bitmap's transparent colour. Returns true; on any problem throws PngError and leaves both
-// `bitmap` and `palette` as they were.
+// Reads any standard PNG: grey, grey + alpha, true colour, true colour + alpha and paletted, at
+// every bit depth the format allows, interlaced or not. Paletted pictures arrive as 8-bit bitmaps
+// whose colour table is the PLTE palette, and `palette` receives the same entries (the rest
+// black); all others arrive as 24-bit bitmaps, 16-bit samples keeping their high byte. Pixels
+// whose alpha is below 128 (tRNS included) are see-through: they share the bitmap's transparent
+// colour, which no opaque pixel has (paletted pictures: the first see-through entry, whose index
+// the other see-through entries' pixels take). Returns true; on any problem throws PngError and
+// leaves both `bitmap` and `palette` as they were.
 bool ReadPNG(Bitmap& bitmap, const std::filesystem::path& file_name, Palette256& palette);
 
 // The same reader on bytes already in memory; `file_name` only names the source in errors.
@@ -33,7 +36,7 @@ Bitmap DecodePNG(std::span<const std::uint8_t> bytes, Palette256& palette,
 // Writes an 8-bit-deep PNG: paletted (PLTE, and tRNS when `transparent` is in the palette) when
 // `paletted` is set, else true colour (tRNS when `transparent` is given). An 8-bit bitmap keeps
 // its indices and colour table; any other bitmap gets a palette of its colours in order of first
-// appearance, colours past the 256th being written as index 0. Throws PngError naming the file
+// appearance, or, past 256 colours, an octree palette (keeping `transparent` exact). Throws PngError naming the file
 // when the picture is empty or the file cannot be written; an existing file survives a failure.
 void WritePNG(const Bitmap& bitmap, const std::filesystem::path& file_name,
               std::optional<TColor> transparent, bool paletted);

@@ -30,10 +30,6 @@ done
 corner=$(convert base16.ppm -format '%[pixel:p{0,0}]' info:)
 convert base16.ppm -strip -transparent "$corner" -quality 90 PNG8:pal_trns.png
 
-# Kinds the reader refuses.
-convert base.ppm -colorspace Gray -strip -define png:color-type=0 gray.png
-convert base.ppm -strip -depth 16 PNG48:rgb16.png
-
 # Bitmaps: 24-bit, 8-bit, 8-bit RLE, 4-bit, 1-bit, and 32-bit with bit fields.
 convert base.ppm BMP3:rgb24.bmp
 convert pal8.ppm -type Palette -compress None BMP3:pal8.bmp

@@ -1,0 +1,14 @@
+// libFuzzer target: any bytes, read as a Windows bitmap, must decode or be refused with
+// ImageFileError.
+#include <cstdint>
+
+#include "support/image_io/bmp_file.h"
+#include "support/image_io/image_file_error.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  try {
+    celwright::DecodeBMP({data, size}, "fuzz.bmp");
+  } catch (const celwright::ImageFileError&) {
+  }
+  return 0;
+}
