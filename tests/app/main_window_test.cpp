@@ -72,7 +72,7 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(!Enabled("PrevFrame1") && Enabled("NextFrame1"));
     // Nothing to undo yet; commands still to come stay disabled whatever their rule says.
     QVERIFY(Enabled("Play1") && !Enabled("Undo1") && !Enabled("Redo1"));
-    QVERIFY(!Enabled("ManageFrames1"));
+    QVERIFY(!Enabled("Resize1") && Enabled("ManageFrames1"));
     QVERIFY(prompts_->History.empty());
   }
 

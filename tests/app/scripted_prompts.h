@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,11 +21,14 @@ class ScriptedPrompts : public UserPrompts {
   std::deque<PromptAnswer> YesNoCancelAnswers;
   std::deque<bool> OkCancelAnswers;
   std::deque<FileChoice> OpenChoices;
+  // Input boxes: nothing answers Cancel.
+  std::deque<std::optional<std::string>> TextAnswers;
   std::deque<FileChoice> SaveChoices;
   std::vector<Shown> History;
   // What the last save dialog offered.
   std::string LastSaveFilter;
   int LastSavePreselected = -1;
+  std::string LastSaveSuggested;
 
   void Information(const std::string& title, const std::string& text) override {
     History.push_back({"info", title, text});
@@ -40,11 +44,17 @@ class ScriptedPrompts : public UserPrompts {
     History.push_back({"confirm", title, text});
     return Take(OkCancelAnswers, false);
   }
+  std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
+                                     const std::string&) override {
+    History.push_back({"input", title, prompt});
+    return Take(TextAnswers, std::optional<std::string>());
+  }
   FileChoice ChooseOpenFile(const std::string&, const std::string&) override {
     return Take(OpenChoices, FileChoice{});
   }
   FileChoice ChooseSaveFile(const std::string&, const std::string& filter, int preselected,
-                            const std::string&) override {
+                            const std::string& suggested) override {
+    LastSaveSuggested = suggested;
     LastSaveFilter = filter;
     LastSavePreselected = preselected;
     return Take(SaveChoices, FileChoice{});
