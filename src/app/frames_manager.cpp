@@ -219,45 +219,47 @@ void TManageFramesForm::List_FramesClick() {
   Btn_Export->setEnabled(count == 1);
 }
 
-bool TManageFramesForm::SingleFrameCheck() { return !host_.convert_check || host_.convert_check(); }
+bool TManageFramesForm::SingleFrameCheck() {
+  if (!host_.document() || building_) return false;
+  return !host_.convert_check || host_.convert_check();
+}
 
-void TManageFramesForm::Btn_DuplicateClick() {
+void TManageFramesForm::RunOnSelection(
+    const std::function<void(TBAMForm&, const std::vector<int>&)>& command) {
   TBAMForm* doc = host_.document();
-  if (!doc || building_ || !SingleFrameCheck()) return;
+  if (!doc || building_) return;
   try {
-    DuplicateFrames(*doc, SelectedFrames(), thumbnails_);
+    command(*doc, SelectedFrames());
   } catch (const std::exception& e) {
     AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
     prompts_.Error(kAppTitle, e.what());
   }
+  // The main window's lists are refreshed once, whatever number of frames changed.
   host_.lists_changed();
+}
+
+void TManageFramesForm::Btn_DuplicateClick() {
+  if (!SingleFrameCheck()) return;
+  RunOnSelection([this](TBAMForm& doc, const std::vector<int>& frames) {
+    DuplicateFrames(doc, frames, thumbnails_);
+  });
   UpdateThumbs();
 }
 
 void TManageFramesForm::Btn_DeleteClick() {
-  TBAMForm* doc = host_.document();
-  if (!doc || building_ || !SingleFrameCheck()) return;
-  try {
-    DeleteFrames(*doc, SelectedFrames(), thumbnails_);
-  } catch (const std::exception& e) {
-    AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
-    prompts_.Error(kAppTitle, e.what());
-  }
-  host_.lists_changed();
+  if (!SingleFrameCheck()) return;
+  RunOnSelection([this](TBAMForm& doc, const std::vector<int>& frames) {
+    DeleteFrames(doc, frames, thumbnails_);
+  });
   UpdateThumbs();
 }
 
 void TManageFramesForm::Btn_AddToClick() {
-  TBAMForm* doc = host_.document();
   const int sequence = Combo_AddTo->currentIndex();
-  if (!doc || building_ || sequence < 0) return;
-  try {
-    AddFramesToCycle(*doc, SelectedFrames(), sequence);
-  } catch (const std::exception& e) {
-    AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
-    prompts_.Error(kAppTitle, e.what());
-  }
-  host_.lists_changed();
+  if (sequence < 0) return;
+  RunOnSelection([sequence](TBAMForm& doc, const std::vector<int>& frames) {
+    AddFramesToCycle(doc, frames, sequence);
+  });
 }
 
 void TManageFramesForm::Btn_ExportClick() {

@@ -72,6 +72,8 @@ class TManageFramesForm : public QDialog {
   void SetCommandsEnabled(bool enabled);
   std::vector<int> SelectedFrames() const;
   bool SingleFrameCheck();
+  // Runs a command on the selected frames, reports a failure, then refreshes the main window.
+  void RunOnSelection(const std::function<void(TBAMForm&, const std::vector<int>&)>& command);
 
   UserPrompts& prompts_;
   FramesManagerHost host_;

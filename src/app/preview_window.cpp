@@ -245,7 +245,11 @@ void TPreviewForm::Combo_BGChange(bool from_user) {
     } else {
       loaded = chosen == current_ && !custom_file_.empty();
     }
-    if (loaded) current_ = chosen;
+    if (loaded) {
+      current_ = chosen;
+    } else if (current_ == chosen) {
+      current_ = 0;  // the default's picture is gone: there is no previous background to keep
+    }
     SelectItem(current_);
     if (was_running) timer_.start();
   } else if (chosen >= 0) {

