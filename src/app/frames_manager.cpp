@@ -95,9 +95,7 @@ TManageFramesForm::TManageFramesForm(UserPrompts& prompts, FramesManagerHost hos
   connect(Btn_Done, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
 }
 
-TManageFramesForm::~TManageFramesForm() {
-  if (building_ && host_.document && host_.document()) host_.document()->BAM.CancelPreviews();
-}
+TManageFramesForm::~TManageFramesForm() = default;
 
 void TManageFramesForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);

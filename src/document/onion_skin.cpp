@@ -161,6 +161,10 @@ void OnionUnderlay::Place(const TBAM& bam, std::int32_t frame, const TBAMFrame& 
 
 void OnionUnderlay::Apply(const ViewSources& sources, ViewPoint origin, Bitmap& client) const {
   if (empty_ || sources.Width != width_ || sources.Height != height_ || !sources.Colours) return;
+  const bool by_index = sources.Paletted && sources.Indices;
+  // Working images not (yet) at the frame's size: nothing reliable to test transparency on.
+  if (sources.Colours->Width() < width_ || sources.Colours->Height() < height_) return;
+  if (by_index && (sources.Indices->Width() < width_ || sources.Indices->Height() < height_)) return;
   const int zoom = std::max(1, sources.Zoom);
   const bool grid = sources.ShowGrid && zoom > 1;
   const int client_w = client.Width(), client_h = client.Height();
@@ -173,7 +177,6 @@ void OnionUnderlay::Apply(const ViewSources& sources, ViewPoint origin, Bitmap& 
   // Per frame column of the row being drawn: the blend weight (0: leave the pixel alone).
   std::vector<std::uint8_t> weight(static_cast<std::size_t>(fx_end - fx_begin));
   const Bitmap& colours = *sources.Colours;
-  const bool by_index = sources.Paletted && sources.Indices;
   int prepared_row = -1;
   // A client row already blended for the same frame row; it can be copied while the rows under
   // it were equal too (the checkerboard changes band every few rows).

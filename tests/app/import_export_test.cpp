@@ -32,11 +32,12 @@ class ImportExportTest : public QObject, public EditorFixture {
 
     form_->OpenFile(kSample, dtBAM);
     TBAMForm& doc = Doc();
-    // A tool preview on the display copy must never reach the file.
+    // A tool preview or the onion skin on the display must never reach the file.
     doc.DrawOverlays = [](std::array<Bitmap, 2>& overlay) {
       overlay[0].SetPixel(0, 0, MakeColor(1, 2, 3));
       overlay[1].Row(0)[2] = 77;
     };
+    form_->Options().OnionSkin.Enabled = true;
     doc.RedrawImage(false);
     const std::string path = Temp("frame.bmp");
     prompts_->SaveChoices.push_back(Choice(path, 0));
