@@ -136,7 +136,8 @@ void TMainForm::BuildMenus() {
   frame->addSeparator();
   AddEntry(frame, "AddNewFrame1", "Add Ne&w Frame to Sequence", none,
            [this] { AddNewFrame1Click(); });
-  AddEntry(frame, "AddFrame1", "&Add Frame To Sequence", none, nullptr);
+  // Frames are picked for a sequence in the frames manager.
+  AddEntry(frame, "AddFrame1", "&Add Frame To Sequence", none, [this] { ManageFrames1Click(); });
   AddEntry(frame, "DuplicateFrameInSeq1", "Du&plicate Frame In Sequence", none,
            [this] { DuplicateFrameInSeq1Click(); });
   AddEntry(frame, "RemoveFrame1", "&Remove Frame From Sequence", none,

@@ -141,6 +141,9 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
 
   void managerDeletesDuplicatesExportsAndAdds() {
     OpenFrames(10);
+    form_->SequencePopupPopup();
+    form_->FramesPopupPopup();
+    QVERIFY(Enabled("AddFrame2"));  // the sequence pop-up's way into the manager
     Manager().show();
     QTRY_COMPARE(Manager().List_Frames->count(), 10);
     QVERIFY(!Manager().Building());
