@@ -34,6 +34,17 @@ void AppSettings::WriteInt(const char* name, int value) {
   settings_->sync();
 }
 
+std::optional<std::string> AppSettings::ReadString(const std::string& name) const {
+  const QVariant value = settings_->value(Key(name));
+  if (!value.isValid()) return std::nullopt;
+  return value.toString().toStdString();
+}
+
+void AppSettings::WriteString(const std::string& name, const std::string& value) {
+  settings_->setValue(Key(name), QString::fromStdString(value));
+  settings_->sync();
+}
+
 RecentFiles AppSettings::ReadRecentFiles() const {
   RecentFiles recent;
   for (int k = 0; k < kRecentCount; ++k) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/recent_files.h"
@@ -24,6 +25,9 @@ class AppSettings {
 
   int ReadInt(const char* name, int fallback) const;
   void WriteInt(const char* name, int value);
+  // Nothing when the value was never stored.
+  std::optional<std::string> ReadString(const std::string& name) const;
+  void WriteString(const std::string& name, const std::string& value);
 
  private:
   std::unique_ptr<QSettings> settings_;

@@ -8,18 +8,13 @@
 
 #include "app/app_info.h"
 #include "app/document_session.h"
+#include "app/file_filters.h"
 #include "document/bam_form.h"
 #include "support/qm_log.h"
 
 namespace celwright {
 
 namespace {
-
-// The picture kinds in the import dialog's order; the chosen entry's position plus one is the
-// picture reader's kind.
-constexpr const char* kImageFilter =
-    "Bitmap (*.bmp)|*.bmp|JPEG (*.jpg; *.jpeg; *.jfif; *.jpe)|*.jpg;*.jpeg;*.jfif;*.jpe|"
-    "Portable Network Graphic (*.png)|*.png|Compuserve GIF (*.gif)|*.gif|";
 
 void SelectRow(QListWidget* list, int row) {
   const QSignalBlocker block(list);

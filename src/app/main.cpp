@@ -10,6 +10,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/plugin_host.h"
+#include "app/preview_window.h"
 #include "app/qt_prompts.h"
 #include "app/splash_window.h"
 #include "support/qm_log.h"
@@ -38,17 +39,25 @@ int main(int argc, char** argv) {
   LogDisabled = false;
 
   if (request.PreviewMode) {
+    TPreviewForm& preview = *main_form.PreviewForm();
+    if (request.PreviewBackground >= 0 &&
+        request.PreviewBackground < preview.Backgrounds().Count() - 1) {
+      preview.SelectBackground(request.PreviewBackground);
+    }
     if (request.CmdLineFileName.empty()) {
       prompts.Error(main_form.windowTitle().toStdString(),
                     "File does not exist.\rUnable to create preview.");
       return 0;
     }
-    prompts.Information(main_form.windowTitle().toStdString(),
-                        "The quick preview window is not available yet; the file opens in the "
-                        "editor instead.");
+    splash->hide();
+    const int result =
+        main_form.RunStandAlonePreview(request.CmdLineFileName, request.CmdLineFileType);
+    if (result != TPreviewForm::kResultEditor) return 0;
+    // The file is open already; the editor must not open it a second time.
+  } else {
+    main_form.CmdLineFileName = request.CmdLineFileName;
+    main_form.CmdLineFileType = request.CmdLineFileType;
   }
-  main_form.CmdLineFileName = request.CmdLineFileName;
-  main_form.CmdLineFileType = request.CmdLineFileType;
 
   splash->SetMaximum(10);
   splash.reset();

@@ -79,6 +79,7 @@ void TMainForm::View1Click() {
   const bool open = document_ && BAMForm()->BAM.IsOpen;
   ZoomTo1Menu->menuAction()->setEnabled(open);
   SetEnabled(Entry("ShowGrid1"), open);
+  SetEnabled(Entry("OnionSkin1"), open);
   SetEnabled(Entry("ZoomIn1"), open && Combo_Mag->currentIndex() < Combo_Mag->count() - 1);
   SetEnabled(Entry("ZoomOut1"), open && Combo_Mag->currentIndex() > 0);
 }

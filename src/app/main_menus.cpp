@@ -121,7 +121,8 @@ void TMainForm::BuildMenus() {
     if (document_) BAMForm()->FrameInfo();
   };
   AddEntry(frame, "FrameInfo1", "&Frame Info", QKeySequence("F4"), frame_info);
-  AddEntry(frame, "ManageFrames1", "&Manage Frames", QKeySequence("Ctrl+M"), nullptr);
+  AddEntry(frame, "ManageFrames1", "&Manage Frames", QKeySequence("Ctrl+M"),
+           [this] { ManageFrames1Click(); });
   frame->addSeparator();
   AddEntry(frame, "NewFrame1", "&New Frame", QKeySequence("Ctrl+Shift+N"),
            [this] { NewFrame1Click(); });
@@ -132,11 +133,13 @@ void TMainForm::BuildMenus() {
            [this] { ImportFrame1Click(); });
   AddEntry(frame, "ImportFrameintoSeq1", "Imp&ort Frame into Sequence", none,
            [this] { ImportFrameintoSeq1Click(); });
-  AddEntry(frame, "ExportFrame1", "&Export Frame", QKeySequence("Ctrl+Shift+S"), nullptr);
+  AddEntry(frame, "ExportFrame1", "&Export Frame", QKeySequence("Ctrl+Shift+S"),
+           [this] { ExportFrameClick(); });
   frame->addSeparator();
   AddEntry(frame, "AddNewFrame1", "Add Ne&w Frame to Sequence", none,
            [this] { AddNewFrame1Click(); });
-  AddEntry(frame, "AddFrame1", "&Add Frame To Sequence", none, nullptr);
+  // Frames are picked for a sequence in the frames manager.
+  AddEntry(frame, "AddFrame1", "&Add Frame To Sequence", none, [this] { ManageFrames1Click(); });
   AddEntry(frame, "DuplicateFrameInSeq1", "Du&plicate Frame In Sequence", none,
            [this] { DuplicateFrameInSeq1Click(); });
   AddEntry(frame, "RemoveFrame1", "&Remove Frame From Sequence", none,
@@ -166,7 +169,8 @@ void TMainForm::BuildMenus() {
   AddEntry(sequence, "Play1", "&Play Animation", QKeySequence("Ctrl+Return"),
            [this] { Play1Click(); });
   AddEntry(sequence, "Stop1", "S&top Animation", QKeySequence("Ctrl+Esc"), [this] { Stop1Click(); });
-  AddEntry(sequence, "Preview1", "Pre&view Animation", QKeySequence("Ctrl+Shift+Return"), nullptr);
+  AddEntry(sequence, "Preview1", "Pre&view Animation", QKeySequence("Ctrl+Shift+Return"),
+           [this] { Preview1Click(); });
   sequence->addSeparator();
   AddEntry(sequence, "AddSequence1", "&New Sequence", QKeySequence("Ctrl+Alt+N"),
            [this] { AddSequence1Click(); });
@@ -175,8 +179,10 @@ void TMainForm::BuildMenus() {
   AddEntry(sequence, "DeleteSequence1", "&Delete Sequence", none,
            [this] { DeleteSequence1Click(); });
   sequence->addSeparator();
-  AddEntry(sequence, "ImportSequence1", "&Import Sequence", QKeySequence("Ctrl+Alt+O"), nullptr);
-  AddEntry(sequence, "ExportSequence1", "&Export Sequence", QKeySequence("Ctrl+Alt+S"), nullptr);
+  AddEntry(sequence, "ImportSequence1", "&Import Sequence", QKeySequence("Ctrl+Alt+O"),
+           [this] { ImportSequence1Click(); });
+  AddEntry(sequence, "ExportSequence1", "&Export Sequence", QKeySequence("Ctrl+Alt+S"),
+           [this] { ExportSequence1Click(); });
 
   QMenu* view = bar->addMenu("&View");
   view->setObjectName("View1");
@@ -202,6 +208,8 @@ void TMainForm::BuildMenus() {
   QAction* grid =
       AddEntry(view, "ShowGrid1", "Show &Grid", QKeySequence("Ctrl+G"), [this] { ShowGrid1Click(); });
   grid->setCheckable(true);
+  AddEntry(view, "OnionSkin1", "&Onion Skin", none, [this] { OnionSkin1Click(); })
+      ->setCheckable(true);
 
   QMenu* plugins = bar->addMenu("&Plugins");
   plugins->setObjectName("PluginsMenu");

@@ -82,6 +82,7 @@ TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
   log_form_ = new TLogForm(this);
   prog_form_ = new TProgForm(this);
   about_box_ = new TAboutBox(this);
+  BuildPreviewWindows();
 
   // Paste depends on what the system clipboard holds.
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { Edit1Click(); });

@@ -36,6 +36,8 @@ class TAboutBox;
 class TLogForm;
 class TViewHistoryForm;
 class TProgForm;
+class TPreviewForm;
+class TManageFramesForm;
 
 // The main window: menus, tool bar, the three panels around the document area, the status bar.
 // It hosts at most one document: `BAMForm` is its core, kept by the session that answers the
@@ -92,6 +94,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void PrevFrame1Click();
   void ImportFrame1Click();
   void ImportFrameintoSeq1Click();
+  void ExportFrameClick();
+  void ImportSequence1Click();
+  void ExportSequence1Click();
 
   // --- History and playback -------------------------------------------------------------
   void Undo1Click();
@@ -100,6 +105,15 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void RefreshHistoryViewer();
   void Play1Click();
   void Stop1Click();
+  void Preview1Click();
+  // Shows the preview of the selected sequence modally; returns the window's result.
+  int RunPreview();
+  // The quick preview of `-p FILE`: opens the file, shows only the preview, and returns its
+  // result (TPreviewForm::kResultEditor asks to continue in the editor).
+  int RunStandAlonePreview(const std::string& file_name, TDocType file_type);
+  TPreviewForm* PreviewForm() const { return preview_form_; }
+  void ManageFrames1Click();
+  TManageFramesForm* ManageForm() const { return manage_form_; }
 
   // --- Enabling rules (run when a menu drops down and after every change) -----------------
   void File1Click();
@@ -113,6 +127,7 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   // --- View, help, log -------------------------------------------------------------------
   void Combo_MagChange(int index);
   void ShowGrid1Click();
+  void OnionSkin1Click();
   void ViewPaletteTransparency1Click();
   void ZoomIn1Click();
   void ZoomOut1Click();
@@ -163,6 +178,7 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   QAction* AddEntry(QMenu* menu, const char* name, const QString& caption,
                     const QKeySequence& shortcut, std::function<void()> handler);
   void FormShow();
+  void BuildPreviewWindows();
 
   // Sets an entry's state; entries without a command yet stay disabled whatever the rule says.
   void SetEnabled(QAction* entry, bool rule);
@@ -230,6 +246,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   TViewHistoryForm* history_form_ = nullptr;
   TProgForm* prog_form_ = nullptr;
   TAboutBox* about_box_ = nullptr;
+  TPreviewForm* preview_form_ = nullptr;
+  TManageFramesForm* manage_form_ = nullptr;
 
   QMenu* SequencesPopup = nullptr;
   QMenu* SequenceFramesPopup = nullptr;

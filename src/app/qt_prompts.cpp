@@ -1,6 +1,8 @@
 #include "app/qt_prompts.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -57,6 +59,15 @@ PromptAnswer QtPrompts::AskYesNoCancel(const std::string& title, const std::stri
 bool QtPrompts::AskOkCancel(const std::string& title, const std::string& text) {
   return QMessageBox::warning(parent_, Q(title), MessageText(text),
                               QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+std::optional<std::string> QtPrompts::AskText(const std::string& title, const std::string& prompt,
+                                              const std::string& proposal) {
+  bool accepted = false;
+  const QString text =
+      QInputDialog::getText(parent_, Q(title), Q(prompt), QLineEdit::Normal, Q(proposal), &accepted);
+  if (!accepted) return std::nullopt;
+  return text.toStdString();
 }
 
 FileChoice QtPrompts::ChooseOpenFile(const std::string& title, const std::string& filter) {

@@ -18,6 +18,8 @@ class QtPrompts : public UserPrompts {
   void Error(const std::string& title, const std::string& text) override;
   PromptAnswer AskYesNoCancel(const std::string& title, const std::string& text) override;
   bool AskOkCancel(const std::string& title, const std::string& text) override;
+  std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
+                                     const std::string& proposal) override;
   FileChoice ChooseOpenFile(const std::string& title, const std::string& filter) override;
   FileChoice ChooseSaveFile(const std::string& title, const std::string& filter, int preselected,
                             const std::string& suggested_path) override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "document/document_hosts.h"
@@ -26,6 +27,9 @@ class UserPrompts {
   virtual void Error(const std::string& title, const std::string& text) = 0;
   virtual PromptAnswer AskYesNoCancel(const std::string& title, const std::string& text) = 0;
   virtual bool AskOkCancel(const std::string& title, const std::string& text) = 0;
+  // An input box; nothing when the user cancels.
+  virtual std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
+                                             const std::string& proposal) = 0;
   // `filter` is "caption|patterns|caption|patterns|...".
   virtual FileChoice ChooseOpenFile(const std::string& title, const std::string& filter) = 0;
   virtual FileChoice ChooseSaveFile(const std::string& title, const std::string& filter,

@@ -11,6 +11,7 @@
 #include "document/document_log.h"
 #include "document/document_options.h"
 #include "document/edit_history.h"
+#include "document/onion_skin.h"
 #include "document/view_geometry.h"
 #include "model/qm_BAM.h"
 #include "support/bitmap.h"
@@ -169,6 +170,7 @@ class TBAMForm {
   ScrollBarState vertical_;
   bool sizer_blocks_shown_ = false;
   bool playing_ = false;
+  OnionUnderlay onion_;
 };
 
 }  // namespace celwright

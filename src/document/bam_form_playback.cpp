@@ -4,12 +4,6 @@
 
 namespace celwright {
 
-namespace {
-// A zero interval would make the timer spin the event loop.
-constexpr int kMinFrameSpeedMs = 1;
-constexpr int kMaxFrameSpeedMs = 1000;
-}  // namespace
-
 bool TBAMForm::PlaySequence() {
   const int sequence = options_.SelectedSequence;
   if (sequence < 0 || sequence >= BAM.CycleCount()) return false;
@@ -23,7 +17,7 @@ bool TBAMForm::PlaySequence() {
   PlayCycle.Position = -1;
   playing_ = true;
   if (hosts_.Timer) {
-    hosts_.Timer->StartTimer(std::clamp(options_.FrameSpeedMs, kMinFrameSpeedMs, kMaxFrameSpeedMs));
+    hosts_.Timer->StartTimer(PlayIntervalMs(options_.FrameSpeedMs));
   }
   NotifyCommandsChanged();  // Stop becomes possible
   return true;

@@ -52,6 +52,9 @@ void TBAMForm::RedrawImage(bool keep_overlay) {
     sources.ShadowCol = BAM.GetShadowCol();
     sources.WindowColour = options_.WindowColour;
     ComposeView(sources, ImageOrigin, ViewImage);
+    onion_.Update({&BAM, CurrentFrame, FrameRec, options_.SelectedSequence, -1},
+                  options_.OnionSkin);
+    onion_.Apply(sources, ImageOrigin, ViewImage);
     log_.Append(" [OK]");
     if (options_.ShowGrid && Zoom > 1) {
       log_.Line("DRAW: Grid");

@@ -8,6 +8,16 @@
 
 namespace celwright {
 
+// Neighbouring entries of the selected sequence shown faintly under the current frame; display
+// only, never part of the frame.
+struct OnionSkinOptions {
+  bool Enabled = false;
+  int Before = 1;  // entries before the current one
+  int After = 1;   // entries after it
+  TColor BeforeTint = MakeColor(255, 64, 64);
+  TColor AfterTint = MakeColor(64, 128, 255);
+};
+
 // What the document window reads from the main window's controls and the settings dialog. The
 // main window keeps it current; the document only reads it, except that the mouse wheel steps
 // the magnification.
@@ -31,9 +41,16 @@ struct DocumentOptions {
   TColor ShadowCol = kDefaultShadowCol;
   bool OverrideTransCol = true;
   bool OverrideShadowCol = true;
+  OnionSkinOptions OnionSkin;
 };
 
 inline constexpr int kMagnificationSteps = 4;
+
+// The timer interval of every player (the document window and the preview): a zero interval
+// would make the timer spin the event loop, and more than a second is no animation.
+constexpr int PlayIntervalMs(int frame_speed_ms) {
+  return frame_speed_ms < 1 ? 1 : (frame_speed_ms > 1000 ? 1000 : frame_speed_ms);
+}
 
 // The list's entries magnify 1, 4, 9 and 16 times: the square of the position plus one.
 constexpr int ZoomForMagnification(int index) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ class ScriptedPrompts : public UserPrompts {
   std::deque<PromptAnswer> YesNoCancelAnswers;
   std::deque<bool> OkCancelAnswers;
   std::deque<FileChoice> OpenChoices;
+  // Input boxes: nothing answers Cancel.
+  std::deque<std::optional<std::string>> TextAnswers;
   std::deque<FileChoice> SaveChoices;
   std::vector<Shown> History;
   // What the last save dialog offered.
@@ -40,6 +43,11 @@ class ScriptedPrompts : public UserPrompts {
   bool AskOkCancel(const std::string& title, const std::string& text) override {
     History.push_back({"confirm", title, text});
     return Take(OkCancelAnswers, false);
+  }
+  std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
+                                     const std::string&) override {
+    History.push_back({"input", title, prompt});
+    return Take(TextAnswers, std::optional<std::string>());
   }
   FileChoice ChooseOpenFile(const std::string&, const std::string&) override {
     return Take(OpenChoices, FileChoice{});

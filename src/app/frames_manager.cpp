@@ -1,0 +1,298 @@
+#include "app/frames_manager.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/app_info.h"
+#include "app/file_filters.h"
+#include "app/user_prompts.h"
+#include "document/bam_form.h"
+#include "document/frame_pictures.h"
+#include "document/frames_manager_ops.h"
+#include "support/image_io/image_file.h"
+#include "support/qm_log.h"
+
+namespace celwright {
+
+namespace {
+
+// The thumbnail with its masked pixels see-through.
+QIcon ThumbnailIcon(const Thumbnail& thumbnail) {
+  const int size = Thumbnail::kSize;
+  QImage image(size, size, QImage::Format_ARGB32);
+  for (int y = 0; y < size; ++y) {
+    auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+    const std::uint8_t* in = thumbnail.image.Row(y);
+    const std::uint8_t* mask = thumbnail.mask.Row(y);
+    for (int x = 0; x < size; ++x) {
+      out[x] = mask[x] ? qRgba(0, 0, 0, 0) : qRgb(in[3 * x + 2], in[3 * x + 1], in[3 * x]);
+    }
+  }
+  return QIcon(QPixmap::fromImage(image));
+}
+
+}  // namespace
+
+TManageFramesForm::TManageFramesForm(UserPrompts& prompts, FramesManagerHost host, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), host_(std::move(host)) {
+  setObjectName("ManageFramesForm");
+  setWindowTitle("Frames Manager");
+  setFixedSize(691, 481);
+
+  auto* layout = new QVBoxLayout(this);
+  List_Frames = new QListWidget(this);
+  List_Frames->setObjectName("List_Frames");
+  List_Frames->setViewMode(QListView::IconMode);
+  List_Frames->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  List_Frames->setIconSize(QSize(Thumbnail::kSize, Thumbnail::kSize));
+  List_Frames->setResizeMode(QListView::Adjust);
+  List_Frames->setMovement(QListView::Static);
+  List_Frames->setUniformItemSizes(true);
+  List_Frames->setGridSize(QSize(72, 64));
+  layout->addWidget(List_Frames, 1);
+
+  Panel_Prog = new QWidget(this);
+  auto* progress = new QHBoxLayout(Panel_Prog);
+  progress->addWidget(new QLabel("Please Wait... Generating Thumbnails", Panel_Prog));
+  ProgressBar = new QProgressBar(Panel_Prog);
+  ProgressBar->setRange(0, 100);
+  progress->addWidget(ProgressBar, 1);
+  Btn_Abort = new QPushButton("Abort", Panel_Prog);
+  progress->addWidget(Btn_Abort);
+  layout->addWidget(Panel_Prog);
+
+  auto* bottom = new QHBoxLayout;
+  auto* add_group = new QGroupBox("Add To Sequence", this);
+  auto* add_layout = new QHBoxLayout(add_group);
+  Combo_AddTo = new QComboBox(add_group);
+  Combo_AddTo->setObjectName("Combo_AddTo");
+  Btn_AddTo = new QPushButton("Add", add_group);
+  add_layout->addWidget(Combo_AddTo, 1);
+  add_layout->addWidget(Btn_AddTo);
+  bottom->addWidget(add_group, 1);
+  Btn_Duplicate = new QPushButton("Duplicate", this);
+  Btn_Delete = new QPushButton("Delete", this);
+  Btn_Export = new QPushButton("Export", this);
+  Btn_Done = new QPushButton("Done", this);
+  for (QPushButton* button : {Btn_Duplicate, Btn_Delete, Btn_Export, Btn_Done})
+    bottom->addWidget(button);
+  layout->addLayout(bottom);
+
+  connect(List_Frames, &QListWidget::itemSelectionChanged, this, [this] { List_FramesClick(); });
+  connect(Btn_Duplicate, &QPushButton::clicked, this, [this] { Btn_DuplicateClick(); });
+  connect(Btn_Delete, &QPushButton::clicked, this, [this] { Btn_DeleteClick(); });
+  connect(Btn_Export, &QPushButton::clicked, this, [this] { Btn_ExportClick(); });
+  connect(Btn_AddTo, &QPushButton::clicked, this, [this] { Btn_AddToClick(); });
+  connect(Btn_Abort, &QPushButton::clicked, this, [this] { Btn_AbortClick(); });
+  connect(Btn_Done, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
+}
+
+TManageFramesForm::~TManageFramesForm() = default;
+
+void TManageFramesForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  FormShow();
+}
+
+void TManageFramesForm::SetCommandsEnabled(bool enabled) {
+  for (QPushButton* button : {Btn_Done, Btn_Duplicate, Btn_Delete, Btn_Export, Btn_AddTo})
+    button->setEnabled(enabled);
+}
+
+void TManageFramesForm::FormShow() {
+  TBAMForm* doc = host_.document ? host_.document() : nullptr;
+  if (!doc) {
+    QTimer::singleShot(0, this, [this] { done(QDialog::Rejected); });
+    return;
+  }
+  SetCommandsEnabled(false);
+  Btn_Abort->setEnabled(true);
+  List_Frames->clear();
+  thumbnails_.clear();
+  Panel_Prog->show();
+  ProgressBar->setValue(0);
+  Combo_AddTo->clear();
+  for (int s = 0; s < doc->BAM.CycleCount(); ++s)
+    Combo_AddTo->addItem("Sequence " + QString::number(s));
+  Combo_AddTo->setCurrentIndex(host_.selected_sequence ? host_.selected_sequence() : -1);
+  building_ = true;
+  const unsigned generation = ++generation_;
+  // The build starts once the window is on screen.
+  QTimer::singleShot(1, this, [this, generation] {
+    if (generation == generation_) Timer1Timer();
+  });
+}
+
+void TManageFramesForm::Timer1Timer() {
+  TBAMForm* doc = host_.document();
+  if (!doc) return;
+  // The worker reads a copy of the stored frames; the frame on screen goes in first.
+  doc->CommitPendingEdits();
+  List_Frames->clear();
+  AddLogLine("MNGR: Make Previews");
+  const unsigned generation = generation_;
+  PreviewCallbacks callbacks;
+  callbacks.dispatch = [this](std::function<void()> task) {
+    // Queued to this window: nothing runs once it is destroyed.
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+  };
+  callbacks.on_thumbnail = [this, generation](std::int32_t frame, Thumbnail thumbnail) {
+    if (generation != generation_ || frame != static_cast<std::int32_t>(thumbnails_.size())) return;
+    thumbnails_.push_back(std::move(thumbnail));
+  };
+  callbacks.on_progress = [this, generation](std::int32_t position, std::int32_t maximum) {
+    if (generation != generation_) return;
+    ProgressBar->setValue(maximum > 0 ? position * 100 / maximum : 100);
+  };
+  callbacks.on_done = [this, generation] { PreviewFinished(generation); };
+  doc->BAM.MakePreviews(std::move(callbacks));
+}
+
+void TManageFramesForm::PreviewFinished(unsigned generation) {
+  if (generation != generation_) return;  // the window was closed meanwhile
+  building_ = false;
+  TBAMForm* doc = host_.document();
+  if (!doc || doc->BAM.PreviewsAborted) {
+    AppendToLog(" [ABORTED]");
+    done(QDialog::Rejected);
+    return;
+  }
+  FillList();
+  Panel_Prog->hide();
+  Btn_Done->setEnabled(true);
+  AppendToLog(" [OK]");
+}
+
+void TManageFramesForm::ShowThumbnails(std::vector<Thumbnail> thumbnails) {
+  thumbnails_ = std::move(thumbnails);
+  FillList();
+}
+
+void TManageFramesForm::FillList() {
+  const int frames = host_.document() ? host_.document()->BAM.FrameCount() : 0;
+  List_Frames->setUpdatesEnabled(false);
+  {
+    const QSignalBlocker block(List_Frames);
+    List_Frames->clear();
+    for (int i = 0; i < frames; ++i) {
+      auto* item = new QListWidgetItem("Frame " + QString::number(i));
+      if (i < static_cast<int>(thumbnails_.size()))
+        item->setIcon(ThumbnailIcon(thumbnails_[static_cast<std::size_t>(i)]));
+      List_Frames->addItem(item);
+    }
+  }
+  List_Frames->setUpdatesEnabled(true);
+}
+
+void TManageFramesForm::done(int result) {
+  // Late thumbnails of this build must not land in the next showing.
+  if (building_ && host_.document()) host_.document()->BAM.CancelPreviews();
+  building_ = false;
+  ++generation_;
+  thumbnails_.clear();
+  List_Frames->clear();
+  QDialog::done(result);
+}
+
+std::vector<int> TManageFramesForm::SelectedFrames() const {
+  std::vector<int> frames;
+  for (const QListWidgetItem* item : List_Frames->selectedItems())
+    frames.push_back(List_Frames->row(item));
+  return frames;
+}
+
+void TManageFramesForm::List_FramesClick() {
+  if (building_) return;
+  const auto count = List_Frames->selectedItems().size();
+  for (QPushButton* button : {Btn_Duplicate, Btn_Delete}) button->setEnabled(count > 0);
+  Btn_AddTo->setEnabled(count > 0 && Combo_AddTo->currentIndex() >= 0);
+  Btn_Export->setEnabled(count == 1);
+}
+
+bool TManageFramesForm::SingleFrameCheck() {
+  if (!host_.document() || building_) return false;
+  return !host_.convert_check || host_.convert_check();
+}
+
+void TManageFramesForm::RunOnSelection(
+    const std::function<void(TBAMForm&, const std::vector<int>&)>& command) {
+  TBAMForm* doc = host_.document();
+  if (!doc || building_) return;
+  try {
+    command(*doc, SelectedFrames());
+  } catch (const std::exception& e) {
+    AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
+    prompts_.Error(kAppTitle, e.what());
+  }
+  // The main window's lists are refreshed once, whatever number of frames changed.
+  host_.lists_changed();
+}
+
+void TManageFramesForm::Btn_DuplicateClick() {
+  if (!SingleFrameCheck()) return;
+  RunOnSelection([this](TBAMForm& doc, const std::vector<int>& frames) {
+    DuplicateFrames(doc, frames, thumbnails_);
+  });
+  UpdateThumbs();
+}
+
+void TManageFramesForm::Btn_DeleteClick() {
+  if (!SingleFrameCheck()) return;
+  RunOnSelection([this](TBAMForm& doc, const std::vector<int>& frames) {
+    DeleteFrames(doc, frames, thumbnails_);
+  });
+  UpdateThumbs();
+}
+
+void TManageFramesForm::Btn_AddToClick() {
+  const int sequence = Combo_AddTo->currentIndex();
+  if (sequence < 0) return;
+  RunOnSelection([sequence](TBAMForm& doc, const std::vector<int>& frames) {
+    AddFramesToCycle(doc, frames, sequence);
+  });
+}
+
+void TManageFramesForm::Btn_ExportClick() {
+  TBAMForm* doc = host_.document();
+  const std::vector<int> selected = SelectedFrames();
+  if (!doc || building_ || selected.size() != 1) return;
+  const int frame = selected.front();
+  AddLogLine("MNGR: Export Frame");
+  const FileChoice choice = prompts_.ChooseSaveFile(
+      "Export Frame", kImageFilter, 0, ProposedExportName(doc->BAM.FileName, "_Frame", frame));
+  if (!choice.Accepted) {
+    AppendToLog(" [ABORTED] (Cancelled)");
+    return;
+  }
+  try {
+    doc->CommitPendingEdits();
+    SaveImageFile(FramePicture(doc->BAM, frame), static_cast<std::uint8_t>(choice.FilterIndex + 1),
+                  choice.Path, doc->BAM.GetTransCol());
+    AppendToLog(" [OK]");
+  } catch (const std::exception& e) {
+    AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
+    prompts_.Error(kAppTitle, std::string("The frame was not exported.\r\r") + e.what());
+  }
+}
+
+void TManageFramesForm::Btn_AbortClick() {
+  if (TBAMForm* doc = host_.document()) doc->BAM.CancelPreviews();
+}
+
+void TManageFramesForm::UpdateThumbs() {
+  const int selected = List_Frames->currentRow();
+  FillList();
+  const int keep = SelectionAfterRefresh(selected, List_Frames->count());
+  if (keep >= 0) List_Frames->setCurrentRow(keep);
+  List_FramesClick();
+}
+
+}  // namespace celwright

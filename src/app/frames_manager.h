@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <vector>
+
+#include "model/preview_thread.h"
+
+class QComboBox;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+
+namespace celwright {
+
+class TBAMForm;
+class UserPrompts;
+
+// What the frames manager needs of the main window.
+struct FramesManagerHost {
+  std::function<TBAMForm*()> document;     // null while no file is open
+  std::function<int()> selected_sequence;  // of the main window's list, -1 for none
+  // Asks to turn a single-frame document into a BAM; false cancels the command.
+  std::function<bool()> convert_check;
+  // The frames or sequences changed: refresh the main window's lists (once per command).
+  std::function<void()> lists_changed;
+};
+
+// "Frames Manager": every frame as a thumbnail, built by the thumbnail worker while a progress
+// panel shows; duplicate, delete, export and add to a sequence several frames at once.
+class TManageFramesForm : public QDialog {
+ public:
+  TManageFramesForm(UserPrompts& prompts, FramesManagerHost host, QWidget* parent);
+  ~TManageFramesForm() override;
+
+  // Handlers, public so tests can drive the window.
+  void Btn_DuplicateClick();
+  void Btn_DeleteClick();
+  void Btn_AddToClick();
+  void Btn_ExportClick();
+  void Btn_AbortClick();
+  void List_FramesClick();
+  // Refills the list from the thumbnails, keeping the selection where it can.
+  void UpdateThumbs();
+
+  const std::vector<Thumbnail>& Thumbnails() const { return thumbnails_; }
+  // Lists the frames with these thumbnails, as a finished build does.
+  void ShowThumbnails(std::vector<Thumbnail> thumbnails);
+  bool Building() const { return building_; }
+
+  QListWidget* List_Frames = nullptr;
+  QComboBox* Combo_AddTo = nullptr;
+  QPushButton* Btn_AddTo = nullptr;
+  QWidget* Panel_Prog = nullptr;
+  QProgressBar* ProgressBar = nullptr;
+  QPushButton* Btn_Abort = nullptr;
+  QPushButton* Btn_Done = nullptr;
+  QPushButton* Btn_Duplicate = nullptr;
+  QPushButton* Btn_Delete = nullptr;
+  QPushButton* Btn_Export = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void done(int result) override;
+
+ private:
+  void FormShow();
+  void Timer1Timer();
+  void PreviewFinished(unsigned generation);
+  void FillList();
+  void SetCommandsEnabled(bool enabled);
+  std::vector<int> SelectedFrames() const;
+  bool SingleFrameCheck();
+  // Runs a command on the selected frames, reports a failure, then refreshes the main window.
+  void RunOnSelection(const std::function<void(TBAMForm&, const std::vector<int>&)>& command);
+
+  UserPrompts& prompts_;
+  FramesManagerHost host_;
+  std::vector<Thumbnail> thumbnails_;
+  // Each build has its number; results of an earlier build (closed or replaced) are ignored.
+  unsigned generation_ = 0;
+  bool building_ = false;
+};
+
+}  // namespace celwright

@@ -1,0 +1,133 @@
+// Export Frame, Import Sequence and Export Sequence: the dialogs, the proposed names and the log
+// lines around the animation's own import and export.
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTabWidget>
+
+#include "app/app_info.h"
+#include "app/document_session.h"
+#include "app/file_filters.h"
+#include "app/progress_window.h"
+#include "document/bam_form.h"
+#include "document/frame_pictures.h"
+#include "document/sequence_import.h"
+#include "support/qm_log.h"
+
+namespace celwright {
+
+namespace {
+
+enum SequenceImportFilter { kImportAvi = 0, kImportGif = 1, kImportBam = 2 };
+enum SequenceExportFilter { kExportAvi = 0, kExportGif = 1, kExportStrip = 2, kExportBam = 3 };
+
+// The wait cursor for as long as the import runs, also when it throws.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+void TMainForm::ExportFrameClick() {
+  if (!document_ || BAMForm()->CurrentFrame < 0) return;
+  TBAMForm& doc = *BAMForm();
+  const std::string proposed = ProposedExportName(doc.BAM.FileName, "_Frame", doc.CurrentFrame);
+  const FileChoice choice = prompts_.ChooseSaveFile("Export Frame", kImageFilter, 0, proposed);
+  if (!choice.Accepted) return;
+  try {
+    DoExportFrame(choice.Path, static_cast<std::uint8_t>(choice.FilterIndex + 1));
+  } catch (const std::exception& e) {
+    AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
+    prompts_.Error(kAppTitle, std::string("The frame was not exported.\r\r") + e.what());
+  }
+}
+
+void TMainForm::ImportSequence1Click() {
+  if (!document_ || !ConvertCheck(DetailsOf(BAMForm()->DocType).SingleSequence)) return;
+  const FileChoice choice = prompts_.ChooseOpenFile("Import New Sequence", kSequenceImportFilter);
+  if (!choice.Accepted) return;
+  TBAMForm& doc = *BAMForm();
+  doc.CommitPendingEdits();
+  const std::int32_t frames_before = doc.BAM.FrameCount();
+  const std::int32_t cycles_before = doc.BAM.CycleCount();
+  AddLogLine("APP : Import Sequence");
+  std::string failure;
+  {
+    BusyCursor busy;
+    try {
+      switch (choice.FilterIndex) {
+        case kImportAvi:
+          doc.BAM.ImportAVI(choice.Path);
+          break;
+        case kImportGif:
+          doc.BAM.ImportGIF(choice.Path);
+          break;
+        default:
+          ImportCyclesFromBAM(doc.BAM, choice.Path);
+          break;
+      }
+    } catch (const std::exception& e) {
+      failure = e.what();
+    }
+  }
+  const bool changed =
+      doc.BAM.FrameCount() != frames_before || doc.BAM.CycleCount() != cycles_before;
+  if (changed) doc.Modified = true;
+  if (failure.empty()) {
+    AppendToLog(" [OK]");
+  } else {
+    AppendToLog(" [ABORTED] (" + failure + ")");
+  }
+  UpdateFrameAndSequenceLists();
+  if (doc.BAM.CycleCount() > cycles_before) {
+    PageControl->setCurrentWidget(Tab_Sequence);
+    {
+      const QSignalBlocker block(List_Sequences);
+      List_Sequences->setCurrentRow(List_Sequences->count() - 1);
+    }
+    List_SequencesClick(true);
+  }
+  if (!failure.empty()) prompts_.Error(kAppTitle, "The sequence was not imported.\r\r" + failure);
+}
+
+void TMainForm::ExportSequence1Click() {
+  const int sequence = SelectedSequence();
+  if (!document_ || sequence < 0) return;
+  TBAMForm& doc = *BAMForm();
+  const std::string proposed = ProposedExportName(doc.BAM.FileName, "_Sequence", sequence);
+  const FileChoice choice =
+      prompts_.ChooseSaveFile("Export Sequence", kSequenceExportFilter, 0, proposed);
+  if (!choice.Accepted) return;
+  // The exporters read the stored frames, so edits of the frame on screen go in first.
+  doc.CommitPendingEdits();
+  AddLogLine("APP : Export Sequence (" + std::to_string(sequence) + ")...");
+  try {
+    switch (choice.FilterIndex) {
+      case kExportAvi:
+        doc.BAM.ExportAVI(choice.Path, sequence);
+        break;
+      case kExportGif:
+        doc.BAM.ExportGIF(choice.Path, sequence);
+        break;
+      case kExportStrip:
+        doc.BAM.ExportBMP(choice.Path, sequence);
+        break;
+      default:
+        doc.BAM.ExportCycleAsBAM(choice.Path, sequence, LoadSaveProgress());
+        break;
+    }
+    prog_form_->hide();
+    AppendToLog(" [OK]");
+  } catch (const std::exception& e) {
+    prog_form_->hide();
+    AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
+    prompts_.Error(kAppTitle, std::string("The sequence was not exported.\r\r") + e.what());
+  }
+}
+
+}  // namespace celwright

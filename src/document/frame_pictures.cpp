@@ -1,0 +1,33 @@
+#include "document/frame_pictures.h"
+
+#include <filesystem>
+
+namespace celwright {
+
+Bitmap FramePictureFromImages(const TBAM& bam, const Bitmap& colours, const Bitmap& indices) {
+  if (bam.GetBAMType() == kUnpalettedBAM) return colours;
+  Bitmap picture(indices.Width(), indices.Height(), PixelFormat::Bits8);
+  picture.ColorTable() = bam.GetDisplayHPalette();
+  for (int y = 0; y < indices.Height(); ++y) {
+    const std::uint8_t* in = indices.Row(y);
+    std::uint8_t* out = picture.Row(y);
+    for (int x = 0; x < indices.Width(); ++x) out[x] = in[3 * x + 2];
+  }
+  return picture;
+}
+
+Bitmap FramePicture(const TBAM& bam, std::int32_t frame) {
+  Bitmap colours;
+  Bitmap indices;
+  bam.GetFrameBitmap(frame, colours, &indices);
+  return FramePictureFromImages(bam, colours, indices);
+}
+
+std::string ProposedExportName(const std::string& document_file, const std::string& suffix,
+                               std::int64_t number) {
+  std::filesystem::path name(document_file);
+  name.replace_extension();
+  return name.string() + suffix + std::to_string(number);
+}
+
+}  // namespace celwright

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <vector>
+
+#include "document/bam_form.h"
+#include "model/preview_thread.h"
+
+namespace celwright {
+
+// What the frames manager does to several frames at once, with its thumbnails kept in step
+// (thumbnail i shows frame i). `selected` lists frame numbers in any order.
+
+// Duplicates each selected frame, the last first; every copy goes to the end of the frames, and
+// so does a copy of its thumbnail.
+void DuplicateFrames(TBAMForm& doc, std::vector<int> selected, std::vector<Thumbnail>& thumbnails);
+// Deletes the selected frames, the last first so the numbers still to go stay valid.
+void DeleteFrames(TBAMForm& doc, std::vector<int> selected, std::vector<Thumbnail>& thumbnails);
+// Appends the selected frames, the first first, to the end of `cycle`.
+void AddFramesToCycle(TBAMForm& doc, std::vector<int> selected, int cycle);
+
+// Which item stays selected after the list is refilled with `count` items: the same one while it
+// exists, the one before when exactly that one went, otherwise none (-1).
+int SelectionAfterRefresh(int selected, int count);
+
+}  // namespace celwright

@@ -1,0 +1,121 @@
+// Export Frame, Export Sequence and Import Sequence from the menus, as a user runs them.
+#include <QAction>
+#include <QListWidget>
+#include <filesystem>
+
+#include "app/editor_fixture.h"
+#include "support/image_io/image_file.h"
+
+using namespace celwright;
+
+class ImportExportTest : public QObject, public EditorFixture {
+  Q_OBJECT
+
+  FileChoice Choice(const std::string& path, int filter) { return {true, path, filter}; }
+  int LastSequence() { return form_->List_Sequences->count() - 1; }
+  QAction* Entry(const char* name) { return form_->Entry(name); }
+  static std::string LastLogLine(const std::string& start) {
+    for (auto line = LogLines().rbegin(); line != LogLines().rend(); ++line)
+      if (line->rfind(start, 0) == 0) return *line;
+    return {};
+  }
+
+ private slots:
+  void init() { StartEditor(); }
+  void cleanup() { StopEditor(); }
+
+  void exportFrameWritesTheExactIndicesAndNoOverlay() {
+    form_->New1Click();
+    QVERIFY(Enabled("ExportFrame1"));
+    Entry("ExportFrame1")->trigger();  // cancelled: nothing written, the name was proposed
+    QCOMPARE(prompts_->LastSuggestedPath, std::string("Untitled BAM_Frame0"));
+
+    form_->OpenFile(kSample, dtBAM);
+    TBAMForm& doc = Doc();
+    // A tool preview or the onion skin on the display must never reach the file.
+    doc.DrawOverlays = [](std::array<Bitmap, 2>& overlay) {
+      overlay[0].SetPixel(0, 0, MakeColor(1, 2, 3));
+      overlay[1].Row(0)[2] = 77;
+    };
+    form_->Options().OnionSkin.Enabled = true;
+    doc.RedrawImage(false);
+    const std::string path = Temp("frame.bmp");
+    prompts_->SaveChoices.push_back(Choice(path, 0));
+    Entry("ExportFrame1")->trigger();
+    QCOMPARE(prompts_->LastSuggestedPath,
+             std::filesystem::path(kSample).replace_extension().string() + "_Frame" +
+                 std::to_string(doc.CurrentFrame));
+    Bitmap written;
+    Palette256 palette{};
+    QVERIFY(LoadImageFile(written, palette, kImageKindBitmap, path));
+    QCOMPARE(written.Format(), PixelFormat::Bits8);
+    QCOMPARE(written.Width(), doc.WorkImage[1].Width());
+    for (int y = 0; y < written.Height(); ++y)
+      for (int x = 0; x < written.Width(); ++x)
+        QCOMPARE(int(written.GetIndex(x, y)), int(doc.WorkImage[1].Row(y)[3 * x + 2]));
+    QCOMPARE(ToColor(palette[0]), doc.BAM.GetTransCol());
+  }
+
+  void exportSequenceWritesEveryFormatWithTheSequencesFrames() {
+    form_->OpenFile(kSample, dtBAM);
+    ClickRow(form_->List_Sequences, 1);
+    const TCycleItem cycle = Doc().BAM.GetCycle(1);
+    const std::string base = Temp("walk");
+    for (int filter = 0; filter < 4; ++filter) {
+      prompts_->SaveChoices.push_back(Choice(base, filter));
+      Entry("ExportSequence1")->trigger();
+    }
+    QCOMPARE(prompts_->LastSuggestedPath,
+             std::filesystem::path(kSample).replace_extension().string() + "_Sequence1");
+    QCOMPARE(prompts_->Count("error"), 0);
+
+    TBAM avi, gif, bam;
+    avi.NewBAM("a", true);
+    avi.ImportAVI(base + ".avi");
+    QCOMPARE(avi.FrameCount(), cycle.Count);
+    gif.NewBAM("g", true);
+    gif.ImportGIF(base + ".gif");
+    QCOMPARE(gif.FrameCount(), cycle.Count);
+    QVERIFY(bam.LoadFromFile(base + ".bam"));
+    QCOMPARE(bam.CycleCount(), 1);
+    QCOMPARE(bam.GetCycle(0).Count, cycle.Count);
+    Bitmap strip;
+    Palette256 palette{};
+    QVERIFY(LoadImageFile(strip, palette, kImageKindBitmap, base + ".bmp"));
+    QCOMPARE(strip.Width() % cycle.Count, 0);
+  }
+
+  void importSequenceAppendsSelectsAndShowsTheNewSequence() {
+    form_->OpenFile(kSample, dtBAM);
+    const int cycles = Doc().BAM.CycleCount(), frames = Doc().BAM.FrameCount();
+    prompts_->OpenChoices.push_back(
+        Choice(CELWRIGHT_SOURCE_DIR "/tests/media/data/imagemagick_two_sizes.gif", 1));
+    QVERIFY(Enabled("ImportSequence1"));
+    Entry("ImportSequence1")->trigger();
+    QCOMPARE(Doc().BAM.CycleCount(), cycles + 1);
+    QCOMPARE(Doc().BAM.FrameCount(), frames + 2);
+    QCOMPARE(form_->List_Sequences->currentRow(), LastSequence());
+    QCOMPARE(Doc().CurrentFrame, frames);
+    QVERIFY(Doc().Modified);
+    QCOMPARE(LastLogLine("APP : Import Sequence"), std::string("APP : Import Sequence [OK]"));
+
+    // Another BAM: all its sequences, through the pop-up twin of the command.
+    TBAM other;
+    QVERIFY(other.LoadFromFile(CELWRIGHT_TESTDATA_DIR "/bam/rabbG11.bam"));
+    prompts_->OpenChoices.push_back(Choice(CELWRIGHT_TESTDATA_DIR "/bam/rabbG11.bam", 2));
+    form_->SequencePopupPopup();
+    Entry("ImportSequence2")->trigger();
+    QCOMPARE(Doc().BAM.CycleCount(), cycles + 1 + other.CycleCount());
+
+    // A file that is no BAM: said so, logged as such, nothing added.
+    const int now = Doc().BAM.CycleCount();
+    prompts_->OpenChoices.push_back(Choice(kSample + ".missing", 2));
+    Entry("ImportSequence1")->trigger();
+    QCOMPARE(Doc().BAM.CycleCount(), now);
+    QCOMPARE(prompts_->Count("error"), 1);
+    QVERIFY(LastLogLine("APP : Import Sequence").find(" [ABORTED]") != std::string::npos);
+  }
+};
+
+QTEST_MAIN(ImportExportTest)
+#include "import_export_test.moc"

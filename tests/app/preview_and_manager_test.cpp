@@ -1,0 +1,227 @@
+// The preview window, the stand-alone preview, the frames manager and the onion-skin toggle,
+// driven through their widgets.
+#include <QAction>
+#include <QComboBox>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+
+#include "app/editor_fixture.h"
+#include "app/frames_manager.h"
+#include "app/preview_window.h"
+#include "support/image_io/image_file.h"
+
+using namespace celwright;
+
+class PreviewAndManagerTest : public QObject, public EditorFixture {
+  Q_OBJECT
+
+  TPreviewForm& Preview() { return *form_->PreviewForm(); }
+  TManageFramesForm& Manager() { return *form_->ManageForm(); }
+  void Choose(int item) {
+    Preview().Combo_BG->setCurrentIndex(item);
+    emit Preview().Combo_BG->activated(item);
+  }
+  std::string Stored(const char* name) { return settings_->ReadString(name).value_or("<none>"); }
+  static std::string LastLogLine(const std::string& start) {
+    for (auto line = LogLines().rbegin(); line != LogLines().rend(); ++line)
+      if (line->rfind(start, 0) == 0) return *line;
+    return {};
+  }
+  // A document named walk.bam of `frames` frames, frame i being (8 + i) x 6.
+  void OpenFrames(int frames) {
+    form_->New1Click();
+    TBAM& bam = Doc().BAM;
+    bam.FileName = Temp("walk.bam");
+    for (int i = 1; i < frames; ++i) bam.InsertFrame(-1, 0, -1, false);
+    for (int i = 0; i < frames; ++i) {
+      TBAMFrame info = bam.GetFrame(i);
+      info.Width = 8 + i;
+      info.Height = 6;
+      Bitmap indices(info.Width, info.Height, PixelFormat::Bits8);
+      std::fill(indices.Pixels().begin(), indices.Pixels().end(),
+                static_cast<std::uint8_t>(20 + i));
+      bam.SetFrameBitmap(i, indices, info);
+    }
+    form_->UpdateFrameAndSequenceLists();
+  }
+  void SelectItems(std::initializer_list<int> rows) {
+    QListWidget* list = Manager().List_Frames;
+    list->clearSelection();
+    for (const int row : rows) list->item(row)->setSelected(true);
+  }
+
+ private slots:
+  void init() { StartEditor(); }
+  void cleanup() { StopEditor(); }
+
+  void backgroundListWithCustomPictures() {
+    QCOMPARE(Preview().Combo_BG->count(), 5);
+    QCOMPARE(Preview().Combo_BG->itemText(3), QString("Town Gate"));
+    Choose(2);
+    QCOMPARE(Preview().CurrentBackground(), 2);
+    Choose(4);  // the file dialog is cancelled
+    QCOMPARE(Preview().CurrentBackground(), 2);
+    QCOMPARE(Preview().Combo_BG->currentIndex(), 2);
+
+    // A picture that cannot be read: said so, the previous background stays.
+    const std::string broken = Temp("broken.bmp");
+    std::ofstream(broken) << "not a bitmap";
+    prompts_->OpenChoices.push_back({true, broken, 0});
+    Choose(4);
+    QCOMPARE(Preview().CurrentBackground(), 2);
+    QCOMPARE(prompts_->Count("error"), 1);
+
+    const std::string picture = Temp("dungeon.bmp");
+    SaveImageFile(Bitmap(40, 30), kImageKindBitmap, picture);
+    prompts_->OpenChoices.push_back({true, picture, 0});
+    Choose(4);
+    QCOMPARE(Preview().CurrentBackground(), 4);
+    QVERIFY(!Preview().Btn_Save->isHidden());
+    QTest::mouseClick(Preview().Area, Qt::LeftButton, {}, QPoint(100, 120));
+    prompts_->TextAnswers.push_back("Dungeon");
+    Preview().Btn_Save->click();
+    QCOMPARE(Stored("CustBGCount"), std::string("1"));
+    QCOMPARE(Stored("CustBG1.Name"), std::string("Dungeon"));
+    QCOMPARE(Stored("CustBG1.File"), picture);
+    QCOMPARE(Stored("CustBG1.XPos"), std::string("100"));
+    QCOMPARE(Stored("CustBG1.YPos"), std::string("120"));
+    QCOMPARE(Preview().Combo_BG->count(), 6);
+    QVERIFY(Preview().Btn_Save->isHidden() && !Preview().Btn_Remove->isHidden());
+
+    Preview().Btn_Default->click();
+    QCOMPARE(Stored("DefaultBG"), std::string("4"));
+    Preview().Btn_Remove->click();
+    QCOMPARE(Preview().CurrentBackground(), 3);  // the last built-in
+    QCOMPARE(Stored("CustBGCount"), std::string("0"));
+    QCOMPARE(Stored("DefaultBG"), std::string("0"));
+    QVERIFY(Preview().Btn_Save->isHidden() && Preview().Btn_Remove->isHidden());
+  }
+
+  void previewPlaysTheSelectedSequence() {
+    form_->OpenFile(kSample, dtBAM);
+    ClickRow(form_->List_Sequences, 0);
+    const TCycleItem cycle = Doc().BAM.GetCycle(0);
+    Preview().SelectBackground(3);
+    Preview().Begin(&Doc().BAM, cycle.Frames, 0);
+    QVERIFY(Preview().Timer().isActive());
+    QVERIFY(Preview().Timer().interval() >= 1);  // a zero setting must not spin
+    for (int tick = 0; tick < cycle.Count + 1; ++tick) Preview().Timer1Timer();
+    QCOMPARE(Preview().Player().Position(), 0);  // looped back to the first entry
+    QVERIFY(Preview().Composition() != MakeBuiltInBackground(3));
+    Preview().reject();
+    QVERIFY(!Preview().Timer().isActive());
+  }
+
+  void standAlonePreviewSwitchesToTheEditor() {
+    QString title;
+    bool menus_shown = false;
+    QTimer::singleShot(0, this, [&] {
+      title = Preview().windowTitle();
+      menus_shown = Preview().Menu->isVisible();
+      Preview().findChild<QAction*>("Editor1")->trigger();
+    });
+    const int result = form_->RunStandAlonePreview(kSample, dtBAM);
+    QCOMPARE(result, TPreviewForm::kResultEditor);
+    QCOMPARE(title, QString("Celwright II: Previewing sample.bam"));
+    QVERIFY(menus_shown);
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(Doc().BAM.FileName, kSample);
+    QVERIFY(Preview().Btn_Done->isVisibleTo(&Preview()));
+    QVERIFY(!Preview().findChild<QAction*>("Exit1")->isEnabled());
+
+    QTimer::singleShot(0, this, [&] { Preview().findChild<QAction*>("Exit1")->trigger(); });
+    QCOMPARE(form_->RunStandAlonePreview(kSample, dtBAM), TPreviewForm::kResultExit);
+  }
+
+  void managerDeletesDuplicatesExportsAndAdds() {
+    OpenFrames(10);
+    form_->SequencePopupPopup();
+    form_->FramesPopupPopup();
+    QVERIFY(Enabled("AddFrame2"));  // the sequence pop-up's way into the manager
+    Manager().show();
+    QTRY_COMPARE(Manager().List_Frames->count(), 10);
+    QVERIFY(!Manager().Building());
+    QCOMPARE(int(Manager().Thumbnails().size()), 10);
+    QVERIFY(!Manager().List_Frames->item(0)->icon().isNull());
+    QVERIFY(!Manager().Btn_AddTo->isEnabled());  // nothing selected yet
+
+    SelectItems({2, 5});
+    QVERIFY(Manager().Btn_AddTo->isEnabled() && !Manager().Btn_Export->isEnabled());
+    const auto refreshes = [] {
+      int n = 0;
+      for (const std::string& line : LogLines()) n += line.rfind("APP : Update Frames", 0) == 0;
+      return n;
+    };
+    const int refreshes_before = refreshes();
+    Manager().Btn_Delete->click();
+    QCOMPARE(Doc().BAM.FrameCount(), 8);
+    QCOMPARE(Doc().BAM.GetFrame(2).Width, 8 + 3);
+    QCOMPARE(Doc().BAM.GetFrame(4).Width, 8 + 6);
+    QCOMPARE(Manager().List_Frames->count(), 8);
+    QCOMPARE(form_->List_Frames->count(), 8);
+    QCOMPARE(refreshes() - refreshes_before, 1);
+
+    SelectItems({3});
+    Manager().Btn_Duplicate->click();
+    QCOMPARE(Doc().BAM.FrameCount(), 9);
+    QCOMPARE(Manager().Thumbnails()[8].image, Manager().Thumbnails()[3].image);
+
+    SelectItems({3});
+    prompts_->SaveChoices.push_back({true, Temp("exported.png"), 2});
+    Manager().Btn_Export->click();
+    QCOMPARE(prompts_->LastSuggestedPath, Temp("walk_Frame3"));
+    Bitmap written;
+    Palette256 palette{};
+    QVERIFY(LoadImageFile(written, palette, kImageKindPng, Temp("exported.png")));
+    QCOMPARE(written.Width(), Doc().BAM.GetFrame(3).Width);
+
+    SelectItems({0, 1});
+    Manager().Combo_AddTo->setCurrentIndex(0);
+    const int entries = Doc().BAM.GetCycle(0).Count;
+    Manager().Btn_AddTo->click();
+    QCOMPARE(Doc().BAM.GetCycle(0).Count, entries + 2);
+    Manager().Btn_Done->click();
+    QVERIFY(!Manager().isVisible());
+  }
+
+  void abortingOrClosingDuringTheBuild() {
+    OpenFrames(1);
+    TBAM& bam = Doc().BAM;
+    TBAMFrame info = bam.GetFrame(0);
+    info.Width = info.Height = 200;
+    bam.SetFrameBitmap(0, Bitmap(200, 200, PixelFormat::Bits8), info);
+    for (int i = 0; i < 3000; ++i) bam.InsertFrame(-1, -1, -1, true);
+
+    Manager().show();
+    QTRY_VERIFY(bam.PreviewThread != nullptr);
+    Manager().Btn_Abort->click();
+    QTRY_VERIFY(!Manager().isVisible());
+    QCOMPARE(LastLogLine("MNGR: Make Previews"), std::string("MNGR: Make Previews [ABORTED]"));
+
+    // Closed while building: late thumbnails are dropped, the next showing starts afresh.
+    Manager().show();
+    QTRY_VERIFY(Manager().Building() && bam.PreviewThread && !bam.PreviewThread->Cancelled);
+    Manager().reject();
+    QTest::qWait(20);
+    QVERIFY(Manager().Thumbnails().empty());
+    QCOMPARE(Manager().List_Frames->count(), 0);
+  }
+
+  void onionSkinToggleIsStored() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->View1Click();
+    QVERIFY(Enabled("OnionSkin1"));
+    form_->Entry("OnionSkin1")->trigger();
+    QCOMPARE(settings_->ReadInt("OnionSkin", 0), 1);
+    QVERIFY(form_->Options().OnionSkin.Enabled);
+  }
+};
+
+QTEST_MAIN(PreviewAndManagerTest)
+#include "preview_and_manager_test.moc"
