@@ -1,5 +1,6 @@
 #include "support/media/avi_reader.h"
 
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -11,6 +12,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "support/file_io.h"
 #include "support/media/media_error.h"
 
 namespace celwright {
@@ -26,17 +28,33 @@ constexpr char kFrameFailed[] = "Failed to decompress AVI frame";
 // Frames larger than this are refused before any picture is allocated: a damaged header must
 // not make us reserve gigabytes.
 constexpr int kMaxSide = 16384;
-constexpr std::int64_t kMaxPixels = std::int64_t{1} << 26;
+constexpr std::int64_t kMaxPixels = std::int64_t{1} << 24;  // 4096 x 4096
 
 bool SizeIsUsable(int width, int height) {
   return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
          std::int64_t{width} * height <= kMaxPixels;
 }
 
-void QuietenLibraryLog() {
+std::string LibraryReason(int error) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(error, text, sizeof text);
+  return text;
+}
+
+// No single allocation inside FFmpeg may exceed this: sizes read from a damaged header would
+// otherwise reserve gigabytes before the file is refused. The largest frame we accept
+// (4096 x 4096 at four bytes a pixel, plus padding) still fits.
+constexpr std::size_t kMaxLibraryAllocation = std::size_t{96} << 20;
+// How much of the file the demuxer may read before it has to know the streams.
+constexpr char kProbeBytes[] = "1048576";
+
+void PrepareLibrary() {
   // Damaged files make FFmpeg report every problem on stderr; we report failures ourselves.
   static std::once_flag once;
-  std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
+  std::call_once(once, [] {
+    av_log_set_level(AV_LOG_FATAL);
+    av_max_alloc(kMaxLibraryAllocation);
+  });
 }
 
 struct PacketDeleter {
@@ -70,15 +88,23 @@ struct AviReader::State {
   }
 
   void Open(const std::filesystem::path& path) {
-    QuietenLibraryLog();
+    // Folders, FIFOs and devices would make the demuxer fail oddly or wait for ever.
+    try {
+      RequireRegularFile(path);
+    } catch (const std::exception& error) {
+      throw MediaError(std::string(kOpenFileFailed) + ": " + error.what());
+    }
+    PrepareLibrary();
     if (!packet || !decoded) throw MediaError(kOpenFileFailed);
     const AVInputFormat* avi = av_find_input_format("avi");
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
+    av_dict_set(&options, "probesize", kProbeBytes, 0);
+    av_dict_set(&options, "formatprobesize", kProbeBytes, 0);
     const std::string url = "file:" + path.string();
     const int opened = avformat_open_input(&format, url.c_str(), avi, &options);
     av_dict_free(&options);
-    if (opened < 0) throw MediaError(kOpenFileFailed);
+    if (opened < 0) throw MediaError(std::string(kOpenFileFailed) + ": " + LibraryReason(opened));
 
     for (unsigned i = 0; i < format->nb_streams; ++i) {
       const AVStream* stream = format->streams[i];
@@ -142,6 +168,24 @@ struct AviReader::State {
     AviFrame result;
     result.sample =
         frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
+    if (frame->format == AV_PIX_FMT_PAL8 && frame->data[1]) {
+      // Paletted streams keep their indices, so frames that went out with a document's palette
+      // come back with the same indices even where two entries share a colour.
+      result.picture.Reset(frame->width, frame->height, PixelFormat::Bits8);
+      for (int i = 0; i < 256; ++i) {
+        std::uint32_t argb = 0;
+        std::memcpy(&argb, frame->data[1] + 4 * i, 4);
+        result.picture.ColorTable()[i] = {static_cast<std::uint8_t>(argb >> 16),
+                                          static_cast<std::uint8_t>(argb >> 8),
+                                          static_cast<std::uint8_t>(argb)};
+      }
+      for (int y = 0; y < frame->height; ++y) {
+        std::memcpy(result.picture.Row(y), frame->data[0] + std::ptrdiff_t{y} * frame->linesize[0],
+                    static_cast<std::size_t>(frame->width));
+      }
+      ready.push_back(std::move(result));
+      return;
+    }
     result.picture.Reset(frame->width, frame->height, PixelFormat::Bits24);
     std::uint8_t* destination[4] = {result.picture.Pixels().data(), nullptr, nullptr, nullptr};
     const int destination_stride[4] = {frame->width * 3, 0, 0, 0};
