@@ -108,6 +108,8 @@ TEST(ImportFrame, GameLayoutKeepsIndicesOtherPalettesKeepOpaquePixels) {
       loaded.Palette = table;
       return loaded;
     };
+    doc.form.BAM.TransCol = MakeColor(0, 151, 151);  // the editor's default display colours
+    doc.form.BAM.ShadowCol = MakeColor(255, 104, 104);
     doc.form.ImportFrame("pic", 1, -1, 0, -1);
     doc.form.CommitPendingEdits();
     const TBAM& bam = doc.form.BAM;

@@ -11,6 +11,16 @@ namespace celwright {
 
 namespace {
 
+// An 8-bit picture through a translation of its indices, with `colour_table` as its table.
+Bitmap Translated(const Bitmap& picture, const std::array<std::uint8_t, 256>& translation,
+                  const Palette256& colour_table) {
+  Bitmap result(picture.Width(), picture.Height(), PixelFormat::Bits8);
+  result.ColorTable() = colour_table;
+  std::transform(picture.Pixels().begin(), picture.Pixels().end(), result.Pixels().begin(),
+                 [&](std::uint8_t index) { return translation[index]; });
+  return result;
+}
+
 // Entries past `entry_count` become copies of entry 0: a copy never beats the original, as ties
 // go to the lowest index, so they can never be chosen.
 Palette256 CandidatesOnly(const Palette256& palette, int entry_count) {
@@ -46,9 +56,7 @@ Bitmap NearestColorMapper::Map(const Bitmap& picture) {
     case PixelFormat::Bits8: {
       std::array<std::uint8_t, 256> translation{};
       for (int i = 0; i < 256; ++i) translation[i] = IndexOf(ToColor(picture.ColorTable()[i]));
-      std::transform(picture.Pixels().begin(), picture.Pixels().end(), result.Pixels().begin(),
-                     [&](std::uint8_t index) { return translation[index]; });
-      return result;
+      return Translated(picture, translation, palette_);
     }
     case PixelFormat::Bits1:
       break;
@@ -138,9 +146,7 @@ Bitmap ReservedEntryMapper::Map(const Bitmap& picture) {
           if (ToColor(picture.ColorTable()[i]) == *see_through) translation[i] = 0;
         }
       }
-      std::transform(picture.Pixels().begin(), picture.Pixels().end(), result.Pixels().begin(),
-                     [&](std::uint8_t index) { return translation[index]; });
-      return result;
+      return Translated(picture, translation, palette_);
     }
     case PixelFormat::Bits1:
       break;
