@@ -48,15 +48,16 @@ PalettedCycle RenderCycle(const TBAM& bam, const TCycleItem& cycle, const Export
     }
     return result;
   }
+  // Entry 0 is the transparent colour here too, as exported GIFs show entry 0 see-through.
   std::vector<Bitmap> pictures;
   OctreeQuantizer quantizer;
+  const TColor transparent = bam.GetTransCol(), shadow = bam.GetShadowCol();
   for (std::int32_t j = 0; j < cycle.Count; ++j) {
     pictures.push_back(RenderInBox(bam, cycle.Frames[j], box));
-    quantizer.AddPicture(pictures.back());
+    AddDocumentColours(quantizer, pictures.back(), transparent, shadow);
   }
-  const ReducedPalette reduced = quantizer.BuildPalette(256);
-  result.palette = reduced.colors;
-  NearestColorMapper mapper(reduced.colors, std::max(1, reduced.count));
+  result.palette = BuildDocumentPalette(quantizer, transparent, shadow);
+  ReservedEntryMapper mapper(result.palette, transparent, shadow);
   for (const Bitmap& picture : pictures) result.frames.push_back(mapper.Map(picture));
   return result;
 }

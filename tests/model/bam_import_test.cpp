@@ -186,6 +186,22 @@ TEST(OwnExports, ComeBackWithTheSameIndices) {
   fresh.ImportGIF(gif);
   ExpectSameIndices(bam, fresh, 0);
   EXPECT_EQ(fresh.Palette[12], bam.Palette[12]);
+
+  // Unpaletted, the GIF's see-through entry 0 is the transparent colour as well.
+  bam.SetBAMType(kUnpalettedBAM);
+  bam.ExportGIF(gif, 0);
+  TBAM colours;
+  testing::NewUnpaletted(colours, kTeal, kTeal);
+  UseDefaultColours(colours);
+  colours.ImportGIF(gif);
+  const TCycleItem cycle = bam.GetCycle(0);
+  const ExportBox box = ComputeExportBox(bam, cycle);
+  ASSERT_EQ(colours.FrameCount(), cycle.Count);
+  for (int j = 0; j < cycle.Count; ++j) {
+    Bitmap picture;
+    colours.GetFrameBitmap(j, picture, nullptr);
+    EXPECT_EQ(picture, RenderInBox(bam, cycle.Frames[j], box)) << "entry " << j;
+  }
 }
 
 }  // namespace
