@@ -157,15 +157,23 @@ Bitmap ReservedEntryMapper::Map(const Bitmap& picture) {
 void AddDocumentColours(OctreeQuantizer& quantizer, const Bitmap& picture, TColor transparent,
                         TColor shadow, const std::uint8_t* opaque) {
   const std::optional<TColor> see_through = picture.transparent_color;
+  // Runs of one colour are counted before they go into the tree: sprites are mostly runs.
+  TColor run_colour = 0;
+  std::uint64_t run_length = 0;
   for (int y = 0; y < picture.Height(); ++y) {
     for (int x = 0; x < picture.Width(); ++x) {
       if (opaque && !opaque[static_cast<std::size_t>(y) * picture.Width() + x]) continue;
       const TColor colour = picture.GetPixel(x, y);
-      if (colour != transparent && colour != shadow && see_through != colour) {
-        quantizer.AddColor(colour);
+      if (colour == transparent || colour == shadow || see_through == colour) continue;
+      if (run_length > 0 && colour != run_colour) {
+        quantizer.AddColor(run_colour, run_length);
+        run_length = 0;
       }
+      run_colour = colour;
+      ++run_length;
     }
   }
+  if (run_length > 0) quantizer.AddColor(run_colour, run_length);
 }
 
 Palette256 BuildDocumentPalette(OctreeQuantizer& quantizer, TColor transparent, TColor shadow) {
