@@ -199,12 +199,12 @@ Bitmap DocumentFrame(const GifFrame& frame, const Palette256& global_colors, boo
                      bool keep_indices, ReservedEntryMapper& mapper, TColor transparent) {
   if (!paletted) {
     Bitmap colours = frame.colours;
-    for (int y = 0; y < colours.Height(); ++y) {
-      for (int x = 0; x < colours.Width(); ++x) {
-        if (!frame.opaque[static_cast<std::size_t>(y) * colours.Width() + x]) {
-          colours.SetPixel(x, y, transparent);
-        }
-      }
+    std::uint8_t* pixel = colours.Pixels().data();
+    for (std::size_t p = 0; p < frame.opaque.size(); ++p, pixel += 3) {
+      if (frame.opaque[p]) continue;
+      pixel[0] = BlueOf(transparent);
+      pixel[1] = GreenOf(transparent);
+      pixel[2] = RedOf(transparent);
     }
     return colours;
   }

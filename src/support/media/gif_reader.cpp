@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <gif_lib.h>
 
@@ -136,18 +137,26 @@ struct AnimatedGifReader::State {
     }
   }
 
-  // Fills an area with one global index (-1: see-through) shown in `colour`.
+  // Fills an area with one global index (-1: see-through) shown in `colour`. Whole screens are
+  // filled here, so rows are written by block copies rather than pixel by pixel.
   void Fill(const Area& area, int index, RGBTriple colour) {
+    const std::size_t count = static_cast<std::size_t>(std::max(0, area.right - area.left));
+    if (count == 0) return;
+    std::vector<std::uint8_t> colour_row(3 * count, 0);
+    if (index >= 0) {
+      for (std::size_t x = 0; x < count; ++x) {
+        colour_row[3 * x] = colour.b;
+        colour_row[3 * x + 1] = colour.g;
+        colour_row[3 * x + 2] = colour.r;
+      }
+    }
     for (int y = area.top; y < area.bottom; ++y) {
-      std::uint8_t* colours = screen.colours.Row(y);
-      std::uint8_t* opaque = screen.opaque.data() + static_cast<std::size_t>(y) * width;
-      std::uint8_t* indices = indices_valid ? screen.indices.Row(y) : nullptr;
-      for (int x = area.left; x < area.right; ++x) {
-        colours[3 * x] = index < 0 ? 0 : colour.b;
-        colours[3 * x + 1] = index < 0 ? 0 : colour.g;
-        colours[3 * x + 2] = index < 0 ? 0 : colour.r;
-        opaque[x] = index < 0 ? 0 : 1;
-        if (indices) indices[x] = static_cast<std::uint8_t>(std::max(index, 0));
+      std::memcpy(screen.colours.Row(y) + 3 * static_cast<std::size_t>(area.left),
+                  colour_row.data(), colour_row.size());
+      std::memset(screen.opaque.data() + static_cast<std::size_t>(y) * width + area.left,
+                  index < 0 ? 0 : 1, count);
+      if (indices_valid) {
+        std::memset(screen.indices.Row(y) + area.left, std::max(index, 0), count);
       }
     }
   }

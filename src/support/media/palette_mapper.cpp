@@ -160,10 +160,13 @@ void AddDocumentColours(OctreeQuantizer& quantizer, const Bitmap& picture, TColo
   // Runs of one colour are counted before they go into the tree: sprites are mostly runs.
   TColor run_colour = 0;
   std::uint64_t run_length = 0;
+  const bool true_colour = picture.Format() == PixelFormat::Bits24;
   for (int y = 0; y < picture.Height(); ++y) {
+    const std::uint8_t* row = picture.Row(y);
     for (int x = 0; x < picture.Width(); ++x) {
       if (opaque && !opaque[static_cast<std::size_t>(y) * picture.Width() + x]) continue;
-      const TColor colour = picture.GetPixel(x, y);
+      const TColor colour = true_colour ? MakeColor(row[3 * x + 2], row[3 * x + 1], row[3 * x])
+                                        : picture.GetPixel(x, y);
       if (colour == transparent || colour == shadow || see_through == colour) continue;
       if (run_length > 0 && colour != run_colour) {
         quantizer.AddColor(run_colour, run_length);
