@@ -1,21 +1,14 @@
 // libFuzzer target: any bytes, loaded as an animation, must load consistently or be refused,
 // and every frame of what loads must decode and draw.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
+#include "fuzz_input_file.h"
 #include "model/qm_BAM.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string path = "/tmp/celwright-fuzz-" + std::to_string(getpid()) + ".bam";
-  if (FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-  } else {
-    return 0;
-  }
+  const std::string path = WriteFuzzInput(data, size, ".bam");
+  if (path.empty()) return 0;
   celwright::TBAM bam;
   if (!bam.LoadFromFile(path)) return 0;
   for (std::int32_t i = 0; i < bam.FrameCount(); ++i) {

@@ -60,43 +60,4 @@ int RunExport(const std::vector<std::string>& args) {
   return 0;
 }
 
-int RunImport(const std::vector<std::string>& args) {
-  const ParsedArgs parsed = ParseArgs(args);
-  if (parsed.positional.size() != 2) throw UsageError("import takes a GIF or AVI file and a BAM file");
-  parsed.AllowOnly({"--paletted", "--unpaletted", "--uncompressed"});
-  if (parsed.Has("--paletted") && parsed.Has("--unpaletted")) {
-    throw UsageError("choose either --paletted or --unpaletted");
-  }
-  const std::string& in = parsed.positional[0];
-  const std::string extension = LowerExtension(in);
-  if (extension != ".gif" && extension != ".avi") throw UsageError("import reads .gif or .avi files");
-  const bool paletted = !parsed.Has("--unpaletted");
-
-  TBAM bam;
-  bam.NewBAM(parsed.positional[1], true);
-  ApplyDisplayDefaults(bam);
-  // A GIF brings its own palette; a video's colours are gathered unpaletted and get one palette
-  // made for all of its frames.
-  const bool direct = extension == ".gif" && paletted;
-  bam.BAMType = direct ? kPalettedBAM : kUnpalettedBAM;
-  if (!direct) bam.CompCol = bam.TransCol;
-  try {
-    if (extension == ".gif") {
-      bam.ImportGIF(in);
-    } else {
-      bam.ImportAVI(in);
-    }
-  } catch (const std::exception& e) {
-    throw CommandError(in + ": " + e.what());
-  }
-  if (paletted && bam.BAMType != kPalettedBAM) {
-    bam.OnProgress = TerminalProgress(ProgressKind::kConversion);
-    bam.SetBAMType(kPalettedBAM);
-    bam.OnProgress = nullptr;
-  }
-  SaveAnimation(bam, parsed.positional[1], !parsed.Has("--uncompressed"));
-  std::cerr << bam.FrameCount() << " frames imported\n";
-  return 0;
-}
-
 }  // namespace celwright::cli

@@ -1,3 +1,4 @@
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 
@@ -38,7 +39,10 @@ int RunFrames(const std::vector<std::string>& args) {
   const ParsedArgs parsed = ParseArgs(args, {"--format"});
   if (parsed.positional.size() != 2) throw UsageError("frames takes an animation and a folder");
   parsed.AllowOnly({"--format"});
-  const std::string format = parsed.Value("--format", "png");
+  // Any case is accepted; the files get the lower-case extension the picture writers expect,
+  // so "--format PNG" cannot produce "X_0000.PNG.png".
+  std::string format = parsed.Value("--format", "png");
+  for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   const std::uint8_t kind = KindForFormat(format);
 
   TBAM bam;

@@ -20,9 +20,12 @@ constexpr const char* kUsage =
     "                                 write every frame as a picture in display colours\n"
     "  export IN OUT [--cycle N]      write sequence N (default 0) as .gif, .avi, .bmp or\n"
     "                                 .bam, chosen by OUT's extension\n"
-    "  import IN.gif|IN.avi OUT.bam [--paletted | --unpaletted] [--uncompressed]\n"
+    "  import IN.gif|IN.avi OUT.bam [--centre X,Y] [--paletted | --unpaletted] [--uncompressed]\n"
     "                                 make a new animation with one sequence of the file's\n"
-    "                                 frames (paletted unless asked otherwise)\n";
+    "                                 frames (paletted unless asked otherwise)\n"
+    "  import PICTURE... OUT.bam [--centre X,Y] [--paletted | --unpaletted] [--uncompressed]\n"
+    "                                 one frame per PNG, BMP, JPEG or GIF picture, in order;\n"
+    "                                 centred on the bottom middle unless --centre is given\n";
 
 }  // namespace
 

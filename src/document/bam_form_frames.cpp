@@ -4,6 +4,7 @@
 
 #include "document/buffer_ops.h"
 #include "document/palette_mapping.h"
+#include "support/media/palette_mapper.h"
 
 namespace celwright {
 
@@ -101,26 +102,33 @@ void TBAMForm::ImportFrame(const std::string& file_name, std::uint8_t file_type,
   DrawSizerBlocks(false);
   ImageChanged = true;
 
-  Palette256 target;
-  if (BAM.FrameCount() == 1) {
-    // The first frame decides what kind of document this is and brings its palette.
-    BAM.SetBAMType(loaded.Picture.Format() == PixelFormat::Bits24 ? kUnpalettedBAM
-                                                                  : kPalettedBAM);
-    BAM.Palette = loaded.Palette;
-    NotifyPaletteChanged();
-    target = loaded.Palette;
-  } else {
-    target = BAM.GetDisplayHPalette();
-  }
-
-  Bitmap picture = ToTrueColour(loaded.Picture);
+  const Bitmap& picture = loaded.Picture;
   const int width = picture.Width(), height = picture.Height();
+  if (BAM.FrameCount() == 1) {
+    // The first frame decides what kind of document this is and brings its palette: a picture
+    // laid out as the games' palettes keeps its indices exactly; any other paletted picture is
+    // a picture of colours and gets a palette of them with entries 0 and 1 reserved.
+    const bool paletted = picture.Format() == PixelFormat::Bits8;
+    BAM.SetBAMType(paletted ? kPalettedBAM : kUnpalettedBAM);
+    if (paletted && HasGameLayout(picture)) {
+      BAM.Palette = picture.ColorTable();
+    } else if (paletted) {
+      OctreeQuantizer quantizer;
+      AddDocumentColours(quantizer, picture, BAM.GetTransCol(), BAM.GetShadowCol());
+      BAM.Palette = BuildDocumentPalette(quantizer, BAM.GetTransCol(), BAM.GetShadowCol());
+    }
+    NotifyPaletteChanged();
+  }
   if (Paletted()) {
-    MappedPicture mapped = MapToPalette(picture, target);
+    const bool keep_indices = BAM.FrameCount() == 1 && HasGameLayout(picture);
+    MappedPicture mapped =
+        keep_indices ? FromIndices(picture, BAM.GetDisplayHPalette())
+                     : MapToPalette(picture, BAM.GetDisplayHPalette(), BAM.GetTransCol(),
+                                    BAM.GetShadowCol());
     WorkImage[0] = std::move(mapped.Colours);
     WorkImage[1] = std::move(mapped.Indices);
   } else {
-    WorkImage[0] = std::move(picture);
+    WorkImage[0] = TrueColourForDocument(picture, BAM.GetTransCol());
     WorkImage[1].Reset(width, height, PixelFormat::Bits24);
   }
   FrameRec.Width = width;

@@ -1,26 +1,31 @@
 #include "document/palette_mapping.h"
 
-#include "support/palette_convert.h"
+#include "support/media/palette_mapper.h"
 
 namespace celwright {
 
-MappedPicture MapToPalette(const Bitmap& true_colour, const Palette256& palette) {
-  const int width = true_colour.Width(), height = true_colour.Height();
+MappedPicture FromIndices(const Bitmap& indices, const Palette256& display_palette) {
+  const int width = indices.Width(), height = indices.Height();
   MappedPicture mapped{Bitmap(width, height), Bitmap(width, height)};
-  NearestColorMap nearest(palette);
   for (int y = 0; y < height; ++y) {
-    const std::uint8_t* in = true_colour.Row(y);
+    const std::uint8_t* in = indices.Row(y);
     std::uint8_t* colours = mapped.Colours.Row(y);
-    std::uint8_t* indices = mapped.Indices.Row(y);
+    std::uint8_t* index_image = mapped.Indices.Row(y);
     for (int x = 0; x < width; ++x) {
-      const std::uint8_t index = nearest.Lookup(in[3 * x + 2], in[3 * x + 1], in[3 * x]);
-      colours[3 * x] = palette[index].b;
-      colours[3 * x + 1] = palette[index].g;
-      colours[3 * x + 2] = palette[index].r;
-      indices[3 * x + 2] = index;
+      const RGBTriple colour = display_palette[in[x]];
+      colours[3 * x] = colour.b;
+      colours[3 * x + 1] = colour.g;
+      colours[3 * x + 2] = colour.r;
+      index_image[3 * x + 2] = in[x];
     }
   }
   return mapped;
+}
+
+MappedPicture MapToPalette(const Bitmap& picture, const Palette256& display_palette,
+                           TColor transparent, TColor shadow) {
+  ReservedEntryMapper mapper(display_palette, transparent, shadow);
+  return FromIndices(mapper.Map(picture), display_palette);
 }
 
 }  // namespace celwright

@@ -5,13 +5,19 @@
 
 namespace celwright {
 
-// A true-colour picture mapped onto a fixed palette without dithering: every pixel takes the
-// nearest entry (smallest squared distance in red, green, blue; the lowest index on a tie).
+// A picture as the two working images of a paletted document.
 struct MappedPicture {
-  Bitmap Colours;  // 24 bits: each pixel in the colour of its entry
+  Bitmap Colours;  // 24 bits: each pixel in the display colour of its entry
   Bitmap Indices;  // 24-bit index image: red = entry, green = blue = 0
 };
 
-MappedPicture MapToPalette(const Bitmap& true_colour, const Palette256& palette);
+// An 8-bit picture of document indices shown through `display_palette`.
+MappedPicture FromIndices(const Bitmap& indices, const Palette256& display_palette);
+
+// A picture (24 or 8 bits) mapped onto a document palette without dithering: only the exact
+// transparent and shadow colours (and the picture's own see-through colour) take entries 0 and
+// 1, every other pixel the nearest of the other entries.
+MappedPicture MapToPalette(const Bitmap& picture, const Palette256& display_palette,
+                           TColor transparent, TColor shadow);
 
 }  // namespace celwright

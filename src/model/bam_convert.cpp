@@ -46,20 +46,13 @@ void TBAM::ConvertToPaletted() {
   // their own, so the quantiser only chooses the other 254.
   OctreeQuantizer quantizer;
   for (std::int32_t i = 0; i < FrameCount(); ++i) {
-    const std::vector<std::uint8_t> raw = DecodeFrame(i);
-    for (std::size_t p = 0; p + 2 < raw.size(); p += 3) {
-      const TColor colour = MakeColor(raw[p], raw[p + 1], raw[p + 2]);
-      if (colour != transparent && colour != shadow) quantizer.AddColor(colour);
-    }
+    Bitmap picture;
+    GetFrameBitmap(i, picture, nullptr);
+    AddDocumentColours(quantizer, picture, transparent, shadow);
     Progress(OnProgress, i + 1, FrameCount(), kStageScanning);
   }
-  const ReducedPalette reduced = quantizer.BuildPalette(254);
-
-  Palette256 palette{};
-  palette[0] = ToTriple(transparent);
-  palette[1] = ToTriple(shadow);
-  for (int i = 0; i < reduced.count && i < 254; ++i) palette[2 + i] = reduced.colors[i];
-  NearestColorMapper mapper(palette, 2 + std::min(reduced.count, 254));
+  const Palette256 palette = BuildDocumentPalette(quantizer, transparent, shadow);
+  ReservedEntryMapper mapper(palette, transparent, shadow);
 
   std::vector<std::uint8_t> data;
   for (std::int32_t i = 0; i < FrameCount(); ++i) {

@@ -16,6 +16,7 @@ TBAM::~TBAM() {
 }
 
 void TBAM::MakePreviews(PreviewCallbacks callbacks) {
+  if (PreviewThread) PreviewThread->Supersede();
   PreviewThread.reset();  // waits for the previous worker
   PreviewsAborted = false;
   auto finish = [this, alive = alive_](bool aborted) {

@@ -1,6 +1,7 @@
 #include "model/bam_export.h"
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -28,7 +29,11 @@ std::int32_t ResolveExportCycle(const TBAM& bam, std::int32_t cycle) {
 
 std::string WithExtension(const std::string& name, const std::string& extension) {
   const bool has = name.size() >= extension.size() &&
-                   name.compare(name.size() - extension.size(), extension.size(), extension) == 0;
+                   std::equal(extension.begin(), extension.end(), name.end() - extension.size(),
+                              [](char a, char b) {
+                                return std::tolower(static_cast<unsigned char>(a)) ==
+                                       std::tolower(static_cast<unsigned char>(b));
+                              });
   return has ? name : name + extension;
 }
 

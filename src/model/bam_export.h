@@ -26,8 +26,7 @@ ExportBox ComputeExportBox(const TBAM& bam, const TCycleItem& cycle);
 // A cycle number past the last cycle selects the last one. Throws when there is none to pick.
 std::int32_t ResolveExportCycle(const TBAM& bam, std::int32_t cycle);
 
-// Appends `extension` unless the name already ends in it exactly (case matters, so "A.AVI"
-// becomes "A.AVI.avi").
+// Appends `extension` unless the name already ends in it, in any case ("A.AVI" stays as it is).
 std::string WithExtension(const std::string& name, const std::string& extension);
 
 // A box-sized 24-bit picture in the transparent colour with `frame` drawn at its box position,

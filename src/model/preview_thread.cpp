@@ -3,6 +3,7 @@
 #include "model/qm_BAM.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace celwright {
 
@@ -28,34 +29,44 @@ Thumbnail MakeThumbnail(const TBAM& bam, std::int32_t frame_index) {
   for (int y = 0; y < kSize; ++y)
     for (int x = 0; x < kSize; ++x) thumbnail.image.SetPixel(x, y, transparent);
 
-  if (frame.Width > 0 && frame.Height > 0) {
-    Bitmap work(frame.Width, frame.Height);
-    std::fill(work.Pixels().begin(), work.Pixels().end(), 0xFF);
-    bam.DrawFrame(frame_index, work, 0, 0, nullptr, false);
-    int target_w = kSize, target_h = kSize;
-    if (frame.Height >= frame.Width) {
-      target_w = RoundedRatio(frame.Width, kSize, frame.Height);
-    } else {
-      target_h = RoundedRatio(frame.Height, kSize, frame.Width);
+  thumbnail.mask.Reset(kSize, kSize, PixelFormat::Bits1);
+  std::fill(thumbnail.mask.Pixels().begin(), thumbnail.mask.Pixels().end(), 1);
+  if (frame.Width <= 0 || frame.Height <= 0) return thumbnail;
+
+  Bitmap work(frame.Width, frame.Height);
+  bam.DrawFrame(frame_index, work, 0, 0, nullptr, false);
+  // Whether each frame pixel is see-through: by index for paletted documents, so an opaque
+  // entry that happens to share the transparent colour still shows.
+  std::vector<std::uint8_t> see_through(static_cast<std::size_t>(frame.Width) * frame.Height);
+  if (bam.BAMType != kUnpalettedBAM) {
+    const std::vector<std::uint8_t> indices = bam.DecodeFrame(frame_index);
+    for (std::size_t p = 0; p < see_through.size(); ++p) {
+      see_through[p] = indices[p] == static_cast<std::uint8_t>(bam.TranspInd);
     }
-    // Nearest-neighbour stretch: each target pixel takes the source pixel it covers.
-    for (int y = 0; y < target_h; ++y) {
-      const std::uint8_t* in = work.Row(static_cast<int>(static_cast<long long>(y) * frame.Height / target_h));
-      std::uint8_t* out = thumbnail.image.Row(y);
-      for (int x = 0; x < target_w; ++x) {
-        const std::size_t sx = static_cast<std::size_t>(static_cast<long long>(x) * frame.Width / target_w);
-        out[3 * x] = in[3 * sx];
-        out[3 * x + 1] = in[3 * sx + 1];
-        out[3 * x + 2] = in[3 * sx + 2];
-      }
+  } else {
+    for (std::size_t p = 0; p < see_through.size(); ++p) {
+      see_through[p] = work.GetPixel(static_cast<int>(p % frame.Width),
+                                     static_cast<int>(p / frame.Width)) == transparent;
     }
   }
-
-  thumbnail.mask.Reset(kSize, kSize, PixelFormat::Bits1);
-  for (int y = 0; y < kSize; ++y) {
-    for (int x = 0; x < kSize; ++x) {
-      const TColor colour = thumbnail.image.GetPixel(x, y);
-      thumbnail.mask.SetIndex(x, y, colour == transparent || colour == 0xFFFFFF ? 1 : 0);
+  int target_w = kSize, target_h = kSize;
+  if (frame.Height >= frame.Width) {
+    target_w = RoundedRatio(frame.Width, kSize, frame.Height);
+  } else {
+    target_h = RoundedRatio(frame.Height, kSize, frame.Width);
+  }
+  // Nearest-neighbour stretch: each target pixel takes the source pixel it covers.
+  for (int y = 0; y < target_h; ++y) {
+    const int sy = static_cast<int>(static_cast<long long>(y) * frame.Height / target_h);
+    const std::uint8_t* in = work.Row(sy);
+    std::uint8_t* out = thumbnail.image.Row(y);
+    for (int x = 0; x < target_w; ++x) {
+      const std::size_t sx =
+          static_cast<std::size_t>(static_cast<long long>(x) * frame.Width / target_w);
+      out[3 * x] = in[3 * sx];
+      out[3 * x + 1] = in[3 * sx + 1];
+      out[3 * x + 2] = in[3 * sx + 2];
+      thumbnail.mask.SetIndex(x, y, see_through[static_cast<std::size_t>(sy) * frame.Width + sx]);
     }
   }
   return thumbnail;
@@ -89,6 +100,7 @@ void TMakePreviewThread::Run() {
   // the callbacks rather than a pointer back here.
   const auto on_thumbnail = callbacks_.on_thumbnail;
   const auto on_progress = callbacks_.on_progress;
+  const std::shared_ptr<bool> superseded = superseded_;
   const std::int32_t frames = snapshot_->FrameCount();
   const std::int32_t maximum = frames > 0 ? frames - 1 : 0;
   std::int32_t last_shown = 0;
@@ -96,16 +108,21 @@ void TMakePreviewThread::Run() {
   for (; done < frames && !Cancelled.load(); ++done) {
     auto thumbnail = std::make_shared<Thumbnail>(MakeThumbnail(*snapshot_, done));
     if (on_thumbnail) {
-      Dispatch([on_thumbnail, done, thumbnail] { on_thumbnail(done, std::move(*thumbnail)); });
+      Dispatch([on_thumbnail, done, thumbnail, superseded] {
+        if (!*superseded) on_thumbnail(done, std::move(*thumbnail));
+      });
     }
     const std::int32_t position = done + 1;
     if (on_progress && static_cast<int>((position - last_shown) / (maximum + 0.001) * 100) >= 1.5) {
       last_shown = position;
-      Dispatch([on_progress, position, maximum] { on_progress(position, maximum); });
+      Dispatch([on_progress, position, maximum, superseded] {
+        if (!*superseded) on_progress(position, maximum);
+      });
     }
   }
   const bool aborted = done < frames;
-  Dispatch([finish = finish_, on_done = callbacks_.on_done, aborted] {
+  Dispatch([finish = finish_, on_done = callbacks_.on_done, aborted, superseded] {
+    if (*superseded) return;
     if (finish) finish(aborted);
     if (on_done) on_done();
   });

@@ -20,8 +20,9 @@ struct Thumbnail {
 };
 
 // Renders one thumbnail: the frame scaled to fit, keeping its aspect ratio, at the top left; the
-// rest of the square in the transparent colour. Pixels in the transparent colour or pure white
-// are masked.
+// rest of the square in the transparent colour. Only see-through pixels are masked: the square
+// outside the frame and the frame's transparent pixels (entry 0 of a paletted document, the
+// transparent colour of an unpaletted one), never an opaque white.
 Thumbnail MakeThumbnail(const TBAM& bam, std::int32_t frame);
 
 // Where the worker's results go. Every callback is handed to `dispatch`, which must run it on
@@ -51,6 +52,10 @@ class TMakePreviewThread {
   void Start();
   // The worker stops after the frame it is working on.
   void Cancel() { Cancelled.store(true); }
+  // Called on the user-interface thread when a new run replaces this one: whatever this run
+  // still has queued there (thumbnails, progress, completion) is dropped, so an old run's
+  // completion can never fire while the new one works.
+  void Supersede() { *superseded_ = true; }
   void Wait();
 
   std::atomic<bool> Cancelled{false};
@@ -62,6 +67,8 @@ class TMakePreviewThread {
   std::unique_ptr<TBAM> snapshot_;
   PreviewCallbacks callbacks_;
   std::function<void(bool)> finish_;
+  // Read only on the user-interface thread, by the queued tasks.
+  std::shared_ptr<bool> superseded_ = std::make_shared<bool>(false);
   std::thread worker_;
 };
 

@@ -13,6 +13,8 @@
 
 namespace celwright {
 
+class ReservedEntryMapper;
+
 // The animation document: frames (encoded pixels with a size and centre), cycles (lists of frame
 // numbers) and one 256-entry palette. Frame pixels are only ever kept encoded, contiguously and
 // in frame order in `Data` from `DataStart` on; every read decodes, every write re-encodes and
@@ -161,7 +163,9 @@ class TBAM {
 
   void Progress(const TProgressEvent& on_progress, std::int32_t position, std::int32_t max,
                 std::uint8_t stage) const;
-  void AppendImportedFrame(const Bitmap& picture, class NearestColorMapper* mapper);
+  // Adds a frame to the last cycle: `pixels` as SetFrameBitmap takes them, centred.
+  void AppendImportedFrame(const Bitmap& pixels);
+  ReservedEntryMapper ImportMapper() const;
   void ConvertToPaletted();
   void ConvertToUnpaletted();
   void StoreConvertedFrames(std::vector<std::uint8_t> data, int bytes_per_pixel);

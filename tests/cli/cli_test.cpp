@@ -119,6 +119,43 @@ TEST(BatchTool, FramesExportAndImport) {
   EXPECT_EQ(bam.CycleCount(), 1);
 }
 
+TEST(BatchTool, PicturesBecomeOneCycleAndOutputsKeepTheirNames) {
+  const std::string pictures = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/image_io/data/";
+  const auto built = testing::TempPath("cli-walk.bam");
+  ASSERT_EQ(RunTool("import " + pictures + "pal8.png " + pictures + "rgb24.bmp " + pictures +
+                    "colour.jpg " + built.string())
+                .status,
+            0);
+  TBAM bam;
+  ASSERT_TRUE(bam.LoadFromFile(built));
+  ASSERT_EQ(bam.FrameCount(), 3);
+  EXPECT_EQ(bam.GetCycle(0).Frames, (TSmallLookup{0, 1, 2}));
+  EXPECT_EQ(bam.BAMType, kPalettedBAM);
+  for (int f = 0; f < 3; ++f) {  // standing on the middle of the bottom edge
+    EXPECT_EQ(bam.GetFrame(f).CentreX, bam.GetFrame(f).Width / 2);
+    EXPECT_EQ(bam.GetFrame(f).CentreY, bam.GetFrame(f).Height);
+  }
+  ASSERT_EQ(RunTool("import " + pictures + "pal8.png " + built.string() +
+                    " --centre 5,-7 --unpaletted")
+                .status,
+            0);
+  ASSERT_TRUE(bam.LoadFromFile(built));
+  EXPECT_EQ(bam.BAMType, kUnpalettedBAM);
+  EXPECT_EQ(std::make_pair(bam.GetFrame(0).CentreX, bam.GetFrame(0).CentreY), std::make_pair(5, -7));
+  EXPECT_EQ(RunTool("import " + pictures + "pal8.png " + built.string() + " --centre 5").status, 2);
+
+  const auto folder = testing::TempPath("cli-exact-names");
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  for (const char* name : {"OUT.AVI", "OUT.GIF", "OUT.BMP", "OUT.BAM", "out.Gif"}) {
+    ASSERT_EQ(RunTool("export " + kSample + " " + (folder / name).string()).status, 0) << name;
+    EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 5);
+  ASSERT_EQ(RunTool("frames " + kSample + " " + folder.string() + " --format PNG").status, 0);
+  EXPECT_TRUE(std::filesystem::exists(folder / "sample_0000.png"));
+}
+
 TEST(BatchTool, ErrorsAndMisuseHaveTheirExitStatus) {
   EXPECT_EQ(RunTool("").status, 2);
   EXPECT_EQ(RunTool("info").status, 2);

@@ -89,6 +89,42 @@ TEST(ImportFrame, FirstPictureDecidesTheKindOfAnEmptyDocument) {
   }
 }
 
+// Paletted pictures laid out as the games' palettes keep every index, even where two entries
+// share a colour; any other paletted picture is a picture of colours whose opaque black at
+// index 0 stays opaque.
+TEST(ImportFrame, GameLayoutKeepsIndicesOtherPalettesKeepOpaquePixels) {
+  for (const int layout : {0, 1, 2}) {  // entry 0 pure green; entry 0 see-through; neither
+    DocumentFixture doc(0);
+    doc.form.LoadPicture = [layout](const std::string&, std::uint8_t) {
+      LoadedPicture loaded;
+      loaded.Picture.Reset(4, 2, PixelFormat::Bits8);
+      Palette256& table = loaded.Picture.ColorTable();
+      for (int i = 0; i < 256; ++i) table[i] = {static_cast<std::uint8_t>(i), 90, 40};
+      table[0] = layout == 0 ? RGBTriple{0, 255, 0} : RGBTriple{0, 0, 0};
+      table[12] = table[3];
+      if (layout == 1) loaded.Picture.transparent_color = ToColor(table[0]);
+      const std::uint8_t indices[] = {0, 1, 3, 12, 200, 0, 12, 3};
+      std::copy(std::begin(indices), std::end(indices), loaded.Picture.Pixels().begin());
+      loaded.Palette = table;
+      return loaded;
+    };
+    doc.form.BAM.TransCol = MakeColor(0, 151, 151);  // the editor's default display colours
+    doc.form.BAM.ShadowCol = MakeColor(255, 104, 104);
+    doc.form.ImportFrame("pic", 1, -1, 0, -1);
+    doc.form.CommitPendingEdits();
+    const TBAM& bam = doc.form.BAM;
+    const std::vector<std::uint8_t> got = bam.DecodeFrame(0);
+    if (layout < 2) {
+      EXPECT_EQ(got, (std::vector<std::uint8_t>{0, 1, 3, 12, 200, 0, 12, 3})) << layout;
+      EXPECT_EQ(bam.Palette[12], bam.Palette[3]);
+      continue;
+    }
+    for (std::size_t p = 0; p < got.size(); ++p) EXPECT_GE(got[p], 2) << p;
+    EXPECT_EQ(bam.Palette[got[0]], (RGBTriple{0, 0, 0}));
+    EXPECT_EQ(bam.Palette[got[3]], bam.Palette[got[2]]);
+  }
+}
+
 TEST(ImportFrame, MapsIntoAnExistingPaletteCountingDisplayColours) {
   DocumentFixture doc(1);
   doc.form.ShowFrame(0);

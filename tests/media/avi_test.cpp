@@ -31,12 +31,16 @@ void ExpectShows(const Bitmap& decoded, const Bitmap& indices, const Palette256&
   }
 }
 
-void ExpectMessage(const std::function<void()>& action, const std::string& message) {
+// The message names the step first and then, where there is one, the reason.
+void ExpectMessage(const std::function<void()>& action, const std::string& step,
+                   const std::string& reason = "") {
   try {
     action();
-    ADD_FAILURE() << "expected \"" << message << "\"";
+    ADD_FAILURE() << "expected \"" << step << "\"";
   } catch (const MediaError& error) {
-    EXPECT_EQ(error.what(), message);
+    const std::string text = error.what();
+    EXPECT_EQ(text.rfind(step, 0), 0u) << text;
+    EXPECT_NE(text.find(reason), std::string::npos) << text;
   }
 }
 
@@ -95,7 +99,7 @@ TEST(AviWriterFailures, ReportTheStepAndLeaveNoFile) {
   testing::ScratchFolder folder;
   const Palette256 palette = DistinctPalette();
   ExpectMessage([&] { AviWriter(folder / "missing" / "x.avi", 4, 4, palette); },
-                "Failed to create AVI file");
+                "Failed to create AVI file", "No such file or directory");
   ExpectMessage([&] { AviWriter(folder / "x.avi", 0, 4, palette); }, "Failed to create AVI file");
   ExpectMessage(
       [&] {
@@ -118,11 +122,19 @@ TEST(AviWriterFailures, ReportTheStepAndLeaveNoFile) {
   EXPECT_TRUE(folder.HoldsOnly(0));
 }
 
-TEST(AviReaderFailures, NameTheStep) {
+TEST(AviReaderFailures, NameTheStepAndWhy) {
   testing::ScratchFolder folder;
-  ExpectMessage([&] { AviReader reader(folder / "none.avi"); }, "Failed to open AVI file");
+  ExpectMessage([&] { AviReader reader(folder / "none.avi"); }, "Failed to open AVI file",
+                "does not exist");
+  std::filesystem::create_directories(folder / "folder.avi");
+  ExpectMessage([&] { AviReader reader(folder / "folder.avi"); }, "Failed to open AVI file",
+                "folder.avi");
+  WriteFileAtomically(folder / "empty.avi", {});
+  ExpectMessage([&] { AviReader reader(folder / "empty.avi"); }, "Failed to open AVI file",
+                "Invalid data");
   WriteFileAtomically(folder / "text.avi", {'n', 'o', 't', ' ', 'a', 'v', 'i'});
-  ExpectMessage([&] { AviReader reader(folder / "text.avi"); }, "Failed to open AVI file");
+  ExpectMessage([&] { AviReader reader(folder / "text.avi"); }, "Failed to open AVI file",
+                "Invalid data");
   ExpectMessage([&] { AviReader reader(kData / "imagemagick_two_sizes.gif"); },
                 "Failed to open AVI file");
 }

@@ -17,65 +17,102 @@ const std::filesystem::path kData = std::filesystem::path(CELWRIGHT_TEST_SOURCE_
 using testing::DistinctPalette;
 using testing::PatternFrames;
 
+std::vector<GifFrame> ReadAll(const std::vector<std::uint8_t>& bytes) {
+  AnimatedGifReader reader(bytes);
+  std::vector<GifFrame> frames;
+  while (const GifFrame* frame = reader.ReadFrame()) frames.push_back(*frame);
+  return frames;
+}
+
 bool Contains(const std::vector<std::uint8_t>& bytes, const std::vector<std::uint8_t>& part) {
   return std::search(bytes.begin(), bytes.end(), part.begin(), part.end()) != bytes.end();
 }
 
-TEST(GifRoundTrip, PaletteSizesAndIndicesSurvive) {
+TEST(GifRoundTrip, IndicesSurviveAndEntryZeroIsSeeThrough) {
   testing::ScratchFolder folder;
   const Palette256 palette = DistinctPalette();
   const std::vector<Bitmap> frames = PatternFrames(3, 11, 6);
   WriteAnimatedGif(folder / "loop.gif", palette, frames);
   EXPECT_TRUE(folder.HoldsOnly(1));
 
-  const AnimatedGif gif = ReadAnimatedGif(folder / "loop.gif");
-  EXPECT_EQ(gif.screen_width, 11);
-  EXPECT_EQ(gif.screen_height, 6);
-  EXPECT_EQ(gif.global_colors, palette);
-  ASSERT_EQ(gif.frames.size(), 3u);
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(folder / "loop.gif");
+  AnimatedGifReader reader(bytes);
+  EXPECT_EQ(reader.GlobalColors(), palette);
+  const std::vector<GifFrame> read = ReadAll(bytes);
+  ASSERT_EQ(read.size(), 3u);
   for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(gif.frames[k].Format(), PixelFormat::Bits8);
-    EXPECT_EQ(gif.frames[k].Pixels(), frames[k].Pixels());
-    EXPECT_EQ(gif.frames[k].ColorTable(), palette);
+    ASSERT_EQ(read[k].indices.Width(), 11);
+    EXPECT_EQ(read[k].transparent_index, 0);
+    for (std::size_t p = 0; p < frames[k].Pixels().size(); ++p) {
+      const std::uint8_t index = frames[k].Pixels()[p];
+      // Entry 0 is see-through, and no earlier frame shows through it.
+      EXPECT_EQ(read[k].opaque[p], index != 0 ? 1 : 0) << k << " " << p;
+      if (index != 0) {
+        EXPECT_EQ(read[k].indices.Pixels()[p], index);
+      }
+    }
   }
-}
 
-TEST(GifRoundTrip, WritesLoopingAndDelayExtensions) {
-  testing::ScratchFolder folder;
-  WriteAnimatedGif(folder / "x.gif", DistinctPalette(), PatternFrames(2, 4, 4));
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(folder / "x.gif");
-  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 6), "GIF89a");
-  const std::string netscape = "NETSCAPE2.0";
+  // Loops for ever; every frame: disposal 2, transparent entry 0, 7 hundredths.
   std::vector<std::uint8_t> looping = {0x21, 0xFF, 0x0B};
+  const std::string netscape = "NETSCAPE2.0";
   looping.insert(looping.end(), netscape.begin(), netscape.end());
   looping.insert(looping.end(), {0x03, 0x01, 0x00, 0x00, 0x00});
   EXPECT_TRUE(Contains(bytes, looping));
-  // Graphic control: no disposal, no transparency, delay 1, then the image descriptor.
-  const std::vector<std::uint8_t> control = {0x21, 0xF9, 0x04, 0x00, 0x01, 0x00, 0x00, 0x00, 0x2C};
-  const auto first = std::search(bytes.begin(), bytes.end(), control.begin(), control.end());
-  ASSERT_NE(first, bytes.end());
-  EXPECT_NE(std::search(first + 1, bytes.end(), control.begin(), control.end()), bytes.end());
+  const std::vector<std::uint8_t> control = {0x21, 0xF9, 0x04, 0x09, 0x07, 0x00, 0x00, 0x00, 0x2C};
+  int controls = 0;
+  for (auto at = bytes.begin();
+       (at = std::search(at, bytes.end(), control.begin(), control.end())) != bytes.end(); ++at) {
+    ++controls;
+  }
+  EXPECT_EQ(controls, 3);
 }
 
-TEST(GifReaderForeignFiles, SubImagesKeepTheirOwnSizeAndColours) {
-  const AnimatedGif gif = ReadAnimatedGif(kData / "imagemagick_two_sizes.gif");
-  EXPECT_EQ(gif.screen_width, 12);
-  EXPECT_EQ(gif.screen_height, 8);
-  ASSERT_EQ(gif.frames.size(), 2u);
-  EXPECT_EQ(gif.frames[0].Width(), 12);
-  EXPECT_EQ(gif.frames[0].Height(), 8);
-  EXPECT_EQ(gif.frames[0].GetPixel(11, 7), MakeColor(255, 0, 0));
-  EXPECT_EQ(gif.frames[1].Width(), 5);
-  EXPECT_EQ(gif.frames[1].Height(), 3);
-  EXPECT_EQ(gif.frames[1].GetPixel(4, 2), MakeColor(0, 0, 255));
-  // The file's maps are small; the rest of 256 entries is black.
-  EXPECT_EQ(ToColor(gif.global_colors[255]), 0u);
+// Pillow's view of every frame, as the fixture script stored it.
+struct ToolGif {
+  const char* name;
+  int width, height, frames;
+};
+
+class GifFromOtherTools : public ::testing::TestWithParam<ToolGif> {};
+
+TEST_P(GifFromOtherTools, EveryFrameLooksAsPillowShowsIt) {
+  const ToolGif& tool = GetParam();
+  const auto bytes = ReadWholeFile(kData / (std::string(tool.name) + ".gif"));
+  const auto expected = ReadWholeFile(kData / (std::string(tool.name) + ".rgba"));
+  const std::vector<GifFrame> frames = ReadAll(bytes);
+  ASSERT_EQ(static_cast<int>(frames.size()), tool.frames);
+  const std::size_t pixels = static_cast<std::size_t>(tool.width) * tool.height;
+  ASSERT_EQ(expected.size(), pixels * 4 * frames.size());
+  for (std::size_t f = 0; f < frames.size(); ++f) {
+    ASSERT_EQ(frames[f].colours.Width(), tool.width);
+    ASSERT_EQ(frames[f].colours.Height(), tool.height);
+    int wrong = 0;
+    for (std::size_t p = 0; p < pixels; ++p) {
+      const std::uint8_t* rgba = expected.data() + 4 * (f * pixels + p);
+      const bool opaque = rgba[3] != 0;
+      const int x = static_cast<int>(p % tool.width), y = static_cast<int>(p / tool.width);
+      if (opaque != (frames[f].opaque[p] != 0) ||
+          (opaque && frames[f].colours.GetPixel(x, y) != MakeColor(rgba[0], rgba[1], rgba[2]))) {
+        ++wrong;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << tool.name << " frame " << f;
+  }
 }
 
-TEST(GifReaderForeignFiles, InterlacedRowsComeBackInOrder) {
-  const AnimatedGif gif = ReadAnimatedGif(kData / "imagemagick_interlaced.gif");
-  ASSERT_EQ(gif.frames.size(), 1u);
-  const Bitmap& image = gif.frames[0];
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, GifFromOtherTools,
+    ::testing::Values(ToolGif{"pillow_walk", 20, 14, 5}, ToolGif{"imagemagick_optimized", 20, 14, 5},
+                      ToolGif{"gifsicle_o2", 20, 14, 5}, ToolGif{"ffmpeg_walk", 20, 14, 5},
+                      ToolGif{"imagemagick_local_tables", 12, 8, 2},
+                      ToolGif{"imagemagick_two_sizes", 12, 8, 2}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
+
+TEST(GifFromOtherTools, InterlacedRowsComeBackInOrder) {
+  const std::vector<GifFrame> frames = ReadAll(ReadWholeFile(kData / "imagemagick_interlaced.gif"));
+  ASSERT_EQ(frames.size(), 1u);
+  const Bitmap& image = frames[0].colours;
   ASSERT_EQ(image.Height(), 16);
   EXPECT_EQ(image.GetPixel(0, 0), 0xFFFFFFu);
   EXPECT_EQ(image.GetPixel(0, 15), 0u);
@@ -103,22 +140,23 @@ TEST(GifWriterFailures, LeaveNoFileBehind) {
 
 TEST(GifReaderRobustness, DamagedFilesGiveAClearMessage) {
   testing::ScratchFolder folder;
-  try {
-    ReadAnimatedGif(folder / "none.gif");
-    ADD_FAILURE();
-  } catch (const MediaError& error) {
-    EXPECT_EQ(std::string(error.what()).rfind("Failed to read GIF file: ", 0), 0u);
+  for (const auto& bad : {folder / "none.gif", folder / "", std::filesystem::path("/dev/zero")}) {
+    try {
+      ReadGifBytes(bad);
+      ADD_FAILURE() << bad;
+    } catch (const MediaError& error) {
+      EXPECT_EQ(std::string(error.what()).rfind("Failed to read GIF file: ", 0), 0u);
+    }
   }
-  EXPECT_THROW(ReadAnimatedGif(std::vector<std::uint8_t>{}), MediaError);
-  EXPECT_THROW(ReadAnimatedGif(std::vector<std::uint8_t>{'G', 'I', 'F', '8', '9', 'a'}),
-               MediaError);
+  EXPECT_THROW(ReadAll({}), MediaError);
+  EXPECT_THROW(ReadAll({'G', 'I', 'F', '8', '9', 'a'}), MediaError);
 
   WriteAnimatedGif(folder / "good.gif", DistinctPalette(), PatternFrames(3, 9, 7));
   const std::vector<std::uint8_t> ours = ReadWholeFile(folder / "good.gif");
-  const std::vector<std::uint8_t> foreign = ReadWholeFile(kData / "imagemagick_interlaced.gif");
+  const std::vector<std::uint8_t> foreign = ReadWholeFile(kData / "imagemagick_optimized.gif");
   for (std::size_t length = 0; length + 1 < ours.size(); ++length) {
     // Every cut loses at least the trailer; no cut may read past the bytes it has.
-    EXPECT_THROW(ReadAnimatedGif(std::vector<std::uint8_t>(ours.begin(), ours.begin() + length)),
+    EXPECT_THROW(ReadAll(std::vector<std::uint8_t>(ours.begin(), ours.begin() + length)),
                  MediaError)
         << length;
   }
@@ -129,8 +167,7 @@ TEST(GifReaderRobustness, DamagedFilesGiveAClearMessage) {
     for (int c = 0; c < changes; ++c)
       bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
     try {
-      const AnimatedGif gif = ReadAnimatedGif(bytes);
-      for (const Bitmap& frame : gif.frames) EXPECT_FALSE(frame.Empty());
+      for (const GifFrame& frame : ReadAll(bytes)) EXPECT_FALSE(frame.colours.Empty());
     } catch (const MediaError&) {
     }
   }

@@ -102,6 +102,33 @@ TEST(Thumbnails, CancellingStopsAfterTheCurrentFrame) {
   EXPECT_TRUE(bam.PreviewsAborted);
 }
 
+TEST(Thumbnails, ACancelledRunsCompletionNeverFiresDuringTheNextRun) {
+  TBAM bam;
+  Document(bam, {{4, 4}, {4, 4}, {4, 4}});
+  TaskQueue queue;
+  std::vector<std::string> events;
+  bam.MakePreviews({queue.Dispatcher(), nullptr, nullptr, [&] { events.push_back("first"); }});
+  bam.CancelPreviews();
+  bam.PreviewThread->Wait();  // its completion now waits in the queue
+  bam.MakePreviews({queue.Dispatcher(), nullptr, nullptr, [&] { events.push_back("second"); }});
+  bam.PreviewThread->Wait();
+  queue.RunAll();
+  EXPECT_EQ(events, std::vector<std::string>{"second"});
+  EXPECT_FALSE(bam.PreviewsAborted);
+}
+
+TEST(Thumbnails, MaskOnlySeeThroughPixelsNeverWhite) {
+  TBAM bam;
+  Document(bam, {{2, 2}});
+  bam.Palette[5] = {255, 255, 255};
+  SetPixels(bam, 0, 2, 2, 0, 0, {5, 5, 0, 5});
+  const Thumbnail white = MakeThumbnail(bam, 0);
+  EXPECT_EQ(white.mask.GetIndex(0, 0), 0);
+  EXPECT_EQ(white.mask.GetIndex(39, 0), 0);
+  EXPECT_EQ(white.mask.GetIndex(0, 39), 1);   // entry 0
+  EXPECT_EQ(white.mask.GetIndex(39, 39), 0);
+}
+
 TEST(Thumbnails, AnEmptyDocumentFinishesAtOnce) {
   TBAM bam;
   bam.NewBAM(kUntitledBAM, true);

@@ -1,16 +1,13 @@
 #include "support/media/avi_reader.h"
 
-#include <deque>
+#include <dlfcn.h>
+
 #include <mutex>
 #include <string>
+#include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
-}
-
+#include "support/file_io.h"
+#include "support/media/avi_module.h"
 #include "support/media/media_error.h"
 
 namespace celwright {
@@ -18,207 +15,113 @@ namespace celwright {
 namespace {
 
 constexpr char kOpenFileFailed[] = "Failed to open AVI file";
-constexpr char kOpenStreamFailed[] = "Failed to open AVI stream";
-constexpr char kFormatFailed[] = "Failed to get AVI stream format";
-constexpr char kDecompressionFailed[] = "Failed to start AVI decompression";
-constexpr char kFrameFailed[] = "Failed to decompress AVI frame";
+constexpr char kModuleName[] = "libcelwright_avi.so";
 
-// Frames larger than this are refused before any picture is allocated: a damaged header must
-// not make us reserve gigabytes.
-constexpr int kMaxSide = 16384;
-constexpr std::int64_t kMaxPixels = std::int64_t{1} << 26;
-
-bool SizeIsUsable(int width, int height) {
-  return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
-         std::int64_t{width} * height <= kMaxPixels;
+std::filesystem::path ExecutableFolder() {
+  std::error_code error;
+  const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : executable.parent_path();
 }
 
-void QuietenLibraryLog() {
-  // Damaged files make FFmpeg report every problem on stderr; we report failures ourselves.
+// Beside the executable, then where an installed copy keeps it, then where this build tree
+// made it (tests and "make run" start from folders of their own).
+std::vector<std::filesystem::path> ModuleCandidates() {
+  std::vector<std::filesystem::path> candidates;
+  const std::filesystem::path folder = ExecutableFolder();
+  if (!folder.empty()) {
+    candidates.push_back(folder / kModuleName);
+    candidates.push_back(folder.parent_path() / "lib" / "celwright" / kModuleName);
+  }
+#ifdef CELWRIGHT_AVI_MODULE_PATH
+  candidates.emplace_back(CELWRIGHT_AVI_MODULE_PATH);
+#endif
+  return candidates;
+}
+
+struct LoadedModule {
+  AviModuleOpen open = nullptr;
+  std::string failure;
+};
+
+const LoadedModule& Module() {
+  static LoadedModule module;
   static std::once_flag once;
-  std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
+  std::call_once(once, [] {
+    std::string reasons;
+    for (const auto& candidate : ModuleCandidates()) {
+      std::error_code error;
+      if (!std::filesystem::exists(candidate, error)) continue;
+      // Never closed: decoders and their code must outlive every reader.
+      void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (!handle) {
+        reasons += std::string("; ") + dlerror();
+        continue;
+      }
+      module.open = reinterpret_cast<AviModuleOpen>(dlsym(handle, kAviModuleEntry));
+      if (module.open) return;
+      reasons += "; " + candidate.string() + " has no decoder";
+    }
+    module.failure = "video support is not installed (" + std::string(kModuleName) +
+                     " with the FFmpeg libraries libavformat, libavcodec and libswscale)" +
+                     reasons;
+  });
+  return module;
 }
-
-struct PacketDeleter {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FrameDeleter {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
 
 }  // namespace
 
 struct AviReader::State {
-  AVFormatContext* format = nullptr;
-  AVCodecContext* codec = nullptr;
-  SwsContext* scaler = nullptr;
-  std::unique_ptr<AVPacket, PacketDeleter> packet{av_packet_alloc()};
-  std::unique_ptr<AVFrame, FrameDeleter> decoded{av_frame_alloc()};
-  int stream_index = -1;
-  bool seen_first_packet = false;
-  bool input_done = false;
-  bool decoder_drained = false;
-  std::deque<AviFrame> ready;
-  // The demuxer attaches the stream palette to the first packet only; when that packet is an
-  // empty sample we skip, the palette must travel on to the next one.
-  std::vector<std::uint8_t> pending_palette;
-
-  ~State() {
-    sws_freeContext(scaler);
-    avcodec_free_context(&codec);
-    avformat_close_input(&format);
-  }
-
-  void Open(const std::filesystem::path& path) {
-    QuietenLibraryLog();
-    if (!packet || !decoded) throw MediaError(kOpenFileFailed);
-    const AVInputFormat* avi = av_find_input_format("avi");
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    const std::string url = "file:" + path.string();
-    const int opened = avformat_open_input(&format, url.c_str(), avi, &options);
-    av_dict_free(&options);
-    if (opened < 0) throw MediaError(kOpenFileFailed);
-
-    for (unsigned i = 0; i < format->nb_streams; ++i) {
-      const AVStream* stream = format->streams[i];
-      if (stream && stream->codecpar && stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
-        stream_index = static_cast<int>(i);
-        break;
-      }
-    }
-    if (stream_index < 0) throw MediaError(kOpenStreamFailed);
-    const AVCodecParameters* parameters = format->streams[stream_index]->codecpar;
-    if (!SizeIsUsable(parameters->width, parameters->height)) throw MediaError(kFormatFailed);
-
-    const AVCodec* decoder = avcodec_find_decoder(parameters->codec_id);
-    if (!decoder) throw MediaError(kDecompressionFailed);
-    codec = avcodec_alloc_context3(decoder);
-    if (!codec || avcodec_parameters_to_context(codec, parameters) < 0) {
-      throw MediaError(kDecompressionFailed);
-    }
-    codec->thread_count = 1;
-    if (avcodec_open2(codec, decoder, nullptr) < 0) throw MediaError(kDecompressionFailed);
-  }
-
-  void CarryPalette() {
-    std::size_t size = 0;
-    const std::uint8_t* data = av_packet_get_side_data(packet.get(), AV_PKT_DATA_PALETTE, &size);
-    if (data && size > 0) {
-      if (packet->size == 0) pending_palette.assign(data, data + size);
-      return;
-    }
-    if (pending_palette.empty() || packet->size == 0) return;
-    std::uint8_t* copy =
-        av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, pending_palette.size());
-    if (!copy) throw MediaError(kFrameFailed);
-    std::copy(pending_palette.begin(), pending_palette.end(), copy);
-    pending_palette.clear();
-  }
-
-  // An empty sample 0 shows up either as a zero-size first packet or, when the demuxer drops
-  // empty index entries, as a stream whose first packet is sample 1.
-  void NoteFirstPacket() {
-    if (seen_first_packet) return;
-    seen_first_packet = true;
-    const std::int64_t first = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-    if (packet->size == 0 ? (first == 0 || first == AV_NOPTS_VALUE) : first == 1) {
-      AviFrame placeholder;
-      placeholder.is_placeholder = true;
-      ready.push_back(std::move(placeholder));
-    }
-  }
-
-  void ConvertDecoded() {
-    AVFrame* frame = decoded.get();
-    if (!SizeIsUsable(frame->width, frame->height) || frame->format < 0) {
-      throw MediaError(kFrameFailed);
-    }
-    scaler = sws_getCachedContext(
-        scaler, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-        frame->width, frame->height, AV_PIX_FMT_BGR24,
-        SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
-    if (!scaler) throw MediaError(kFrameFailed);
-    AviFrame result;
-    result.sample =
-        frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
-    result.picture.Reset(frame->width, frame->height, PixelFormat::Bits24);
-    std::uint8_t* destination[4] = {result.picture.Pixels().data(), nullptr, nullptr, nullptr};
-    const int destination_stride[4] = {frame->width * 3, 0, 0, 0};
-    if (sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, destination,
-                  destination_stride) != frame->height) {
-      throw MediaError(kFrameFailed);
-    }
-    ready.push_back(std::move(result));
-  }
-
-  void ReceiveFrames() {
-    for (;;) {
-      const int received = avcodec_receive_frame(codec, decoded.get());
-      if (received == AVERROR(EAGAIN)) return;
-      if (received == AVERROR_EOF) {
-        decoder_drained = true;
-        return;
-      }
-      if (received < 0) throw MediaError(kFrameFailed);
-      ConvertDecoded();
-      av_frame_unref(decoded.get());
-    }
-  }
-
-  // Feeds packets until at least one picture is ready or everything is decoded.
-  void Advance() {
-    while (ready.empty() && !decoder_drained) {
-      if (input_done) {
-        ReceiveFrames();
-        continue;
-      }
-      const int read = av_read_frame(format, packet.get());
-      if (read < 0) {
-        // The end of a truncated file looks like an ordinary end: keep what decoded so far.
-        input_done = true;
-        if (avcodec_send_packet(codec, nullptr) < 0) throw MediaError(kFrameFailed);
-        continue;
-      }
-      if (packet->stream_index == stream_index) {
-        NoteFirstPacket();
-        CarryPalette();
-        if (packet->size > 0) {
-          int sent = avcodec_send_packet(codec, packet.get());
-          if (sent == AVERROR(EAGAIN)) {
-            ReceiveFrames();
-            sent = avcodec_send_packet(codec, packet.get());
-          }
-          if (sent < 0) {
-            av_packet_unref(packet.get());
-            throw MediaError(kFrameFailed);
-          }
-        }
-      }
-      av_packet_unref(packet.get());
-      ReceiveFrames();
-    }
-  }
+  std::unique_ptr<AviModuleDecoder> decoder;
 };
 
 AviReader::AviReader(const std::filesystem::path& path) : state_(std::make_unique<State>()) {
-  state_->Open(path);
+  // Folders, FIFOs and devices would make the demuxer fail oddly or wait for ever.
+  try {
+    RequireRegularFile(path);
+  } catch (const std::exception& error) {
+    throw MediaError(std::string(kOpenFileFailed) + ": " + error.what());
+  }
+  const LoadedModule& module = Module();
+  if (!module.open) throw MediaError(std::string(kOpenFileFailed) + ": " + module.failure);
+  try {
+    state_->decoder.reset(module.open(path.c_str()));
+  } catch (const std::exception& error) {
+    throw MediaError(error.what());
+  }
 }
 
 AviReader::~AviReader() = default;
 
-int AviReader::Width() const { return state_->codec->width; }
-int AviReader::Height() const { return state_->codec->height; }
-
+int AviReader::Width() const { return state_->decoder->Width(); }
+int AviReader::Height() const { return state_->decoder->Height(); }
 std::int64_t AviReader::DeclaredFrameCount() const {
-  return state_->format->streams[state_->stream_index]->nb_frames;
+  return state_->decoder->DeclaredFrameCount();
 }
 
 bool AviReader::ReadFrame(AviFrame& frame) {
-  state_->Advance();
-  if (state_->ready.empty()) return false;
-  frame = std::move(state_->ready.front());
-  state_->ready.pop_front();
+  AviModuleFrame decoded;
+  try {
+    if (!state_->decoder->ReadFrame(decoded)) return false;
+  } catch (const std::exception& error) {
+    throw MediaError(error.what());
+  }
+  frame = AviFrame();
+  frame.sample = decoded.sample;
+  frame.is_placeholder = decoded.is_placeholder;
+  if (decoded.is_placeholder) return true;
+  if (decoded.paletted) {
+    frame.picture.Reset(decoded.width, decoded.height, PixelFormat::Bits8);
+    for (int i = 0; i < 256; ++i) {
+      frame.picture.ColorTable()[i] = {decoded.palette[3 * i], decoded.palette[3 * i + 1],
+                                       decoded.palette[3 * i + 2]};
+    }
+  } else {
+    frame.picture.Reset(decoded.width, decoded.height, PixelFormat::Bits24);
+  }
+  if (decoded.pixels.size() != frame.picture.Pixels().size()) {
+    throw MediaError("Failed to decompress AVI frame");
+  }
+  frame.picture.Pixels() = std::move(decoded.pixels);
   return true;
 }
 

@@ -10,7 +10,9 @@
 namespace celwright {
 
 struct AviFrame {
-  Bitmap picture;  // 24 bits; empty for the placeholder
+  // 24 bits, or 8 bits with the stream's palette as colour table for paletted streams; empty
+  // for the placeholder.
+  Bitmap picture;
   std::int64_t sample = 0;
   // Set on the one pseudo-frame that stands for an empty sample 0, the slot AviWriter leaves
   // before the first picture. It carries no picture: callers skip it and keep everything else,
@@ -19,8 +21,9 @@ struct AviFrame {
 };
 
 // Reads the first video stream of an AVI file through FFmpeg and hands out its frames in order,
-// decoded to 24-bit pictures, whatever codec the file uses. Only the AVI demuxer and local files
-// are used, so a crafted file cannot make the reader open anything else. Failures throw
+// decoded to 24-bit pictures (paletted streams to 8-bit ones), whatever codec the file uses.
+// Only the AVI demuxer and local files are used, so a crafted file cannot make the reader open
+// anything else. Failures throw
 // MediaError with a message naming the step ("Failed to open AVI file", "Failed to open AVI
 // stream", "Failed to get AVI stream format", "Failed to start AVI decompression", "Failed to
 // decompress AVI frame").

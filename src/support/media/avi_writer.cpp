@@ -1,5 +1,6 @@
 #include "support/media/avi_writer.h"
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <system_error>
@@ -54,7 +55,10 @@ AviWriter::AviWriter(const std::filesystem::path& path, int width, int height,
   frame_bytes_ = static_cast<std::uint32_t>(frame_bytes);
   temporary_ = TemporaryPathBeside(path);
   file_ = std::fopen(temporary_.c_str(), "wb");
-  if (!file_) throw MediaError(kCreateFailed);
+  if (!file_) {
+    throw MediaError(std::string(kCreateFailed) + ": " + path.parent_path().string() + ": " +
+                     std::strerror(errno));
+  }
   const std::vector<std::uint8_t> headers = Headers();
   if (std::fwrite(headers.data(), 1, headers.size(), file_) != headers.size()) {
     Discard();
@@ -161,8 +165,9 @@ void AviWriter::WriteChunk(const std::uint8_t* data, std::uint32_t size, const c
   const bool written = std::fwrite(header.Bytes().data(), 1, 8, file_) == 8 &&
                        (size == 0 || std::fwrite(data, 1, size, file_) == size);
   if (!written) {
+    const std::string reason = std::strerror(errno);
     Discard();
-    throw MediaError(failure);
+    throw MediaError(std::string(failure) + ": " + reason);
   }
   index_.push_back(
       {static_cast<std::uint32_t>(kHeaderBytes + movi_bytes_ - 4 - kMoviTypeOffset), size});
@@ -212,8 +217,9 @@ void AviWriter::Finish() {
   std::error_code error;
   if (ok) std::filesystem::rename(temporary_, path_, error);
   if (!ok || error) {
+    const std::string reason = error ? error.message() : std::strerror(errno);
     std::filesystem::remove(temporary_, error);
-    throw MediaError(kFinishFailed);
+    throw MediaError(std::string(kFinishFailed) + ": " + reason);
   }
 }
 

@@ -18,7 +18,10 @@ namespace celwright {
 namespace {
 
 constexpr int kLoopForever = 0;
-constexpr int kDelayHundredths = 1;
+// 15 frames per second, as the AVI export; players clamp shorter delays or race through them.
+constexpr int kDelayHundredths = 7;
+// Transparent colour flag, and disposal 2 (clear to see-through before the next frame).
+constexpr GifByteType kTransparentAndCleared = (2 << 2) | 1;
 
 [[noreturn]] void Fail(const std::string& reason) {
   throw MediaError("Failed to write GIF file: " + reason);
@@ -112,9 +115,10 @@ void WriteAnimatedGif(const std::filesystem::path& path, const Palette256& color
   output.Check(EGifPutExtensionBlock(gif, sizeof looping, looping));
   output.Check(EGifPutExtensionTrailer(gif));
 
-  // Packed flags 0: no disposal method, no user input, no transparent colour (so the index
-  // byte is unused and left 0).
-  GifByteType control_bytes[4] = {0, kDelayHundredths & 0xFF, kDelayHundredths >> 8, 0};
+  // Entry 0 is the documents' transparent entry, so viewers show the sprite without its
+  // background.
+  GifByteType control_bytes[4] = {kTransparentAndCleared, kDelayHundredths & 0xFF,
+                                  kDelayHundredths >> 8, 0};
 
   std::vector<GifPixelType> row(static_cast<std::size_t>(width));
   for (const Bitmap& frame : frames) {

@@ -4,11 +4,22 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 
 namespace celwright {
 
 namespace {
+
+// An 8-bit picture through a translation of its indices, with `colour_table` as its table.
+Bitmap Translated(const Bitmap& picture, const std::array<std::uint8_t, 256>& translation,
+                  const Palette256& colour_table) {
+  Bitmap result(picture.Width(), picture.Height(), PixelFormat::Bits8);
+  result.ColorTable() = colour_table;
+  std::transform(picture.Pixels().begin(), picture.Pixels().end(), result.Pixels().begin(),
+                 [&](std::uint8_t index) { return translation[index]; });
+  return result;
+}
 
 // Entries past `entry_count` become copies of entry 0: a copy never beats the original, as ties
 // go to the lowest index, so they can never be chosen.
@@ -45,9 +56,7 @@ Bitmap NearestColorMapper::Map(const Bitmap& picture) {
     case PixelFormat::Bits8: {
       std::array<std::uint8_t, 256> translation{};
       for (int i = 0; i < 256; ++i) translation[i] = IndexOf(ToColor(picture.ColorTable()[i]));
-      std::transform(picture.Pixels().begin(), picture.Pixels().end(), result.Pixels().begin(),
-                     [&](std::uint8_t index) { return translation[index]; });
-      return result;
+      return Translated(picture, translation, palette_);
     }
     case PixelFormat::Bits1:
       break;
@@ -58,6 +67,144 @@ Bitmap NearestColorMapper::Map(const Bitmap& picture) {
 Bitmap MapToPalette(const Bitmap& picture, const Palette256& palette, int entry_count) {
   NearestColorMapper mapper(palette, entry_count);
   return mapper.Map(picture);
+}
+
+namespace {
+
+constexpr int kReservedEntries = 2;
+
+Palette256 WithoutReservedEntries(const Palette256& palette) {
+  Palette256 shifted{};
+  for (int i = kReservedEntries; i < 256; ++i) shifted[i - kReservedEntries] = palette[i];
+  return shifted;
+}
+
+int OtherEntryCount(int entry_count) {
+  if (entry_count <= kReservedEntries || entry_count > 256) {
+    throw std::invalid_argument("A document palette needs 3 to 256 entries");
+  }
+  return entry_count - kReservedEntries;
+}
+
+}  // namespace
+
+ReservedEntryMapper::ReservedEntryMapper(const Palette256& palette, TColor transparent,
+                                         TColor shadow, int entry_count)
+    : palette_(palette),
+      transparent_(transparent),
+      shadow_(shadow),
+      others_(WithoutReservedEntries(palette), OtherEntryCount(entry_count)) {}
+
+std::uint8_t ReservedEntryMapper::IndexOf(TColor color) {
+  if (color == transparent_) return 0;
+  if (color == shadow_) return 1;
+  return static_cast<std::uint8_t>(others_.IndexOf(color) + kReservedEntries);
+}
+
+void ReservedEntryMapper::MapRow(const std::uint8_t* bgr, int width, std::uint8_t* indices) {
+  for (int x = 0; x < width; ++x) {
+    indices[x] = IndexOf(MakeColor(bgr[3 * x + 2], bgr[3 * x + 1], bgr[3 * x]));
+  }
+}
+
+std::array<std::uint8_t, 256> ReservedEntryMapper::TranslationOf(const Palette256& table,
+                                                                 int transparent_entry) {
+  std::array<std::uint8_t, 256> translation{};
+  for (int i = 0; i < 256; ++i) {
+    const TColor colour = ToColor(table[i]);
+    if (i == transparent_entry) {
+      translation[i] = 0;
+    } else if (i >= kReservedEntries && table[i] == palette_[i] && colour != transparent_ &&
+               colour != shadow_) {
+      translation[i] = static_cast<std::uint8_t>(i);
+    } else {
+      translation[i] = IndexOf(colour);
+    }
+  }
+  return translation;
+}
+
+Bitmap ReservedEntryMapper::Map(const Bitmap& picture) {
+  Bitmap result(picture.Width(), picture.Height(), PixelFormat::Bits8);
+  result.ColorTable() = palette_;
+  const std::optional<TColor> see_through = picture.transparent_color;
+  switch (picture.Format()) {
+    case PixelFormat::Bits24:
+      for (int y = 0; y < picture.Height(); ++y) {
+        const std::uint8_t* in = picture.Row(y);
+        std::uint8_t* out = result.Row(y);
+        for (int x = 0; x < picture.Width(); ++x) {
+          const TColor colour = MakeColor(in[3 * x + 2], in[3 * x + 1], in[3 * x]);
+          out[x] = see_through == colour ? 0 : IndexOf(colour);
+        }
+      }
+      return result;
+    case PixelFormat::Bits8: {
+      std::array<std::uint8_t, 256> translation = TranslationOf(picture.ColorTable(), -1);
+      if (see_through) {
+        for (int i = 0; i < 256; ++i) {
+          if (ToColor(picture.ColorTable()[i]) == *see_through) translation[i] = 0;
+        }
+      }
+      return Translated(picture, translation, palette_);
+    }
+    case PixelFormat::Bits1:
+      break;
+  }
+  throw std::invalid_argument("Palette mapping needs a colour picture");
+}
+
+void AddDocumentColours(OctreeQuantizer& quantizer, const Bitmap& picture, TColor transparent,
+                        TColor shadow, const std::uint8_t* opaque) {
+  const std::optional<TColor> see_through = picture.transparent_color;
+  // Runs of one colour are counted before they go into the tree: sprites are mostly runs.
+  TColor run_colour = 0;
+  std::uint64_t run_length = 0;
+  const bool true_colour = picture.Format() == PixelFormat::Bits24;
+  for (int y = 0; y < picture.Height(); ++y) {
+    const std::uint8_t* row = picture.Row(y);
+    for (int x = 0; x < picture.Width(); ++x) {
+      if (opaque && !opaque[static_cast<std::size_t>(y) * picture.Width() + x]) continue;
+      const TColor colour = true_colour ? MakeColor(row[3 * x + 2], row[3 * x + 1], row[3 * x])
+                                        : picture.GetPixel(x, y);
+      if (colour == transparent || colour == shadow || see_through == colour) continue;
+      if (run_length > 0 && colour != run_colour) {
+        quantizer.AddColor(run_colour, run_length);
+        run_length = 0;
+      }
+      run_colour = colour;
+      ++run_length;
+    }
+  }
+  if (run_length > 0) quantizer.AddColor(run_colour, run_length);
+}
+
+Palette256 BuildDocumentPalette(OctreeQuantizer& quantizer, TColor transparent, TColor shadow) {
+  const ReducedPalette reduced = quantizer.BuildPalette(256 - kReservedEntries);
+  Palette256 palette{};
+  palette[0] = ToTriple(transparent);
+  palette[1] = ToTriple(shadow);
+  for (int i = 0; i < reduced.count && i + kReservedEntries < 256; ++i) {
+    palette[i + kReservedEntries] = reduced.colors[i];
+  }
+  return palette;
+}
+
+bool HasGameLayout(const Bitmap& picture) {
+  if (picture.Format() != PixelFormat::Bits8) return false;
+  const TColor first = ToColor(picture.ColorTable()[0]);
+  return first == MakeColor(0, 255, 0) || picture.transparent_color == first;
+}
+
+Bitmap TrueColourForDocument(const Bitmap& picture, TColor transparent) {
+  Bitmap result(picture.Width(), picture.Height());
+  for (int y = 0; y < picture.Height(); ++y) {
+    for (int x = 0; x < picture.Width(); ++x) {
+      const TColor colour = picture.GetPixel(x, y);
+      result.SetPixel(x, y, picture.transparent_color == colour ? transparent : colour);
+    }
+  }
+  return result;
 }
 
 double MeanColorError(const Bitmap& reference, const Bitmap& approximation) {
