@@ -15,6 +15,7 @@
 #include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/progress_window.h"
+#include "app/settings_dialog.h"
 #include "app/tool_icons.h"
 #include "document/bam_form.h"
 #include "support/image_io/image_file.h"
@@ -83,11 +84,12 @@ void TMainForm::OpenFile(const std::string& file_name, TDocType file_type) {
 void TMainForm::CreateDocumentWindow() {
   // How transparent and shadow pixels are shown and how fast sequences play are the user's
   // choices, kept with the settings; each new document starts from them.
-  doc_options_.TransCol = static_cast<TColor>(settings_.ReadInt("TransCol", 0x00979700));
-  doc_options_.ShadowCol = static_cast<TColor>(settings_.ReadInt("ShadowCol", 0x006868FF));
-  doc_options_.OverrideTransCol = settings_.ReadInt("OverrideTrans", 1) != 0;
-  doc_options_.OverrideShadowCol = settings_.ReadInt("OverrideShadow", 1) != 0;
-  doc_options_.FrameSpeedMs = settings_.ReadInt("PlaySpeed", 50);
+  const DisplaySettings stored = ReadDisplaySettings(settings_);
+  doc_options_.TransCol = stored.TransCol;
+  doc_options_.ShadowCol = stored.ShadowCol;
+  doc_options_.OverrideTransCol = stored.OverrideTrans;
+  doc_options_.OverrideShadowCol = stored.OverrideShadow;
+  doc_options_.FrameSpeedMs = stored.PlaySpeed;
   doc_options_.ShowGrid = Entry("ShowGrid1")->isChecked();
   MainWindowLink& link = *this;
   document_ = std::make_unique<DocumentSession>(prompts_, doc_options_, link);
@@ -106,6 +108,7 @@ void TMainForm::CreateDocumentWindow() {
 
 void TMainForm::DestroyDocumentWindow() {
   last_save_name_.clear();
+  DiscardRecovery();
   if (document_) document_->AttachView(nullptr);
   // The window may be in the middle of its own close event, so it goes later; from now on it
   // must not reach the core it showed.
@@ -247,6 +250,7 @@ void TMainForm::FinishSave(bool saved, const std::string& error) {
   prog_form_->hide();
   if (saved) {
     BAMForm()->Modified = false;
+    DiscardRecovery();
     AppendToLog(" [OK]");
   } else {
     AppendToLog(" [ABORTED] (" + error + ")");
@@ -268,6 +272,7 @@ void TMainForm::Save1Click() {
       SaveAsPictureOrVideo(last_save_name_.empty() ? doc.BAM.FileName : last_save_name_,
                            doc.DocType);
       doc.Modified = false;
+      DiscardRecovery();
     } catch (const std::exception& e) {
       AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
       prompts_.Error(kAppTitle, std::string("The file was not saved.\r\r") + e.what());

@@ -1,6 +1,7 @@
 // Start-up: main window, splash, start-up notices, the command line (read with the log
 // suspended), then the main window is shown and the event loop runs.
 #include <QApplication>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,8 +50,13 @@ int main(int argc, char** argv) {
   main_form.CmdLineFileName = request.CmdLineFileName;
   main_form.CmdLineFileType = request.CmdLineFileType;
 
+  // Silent, as every start: .bam files open with this copy of the program, wherever it lives.
+  main_form.CheckAssociation();
+
   splash->SetMaximum(10);
   splash.reset();
   main_form.showMaximized();
+  // Work a crashed run left behind is offered once the window is up.
+  QTimer::singleShot(0, &main_form, [&main_form] { main_form.OfferRecoveries(); });
   return QApplication::exec();
 }

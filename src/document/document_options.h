@@ -18,6 +18,8 @@ struct DocumentOptions {
   TColor HighlightColour = MakeColor(0, 120, 215);
   // Background colour and index of the palette panel, used for area a resize adds.
   TColor BackgroundColour = MakeColor(0, 0, 0);
+  // Foreground colour of the palette panel (Set Transparency takes it as the shadow colour).
+  TColor ForegroundColour = MakeColor(255, 255, 255);
   std::uint8_t BackgroundIndex = 0;
   // Selected entry of the sequence list, -1 for none.
   int SelectedSequence = -1;
