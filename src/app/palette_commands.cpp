@@ -1,6 +1,7 @@
 // The Colors menu (palette dialogs, negative, grey scale, kind conversions, transparency) and
 // the Settings dialog.
 #include <QAction>
+#include <QSpinBox>
 
 #include "app/app_info.h"
 #include "app/document_session.h"

@@ -90,21 +90,23 @@ TSettingsForm::TSettingsForm(QWidget* parent, UserPrompts& prompts, AppSettings&
   connect(Btn_Associate, &QPushButton::clicked, this, [this] {
     if (OnAssociate) prompts_.Information("Settings", OnAssociate());
   });
-  for (QCheckBox* check : {Chk_ForceTransCol, Chk_ForceShadowCol}) {
-    connect(check, &QCheckBox::toggled, this, [this] {
-      values_.OverrideTrans = Chk_ForceTransCol->isChecked();
-      values_.OverrideShadow = Chk_ForceShadowCol->isChecked();
-      PushToDocument();
-    });
-  }
+  connect(Chk_ForceTransCol, &QCheckBox::toggled, this, [this](bool on) {
+    values_.OverrideTrans = on;
+    PushToDocument();
+  });
+  connect(Chk_ForceShadowCol, &QCheckBox::toggled, this, [this](bool on) {
+    values_.OverrideShadow = on;
+    PushToDocument();
+  });
 }
 
 void TSettingsForm::Begin(TBAMForm* document) {
   document_ = nullptr;  // loading the controls must not reach the document
-  values_ = ReadDisplaySettings(store_);
-  Spin_FrameSpeed->setValue(values_.PlaySpeed);
-  Chk_ForceTransCol->setChecked(values_.OverrideTrans);
-  Chk_ForceShadowCol->setChecked(values_.OverrideShadow);
+  const DisplaySettings stored = ReadDisplaySettings(store_);
+  values_ = stored;
+  Spin_FrameSpeed->setValue(stored.PlaySpeed);
+  Chk_ForceTransCol->setChecked(stored.OverrideTrans);
+  Chk_ForceShadowCol->setChecked(stored.OverrideShadow);
   document_ = document;
   PaintSwatches();
 }

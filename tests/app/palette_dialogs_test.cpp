@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "app/palette_dialogs.h"
 #include "app/progress_window.h"
@@ -29,6 +30,7 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     doc.ImageChanged = true;
     doc.HistoryPending = true;
     doc.AddHistoryItem();
+    doc.RedrawImage(false);
   }
   // Presses `button` of the modal dialog that the next command opens.
   static void PressLater(QPushButton* button) {
