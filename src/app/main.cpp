@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/qt_prompts.h"
 #include "app/splash_window.h"
+#include "app/termination_guard.h"
 #include "support/qm_log.h"
 
 int main(int argc, char** argv) {
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
   splash->SetMaximum(10);
   splash.reset();
   main_form.showMaximized();
+  InstallTerminationGuard(main_form);
   // Work a crashed run left behind is offered once the window is up.
   QTimer::singleShot(0, &main_form, [&main_form] { main_form.OfferRecoveries(); });
   return QApplication::exec();

@@ -58,28 +58,32 @@ void TMainForm::Contrast1Click() {
   FinishPaletteCommand(ContrastForm()->Execute(*BAMForm()));
 }
 
-void TMainForm::Negative1Click() {
-  if (!document_ || !BAMForm()->BAM.IsOpen) return;
-  if (BAMForm()->BAM.GetBAMType() != kPalettedBAM) {
-    prompts_.Information(kAppTitle, "!");
-    return;
+namespace {
+
+// Negative and GrayScale change palette entries; an unpaletted animation has none to change.
+bool RunPaletteFilter(TBAMForm* doc, UserPrompts& prompts, const char* log_line,
+                      Palette256 (*filter)(const Palette256&)) {
+  if (!doc || !doc->BAM.IsOpen) return false;
+  if (doc->BAM.GetBAMType() != kPalettedBAM) {
+    prompts.Information(kAppTitle, "!");
+    return false;
   }
-  AddLogLine("PLTE: Negative...");
-  BAMForm()->BAM.Palette = NegativePalette(BAMForm()->BAM.Palette);
+  AddLogLine(log_line);
+  doc->BAM.Palette = filter(doc->BAM.Palette);
   AppendToLog(" [OK]");
-  FinishPaletteCommand(true);
+  return true;
+}
+
+}  // namespace
+
+void TMainForm::Negative1Click() {
+  if (RunPaletteFilter(BAMForm(), prompts_, "PLTE: Negative...", NegativePalette))
+    FinishPaletteCommand(true);
 }
 
 void TMainForm::GrayScale1Click() {
-  if (!document_ || !BAMForm()->BAM.IsOpen) return;
-  if (BAMForm()->BAM.GetBAMType() != kPalettedBAM) {
-    prompts_.Information(kAppTitle, "!");
-    return;
-  }
-  AddLogLine("PLTE: Gray Scale...");
-  BAMForm()->BAM.Palette = GrayScalePalette(BAMForm()->BAM.Palette);
-  AppendToLog(" [OK]");
-  FinishPaletteCommand(true);
+  if (RunPaletteFilter(BAMForm(), prompts_, "PLTE: Gray Scale...", GrayScalePalette))
+    FinishPaletteCommand(true);
 }
 
 bool TMainForm::ConvertKind(std::uint8_t new_type) {

@@ -3,6 +3,9 @@
 // shows the edit, while the user's file stays as it was.
 #include <signal.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -11,6 +14,7 @@
 
 #include "app/document_session.h"
 #include "app/editor_fixture.h"
+#include "app/termination_guard.h"
 #include "document/recovery_store.h"
 
 using namespace celwright;
@@ -22,14 +26,14 @@ constexpr std::uint8_t kPaintedIndex = 77;
 
 // The child: an editor on `file` with a one-second autosave, one pixel painted, then it waits to
 // be killed.
-int RunEditingChild(const std::string& folder, const std::string& file) {
+int RunEditingChild(const std::string& folder, const std::string& file, int autosave_seconds) {
   int argc = 1;
   char name[] = "child";
   char* argv[] = {name, nullptr};
   QApplication app(argc, argv);
   SetLogFolder(folder);
   AppSettings settings(folder + "/settings.ini");
-  settings.WriteInt("AutosaveInterval", 1);
+  settings.WriteInt("AutosaveInterval", autosave_seconds);
   ScriptedPrompts prompts;
   TMainForm form(prompts, settings);
   form.SetRecoveryFolder(folder + "/recovery");
@@ -38,6 +42,9 @@ int RunEditingChild(const std::string& folder, const std::string& file) {
   TBAMForm& doc = *form.BAMForm();
   doc.WorkImage[1].Row(0)[2] = kPaintedIndex;  // as the pencil leaves it, not yet written back
   doc.ImageChanged = true;
+  InstallTerminationGuard(form);
+  std::printf("ready\n");
+  std::fflush(stdout);
   return QApplication::exec();
 }
 
@@ -58,7 +65,7 @@ class RecoveryTest : public QObject, public EditorFixture {
 
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
-                {"--editing-child", dir_->path(), QString::fromStdString(original)});
+                {"--editing-child", dir_->path(), QString::fromStdString(original), "1"});
     QVERIFY(child.waitForStarted());
     QElapsedTimer waited;
     waited.start();
@@ -74,7 +81,6 @@ class RecoveryTest : public QObject, public EditorFixture {
     ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
     QVERIFY(child.waitForFinished());
 
-    form_->SetRecoveryFolder(folder);
     prompts_->Choices.push_back(0);  // "Recover"
     form_->OfferRecoveries();
     QCOMPARE(prompts_->Count("choice"), 1);
@@ -96,9 +102,22 @@ class RecoveryTest : public QObject, public EditorFixture {
     QVERIFY(fs::is_empty(folder, ignored));
   }
 
+  void endingTheSessionKeepsTheWorkWithoutWaitingForTheTimer() {
+    const std::string original = Temp("work.bam");
+    fs::copy_file(kSample, original);
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--editing-child", dir_->path(), QString::fromStdString(original), "0"});
+    QVERIFY(child.waitForReadyRead(20000));
+    ::kill(static_cast<pid_t>(child.processId()), SIGTERM);
+    QVERIFY(child.waitForFinished(20000));
+    const std::vector<FoundRecovery> found = FindOrphanedRecoveries(Temp("recovery"));
+    QCOMPARE(found.size(), std::size_t{1});
+    QCOMPARE(found[0].Details.OriginalFile, original);
+  }
+
   void discardedCopiesAreGoneAndUnchangedDocumentsWriteNone() {
     const fs::path folder = Temp("recovery");
-    form_->SetRecoveryFolder(folder);
     form_->OpenFile(kSample, dtBAM);
     form_->AutosaveTick();
     form_->Recovery()->Wait();
@@ -113,7 +132,8 @@ class RecoveryTest : public QObject, public EditorFixture {
 };
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--editing-child") return RunEditingChild(argv[2], argv[3]);
+  if (argc == 5 && std::string(argv[1]) == "--editing-child")
+    return RunEditingChild(argv[2], argv[3], std::atoi(argv[4]));
   QApplication app(argc, argv);
   RecoveryTest test;
   return QTest::qExec(&test, argc, argv);
