@@ -26,6 +26,9 @@ int main(int argc, char** argv) {
   // The main window also creates the log, about and progress windows it owns.
   TMainForm main_form(prompts, settings);
   prompts.SetParent(&main_form);
+  // Silent, as every start: .bam files open with this copy of the program, wherever it lives.
+  main_form.CheckAssociation();
+  InstallTerminationGuard(main_form);
   auto splash = std::make_unique<TSplashForm>();
   QApplication::processEvents();
 
@@ -51,13 +54,9 @@ int main(int argc, char** argv) {
   main_form.CmdLineFileName = request.CmdLineFileName;
   main_form.CmdLineFileType = request.CmdLineFileType;
 
-  // Silent, as every start: .bam files open with this copy of the program, wherever it lives.
-  main_form.CheckAssociation();
-
   splash->SetMaximum(10);
   splash.reset();
   main_form.showMaximized();
-  InstallTerminationGuard(main_form);
   // Work a crashed run left behind is offered once the window is up.
   QTimer::singleShot(0, &main_form, [&main_form] { main_form.OfferRecoveries(); });
   return QApplication::exec();
