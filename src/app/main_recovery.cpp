@@ -5,11 +5,11 @@
 #include <ctime>
 
 #include "app/app_info.h"
-#include "support/desktop_association.h"
 #include "app/document_session.h"
 #include "app/main_window.h"
 #include "document/bam_form.h"
 #include "document/recovery_store.h"
+#include "support/desktop_association.h"
 #include "support/qm_log.h"
 
 namespace celwright {
@@ -56,8 +56,8 @@ void TMainForm::DiscardRecovery() {
 
 void TMainForm::OfferRecoveries() {
   for (const FoundRecovery& found : FindOrphanedRecoveries(recovery_->Folder())) {
-    const QString when = QDateTime::fromSecsSinceEpoch(found.Details.SavedAt)
-                             .toString("yyyy-MM-dd hh:mm:ss");
+    const QString when =
+        QDateTime::fromSecsSinceEpoch(found.Details.SavedAt).toString("yyyy-MM-dd hh:mm:ss");
     const std::string text = "Celwright II did not close properly. Unsaved work on " +
                              found.Details.OriginalFile + " was kept at " + when.toStdString() +
                              ".\r\rRecover it, or discard it for good?";

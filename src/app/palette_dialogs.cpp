@@ -57,8 +57,7 @@ void PaletteDialog::Begin(TBAMForm& form) {
   if (main_window_) {
     const QRect main = main_window_->geometry();
     const int status = main_window_->statusBar() ? main_window_->statusBar()->height() : 0;
-    move(main.x() + main.width() - width() - 4,
-         main.y() + main.height() - height() - 4 - status);
+    move(main.x() + main.width() - width() - 4, main.y() + main.height() - height() - 4 - status);
   }
 }
 
@@ -242,8 +241,8 @@ void TPaletteForm::LoadPal() {
   const PaletteFileResult result = LoadPaletteFile(choice.Path, loaded);
   if (!result.Ok) {
     AppendToLog(" [ABORTED] (" + result.Error + ")");
-    prompts_.Error("Open Palette", "Could not load the palette " + choice.Path + ":\r" +
-                                       result.Error);
+    prompts_.Error("Open Palette",
+                   "Could not load the palette " + choice.Path + ":\r" + result.Error);
     return;
   }
   edited_ = loaded;

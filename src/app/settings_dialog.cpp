@@ -19,7 +19,8 @@ namespace celwright {
 DisplaySettings ReadDisplaySettings(const AppSettings& store) {
   const DisplaySettings defaults;
   DisplaySettings values;
-  values.TransCol = static_cast<TColor>(store.ReadInt("TransCol", static_cast<int>(defaults.TransCol)));
+  values.TransCol =
+      static_cast<TColor>(store.ReadInt("TransCol", static_cast<int>(defaults.TransCol)));
   values.ShadowCol =
       static_cast<TColor>(store.ReadInt("ShadowCol", static_cast<int>(defaults.ShadowCol)));
   values.PlaySpeed = store.ReadInt("PlaySpeed", defaults.PlaySpeed);

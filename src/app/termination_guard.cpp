@@ -42,7 +42,8 @@ void InstallTerminationGuard(TMainForm& form) {
   action.sa_handler = WakeEventLoop;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  for (const int signal_number : {SIGTERM, SIGHUP, SIGINT}) sigaction(signal_number, &action, nullptr);
+  for (const int signal_number : {SIGTERM, SIGHUP, SIGINT})
+    sigaction(signal_number, &action, nullptr);
 }
 
 }  // namespace celwright

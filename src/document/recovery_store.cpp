@@ -99,9 +99,8 @@ bool RecoveryStore::WriteAsync(std::unique_ptr<TBAM> snapshot, RecoveryDetails d
     lock_fd_ = ::open((folder_ / (id_ + ".lock")).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lock_fd_ >= 0) ::flock(lock_fd_, LOCK_EX | LOCK_NB);
   }
-  worker_ = std::thread([this, bam = std::move(snapshot), details = std::move(details)] {
-    Write(*bam, details);
-  });
+  worker_ = std::thread(
+      [this, bam = std::move(snapshot), details = std::move(details)] { Write(*bam, details); });
   return true;
 }
 
@@ -110,9 +109,8 @@ void RecoveryStore::Write(TBAM& snapshot, const RecoveryDetails& details) {
   try {
     // Written under the copy's own name, never the document's: the user's file changes only
     // when the user saves.
-    snapshot.SaveToFile(CopyPath().string(), snapshot.GetBAMType() == kUnpalettedBAM
-                                                 ? kUnpalettedBAM
-                                                 : kPalettedBAM,
+    snapshot.SaveToFile(CopyPath().string(),
+                        snapshot.GetBAMType() == kUnpalettedBAM ? kUnpalettedBAM : kPalettedBAM,
                         false, false);
     const std::string text = EncodeDetails(details);
     WriteFileAtomically(folder_ / (id_ + ".info"),

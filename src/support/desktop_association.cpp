@@ -41,11 +41,14 @@ std::string EditorEntry(const fs::path& executable) {
          "Name=Celwright II\n"
          "GenericName=Animation Editor\n"
          "Comment=Edit BAM animations of the Infinity Engine games\n"
-         "Exec=" + QuotedExec(executable) + " %f\n"
+         "Exec=" +
+         QuotedExec(executable) +
+         " %f\n"
          "Icon=celwright\n"
          "Terminal=false\n"
          "Categories=Graphics;2DGraphics;RasterGraphics;\n"
-         "MimeType=" + kBamMimeType + ";\n";
+         "MimeType=" +
+         kBamMimeType + ";\n";
 }
 
 // The default action: the quick preview. Hidden from menus, it only answers file openings.
@@ -54,18 +57,23 @@ std::string PreviewEntry(const fs::path& executable) {
          "Type=Application\n"
          "Name=Celwright II Preview\n"
          "Comment=Preview a BAM animation\n"
-         "Exec=" + QuotedExec(executable) + " -p %f\n"
+         "Exec=" +
+         QuotedExec(executable) +
+         " -p %f\n"
          "Icon=celwright\n"
          "Terminal=false\n"
          "NoDisplay=true\n"
-         "MimeType=" + kBamMimeType + ";\n";
+         "MimeType=" +
+         kBamMimeType + ";\n";
 }
 
 std::string MimePackage() {
   return std::string(
              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
              "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-             "  <mime-type type=\"") + kBamMimeType + "\">\n"
+             "  <mime-type type=\"") +
+         kBamMimeType +
+         "\">\n"
          "    <comment>Infinity Engine Animation</comment>\n"
          "    <glob pattern=\"*.bam\"/>\n"
          "    <magic priority=\"50\">\n"
@@ -123,8 +131,8 @@ std::string WithDefaultApplication(const std::string& list, bool& kept) {
       const auto equals = trimmed.find('=');
       if (equals != std::string::npos && Trim(trimmed.substr(0, equals)) == key) {
         const std::string value = Trim(trimmed.substr(equals + 1));
-        const bool is_ours = value.rfind(kPreviewDesktopId, 0) == 0 ||
-                             value.rfind(kEditorDesktopId, 0) == 0;
+        const bool is_ours =
+            value.rfind(kPreviewDesktopId, 0) == 0 || value.rfind(kEditorDesktopId, 0) == 0;
         kept = !is_ours;
         inserted = true;  // a default exists, ours or the user's: it stays as it is
       }
@@ -132,7 +140,9 @@ std::string WithDefaultApplication(const std::string& list, bool& kept) {
     result += line + "\n";
   }
   if (!inserted) {
-    if (!saw_section) result += (result.empty() || result.back() == '\n' ? "" : "\n") + std::string("[Default Applications]\n");
+    if (!saw_section)
+      result += (result.empty() || result.back() == '\n' ? "" : "\n") +
+                std::string("[Default Applications]\n");
     result += ours;
   }
   return result;

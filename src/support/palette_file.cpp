@@ -18,10 +18,13 @@ bool TagAt(std::span<const std::uint8_t> bytes, std::size_t offset, const char* 
 }
 
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+  for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
-void PutTag(std::vector<std::uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void PutTag(std::vector<std::uint8_t>& out, const char* tag) {
+  out.insert(out.end(), tag, tag + 4);
+}
 
 PaletteFileResult Refused(std::string why) { return {false, std::move(why), 0}; }
 
@@ -36,8 +39,8 @@ PaletteFileResult ReadPaletteFile(std::span<const std::uint8_t> bytes, Palette25
   }
   const int stated = bytes[22] | (bytes[23] << 8);
   const std::size_t present = (bytes.size() - kHeaderSize) / 4;
-  const int count = static_cast<int>(std::min<std::size_t>({static_cast<std::size_t>(stated),
-                                                            present, palette.size()}));
+  const int count = static_cast<int>(
+      std::min<std::size_t>({static_cast<std::size_t>(stated), present, palette.size()}));
   for (int i = 0; i < count; ++i) {
     const std::uint8_t* entry = bytes.data() + kHeaderSize + 4 * static_cast<std::size_t>(i);
     palette[static_cast<std::size_t>(i)] = {entry[0], entry[1], entry[2]};

@@ -140,7 +140,8 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     const TColor trans = Doc().BAM.TransCol;
     form_->Entry("SetPaletteTransparency1")->trigger();
     QCOMPARE(Doc().BAM.TransCol, trans);
-    QVERIFY(prompts_->History.back().Text.find("You cannot set the same colour") != std::string::npos);
+    QVERIFY(prompts_->History.back().Text.find("You cannot set the same colour") !=
+            std::string::npos);
 
     form_->Entry("ConvertToPaletted1")->trigger();
     QCOMPARE(Doc().BAM.GetBAMType(), std::uint8_t{kPalettedBAM});

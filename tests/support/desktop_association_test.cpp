@@ -32,7 +32,8 @@ class DesktopAssociation : public ::testing::Test {
   void TearDown() override { fs::remove_all(home_); }
 
   HelperRunner Recorder() {
-    return [this](const std::vector<std::string>& arguments) { helpers_run_.push_back(arguments[0]); };
+    return
+        [this](const std::vector<std::string>& arguments) { helpers_run_.push_back(arguments[0]); };
   }
   fs::path Data(const char* relative) { return home_ / "data" / relative; }
   fs::path MimeApps() { return home_ / "config" / "mimeapps.list"; }
@@ -59,13 +60,15 @@ TEST_F(DesktopAssociation, FirstStartWritesSecondNothingMovedProgramRewrites) {
   const std::string package = Text(Data("mime/packages/celwright.xml"));
   for (const char* needle : {"*.bam", "BAM V1  ", "BAMCV1  ", "BAMU"})
     EXPECT_NE(package.find(needle), std::string::npos) << needle;
-  EXPECT_NE(Text(MimeApps()).find("[Default Applications]\napplication/x-infinity-bam="
-                                  "celwright-preview.desktop;"),
+  EXPECT_NE(Text(MimeApps())
+                .find("[Default Applications]\napplication/x-infinity-bam="
+                      "celwright-preview.desktop;"),
             std::string::npos);
 
   const auto stamp = fs::last_write_time(Data("applications/celwright.desktop"));
   helpers_run_.clear();
-  EXPECT_TRUE(EnsureAssociation("/opt/celwright/bin/celwright", folders_, Recorder()).Written.empty());
+  EXPECT_TRUE(
+      EnsureAssociation("/opt/celwright/bin/celwright", folders_, Recorder()).Written.empty());
   EXPECT_TRUE(helpers_run_.empty());
   EXPECT_EQ(fs::last_write_time(Data("applications/celwright.desktop")), stamp);
 
@@ -93,9 +96,10 @@ TEST_F(DesktopAssociation, TheUsersOwnDefaultIsLeftAlone) {
   std::ofstream(MimeApps()) << "[Default Applications]\nimage/png=gimp.desktop;\n"
                                "[Added Associations]\n";
   EnsureAssociation("/usr/bin/celwright", folders_, {});
-  EXPECT_EQ(Text(MimeApps()), "[Default Applications]\nimage/png=gimp.desktop;\n"
-                              "application/x-infinity-bam=celwright-preview.desktop;\n"
-                              "[Added Associations]\n");
+  EXPECT_EQ(Text(MimeApps()),
+            "[Default Applications]\nimage/png=gimp.desktop;\n"
+            "application/x-infinity-bam=celwright-preview.desktop;\n"
+            "[Added Associations]\n");
 }
 
 }  // namespace

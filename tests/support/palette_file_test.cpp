@@ -21,11 +21,32 @@ Palette256 Ramp() {
 
 // A palette file as another program would write it: `stated` entries claimed, `present` there.
 std::vector<std::uint8_t> ForeignFile(int stated, int present) {
-  std::vector<std::uint8_t> bytes = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'P', 'A', 'L', ' ',
-                                     'd', 'a', 't', 'a', 0, 0, 0, 0, 0x00, 0x03,
+  std::vector<std::uint8_t> bytes = {'R',
+                                     'I',
+                                     'F',
+                                     'F',
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     'P',
+                                     'A',
+                                     'L',
+                                     ' ',
+                                     'd',
+                                     'a',
+                                     't',
+                                     'a',
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0x00,
+                                     0x03,
                                      static_cast<std::uint8_t>(stated & 0xFF),
                                      static_cast<std::uint8_t>(stated >> 8)};
-  for (int i = 0; i < present; ++i) bytes.insert(bytes.end(), {9, 8, static_cast<std::uint8_t>(i), 0x05});
+  for (int i = 0; i < present; ++i)
+    bytes.insert(bytes.end(), {9, 8, static_cast<std::uint8_t>(i), 0x05});
   return bytes;
 }
 
@@ -35,9 +56,9 @@ TEST(PaletteFile, SavesTheFixedLayoutAndLoadsItBack) {
   ASSERT_EQ(std::filesystem::file_size(path), 1048u);
   std::ifstream in(path, std::ios::binary);
   std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-  const std::vector<std::uint8_t> header = {'R', 'I', 'F', 'F', 0x10, 0x04, 0, 0, 'P', 'A', 'L',
-                                            ' ', 'd', 'a', 't', 'a', 0x04, 0x04, 0, 0, 0x00, 0x03,
-                                            0x00, 0x01};
+  const std::vector<std::uint8_t> header = {'R',  'I',  'F', 'F', 0x10, 0x04, 0,    0,
+                                            'P',  'A',  'L', ' ', 'd',  'a',  't',  'a',
+                                            0x04, 0x04, 0,   0,   0x00, 0x03, 0x00, 0x01};
   EXPECT_TRUE(std::equal(header.begin(), header.end(), bytes.begin()));
   EXPECT_EQ(bytes[24 + 4 * 200 + 0], 200);
   EXPECT_EQ(bytes[24 + 4 * 200 + 1], 55);
@@ -54,7 +75,8 @@ TEST(PaletteFile, SavesTheFixedLayoutAndLoadsItBack) {
 TEST(PaletteFile, ShortFilesChangeOnlyTheEntriesTheyHold) {
   Palette256 palette = Ramp();
   ASSERT_TRUE(ReadPaletteFile(ForeignFile(16, 16), palette).Ok);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(palette[i], (RGBTriple{9, 8, static_cast<std::uint8_t>(i)}));
+  for (int i = 0; i < 16; ++i)
+    EXPECT_EQ(palette[i], (RGBTriple{9, 8, static_cast<std::uint8_t>(i)}));
   for (int i = 16; i < 256; ++i) EXPECT_EQ(palette[i], Ramp()[i]);
 
   // A count beyond the bytes present, or beyond 256, is cut to what is there.
