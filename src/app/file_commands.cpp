@@ -20,6 +20,7 @@
 #include "app/progress_window.h"
 #include "app/repair_report.h"
 #include "app/save_rules.h"
+#include "app/settings_dialog.h"
 #include "app/tool_icons.h"
 #include "document/bam_form.h"
 #include "support/image_io/image_file.h"
@@ -86,13 +87,12 @@ void TMainForm::OpenFile(const std::string& file_name, TDocType file_type) {
 void TMainForm::CreateDocumentWindow() {
   // How transparent and shadow pixels are shown and how fast sequences play are the user's
   // choices, kept with the settings; each new document starts from them.
-  doc_options_.TransCol = static_cast<TColor>(
-      settings_.ReadInt("TransCol", static_cast<int>(kDefaultTransCol)));
-  doc_options_.ShadowCol = static_cast<TColor>(
-      settings_.ReadInt("ShadowCol", static_cast<int>(kDefaultShadowCol)));
-  doc_options_.OverrideTransCol = settings_.ReadInt("OverrideTrans", 1) != 0;
-  doc_options_.OverrideShadowCol = settings_.ReadInt("OverrideShadow", 1) != 0;
-  doc_options_.FrameSpeedMs = settings_.ReadInt("PlaySpeed", 50);
+  const DisplaySettings stored = ReadDisplaySettings(settings_);
+  doc_options_.TransCol = stored.TransCol;
+  doc_options_.ShadowCol = stored.ShadowCol;
+  doc_options_.OverrideTransCol = stored.OverrideTrans;
+  doc_options_.OverrideShadowCol = stored.OverrideShadow;
+  doc_options_.FrameSpeedMs = stored.PlaySpeed;
   doc_options_.ShowGrid = Entry("ShowGrid1")->isChecked();
   // The document paints its own background and sizer blocks: in the desktop's colours.
   const QPalette& colours = palette();
@@ -123,6 +123,7 @@ void TMainForm::CreateDocumentWindow() {
 }
 
 void TMainForm::DestroyDocumentWindow() {
+  DiscardRecovery();
   if (document_) document_->AttachView(nullptr);
   // The window may be in the middle of its own close event, so it goes later; from now on it
   // must not reach the core it showed.
@@ -302,6 +303,7 @@ bool TMainForm::WriteDocument(const std::string& path, TDocType type, bool compr
   doc.DocType = type;
   document_->FileKind = type;
   doc.Modified = false;
+  DiscardRecovery();
   SetDocumentCaption(FileNamePart(written) + " (Frame " + std::to_string(doc.CurrentFrame) + ")");
   UpdateRecentList(written, type);
   RefreshCommandStates();

@@ -1,6 +1,7 @@
 // Start-up: main window, splash, start-up notices, the command line (read with the log
 // suspended), then the main window is shown and the event loop runs.
 #include <QApplication>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "app/preview_window.h"
 #include "app/qt_prompts.h"
 #include "app/splash_window.h"
+#include "app/termination_guard.h"
 #include "support/qm_log.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +28,9 @@ int main(int argc, char** argv) {
   // The main window also creates the log, about and progress windows it owns.
   TMainForm main_form(prompts, settings);
   prompts.SetParent(&main_form);
+  // Silent, as every start: .bam files open with this copy of the program, wherever it lives.
+  main_form.CheckAssociation();
+  InstallTerminationGuard(main_form);
   auto splash = std::make_unique<TSplashForm>();
   QApplication::processEvents();
 
@@ -64,6 +69,8 @@ int main(int argc, char** argv) {
   CelwrightPluginHandler plugins(main_form);
   plugins.LoadPlugins(PluginFolders(QCoreApplication::applicationDirPath().toStdString()));
   main_form.showMaximized();
+  // Work a crashed run left behind is offered once the window is up.
+  QTimer::singleShot(0, &main_form, [&main_form] { main_form.OfferRecoveries(); });
   const int result = QApplication::exec();
   plugins.UnloadPlugins();
   return result;

@@ -71,8 +71,15 @@ void TMainForm::Edit1Click() {
 
 void TMainForm::Colors1Click() {
   const bool open = document_ && BAMForm()->BAM.IsOpen;
-  for (QAction* entry : findChild<QMenu*>("Colors1")->actions())
-    if (!entry->isSeparator()) SetEnabled(entry, open);
+  const bool paletted = open && BAMForm()->BAM.GetBAMType() == kPalettedBAM;
+  const bool unpaletted = open && BAMForm()->BAM.GetBAMType() == kUnpalettedBAM;
+  for (const char* name : {"SetPaletteTransparency1", "ConvertToPaletted1"})
+    SetEnabled(Entry(name), unpaletted);
+  for (const char* name : {"EditPalette1", "ConverttoUnpaletted1"})
+    SetEnabled(Entry(name), paletted);
+  for (const char* name :
+       {"ViewPaletteTransparency1", "ColorBalance1", "Contrast1", "Negative1", "GrayScale1"})
+    SetEnabled(Entry(name), open);
 }
 
 void TMainForm::View1Click() {

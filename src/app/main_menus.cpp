@@ -92,27 +92,33 @@ void TMainForm::BuildMenus() {
   AddEntry(edit, "FlipHorizontal1", "&Reflect (Flip Horizontal)", QKeySequence("Ctrl+Shift+R"),
            nullptr);
   edit->addSeparator();
-  AddEntry(edit, "Settings1", "S&ettings", none, nullptr);
+  AddEntry(edit, "Settings1", "S&ettings", none, [this] { Settings1Click(); });
 
   QMenu* colors = bar->addMenu("&Colors");
   colors->setObjectName("Colors1");
   connect(colors, &QMenu::aboutToShow, this, [this] { Colors1Click(); });
   AddEntry(colors, "SetPaletteTransparency1", "&Set Transparency", QKeySequence("Ctrl+Shift+V"),
-           nullptr);
+           [this] { SetPaletteTransparency1Click(); });
   QAction* view_transparency = AddEntry(colors, "ViewPaletteTransparency1", "&View Transparency",
                                         QKeySequence("Shift+V"),
                                         [this] { ViewPaletteTransparency1Click(); });
   view_transparency->setCheckable(true);
   view_transparency->setChecked(true);
   colors->addSeparator();
-  AddEntry(colors, "EditPalette1", "&Edit Palette", QKeySequence("Shift+K"), nullptr);
-  AddEntry(colors, "ConverttoUnpaletted1", "Convert to &Unpaletted", none, nullptr);
-  AddEntry(colors, "ConvertToPaletted1", "Convert to &Paletted", none, nullptr);
+  AddEntry(colors, "EditPalette1", "&Edit Palette", QKeySequence("Shift+K"),
+           [this] { EditPalette1Click(); });
+  AddEntry(colors, "ConverttoUnpaletted1", "Convert to &Unpaletted", none,
+           [this] { ConvertTo24Bit(); });
+  AddEntry(colors, "ConvertToPaletted1", "Convert to &Paletted", none,
+           [this] { ConvertToPaletted1Click(); });
   colors->addSeparator();
-  AddEntry(colors, "ColorBalance1", "Color &Balance", QKeySequence("Ctrl+K"), nullptr);
-  AddEntry(colors, "Contrast1", "&Contrast", QKeySequence("Alt+K"), nullptr);
-  AddEntry(colors, "GrayScale1", "&GrayScale", QKeySequence("Ctrl+Shift+K"), nullptr);
-  AddEntry(colors, "Negative1", "&Negative", QKeySequence("Ctrl+Alt+K"), nullptr);
+  AddEntry(colors, "ColorBalance1", "Color &Balance", QKeySequence("Ctrl+K"),
+           [this] { ColorBalance1Click(); });
+  AddEntry(colors, "Contrast1", "&Contrast", QKeySequence("Alt+K"), [this] { Contrast1Click(); });
+  AddEntry(colors, "GrayScale1", "&GrayScale", QKeySequence("Ctrl+Shift+K"),
+           [this] { GrayScale1Click(); });
+  AddEntry(colors, "Negative1", "&Negative", QKeySequence("Ctrl+Alt+K"),
+           [this] { Negative1Click(); });
 
   QMenu* frame = bar->addMenu("F&rame");
   frame->setObjectName("Frame1");

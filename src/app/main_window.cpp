@@ -32,7 +32,7 @@
 #include "app/run_messages.h"
 #include "app/tool_icons.h"
 #include "document/bam_form.h"
-#include "document/bam_form.h"
+#include "document/recovery_store.h"
 #include "support/qm_log.h"
 
 namespace celwright {
@@ -89,6 +89,7 @@ TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
 
   recent_ = settings_.ReadRecentFiles();
   run_message_counter_ = settings_.ReadInt("RunMessage", 0);
+  StartAutosave();
   RefreshCommandStates();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <set>
@@ -25,6 +26,7 @@ class QMdiSubWindow;
 class QMenu;
 class QStackedWidget;
 class QTabWidget;
+class QTimer;
 class QToolButton;
 
 namespace celwright {
@@ -38,6 +40,11 @@ class TViewHistoryForm;
 class TProgForm;
 class TPreviewForm;
 class TManageFramesForm;
+class RecoveryStore;
+class TPaletteForm;
+class TColorizeForm;
+class TContrastForm;
+class TSettingsForm;
 
 // The main window: menus, tool bar, the three panels around the document area, the status bar.
 // It hosts at most one document: `BAMForm` is its core, kept by the session that answers the
@@ -114,6 +121,34 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   TPreviewForm* PreviewForm() const { return preview_form_; }
   void ManageFrames1Click();
   TManageFramesForm* ManageForm() const { return manage_form_; }
+
+  // --- Colors menu and settings (palette_commands.cpp) -----------------------------------
+  void EditPalette1Click();
+  void ColorBalance1Click();
+  void Contrast1Click();
+  void Negative1Click();
+  void GrayScale1Click();
+  void ConvertTo24Bit();
+  void ConvertToPaletted1Click();
+  void SetPaletteTransparency1Click();
+  void Settings1Click();
+  TPaletteForm* PaletteForm();
+  TColorizeForm* ColorizeForm();
+  TContrastForm* ContrastForm();
+  TSettingsForm* SettingsForm();
+
+  // --- Recovery copies and the desktop association (main_recovery.cpp) ---------------------
+  // Where recovery copies go; tests point it at a folder of their own before any write.
+  void SetRecoveryFolder(const std::filesystem::path& folder);
+  // Writes a recovery copy now when the document has unsaved changes (the timer's work).
+  void AutosaveTick();
+  // Removes this session's copy (the work was saved or closed on purpose).
+  void DiscardRecovery();
+  // Offers each copy a crashed session left ("Recover", "Discard").
+  void OfferRecoveries();
+  RecoveryStore* Recovery() const { return recovery_.get(); }
+  // Makes .bam files open in this program; the text says what was done.
+  std::string CheckAssociation();
 
   // --- Enabling rules (run when a menu drops down and after every change) -----------------
   void File1Click();
@@ -248,6 +283,16 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   TAboutBox* about_box_ = nullptr;
   TPreviewForm* preview_form_ = nullptr;
   TManageFramesForm* manage_form_ = nullptr;
+  TPaletteForm* palette_form_ = nullptr;
+  TColorizeForm* colorize_form_ = nullptr;
+  TContrastForm* contrast_form_ = nullptr;
+  TSettingsForm* settings_form_ = nullptr;
+  std::unique_ptr<RecoveryStore> recovery_;
+  QTimer* autosave_timer_ = nullptr;
+  void StartAutosave();
+  // A palette command that ends with its history step and the palette shown again.
+  void FinishPaletteCommand(bool accepted);
+  bool ConvertKind(std::uint8_t new_type);
 
   QMenu* SequencesPopup = nullptr;
   QMenu* SequenceFramesPopup = nullptr;

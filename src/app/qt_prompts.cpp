@@ -1,8 +1,10 @@
 #include "app/qt_prompts.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -95,6 +97,29 @@ FileChoice QtPrompts::ChooseSaveFile(const std::string& title, const std::string
   choice.Path = path.toStdString();
   choice.FilterIndex = std::max<int>(0, static_cast<int>(filters.indexOf(selected)));
   return choice;
+}
+
+bool QtPrompts::ChooseColor(const std::string& title, TColor initial, TColor& chosen) {
+  const QColor colour = QColorDialog::getColor(
+      QColor(RedOf(initial), GreenOf(initial), BlueOf(initial)), parent_, Q(title));
+  if (!colour.isValid()) return false;
+  chosen = MakeColor(static_cast<std::uint8_t>(colour.red()),
+                     static_cast<std::uint8_t>(colour.green()),
+                     static_cast<std::uint8_t>(colour.blue()));
+  return true;
+}
+
+int QtPrompts::AskChoice(const std::string& title, const std::string& text,
+                         const std::vector<std::string>& buttons) {
+  QMessageBox box(QMessageBox::Question, Q(title), MessageText(text), QMessageBox::NoButton,
+                  parent_);
+  std::vector<QAbstractButton*> added;
+  for (const std::string& caption : buttons)
+    added.push_back(box.addButton(Q(caption), QMessageBox::AcceptRole));
+  box.exec();
+  for (std::size_t i = 0; i < added.size(); ++i)
+    if (box.clickedButton() == added[i]) return static_cast<int>(i);
+  return -1;
 }
 
 }  // namespace celwright

@@ -3,7 +3,10 @@
 #include <optional>
 #include <string>
 
+#include <vector>
+
 #include "document/document_hosts.h"
+#include "support/color_types.h"
 
 namespace celwright {
 
@@ -34,6 +37,12 @@ class UserPrompts {
   virtual FileChoice ChooseOpenFile(const std::string& title, const std::string& filter) = 0;
   virtual FileChoice ChooseSaveFile(const std::string& title, const std::string& filter,
                                     int preselected, const std::string& suggested_path) = 0;
+  // The colour dialog (full, solid colours) preset to `initial`; false when cancelled.
+  virtual bool ChooseColor(const std::string& title, TColor initial, TColor& chosen) = 0;
+  // A question with buttons of the caller's captions; the index of the one pressed, -1 when
+  // the box was closed without an answer.
+  virtual int AskChoice(const std::string& title, const std::string& text,
+                        const std::vector<std::string>& buttons) = 0;
 };
 
 }  // namespace celwright

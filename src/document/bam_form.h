@@ -152,6 +152,28 @@ class TBAMForm {
   // Resets the selection to "everything" at the frame's size.
   void SelectionClear();
 
+  // --- Palette and colour kind (bam_form_palette.cpp) -------------------------------------
+  // Shows the current palette and display colours without touching the history, the selection
+  // or the frame data: previews, Cancel and display-colour changes come through here.
+  void RerenderPalette();
+  // Puts `palette` in place and shows it the same way (a preview, or Cancel's saved copy).
+  void PreviewPalette(const Palette256& palette);
+  // What every palette command does once the palette is final: marks the document modified,
+  // records a history step, redraws the palette panel and shows the current frame again.
+  void RecordPaletteChange();
+  // Converts the whole animation between paletted and unpaletted, asking first when the kind of
+  // file the document came from cannot hold the result. Pending edits are written back first.
+  // Returns false when nothing was converted.
+  bool ConvertBAMType(std::uint8_t new_type, const TProgressEvent& on_progress);
+  // Unpaletted documents only: the background colour becomes the transparent colour and the
+  // foreground colour the shadow colour, after the user agreed. False when nothing changed.
+  bool SetPaletteTransparency(TColor foreground, TColor background);
+  // The user's display colours for transparent and shadow pixels. They only mean something for
+  // a paletted document: an unpaletted one's colours say which pixels are transparent, so they
+  // are left alone there. Returns whether the document took them.
+  bool ApplyDisplayColours(TColor trans_col, TColor shadow_col, bool override_trans,
+                           bool override_shadow);
+
  private:
   bool Paletted() const { return BAM.GetBAMType() != kUnpalettedBAM; }
   void RebuildOverlays();

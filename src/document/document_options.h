@@ -30,6 +30,8 @@ struct DocumentOptions {
   // Background colour and index of the palette panel, used for area a resize adds. A new
   // document starts with the transparent entry as its background.
   TColor BackgroundColour = kDefaultTransCol;
+  // Foreground colour of the palette panel (Set Transparency takes it as the shadow colour).
+  TColor ForegroundColour = MakeColor(255, 255, 255);
   std::uint8_t BackgroundIndex = 0;
   // Selected entry of the sequence list, -1 for none.
   int SelectedSequence = -1;

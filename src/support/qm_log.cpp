@@ -37,16 +37,6 @@ std::filesystem::path ExecutableFolder() {
   return exe.parent_path();
 }
 
-std::filesystem::path UserStateFolder() {
-  if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state) {
-    return std::filesystem::path(state) / kStateSubfolder;
-  }
-  if (const char* home = std::getenv("HOME"); home && *home) {
-    return std::filesystem::path(home) / ".local" / "state" / kStateSubfolder;
-  }
-  return {};
-}
-
 std::FILE* CreateLogFile(const std::filesystem::path& folder) {
   if (folder.empty()) return nullptr;
   std::error_code error;
@@ -92,6 +82,16 @@ void Notify(LogState& state, LogChange change, std::size_t index) {
 }
 
 }  // namespace
+
+std::filesystem::path UserStateFolder() {
+  if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state) {
+    return std::filesystem::path(state) / kStateSubfolder;
+  }
+  if (const char* home = std::getenv("HOME"); home && *home) {
+    return std::filesystem::path(home) / ".local" / "state" / kStateSubfolder;
+  }
+  return {};
+}
 
 void AddLogLine(std::string_view text) {
   if (LogDisabled) return;

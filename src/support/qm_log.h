@@ -27,6 +27,9 @@ void SetLogFolder(const std::filesystem::path& folder);
 // Where the log file of this run actually is; empty until the first write, and empty for good
 // when no folder could take it.
 std::filesystem::path LogFilePath();
+// The per-user state folder of the program ($XDG_STATE_HOME/celwright-ii, by default under
+// ~/.local/state); empty when neither variable is set.
+std::filesystem::path UserStateFolder();
 // Ends file logging for the run (the log window's destruction): closes the file and sets
 // LogDisabled.
 void CloseLog();

@@ -28,6 +28,7 @@ class EditorFixture {
     prompts_ = std::make_unique<ScriptedPrompts>();
     settings_ = std::make_unique<AppSettings>(Temp("settings.ini"));
     form_ = std::make_unique<TMainForm>(*prompts_, *settings_);
+    form_->SetRecoveryFolder(Temp("recovery"));  // never the user's own folder
     form_->resize(1000, 700);
     form_->show();
   }

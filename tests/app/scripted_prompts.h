@@ -13,7 +13,7 @@ namespace celwright {
 class ScriptedPrompts : public UserPrompts {
  public:
   struct Shown {
-    std::string Kind;  // "info", "error", "question", "confirm"
+    std::string Kind;  // "info", "error", "question", "confirm", "colour", "choice"
     std::string Title;
     std::string Text;
   };
@@ -24,6 +24,8 @@ class ScriptedPrompts : public UserPrompts {
   // Input boxes: nothing answers Cancel.
   std::deque<std::optional<std::string>> TextAnswers;
   std::deque<FileChoice> SaveChoices;
+  std::deque<TColor> ColorChoices;  // empty: the colour dialog is cancelled
+  std::deque<int> Choices;
   std::vector<Shown> History;
   // What the last save dialog offered.
   std::string LastSaveFilter;
@@ -58,6 +60,18 @@ class ScriptedPrompts : public UserPrompts {
     LastSavePreselected = preselected;
     LastSuggestedPath = suggested_path;
     return Take(SaveChoices, FileChoice{});
+  }
+
+  bool ChooseColor(const std::string& title, TColor, TColor& chosen) override {
+    History.push_back({"colour", title, ""});
+    if (ColorChoices.empty()) return false;
+    chosen = Take(ColorChoices, TColor{0});
+    return true;
+  }
+  int AskChoice(const std::string& title, const std::string& text,
+                const std::vector<std::string>&) override {
+    History.push_back({"choice", title, text});
+    return Take(Choices, -1);
   }
 
   int Count(const std::string& kind) const {

@@ -1,0 +1,103 @@
+// Recovery copies of unsaved work, and the desktop's file association.
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QTimer>
+#include <ctime>
+
+#include "app/app_info.h"
+#include "app/document_session.h"
+#include "app/main_window.h"
+#include "document/bam_form.h"
+#include "document/recovery_store.h"
+#include "support/desktop_association.h"
+#include "support/qm_log.h"
+
+namespace celwright {
+
+namespace {
+constexpr int kDefaultAutosaveSeconds = 60;
+}  // namespace
+
+void TMainForm::StartAutosave() {
+  recovery_ = std::make_unique<RecoveryStore>(DefaultRecoveryFolder());
+  autosave_timer_ = new QTimer(this);
+  autosave_timer_->setObjectName("AutosaveTimer");
+  connect(autosave_timer_, &QTimer::timeout, this, [this] { AutosaveTick(); });
+  const int seconds = settings_.ReadInt("AutosaveInterval", kDefaultAutosaveSeconds);
+  if (seconds > 0) autosave_timer_->start(seconds * 1000);
+}
+
+void TMainForm::SetRecoveryFolder(const std::filesystem::path& folder) {
+  if (recovery_) recovery_->Discard();
+  recovery_ = std::make_unique<RecoveryStore>(folder);
+}
+
+void TMainForm::AutosaveTick() {
+  if (!document_ || !BAMForm()->BAM.IsOpen) return;
+  const TBAMForm& doc = *BAMForm();
+  if (!doc.Modified && !doc.ImageChanged) {
+    // Saved meanwhile by a path that did not say so: an old copy would only confuse.
+    if (recovery_->HasCopy()) recovery_->Discard();
+    return;
+  }
+  RecoveryDetails details{doc.BAM.FileName, static_cast<int>(doc.DocType),
+                          static_cast<std::int64_t>(std::time(nullptr))};
+  try {
+    // The snapshot is a copy taken here; the worker writes it while editing goes on.
+    recovery_->WriteAsync(MakeRecoverySnapshot(doc), std::move(details));
+  } catch (const std::exception& e) {
+    AddLogLine(std::string("APP : Recovery copy [ABORTED] (") + e.what() + ")");
+  }
+}
+
+void TMainForm::DiscardRecovery() {
+  if (recovery_) recovery_->Discard();
+}
+
+void TMainForm::OfferRecoveries() {
+  for (const FoundRecovery& found : FindOrphanedRecoveries(recovery_->Folder())) {
+    const QString when =
+        QDateTime::fromSecsSinceEpoch(found.Details.SavedAt).toString("yyyy-MM-dd hh:mm:ss");
+    const std::string text = "Celwright II did not close properly. Unsaved work on " +
+                             found.Details.OriginalFile + " was kept at " + when.toStdString() +
+                             ".\r\rRecover it, or discard it for good?";
+    const int answer = prompts_.AskChoice(kAppTitle, text, {"Recover", "Discard"});
+    if (answer == 1) {
+      AddLogLine("APP : Recovery discarded: " + found.Details.OriginalFile);
+      RemoveRecovery(found);
+      continue;
+    }
+    if (answer != 0) continue;  // asked again at the next start
+    AddLogLine("APP : Recover " + found.Details.OriginalFile);
+    OpenFile2(found.Copy.string(), dtBAM, false);
+    if (!document_ || BAMForm()->BAM.FileName != found.Copy.string()) continue;
+    TBAMForm& doc = *BAMForm();
+    // The work belongs to the original file, which stays as it was until the user saves.
+    doc.BAM.FileName = found.Details.OriginalFile;
+    doc.DocType = DocTypeFromNumber(found.Details.DocType);
+    doc.Modified = true;
+    SetDocumentCaption(FileNamePart(doc.BAM.FileName));
+    // A fresh copy of this session replaces the old one before the old one goes.
+    recovery_->WriteAsync(MakeRecoverySnapshot(doc),
+                          {doc.BAM.FileName, static_cast<int>(doc.DocType),
+                           static_cast<std::int64_t>(std::time(nullptr))});
+    recovery_->Wait();
+    RemoveRecovery(found);
+    RefreshCommandStates();
+  }
+}
+
+std::string TMainForm::CheckAssociation() {
+  const AssociationOutcome outcome =
+      EnsureAssociation(QCoreApplication::applicationFilePath().toStdString(),
+                        DesktopFoldersFromEnvironment(), RunHelperIfPresent);
+  if (!outcome.Error.empty()) return "The file association could not be written: " + outcome.Error;
+  std::string text = outcome.Written.empty() ? ".bam files already open with this program."
+                                             : "The .bam file type and this program were "
+                                               "registered with the desktop.";
+  if (outcome.UserDefaultKept)
+    text += "\rAnother application is your chosen default for .bam files; it was left as it is.";
+  return text;
+}
+
+}  // namespace celwright

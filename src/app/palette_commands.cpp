@@ -1,0 +1,121 @@
+// The Colors menu (palette dialogs, negative, grey scale, kind conversions, transparency) and
+// the Settings dialog.
+#include <QAction>
+#include <QSpinBox>
+
+#include "app/app_info.h"
+#include "app/document_session.h"
+#include "app/main_window.h"
+#include "app/palette_dialogs.h"
+#include "app/progress_window.h"
+#include "app/settings_dialog.h"
+#include "document/bam_form.h"
+#include "support/palette_adjust.h"
+#include "support/qm_log.h"
+
+namespace celwright {
+
+TPaletteForm* TMainForm::PaletteForm() {
+  if (!palette_form_) palette_form_ = new TPaletteForm(this, prompts_);
+  return palette_form_;
+}
+
+TColorizeForm* TMainForm::ColorizeForm() {
+  if (!colorize_form_) colorize_form_ = new TColorizeForm(this);
+  return colorize_form_;
+}
+
+TContrastForm* TMainForm::ContrastForm() {
+  if (!contrast_form_) contrast_form_ = new TContrastForm(this);
+  return contrast_form_;
+}
+
+TSettingsForm* TMainForm::SettingsForm() {
+  if (!settings_form_) {
+    settings_form_ = new TSettingsForm(this, prompts_, settings_);
+    settings_form_->OnAssociate = [this] { return CheckAssociation(); };
+  }
+  return settings_form_;
+}
+
+void TMainForm::FinishPaletteCommand(bool accepted) {
+  if (accepted && document_) Guarded([this] { BAMForm()->RecordPaletteChange(); });
+  RefreshCommandStates();
+}
+
+void TMainForm::EditPalette1Click() {
+  if (!document_ || BAMForm()->BAM.GetBAMType() != kPalettedBAM) return;
+  FinishPaletteCommand(PaletteForm()->Execute(*BAMForm()));
+}
+
+void TMainForm::ColorBalance1Click() {
+  if (!document_ || !BAMForm()->BAM.IsOpen) return;
+  FinishPaletteCommand(ColorizeForm()->Execute(*BAMForm()));
+}
+
+void TMainForm::Contrast1Click() {
+  if (!document_ || !BAMForm()->BAM.IsOpen) return;
+  FinishPaletteCommand(ContrastForm()->Execute(*BAMForm()));
+}
+
+namespace {
+
+// Negative and GrayScale change palette entries; an unpaletted animation has none to change.
+bool RunPaletteFilter(TBAMForm* doc, UserPrompts& prompts, const char* log_line,
+                      Palette256 (*filter)(const Palette256&)) {
+  if (!doc || !doc->BAM.IsOpen) return false;
+  if (doc->BAM.GetBAMType() != kPalettedBAM) {
+    prompts.Information(kAppTitle, "!");
+    return false;
+  }
+  AddLogLine(log_line);
+  doc->BAM.Palette = filter(doc->BAM.Palette);
+  AppendToLog(" [OK]");
+  return true;
+}
+
+}  // namespace
+
+void TMainForm::Negative1Click() {
+  if (RunPaletteFilter(BAMForm(), prompts_, "PLTE: Negative...", NegativePalette))
+    FinishPaletteCommand(true);
+}
+
+void TMainForm::GrayScale1Click() {
+  if (RunPaletteFilter(BAMForm(), prompts_, "PLTE: Gray Scale...", GrayScalePalette))
+    FinishPaletteCommand(true);
+}
+
+bool TMainForm::ConvertKind(std::uint8_t new_type) {
+  if (!document_ || !BAMForm()->BAM.IsOpen) return false;
+  bool converted = false;
+  Guarded([&] {
+    converted = BAMForm()->ConvertBAMType(
+        new_type, [this](std::int32_t position, std::int32_t max, std::uint8_t stage) {
+          prog_form_->ConvertProgress(position, max, stage);
+        });
+  });
+  prog_form_->hide();
+  UpdateFrameAndSequenceLists();
+  RefreshCommandStates();
+  return converted;
+}
+
+void TMainForm::ConvertTo24Bit() { ConvertKind(kUnpalettedBAM); }
+
+void TMainForm::ConvertToPaletted1Click() { ConvertKind(kPalettedBAM); }
+
+void TMainForm::SetPaletteTransparency1Click() {
+  if (!document_ || !BAMForm()->BAM.IsOpen) return;
+  BAMForm()->SetPaletteTransparency(doc_options_.ForegroundColour, doc_options_.BackgroundColour);
+  RefreshCommandStates();
+}
+
+void TMainForm::Settings1Click() {
+  TSettingsForm* settings = SettingsForm();
+  settings->Execute(document_ ? BAMForm() : nullptr);
+  // Playback and later documents read the stored values; the open one already has them.
+  doc_options_.FrameSpeedMs = settings->Spin_FrameSpeed->value();
+}
+
+}  // namespace celwright

@@ -1,0 +1,273 @@
+#include "app/palette_dialogs.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMainWindow>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "app/user_prompts.h"
+#include "document/bam_form.h"
+#include "support/palette_adjust.h"
+#include "support/palette_file.h"
+#include "support/qm_log.h"
+
+namespace celwright {
+
+// ---- Shared behaviour --------------------------------------------------------------------
+
+PaletteDialog::PaletteDialog(QMainWindow* main_window, const char* name, const char* caption)
+    : QDialog(main_window, Qt::Tool), main_window_(main_window) {
+  setObjectName(name);
+  setWindowTitle(caption);
+}
+
+void PaletteDialog::BuildButtons(QWidget* content, const char* ok_caption) {
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(content);
+  auto* row = new QHBoxLayout;
+  Btn_OK = new QPushButton(ok_caption, this);
+  Btn_OK->setObjectName("Btn_OK");
+  Btn_OK->setDefault(true);
+  Btn_Cancel = new QPushButton("Cancel", this);
+  Btn_Cancel->setObjectName("Btn_Cancel");
+  Btn_Preview = new QPushButton("Preview", this);
+  Btn_Preview->setObjectName("Btn_Preview");
+  row->addWidget(Btn_Preview);
+  row->addStretch(1);
+  row->addWidget(Btn_OK);
+  row->addWidget(Btn_Cancel);
+  layout->addLayout(row);
+  connect(Btn_OK, &QPushButton::clicked, this, [this] { accept(); });
+  connect(Btn_Cancel, &QPushButton::clicked, this, [this] { reject(); });
+  connect(Btn_Preview, &QPushButton::clicked, this, [this] { Preview(); });
+}
+
+void PaletteDialog::Begin(TBAMForm& form) {
+  form_ = &form;
+  saved_ = form.BAM.Palette;
+  ResetControls();
+  adjustSize();
+  if (main_window_) {
+    const QRect main = main_window_->geometry();
+    const int status = main_window_->statusBar() ? main_window_->statusBar()->height() : 0;
+    move(main.x() + main.width() - width() - 4, main.y() + main.height() - height() - 4 - status);
+  }
+}
+
+bool PaletteDialog::Execute(TBAMForm& form) {
+  Begin(form);
+  return exec() == QDialog::Accepted;
+}
+
+void PaletteDialog::Apply() {
+  if (!form_ || !form_->BAM.IsOpen) return;
+  const char* caption = LogCaption();
+  if (*caption) AddLogLine(caption);
+  form_->PreviewPalette(Result());
+  if (*caption) AppendToLog(" [OK]");
+}
+
+void PaletteDialog::Preview() { Apply(); }
+
+void PaletteDialog::accept() {
+  Apply();
+  QDialog::accept();
+}
+
+void PaletteDialog::reject() {
+  if (form_ && form_->BAM.IsOpen) form_->PreviewPalette(saved_);
+  QDialog::reject();
+}
+
+// ---- Colour balance and contrast ---------------------------------------------------------
+
+namespace {
+
+PercentControl AddPercentControl(QWidget* parent, QHBoxLayout* row, const char* title,
+                                 const char* suffix) {
+  auto* group = new QGroupBox(title, parent);
+  auto* layout = new QVBoxLayout(group);
+  PercentControl control;
+  control.Track = new QSlider(Qt::Vertical, group);
+  control.Track->setObjectName(QString("Track_") + suffix);
+  control.Track->setRange(-100, 100);
+  control.Track->setPageStep(10);
+  control.Track->setTickInterval(10);
+  control.Track->setTickPosition(QSlider::TicksBothSides);
+  control.Track->setMinimumHeight(120);
+  control.Spin = new QSpinBox(group);
+  control.Spin->setObjectName(QString("Spin_") + suffix);
+  control.Spin->setRange(-100, 100);
+  layout->addWidget(control.Track, 1, Qt::AlignHCenter);
+  layout->addWidget(control.Spin);
+  row->addWidget(group);
+  // The bar runs top-down, so its position is minus the setting.
+  QObject::connect(control.Track, &QSlider::valueChanged, control.Spin,
+                   [spin = control.Spin](int position) { spin->setValue(-position); });
+  QObject::connect(control.Spin, &QSpinBox::valueChanged, control.Track,
+                   [track = control.Track](int value) { track->setValue(-value); });
+  return control;
+}
+
+}  // namespace
+
+TColorizeForm::TColorizeForm(QMainWindow* main_window)
+    : PaletteDialog(main_window, "ColorizeForm", "Color Balance") {
+  auto* content = new QWidget(this);
+  auto* row = new QHBoxLayout(content);
+  Red = AddPercentControl(content, row, "Red", "Red");
+  Green = AddPercentControl(content, row, "Green", "Green");
+  Blue = AddPercentControl(content, row, "Blue", "Blue");
+  BuildButtons(content, "OK");
+}
+
+Palette256 TColorizeForm::Result() {
+  return ColorizePalette(SavedPalette(), Red.Spin->value(), Green.Spin->value(),
+                         Blue.Spin->value());
+}
+
+void TColorizeForm::ResetControls() {
+  for (PercentControl* control : {&Red, &Green, &Blue}) control->Spin->setValue(0);
+}
+
+TContrastForm::TContrastForm(QMainWindow* main_window)
+    : PaletteDialog(main_window, "ContrastForm", "Contrast") {
+  auto* content = new QWidget(this);
+  auto* row = new QHBoxLayout(content);
+  Contrast = AddPercentControl(content, row, "Contrast", "Contrast");
+  BuildButtons(content, "OK");
+}
+
+Palette256 TContrastForm::Result() {
+  return ContrastizePalette(SavedPalette(), Contrast.Spin->value());
+}
+
+void TContrastForm::ResetControls() { Contrast.Spin->setValue(0); }
+
+// ---- Palette editor ------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kCell = 16;
+constexpr int kGrid = 16 * kCell;
+
+// The 16 x 16 grid of entries; the selected one is outlined in white.
+class PaletteEditGrid : public QWidget {
+ public:
+  explicit PaletteEditGrid(TPaletteForm* owner) : QWidget(owner), owner_(owner) {
+    setFixedSize(kGrid, kGrid);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const Palette256& entries = owner_->Edited();
+    for (int i = 0; i < 256; ++i) {
+      const QRect cell((i % 16) * kCell, (i / 16) * kCell, kCell - 1, kCell - 1);
+      const RGBTriple& c = entries[static_cast<std::size_t>(i)];
+      painter.setPen(i == owner_->SelectedEntry ? Qt::white : Qt::black);
+      painter.setBrush(QColor(c.r, c.g, c.b));
+      painter.drawRect(cell);
+    }
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    owner_->SelectAt(event->position().toPoint().x(), event->position().toPoint().y());
+  }
+  void mouseDoubleClickEvent(QMouseEvent*) override { owner_->EditSelected(); }
+
+ private:
+  TPaletteForm* owner_;
+};
+
+}  // namespace
+
+TPaletteForm::TPaletteForm(QMainWindow* main_window, UserPrompts& prompts)
+    : PaletteDialog(main_window, "PaletteForm", "Edit Palette"), prompts_(prompts) {
+  auto* content = new QWidget(this);
+  auto* column = new QVBoxLayout(content);
+  Img_Palette = new PaletteEditGrid(this);
+  Img_Palette->setObjectName("Img_Palette");
+  column->addWidget(Img_Palette);
+  auto* files = new QHBoxLayout;
+  Btn_LoadPal = new QPushButton("Load", content);
+  Btn_LoadPal->setObjectName("Btn_LoadPal");
+  Btn_SavePal = new QPushButton("Save", content);
+  Btn_SavePal->setObjectName("Btn_SavePal");
+  files->addWidget(Btn_LoadPal);
+  files->addWidget(Btn_SavePal);
+  column->addLayout(files);
+  BuildButtons(content, "Ok");
+  connect(Btn_LoadPal, &QPushButton::clicked, this, [this] { LoadPal(); });
+  connect(Btn_SavePal, &QPushButton::clicked, this, [this] { SavePal(); });
+}
+
+void TPaletteForm::ResetControls() {
+  edited_ = SavedPalette();
+  SelectedEntry = -1;
+  Img_Palette->update();
+}
+
+void TPaletteForm::SelectAt(int x, int y) {
+  const bool inside = x >= 0 && x < kGrid && y >= 0 && y < kGrid;
+  SelectedEntry = inside ? (y / kCell) * 16 + x / kCell : -1;
+  Img_Palette->update();
+}
+
+void TPaletteForm::EditSelected() {
+  if (SelectedEntry < 0 || !form_) return;
+  RGBTriple& entry = edited_[static_cast<std::size_t>(SelectedEntry)];
+  TColor chosen = ToColor(entry);
+  if (!prompts_.ChooseColor("Edit Palette", ToColor(entry), chosen)) return;
+  AddLogLine("PLTE: Change Color");
+  entry = ToTriple(chosen);
+  AppendToLog(" [OK]");
+  Img_Palette->update();
+}
+
+void TPaletteForm::LoadPal() {
+  if (!form_) return;
+  const FileChoice choice = prompts_.ChooseOpenFile(
+      "Open Palette", "Microsoft Palette (*.pal)|*.pal|All Files (*.*)|*.*");
+  if (!choice.Accepted) return;
+  AddLogLine("PLTE: Import");
+  Palette256 loaded = edited_;
+  const PaletteFileResult result = LoadPaletteFile(choice.Path, loaded);
+  if (!result.Ok) {
+    AppendToLog(" [ABORTED] (" + result.Error + ")");
+    prompts_.Error("Open Palette",
+                   "Could not load the palette " + choice.Path + ":\r" + result.Error);
+    return;
+  }
+  edited_ = loaded;
+  AppendToLog(" [OK]");
+  Img_Palette->update();
+}
+
+void TPaletteForm::SavePal() {
+  if (!form_) return;
+  std::filesystem::path suggested(form_->BAM.FileName);
+  suggested.replace_extension(".pal");
+  const FileChoice choice = prompts_.ChooseSaveFile(
+      "Save Palette", "Microsoft Palette (*.pal)|*.pal", 0, suggested.string());
+  if (!choice.Accepted) return;
+  std::filesystem::path target(choice.Path);
+  if (!target.has_extension()) target += ".pal";
+  AddLogLine("PLTE: Export");
+  try {
+    SavePaletteFile(target, edited_);
+  } catch (const std::exception& e) {
+    AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
+    prompts_.Error("Save Palette", e.what());
+    return;
+  }
+  AppendToLog(" [OK]");
+}
+
+}  // namespace celwright

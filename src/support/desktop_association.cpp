@@ -1,0 +1,214 @@
+#include "support/desktop_association.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "support/file_io.h"
+
+extern char** environ;
+
+namespace celwright {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path FolderFromEnvironment(const char* variable, const char* fallback_below_home) {
+  // The base directory rules ignore relative values.
+  if (const char* value = std::getenv(variable); value && *value == '/') return value;
+  const char* home = std::getenv("HOME");
+  return fs::path(home && *home ? home : "/") / fallback_below_home;
+}
+
+// Exec lines quote arguments with double quotes; inside them \, ", ` and $ are escaped.
+std::string QuotedExec(const fs::path& executable) {
+  std::string quoted = "\"";
+  for (const char c : executable.string()) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string EditorEntry(const fs::path& executable) {
+  return "[Desktop Entry]\n"
+         "Type=Application\n"
+         "Name=Celwright II\n"
+         "GenericName=Animation Editor\n"
+         "Comment=Edit BAM animations of the Infinity Engine games\n"
+         "Exec=" +
+         QuotedExec(executable) +
+         " %f\n"
+         "Icon=celwright\n"
+         "Terminal=false\n"
+         "Categories=Graphics;2DGraphics;RasterGraphics;\n"
+         "MimeType=" +
+         kBamMimeType + ";\n";
+}
+
+// The default action: the quick preview. Hidden from menus, it only answers file openings.
+std::string PreviewEntry(const fs::path& executable) {
+  return "[Desktop Entry]\n"
+         "Type=Application\n"
+         "Name=Celwright II Preview\n"
+         "Comment=Preview a BAM animation\n"
+         "Exec=" +
+         QuotedExec(executable) +
+         " -p %f\n"
+         "Icon=celwright\n"
+         "Terminal=false\n"
+         "NoDisplay=true\n"
+         "MimeType=" +
+         kBamMimeType + ";\n";
+}
+
+std::string MimePackage() {
+  return std::string(
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+             "  <mime-type type=\"") +
+         kBamMimeType +
+         "\">\n"
+         "    <comment>Infinity Engine Animation</comment>\n"
+         "    <glob pattern=\"*.bam\"/>\n"
+         "    <magic priority=\"50\">\n"
+         "      <match type=\"string\" offset=\"0\" value=\"BAM V1  \"/>\n"
+         "      <match type=\"string\" offset=\"0\" value=\"BAMCV1  \"/>\n"
+         "      <match type=\"string\" offset=\"0\" value=\"BAMU\"/>\n"
+         "    </magic>\n"
+         "  </mime-type>\n"
+         "</mime-info>\n";
+}
+
+bool ReadText(const fs::path& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream content;
+  content << in.rdbuf();
+  text = content.str();
+  return true;
+}
+
+// Writes `text` unless the file already holds exactly that; returns whether it wrote.
+bool WriteIfDifferent(const fs::path& path, const std::string& text) {
+  std::string current;
+  if (ReadText(path, current) && current == text) return false;
+  fs::create_directories(path.parent_path());
+  WriteFileAtomically(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+  return true;
+}
+
+std::string Trim(const std::string& text) {
+  const auto begin = text.find_first_not_of(" \t\r");
+  if (begin == std::string::npos) return {};
+  return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
+}
+
+// The mimeapps.list with our default added to [Default Applications] when the user has none
+// for the type. `kept` tells that another application is the user's choice.
+std::string WithDefaultApplication(const std::string& list, bool& kept) {
+  kept = false;
+  std::istringstream lines(list);
+  std::string line, section, result;
+  bool inserted = false, saw_section = false;
+  const std::string key = kBamMimeType;
+  const std::string ours = std::string(key) + "=" + kPreviewDesktopId + ";\n";
+  while (std::getline(lines, line)) {
+    const std::string trimmed = Trim(line);
+    if (!trimmed.empty() && trimmed.front() == '[') {
+      if (section == "[Default Applications]" && !inserted) {
+        result += ours;
+        inserted = true;
+      }
+      section = trimmed;
+      saw_section = saw_section || section == "[Default Applications]";
+    } else if (section == "[Default Applications]") {
+      const auto equals = trimmed.find('=');
+      if (equals != std::string::npos && Trim(trimmed.substr(0, equals)) == key) {
+        const std::string value = Trim(trimmed.substr(equals + 1));
+        const bool is_ours =
+            value.rfind(kPreviewDesktopId, 0) == 0 || value.rfind(kEditorDesktopId, 0) == 0;
+        kept = !is_ours;
+        inserted = true;  // a default exists, ours or the user's: it stays as it is
+      }
+    }
+    result += line + "\n";
+  }
+  if (!inserted) {
+    if (!saw_section)
+      result += (result.empty() || result.back() == '\n' ? "" : "\n") +
+                std::string("[Default Applications]\n");
+    result += ours;
+  }
+  return result;
+}
+
+}  // namespace
+
+DesktopFolders DesktopFoldersFromEnvironment() {
+  return {FolderFromEnvironment("XDG_DATA_HOME", ".local/share"),
+          FolderFromEnvironment("XDG_CONFIG_HOME", ".config")};
+}
+
+void RunHelperIfPresent(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return;
+  const char* path_variable = std::getenv("PATH");
+  std::istringstream folders(path_variable ? path_variable : "");
+  std::string folder;
+  fs::path program;
+  while (std::getline(folders, folder, ':')) {
+    const fs::path candidate = fs::path(folder.empty() ? "." : folder) / arguments[0];
+    if (::access(candidate.c_str(), X_OK) == 0) {
+      program = candidate;
+      break;
+    }
+  }
+  if (program.empty()) return;
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return;
+  int status = 0;
+  waitpid(child, &status, 0);
+}
+
+AssociationOutcome EnsureAssociation(const fs::path& executable, const DesktopFolders& folders,
+                                     const HelperRunner& run) {
+  AssociationOutcome outcome;
+  const fs::path applications = folders.DataHome / "applications";
+  const fs::path mime = folders.DataHome / "mime";
+  bool entries_changed = false, mime_changed = false;
+  try {
+    const fs::path editor = applications / kEditorDesktopId;
+    const fs::path preview = applications / kPreviewDesktopId;
+    const fs::path package = mime / "packages" / "celwright.xml";
+    if (WriteIfDifferent(editor, EditorEntry(executable))) outcome.Written.push_back(editor);
+    if (WriteIfDifferent(preview, PreviewEntry(executable))) outcome.Written.push_back(preview);
+    entries_changed = !outcome.Written.empty();
+    if (WriteIfDifferent(package, MimePackage())) {
+      outcome.Written.push_back(package);
+      mime_changed = true;
+    }
+    const fs::path list_path = folders.ConfigHome / "mimeapps.list";
+    std::string list;
+    ReadText(list_path, list);
+    const std::string updated = WithDefaultApplication(list, outcome.UserDefaultKept);
+    if (WriteIfDifferent(list_path, updated)) outcome.Written.push_back(list_path);
+  } catch (const std::exception& e) {
+    outcome.Error = e.what();
+  }
+  if (run) {
+    // The caches are the desktop's own; a failed refresh only delays the change.
+    if (mime_changed) run({"update-mime-database", mime.string()});
+    if (entries_changed) run({"update-desktop-database", applications.string()});
+  }
+  return outcome;
+}
+
+}  // namespace celwright

@@ -1,0 +1,184 @@
+// The Colors menu and the Settings dialog driven through their widgets on the sample animation.
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "app/document_view.h"
+#include "app/editor_fixture.h"
+#include "app/palette_dialogs.h"
+#include "app/progress_window.h"
+#include "app/settings_dialog.h"
+#include "support/palette_adjust.h"
+#include "support/palette_file.h"
+
+using namespace celwright;
+
+class PaletteDialogsTest : public QObject, public EditorFixture {
+  Q_OBJECT
+
+  // An edit recorded the way a tool records one, so the history has a step to keep.
+  void PaintOnePixel() {
+    TBAMForm& doc = Doc();
+    doc.WorkImage[1].Row(0)[2] = 5;
+    doc.WorkImage[0].SetPixel(0, 0, ToColor(doc.BAM.Palette[5]));
+    doc.ImageChanged = true;
+    doc.HistoryPending = true;
+    doc.AddHistoryItem();
+    doc.RedrawImage(false);
+  }
+  // Presses `button` of the modal dialog that the next command opens.
+  static void PressLater(QPushButton* button) {
+    QTimer::singleShot(0, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
+  }
+  std::string IniText() {
+    std::ifstream in(Temp("settings.ini"));
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+  }
+
+ private slots:
+  void init() {
+    StartEditor();
+    form_->OpenFile(kSample, dtBAM);
+    QVERIFY(Doc().BAM.GetBAMType() == kPalettedBAM);
+  }
+  void cleanup() { StopEditor(); }
+
+  void colourBalancePreviewThenClosingTheWindowRestoresEverything() {
+    PaintOnePixel();
+    const Palette256 saved = Doc().BAM.Palette;
+    const QImage before = form_->View()->grab().toImage();
+    TColorizeForm* dialog = form_->ColorizeForm();
+    dialog->Begin(Doc());
+    dialog->show();
+    dialog->Red.Track->setValue(-50);  // up on the bar is positive
+    QCOMPARE(dialog->Red.Spin->value(), 50);
+    QTest::mouseClick(dialog->Btn_Preview, Qt::LeftButton);
+    QTest::mouseClick(dialog->Btn_Preview, Qt::LeftButton);
+    QCOMPARE(Doc().BAM.Palette, ColorizePalette(saved, 50, 0, 0));
+    QVERIFY(form_->View()->grab().toImage() != before);
+
+    dialog->close();  // the window frame's close button
+    QVERIFY(Doc().BAM.Palette == saved);
+    QCOMPARE(Doc().UndoCount(), 1);
+    QCOMPARE(form_->View()->grab().toImage(), before);
+  }
+
+  void contrastOkRecordsTheChangeAndMarksTheDocument() {
+    const Palette256 saved = Doc().BAM.Palette;
+    TContrastForm* dialog = form_->ContrastForm();
+    QTimer::singleShot(0, dialog, [dialog] {
+      dialog->Contrast.Spin->setValue(-50);
+      QTest::mouseClick(dialog->Btn_OK, Qt::LeftButton);
+    });
+    form_->Entry("Contrast1")->trigger();
+    QCOMPARE(Doc().BAM.Palette, ContrastizePalette(saved, -50));
+    QVERIFY(Doc().Modified);
+    // Reopening starts from zero again, and Cancel leaves the accepted palette alone.
+    PressLater(dialog->Btn_Cancel);
+    form_->Entry("Contrast1")->trigger();
+    QCOMPARE(dialog->Contrast.Spin->value(), 0);
+    QCOMPARE(Doc().BAM.Palette, ContrastizePalette(saved, -50));
+  }
+
+  void editPaletteEntryLoadAndSave() {
+    TPaletteForm* dialog = form_->PaletteForm();
+    dialog->Begin(Doc());
+    dialog->show();
+    QTest::mouseClick(dialog->Img_Palette, Qt::LeftButton, {}, QPoint(16 * 3 + 4, 16 * 2 + 4));
+    QCOMPARE(dialog->SelectedEntry, 35);
+    prompts_->ColorChoices.push_back(MakeColor(1, 2, 3));
+    QTest::mouseDClick(dialog->Img_Palette, Qt::LeftButton, {}, QPoint(16 * 3 + 4, 16 * 2 + 4));
+    QCOMPARE(dialog->Edited()[35], (RGBTriple{1, 2, 3}));
+
+    const std::string saved_path = Temp("out");
+    prompts_->SaveChoices.push_back({true, saved_path, 0});
+    QTest::mouseClick(dialog->Btn_SavePal, Qt::LeftButton);
+    QCOMPARE(std::filesystem::file_size(saved_path + ".pal"), std::uintmax_t{1048});
+
+    // A file that is not a palette says so and changes nothing.
+    const Palette256 before_bad = dialog->Edited();
+    prompts_->OpenChoices.push_back({true, kSample, 0});
+    QTest::mouseClick(dialog->Btn_LoadPal, Qt::LeftButton);
+    QCOMPARE(prompts_->Count("error"), 1);
+    QVERIFY(dialog->Edited() == before_bad);
+
+    Palette256 other{};
+    other[35] = {200, 100, 50};
+    SavePaletteFile(Temp("other.pal"), other);
+    prompts_->OpenChoices.push_back({true, Temp("other.pal"), 0});
+    QTest::mouseClick(dialog->Btn_LoadPal, Qt::LeftButton);
+    QTest::mouseClick(dialog->Btn_OK, Qt::LeftButton);
+    QCOMPARE(Doc().BAM.Palette[35], (RGBTriple{200, 100, 50}));
+  }
+
+  void negativeTwiceAndConversionsFollowTheKind() {
+    const Palette256 saved = Doc().BAM.Palette;
+    form_->Entry("Negative1")->trigger();
+    QCOMPARE(Doc().BAM.Palette, NegativePalette(saved));
+    form_->Entry("Negative1")->trigger();
+    QVERIFY(Doc().BAM.Palette == saved);
+
+    Doc().Modified = false;
+    form_->Colors1Click();
+    QVERIFY(Enabled("ConverttoUnpaletted1") && Enabled("EditPalette1"));
+    QVERIFY(!Enabled("ConvertToPaletted1") && !Enabled("SetPaletteTransparency1"));
+    form_->Entry("ConverttoUnpaletted1")->trigger();
+    QCOMPARE(Doc().BAM.GetBAMType(), std::uint8_t{kUnpalettedBAM});
+    QVERIFY(Doc().Modified);
+    QCOMPARE(form_->ProgForm()->Lbl_Msg->text(), QString("Converting BAM..."));
+    QVERIFY(!Enabled("ConverttoUnpaletted1") && !Enabled("EditPalette1"));
+    QVERIFY(Enabled("ConvertToPaletted1") && Enabled("SetPaletteTransparency1"));
+
+    // Set Transparency refuses equal colours with the reason.
+    form_->Options().ForegroundColour = form_->Options().BackgroundColour;
+    const TColor trans = Doc().BAM.TransCol;
+    form_->Entry("SetPaletteTransparency1")->trigger();
+    QCOMPARE(Doc().BAM.TransCol, trans);
+    QVERIFY(prompts_->History.back().Text.find("You cannot set the same colour") !=
+            std::string::npos);
+
+    form_->Entry("ConvertToPaletted1")->trigger();
+    QCOMPARE(Doc().BAM.GetBAMType(), std::uint8_t{kPalettedBAM});
+  }
+
+  void settingsDefaultsStoreAndDisplayColours() {
+    TSettingsForm* settings = form_->SettingsForm();
+    settings->Begin(&Doc());
+    settings->show();
+    QCOMPARE(settings->Spin_FrameSpeed->value(), 50);
+    QVERIFY(settings->Chk_ForceTransCol->isChecked() && settings->Chk_ForceShadowCol->isChecked());
+    QCOMPARE(settings->Values().TransCol, MakeColor(0, 151, 151));
+    QCOMPARE(settings->Values().ShadowCol, MakeColor(255, 104, 104));
+
+    prompts_->ColorChoices.push_back(MakeColor(10, 20, 30));
+    QTest::mouseClick(settings->SpeedButton1, Qt::LeftButton);
+    QCOMPARE(Doc().BAM.GetTransCol(), MakeColor(10, 20, 30));
+    QVERIFY(IniText().find("TransCol") == std::string::npos);  // stored on Done only
+
+    settings->Spin_FrameSpeed->setValue(120);
+    QTest::mouseClick(settings->Btn_Done, Qt::LeftButton);
+    const std::string ini = IniText();
+    QVERIFY(ini.find("PlaySpeed=120") != std::string::npos);
+    QVERIFY(ini.find("TransCol=" + std::to_string(MakeColor(10, 20, 30))) != std::string::npos);
+
+    // An unpaletted document's transparent colour is data: the dialog leaves it alone.
+    form_->Entry("ConverttoUnpaletted1")->trigger();
+    const TColor data_trans = Doc().BAM.TransCol;
+    settings->Begin(&Doc());
+    prompts_->ColorChoices.push_back(MakeColor(99, 99, 99));
+    QTest::mouseClick(settings->SpeedButton1, Qt::LeftButton);
+    settings->Chk_ForceTransCol->setChecked(false);
+    QCOMPARE(Doc().BAM.TransCol, data_trans);
+    QCOMPARE(settings->Values().TransCol, MakeColor(99, 99, 99));
+    settings->close();
+  }
+};
+
+QTEST_MAIN(PaletteDialogsTest)
+#include "palette_dialogs_test.moc"

@@ -1,0 +1,142 @@
+// Unsaved work survives a killed editor: a child editor edits a frame and is killed with
+// SIGKILL once its recovery copy exists; the next start offers the copy and recovering it
+// shows the edit, while the user's file stays as it was.
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <filesystem>
+#include <fstream>
+
+#include "app/document_session.h"
+#include "app/editor_fixture.h"
+#include "app/termination_guard.h"
+#include "document/recovery_store.h"
+
+using namespace celwright;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint8_t kPaintedIndex = 77;
+
+// The child: an editor on `file` with a one-second autosave, one pixel painted, then it waits to
+// be killed.
+int RunEditingChild(const std::string& folder, const std::string& file, int autosave_seconds) {
+  int argc = 1;
+  char name[] = "child";
+  char* argv[] = {name, nullptr};
+  QApplication app(argc, argv);
+  SetLogFolder(folder);
+  AppSettings settings(folder + "/settings.ini");
+  settings.WriteInt("AutosaveInterval", autosave_seconds);
+  ScriptedPrompts prompts;
+  TMainForm form(prompts, settings);
+  form.SetRecoveryFolder(folder + "/recovery");
+  form.show();
+  form.OpenFile(file, dtBAM);
+  TBAMForm& doc = *form.BAMForm();
+  doc.WorkImage[1].Row(0)[2] = kPaintedIndex;  // as the pencil leaves it, not yet written back
+  doc.ImageChanged = true;
+  InstallTerminationGuard(form);
+  std::printf("ready\n");
+  std::fflush(stdout);
+  return QApplication::exec();
+}
+
+}  // namespace
+
+class RecoveryTest : public QObject, public EditorFixture {
+  Q_OBJECT
+
+ private slots:
+  void init() { StartEditor(); }
+  void cleanup() { StopEditor(); }
+
+  void killedEditorsWorkIsOfferedAndRecovered() {
+    const std::string original = Temp("work.bam");
+    fs::copy_file(kSample, original);
+    const auto original_size = fs::file_size(original);
+    const fs::path folder = Temp("recovery");
+
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--editing-child", dir_->path(), QString::fromStdString(original), "1"});
+    QVERIFY(child.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    while (FindOrphanedRecoveries(folder).empty() && waited.elapsed() < 20000) {
+      // The copy exists but counts as orphaned only once its session is gone; look for it.
+      bool written = false;
+      std::error_code ignored;
+      for (const auto& entry : fs::directory_iterator(folder, ignored))
+        written = written || entry.path().extension() == ".info";
+      if (written) break;
+      QTest::qWait(100);
+    }
+    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+    QVERIFY(child.waitForFinished());
+
+    prompts_->Choices.push_back(0);  // "Recover"
+    form_->OfferRecoveries();
+    QCOMPARE(prompts_->Count("choice"), 1);
+    QVERIFY(prompts_->History.back().Text.find(original) != std::string::npos);
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(Doc().BAM.FileName, original);
+    QVERIFY(Doc().Modified);
+    QCOMPARE(Doc().WorkImage[1].Row(0)[2], kPaintedIndex);
+    QCOMPARE(fs::file_size(original), original_size);  // the user's file is untouched
+    QVERIFY(FindOrphanedRecoveries(folder).empty());   // the old copy was taken over
+
+    // A clean close leaves no copy behind.
+    form_->AutosaveTick();
+    form_->Recovery()->Wait();
+    QVERIFY(fs::exists(form_->Recovery()->CopyPath()));
+    prompts_->YesNoCancelAnswers.push_back(PromptAnswer::No);
+    QVERIFY(form_->Close1Click());
+    std::error_code ignored;
+    QVERIFY(fs::is_empty(folder, ignored));
+  }
+
+  void endingTheSessionKeepsTheWorkWithoutWaitingForTheTimer() {
+    const std::string original = Temp("work.bam");
+    fs::copy_file(kSample, original);
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--editing-child", dir_->path(), QString::fromStdString(original), "0"});
+    QVERIFY(child.waitForReadyRead(20000));
+    ::kill(static_cast<pid_t>(child.processId()), SIGTERM);
+    QVERIFY(child.waitForFinished(20000));
+    const std::vector<FoundRecovery> found = FindOrphanedRecoveries(Temp("recovery"));
+    QCOMPARE(found.size(), std::size_t{1});
+    QCOMPARE(found[0].Details.OriginalFile, original);
+  }
+
+  void discardedCopiesAreGoneAndUnchangedDocumentsWriteNone() {
+    const fs::path folder = Temp("recovery");
+    form_->OpenFile(kSample, dtBAM);
+    form_->AutosaveTick();
+    form_->Recovery()->Wait();
+    QVERIFY(!fs::exists(folder));
+    Doc().Modified = true;
+    form_->AutosaveTick();
+    form_->Recovery()->Wait();
+    QVERIFY(form_->Recovery()->HasCopy());
+    // Another session's living copy is not offered.
+    QVERIFY(FindOrphanedRecoveries(folder).empty());
+  }
+};
+
+int main(int argc, char** argv) {
+  if (argc == 5 && std::string(argv[1]) == "--editing-child")
+    return RunEditingChild(argv[2], argv[3], std::atoi(argv[4]));
+  QApplication app(argc, argv);
+  RecoveryTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "recovery_test.moc"

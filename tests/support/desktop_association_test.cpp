@@ -1,0 +1,106 @@
+// The .bam association under a private XDG home: written once, left alone while current,
+// rewritten for a moved program, and never over the user's own choice of default.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "support/desktop_association.h"
+
+namespace celwright {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Text(const fs::path& path) {
+  std::ifstream in(path);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+class DesktopAssociation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::temp_directory_path() /
+            ("celwright_xdg_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(home_);
+    setenv("XDG_DATA_HOME", (home_ / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
+    folders_ = DesktopFoldersFromEnvironment();
+  }
+  void TearDown() override { fs::remove_all(home_); }
+
+  HelperRunner Recorder() {
+    return
+        [this](const std::vector<std::string>& arguments) { helpers_run_.push_back(arguments[0]); };
+  }
+  fs::path Data(const char* relative) { return home_ / "data" / relative; }
+  fs::path MimeApps() { return home_ / "config" / "mimeapps.list"; }
+
+  fs::path home_;
+  DesktopFolders folders_;
+  std::vector<std::string> helpers_run_;
+};
+
+TEST_F(DesktopAssociation, FirstStartWritesSecondNothingMovedProgramRewrites) {
+  ASSERT_EQ(folders_.DataHome, home_ / "data");
+  const AssociationOutcome first =
+      EnsureAssociation("/opt/celwright/bin/celwright", folders_, Recorder());
+  EXPECT_TRUE(first.Error.empty());
+  EXPECT_EQ(first.Written.size(), 4u);
+  EXPECT_EQ(helpers_run_,
+            (std::vector<std::string>{"update-mime-database", "update-desktop-database"}));
+  const std::string editor = Text(Data("applications/celwright.desktop"));
+  const std::string preview = Text(Data("applications/celwright-preview.desktop"));
+  EXPECT_NE(editor.find("Exec=\"/opt/celwright/bin/celwright\" %f\n"), std::string::npos);
+  EXPECT_EQ(editor.find("-p"), std::string::npos);
+  EXPECT_NE(preview.find("Exec=\"/opt/celwright/bin/celwright\" -p %f\n"), std::string::npos);
+  EXPECT_NE(preview.find("NoDisplay=true"), std::string::npos);
+  const std::string package = Text(Data("mime/packages/celwright.xml"));
+  for (const char* needle : {"*.bam", "BAM V1  ", "BAMCV1  ", "BAMU"})
+    EXPECT_NE(package.find(needle), std::string::npos) << needle;
+  EXPECT_NE(Text(MimeApps())
+                .find("[Default Applications]\napplication/x-infinity-bam="
+                      "celwright-preview.desktop;"),
+            std::string::npos);
+
+  const auto stamp = fs::last_write_time(Data("applications/celwright.desktop"));
+  helpers_run_.clear();
+  EXPECT_TRUE(
+      EnsureAssociation("/opt/celwright/bin/celwright", folders_, Recorder()).Written.empty());
+  EXPECT_TRUE(helpers_run_.empty());
+  EXPECT_EQ(fs::last_write_time(Data("applications/celwright.desktop")), stamp);
+
+  const AssociationOutcome moved =
+      EnsureAssociation("/home/me/my \"bin\"/celwright", folders_, Recorder());
+  EXPECT_EQ(moved.Written.size(), 2u);
+  EXPECT_EQ(helpers_run_, (std::vector<std::string>{"update-desktop-database"}));
+  EXPECT_NE(Text(Data("applications/celwright.desktop"))
+                .find("Exec=\"/home/me/my \\\"bin\\\"/celwright\" %f"),
+            std::string::npos);
+}
+
+TEST_F(DesktopAssociation, TheUsersOwnDefaultIsLeftAlone) {
+  fs::create_directories(MimeApps().parent_path());
+  const std::string mine =
+      "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
+      "[Default Applications]\napplication/x-infinity-bam=nearinfinity.desktop;\n"
+      "image/png=gimp.desktop;\n";
+  std::ofstream(MimeApps()) << mine;
+  const AssociationOutcome outcome = EnsureAssociation("/usr/bin/celwright", folders_, {});
+  EXPECT_TRUE(outcome.UserDefaultKept);
+  EXPECT_EQ(Text(MimeApps()), mine);
+
+  // Without a default for the type, ours joins the user's section and nothing else moves.
+  std::ofstream(MimeApps()) << "[Default Applications]\nimage/png=gimp.desktop;\n"
+                               "[Added Associations]\n";
+  EnsureAssociation("/usr/bin/celwright", folders_, {});
+  EXPECT_EQ(Text(MimeApps()),
+            "[Default Applications]\nimage/png=gimp.desktop;\n"
+            "application/x-infinity-bam=celwright-preview.desktop;\n"
+            "[Added Associations]\n");
+}
+
+}  // namespace
+}  // namespace celwright
