@@ -11,6 +11,8 @@
 #include "document/document_log.h"
 #include "document/document_options.h"
 #include "document/edit_history.h"
+#include "document/tool_activity.h"
+#include "document/tool_state.h"
 #include "document/view_geometry.h"
 #include "model/qm_BAM.h"
 #include "support/bitmap.h"
@@ -87,6 +89,17 @@ class TBAMForm {
   TDocType DocType = dtBAM;
   // Injected by the app; reads the picture files ImportFrame is given.
   PictureLoader LoadPicture;
+  // The drag in progress, and the tool layer that runs it (null: nothing is drawn on top).
+  ToolState Tool;
+  ToolActivity* ToolLayer = nullptr;
+
+  // --- What the tools reach through the window ------------------------------------------------
+  DocumentOptions& Options() { return options_; }
+  const DocumentOptions& Options() const { return options_; }
+  const DocumentLog& Log() const { return log_; }
+  DocumentPrompts* Prompts() const { return hosts_.Prompts; }
+  bool Paletted() const { return BAM.GetBAMType() != kUnpalettedBAM; }
+  void NotifyCommandsChanged();
 
   // --- Showing frames ------------------------------------------------------------------------
   // Writes pending edits back, then loads frame `index` into the working images. An index
@@ -152,12 +165,10 @@ class TBAMForm {
   void SelectionClear();
 
  private:
-  bool Paletted() const { return BAM.GetBAMType() != kUnpalettedBAM; }
   void RebuildOverlays();
   void PaintSizerBlocks(bool show);
   void RecordStartOfFrame();
   void RestoreSnapshot(const HistoryEntry& entry);
-  void NotifyCommandsChanged();
   void NotifyPaletteChanged();
   std::string FileNamePart() const;
 
