@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "app/document_session.h"
+#include "app/palette_widget.h"
 #include "app/tool_icons.h"
 #include "document/bam_form.h"
 #include "support/qm_log.h"
@@ -110,35 +111,6 @@ QWidget* LabelledRow(QWidget* parent, const QString& label, QWidget* control) {
   return row;
 }
 
-// The 256 palette entries as a 32 x 8 grid of swatches.
-class PaletteGrid : public QWidget {
- public:
-  PaletteGrid(const TBAMForm* const* document, QWidget* parent)
-      : QWidget(parent), document_(document) {
-    setFixedSize(32 * kCell + 1, 8 * kCell + 1);
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Mid));
-    const TBAMForm* doc = *document_;
-    if (!doc || !doc->BAM.IsOpen) return;
-    const Palette256 colours = doc->BAM.GetDisplayHPalette();
-    for (int i = 0; i < 256; ++i) {
-      const RGBTriple& c = colours[static_cast<std::size_t>(i)];
-      const QRect cell((i % 32) * kCell, (i / 32) * kCell, kCell, kCell);
-      painter.fillRect(cell, QColor(c.r, c.g, c.b));
-      painter.setPen(palette().color(QPalette::Dark));
-      painter.drawRect(cell);
-    }
-  }
-
- private:
-  static constexpr int kCell = 11;
-  const TBAMForm* const* document_;
-};
-
 }  // namespace
 
 void TMainForm::BuildToolBar() {
@@ -181,13 +153,11 @@ void TMainForm::BuildLeftPanel() {
   for (const ToolSpec& tool : kTools) {
     QToolButton* button = IconButton(Panel_Left, tool.name, tool.hint);
     button->setCheckable(true);
+    button->setProperty("page", tool.options);
     ToolButtons->addButton(button, index);
     grid->addWidget(button, index / 2, index % 2);
-    const int page = tool.options;
-    connect(button, &QToolButton::toggled, this, [this, page, name = tool.name](bool down) {
-      if (!down) return;
-      OptionPanels->setCurrentIndex(page);
-      AddLogLine(std::string("TOOL: ") + name);
+    connect(button, &QToolButton::toggled, this, [this, index](bool down) {
+      if (down) ToolBtnClick(index);
     });
     ++index;
   }
@@ -214,7 +184,7 @@ void TMainForm::BuildBottomPanel() {
   fore->setGeometry(2, 2, 26, 26);
   fore->setStyleSheet("background: rgb(255,104,104); border: 1px solid black;");
   colour_layout->addWidget(swatches);
-  Img_Pal = new PaletteGrid(&document_ptr_, colours);
+  Img_Pal = new PaletteWidget(*palette_panel_, colours);
   Img_Pal->setObjectName("Img_Pal");
   colour_layout->addWidget(Img_Pal);
   layout->addWidget(colours);
@@ -393,26 +363,10 @@ void TMainForm::BuildRightPanel() {
 }
 
 void TMainForm::ShowPalette() {
-  document_ptr_ = BAMForm();
+  // Only the picture follows the document; the chosen colours stay the user's.
+  palette_panel_->ShowPalette(document_ ? &BAMForm()->BAM : nullptr);
   if (Img_Pal) Img_Pal->update();
-  // A new document starts drawing in the shadow colour over the transparent one.
-  if (!document_ || !BAMForm()->BAM.IsOpen) return;
-  const TBAM& bam = BAMForm()->BAM;
-  TColor fore = bam.GetShadowCol();
-  TColor back = bam.GetTransCol();
-  if (bam.GetBAMType() == kPalettedBAM) {
-    const Palette256 shown = bam.GetDisplayHPalette();
-    fore = ToColor(shown[static_cast<std::size_t>(bam.ShadowInd & 0xFF)]);
-    back = ToColor(shown[static_cast<std::size_t>(bam.TranspInd & 0xFF)]);
-  }
-  auto paint = [](QWidget* swatch, TColor colour) {
-    swatch->setStyleSheet(QString("background: rgb(%1,%2,%3); border: 1px solid black;")
-                              .arg(RedOf(colour))
-                              .arg(GreenOf(colour))
-                              .arg(BlueOf(colour)));
-  };
-  paint(findChild<QWidget*>("Panel_Fore"), fore);
-  paint(findChild<QWidget*>("Panel_Back"), back);
+  RefreshSwatches();
 }
 
 }  // namespace celwright
