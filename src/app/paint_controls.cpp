@@ -158,7 +158,8 @@ void TMainForm::RefreshSwatches() {
     auto* panel = findChild<QLabel*>(name);
     if (!panel) return;
     panel->setPixmap(PixmapOf(palette_panel_->Swatch(foreground, panel->width(), panel->height())));
-    const TColor colour = foreground ? doc_options_.ForegroundColour : doc_options_.BackgroundColour;
+    const TColor colour =
+        foreground ? doc_options_.ForegroundColour : doc_options_.BackgroundColour;
     const bool paletted = document_ && BAMForm()->BAM.GetBAMType() == kPalettedBAM;
     const int index = foreground ? doc_options_.ForegroundIndex : doc_options_.BackgroundIndex;
     panel->setAccessibleDescription(

@@ -28,8 +28,7 @@ void SelectionPointer(QPainter& p, int kind, int sign) {
     p.setPen(QPen(Qt::black, 2));
     p.drawLine(14, 28, 25, 17);
     p.setPen(QPen(QColor(230, 190, 40), 1));
-    for (const QPoint& spark : {QPoint(27, 13), QPoint(29, 17), QPoint(23, 13)})
-      p.drawPoint(spark);
+    for (const QPoint& spark : {QPoint(27, 13), QPoint(29, 17), QPoint(23, 13)}) p.drawPoint(spark);
   }
   if (sign != 0) {
     p.setPen(QPen(Qt::black, 2));
@@ -42,15 +41,33 @@ void DrawPointer(QPainter& p, PointerShape shape) {
   p.setRenderHint(QPainter::Antialiasing, false);
   p.setPen(QPen(Qt::black, 1));
   switch (shape) {
-    case PointerShape::SelAddRect: SelectionPointer(p, 0, 1); break;
-    case PointerShape::SelRemRect: SelectionPointer(p, 0, -1); break;
-    case PointerShape::SelectRect: SelectionPointer(p, 0, 0); break;
-    case PointerShape::SelAddPoly: SelectionPointer(p, 1, 1); break;
-    case PointerShape::SelRemPoly: SelectionPointer(p, 1, -1); break;
-    case PointerShape::SelectPoly: SelectionPointer(p, 1, 0); break;
-    case PointerShape::SelAddWand: SelectionPointer(p, 2, 1); break;
-    case PointerShape::SelRemWand: SelectionPointer(p, 2, -1); break;
-    case PointerShape::SelectWand: SelectionPointer(p, 2, 0); break;
+    case PointerShape::SelAddRect:
+      SelectionPointer(p, 0, 1);
+      break;
+    case PointerShape::SelRemRect:
+      SelectionPointer(p, 0, -1);
+      break;
+    case PointerShape::SelectRect:
+      SelectionPointer(p, 0, 0);
+      break;
+    case PointerShape::SelAddPoly:
+      SelectionPointer(p, 1, 1);
+      break;
+    case PointerShape::SelRemPoly:
+      SelectionPointer(p, 1, -1);
+      break;
+    case PointerShape::SelectPoly:
+      SelectionPointer(p, 1, 0);
+      break;
+    case PointerShape::SelAddWand:
+      SelectionPointer(p, 2, 1);
+      break;
+    case PointerShape::SelRemWand:
+      SelectionPointer(p, 2, -1);
+      break;
+    case PointerShape::SelectWand:
+      SelectionPointer(p, 2, 0);
+      break;
     case PointerShape::ColPick:  // a dropper with its tip at the hot spot
       p.setBrush(QColor(200, 220, 255));
       p.drawPolygon(QPolygon({{0, 31}, {2, 25}, {14, 13}, {18, 17}, {6, 29}}));
@@ -83,18 +100,24 @@ void DrawPointer(QPainter& p, PointerShape shape) {
       p.setBrush(QColor(220, 220, 220));
       p.drawPolygon(QPolygon({{4, 12}, {16, 2}, {28, 14}, {16, 26}}));
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
 QPoint HotSpot(PointerShape shape) {
   switch (shape) {
     case PointerShape::ColPick:
-    case PointerShape::Pencil: return {0, 31};
-    case PointerShape::Stamp: return {16, 27};
-    case PointerShape::Clone: return {6, 6};
-    case PointerShape::FloodFill: return {3, 29};
-    default: return {8, 8};
+    case PointerShape::Pencil:
+      return {0, 31};
+    case PointerShape::Stamp:
+      return {16, 27};
+    case PointerShape::Clone:
+      return {6, 6};
+    case PointerShape::FloodFill:
+      return {3, 29};
+    default:
+      return {8, 8};
   }
 }
 
@@ -112,17 +135,28 @@ QCursor DrawnCursor(PointerShape shape) {
 
 QCursor PointerCursor(PointerShape shape) {
   switch (shape) {
-    case PointerShape::Arrow: return Qt::ArrowCursor;
-    case PointerShape::None: return Qt::BlankCursor;
-    case PointerShape::Cross: return Qt::CrossCursor;
-    case PointerShape::IBeam: return Qt::IBeamCursor;
-    case PointerShape::HandPoint: return Qt::PointingHandCursor;
-    case PointerShape::SizeAll: return Qt::SizeAllCursor;
-    case PointerShape::SizeNWSE: return Qt::SizeFDiagCursor;
-    case PointerShape::SizeNESW: return Qt::SizeBDiagCursor;
-    case PointerShape::SizeWE: return Qt::SizeHorCursor;
-    case PointerShape::SizeNS: return Qt::SizeVerCursor;
-    default: break;
+    case PointerShape::Arrow:
+      return Qt::ArrowCursor;
+    case PointerShape::None:
+      return Qt::BlankCursor;
+    case PointerShape::Cross:
+      return Qt::CrossCursor;
+    case PointerShape::IBeam:
+      return Qt::IBeamCursor;
+    case PointerShape::HandPoint:
+      return Qt::PointingHandCursor;
+    case PointerShape::SizeAll:
+      return Qt::SizeAllCursor;
+    case PointerShape::SizeNWSE:
+      return Qt::SizeFDiagCursor;
+    case PointerShape::SizeNESW:
+      return Qt::SizeBDiagCursor;
+    case PointerShape::SizeWE:
+      return Qt::SizeHorCursor;
+    case PointerShape::SizeNS:
+      return Qt::SizeVerCursor;
+    default:
+      break;
   }
   // Drawn once each, on first use.
   static std::array<QCursor, kDrawnPointerCount> drawn = [] {

@@ -24,8 +24,12 @@ Bitmap MakeBrushPicture(int shape, int width, int height) {
   canvas.pen.color = kWhite;
   canvas.brush.color = kWhite;
   switch (shape) {
-    case 0: canvas.Ellipse({1, 0, width + 1, height}); break;
-    case 1: canvas.Rectangle({1, 0, width + 1, height}); break;
+    case 0:
+      canvas.Ellipse({1, 0, width + 1, height});
+      break;
+    case 1:
+      canvas.Rectangle({1, 0, width + 1, height});
+      break;
     case 2:
       canvas.MoveTo(1, 0);
       canvas.LineTo(width + 1, height);

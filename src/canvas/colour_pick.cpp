@@ -10,6 +10,7 @@ bool PickColour(PaintCall& call) {
   DocumentOptions& options = form.Options();
   form.Log().Line("MDFY: Color Pick...");
   const bool foreground = call.Button == kLeftButton;
+  options.ColoursChosen = true;
   if (form.Paletted()) {
     const std::uint8_t index = RedOf(form.SelImage[1].GetPixel(call.X, call.Y));
     (foreground ? options.ForegroundIndex : options.BackgroundIndex) = index;

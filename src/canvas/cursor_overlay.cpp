@@ -26,14 +26,15 @@ void ToolController::DrawToolOverlay(std::array<Bitmap, 2>& overlay) {
   form_.Log().Line("DRAW: Cursor");
   const DocumentOptions& options = form_.Options();
   const Bitmap& picture = BrushPicture();
-  Rect r = BrushDrawRect(p.x, p.y, options.BrushWidth, options.BrushHeight);
+  const Rect r = BrushDrawRect(p.x, p.y, options.BrushWidth, options.BrushHeight);
   const Rect visible = r.Intersect(BoundsOf(overlay[0])).Intersect(BoundsOf(overlay[1]));
   for (int y = visible.top; y < visible.bottom; ++y) {
-    const std::uint8_t* shape = picture.Row(y - r.top) + 1 - r.left;
+    // Column 0 of the brush picture is never part of the shape; the dab starts at column 1.
+    const std::uint8_t* shape = picture.Row(y - r.top);
     std::uint8_t* colours = overlay[0].Row(y);
     std::uint8_t* indices = overlay[1].Row(y);
     for (int x = visible.left; x < visible.right; ++x) {
-      if (shape[x] == 0) continue;
+      if (shape[1 + x - r.left] == 0) continue;
       for (int c = 0; c < 3; ++c) {
         colours[3 * x + c] ^= 0xFF;
         indices[3 * x + c] = 0xFF;
@@ -69,15 +70,31 @@ void ToolController::ChoosePointer(Point) {
                      ? PointerShape::SizeAll
                      : PointerShape::Arrow;
       break;
-    case ToolKind::ColPick: pointer_ = PointerShape::ColPick; break;
-    case ToolKind::Pencil: pointer_ = PointerShape::Pencil; break;
+    case ToolKind::ColPick:
+      pointer_ = PointerShape::ColPick;
+      break;
+    case ToolKind::Pencil:
+      pointer_ = PointerShape::Pencil;
+      break;
     case ToolKind::Brush:
-    case ToolKind::Erase: pointer_ = PointerShape::None; break;
-    case ToolKind::Stamp: pointer_ = PointerShape::Stamp; break;
-    case ToolKind::CloneBrush: pointer_ = PointerShape::Clone; break;
-    case ToolKind::Fill: pointer_ = PointerShape::FloodFill; break;
-    case ToolKind::Text: pointer_ = PointerShape::IBeam; break;
-    default: pointer_ = PointerShape::Cross; break;
+    case ToolKind::Erase:
+      pointer_ = PointerShape::None;
+      break;
+    case ToolKind::Stamp:
+      pointer_ = PointerShape::Stamp;
+      break;
+    case ToolKind::CloneBrush:
+      pointer_ = PointerShape::Clone;
+      break;
+    case ToolKind::Fill:
+      pointer_ = PointerShape::FloodFill;
+      break;
+    case ToolKind::Text:
+      pointer_ = PointerShape::IBeam;
+      break;
+    default:
+      pointer_ = PointerShape::Cross;
+      break;
   }
 }
 

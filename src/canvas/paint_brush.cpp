@@ -38,15 +38,18 @@ void SetBoth(PaintCall& call, Point p) {
 void BrushDab(PaintCall& call, const Rect& r, int shape) {
   const Rect bounds = BoundsOf(call.Form.SelImage[0]);
   switch (shape) {
-    case 0: FillRows(call, EllipseRows(r, bounds)); break;
-    case 1: FillRows(call, RectangleRows(r, bounds)); break;
+    case 0:
+      FillRows(call, EllipseRows(r, bounds));
+      break;
+    case 1:
+      FillRows(call, RectangleRows(r, bounds));
+      break;
     case 2:
       for (const Point& p : LinePixels({r.left, r.top}, {r.right, r.bottom}, false, bounds))
         SetBoth(call, p);
       break;
     default:
-      for (const Point& p :
-           LinePixels({r.left, r.bottom - 1}, {r.right, r.top - 1}, false, bounds))
+      for (const Point& p : LinePixels({r.left, r.bottom - 1}, {r.right, r.top - 1}, false, bounds))
         SetBoth(call, p);
       break;
   }
@@ -96,8 +99,8 @@ void CloneDab(TBAMForm& form, Point at, const Rect& r, const Bitmap& mask, int w
   const int source_x = tool.CloneOrigin.x + at.x - tool.PolyPoints[0].x;
   const int source_y = tool.CloneOrigin.y + at.y - tool.PolyPoints[0].y;
   for (std::size_t k = 0; k < 2; ++k) {
-    MaskBlt(form.SelImage[k], r.left, r.top, w, h, form.CloneSource[k], source_x, source_y, mask,
-            0, 0);
+    MaskBlt(form.SelImage[k], r.left, r.top, w, h, form.CloneSource[k], source_x, source_y, mask, 0,
+            0);
   }
 }
 

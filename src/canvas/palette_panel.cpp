@@ -38,6 +38,10 @@ void PalettePanel::ShowPalette(const TBAM* bam) {
     options_.BackgroundColour = IndexColour(*bam_, options_.BackgroundIndex);
     RenderPaletted();
   } else {
+    if (!options_.ColoursChosen) {
+      options_.ForegroundColour = bam_->GetShadowCol();
+      options_.BackgroundColour = bam_->GetTransCol();
+    }
     RenderChooser();
   }
   log_.Append(" [OK]");
@@ -101,6 +105,7 @@ void PalettePanel::MouseMove(int x, int y) {
   x = std::clamp(x, 0, kWidth - 1);
   y = std::clamp(y, 0, kHeight - 1);
   const bool foreground = palette_button_ == 1;
+  options_.ColoursChosen = true;
   if (bam_->GetBAMType() == kPalettedBAM) {
     const int index = EntryAt(x, y);
     (foreground ? options_.ForegroundIndex : options_.BackgroundIndex) =

@@ -27,8 +27,10 @@ bool ToolController::StrokeTool() const {
     case ToolKind::Brush:
     case ToolKind::Erase:
     case ToolKind::CloneBrush:
-    case ToolKind::Stamp: return true;
-    default: return false;
+    case ToolKind::Stamp:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -57,7 +59,9 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
 
   bool copy_back = false;
   switch (options.Tool) {
-    case ToolKind::Mag: ZoomStep(button); return;
+    case ToolKind::Mag:
+      ZoomStep(button);
+      return;
     case ToolKind::ColPick:
       form_.SelImage = form_.WorkImage;
       PickColour(call);
@@ -79,7 +83,8 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
       form_.SelImage = form_.WorkImage;
       copy_back = PaintFill(call);
       break;
-    default: return;
+    default:
+      return;
   }
   if (copy_back) Tail();
   form_.RedrawImage(false);
@@ -104,6 +109,12 @@ void ToolController::Tail() {
       std::uint8_t* to = work.Row(y);
       if (std::memcmp(from, to, static_cast<std::size_t>(width) * 3) == 0) continue;
       const std::uint8_t* selected = mask.Row(y);
+      if (std::memchr(selected, 1, static_cast<std::size_t>(width)) == nullptr) {
+        // The whole row is editable (always so without a selection): one copy.
+        std::memcpy(to, from, static_cast<std::size_t>(width) * 3);
+        changed = true;
+        continue;
+      }
       for (int x = 0; x < width; ++x) {
         if (selected[x] != 0 || std::memcmp(from + 3 * x, to + 3 * x, 3) == 0) continue;
         std::memcpy(to + 3 * x, from + 3 * x, 3);

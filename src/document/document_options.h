@@ -25,6 +25,9 @@ struct DocumentOptions {
   TColor ForegroundColour = MakeColor(0, 0, 0);
   TColor BackgroundColour = MakeColor(0, 0, 0);
   std::uint8_t BackgroundIndex = 0;
+  // Until the user picks a colour, unpaletted documents draw in the shadow colour over the
+  // transparent one, like the paletted entries 1 and 0.
+  bool ColoursChosen = false;
   // The pressed tool button and the brush of the brush family (shape 0 ellipse, 1 rectangle,
   // 2 falling diagonal, 3 rising diagonal; 1..64 pixels each way).
   ToolKind Tool = ToolKind::Pan;

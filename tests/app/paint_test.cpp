@@ -2,6 +2,7 @@
 // palette, strokes by mouse events on the frame, undo and redo by their keys, and the result
 // saved and read back.
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -53,8 +54,11 @@ class PaintTest : public QObject, public EditorFixture {
     auto* palette = form_->findChild<PaletteWidget*>("Img_Pal");
     QTest::mouseClick(palette, Qt::LeftButton, {}, PaletteWidget::EntryCentre(67));
     QCOMPARE(form_->Options().ForegroundIndex, 67);
-    QVERIFY(form_->findChild<QLabel*>("Panel_Fore")->accessibleDescription().startsWith(
-        "Entry 67"));
+    QAccessibleInterface* squares = QAccessible::queryAccessibleInterface(palette);
+    QCOMPARE(squares->childCount(), 256);
+    QVERIFY(squares->child(67)->text(QAccessible::Name).startsWith("Entry 67: red "));
+    QVERIFY(
+        form_->findChild<QLabel*>("Panel_Fore")->accessibleDescription().startsWith("Entry 67"));
 
     Send(QEvent::MouseButtonPress, 5, 5, Qt::LeftButton, Qt::LeftButton);
     Send(QEvent::MouseButtonRelease, 5, 5, Qt::LeftButton, Qt::NoButton);

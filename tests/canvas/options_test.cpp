@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "canvas/brush_options.h"
-#include "canvas/palette_panel.h"
 #include "canvas/paint_fixture.h"
+#include "canvas/palette_panel.h"
 
 namespace celwright {
 namespace {
@@ -56,6 +56,12 @@ TEST(PalettePanel, UnpalettedChooserGivesExactMarkedColours) {
   testing::PaintFixture f(false);
   PalettePanel panel(f.options, f.Capture());
   panel.ShowPalette(&f.form.BAM);
+  EXPECT_EQ(f.options.BackgroundColour, f.form.BAM.GetTransCol());
+  panel.MouseDown(0, 80, 40);
+  panel.MouseUp(80, 40);
+  const TColor chosen = f.options.ForegroundColour;
+  panel.ShowPalette(&f.form.BAM);  // as an undo does
+  EXPECT_EQ(f.options.ForegroundColour, chosen);
   panel.MouseDown(0, 310, 10);
   panel.MouseUp(310, 10);
   EXPECT_EQ(f.options.ForegroundColour, f.form.BAM.GetShadowCol());

@@ -10,18 +10,12 @@
 namespace celwright::testing {
 
 // A 32 x 32 frame shown at the window's middle, with the tool layer attached. Paletted frames
-// hold index (x + y) % 7 + 2 over a palette whose entry i is (i, 255 - i, 7); unpaletted ones
-// the colour (8x, 8y, 50).
-struct PaintFixture {
+// hold index (x + y) % 7 + 2 (the palette's entry i is (i, 255 - i, 7)); unpaletted ones the
+// colour (8x, 8y, 50).
+struct PaintFixture : DocumentFixture {
   explicit PaintFixture(bool paletted = true, int width = 32, int height = 32)
-      : form(options, hosts.All(), Capture()), tools(form) {
-    hosts.form = &form;
-    form.BAM.NewBAM("/tmp/paint/anim.bam", false);
+      : DocumentFixture(1), tools(form) {
     if (!paletted) form.BAM.SetBAMType(kUnpalettedBAM);
-    for (int i = 0; i < 256; ++i) {
-      form.BAM.Palette[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>(i),
-                                                       static_cast<std::uint8_t>(255 - i), 7};
-    }
     TBAMFrame info = form.BAM.GetFrame(0);
     info.Width = width;
     info.Height = height;
@@ -30,9 +24,10 @@ struct PaintFixture {
     Bitmap image(width, height);
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
-        image.SetPixel(x, y, paletted ? MakeColor(static_cast<std::uint8_t>((x + y) % 7 + 2), 0, 0)
-                                      : MakeColor(static_cast<std::uint8_t>(8 * x),
-                                                  static_cast<std::uint8_t>(8 * y), 50));
+        image.SetPixel(x, y,
+                       paletted ? MakeColor(static_cast<std::uint8_t>((x + y) % 7 + 2), 0, 0)
+                                : MakeColor(static_cast<std::uint8_t>(8 * x),
+                                            static_cast<std::uint8_t>(8 * y), 50));
       }
     }
     form.BAM.SetFrameBitmap(0, image, info);
@@ -68,15 +63,6 @@ struct PaintFixture {
     return colours;
   }
 
-  DocumentLog Capture() {
-    return {[this](const std::string& t) { log.push_back(t); },
-            [this](const std::string& t) { log.back() += t; }};
-  }
-
-  DocumentOptions options;
-  FakeHosts hosts;
-  std::vector<std::string> log{""};
-  TBAMForm form;
   ToolController tools;
 };
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "canvas/paint_tools.h"
 #include "canvas/paint_fixture.h"
+#include "canvas/paint_tools.h"
 #include "document/buffer_ops.h"
 #include "support/raster_shapes.h"
 
