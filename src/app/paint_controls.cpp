@@ -53,6 +53,8 @@ void TMainForm::WirePaintControls() {
   // The marker repeats the chosen tool's picture above its options.
   auto* marker = new QLabel(OptionPanels->parentWidget());
   marker->setObjectName("Img_ToolMarker");
+  // Fixed sizes keep the panels still while the labels' contents change.
+  marker->setFixedSize(24, 24);
   static_cast<QVBoxLayout*>(OptionPanels->parentWidget()->layout())->insertWidget(0, marker);
 
   auto* shapes = findChild<QComboBox*>("Combo_BrushShapes");
@@ -85,6 +87,8 @@ void TMainForm::WirePaintControls() {
     auto* label = new QLabel(pick);
     label->setObjectName(name);
     label->setAccessibleName(QString(name).mid(4));
+    label->setFixedWidth(48);
+    label->setText("-");
     pick_layout->addWidget(label);
   }
 

@@ -4,6 +4,9 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
+#include <QSpinBox>
+#include <QStackedWidget>
 #include <QLabel>
 #include <QMouseEvent>
 #include <algorithm>
@@ -92,6 +95,18 @@ class PaintTest : public QObject, public EditorFixture {
         QCOMPARE(RedOf(indices.GetPixel(x, y)), painted ? 67 : RedOf(original.GetPixel(x, y)));
       }
     }
+  }
+
+  void toolButtonsShowTheirOptionsAndTheBrushLockHolds() {
+    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_Brush"), Qt::LeftButton);
+    QCOMPARE(form_->OptionPanels->currentWidget()->objectName(), QString("Panel_Brush"));
+    QCOMPARE(form_->Options().Tool, ToolKind::Brush);
+    form_->findChild<QCheckBox*>("Check_LockBrushDims")->setChecked(true);
+    form_->findChild<QSpinBox*>("Spin_BrushWidth")->setValue(20);
+    QCOMPARE(form_->findChild<QSpinBox*>("Spin_BrushHeight")->value(), 20);
+    QCOMPARE(form_->Options().BrushHeight, 20);
+    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_ColPick"), Qt::LeftButton);
+    QCOMPARE(form_->OptionPanels->currentWidget()->objectName(), QString("Panel_ColPick"));
   }
 };
 
