@@ -11,7 +11,7 @@ namespace celwright {
 namespace {
 
 constexpr int kFieldRight = 239;
-constexpr int kStripLeft = 260, kStripRight = 280, kStripMarker = 270;
+constexpr int kStripLeft = 260, kStripRight = 280;
 constexpr int kColourStripLeft = 300;
 
 int SaturationAt(int y) { return (80 - y) * 3; }
