@@ -181,9 +181,16 @@ void TMainForm::ShowHoverColour(const QString& index, TColor colour) {
   findChild<QLabel*>("Lbl_Green")->setText(QString::number(GreenOf(colour)));
   findChild<QLabel*>("Lbl_Blue")->setText(QString::number(BlueOf(colour)));
   auto* swatch = findChild<QLabel*>("Img_ColOver");
-  QPixmap fill(swatch->size());
-  fill.fill(QColor(RedOf(colour), GreenOf(colour), BlueOf(colour)));
-  swatch->setPixmap(fill);
+  bool is_index = false;
+  const int entry = index.toInt(&is_index);
+  if (is_index) {
+    swatch->setPixmap(
+        PixmapOf(palette_panel_->EntrySwatch(entry, swatch->width(), swatch->height())));
+  } else {
+    QPixmap fill(swatch->size());
+    fill.fill(QColor(RedOf(colour), GreenOf(colour), BlueOf(colour)));
+    swatch->setPixmap(fill);
+  }
   swatch->setAccessibleDescription(index + ": " + ColourText(colour));
 }
 

@@ -151,11 +151,17 @@ std::string PalettePanel::DescribeEntry(int index) const {
          std::to_string(c.b);
 }
 
+Bitmap PalettePanel::EntrySwatch(int index, int width, int height) const {
+  Bitmap swatch(std::max(width, 1), std::max(height, 1));
+  if (bam_) PaintSquare(swatch, 0, 0, swatch.Width(), swatch.Height(), index);
+  return swatch;
+}
+
 Bitmap PalettePanel::Swatch(bool foreground, int width, int height) const {
   Bitmap swatch(std::max(width, 1), std::max(height, 1));
   if (bam_ && bam_->GetBAMType() == kPalettedBAM) {
-    PaintSquare(swatch, 0, 0, swatch.Width(), swatch.Height(),
-                foreground ? options_.ForegroundIndex : options_.BackgroundIndex);
+    swatch = EntrySwatch(foreground ? options_.ForegroundIndex : options_.BackgroundIndex, width,
+                         height);
   } else {
     Canvas canvas(swatch);
     canvas.brush.color = foreground ? options_.ForegroundColour : options_.BackgroundColour;

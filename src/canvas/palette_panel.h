@@ -41,6 +41,8 @@ class PalettePanel {
   std::string DescribeEntry(int index) const;
   // A swatch of the foreground or background as the panel shows it.
   Bitmap Swatch(bool foreground, int width, int height) const;
+  // Entry `index` as a swatch: its colour, the transparent and shadow entries marked.
+  Bitmap EntrySwatch(int index, int width, int height) const;
 
   // Hue 0..239, saturation and luminance 0..240 of the unpaletted chooser.
   int Hue = 0;
