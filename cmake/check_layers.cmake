@@ -1,9 +1,10 @@
 # Fails when a layer includes something above it: the core (support, model, document, canvas)
-# and the batch tool never see Qt, support sees no other layer, model sees only support.
+# and the batch tool never see Qt, support sees no other layer, model sees only support, the
+# document reaches the tools only through the interface it declares.
 # Run as: cmake -DROOT=<source dir> -P check_layers.cmake
 set(forbidden_support "model/|document/|canvas/|app/|cli/")
 set(forbidden_model "document/|canvas/|app/|cli/")
-set(forbidden_document "app/|cli/")
+set(forbidden_document "canvas/|app/|cli/")
 set(forbidden_canvas "app/|cli/")
 set(forbidden_cli "document/|canvas/|app/")
 set(problems "")

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/user_prompts.h"
+#include "canvas/tool_controller.h"
 #include "document/bam_form.h"
 
 namespace celwright {
@@ -51,6 +52,8 @@ class DocumentSession : private DocumentView, private PlaybackTimer, private Doc
 
  public:
   TBAMForm Form;
+  // The tools working on Form; declared after it, so they let go of it first.
+  ToolController Tools{Form};
 };
 
 }  // namespace celwright

@@ -3,9 +3,13 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWheelEvent>
 
 #include "app/bitmap_image.h"
+#include "app/pointer_shapes.h"
+#include "canvas/tool_controller.h"
 #include "document/bam_form.h"
 
 namespace celwright {
@@ -19,6 +23,17 @@ void ApplyBar(QScrollBar* bar, const ScrollBarState& state) {
   bar->setValue(state.Position);
 }
 
+ShiftKeys ShiftOf(Qt::KeyboardModifiers modifiers) {
+  return {modifiers.testFlag(Qt::ShiftModifier), modifiers.testFlag(Qt::ControlModifier),
+          modifiers.testFlag(Qt::AltModifier)};
+}
+
+std::uint8_t ButtonOf(Qt::MouseButton button) {
+  if (button == Qt::LeftButton) return kLeftButton;
+  if (button == Qt::RightButton) return kRightButton;
+  return kNoButton;
+}
+
 }  // namespace
 
 BAMFormView::BAMFormView(TBAMForm& form, QWidget* parent)
@@ -29,6 +44,9 @@ BAMFormView::BAMFormView(TBAMForm& form, QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
   // The core paints every client pixel; letting Qt clear first would only flicker.
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  // Previews follow the pointer even with no button held.
+  viewport()->setMouseTracking(true);
+  setAccessibleName("Frame");
 }
 
 void BAMFormView::ShowViewImage() { viewport()->update(); }
@@ -86,6 +104,62 @@ void BAMFormView::wheelEvent(QWheelEvent* event) {
   if (form_ && delta > 0) form_->FormMouseWheelUp();
   if (form_ && delta < 0) form_->FormMouseWheelDown();
   event->accept();
+}
+
+}  // namespace celwright
+
+namespace celwright {
+
+void BAMFormView::AfterPointerEvent() {
+  if (!tools_) return;
+  viewport()->setCursor(PointerCursor(tools_->Pointer()));
+  if (OnStatus) OnStatus(tools_->StatusText());
+}
+
+void BAMFormView::mousePressEvent(QMouseEvent* event) {
+  // Keys go to the frame from now on, not to the option field last edited.
+  setFocus(Qt::MouseFocusReason);
+  if (!tools_) return;
+  const QPoint at = event->position().toPoint();
+  tools_->FormMouseDown(ButtonOf(event->button()), ShiftOf(event->modifiers()), at.x(), at.y());
+  AfterPointerEvent();
+}
+
+// A double click is a press: the second click of a fast pair must not be lost.
+void BAMFormView::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+
+void BAMFormView::mouseMoveEvent(QMouseEvent* event) {
+  if (!tools_) return;
+  const QPoint at = event->position().toPoint();
+  tools_->FormMouseMove(ShiftOf(event->modifiers()), at.x(), at.y());
+  AfterPointerEvent();
+}
+
+void BAMFormView::mouseReleaseEvent(QMouseEvent* event) {
+  if (!tools_) return;
+  const QPoint at = event->position().toPoint();
+  tools_->FormMouseUp(ButtonOf(event->button()), ShiftOf(event->modifiers()), at.x(), at.y());
+  AfterPointerEvent();
+}
+
+void BAMFormView::keyPressEvent(QKeyEvent* event) {
+  if (tools_) tools_->FormKeyDown(ShiftOf(event->modifiers()));
+  QAbstractScrollArea::keyPressEvent(event);
+}
+
+void BAMFormView::keyReleaseEvent(QKeyEvent* event) {
+  if (tools_) tools_->FormKeyUp(ShiftOf(event->modifiers()));
+  QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+void BAMFormView::leaveEvent(QEvent* event) {
+  QAbstractScrollArea::leaveEvent(event);
+  // The brush preview goes with the pointer, unless a stroke is still being dragged.
+  if (form_ && form_->Tool.DrawButton == kNoButton && form_->CurrentFrame != -1) {
+    form_->Tool.PointerPos = {-1, -1};
+    form_->RedrawImage(false);
+  }
+  if (OnStatus) OnStatus("");
 }
 
 }  // namespace celwright

@@ -109,6 +109,7 @@ void TMainForm::CreateDocumentWindow() {
   view_ = new BAMFormView(document_->Form, window);
   view_->setObjectName("DocumentView");
   document_->AttachView(view_);
+  ConnectTools();
   document_->OnCaption = [this](const std::string& caption) { SetDocumentCaption(caption); };
   window->setWidget(view_);
   window->setWindowIcon(AppIcon());

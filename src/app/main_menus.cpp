@@ -230,7 +230,8 @@ void TMainForm::BuildMenus() {
   // Shortcut-only commands: the menu is never shown, its entries live on the window.
   auto* control = new QMenu("Control Commands", this);
   control->setObjectName("ControlCommands1");
-  AddEntry(control, "CancelDrawAction1", "Cancel Draw Action", QKeySequence("Esc"), nullptr);
+  AddEntry(control, "CancelDrawAction1", "Cancel Draw Action", QKeySequence("Esc"),
+           [this] { CancelDrawAction1Click(); });
   AddEntry(control, "ShowLog1", "Show Log", QKeySequence("Ctrl+Shift+Alt+L"), [this] {
     if (!LogDisabled) log_form_->show();
   });

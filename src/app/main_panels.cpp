@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "app/document_session.h"
+#include "app/palette_widget.h"
 #include "app/tool_icons.h"
 #include "document/bam_form.h"
 #include "support/qm_log.h"
@@ -123,36 +124,6 @@ QWidget* LabelledRow(QWidget* parent, const QString& label, QWidget* control) {
   return row;
 }
 
-// The 256 palette entries as a 32 x 8 grid of swatches, read from the open document.
-class PaletteGrid : public QWidget {
- public:
-  PaletteGrid(std::function<const TBAMForm*()> document, QWidget* parent)
-      : QWidget(parent), document_(std::move(document)) {
-    setAccessibleName("Palette");
-    setFixedSize(32 * kCell + 1, 8 * kCell + 1);
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Mid));
-    const TBAMForm* doc = document_();
-    if (!doc || !doc->BAM.IsOpen) return;
-    const Palette256 colours = doc->BAM.GetDisplayHPalette();
-    for (int i = 0; i < 256; ++i) {
-      const RGBTriple& c = colours[static_cast<std::size_t>(i)];
-      const QRect cell((i % 32) * kCell, (i / 32) * kCell, kCell, kCell);
-      painter.fillRect(cell, QColor(c.r, c.g, c.b));
-      painter.setPen(palette().color(QPalette::Dark));
-      painter.drawRect(cell);
-    }
-  }
-
- private:
-  static constexpr int kCell = 11;
-  std::function<const TBAMForm*()> document_;
-};
-
 }  // namespace
 
 void TMainForm::BuildToolBar() {
@@ -195,13 +166,11 @@ void TMainForm::BuildLeftPanel() {
   for (const ToolSpec& tool : kTools) {
     QToolButton* button = IconButton(Panel_Left, tool.name, tool.caption, tool.hint);
     button->setCheckable(true);
+    button->setProperty("page", tool.options);
     ToolButtons->addButton(button, index);
     grid->addWidget(button, index / 2, index % 2);
-    const int page = tool.options;
-    connect(button, &QToolButton::toggled, this, [this, page, name = tool.name](bool down) {
-      if (!down) return;
-      OptionPanels->setCurrentIndex(page);
-      AddLogLine(std::string("TOOL: ") + name);
+    connect(button, &QToolButton::toggled, this, [this, index](bool down) {
+      if (down) ToolBtnClick(index);
     });
     ++index;
   }
@@ -232,7 +201,7 @@ void TMainForm::BuildBottomPanel() {
   fore->setAccessibleName("Drawing colour");
   fore->setToolTip("Drawing colour");
   colour_layout->addWidget(swatches);
-  Img_Pal = new PaletteGrid([this] { return BAMForm(); }, colours);
+  Img_Pal = new PaletteWidget(*palette_panel_, colours);
   Img_Pal->setObjectName("Img_Pal");
   colour_layout->addWidget(Img_Pal);
   layout->addWidget(colours);
@@ -433,22 +402,10 @@ void TMainForm::BuildRightPanel() {
 }
 
 void TMainForm::ShowPalette() {
+  // Only the picture follows the document; the chosen colours stay the user's.
+  palette_panel_->ShowPalette(document_ ? &BAMForm()->BAM : nullptr);
   if (Img_Pal) Img_Pal->update();
-  // A new document starts drawing in the shadow colour over the transparent one.
-  if (!document_ || !BAMForm()->BAM.IsOpen) return;
-  const TBAM& bam = BAMForm()->BAM;
-  TColor fore = bam.GetShadowCol();
-  TColor back = bam.GetTransCol();
-  if (bam.GetBAMType() == kPalettedBAM) {
-    const Palette256 shown = bam.GetDisplayHPalette();
-    fore = ToColor(shown[static_cast<std::size_t>(bam.ShadowInd & 0xFF)]);
-    back = ToColor(shown[static_cast<std::size_t>(bam.TranspInd & 0xFF)]);
-  }
-  PaintSwatch(findChild<QWidget*>("Panel_Fore"), fore);
-  PaintSwatch(findChild<QWidget*>("Panel_Back"), back);
-  // Area a resize adds takes the background, as the swatch shows it.
-  doc_options_.BackgroundColour = back;
-  doc_options_.BackgroundIndex = static_cast<std::uint8_t>(bam.TranspInd & 0xFF);
+  RefreshSwatches();
 }
 
 }  // namespace celwright

@@ -45,6 +45,7 @@ TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
   base_caption_ = windowTitle();
   resize(864, 666);
 
+  palette_panel_ = std::make_unique<PalettePanel>(doc_options_);
   BuildMenus();
   BuildToolBar();
   BuildLeftPanel();
@@ -78,6 +79,7 @@ TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
     connect(zoom, &QAction::triggered, this, [this, i] { Combo_MagChange(i); });
   }
   BuildStatusBar();
+  WirePaintControls();
 
   log_form_ = new TLogForm(this);
   prog_form_ = new TProgForm(this);

@@ -12,6 +12,8 @@
 #include "app/app_settings.h"
 #include "app/recent_files.h"
 #include "app/user_prompts.h"
+#include "canvas/brush_options.h"
+#include "canvas/palette_panel.h"
 #include "document/doc_type.h"
 #include "document/document_hosts.h"
 #include "document/document_options.h"
@@ -159,6 +161,14 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void View1Click();
   void RefreshCommandStates();
 
+  // --- Tools and colours (paint_controls.cpp) ---------------------------------------------
+  // A tool button was chosen: `tool` is its position on the tool panel.
+  void ToolBtnClick(int tool);
+  void CancelDrawAction1Click();
+  // A brush control changed; the lock and the brush picture follow.
+  void BrushModify(BrushControl changed);
+  PalettePanel& Palette() { return *palette_panel_; }
+
   // --- View, help, log -------------------------------------------------------------------
   void Combo_MagChange(int index);
   void ShowGrid1Click();
@@ -262,6 +272,12 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   int SelectedEntry() const;
 
   void ShowPalette();
+  // Paint-tool plumbing (paint_controls.cpp).
+  void WirePaintControls();
+  void ConnectTools();
+  void RefreshSwatches();
+  void ShowHoverColour(const QString& index, TColor colour);
+  std::unique_ptr<PalettePanel> palette_panel_;
 
   UserPrompts& prompts_;
   AppSettings& settings_;

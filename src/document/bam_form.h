@@ -12,6 +12,8 @@
 #include "document/document_options.h"
 #include "document/edit_history.h"
 #include "document/onion_skin.h"
+#include "document/tool_activity.h"
+#include "document/tool_state.h"
 #include "document/view_geometry.h"
 #include "model/qm_BAM.h"
 #include "support/bitmap.h"
@@ -88,6 +90,17 @@ class TBAMForm {
   TDocType DocType = dtBAM;
   // Injected by the app; reads the picture files ImportFrame is given.
   PictureLoader LoadPicture;
+  // The drag in progress, and the tool layer that runs it (null: nothing is drawn on top).
+  ToolState Tool;
+  ToolActivity* ToolLayer = nullptr;
+
+  // --- What the tools reach through the window ------------------------------------------------
+  DocumentOptions& Options() { return options_; }
+  const DocumentOptions& Options() const { return options_; }
+  const DocumentLog& Log() const { return log_; }
+  DocumentPrompts* Prompts() const { return hosts_.Prompts; }
+  bool Paletted() const { return BAM.GetBAMType() != kUnpalettedBAM; }
+  void NotifyCommandsChanged();
 
   // --- Showing frames ------------------------------------------------------------------------
   // Writes pending edits back, then loads frame `index` into the working images. An index
@@ -175,12 +188,10 @@ class TBAMForm {
                            bool override_shadow);
 
  private:
-  bool Paletted() const { return BAM.GetBAMType() != kUnpalettedBAM; }
   void RebuildOverlays();
   void PaintSizerBlocks(bool show);
   void RecordStartOfFrame();
   void RestoreSnapshot(const HistoryEntry& entry);
-  void NotifyCommandsChanged();
   void NotifyPaletteChanged();
 
   DocumentOptions& options_;

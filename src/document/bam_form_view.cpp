@@ -7,6 +7,7 @@ namespace celwright {
 void TBAMForm::RebuildOverlays() {
   OverlayImage[0] = WorkImage[0];
   OverlayImage[1] = WorkImage[1];
+  if (ToolLayer) ToolLayer->DrawToolOverlay(OverlayImage);
   if (DrawOverlays) DrawOverlays(OverlayImage);
 }
 

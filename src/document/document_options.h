@@ -1,9 +1,12 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 #include "model/bam_types.h"
+#include "document/tool_state.h"
+#include "support/bitmap.h"
 #include "support/color_types.h"
 
 namespace celwright {
@@ -27,12 +30,24 @@ struct DocumentOptions {
   bool ShowGrid = false;
   TColor WindowColour = MakeColor(255, 255, 255);
   TColor HighlightColour = MakeColor(0, 120, 215);
-  // Background colour and index of the palette panel, used for area a resize adds. A new
-  // document starts with the transparent entry as its background.
-  TColor BackgroundColour = kDefaultTransCol;
-  // Foreground colour of the palette panel (Set Transparency takes it as the shadow colour).
-  TColor ForegroundColour = MakeColor(255, 255, 255);
+  // The drawing colours of the palette panel: indices for paletted documents, colours for
+  // unpaletted ones. The background also fills the area a resize adds.
+  std::uint8_t ForegroundIndex = 1;
+  TColor ForegroundColour = MakeColor(0, 0, 0);
+  TColor BackgroundColour = MakeColor(0, 0, 0);
   std::uint8_t BackgroundIndex = 0;
+  // Until the user picks a colour, unpaletted documents draw in the shadow colour over the
+  // transparent one, like the paletted entries 1 and 0.
+  bool ColoursChosen = false;
+  // The pressed tool button and the brush of the brush family (shape 0 ellipse, 1 rectangle,
+  // 2 falling diagonal, 3 rising diagonal; 1..64 pixels each way).
+  ToolKind Tool = ToolKind::Pan;
+  int BrushShape = 0;
+  int BrushWidth = 8;
+  int BrushHeight = 8;
+  bool LockBrushDims = false;
+  // The internal clipboard: true colour, index image, mask (black = part of the copied area).
+  std::array<Bitmap, 3> CopiedImage;
   // Selected entry of the sequence list, -1 for none.
   int SelectedSequence = -1;
   // "Frame speed (ms)".

@@ -1,0 +1,114 @@
+// Painting: every pointer move runs the edit cycle and repaints, so a move must stay well inside
+// a 60 Hz frame; a hover with the brush preview rebuilds the overlay and the view.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "canvas/tool_controller.h"
+#include "document/bam_form.h"
+#include "support/qm_log.h"
+
+namespace celwright {
+namespace {
+
+// A paletted document of one size x size frame in a busy pattern of indices 2..8.
+void MakeFrame(TBAMForm& form, int size) {
+  TBAM& bam = form.BAM;
+  bam.NewBAM("bench.bam", true);
+  for (int i = 0; i < 256; ++i)
+    bam.Palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 3), 90};
+  bam.AddCycle(-1);
+  bam.InsertFrame(-1, 0, -1, false);
+  TBAMFrame info = bam.GetFrame(0);
+  info.Width = info.Height = size;
+  info.CentreX = info.CentreY = size / 2;
+  Bitmap indices(size, size);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x)
+      indices.Row(y)[3 * x + 2] = static_cast<std::uint8_t>((x ^ y) % 7 + 2);
+  bam.SetFrameBitmap(0, indices, info);
+}
+
+struct PaintBench {
+  PaintBench(int size, int magnification, ViewportSize viewport, ToolKind tool,
+             DocumentLog log = {})
+      : form(Options(magnification, tool), {}, std::move(log)), tools(form) {
+    MakeFrame(form, size);
+    form.FormResize(viewport);
+    form.ShowFrame(0);
+  }
+  DocumentOptions& Options(int magnification, ToolKind tool) {
+    options.MagnificationIndex = magnification;
+    options.Tool = tool;
+    return options;
+  }
+  int X(int fx) const { return form.ImageOrigin.X + fx * form.Zoom; }
+  int Y(int fy) const { return form.ImageOrigin.Y + fy * form.Zoom; }
+
+  DocumentOptions options;
+  TBAMForm form;
+  ToolController tools;
+};
+
+void BM_BrushHoverAt16x(benchmark::State& state) {
+  PaintBench bench(256, 3, {1920, 1080, 1920, 1080}, ToolKind::Brush);
+  int step = 0;
+  for (auto _ : state) {
+    const int f = 100 + (step++ % 50);
+    bench.tools.FormMouseMove({}, bench.X(f), bench.Y(f));
+    benchmark::DoNotOptimize(bench.form.ViewImage.Pixels().data());
+  }
+}
+BENCHMARK(BM_BrushHoverAt16x)->Unit(benchmark::kMillisecond);
+
+void BM_EllipseBrush64Move200(benchmark::State& state) {
+  PaintBench bench(512, 0, {1024, 768, 1024, 768}, ToolKind::Brush);
+  bench.options.BrushWidth = bench.options.BrushHeight = 64;
+  std::uint8_t colour = 20;
+  for (auto _ : state) {
+    state.PauseTiming();
+    bench.options.ForegroundIndex = colour++;
+    bench.tools.FormMouseDown(kLeftButton, {}, bench.X(150), bench.Y(256));
+    state.ResumeTiming();
+    bench.tools.FormMouseMove({}, bench.X(350), bench.Y(256));
+    state.PauseTiming();
+    bench.tools.FormMouseUp(kLeftButton, {}, bench.X(350), bench.Y(256));
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_EllipseBrush64Move200)->Unit(benchmark::kMillisecond);
+
+// With the program's own log: every move writes its line to Log.txt and the in-memory list.
+void BM_PencilMovesWithLogging(benchmark::State& state) {
+  const auto folder = std::filesystem::temp_directory_path() / "celwright-bench-log";
+  std::filesystem::create_directories(folder);
+  SetLogFolder(folder);
+  LogDisabled = false;
+  // A window barely larger than the frame: the repaint is not what is measured here.
+  PaintBench bench(256, 0, {260, 260, 260, 260}, ToolKind::Pencil, DefaultDocumentLog());
+  bench.tools.FormMouseDown(kLeftButton, {}, bench.X(10), bench.Y(10));
+  int step = 0;
+  for (auto _ : state) {
+    const int i = step++ % 200;
+    bench.tools.FormMouseMove({}, bench.X(10 + i), bench.Y(10 + (i % 2)));
+  }
+  bench.tools.FormMouseUp(kLeftButton, {}, bench.X(10), bench.Y(10));
+  state.counters["log lines"] = static_cast<double>(LogLines().size());
+  CloseLog();
+}
+BENCHMARK(BM_PencilMovesWithLogging)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+
+void BM_FillOneColour1024(benchmark::State& state) {
+  PaintBench bench(1024, 0, {800, 600, 800, 600}, ToolKind::Fill);
+  // One colour over the whole frame.
+  bench.form.WorkImage[1] = Bitmap(1024, 1024);
+  std::uint8_t colour = 20;
+  for (auto _ : state) {
+    bench.options.ForegroundIndex = colour++;
+    bench.tools.ModifyBAM(5, 5, kLeftButton);
+  }
+}
+BENCHMARK(BM_FillOneColour1024)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace celwright

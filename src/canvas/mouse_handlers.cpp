@@ -1,0 +1,144 @@
+#include "canvas/tool_controller.h"
+
+namespace celwright {
+
+namespace {
+
+bool Inside(const TBAMFrame& frame, Point p) {
+  return p.x >= 0 && p.y >= 0 && p.x < frame.Width && p.y < frame.Height;
+}
+
+}  // namespace
+
+void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, int y) {
+  ToolState& tool = form_.Tool;
+  if (form_.CurrentFrame == -1 || button == kNoButton) return;
+  // A second button during a stroke does not start another one.
+  if (tool.DrawButton != kNoButton || tool.SizingFrame || tool.Panning) return;
+  tool.ShiftState = shift;
+  const Point p = FramePixel(x, y);
+  if (!Inside(form_.FrameRec, p)) {
+    if (tool.SizerZone != 0) StartSizing();
+    return;
+  }
+  tool.LastPoint = p;
+  tool.StrokeMoved = false;
+  changed_before_stroke_ = form_.ImageChanged;
+  const DocumentOptions& options = form_.Options();
+  if (options.Tool == ToolKind::Pan) {
+    if (form_.HorizontalScroll().Visible || form_.VerticalScroll().Visible) {
+      tool.Panning = true;
+      tool.PolyPoints.assign(1, p);
+      tool.PointCount = 1;
+    }
+    return;
+  }
+  if (options.Tool == ToolKind::CloneBrush) {
+    if (tool.PointCount == 0) {
+      tool.PointCount = 1;
+      tool.PolyPoints.resize(1);
+    }
+    tool.PolyPoints[0] = p;
+  }
+  ModifyBAM(p.x, p.y, button);
+}
+
+void ToolController::FormMouseMove(ShiftKeys shift, int x, int y) {
+  ToolState& tool = form_.Tool;
+  if (form_.CurrentFrame == -1) return;
+  tool.ShiftState = shift;
+  if (tool.SizingFrame) {
+    ApplySizing(x, y);
+    return;
+  }
+  UpdateSizerHover(x, y);
+  const Point p = FramePixel(x, y);
+  tool.PointerPos = p;
+  const bool drawing = tool.DrawButton != kNoButton;
+  if (drawing && StrokeTool() && (p.x != tool.LastPoint.x || p.y != tool.LastPoint.y))
+    tool.StrokeMoved = true;
+  if (!Inside(form_.FrameRec, p)) {
+    status_.clear();
+    // The stroke goes on along the clamped border.
+    if (drawing) {
+      ModifyBAM(p.x, p.y, tool.DrawButton);
+    } else {
+      form_.RedrawImage(false);
+    }
+    return;
+  }
+  status_ = std::to_string(p.x) + "," + std::to_string(p.y);
+  if (tool.SizerZone == 0) ChoosePointer(p);
+  if (form_.Options().Tool == ToolKind::ColPick) ReportHover(p);
+  if (tool.Panning) {
+    Pan(p);
+    return;
+  }
+  if (drawing) {
+    ModifyBAM(p.x, p.y, tool.DrawButton);
+  } else {
+    form_.RedrawImage(false);
+  }
+}
+
+void ToolController::FormMouseUp(std::uint8_t, ShiftKeys shift, int x, int y) {
+  ToolState& tool = form_.Tool;
+  tool.ShiftState = shift;
+  tool.Panning = false;
+  if (tool.SizingFrame) {
+    FinishSizing();
+  } else if (tool.DrawButton != kNoButton && StrokeTool() && tool.StrokeMoved) {
+    // The moves stop short of the pointer; the release paints where the stroke ends.
+    const Point p = FramePixel(x, y);
+    include_end_ = true;
+    ModifyBAM(p.x, p.y, tool.DrawButton);
+    include_end_ = false;
+  }
+  form_.AddHistoryItem();
+  tool.DrawButton = kNoButton;
+  tool.StrokeMoved = false;
+}
+
+void ToolController::ShiftChanged(ShiftKeys shift) {
+  if (form_.Tool.ShiftState == shift) return;
+  form_.Tool.ShiftState = shift;
+  form_.RedrawImage(false);
+}
+
+void ToolController::CancelDrawAction() {
+  if (form_.CurrentFrame == -1) return;
+  ToolState& tool = form_.Tool;
+  tool.ShapeActive = false;
+  tool.PointCount = 0;
+  tool.Panning = false;
+  if (tool.SizingFrame) {
+    RestoreSizingStart();
+    tool.SizingFrame = false;
+  } else if (tool.DrawButton != kNoButton && form_.HistoryPending) {
+    // The stroke so far is taken back: the state on screen before it is the newest snapshot.
+    const HistoryEntry& before = form_.History().Entry(form_.RedoCount());
+    form_.WorkImage = before.Image;
+    form_.HistoryPending = false;
+    form_.ImageChanged = changed_before_stroke_;
+  }
+  tool.DrawButton = kNoButton;
+  tool.StrokeMoved = false;
+  form_.RedrawImage(false);
+}
+
+void ToolController::Pan(Point p) {
+  ToolState& tool = form_.Tool;
+  const Point anchor = tool.PolyPoints[0];
+  if (p == anchor) return;
+  const ViewPoint before = form_.ImageOrigin;
+  const ScrollBarState& h = form_.HorizontalScroll();
+  const ScrollBarState& v = form_.VerticalScroll();
+  const int zoom = form_.Zoom;
+  const int new_h = h.Visible ? h.Position + (anchor.x - p.x) * zoom : h.Position;
+  const int new_v = v.Visible ? v.Position + (anchor.y - p.y) * zoom : v.Position;
+  form_.Scroll_Change(new_h, new_v);
+  const ViewPoint after = form_.ImageOrigin;
+  tool.PolyPoints[0] = {p.x - (after.X - before.X) / zoom, p.y - (after.Y - before.Y) / zoom};
+}
+
+}  // namespace celwright

@@ -1,0 +1,178 @@
+#include <cmath>
+
+#include "canvas/brush_options.h"
+#include "canvas/paint_tools.h"
+#include "support/blit.h"
+#include "support/raster_shapes.h"
+
+namespace celwright {
+
+namespace {
+
+constexpr const char* kNoStampArea = "You must copy an area before painting with the stamp brush.";
+constexpr const char* kNoCloneSource =
+    "You must specify the source for the clone brush by right clicking on the image first.";
+
+int Round(double value) { return static_cast<int>(std::nearbyint(value)); }
+
+void Inform(TBAMForm& form, const char* text) {
+  if (DocumentPrompts* prompts = form.Prompts())
+    prompts->ShowInformation(form.Options().ApplicationTitle, text);
+}
+
+// Both scratch images with the same figure, the colour image in the draw colour and the index
+// image in the draw index.
+void FillRows(PaintCall& call, const FigureRows& rows) {
+  for (int k = 0; k < 2; ++k) {
+    Bitmap& image = call.Form.SelImage[static_cast<std::size_t>(k)];
+    const TColor value = k == 0 ? call.DrawColour : MakeColor(call.DrawIndex, 0, 0);
+    EmitFill(rows, SpanWriter(image, BoundsOf(image), EncodeColor(image, value)));
+  }
+}
+
+void SetBoth(PaintCall& call, Point p) {
+  call.Form.SelImage[0].SetPixel(p.x, p.y, call.DrawColour);
+  call.Form.SelImage[1].SetPixel(p.x, p.y, MakeColor(call.DrawIndex, 0, 0));
+}
+
+void BrushDab(PaintCall& call, const Rect& r, int shape) {
+  const Rect bounds = BoundsOf(call.Form.SelImage[0]);
+  switch (shape) {
+    case 0:
+      FillRows(call, EllipseRows(r, bounds));
+      break;
+    case 1:
+      FillRows(call, RectangleRows(r, bounds));
+      break;
+    case 2:
+      for (const Point& p : LinePixels({r.left, r.top}, {r.right, r.bottom}, false, bounds))
+        SetBoth(call, p);
+      break;
+    default:
+      for (const Point& p : LinePixels({r.left, r.bottom - 1}, {r.right, r.top - 1}, false, bounds))
+        SetBoth(call, p);
+      break;
+  }
+}
+
+// The pixels the right-button eraser tests around (x, y).
+std::vector<Point> EraseFootprint(int x, int y, const Rect& r, int shape, int w, int h) {
+  std::vector<Point> points;
+  if (shape <= 1) {
+    const int a0 = -((w - 1) / 2), b0 = -((h - 1) / 2);
+    for (int b = b0; b <= h + b0; ++b) {
+      for (int a = a0; a <= w + a0; ++a) {
+        const double u = a / (w / 2.0), v = b / (h / 2.0);
+        if (shape == 1 || u * u + v * v <= 1.0) points.push_back({x + a, y + b});
+      }
+    }
+    return points;
+  }
+  const int n = std::max(w, h);
+  for (int k = 0; k <= n; ++k) {
+    const int px = r.left + Round(static_cast<double>(w) / n * k);
+    const int dy = Round(static_cast<double>(h) / n * k);
+    points.push_back({px, shape == 2 ? r.top + dy : r.top + h - dy});
+  }
+  return points;
+}
+
+void EraseForegroundDab(PaintCall& call, Point at, const Rect& r, int shape, int w, int h) {
+  TBAMForm& form = call.Form;
+  const bool paletted = form.Paletted();
+  for (const Point& p : EraseFootprint(at.x, at.y, r, shape, w, h)) {
+    if (!form.SelImage[0].Contains(p.x, p.y)) continue;
+    const bool hit = paletted ? RedOf(form.SelImage[1].GetPixel(p.x, p.y)) == call.OtherIndex
+                              : form.SelImage[0].GetPixel(p.x, p.y) == call.OtherColour;
+    if (hit) SetBoth(call, p);
+  }
+}
+
+void StampDab(TBAMForm& form, Point at) {
+  const auto& copied = form.Options().CopiedImage;
+  const int left = at.x - copied[0].Width() / 2, top = at.y - copied[0].Height() / 2;
+  for (std::size_t k = 0; k < 2; ++k) MaskBlt(form.SelImage[k], left, top, copied[k], copied[2]);
+}
+
+void CloneDab(TBAMForm& form, Point at, const Rect& r, const Bitmap& mask, int w, int h) {
+  const ToolState& tool = form.Tool;
+  const int source_x = tool.CloneOrigin.x + at.x - tool.PolyPoints[0].x;
+  const int source_y = tool.CloneOrigin.y + at.y - tool.PolyPoints[0].y;
+  for (std::size_t k = 0; k < 2; ++k) {
+    MaskBlt(form.SelImage[k], r.left, r.top, w, h, form.CloneSource[k], source_x, source_y, mask, 0,
+            0);
+  }
+}
+
+}  // namespace
+
+bool PaintBrushFamily(PaintCall& call) {
+  TBAMForm& form = call.Form;
+  ToolState& tool = form.Tool;
+  const DocumentOptions& options = form.Options();
+  const ToolKind kind = options.Tool;
+  const int w = options.BrushWidth, h = options.BrushHeight, shape = options.BrushShape;
+  const char* suffix = kind == ToolKind::Brush        ? " (Basic)"
+                       : kind == ToolKind::CloneBrush ? " (Clone)"
+                       : kind == ToolKind::Erase      ? " (Erase)"
+                                                      : " (Stamp)";
+  form.Log().Line(std::string("MDFY: Draw: Brush") + suffix + "...");
+
+  if (kind == ToolKind::Stamp && options.CopiedImage[0].Width() == 0) {
+    Inform(form, kNoStampArea);
+    tool.DrawButton = kNoButton;
+    form.Log().Append(" [ABORTED] (No area selected)");
+    return false;
+  }
+  if (kind == ToolKind::CloneBrush && call.Button == kRightButton) {
+    form.Log().Append(" Define Source...");
+    tool.PointCount = 2;
+    tool.PolyPoints.resize(2);
+    tool.PolyPoints[1] = call.Here();
+    form.CloneSource = form.SelImage;
+    tool.CloneOrigin = {call.X - 1 - w / 2, call.Y - h / 2};
+    form.Log().Append(" [OK]");
+    return false;
+  }
+  if (kind == ToolKind::CloneBrush && tool.PointCount != 2) {
+    tool.DrawButton = kNoButton;
+    Inform(form, kNoCloneSource);
+    form.Log().Append(" [ABORTED] (No source selected)");
+    return false;
+  }
+  if (kind == ToolKind::Erase) {
+    if (form.Paletted()) {
+      call.DrawIndex = options.BackgroundIndex;
+      call.DrawColour = IndexColour(form.BAM, call.DrawIndex);
+      call.OtherIndex = options.ForegroundIndex;
+    } else {
+      call.DrawColour = options.BackgroundColour;
+      call.OtherColour = options.ForegroundColour;
+    }
+  }
+
+  form.Log().Append(" Degapping...");
+  Bitmap clone_mask;
+  if (kind == ToolKind::CloneBrush) {
+    // The copy is masked where the brush shape is, so the picture is turned black-on-white.
+    clone_mask = MakeBrushPicture(shape, w, h);
+    for (auto& bit : clone_mask.Pixels()) bit ^= 1;
+  }
+  for (const Point& p : StrokePoints(tool.LastPoint, call.Here(), call.IncludeEnd)) {
+    tool.DrawRect = BrushDrawRect(p.x, p.y, w, h);
+    if (kind == ToolKind::Stamp) {
+      StampDab(form, p);
+    } else if (kind == ToolKind::CloneBrush) {
+      CloneDab(form, p, tool.DrawRect, clone_mask, w, h);
+    } else if (kind == ToolKind::Erase && call.Button == kRightButton) {
+      EraseForegroundDab(call, p, tool.DrawRect, shape, w, h);
+    } else {
+      BrushDab(call, tool.DrawRect, shape);
+    }
+  }
+  form.Log().Append(" [OK]");
+  tool.LastPoint = call.Here();
+  return true;
+}
+
+}  // namespace celwright

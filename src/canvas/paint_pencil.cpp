@@ -1,0 +1,18 @@
+#include "canvas/paint_tools.h"
+
+namespace celwright {
+
+bool PaintPencil(PaintCall& call) {
+  TBAMForm& form = call.Form;
+  form.Log().Line("MDFY: Draw: Pencil...");
+  const TColor index_value = MakeColor(call.DrawIndex, 0, 0);
+  for (const Point& p : StrokePoints(form.Tool.LastPoint, call.Here(), call.IncludeEnd)) {
+    form.SelImage[0].SetPixel(p.x, p.y, call.DrawColour);
+    form.SelImage[1].SetPixel(p.x, p.y, index_value);
+  }
+  form.Tool.LastPoint = call.Here();
+  form.Log().Append(" [OK]");
+  return true;
+}
+
+}  // namespace celwright

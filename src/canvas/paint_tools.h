@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "document/bam_form.h"
+#include "support/geometry.h"
+
+namespace celwright {
+
+// One call of the edit cycle as the tools see it: the clamped frame pixel, the button and the
+// four drawing values it derives. The tools draw into the window's scratch pair (SelImage),
+// the true-colour image and the index image always with the same geometry.
+struct PaintCall {
+  TBAMForm& Form;
+  int X = 0;
+  int Y = 0;
+  std::uint8_t Button = kNoButton;
+  std::uint8_t DrawIndex = 0;
+  std::uint8_t OtherIndex = 0;
+  TColor DrawColour = 0;
+  TColor OtherColour = 0;
+  // The release of a stroke that moved: the pointer's own pixel is painted as well.
+  bool IncludeEnd = false;
+
+  Point Here() const { return {X, Y}; }
+};
+
+// The pixels a stroke visits from `from` towards `to`: max(|dx|, |dy|) + 1 steps of a line
+// that stops short of `to`, which starts the next segment (a press visits its own point once).
+// With `include_end` the stroke also ends on `to`.
+std::vector<Point> StrokePoints(Point from, Point to, bool include_end);
+
+// The rectangle a brush dab at (x, y) covers: one pixel further left than centred.
+Rect BrushDrawRect(int x, int y, int width, int height);
+
+// The tool units. Each returns false when it has refused or finished on its own and the edit
+// cycle must not copy the scratch pair back.
+bool PaintPencil(PaintCall& call);
+bool PaintBrushFamily(PaintCall& call);
+bool PaintFill(PaintCall& call);
+bool PickColour(PaintCall& call);
+
+// The colour the palette panel shows for index `index` of the document.
+TColor IndexColour(const TBAM& bam, int index);
+
+}  // namespace celwright

@@ -1,0 +1,167 @@
+#include "canvas/tool_controller.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "canvas/paint_tools.h"
+
+namespace celwright {
+
+ToolController::ToolController(TBAMForm& form) : form_(form) { form_.ToolLayer = this; }
+
+ToolController::~ToolController() {
+  if (form_.ToolLayer == this) form_.ToolLayer = nullptr;
+}
+
+Point ToolController::FramePixel(int x, int y) const {
+  const int zoom = std::max(form_.Zoom, 1);
+  auto floor_div = [zoom](int value) {
+    return value >= 0 ? value / zoom : -((-value + zoom - 1) / zoom);
+  };
+  return {floor_div(x - form_.ImageOrigin.X), floor_div(y - form_.ImageOrigin.Y)};
+}
+
+bool ToolController::StrokeTool() const {
+  switch (form_.Options().Tool) {
+    case ToolKind::Pencil:
+    case ToolKind::Brush:
+    case ToolKind::Erase:
+    case ToolKind::CloneBrush:
+    case ToolKind::Stamp:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
+  ToolState& tool = form_.Tool;
+  if (button == kNoButton) return;
+  if (tool.ShapeKind == 1 && tool.PointCount > 1) return;
+  const TBAMFrame& frame = form_.FrameRec;
+  if (form_.CurrentFrame == -1 || frame.Width <= 0 || frame.Height <= 0) return;
+
+  tool.DrawButton = button;
+  x = std::clamp(x, 0, frame.Width - 1);
+  y = std::clamp(y, 0, frame.Height - 1);
+  const DocumentOptions& options = form_.Options();
+  PaintCall call{.Form = form_, .X = x, .Y = y, .Button = button, .IncludeEnd = include_end_};
+  const bool left = button == kLeftButton, right = button == kRightButton;
+  if (form_.Paletted()) {
+    call.DrawIndex = left ? options.ForegroundIndex : options.BackgroundIndex;
+    call.OtherIndex = right ? options.ForegroundIndex : options.BackgroundIndex;
+    call.DrawColour = IndexColour(form_.BAM, call.DrawIndex);
+    call.OtherColour = IndexColour(form_.BAM, call.OtherIndex);
+  } else {
+    call.DrawColour = left ? options.ForegroundColour : options.BackgroundColour;
+    call.OtherColour = right ? options.ForegroundColour : options.BackgroundColour;
+  }
+
+  bool copy_back = false;
+  switch (options.Tool) {
+    case ToolKind::Mag:
+      ZoomStep(button);
+      return;
+    case ToolKind::ColPick:
+      form_.SelImage = form_.WorkImage;
+      PickColour(call);
+      if (ColoursChanged) ColoursChanged();
+      break;
+    case ToolKind::Pencil:
+      form_.SelImage = form_.WorkImage;
+      copy_back = PaintPencil(call);
+      break;
+    case ToolKind::Brush:
+    case ToolKind::Erase:
+    case ToolKind::CloneBrush:
+    case ToolKind::Stamp:
+      form_.SelImage = form_.WorkImage;
+      copy_back = PaintBrushFamily(call);
+      if (!copy_back) return;
+      break;
+    case ToolKind::Fill:
+      form_.SelImage = form_.WorkImage;
+      copy_back = PaintFill(call);
+      break;
+    default:
+      return;
+  }
+  if (copy_back) Tail();
+  form_.RedrawImage(false);
+}
+
+// Copies the scratch pair back where the selection mask allows, and counts the step as an edit
+// only when a pixel really changed, so a click that changes nothing adds no history step.
+void ToolController::Tail() {
+  form_.Log().Append(" Update Image Cache...");
+  const Bitmap& mask = form_.SelMask;
+  bool changed = false;
+  for (std::size_t k = 0; k < 2; ++k) {
+    const Bitmap& scratch = form_.SelImage[k];
+    Bitmap& work = form_.WorkImage[k];
+    if (scratch.Width() != work.Width() || scratch.Height() != work.Height() ||
+        scratch.Format() != PixelFormat::Bits24 || work.Format() != PixelFormat::Bits24)
+      continue;
+    const int width = std::min(work.Width(), mask.Width());
+    const int height = std::min(work.Height(), mask.Height());
+    for (int y = 0; y < height; ++y) {
+      const std::uint8_t* from = scratch.Row(y);
+      std::uint8_t* to = work.Row(y);
+      if (std::memcmp(from, to, static_cast<std::size_t>(width) * 3) == 0) continue;
+      const std::uint8_t* selected = mask.Row(y);
+      if (std::memchr(selected, 1, static_cast<std::size_t>(width)) == nullptr) {
+        // The whole row is editable (always so without a selection): one copy.
+        std::memcpy(to, from, static_cast<std::size_t>(width) * 3);
+        changed = true;
+        continue;
+      }
+      for (int x = 0; x < width; ++x) {
+        if (selected[x] != 0 || std::memcmp(from + 3 * x, to + 3 * x, 3) == 0) continue;
+        std::memcpy(to + 3 * x, from + 3 * x, 3);
+        changed = true;
+      }
+    }
+  }
+  form_.Log().Append(" [OK]");
+  if (changed) {
+    form_.ImageChanged = true;
+    form_.HistoryPending = true;
+  }
+}
+
+void ToolController::ZoomStep(std::uint8_t button) {
+  DocumentOptions& options = form_.Options();
+  const int before = options.MagnificationIndex;
+  form_.Log().Line("MDFY: Change Magnification (" + std::to_string(before) + ">>");
+  if (button == kLeftButton && before < kMagnificationSteps - 1) ++options.MagnificationIndex;
+  if (button == kRightButton && before > 0) --options.MagnificationIndex;
+  form_.Log().Append(std::to_string(options.MagnificationIndex) + ")... [OK]");
+  form_.Tool.DrawButton = kNoButton;
+  form_.MagnificationChanged();
+  form_.NotifyCommandsChanged();
+}
+
+void ToolController::ToolBtnClick(const std::string& tool_name) {
+  EndToolActivity();
+  form_.Log().Line("TOOL: " + tool_name);
+  form_.RedrawImage(false);
+}
+
+void ToolController::EndToolActivity() {
+  ToolState& tool = form_.Tool;
+  tool.Panning = false;
+  form_.CloneSource = {};
+  tool.PolyPoints.resize(1);
+  tool.PointCount = 0;
+  tool.ShapeActive = false;
+}
+
+void ToolController::Inform(const std::string& text) {
+  if (ShowMessage) {
+    ShowMessage(text);
+  } else if (DocumentPrompts* prompts = form_.Prompts()) {
+    prompts->ShowInformation(form_.Options().ApplicationTitle, text);
+  }
+}
+
+}  // namespace celwright

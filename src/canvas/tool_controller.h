@@ -1,0 +1,98 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "canvas/pointer_shape.h"
+#include "document/bam_form.h"
+
+namespace celwright {
+
+// What the colour pick tool shows of the pixel under the pointer.
+struct HoverColour {
+  std::string Index;  // the palette index, or "N/A" for an unpaletted document
+  TColor Colour = 0;
+  bool Transparent = false;  // paletted swatches mark the transparent and shadow entries
+  bool Shadow = false;
+};
+
+// The tools of the document window: turns pointer presses, moves and releases (client pixels)
+// and keys into edits through the edit cycle (ModifyBAM), and draws the active tool's preview.
+// It attaches itself to the window's tool layer for its lifetime.
+class ToolController : public ToolActivity {
+ public:
+  explicit ToolController(TBAMForm& form);
+  ~ToolController() override;
+  ToolController(const ToolController&) = delete;
+  ToolController& operator=(const ToolController&) = delete;
+
+  void FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, int y);
+  void FormMouseMove(ShiftKeys shift, int x, int y);
+  void FormMouseUp(std::uint8_t button, ShiftKeys shift, int x, int y);
+  void FormKeyDown(ShiftKeys shift) { ShiftChanged(shift); }
+  void FormKeyUp(ShiftKeys shift) { ShiftChanged(shift); }
+  // Esc: drops what is in progress without drawing it.
+  void CancelDrawAction();
+  // A tool button was chosen (the options already name it): ends every activity and logs it.
+  void ToolBtnClick(const std::string& tool_name);
+
+  // The edit cycle: (x, y) in frame pixels, clamped to the frame.
+  void ModifyBAM(int x, int y, std::uint8_t button);
+
+  // Client point to frame pixel, rounding towards minus infinity so that points left of or
+  // above the frame never read as its first column or row.
+  Point FramePixel(int x, int y) const;
+
+  PointerShape Pointer() const { return pointer_; }
+  // "fx,fy" over the frame, empty elsewhere.
+  const std::string& StatusText() const { return status_; }
+
+  // The colour pick tool changed the foreground or background.
+  std::function<void()> ColoursChanged;
+  // The pixel under the pointer while the colour pick tool is chosen.
+  std::function<void(const HoverColour&)> HoverChanged;
+  // A message for the user that is not a question (the frame-size drag's refusals).
+  std::function<void(const std::string&)> ShowMessage;
+
+  // ToolActivity
+  void EndToolActivity() override;
+  void DrawToolOverlay(std::array<Bitmap, 2>& overlay) override;
+
+ private:
+  void ShiftChanged(ShiftKeys shift);
+  bool StrokeTool() const;
+  void Tail();
+  void ZoomStep(std::uint8_t button);
+  void Pan(Point p);
+  void UpdateSizerHover(int x, int y);
+  void StartSizing();
+  void ApplySizing(int x, int y);
+  void FinishSizing();
+  void RestoreSizingStart();
+  void ReportHover(Point p);
+  void ChoosePointer(Point p);
+  void Inform(const std::string& text);
+  const Bitmap& BrushPicture();
+
+  TBAMForm& form_;
+  bool include_end_ = false;
+  // Whether the frame had unsaved edits before the stroke, for Esc to put back.
+  bool changed_before_stroke_ = false;
+  std::string sizing_refusal_;
+  Bitmap brush_picture_;
+  std::array<int, 3> brush_key_{-1, -1, -1};
+  PointerShape pointer_ = PointerShape::Arrow;
+  std::string status_;
+  // The frame-size drag works from the state at its start, so shrinking and growing again in
+  // one drag loses nothing.
+  struct SizingStart {
+    TBAMFrame Frame;
+    std::array<Bitmap, 2> Images;
+    ViewPoint Origin;
+    TBAMFrame Applied;
+  } sizing_;
+};
+
+}  // namespace celwright

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <array>
+
+#include "support/bitmap.h"
+
+namespace celwright {
+
+// The tool layer as the document window sees it. The document calls in only through this, so
+// it never depends on the tools themselves.
+class ToolActivity {
+ public:
+  virtual ~ToolActivity() = default;
+  // Ends every drag, shape, pan and clone source, as choosing another tool does.
+  virtual void EndToolActivity() = 0;
+  // Draws what the active tool would do at the pointer onto the overlay pair.
+  virtual void DrawToolOverlay(std::array<Bitmap, 2>& overlay) = 0;
+};
+
+}  // namespace celwright

@@ -1,0 +1,114 @@
+// Painting through the real widgets: a tool chosen by its button, a colour by a click on the
+// palette, strokes by mouse events on the frame, undo and redo by their keys, and the result
+// saved and read back.
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QLabel>
+#include <QMouseEvent>
+#include <algorithm>
+
+#include "app/document_session.h"
+#include "app/document_view.h"
+#include "app/editor_fixture.h"
+#include "app/palette_widget.h"
+
+using namespace celwright;
+
+class PaintTest : public QObject, public EditorFixture {
+  Q_OBJECT
+
+  QPoint ClientOf(int fx, int fy) {
+    const int zoom = Doc().Zoom;
+    return {Doc().ImageOrigin.X + fx * zoom + zoom / 2, Doc().ImageOrigin.Y + fy * zoom + zoom / 2};
+  }
+  void Send(QEvent::Type type, int fx, int fy, Qt::MouseButton button, Qt::MouseButtons held) {
+    QWidget* viewport = form_->View()->viewport();
+    const QPointF at = ClientOf(fx, fy);
+    QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+  }
+  int IndexAt(int x, int y) { return RedOf(Doc().WorkImage[1].GetPixel(x, y)); }
+  bool Logged(const std::string& line) {
+    const auto& lines = LogLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+
+ private slots:
+  void init() { StartEditor(); }
+  void cleanup() { StopEditor(); }
+
+  void pencilOnThePaletteColourUndoRedoSaveAndReopen() {
+    form_->New1Click();
+    QVERIFY(form_->BAMForm());
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    Bitmap colours, original;
+    Doc().BAM.GetFrameBitmap(0, colours, &original);
+
+    auto* pencil = form_->findChild<QAbstractButton*>("Btn_Pencil");
+    QTest::mouseClick(pencil, Qt::LeftButton);
+    QVERIFY(pencil->isChecked());
+    QVERIFY(Logged("TOOL: Pencil"));
+
+    auto* palette = form_->findChild<PaletteWidget*>("Img_Pal");
+    QTest::mouseClick(palette, Qt::LeftButton, {}, PaletteWidget::EntryCentre(67));
+    QCOMPARE(form_->Options().ForegroundIndex, 67);
+    QAccessibleInterface* squares = QAccessible::queryAccessibleInterface(palette);
+    QCOMPARE(squares->childCount(), 256);
+    QVERIFY(squares->child(67)->text(QAccessible::Name).startsWith("Entry 67: red "));
+    QVERIFY(
+        form_->findChild<QLabel*>("Panel_Fore")->accessibleDescription().startsWith("Entry 67"));
+
+    Send(QEvent::MouseButtonPress, 5, 5, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, 5, 5, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(IndexAt(5, 5), 67);
+    QVERIFY(form_->View()->hasFocus());
+    // A drag paints every pixel up to where it is let go.
+    Send(QEvent::MouseButtonPress, 1, 1, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseMove, 4, 1, Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(form_->StatusExtra->text(), QString("4,1"));
+    Send(QEvent::MouseButtonRelease, 4, 1, Qt::LeftButton, Qt::NoButton);
+    for (int x = 1; x <= 4; ++x) QCOMPARE(IndexAt(x, 1), 67);
+    QCOMPARE(Doc().UndoCount(), 2);
+
+    QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(IndexAt(2, 1), RedOf(original.GetPixel(2, 1)));
+    QCOMPARE(IndexAt(5, 5), 67);
+    QTest::keyClick(form_.get(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(IndexAt(2, 1), 67);
+
+    const std::string file = Temp("painted.bam");
+    prompts_->SaveChoices = {{true, file, 0}};
+    form_->SaveAs1Click();
+    QCOMPARE(prompts_->Count("error"), 0);
+    TBAM reopened;
+    QVERIFY(reopened.LoadFromFile(file));
+    Bitmap indices;
+    reopened.GetFrameBitmap(0, colours, &indices);
+    for (int y = 0; y < original.Height(); ++y) {
+      for (int x = 0; x < original.Width(); ++x) {
+        const bool painted = (y == 5 && x == 5) || (y == 1 && x >= 1 && x <= 4);
+        QCOMPARE(RedOf(indices.GetPixel(x, y)), painted ? 67 : RedOf(original.GetPixel(x, y)));
+      }
+    }
+  }
+
+  void toolButtonsShowTheirOptionsAndTheBrushLockHolds() {
+    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_Brush"), Qt::LeftButton);
+    QCOMPARE(form_->OptionPanels->currentWidget()->objectName(), QString("Panel_Brush"));
+    QCOMPARE(form_->Options().Tool, ToolKind::Brush);
+    form_->findChild<QCheckBox*>("Check_LockBrushDims")->setChecked(true);
+    form_->findChild<QSpinBox*>("Spin_BrushWidth")->setValue(20);
+    QCOMPARE(form_->findChild<QSpinBox*>("Spin_BrushHeight")->value(), 20);
+    QCOMPARE(form_->Options().BrushHeight, 20);
+    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_ColPick"), Qt::LeftButton);
+    QCOMPARE(form_->OptionPanels->currentWidget()->objectName(), QString("Panel_ColPick"));
+  }
+};
+
+QTEST_MAIN(PaintTest)
+#include "paint_test.moc"
