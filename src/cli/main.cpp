@@ -1,4 +1,5 @@
 #include <exception>
+#include <new>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
   } catch (const UsageError& e) {
     std::cerr << "celwright-cli: " << e.what() << "\n\n" << kUsage;
     return 2;
+  } catch (const std::bad_alloc&) {
+    std::cerr << "celwright-cli: there is not enough memory for this " << command << "\n";
+    return 1;
   } catch (const std::exception& e) {
     std::cerr << "celwright-cli: " << e.what() << "\n";
     return 1;

@@ -167,4 +167,46 @@ DecodeResult Decode(const std::uint8_t* src, std::size_t src_size, std::uint8_t*
   return result;
 }
 
+std::size_t StreamDecoder::Next(std::uint8_t* dst, std::size_t max_pixels) {
+  const std::size_t bpp = static_cast<std::size_t>(key_.bytes_per_pixel);
+  std::size_t produced = 0;
+  while (produced < max_pixels) {
+    if (pending_ > 0) {
+      const std::size_t n = std::min(pending_, max_pixels - produced);
+      std::uint8_t* out = dst + produced * bpp;
+      if (bpp == 1) {
+        std::memset(out, key_.value[0], n);
+      } else {
+        for (std::size_t i = 0; i < n; ++i) std::memcpy(out + i * bpp, key_.value, bpp);
+      }
+      produced += n;
+      pending_ -= n;
+      continue;
+    }
+    if (pos_ + bpp > size_) break;
+    const std::uint8_t* value = src_ + pos_;
+    if (encoded_ && SamePixel(value, key_.value, key_.bytes_per_pixel)) {
+      if (pos_ + bpp >= size_) break;  // the count byte is missing
+      pending_ = static_cast<std::size_t>(src_[pos_ + bpp]) + 1;
+      pos_ += bpp + 1;
+      continue;
+    }
+    // A stretch of literal pixels, up to the next key (or anywhere when not encoded).
+    std::size_t literals = 0;
+    const std::size_t room = std::min(max_pixels - produced, (size_ - pos_) / bpp);
+    if (!encoded_) {
+      literals = room;
+    } else if (bpp == 1) {
+      const void* hit = std::memchr(value, key_.value[0], room);
+      literals = hit ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - value) : room;
+    } else {
+      while (literals < room && !SamePixel(value + literals * bpp, key_.value, 3)) ++literals;
+    }
+    std::memcpy(dst + produced * bpp, value, literals * bpp);
+    produced += literals;
+    pos_ += literals * bpp;
+  }
+  return produced;
+}
+
 }  // namespace celwright::rle

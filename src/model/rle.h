@@ -62,4 +62,21 @@ struct DecodeResult {
 DecodeResult Decode(const std::uint8_t* src, std::size_t src_size, std::uint8_t* dst,
                     std::size_t pixel_count, Key key, bool encoded);
 
+// Decodes a frame's data a piece at a time: each Next() writes up to `max_pixels` further pixels
+// and returns how many it wrote (fewer only when the data ends). Runs may span pieces.
+class StreamDecoder {
+ public:
+  StreamDecoder(const std::uint8_t* src, std::size_t src_size, Key key, bool encoded)
+      : src_(src), size_(src_size), key_(key), encoded_(encoded) {}
+  std::size_t Next(std::uint8_t* dst, std::size_t max_pixels);
+
+ private:
+  const std::uint8_t* src_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+  Key key_;
+  bool encoded_;
+  std::size_t pending_ = 0;  // key pixels of the current run still to write
+};
+
 }  // namespace celwright::rle
