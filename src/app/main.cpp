@@ -1,3 +1,4 @@
+#include <csignal>
 // Start-up: main window, splash, start-up notices, the command line (read with the log
 // suspended), then the main window is shown and the event loop runs.
 #include <QApplication>
@@ -14,6 +15,9 @@
 #include "support/qm_log.h"
 
 int main(int argc, char** argv) {
+  // Past a file-size limit a save fails with a message and its temporary file is removed,
+  // instead of the editor being killed with the temporary left behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   using namespace celwright;
   QApplication app(argc, argv);
   QApplication::setApplicationName(kAppTitle);

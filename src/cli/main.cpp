@@ -1,3 +1,4 @@
+#include <csignal>
 #include <exception>
 #include <new>
 #include <iostream>
@@ -28,6 +29,9 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv) {
   using namespace celwright::cli;
+  // Past a file-size limit a write fails with a message and the temporary file is removed,
+  // instead of the process being killed with its temporary left behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::cout << kUsage;

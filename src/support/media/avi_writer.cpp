@@ -1,5 +1,8 @@
 #include "support/media/avi_writer.h"
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <system_error>
@@ -52,8 +55,17 @@ AviWriter::AviWriter(const std::filesystem::path& path, int width, int height,
   const std::uint64_t frame_bytes = std::uint64_t{row_bytes_} * static_cast<std::uint32_t>(height);
   if (frame_bytes + kHeaderBytes > kMaxFileBytes) throw MediaError(kCreateFailed);
   frame_bytes_ = static_cast<std::uint32_t>(frame_bytes);
-  temporary_ = TemporaryPathBeside(path);
-  file_ = std::fopen(temporary_.c_str(), "wb");
+  try {
+    path_ = SaveTarget(path);
+    const int descriptor = CreateTemporaryBeside(path_, temporary_);
+    file_ = fdopen(descriptor, "wb");
+    if (!file_) {
+      close(descriptor);
+      std::filesystem::remove(temporary_);
+    }
+  } catch (const std::runtime_error&) {
+    file_ = nullptr;
+  }
   if (!file_) throw MediaError(kCreateFailed);
   const std::vector<std::uint8_t> headers = Headers();
   if (std::fwrite(headers.data(), 1, headers.size(), file_) != headers.size()) {
@@ -209,10 +221,14 @@ void AviWriter::Finish() {
       std::fwrite(headers.data(), 1, headers.size(), file_) == headers.size();
   ok = (std::fclose(file_) == 0) && ok;
   file_ = nullptr;
-  std::error_code error;
-  if (ok) std::filesystem::rename(temporary_, path_, error);
-  if (!ok || error) {
+  if (!ok) {
+    std::error_code error;
     std::filesystem::remove(temporary_, error);
+    throw MediaError(kFinishFailed);
+  }
+  try {
+    CommitTemporary(temporary_, path_);
+  } catch (const std::runtime_error&) {
     throw MediaError(kFinishFailed);
   }
 }
