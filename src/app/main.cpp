@@ -1,7 +1,7 @@
-#include <csignal>
 // Start-up: main window, splash, start-up notices, the command line (read with the log
 // suspended), then the main window is shown and the event loop runs.
 #include <QApplication>
+#include <csignal>
 #include <memory>
 #include <string>
 #include <vector>

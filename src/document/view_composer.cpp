@@ -70,22 +70,29 @@ class ViewRowComposer {
       for (; vx < content_end; ++vx, out += 3) Put(out, EdgePel(vx, vy, false));
     } else {
       ClassifyFrameRow(key.frame_row);
+      // One division per row: blocks are then walked by addition.
+      std::size_t fx = static_cast<std::size_t>(vx / zoom_);
+      int block_start = static_cast<int>(fx) * zoom_;
+      const Pel grid = ToPel(kGridColour);
+      const int checker_row = vy / kCheckerSquare;
       while (vx < content_end) {
-        const int fx = vx / zoom_;
-        const int block_start = fx * zoom_;
         const int span_end = std::min(block_start + zoom_, content_end);
-        const Look look = looks_[static_cast<std::size_t>(fx)];
-        const Pel colour = colours_[static_cast<std::size_t>(fx)];
-        for (; vx < span_end; ++vx, out += 3) {
-          if (grid_lines_ && (key.grid_row || vx == block_start)) {
-            Put(out, ToPel(kGridColour));
-          } else if (look == Look::Opaque) {
-            Put(out, colour);
-          } else {
-            const int band = Band(vx, vy);
-            Put(out, look == Look::Shadow ? shaded_tile_[band] : tile_[band]);
+        const Look look = looks_[fx];
+        const Pel colour = colours_[fx];
+        if (grid_lines_ && (key.grid_row || vx == block_start)) {
+          const int line_end = key.grid_row ? span_end : vx + 1;
+          for (; vx < line_end; ++vx, out += 3) Put(out, grid);
+        }
+        if (look == Look::Opaque) {
+          for (; vx < span_end; ++vx, out += 3) Put(out, colour);
+        } else {
+          const Pel* tiles = look == Look::Shadow ? shaded_tile_ : tile_;
+          for (; vx < span_end; ++vx, out += 3) {
+            Put(out, tiles[((vx / kCheckerSquare) ^ checker_row) & 1]);
           }
         }
+        ++fx;
+        block_start += zoom_;
       }
     }
     if (vx < vx_end) Put(out, EdgePel(vx, vy, key.frame_row < 0));

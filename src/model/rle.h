@@ -58,7 +58,7 @@ struct DecodeResult {
 
 // Decodes up to `pixel_count` pixels from `src` (never reading past `src_size`) into `dst`
 // (pixel_count * bytes_per_pixel bytes; may be null to only measure). With `encoded` false the
-// key is an ordinary value.
+// key is an ordinary value. Bytes of `dst` past the pixels produced are left unspecified.
 DecodeResult Decode(const std::uint8_t* src, std::size_t src_size, std::uint8_t* dst,
                     std::size_t pixel_count, Key key, bool encoded);
 
