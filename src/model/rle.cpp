@@ -132,6 +132,29 @@ std::size_t EncodeInto(const std::uint8_t* raw, std::size_t pixel_count, const K
   while (i < pixel_count) {
     const std::uint8_t* p = raw + i * bpp;
     const std::size_t left = pixel_count - i;
+#if defined(__SSE2__)
+    if (bpp == 1) {
+      // Literals are copied 16 bytes a step while the key is looked for, where the output has
+      // room for a whole step.
+      const __m128i keys = _mm_set1_epi8(static_cast<char>(key.value[0]));
+      std::size_t n = 0;
+      while (n + 16 <= left && o + n + 16 <= capacity) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o + n), v);
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, keys)));
+        if (mask != 0) {
+          n += static_cast<std::size_t>(__builtin_ctz(mask));
+          break;
+        }
+        n += 16;
+      }
+      if (n > 0) {
+        o += n;
+        i += n;
+        continue;
+      }
+    }
+#endif
     const std::size_t literals =
         bpp == 1 ? ScanBytes<false>(p, left, key.value[0]) : ScanPixels3<false>(p, left, key.value);
     if (literals > 0) {
@@ -147,6 +170,11 @@ std::size_t EncodeInto(const std::uint8_t* raw, std::size_t pixel_count, const K
     const std::size_t pairs = (run + 255) / 256;
     if (pairs * (bpp + 1) > capacity - o) return SIZE_MAX;
     i += run;
+    if (bpp == 1 && run <= 256) {
+      out[o++] = key.value[0];
+      out[o++] = static_cast<std::uint8_t>(run - 1);
+      continue;
+    }
     while (run > 0) {
       const std::size_t piece = std::min<std::size_t>(run, 256);
       for (std::size_t b = 0; b < bpp; ++b) out[o++] = key.value[b];
@@ -238,8 +266,11 @@ DecodeResult DecodeIndexed(const std::uint8_t* src, std::size_t src_size, std::u
     }
     if (kWrite) {
 #if defined(__SSE2__)
-      if (repeat <= 16 && produced + 16 <= pixel_count) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + produced), keys);
+      // Runs are filled 16 bytes a store where the frame has room past the run's end.
+      if (produced + ((repeat + 15) & ~std::size_t{15}) <= pixel_count) {
+        for (std::size_t i = 0; i < repeat; i += 16) {
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + produced + i), keys);
+        }
       } else {
         std::memset(dst + produced, key, repeat);
       }
