@@ -68,6 +68,9 @@ class ViewRowComposer {
     int vx = vx_begin;
     if (key.frame_row < 0) {
       for (; vx < content_end; ++vx, out += 3) Put(out, EdgePel(vx, vy, false));
+    } else if (zoom_ == 1 && !grid_lines_ && UnmagnifiedRow(key.frame_row, vy, vx, content_end, out)) {
+      out += 3 * static_cast<std::size_t>(content_end - vx);
+      vx = content_end;
     } else {
       ClassifyFrameRow(key.frame_row);
       // One division per row: blocks are then walked by addition.
@@ -107,6 +110,53 @@ class ViewRowComposer {
     if (!corner && grid_lines_) return ToPel(kGridColour);
     if (!corner && !s_.ShowGrid) return window_;
     return s_.Transparency ? tile_[Band(vx, vy)] : window_;
+  }
+
+  // At 100 % each view pixel is one frame pixel: composed straight from the source rows, with
+  // a table from index to look, when the sources cover the whole frame row.
+  bool UnmagnifiedRow(int fy, int vy, int vx, int vx_end, std::uint8_t* out) const {
+    const Bitmap& colours = *s_.Colours;
+    if (fy >= colours.Height() || colours.Width() < s_.Width) return false;
+    const std::uint8_t* in = colours.Row(fy);
+    if (!s_.Transparency) {
+      std::memcpy(out, in + 3 * static_cast<std::size_t>(vx), 3 * static_cast<std::size_t>(vx_end - vx));
+      return true;
+    }
+    const int checker_row = vy / kCheckerSquare;
+    if (s_.Paletted) {
+      if (!s_.Indices || fy >= s_.Indices->Height() || s_.Indices->Width() < s_.Width) return false;
+      const std::uint8_t* indices = s_.Indices->Row(fy);
+      std::uint8_t looks[256];
+      std::memset(looks, static_cast<int>(Look::Opaque), sizeof looks);
+      looks[static_cast<std::uint8_t>(s_.TranspInd)] = static_cast<std::uint8_t>(Look::Transparent);
+      looks[static_cast<std::uint8_t>(s_.ShadowInd)] = static_cast<std::uint8_t>(Look::Shadow);
+      for (int x = vx; x < vx_end; ++x, out += 3) {
+        const Look look = static_cast<Look>(looks[indices[3 * static_cast<std::size_t>(x) + 2]]);
+        if (look == Look::Opaque) {
+          const std::uint8_t* p = in + 3 * static_cast<std::size_t>(x);
+          out[0] = p[0];
+          out[1] = p[1];
+          out[2] = p[2];
+        } else {
+          const int band = ((x / kCheckerSquare) ^ checker_row) & 1;
+          Put(out, look == Look::Shadow ? shaded_tile_[band] : tile_[band]);
+        }
+      }
+      return true;
+    }
+    for (int x = vx; x < vx_end; ++x, out += 3) {
+      const std::uint8_t* p = in + 3 * static_cast<std::size_t>(x);
+      const TColor colour = MakeColor(p[2], p[1], p[0]);
+      if (colour == s_.ShadowCol || colour == s_.TransCol) {
+        const int band = ((x / kCheckerSquare) ^ checker_row) & 1;
+        Put(out, colour == s_.ShadowCol ? shaded_tile_[band] : tile_[band]);
+      } else {
+        out[0] = p[0];
+        out[1] = p[1];
+        out[2] = p[2];
+      }
+    }
+    return true;
   }
 
   void ClassifyFrameRow(int fy) {
