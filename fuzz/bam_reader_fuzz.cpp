@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!bam.LoadFromFile(path)) return 0;
   // Frames are drawn up to a budget of pixels in all: a small file may legitimately describe
   // many large frames (key runs), and drawing them is the editor's work, not the loader's.
-  std::int64_t budget = std::int64_t{1} << 23;
+  std::int64_t budget = std::int64_t{1} << 20;
   for (std::int32_t i = 0; i < bam.FrameCount(); ++i) {
     const celwright::TBAMFrame frame = bam.GetFrame(i);
     const std::int64_t pixels = static_cast<std::int64_t>(frame.Width) * frame.Height;
