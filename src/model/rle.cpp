@@ -293,7 +293,7 @@ DecodeResult DecodeColour(const std::uint8_t* src, std::size_t src_size, std::ui
     // Literal pixels up to the next key, copied in one go.
     const std::size_t limit = std::min(pixel_count - produced, (src_size - pos) / 3);
     const std::size_t literals = ScanPixels3<false>(src + pos, limit, key.value);
-    if (dst) std::memcpy(dst + produced * 3, src + pos, literals * 3);
+    if (dst && literals) std::memcpy(dst + produced * 3, src + pos, literals * 3);
     pos += literals * 3;
     produced += literals;
     if (produced == pixel_count) break;
@@ -334,7 +334,7 @@ DecodeResult Decode(const std::uint8_t* src, std::size_t src_size, std::uint8_t*
   if (!encoded) {
     DecodeResult result;
     const std::size_t produced = std::min(src_size / bpp, pixel_count);
-    if (dst) std::memcpy(dst, src, produced * bpp);
+    if (dst && produced) std::memcpy(dst, src, produced * bpp);
     result.consumed = produced * bpp;
     result.produced = produced;
     result.truncated = produced < pixel_count;

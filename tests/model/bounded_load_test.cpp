@@ -94,7 +94,7 @@ TEST(FramePositions, StayEqualToTheSumOfSizesThroughEveryEdit) {
       case 2: {
         const auto index = static_cast<std::int32_t>(random() % count);
         const int w = 1 + static_cast<int>(random() % 30), h = 1 + static_cast<int>(random() % 30);
-        std::vector<std::uint8_t> raw(static_cast<std::size_t>(w) * h);
+        std::vector<std::uint8_t> raw(static_cast<std::size_t>(w) * h * bam.BytesPerPixel());
         for (auto& p : raw) p = random() % 3 ? 3 : static_cast<std::uint8_t>(random());
         testing::SetPixels(bam, index, w, h, 0, 0, raw);
         break;

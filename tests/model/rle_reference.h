@@ -136,7 +136,7 @@ inline DecodeResult Decode(const std::uint8_t* src, std::size_t src_size, std::u
   if (!encoded) {
     const std::size_t available = src_size / bpp;
     produced = std::min(available, pixel_count);
-    if (dst) std::memcpy(dst, src, produced * bpp);
+    if (dst && produced) std::memcpy(dst, src, produced * bpp);  // (guard added: UBSan on null src)
     result.consumed = produced * bpp;
     result.produced = produced;
     result.truncated = produced < pixel_count;
@@ -147,11 +147,11 @@ inline DecodeResult Decode(const std::uint8_t* src, std::size_t src_size, std::u
     if (bpp == 1) {
       // Copy the literal stretch up to the next key in one go.
       const std::size_t limit = std::min(pixel_count - produced, src_size - pos);
-      const void* hit = std::memchr(src + pos, key.value[0], limit);
+      const void* hit = limit ? std::memchr(src + pos, key.value[0], limit) : nullptr;
       const std::size_t literals =
           hit ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - (src + pos))
               : limit;
-      if (dst) std::memcpy(dst + produced, src + pos, literals);
+      if (dst && literals) std::memcpy(dst + produced, src + pos, literals);
       pos += literals;
       produced += literals;
       if (produced == pixel_count) break;
