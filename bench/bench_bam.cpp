@@ -7,6 +7,9 @@
 #include <random>
 
 #include "model/qm_BAM.h"
+#include "model/rle_reference.h"
+#include "model/zlib_codec.h"
+#include "support/crc32.h"
 
 namespace {
 
@@ -129,3 +132,204 @@ void BM_MemcpyReference(benchmark::State& state) {
 BENCHMARK(BM_MemcpyReference);
 
 }  // namespace
+
+// --- The same on the frames of the real creature files (short runs) -------------------------
+
+struct RealFrames {
+  std::vector<std::uint8_t> raw;      // every paletted frame's pixels, back to back
+  std::vector<std::uint8_t> encoded;  // the same frames run-length encoded, back to back
+  std::vector<std::pair<std::size_t, std::size_t>> sizes;  // (pixels, encoded bytes) per frame
+};
+
+const RealFrames& CreatureFrames() {
+  static const RealFrames frames = [] {
+    RealFrames result;
+    const std::filesystem::path folder = std::filesystem::path(CELWRIGHT_TESTDATA_DIR) / "bam";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+      TBAM bam;
+      if (!bam.LoadFromFile(entry.path().string()) || bam.BAMType != kPalettedBAM) continue;
+      for (std::int32_t i = 0; i < bam.FrameCount(); ++i) {
+        const auto raw = bam.DecodeFrame(i);
+        const auto encoded = rle::Encode(raw.data(), raw.size(), bam.CompressionKey());
+        if (bam.CompColIndex != 0 || raw.empty()) continue;
+        result.raw.insert(result.raw.end(), raw.begin(), raw.end());
+        result.encoded.insert(result.encoded.end(), encoded.begin(), encoded.end());
+        result.sizes.emplace_back(raw.size(), encoded.size());
+      }
+    }
+    return result;
+  }();
+  return frames;
+}
+
+template <bool kReference>
+void BM_RealFramesDecode(benchmark::State& state) {
+  const RealFrames& frames = CreatureFrames();
+  if (frames.raw.empty()) return state.SkipWithError("no real frames found");
+  std::vector<std::uint8_t> out(frames.raw.size());
+  for (auto _ : state) {
+    std::size_t in = 0, at = 0;
+    for (const auto& [pixels, bytes] : frames.sizes) {
+      if (kReference) {
+        rle::reference::Decode(frames.encoded.data() + in, bytes, out.data() + at, pixels, rle::Key::Index(0), true);
+      } else {
+        rle::Decode(frames.encoded.data() + in, bytes, out.data() + at, pixels, rle::Key::Index(0), true);
+      }
+      in += bytes;
+      at += pixels;
+    }
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frames.raw.size()));
+}
+BENCHMARK(BM_RealFramesDecode<false>)->Name("BM_RealFramesDecode");
+BENCHMARK(BM_RealFramesDecode<true>)->Name("BM_RealFramesDecode_before");
+
+template <bool kReference>
+void BM_RealFramesEncode(benchmark::State& state) {
+  const RealFrames& frames = CreatureFrames();
+  if (frames.raw.empty()) return state.SkipWithError("no real frames found");
+  std::vector<std::uint8_t> out;
+  for (auto _ : state) {
+    std::size_t at = 0;
+    for (const auto& [pixels, bytes] : frames.sizes) {
+      if (kReference) {
+        rle::reference::EncodeIfSmaller(frames.raw.data() + at, pixels, rle::Key::Index(0), out);
+      } else {
+        rle::EncodeIfSmaller(frames.raw.data() + at, pixels, rle::Key::Index(0), out);
+      }
+      benchmark::DoNotOptimize(out.data());
+      at += pixels;
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frames.raw.size()));
+}
+BENCHMARK(BM_RealFramesEncode<false>)->Name("BM_RealFramesEncode");
+BENCHMARK(BM_RealFramesEncode<true>)->Name("BM_RealFramesEncode_before");
+
+// memcpy of the real frames' pixels, frame by frame, as the yardstick for the two above.
+void BM_RealFramesMemcpy(benchmark::State& state) {
+  const RealFrames& frames = CreatureFrames();
+  std::vector<std::uint8_t> out(frames.raw.size());
+  for (auto _ : state) {
+    std::size_t at = 0;
+    for (const auto& size : frames.sizes) {
+      std::memcpy(out.data() + at, frames.raw.data() + at, size.first);
+      at += size.first;
+    }
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frames.raw.size()));
+}
+BENCHMARK(BM_RealFramesMemcpy);
+
+// The strip through the codec as it was, for the ratio against today's.
+void BM_RleEncodeBefore(benchmark::State& state) {
+  const auto raw = RawStrip();
+  for (auto _ : state) {
+    auto encoded = rle::reference::Encode(raw.data(), raw.size(), rle::Key::Index(0));
+    benchmark::DoNotOptimize(encoded.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * raw.size()));
+}
+BENCHMARK(BM_RleEncodeBefore);
+
+void BM_RleDecodeBefore(benchmark::State& state) {
+  const auto raw = RawStrip();
+  const auto encoded = rle::Encode(raw.data(), raw.size(), rle::Key::Index(0));
+  std::vector<std::uint8_t> out(raw.size());
+  for (auto _ : state) {
+    rle::reference::Decode(encoded.data(), encoded.size(), out.data(), raw.size(), rle::Key::Index(0), true);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * raw.size()));
+}
+BENCHMARK(BM_RleDecodeBefore);
+
+// --- CRC-32: ours (zlib's crc32) against the byte-at-a-time table it replaced ---------------
+
+void BM_Crc32(benchmark::State& state) {
+  const auto raw = RawStrip();
+  for (auto _ : state) benchmark::DoNotOptimize(CRC32(raw.data(), raw.size()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * raw.size()));
+}
+BENCHMARK(BM_Crc32);
+
+void BM_Crc32ByteTableBefore(benchmark::State& state) {
+  const auto raw = RawStrip();
+  std::uint32_t table[256];
+  for (std::uint32_t n = 0; n < 256; ++n) {
+    std::uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[n] = c;
+  }
+  for (auto _ : state) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::uint8_t byte : raw) c = table[(c ^ byte) & 0xFF] ^ (c >> 8);
+    benchmark::DoNotOptimize(c ^ 0xFFFFFFFFu);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * raw.size()));
+}
+BENCHMARK(BM_Crc32ByteTableBefore);
+
+// --- Compressed BAM: libdeflate (what we write) against zlib level 9 (what we wrote) ---------
+
+const std::vector<std::uint8_t>& AnimationImage() {
+  static const std::vector<std::uint8_t> image = [] {
+    TBAM bam;
+    BuildAnimation(bam);
+    const std::string path = BenchPath(false);
+    bam.SaveToFile(path, kPalettedBAM, false, false);
+    std::vector<std::uint8_t> bytes(std::filesystem::file_size(path));
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file) {
+      if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) bytes.clear();
+      std::fclose(file);
+    }
+    return bytes;
+  }();
+  return image;
+}
+
+void BM_DeflateLibdeflate(benchmark::State& state) {
+  const auto& image = AnimationImage();
+  std::size_t size = 0;
+  for (auto _ : state) size = ZlibDeflate(image.data(), image.size(), static_cast<int>(state.range(0))).size();
+  state.counters["out_bytes"] = static_cast<double>(size);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.size()));
+}
+BENCHMARK(BM_DeflateLibdeflate)->DenseRange(3, 6)->Arg(9)->Arg(12)->Unit(benchmark::kMillisecond);
+
+void BM_DeflateZlibLevel9Before(benchmark::State& state) {
+  const auto& image = AnimationImage();
+  std::size_t size = 0;
+  for (auto _ : state) size = ZlibDeflateClassic(image.data(), image.size(), 9).size();
+  state.counters["out_bytes"] = static_cast<double>(size);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.size()));
+}
+BENCHMARK(BM_DeflateZlibLevel9Before)->Unit(benchmark::kMillisecond);
+
+void BM_InflateLibdeflate(benchmark::State& state) {
+  const auto& image = AnimationImage();
+  const auto packed = ZlibDeflate(image.data(), image.size());
+  for (auto _ : state) {
+    auto out = ZlibInflate(packed.data(), packed.size(), image.size(), std::size_t{1} << 30);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.size()));
+}
+BENCHMARK(BM_InflateLibdeflate)->Unit(benchmark::kMillisecond);
+
+void BM_InflateZlibStreamBefore(benchmark::State& state) {
+  const auto& image = AnimationImage();
+  const auto packed = ZlibDeflate(image.data(), image.size());
+  std::vector<std::uint8_t> out(image.size());
+  for (auto _ : state) {
+    ZlibStreamReader reader(packed.data(), packed.size());
+    benchmark::DoNotOptimize(reader.Read(out.data(), out.size()));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.size()));
+}
+BENCHMARK(BM_InflateZlibStreamBefore)->Unit(benchmark::kMillisecond);

@@ -2,6 +2,7 @@
 // suspended), then the main window is shown and the event loop runs.
 #include <QApplication>
 #include <QTimer>
+#include <csignal>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@
 #include "support/qm_log.h"
 
 int main(int argc, char** argv) {
+  // Past a file-size limit a save fails with a message and its temporary file is removed,
+  // instead of the editor being killed with the temporary left behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   using namespace celwright;
   QApplication app(argc, argv);
   QApplication::setApplicationName(kAppTitle);

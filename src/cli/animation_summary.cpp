@@ -48,9 +48,23 @@ AnimationSummary Summarize(const TBAM& bam, const std::string& file) {
   summary.palette = bam.Palette;
   for (std::int32_t i = 0; i < bam.FrameCount(); ++i) {
     const TBAMFrame frame = bam.GetFrame(i);
-    const std::vector<std::uint8_t> pixels = bam.DecodeFrame(i);
-    summary.frames.push_back({frame.Width, frame.Height, frame.CentreX, frame.CentreY, frame.RLE,
-                              frame.DataSize, CRC32(pixels.data(), pixels.size())});
+    // Frames are checksummed a piece at a time, so a huge frame needs no huge buffer.
+    const std::uint64_t bytes = std::uint64_t{static_cast<std::uint32_t>(frame.Width)} *
+                                static_cast<std::uint32_t>(frame.Height) *
+                                static_cast<std::uint32_t>(bam.BytesPerPixel());
+    if (bytes > kMaxChecksummedFrameBytes) {
+      throw FrameTooLargeError("Frame " + std::to_string(i) + " (" + std::to_string(frame.Width) +
+                               " x " + std::to_string(frame.Height) +
+                               " pixels) is too large to describe: at most " +
+                               std::to_string(kMaxChecksummedFrameBytes >> 20) +
+                               " MiB of pixels per frame");
+    }
+    std::uint32_t crc = 0;
+    bam.DecodeFrameInChunks(i, [&](const std::uint8_t* data, std::size_t size) {
+      crc = CRC32(data, size, crc);
+    });
+    summary.frames.push_back(
+        {frame.Width, frame.Height, frame.CentreX, frame.CentreY, frame.RLE, frame.DataSize, crc});
   }
   for (std::int32_t c = 0; c < bam.CycleCount(); ++c) {
     const TCycleItem cycle = bam.GetCycle(c);

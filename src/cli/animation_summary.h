@@ -30,6 +30,10 @@ struct AnimationSummary {
   Palette256 palette{};
 };
 
+// Frames with more pixel bytes than this are refused by `info` (FrameTooLargeError naming the
+// frame and its size) instead of taking seconds to checksum; 32768 x 32768 paletted still fits.
+inline constexpr std::uint64_t kMaxChecksummedFrameBytes = std::uint64_t{1} << 30;
+
 AnimationSummary Summarize(const TBAM& bam, const std::string& file);
 std::string FormatText(const AnimationSummary& summary);
 std::string FormatJson(const AnimationSummary& summary);

@@ -1,4 +1,6 @@
+#include <csignal>
 #include <exception>
+#include <new>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -31,6 +33,9 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv) {
   using namespace celwright::cli;
+  // Past a file-size limit a write fails with a message and the temporary file is removed,
+  // instead of the process being killed with its temporary left behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::cout << kUsage;
@@ -48,6 +53,9 @@ int main(int argc, char** argv) {
   } catch (const UsageError& e) {
     std::cerr << "celwright-cli: " << e.what() << "\n\n" << kUsage;
     return 2;
+  } catch (const std::bad_alloc&) {
+    std::cerr << "celwright-cli: there is not enough memory for this " << command << "\n";
+    return 1;
   } catch (const std::exception& e) {
     std::cerr << "celwright-cli: " << ForTerminal(e.what()) << "\n";
     return 1;

@@ -68,24 +68,34 @@ class ViewRowComposer {
     int vx = vx_begin;
     if (key.frame_row < 0) {
       for (; vx < content_end; ++vx, out += 3) Put(out, EdgePel(vx, vy, false));
+    } else if (zoom_ == 1 && !grid_lines_ && UnmagnifiedRow(key.frame_row, vy, vx, content_end, out)) {
+      out += 3 * static_cast<std::size_t>(content_end - vx);
+      vx = content_end;
     } else {
       ClassifyFrameRow(key.frame_row);
+      // One division per row: blocks are then walked by addition.
+      std::size_t fx = static_cast<std::size_t>(vx / zoom_);
+      int block_start = static_cast<int>(fx) * zoom_;
+      const Pel grid = ToPel(kGridColour);
+      const int checker_row = vy / kCheckerSquare;
       while (vx < content_end) {
-        const int fx = vx / zoom_;
-        const int block_start = fx * zoom_;
         const int span_end = std::min(block_start + zoom_, content_end);
-        const Look look = looks_[static_cast<std::size_t>(fx)];
-        const Pel colour = colours_[static_cast<std::size_t>(fx)];
-        for (; vx < span_end; ++vx, out += 3) {
-          if (grid_lines_ && (key.grid_row || vx == block_start)) {
-            Put(out, ToPel(kGridColour));
-          } else if (look == Look::Opaque) {
-            Put(out, colour);
-          } else {
-            const int band = Band(vx, vy);
-            Put(out, look == Look::Shadow ? shaded_tile_[band] : tile_[band]);
+        const Look look = looks_[fx];
+        const Pel colour = colours_[fx];
+        if (grid_lines_ && (key.grid_row || vx == block_start)) {
+          const int line_end = key.grid_row ? span_end : vx + 1;
+          for (; vx < line_end; ++vx, out += 3) Put(out, grid);
+        }
+        if (look == Look::Opaque) {
+          for (; vx < span_end; ++vx, out += 3) Put(out, colour);
+        } else {
+          const Pel* tiles = look == Look::Shadow ? shaded_tile_ : tile_;
+          for (; vx < span_end; ++vx, out += 3) {
+            Put(out, tiles[((vx / kCheckerSquare) ^ checker_row) & 1]);
           }
         }
+        ++fx;
+        block_start += zoom_;
       }
     }
     if (vx < vx_end) Put(out, EdgePel(vx, vy, key.frame_row < 0));
@@ -100,6 +110,53 @@ class ViewRowComposer {
     if (!corner && grid_lines_) return ToPel(kGridColour);
     if (!corner && !s_.ShowGrid) return window_;
     return s_.Transparency ? tile_[Band(vx, vy)] : window_;
+  }
+
+  // At 100 % each view pixel is one frame pixel: composed straight from the source rows, with
+  // a table from index to look, when the sources cover the whole frame row.
+  bool UnmagnifiedRow(int fy, int vy, int vx, int vx_end, std::uint8_t* out) const {
+    const Bitmap& colours = *s_.Colours;
+    if (fy >= colours.Height() || colours.Width() < s_.Width) return false;
+    const std::uint8_t* in = colours.Row(fy);
+    if (!s_.Transparency) {
+      std::memcpy(out, in + 3 * static_cast<std::size_t>(vx), 3 * static_cast<std::size_t>(vx_end - vx));
+      return true;
+    }
+    const int checker_row = vy / kCheckerSquare;
+    if (s_.Paletted) {
+      if (!s_.Indices || fy >= s_.Indices->Height() || s_.Indices->Width() < s_.Width) return false;
+      const std::uint8_t* indices = s_.Indices->Row(fy);
+      std::uint8_t looks[256];
+      std::memset(looks, static_cast<int>(Look::Opaque), sizeof looks);
+      looks[static_cast<std::uint8_t>(s_.TranspInd)] = static_cast<std::uint8_t>(Look::Transparent);
+      looks[static_cast<std::uint8_t>(s_.ShadowInd)] = static_cast<std::uint8_t>(Look::Shadow);
+      for (int x = vx; x < vx_end; ++x, out += 3) {
+        const Look look = static_cast<Look>(looks[indices[3 * static_cast<std::size_t>(x) + 2]]);
+        if (look == Look::Opaque) {
+          const std::uint8_t* p = in + 3 * static_cast<std::size_t>(x);
+          out[0] = p[0];
+          out[1] = p[1];
+          out[2] = p[2];
+        } else {
+          const int band = ((x / kCheckerSquare) ^ checker_row) & 1;
+          Put(out, look == Look::Shadow ? shaded_tile_[band] : tile_[band]);
+        }
+      }
+      return true;
+    }
+    for (int x = vx; x < vx_end; ++x, out += 3) {
+      const std::uint8_t* p = in + 3 * static_cast<std::size_t>(x);
+      const TColor colour = MakeColor(p[2], p[1], p[0]);
+      if (colour == s_.ShadowCol || colour == s_.TransCol) {
+        const int band = ((x / kCheckerSquare) ^ checker_row) & 1;
+        Put(out, colour == s_.ShadowCol ? shaded_tile_[band] : tile_[band]);
+      } else {
+        out[0] = p[0];
+        out[1] = p[1];
+        out[2] = p[2];
+      }
+    }
+    return true;
   }
 
   void ClassifyFrameRow(int fy) {

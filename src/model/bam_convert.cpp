@@ -36,6 +36,7 @@ void TBAM::StoreConvertedFrames(std::vector<std::uint8_t> data, int bytes_per_pi
   }
   DataStart = 0;
   Data = std::move(data);
+  RebuildFramePositions();
 }
 
 void TBAM::ConvertToPaletted() {

@@ -1,5 +1,6 @@
 #include "model/qm_BAM.h"
 
+#include <algorithm>
 #include <numeric>
 
 namespace celwright {
@@ -50,6 +51,7 @@ std::unique_ptr<TBAM> TBAM::CloneContent() const {
   copy->TransCol = TransCol;
   copy->ShadowCol = ShadowCol;
   copy->frames_ = frames_;
+  copy->frame_ends_ = frame_ends_;
   copy->cycles_ = cycles_;
   return copy;
 }
@@ -57,6 +59,7 @@ std::unique_ptr<TBAM> TBAM::CloneContent() const {
 void TBAM::Clear() {
   Data.clear();
   frames_.clear();
+  frame_ends_.clear();
   cycles_.clear();
   IsOpen = false;
 }
@@ -108,12 +111,29 @@ TCycleItem TBAM::GetCycle(std::int32_t index) const {
   return cycles_[index];
 }
 
-std::size_t TBAM::FrameDataPosition(std::int32_t index) const {
-  std::size_t position = static_cast<std::size_t>(DataStart);
-  for (std::int32_t i = 0; i < index && i < FrameCount(); ++i) {
-    position += static_cast<std::size_t>(frames_[i].DataSize);
+void TBAM::RebuildFramePositions() {
+  frame_ends_.resize(frames_.size());
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < frames_.size(); ++i) {
+    end += static_cast<std::size_t>(frames_[i].DataSize);
+    frame_ends_[i] = end;
   }
-  return position;
+}
+
+void TBAM::ShiftFramePositions(std::size_t from_frame, std::int64_t delta) {
+  if (delta == 0) return;
+  for (std::size_t i = from_frame; i < frame_ends_.size(); ++i) {
+    frame_ends_[i] = static_cast<std::size_t>(static_cast<std::int64_t>(frame_ends_[i]) + delta);
+  }
+}
+
+std::size_t TBAM::FrameDataPosition(std::int32_t index) const {
+  // The table is kept current by every change of frames_; a mismatch in length can only come
+  // from code that replaced the frame list wholesale, and is mended here.
+  if (frame_ends_.size() != frames_.size()) const_cast<TBAM*>(this)->RebuildFramePositions();
+  const std::int32_t clamped = std::clamp<std::int32_t>(index, 0, FrameCount());
+  const std::size_t before = clamped == 0 ? 0 : frame_ends_[static_cast<std::size_t>(clamped) - 1];
+  return static_cast<std::size_t>(DataStart) + before;
 }
 
 rle::Key TBAM::CompressionKey() const {
@@ -140,6 +160,8 @@ void TBAM::ReplaceFrameData(std::int32_t index, const std::vector<std::uint8_t>&
   if (index < 0 || index >= FrameCount()) throw EFrameNotExists(FrameNotExistsMessage(index, 1));
   TBAMFrame& node = frames_[index];
   SpliceData(FrameDataPosition(index), static_cast<std::size_t>(node.DataSize), bytes);
+  ShiftFramePositions(static_cast<std::size_t>(index),
+                      static_cast<std::int64_t>(bytes.size()) - node.DataSize);
   node.DataSize = static_cast<std::int32_t>(bytes.size());
   node.Height = info.Height;
   node.Width = info.Width;
@@ -148,17 +170,57 @@ void TBAM::ReplaceFrameData(std::int32_t index, const std::vector<std::uint8_t>&
   node.RLE = info.RLE;
 }
 
+namespace {
+
+std::string FrameSizeText(std::int32_t index, const TBAMFrame& frame) {
+  return "Frame " + std::to_string(index) + " (" + std::to_string(frame.Width) + " x " +
+         std::to_string(frame.Height) + " pixels)";
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> TBAM::DecodeFrame(std::int32_t index) const {
   if (index < 0 || index >= FrameCount()) throw EFrameNotExists(FrameNotExistsMessage(index, 1));
   const TBAMFrame& frame = frames_[index];
   const std::size_t pixels =
       static_cast<std::size_t>(frame.Width) * static_cast<std::size_t>(frame.Height);
+  if (pixels > kMaxDecodedFramePixels) {
+    throw FrameTooLargeError(FrameSizeText(index, frame) +
+                             " is too large to decode in memory; frames of at most " +
+                             std::to_string(kMaxDecodedFramePixels) +
+                             " pixels (8192 x 8192) can be shown, edited or exported");
+  }
   std::vector<std::uint8_t> raw(pixels * BytesPerPixel());
   const std::size_t position = FrameDataPosition(index);
   const std::size_t available = position <= Data.size() ? Data.size() - position : 0;
   const std::size_t size = std::min(available, static_cast<std::size_t>(frame.DataSize));
   rle::Decode(Data.data() + position, size, raw.data(), pixels, CompressionKey(), frame.RLE);
   return raw;
+}
+
+void TBAM::DecodeFrameInChunks(
+    std::int32_t index, const std::function<void(const std::uint8_t*, std::size_t)>& chunk) const {
+  if (index < 0 || index >= FrameCount()) throw EFrameNotExists(FrameNotExistsMessage(index, 1));
+  const TBAMFrame& frame = frames_[index];
+  const std::size_t pixels =
+      static_cast<std::size_t>(frame.Width) * static_cast<std::size_t>(frame.Height);
+  const std::size_t position = FrameDataPosition(index);
+  const std::size_t available = position <= Data.size() ? Data.size() - position : 0;
+  const std::size_t size = std::min(available, static_cast<std::size_t>(frame.DataSize));
+  const std::size_t bpp = static_cast<std::size_t>(BytesPerPixel());
+  constexpr std::size_t kChunkPixels = std::size_t{1} << 18;
+  std::vector<std::uint8_t> buffer(std::min(pixels, kChunkPixels) * bpp);
+  rle::StreamDecoder decoder(Data.data() + position, size, CompressionKey(), frame.RLE);
+  std::size_t done = 0;
+  while (done < pixels) {
+    const std::size_t want = std::min(kChunkPixels, pixels - done);
+    const std::size_t got = decoder.Next(buffer.data(), want);
+    // Pixels the data does not hold stay zero, as DecodeFrame leaves them.
+    std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(got * bpp),
+              buffer.begin() + static_cast<std::ptrdiff_t>(want * bpp), 0);
+    chunk(buffer.data(), want * bpp);
+    done += want;
+  }
 }
 
 std::vector<std::uint8_t> TBAM::TransparentFrameBytes(std::int32_t width, std::int32_t height,

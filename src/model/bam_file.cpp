@@ -27,37 +27,35 @@ bool TBAM::SaveToFile(const std::string& file_name, std::uint8_t bam_type, bool 
   std::uint32_t frame_data_start = 0;
   std::vector<std::uint8_t> image = writer.BuildImage(bam_type, frame_data_start);
 
+  // Stages come in order: frame data (6), the document's new image (7), writing (8, or 9 for a
+  // compressed file), finished (10). The document takes the new image only once the file is
+  // safely on disk.
+  std::vector<std::uint8_t> updated;
+  SteppedAppend(updated, image.data(), image.size(), on_progress, kStageSaveUpdate);
+  image = {};
   std::vector<std::uint8_t> file;
-  int write_steps = 80;
-  if (compressed) {
-    std::vector<std::uint8_t> packed;
-    try {
-      packed = ZlibDeflate(image.data(), image.size(), 9);
-    } catch (const ZlibError& e) {
-      throw EBAMSaveError(e.what());
-    }
-    PutTag(file, "BAMC");
-    PutTag(file, "V1  ");
-    PutU32(file, static_cast<std::uint32_t>(image.size()));
-    file.insert(file.end(), packed.begin(), packed.end());
-    write_steps = 1;
-  }
-  // The document takes the new image only once the file is safely on disk.
+  constexpr int write_steps = 80;
   try {
     if (compressed) {
       Progress(on_progress, 0, 0, kStageSaveCompressed);
+      const std::vector<std::uint8_t> packed = ZlibDeflate(updated.data(), updated.size());
+      PutTag(file, "BAMC");
+      PutTag(file, "V1  ");
+      PutU32(file, static_cast<std::uint32_t>(updated.size()));
+      file.insert(file.end(), packed.begin(), packed.end());
       WriteFileAtomically(file_name, file);
     } else {
-      WriteFileAtomically(file_name, image, write_steps, [&](int step) {
+      WriteFileAtomically(file_name, updated, write_steps, [&](int step) {
         Progress(on_progress, step, write_steps, kStageSaveWrite);
       });
     }
+  } catch (const ZlibError& e) {
+    throw EBAMSaveError(e.what());
   } catch (const std::runtime_error& e) {
     throw EBAMSaveError(e.what());
   }
 
-  Data.clear();
-  SteppedAppend(Data, image.data(), image.size(), on_progress, kStageSaveUpdate);
+  Data = std::move(updated);
   DataStart = static_cast<std::int32_t>(frame_data_start);
   Progress(on_progress, 0, 0, kStageFinished);
   if (reload) LoadFromFile(file_name, on_progress);

@@ -4,10 +4,13 @@ namespace celwright {
 
 void TBAM::InsertFrameNode(std::int32_t index, std::int32_t cycle, std::int32_t position,
                            const TBAMFrame& node, const std::vector<std::uint8_t>& bytes) {
-  // Later frames move up one number; every cycle entry that named them follows.
-  for (TCycleItem& item : cycles_) {
-    for (std::int32_t& entry : item.Frames) {
-      if (entry >= index) ++entry;
+  // Later frames move up one number; every cycle entry that named them follows. Appending
+  // renumbers nothing, so building an animation frame by frame stays linear.
+  if (index < FrameCount()) {
+    for (TCycleItem& item : cycles_) {
+      for (std::int32_t& entry : item.Frames) {
+        if (entry >= index) ++entry;
+      }
     }
   }
   if (cycle >= 0 && cycle < CycleCount()) {
@@ -18,7 +21,10 @@ void TBAM::InsertFrameNode(std::int32_t index, std::int32_t cycle, std::int32_t 
     for (std::int32_t later = cycle + 1; later < CycleCount(); ++later) ++cycles_[later].FirstIndex;
   }
   SpliceData(FrameDataPosition(index), 0, bytes);
+  const std::size_t before = index == 0 ? 0 : frame_ends_[static_cast<std::size_t>(index) - 1];
   frames_.insert(frames_.begin() + index, node);
+  frame_ends_.insert(frame_ends_.begin() + index, before + bytes.size());
+  ShiftFramePositions(static_cast<std::size_t>(index) + 1, static_cast<std::int64_t>(bytes.size()));
 }
 
 void TBAM::InsertFrame(std::int32_t index, std::int32_t cycle, std::int32_t position,
@@ -81,8 +87,11 @@ void TBAM::DeleteFrame(std::int32_t index) {
     item.Frames = std::move(kept);
     item.Count = static_cast<std::int32_t>(item.Frames.size());
   }
-  SpliceData(FrameDataPosition(index), static_cast<std::size_t>(frames_[index].DataSize), {});
+  const std::size_t size = static_cast<std::size_t>(frames_[index].DataSize);
+  SpliceData(FrameDataPosition(index), size, {});
   frames_.erase(frames_.begin() + index);
+  frame_ends_.erase(frame_ends_.begin() + index);
+  ShiftFramePositions(static_cast<std::size_t>(index), -static_cast<std::int64_t>(size));
 }
 
 }  // namespace celwright

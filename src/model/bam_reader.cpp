@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <tuple>
 #include <stdexcept>
 
 #include "model/zlib_codec.h"
@@ -11,11 +13,18 @@ namespace celwright {
 
 namespace {
 
-constexpr std::size_t kMaxInflatedImage = std::size_t{1} << 30;
-// Damaged frames are rebuilt in memory; these bounds keep a few bytes of garbage in a size
-// field from asking for gigabytes.
-constexpr std::uint64_t kMaxRepairedFramePixels = std::uint64_t{1} << 24;
+// Damaged frames are rebuilt in memory, at most this many pixels in all, and never more than a
+// few hundred pixels per byte of the file (with a small allowance for tiny files), so a few
+// bytes of garbage in a size field cannot ask for gigabytes or minutes.
 constexpr std::uint64_t kMaxRepairedPixelsTotal = std::uint64_t{1} << 26;
+constexpr std::uint64_t kRepairPerImageByte = 256;
+constexpr std::uint64_t kRepairAllowance = std::uint64_t{1} << 20;
+// Frame data read while scanning: a sound file reads each byte about once.
+constexpr std::uint64_t kScanBytesPerImageByte = 16;
+constexpr std::uint64_t kScanBytesAllowance = std::uint64_t{64} << 20;
+// Frame data kept after loading, when frames share or overlap their data in the file.
+constexpr std::uint64_t kMaxStoredData = std::uint64_t{256} << 20;
+constexpr std::uint64_t kStoredPerImageByte = 4;
 
 std::string FrameLabel(std::size_t index) { return "Frame " + std::to_string(index) + ": "; }
 
@@ -49,10 +58,43 @@ bool BAMReader::Load(const std::string& file_name) {
   return parsed;
 }
 
+std::uint64_t BAMReader::DescribedImageSize(const ByteView& image) {
+  // The furthest byte any part of the reader may look at: the tables, and each frame's data at
+  // its offset, at most two bytes per pixel component (a run-length code of one key pixel).
+  const bool paletted = image.Tag(0, "BAM ");
+  const bool unpaletted = image.Tag(0, "BAMU");
+  const std::uint64_t header_size = paletted ? 24 : 28;
+  if ((!paletted && !unpaletted) || !image.Fits(0, header_size)) return kMaxInflatedImage;
+  const std::uint64_t frames = image.U16(8), cycles = image.U8(10);
+  const std::uint64_t frame_table = image.U32(paletted ? 12 : 20);
+  const std::uint64_t lookup = image.U32(paletted ? 20 : 24);
+  const std::uint64_t cycle_table = frame_table + 12 * frames;
+  std::uint64_t end = std::max(header_size, cycle_table + 4 * cycles);
+  if (paletted) end = std::max<std::uint64_t>(end, std::uint64_t{image.U32(16)} + 1024);
+  if (!image.Fits(frame_table, 12 * frames + 4 * cycles)) return kMaxInflatedImage;
+  std::uint64_t lookup_count = 0;
+  for (std::uint64_t c = 0; c < cycles; ++c) {
+    const std::uint64_t at = cycle_table + 4 * c;
+    lookup_count = std::max<std::uint64_t>(lookup_count, std::uint64_t{image.U16(at)} + image.U16(at + 2));
+  }
+  end = std::max(end, lookup + 2 * lookup_count);
+  const std::uint64_t bpp = paletted ? 1 : 3;
+  for (std::uint64_t k = 0; k < frames; ++k) {
+    const std::uint64_t at = frame_table + 12 * k;
+    const std::uint64_t pixels = std::uint64_t{image.U16(at)} * image.U16(at + 2);
+    const std::uint32_t word = image.U32(at + 8);
+    const std::uint64_t per_pixel = (word & 0x80000000u) ? bpp : 2 * bpp;
+    end = std::max(end, (word & 0x7FFFFFFFu) + per_pixel * pixels);
+  }
+  return end;
+}
+
 bool BAMReader::ReadImage(const std::string& file_name, std::vector<std::uint8_t>& image) {
   std::vector<std::uint8_t> file;
   try {
     file = ReadWholeFile(file_name, 80, [&](int step) { Report(step, 80, kStageLoadRead); });
+  } catch (const std::bad_alloc&) {
+    return Refuse(kErrorUnreadable, "There is not enough memory to read the file");
   } catch (const std::exception& e) {
     return Refuse(kErrorUnreadable, e.what());
   }
@@ -78,10 +120,70 @@ bool BAMReader::ReadImage(const std::string& file_name, std::vector<std::uint8_t
   bam_.Compressed = true;
   if (!view.Fits(0, 12)) return Refuse(kErrorUnreadable, "The compressed BAM header is incomplete");
   const std::uint32_t stated_length = view.U32(8);
+  const std::uint8_t* packed = file.data() + 12;
+  const std::size_t packed_size = file.size() - 12;
   try {
-    image = ZlibInflate(file.data() + 12, file.size() - 12, stated_length, kMaxInflatedImage);
+    // First only the header and tables, to learn how much the file can describe at all; the
+    // stated length is only a hint within that.
+    std::vector<std::uint8_t> prefix(std::min<std::size_t>(4096, MaxInflatedSize(packed_size)));
+    {
+      ZlibStreamReader stream(packed, packed_size);
+      prefix.resize(stream.Read(prefix.data(), prefix.size()));
+      const ByteView head(prefix.data(), prefix.size());
+      if (!stream.Finished() && (head.Tag(0, "BAM ") || head.Tag(0, "BAMU"))) {
+        const bool paletted = head.Tag(0, "BAM ");
+        const std::uint64_t tables = std::uint64_t{head.U32(paletted ? 12 : 20)} +
+                                     12u * head.U16(8) + 4u * head.U8(10);
+        if (tables > prefix.size() && tables <= kMaxPrefix) {
+          const std::size_t had = prefix.size();
+          prefix.resize(static_cast<std::size_t>(tables));
+          prefix.resize(had + stream.Read(prefix.data() + had, prefix.size() - had));
+        }
+      }
+      if (stream.Finished()) {
+        image = std::move(prefix);
+        return true;
+      }
+    }
+    const std::uint64_t described = DescribedImageSize(ByteView(prefix.data(), prefix.size()));
+    const std::size_t bound = static_cast<std::size_t>(std::min<std::uint64_t>(
+        {described, kMaxInflatedImage, MaxInflatedSize(packed_size)}));
+    prefix = {};
+    // Bytes past `bound` are never looked at (real files carry trailing padding), so they are not
+    // unpacked; a stream that goes on past the flat cap with no tables to bound it is refused.
+    auto read_bounded = [&]() {
+      ZlibStreamReader stream(packed, packed_size);
+      image.resize(bound);
+      image.resize(stream.Read(image.data(), image.size()));
+      std::uint8_t probe;
+      if (described >= kMaxInflatedImage && !stream.Finished() && stream.Read(&probe, 1) > 0) {
+        image = {};
+        return Refuse(kErrorUnreadable, "The compressed BAM unpacks to more than " +
+                                            std::to_string(kMaxInflatedImage >> 20) + " MiB");
+      }
+      return true;
+    };
+    if (stated_length > bound) return read_bounded();
+    if (stated_length > 0 && InflateInto(packed, packed_size, stated_length, image)) return true;
+    image = {};
+    // The stated length was too small: measure, then inflate once into the exact size, so two
+    // large buffers are never held at once.
+    std::size_t total = 0;
+    bool whole = false;
+    {
+      ZlibStreamReader measure(packed, packed_size);
+      total = measure.Skip(bound);
+      std::uint8_t probe;
+      whole = measure.Finished() || measure.Read(&probe, 1) == 0;
+    }
+    if (!whole) return read_bounded();
+    if (!InflateInto(packed, packed_size, total, image)) {
+      return Refuse(kErrorUnreadable, "The compressed BAM cannot be unpacked consistently");
+    }
   } catch (const ZlibError& e) {
     return Refuse(kErrorUnreadable, std::string("The compressed BAM cannot be unpacked: ") + e.what());
+  } catch (const std::bad_alloc&) {
+    return Refuse(kErrorUnreadable, "There is not enough memory to unpack the compressed BAM");
   }
   return true;
 }
@@ -177,32 +279,106 @@ bool BAMReader::ReadFrameData(const ByteView& image, const std::vector<std::uint
                               std::size_t tables_end, std::vector<std::uint8_t>& bytes) {
   const rle::Key key = bam_.CompressionKey();
   const std::size_t frame_count = bam_.frames_.size();
-  std::vector<rle::DecodeResult> scans(frame_count);
-  bool in_place = true;  // every frame clean and stored back to back after the tables
-  std::size_t expected = tables_end;
-  for (std::size_t k = 0; k < frame_count; ++k) {
-    const TBAMFrame& frame = bam_.frames_[k];
-    const std::uint64_t pixels = std::uint64_t{static_cast<std::uint32_t>(frame.Width)} *
-                                 static_cast<std::uint32_t>(frame.Height);
-    const std::size_t offset = std::min<std::size_t>(offsets[k], image.Size());
-    scans[k] = rle::Decode(image.Data() + offset, image.Size() - offset, nullptr, pixels, key,
-                           frame.RLE);
-    in_place = in_place && !scans[k].truncated && !scans[k].overshoot && offset == expected;
-    expected = offset + scans[k].consumed;
+  const std::uint64_t bpp = static_cast<std::uint64_t>(key.bytes_per_pixel);
+  const std::uint64_t image_size = image.Size();
+  auto pixels_of = [&](std::size_t k) {
+    return std::uint64_t{static_cast<std::uint32_t>(bam_.frames_[k].Width)} *
+           static_cast<std::uint32_t>(bam_.frames_[k].Height);
+  };
+
+  // Frames that share their data (same offset, size and coding) are scanned once.
+  struct Scan {
+    std::size_t offset;
+    std::uint64_t pixels;
+    bool rle;
+    rle::DecodeResult result;
+    std::vector<std::uint8_t> rebuilt;  // repaired data, when the scan found damage
+    bool rebuilt_rle = false;
+  };
+  std::vector<Scan> scans;
+  std::vector<std::size_t> scan_of(frame_count);
+  {
+    std::map<std::tuple<std::size_t, std::uint64_t, bool>, std::size_t> known;
+    for (std::size_t k = 0; k < frame_count; ++k) {
+      const std::size_t offset = std::min<std::size_t>(offsets[k], image.Size());
+      const auto id = std::make_tuple(offset, pixels_of(k), bam_.frames_[k].RLE);
+      const auto [it, added] = known.emplace(id, scans.size());
+      if (added) scans.push_back(Scan{offset, pixels_of(k), bam_.frames_[k].RLE, {}, {}, false});
+      scan_of[k] = it->second;
+    }
+  }
+  // The work the header asks for, checked before doing any of it: each distinct piece of data
+  // is read up to its end or to the most its pixels can take.
+  std::uint64_t scan_bytes = 0;
+  for (const Scan& scan : scans) {
+    scan_bytes += std::min<std::uint64_t>(image_size - scan.offset,
+                                          (scan.rle ? 2 : 1) * bpp * scan.pixels);
+  }
+  if (scan_bytes > kScanBytesPerImageByte * image_size + kScanBytesAllowance) {
+    return Refuse(kErrorUnreadable,
+                  "The frame table is damaged: its " + std::to_string(frame_count) +
+                      " frames would read " + std::to_string(scan_bytes >> 20) +
+                      " MiB of frame data from " + std::to_string(image_size >> 10) +
+                      " KiB of file");
+  }
+  for (Scan& scan : scans) {
+    scan.result = rle::Decode(image.Data() + scan.offset, image.Size() - scan.offset, nullptr,
+                              scan.pixels, key, scan.rle);
   }
 
+  bool in_place = true;  // every frame clean and stored back to back after the tables
+  std::size_t expected = tables_end;
+  for (std::size_t k = 0; k < frame_count && in_place; ++k) {
+    const Scan& scan = scans[scan_of[k]];
+    in_place = !scan.result.truncated && !scan.result.overshoot && scan.offset == expected;
+    expected = scan.offset + scan.result.consumed;
+  }
   if (in_place) {
     // The usual layout: the file image already is the frame stream.
     for (std::size_t k = 0; k < frame_count; ++k) {
-      bam_.frames_[k].DataSize = static_cast<std::int32_t>(scans[k].consumed);
+      bam_.frames_[k].DataSize = static_cast<std::int32_t>(scans[scan_of[k]].result.consumed);
     }
     bytes.resize(frame_count ? expected : tables_end);
     bam_.Data = std::move(bytes);
+    bam_.RebuildFramePositions();
     return true;
   }
 
+  // Damaged data is rebuilt only within a bound proportional to the file, checked before any
+  // of that work is done.
+  const std::uint64_t repair_limit = std::min<std::uint64_t>(
+      kMaxRepairedPixelsTotal, std::max<std::uint64_t>(kRepairAllowance, kRepairPerImageByte * image_size));
+  std::uint64_t repaired_pixels = 0;
+  std::uint64_t stored_bytes = tables_end;
+  for (std::size_t k = 0; k < frame_count; ++k) {
+    const Scan& scan = scans[scan_of[k]];
+    const bool damaged = scan.result.truncated || scan.result.overshoot;
+    stored_bytes += damaged ? bpp * scan.pixels : scan.result.consumed;
+  }
+  for (std::size_t i = 0; i < scans.size(); ++i) {
+    const Scan& scan = scans[i];
+    if (!scan.result.truncated && !scan.result.overshoot) continue;
+    repaired_pixels += scan.pixels;
+    if (repaired_pixels > repair_limit) {
+      std::size_t k = 0;
+      while (scan_of[k] != i) ++k;
+      const TBAMFrame& frame = bam_.frames_[k];
+      return Refuse(kErrorUnreadable,
+                    FrameLabel(k) + "the pixel data is damaged and the frame (" +
+                        std::to_string(frame.Width) + " x " + std::to_string(frame.Height) +
+                        ") is too large to repair: a file of " + std::to_string(image_size) +
+                        " bytes can have at most " + std::to_string(repair_limit) +
+                        " pixels repaired");
+    }
+  }
+  if (stored_bytes > kMaxStoredData && stored_bytes > kStoredPerImageByte * image_size) {
+    return Refuse(kErrorUnreadable, "The frame table is damaged: its " +
+                                        std::to_string(frame_count) + " frames would hold " +
+                                        std::to_string(stored_bytes >> 20) + " MiB of frame data");
+  }
+
   std::vector<std::uint8_t> data(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(tables_end));
-  const std::size_t bpp = static_cast<std::size_t>(key.bytes_per_pixel);
+  data.reserve(static_cast<std::size_t>(stored_bytes));
   std::uint8_t transparent[3] = {static_cast<std::uint8_t>(bam_.TranspInd), 0, 0};
   if (bam_.BAMType == kUnpalettedBAM) {
     const TColor colour = bam_.GetTransCol();
@@ -210,48 +386,40 @@ bool BAMReader::ReadFrameData(const ByteView& image, const std::vector<std::uint
     transparent[1] = GreenOf(colour);
     transparent[2] = BlueOf(colour);
   }
-  std::uint64_t repaired_pixels = 0;
   for (std::size_t k = 0; k < frame_count; ++k) {
     TBAMFrame& frame = bam_.frames_[k];
-    const rle::DecodeResult& scan = scans[k];
-    const std::uint64_t pixels = std::uint64_t{static_cast<std::uint32_t>(frame.Width)} *
-                                 static_cast<std::uint32_t>(frame.Height);
-    const std::size_t offset = std::min<std::size_t>(offsets[k], image.Size());
-    const std::uint8_t* source = image.Data() + offset;
-    if (!scan.truncated && !scan.overshoot) {
-      data.insert(data.end(), source, source + scan.consumed);
-      frame.DataSize = static_cast<std::int32_t>(scan.consumed);
+    Scan& scan = scans[scan_of[k]];
+    const std::uint8_t* source = image.Data() + scan.offset;
+    if (!scan.result.truncated && !scan.result.overshoot) {
+      data.insert(data.end(), source, source + scan.result.consumed);
+      frame.DataSize = static_cast<std::int32_t>(scan.result.consumed);
       continue;
     }
-
-    repaired_pixels += pixels;
-    if (pixels > kMaxRepairedFramePixels || repaired_pixels > kMaxRepairedPixelsTotal) {
-      return Refuse(kErrorUnreadable, FrameLabel(k) + "the pixel data is damaged and the frame (" +
-                                          std::to_string(frame.Width) + " x " +
-                                          std::to_string(frame.Height) +
-                                          ") is too large to repair");
+    if (scan.rebuilt.empty() && scan.pixels > 0) {
+      // Rebuild the frame from what could be decoded, so stored data is always well formed.
+      const std::size_t pixels = static_cast<std::size_t>(scan.pixels);
+      std::vector<std::uint8_t> raw(pixels * bpp);
+      const rle::DecodeResult decoded =
+          rle::Decode(source, image.Size() - scan.offset, raw.data(), pixels, key, scan.rle);
+      for (std::size_t i = decoded.produced; i < pixels; ++i) {
+        std::copy(transparent, transparent + bpp, raw.begin() + static_cast<std::ptrdiff_t>(i * bpp));
+      }
+      scan.rebuilt_rle = rle::EncodeIfSmaller(raw.data(), pixels, key, scan.rebuilt);
     }
-    // Rebuild the frame from what could be decoded, so stored data is always well formed.
-    std::vector<std::uint8_t> raw(pixels * bpp);
-    const rle::DecodeResult decoded =
-        rle::Decode(source, image.Size() - offset, raw.data(), pixels, key, frame.RLE);
-    for (std::size_t i = decoded.produced; i < pixels; ++i) {
-      std::copy(transparent, transparent + bpp, raw.begin() + static_cast<std::ptrdiff_t>(i * bpp));
-    }
-    std::vector<std::uint8_t> rebuilt;
-    frame.RLE = rle::EncodeIfSmaller(raw.data(), pixels, key, rebuilt);
-    frame.DataSize = static_cast<std::int32_t>(rebuilt.size());
-    data.insert(data.end(), rebuilt.begin(), rebuilt.end());
-    if (scan.truncated) {
+    frame.RLE = scan.rebuilt_rle;
+    frame.DataSize = static_cast<std::int32_t>(scan.rebuilt.size());
+    data.insert(data.end(), scan.rebuilt.begin(), scan.rebuilt.end());
+    if (scan.result.truncated) {
       bam_.Warnings.push_back(FrameLabel(k) +
                               "pixel data ends early; the rest of the frame is transparent");
     }
-    if (scan.overshoot) {
+    if (scan.result.overshoot) {
       bam_.Warnings.push_back(FrameLabel(k) +
                               "a run reaches past the end of the frame and was clipped");
     }
   }
   bam_.Data = std::move(data);
+  bam_.RebuildFramePositions();
   return true;
 }
 

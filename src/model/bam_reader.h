@@ -20,6 +20,16 @@ class BAMReader {
 
   bool Load(const std::string& file_name);
 
+  // The most any compressed BAM image is unpacked to.
+  static constexpr std::uint64_t kMaxInflatedImage = std::uint64_t{1} << 30;
+  // The header and tables of a compressed BAM are unpacked first, up to this size, to learn how
+  // far the data it describes can reach.
+  static constexpr std::uint64_t kMaxPrefix = std::uint64_t{4} << 20;
+  // The end of the furthest byte the header and frame table of a BAM image can point the reader
+  // at (tables, and every frame's data at its offset at the largest size its pixels can take);
+  // kMaxInflatedImage when the tables are not within `image`.
+  static std::uint64_t DescribedImageSize(const ByteView& image);
+
  private:
   bool Refuse(std::int32_t bits, std::string message);
   bool ReadImage(const std::string& file_name, std::vector<std::uint8_t>& image);

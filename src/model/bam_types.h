@@ -34,6 +34,13 @@ class EFrameNotExists : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Raised when a frame is too large to decode whole in memory; the message names the frame and its
+// size.
+class FrameTooLargeError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // Raised when a document cannot be written (over the format's limits, or the file layer failed).
 class EBAMSaveError : public std::runtime_error {
  public:

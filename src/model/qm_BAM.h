@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,8 +79,18 @@ class TBAM {
   // --- Frames and cycles ----------------------------------------------------------------
   TBAMFrame GetFrame(std::int32_t index) const;
   TCycleItem GetCycle(std::int32_t index) const;
-  // Position of frame `index`'s bytes in `Data` (index may equal FrameCount: the end).
+  // Position of frame `index`'s bytes in `Data` (index may equal FrameCount: the end). O(1):
+  // every operation that changes frame sizes keeps a table of positions current.
   std::size_t FrameDataPosition(std::int32_t index) const;
+
+  // Frames above this many pixels are never decoded whole in memory (8192 x 8192 = 64 M
+  // pixels); DecodeFrame and everything built on it refuse them with a FrameTooLargeError that
+  // names the frame and its size. `info` checksums frames of any size chunk by chunk.
+  static constexpr std::uint64_t kMaxDecodedFramePixels = std::uint64_t{1} << 26;
+  // Calls `chunk(bytes, size)` with the decoded pixels of frame `index` in order, a bounded
+  // piece at a time, so frames of any size can be checksummed in little memory.
+  void DecodeFrameInChunks(std::int32_t index,
+                           const std::function<void(const std::uint8_t*, std::size_t)>& chunk) const;
 
   void InsertFrame(std::int32_t index, std::int32_t cycle, std::int32_t position, bool duplicate);
   void InsertFrameData(std::int32_t index, std::int32_t cycle, std::int32_t position,
@@ -176,7 +187,13 @@ class TBAM {
   std::vector<std::uint8_t> TransparentFrameBytes(std::int32_t width, std::int32_t height,
                                                   bool& rle) const;
 
+  // Positions of the frames' data relative to DataStart: frame_ends_[i] is where frame i's data
+  // ends (the sum of DataSize of frames 0..i). Kept current by every change of frames_.
+  void RebuildFramePositions();
+  void ShiftFramePositions(std::size_t from_frame, std::int64_t delta);
+
   std::vector<TBAMFrame> frames_;
+  mutable std::vector<std::size_t> frame_ends_;
   std::vector<TCycleItem> cycles_;
   // Lets work queued by the thumbnail worker know whether this document still exists.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace celwright::rle {
 
 namespace {
@@ -85,79 +89,234 @@ void Encoder::AddRepeated(const std::uint8_t* pixel, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) std::memcpy(out_.data() + start + i * bpp, pixel, bpp);
 }
 
-std::vector<std::uint8_t> Encode(const std::uint8_t* raw, std::size_t pixel_count, Key key) {
-  std::vector<std::uint8_t> out;
-  out.reserve(pixel_count * key.bytes_per_pixel / 2 + 16);
-  {
-    Encoder encoder(key, out);
-    encoder.AddPixels(raw, pixel_count);
+namespace {
+
+// Length of the stretch of bytes equal to `key` (when `want_key`) or different from it, from
+// `p` up to at most `limit` bytes: 16 bytes a step with SSE2 (part of every x86-64 processor),
+// a plain loop elsewhere.
+template <bool kWantKey>
+std::size_t ScanBytes(const std::uint8_t* p, std::size_t limit, std::uint8_t key) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i keys = _mm_set1_epi8(static_cast<char>(key));
+  for (; i + 16 <= limit; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, keys)));
+    if (kWantKey) mask = ~mask & 0xFFFFu;
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
   }
+#endif
+  for (; i < limit; ++i) {
+    if ((p[i] == key) != kWantKey) return i;
+  }
+  return limit;
+}
+
+// The same for three-byte pixels; counts pixels.
+template <bool kWantKey>
+std::size_t ScanPixels3(const std::uint8_t* p, std::size_t limit, const std::uint8_t* key) {
+  std::size_t i = 0;
+  for (; i < limit; ++i, p += 3) {
+    const bool is_key = p[0] == key[0] && p[1] == key[1] && p[2] == key[2];
+    if (is_key != kWantKey) return i;
+  }
+  return limit;
+}
+
+// Encodes into `out` (room for `capacity` bytes); returns the bytes written, or SIZE_MAX as soon
+// as the output would not fit. Runs of the key become key, count pairs of at most 256 pixels.
+std::size_t EncodeInto(const std::uint8_t* raw, std::size_t pixel_count, const Key& key,
+                       std::uint8_t* out, std::size_t capacity) {
+  const std::size_t bpp = static_cast<std::size_t>(key.bytes_per_pixel);
+  std::size_t i = 0, o = 0;
+  while (i < pixel_count) {
+    const std::uint8_t* p = raw + i * bpp;
+    const std::size_t left = pixel_count - i;
+#if defined(__SSE2__)
+    if (bpp == 1) {
+      // Literals are copied 16 bytes a step while the key is looked for, where the output has
+      // room for a whole step.
+      const __m128i keys = _mm_set1_epi8(static_cast<char>(key.value[0]));
+      std::size_t n = 0;
+      while (n + 16 <= left && o + n + 16 <= capacity) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o + n), v);
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, keys)));
+        if (mask != 0) {
+          n += static_cast<std::size_t>(__builtin_ctz(mask));
+          break;
+        }
+        n += 16;
+      }
+      if (n > 0) {
+        o += n;
+        i += n;
+        continue;
+      }
+    }
+#endif
+    const std::size_t literals =
+        bpp == 1 ? ScanBytes<false>(p, left, key.value[0]) : ScanPixels3<false>(p, left, key.value);
+    if (literals > 0) {
+      const std::size_t bytes = literals * bpp;
+      if (bytes > capacity - o) return SIZE_MAX;
+      std::memcpy(out + o, p, bytes);
+      o += bytes;
+      i += literals;
+      continue;
+    }
+    std::size_t run = bpp == 1 ? ScanBytes<true>(p, left, key.value[0])
+                               : ScanPixels3<true>(p, left, key.value);
+    const std::size_t pairs = (run + 255) / 256;
+    if (pairs * (bpp + 1) > capacity - o) return SIZE_MAX;
+    i += run;
+    if (bpp == 1 && run <= 256) {
+      out[o++] = key.value[0];
+      out[o++] = static_cast<std::uint8_t>(run - 1);
+      continue;
+    }
+    while (run > 0) {
+      const std::size_t piece = std::min<std::size_t>(run, 256);
+      for (std::size_t b = 0; b < bpp; ++b) out[o++] = key.value[b];
+      out[o++] = static_cast<std::uint8_t>(piece - 1);
+      run -= piece;
+    }
+  }
+  return o;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> Encode(const std::uint8_t* raw, std::size_t pixel_count, Key key) {
+  // At worst every pixel is a lone key: bpp + 1 bytes each.
+  const std::size_t bpp = static_cast<std::size_t>(key.bytes_per_pixel);
+  std::vector<std::uint8_t> out(pixel_count * (bpp + 1));
+  out.resize(EncodeInto(raw, pixel_count, key, out.data(), out.size()));
   return out;
 }
 
 bool EncodeIfSmaller(const std::uint8_t* raw, std::size_t pixel_count, Key key,
                      std::vector<std::uint8_t>& out) {
-  const std::size_t raw_size = pixel_count * key.bytes_per_pixel;
-  out = Encode(raw, pixel_count, key);
-  if (out.size() < raw_size) return true;
+  const std::size_t raw_size = pixel_count * static_cast<std::size_t>(key.bytes_per_pixel);
+  // Encoding stops as soon as its output would not be strictly shorter than the raw pixels.
+  out.resize(raw_size);
+  const std::size_t size = raw_size ? EncodeInto(raw, pixel_count, key, out.data(), raw_size - 1)
+                                    : SIZE_MAX;
+  if (size != SIZE_MAX) {
+    out.resize(size);
+    return true;
+  }
   out.assign(raw, raw + raw_size);
   return false;
 }
 
-DecodeResult Decode(const std::uint8_t* src, std::size_t src_size, std::uint8_t* dst,
-                    std::size_t pixel_count, Key key, bool encoded) {
-  const std::size_t bpp = static_cast<std::size_t>(key.bytes_per_pixel);
+namespace {
+
+template <bool kWrite>
+DecodeResult DecodeIndexed(const std::uint8_t* src, std::size_t src_size, std::uint8_t* dst,
+                           std::size_t pixel_count, std::uint8_t key) {
   DecodeResult result;
-  std::size_t pos = 0;
-  std::size_t produced = 0;
-
-  if (!encoded) {
-    const std::size_t available = src_size / bpp;
-    produced = std::min(available, pixel_count);
-    if (dst) std::memcpy(dst, src, produced * bpp);
-    result.consumed = produced * bpp;
-    result.produced = produced;
-    result.truncated = produced < pixel_count;
-    return result;
-  }
-
+  std::size_t pos = 0, produced = 0;
   while (produced < pixel_count) {
-    if (bpp == 1) {
-      // Copy the literal stretch up to the next key in one go.
-      const std::size_t limit = std::min(pixel_count - produced, src_size - pos);
-      const void* hit = std::memchr(src + pos, key.value[0], limit);
-      const std::size_t literals =
-          hit ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - (src + pos))
-              : limit;
-      if (dst) std::memcpy(dst + produced, src + pos, literals);
-      pos += literals;
-      produced += literals;
-      if (produced == pixel_count) break;
+    // The literal stretch up to the next key, 16 bytes a step where both sides have room.
+    std::size_t limit = std::min(pixel_count - produced, src_size - pos);
+    std::size_t literals = 0;
+#if defined(__SSE2__)
+    const __m128i keys = _mm_set1_epi8(static_cast<char>(key));
+    bool found = false;
+    while (literals + 16 <= limit) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + pos + literals));
+      if (kWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + produced + literals), v);
+      const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, keys)));
+      if (mask != 0) {
+        literals += static_cast<std::size_t>(__builtin_ctz(mask));
+        found = true;
+        break;
+      }
+      literals += 16;
     }
-    if (pos + bpp > src_size) {
+    if (!found) {
+      while (literals < limit && src[pos + literals] != key) {
+        if (kWrite) dst[produced + literals] = src[pos + literals];
+        ++literals;
+      }
+    }
+#else
+    while (literals < limit && src[pos + literals] != key) {
+      if (kWrite) dst[produced + literals] = src[pos + literals];
+      ++literals;
+    }
+#endif
+    pos += literals;
+    produced += literals;
+    if (produced == pixel_count) break;
+    if (pos + 1 > src_size) {
       result.truncated = true;
       break;
     }
-    const std::uint8_t* value = src + pos;
-    pos += bpp;
-    std::size_t repeat = 1;
-    if (SamePixel(value, key.value, key.bytes_per_pixel)) {
-      if (pos >= src_size) {
-        result.truncated = true;
-        break;
+    ++pos;  // the key
+    if (pos >= src_size) {
+      result.truncated = true;
+      break;
+    }
+    std::size_t repeat = static_cast<std::size_t>(src[pos++]) + 1;
+    if (repeat > pixel_count - produced) {
+      repeat = pixel_count - produced;
+      result.overshoot = true;
+    }
+    if (kWrite) {
+#if defined(__SSE2__)
+      // Runs are filled 16 bytes a store where the frame has room past the run's end.
+      if (produced + ((repeat + 15) & ~std::size_t{15}) <= pixel_count) {
+        for (std::size_t i = 0; i < repeat; i += 16) {
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + produced + i), keys);
+        }
+      } else {
+        std::memset(dst + produced, key, repeat);
       }
-      repeat = static_cast<std::size_t>(src[pos++]) + 1;
-      if (repeat > pixel_count - produced) {
-        repeat = pixel_count - produced;
-        result.overshoot = true;
-      }
+#else
+      std::memset(dst + produced, key, repeat);
+#endif
+    }
+    produced += repeat;
+  }
+  result.consumed = pos;
+  result.produced = produced;
+  return result;
+}
+
+DecodeResult DecodeColour(const std::uint8_t* src, std::size_t src_size, std::uint8_t* dst,
+                          std::size_t pixel_count, const Key& key) {
+  DecodeResult result;
+  std::size_t pos = 0, produced = 0;
+  while (produced < pixel_count) {
+    // Literal pixels up to the next key, copied in one go.
+    const std::size_t limit = std::min(pixel_count - produced, (src_size - pos) / 3);
+    const std::size_t literals = ScanPixels3<false>(src + pos, limit, key.value);
+    if (dst && literals) std::memcpy(dst + produced * 3, src + pos, literals * 3);
+    pos += literals * 3;
+    produced += literals;
+    if (produced == pixel_count) break;
+    if (pos + 3 > src_size) {
+      result.truncated = true;
+      break;
+    }
+    pos += 3;  // the key
+    if (pos >= src_size) {
+      result.truncated = true;
+      break;
+    }
+    std::size_t repeat = static_cast<std::size_t>(src[pos++]) + 1;
+    if (repeat > pixel_count - produced) {
+      repeat = pixel_count - produced;
+      result.overshoot = true;
     }
     if (dst) {
-      std::uint8_t* out = dst + produced * bpp;
-      if (bpp == 1) {
-        std::memset(out, value[0], repeat);
-      } else {
-        for (std::size_t i = 0; i < repeat; ++i) std::memcpy(out + i * bpp, value, bpp);
+      std::uint8_t* out = dst + produced * 3;
+      for (std::size_t i = 0; i < repeat; ++i, out += 3) {
+        out[0] = key.value[0];
+        out[1] = key.value[1];
+        out[2] = key.value[2];
       }
     }
     produced += repeat;
@@ -165,6 +324,69 @@ DecodeResult Decode(const std::uint8_t* src, std::size_t src_size, std::uint8_t*
   result.consumed = pos;
   result.produced = produced;
   return result;
+}
+
+}  // namespace
+
+DecodeResult Decode(const std::uint8_t* src, std::size_t src_size, std::uint8_t* dst,
+                    std::size_t pixel_count, Key key, bool encoded) {
+  const std::size_t bpp = static_cast<std::size_t>(key.bytes_per_pixel);
+  if (!encoded) {
+    DecodeResult result;
+    const std::size_t produced = std::min(src_size / bpp, pixel_count);
+    if (dst && produced) std::memcpy(dst, src, produced * bpp);
+    result.consumed = produced * bpp;
+    result.produced = produced;
+    result.truncated = produced < pixel_count;
+    return result;
+  }
+  if (bpp == 1) {
+    return dst ? DecodeIndexed<true>(src, src_size, dst, pixel_count, key.value[0])
+               : DecodeIndexed<false>(src, src_size, dst, pixel_count, key.value[0]);
+  }
+  return DecodeColour(src, src_size, dst, pixel_count, key);
+}
+
+std::size_t StreamDecoder::Next(std::uint8_t* dst, std::size_t max_pixels) {
+  const std::size_t bpp = static_cast<std::size_t>(key_.bytes_per_pixel);
+  std::size_t produced = 0;
+  while (produced < max_pixels) {
+    if (pending_ > 0) {
+      const std::size_t n = std::min(pending_, max_pixels - produced);
+      std::uint8_t* out = dst + produced * bpp;
+      if (bpp == 1) {
+        std::memset(out, key_.value[0], n);
+      } else {
+        for (std::size_t i = 0; i < n; ++i) std::memcpy(out + i * bpp, key_.value, bpp);
+      }
+      produced += n;
+      pending_ -= n;
+      continue;
+    }
+    if (pos_ + bpp > size_) break;
+    const std::uint8_t* value = src_ + pos_;
+    if (encoded_ && SamePixel(value, key_.value, key_.bytes_per_pixel)) {
+      if (pos_ + bpp >= size_) break;  // the count byte is missing
+      pending_ = static_cast<std::size_t>(src_[pos_ + bpp]) + 1;
+      pos_ += bpp + 1;
+      continue;
+    }
+    // A stretch of literal pixels, up to the next key (or anywhere when not encoded).
+    std::size_t literals = 0;
+    const std::size_t room = std::min(max_pixels - produced, (size_ - pos_) / bpp);
+    if (!encoded_) {
+      literals = room;
+    } else if (bpp == 1) {
+      const void* hit = std::memchr(value, key_.value[0], room);
+      literals = hit ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - value) : room;
+    } else {
+      while (literals < room && !SamePixel(value + literals * bpp, key_.value, 3)) ++literals;
+    }
+    std::memcpy(dst + produced * bpp, value, literals * bpp);
+    produced += literals;
+    pos_ += literals * bpp;
+  }
+  return produced;
 }
 
 }  // namespace celwright::rle

@@ -58,8 +58,25 @@ struct DecodeResult {
 
 // Decodes up to `pixel_count` pixels from `src` (never reading past `src_size`) into `dst`
 // (pixel_count * bytes_per_pixel bytes; may be null to only measure). With `encoded` false the
-// key is an ordinary value.
+// key is an ordinary value. Bytes of `dst` past the pixels produced are left unspecified.
 DecodeResult Decode(const std::uint8_t* src, std::size_t src_size, std::uint8_t* dst,
                     std::size_t pixel_count, Key key, bool encoded);
+
+// Decodes a frame's data a piece at a time: each Next() writes up to `max_pixels` further pixels
+// and returns how many it wrote (fewer only when the data ends). Runs may span pieces.
+class StreamDecoder {
+ public:
+  StreamDecoder(const std::uint8_t* src, std::size_t src_size, Key key, bool encoded)
+      : src_(src), size_(src_size), key_(key), encoded_(encoded) {}
+  std::size_t Next(std::uint8_t* dst, std::size_t max_pixels);
+
+ private:
+  const std::uint8_t* src_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+  Key key_;
+  bool encoded_;
+  std::size_t pending_ = 0;  // key pixels of the current run still to write
+};
 
 }  // namespace celwright::rle

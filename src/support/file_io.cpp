@@ -1,6 +1,12 @@
 #include "support/file_io.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -24,11 +30,107 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
+namespace {
+
+constexpr const char* kTemporaryMark = ".celwright-tmp-";
+
+// Removes "NAME.celwright-tmp-PID-..." files beside `path` whose process no longer runs.
+void RemoveStaleTemporaries(const std::filesystem::path& path) {
+  const std::filesystem::path folder =
+      path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  const std::string prefix = path.filename().string() + kTemporaryMark;
+  std::error_code error;
+  std::filesystem::directory_iterator it(folder, error);
+  if (error) return;
+  for (const auto& entry : it) {
+    const std::string name = entry.path().filename().string();
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    char* end = nullptr;
+    const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+    if (pid <= 0 || !end || *end != '-') continue;
+    if (pid == static_cast<long>(::getpid())) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    std::filesystem::remove(entry.path(), error);
+  }
+}
+
+mode_t CreationMode(const std::filesystem::path& target) {
+  struct stat info {};
+  if (::stat(target.c_str(), &info) == 0) return info.st_mode & 07777;
+  return 0666;  // narrowed by the umask, as for any new file
+}
+
+void SyncFolderOf(const std::filesystem::path& path) {
+  const std::filesystem::path folder =
+      path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return;
+  ::fsync(descriptor);
+  ::close(descriptor);
+}
+
+}  // namespace
+
+std::filesystem::path SaveTarget(const std::filesystem::path& path) {
+  std::filesystem::path target = path;
+  std::error_code error;
+  for (int depth = 0; depth < 40 && std::filesystem::is_symlink(target, error); ++depth) {
+    const std::filesystem::path link = std::filesystem::read_symlink(target, error);
+    if (error) break;
+    target = link.is_absolute() ? link : target.parent_path() / link;
+  }
+  struct stat info {};
+  if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+      (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    throw std::runtime_error("Cannot save \"" + path.string() +
+                             "\": the file is read-only; save under another name or make it "
+                             "writable first");
+  }
+  return target;
+}
+
 std::filesystem::path TemporaryPathBeside(const std::filesystem::path& path) {
+  RemoveStaleTemporaries(path);
   std::random_device random;
   std::filesystem::path temporary = path;
-  temporary += ".tmp" + std::to_string(random() % 1000000);
+  temporary += kTemporaryMark + std::to_string(::getpid()) + "-" + std::to_string(random() % 1000000000);
   return temporary;
+}
+
+int CreateTemporaryBeside(const std::filesystem::path& target, std::filesystem::path& temporary) {
+  const mode_t mode = CreationMode(target);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = TemporaryPathBeside(target);
+    const int descriptor =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (descriptor >= 0) {
+      // The umask may have narrowed an existing file's bits; the saved file keeps them exactly.
+      struct stat info {};
+      if (::stat(target.c_str(), &info) == 0) ::fchmod(descriptor, mode);
+      return descriptor;
+    }
+    if (errno != EEXIST) break;
+  }
+  throw std::runtime_error(Describe(target, "create a temporary file beside"));
+}
+
+void CommitTemporary(const std::filesystem::path& temporary, const std::filesystem::path& target) {
+  auto fail = [&](const std::string& message) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    throw std::runtime_error(message);
+  };
+  const int descriptor = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) fail(Describe(target, "write"));
+  struct stat info {};
+  if (::stat(target.c_str(), &info) == 0) ::fchmod(descriptor, info.st_mode & 07777);
+  const bool synced = ::fsync(descriptor) == 0;
+  ::close(descriptor);
+  if (!synced) fail(Describe(target, "write"));
+  std::error_code error;
+  std::filesystem::rename(temporary, target, error);
+  if (error) fail("Cannot replace \"" + target.string() + "\": " + error.message());
+  SyncFolderOf(target);
 }
 
 void RequireRegularFile(const std::filesystem::path& path) {
@@ -84,38 +186,35 @@ void WriteFileAtomically(const std::filesystem::path& path, const std::vector<st
 void WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
                          int steps, const std::function<void(int)>& on_step) {
   if (steps < 1) steps = 1;
-  const std::filesystem::path temporary = TemporaryPathBeside(path);
-  {
-    FilePtr file(std::fopen(temporary.c_str(), "wb"));
-    if (!file) throw std::runtime_error(Describe(path, "create"));
-    bool written = true;
-    const std::size_t step_size = bytes.size() / static_cast<std::size_t>(steps);
-    std::size_t done = 0;
-    for (int step = 1; step <= steps && written; ++step) {
-      const std::size_t chunk = step < steps ? step_size : bytes.size() - done;
-      written = chunk == 0 || std::fwrite(bytes.data() + done, 1, chunk, file.get()) == chunk;
-      done += chunk;
-      if (written && on_step) on_step(step);
+  const std::filesystem::path target = SaveTarget(path);
+  std::filesystem::path temporary;
+  const int descriptor = CreateTemporaryBeside(target, temporary);
+  bool written = true;
+  const std::size_t step_size = bytes.size() / static_cast<std::size_t>(steps);
+  std::size_t done = 0;
+  for (int step = 1; step <= steps && written; ++step) {
+    const std::size_t chunk = step < steps ? step_size : bytes.size() - done;
+    std::size_t put = 0;
+    while (put < chunk) {
+      const ssize_t result = ::write(descriptor, bytes.data() + done + put, chunk - put);
+      if (result < 0 && errno == EINTR) continue;
+      if (result <= 0) {
+        written = false;
+        break;
+      }
+      put += static_cast<std::size_t>(result);
     }
-    const bool flushed = std::fflush(file.get()) == 0;
-    if (!written || !flushed) {
-      const std::string message = Describe(path, "write");
-      file.reset();
-      std::remove(temporary.c_str());
-      throw std::runtime_error(message);
-    }
-    if (std::fclose(file.release()) != 0) {
-      const std::string message = Describe(path, "write");
-      std::remove(temporary.c_str());
-      throw std::runtime_error(message);
-    }
+    done += put;
+    if (written && on_step) on_step(step);
   }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::filesystem::remove(temporary);
-    throw std::runtime_error("Cannot replace \"" + path.string() + "\": " + error.message());
+  const std::string message = written ? std::string() : Describe(path, "write");
+  const bool closed = ::close(descriptor) == 0;
+  if (!written || !closed) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    throw std::runtime_error(written ? Describe(path, "write") : message);
   }
+  CommitTemporary(temporary, target);
 }
 
 }  // namespace celwright

@@ -20,11 +20,30 @@ std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path, int steps,
                                         const std::function<void(int)>& on_step);
 
-// A fresh name beside `path` for a file that is written first and renamed into place later.
+// The file a save of `path` really writes: `path` itself, or, when it is a symbolic link (or a
+// chain of them), the file it points to, so a save keeps the link. Throws std::runtime_error
+// when that file exists and is read-only (no write permission bit), saying so: a read-only file
+// is never replaced.
+std::filesystem::path SaveTarget(const std::filesystem::path& path);
+
+// A fresh name beside `path` for a file that is written first and renamed into place later:
+// "NAME.celwright-tmp-PID-RANDOM". Temporaries of `path` left by processes that no longer run
+// (killed mid-save, for example by SIGXFSZ) are removed first.
 std::filesystem::path TemporaryPathBeside(const std::filesystem::path& path);
 
+// Creates a temporary beside `target` exclusively (O_EXCL, never an existing file or link) with
+// the permission bits the saved file will have; returns its descriptor and name.
+int CreateTemporaryBeside(const std::filesystem::path& target, std::filesystem::path& temporary);
+
+// Puts a finished temporary in place of `target`: flushes it to disk, gives it `target`'s
+// permission bits when `target` exists, renames it over `target` and flushes the folder. Removes
+// the temporary and throws std::runtime_error on failure, leaving `target` as it was.
+void CommitTemporary(const std::filesystem::path& temporary, const std::filesystem::path& target);
+
 // Writes through a temporary file beside the target and renames it into place, so a failed
-// write never destroys the previous file.
+// write never destroys the previous file. The saved file keeps its permission bits; a symbolic
+// link keeps pointing at the file, which is written; a read-only file is refused; file and
+// folder are flushed to disk.
 void WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
 // The same, writing in `steps` pieces and calling `on_step(step)` (1-based) after each, so a

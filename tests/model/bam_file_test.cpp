@@ -198,6 +198,17 @@ TEST(BAMReader, ReportsTheStagesInOrder) {
   EXPECT_EQ(std::count(save_stages.begin(), save_stages.end(), kStageSaveFrameData), 80);
   EXPECT_EQ(std::count(save_stages.begin(), save_stages.end(), kStageSaveWrite), 80);
   EXPECT_EQ(save_stages.back(), kStageFinished);
+  // In order: 5, 6, 7, then 8 (or 9 for a compressed file), then 10.
+  EXPECT_TRUE(std::is_sorted(save_stages.begin(), save_stages.end())) << ::testing::PrintToString(save_stages);
+  EXPECT_EQ(std::count(save_stages.begin(), save_stages.end(), kStageSaveUpdate), 80);
+  std::vector<int> compressed_stages;
+  ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, true, false,
+                             [&](int, int, std::uint8_t stage) { compressed_stages.push_back(stage); }));
+  compressed_stages.erase(std::unique(compressed_stages.begin(), compressed_stages.end()),
+                          compressed_stages.end());
+  EXPECT_EQ(compressed_stages, (std::vector<int>{kStageSaveStart, kStageSaveFrameData, kStageSaveUpdate,
+                                                 kStageSaveCompressed, kStageFinished}));
+  ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, false, false));
 
   std::vector<std::pair<int, int>> load;
   TBAM loaded;

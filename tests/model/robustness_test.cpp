@@ -26,6 +26,12 @@ void LoadAndCheck(const std::vector<std::uint8_t>& bytes, const std::string& pat
   for (int i = 0; i < bam.FrameCount(); ++i) {
     const TBAMFrame frame = bam.GetFrame(i);
     total += static_cast<std::size_t>(frame.DataSize);
+    ASSERT_EQ(bam.FrameDataPosition(i) + static_cast<std::size_t>(frame.DataSize),
+              bam.FrameDataPosition(i + 1));
+    if (static_cast<std::uint64_t>(frame.Width) * frame.Height > TBAM::kMaxDecodedFramePixels) {
+      EXPECT_THROW(bam.DecodeFrame(i), FrameTooLargeError);
+      continue;
+    }
     const auto pixels = bam.DecodeFrame(i);
     ASSERT_EQ(pixels.size(), static_cast<std::size_t>(frame.Width) * frame.Height);
   }

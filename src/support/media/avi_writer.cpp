@@ -1,6 +1,9 @@
 #include "support/media/avi_writer.h"
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <system_error>
@@ -53,11 +56,19 @@ AviWriter::AviWriter(const std::filesystem::path& path, int width, int height,
   const std::uint64_t frame_bytes = std::uint64_t{row_bytes_} * static_cast<std::uint32_t>(height);
   if (frame_bytes + kHeaderBytes > kMaxFileBytes) throw MediaError(kCreateFailed);
   frame_bytes_ = static_cast<std::uint32_t>(frame_bytes);
-  temporary_ = TemporaryPathBeside(path);
-  file_ = std::fopen(temporary_.c_str(), "wb");
-  if (!file_) {
-    throw MediaError(std::string(kCreateFailed) + ": " + path.parent_path().string() + ": " +
-                     std::strerror(errno));
+  try {
+    path_ = SaveTarget(path);
+    const int descriptor = CreateTemporaryBeside(path_, temporary_);
+    file_ = fdopen(descriptor, "wb");
+    if (!file_) {
+      const std::string reason = std::strerror(errno);
+      close(descriptor);
+      std::filesystem::remove(temporary_);
+      throw std::runtime_error(reason);
+    }
+  } catch (const std::runtime_error& e) {
+    file_ = nullptr;
+    throw MediaError(std::string(kCreateFailed) + ": " + e.what());
   }
   const std::vector<std::uint8_t> headers = Headers();
   if (std::fwrite(headers.data(), 1, headers.size(), file_) != headers.size()) {
@@ -214,12 +225,16 @@ void AviWriter::Finish() {
       std::fwrite(headers.data(), 1, headers.size(), file_) == headers.size();
   ok = (std::fclose(file_) == 0) && ok;
   file_ = nullptr;
-  std::error_code error;
-  if (ok) std::filesystem::rename(temporary_, path_, error);
-  if (!ok || error) {
-    const std::string reason = error ? error.message() : std::strerror(errno);
+  if (!ok) {
+    const std::string reason = std::strerror(errno);
+    std::error_code error;
     std::filesystem::remove(temporary_, error);
     throw MediaError(std::string(kFinishFailed) + ": " + reason);
+  }
+  try {
+    CommitTemporary(temporary_, path_);
+  } catch (const std::runtime_error& e) {
+    throw MediaError(std::string(kFinishFailed) + ": " + e.what());
   }
 }
 

@@ -45,11 +45,16 @@ void CheckFrames(const std::vector<Bitmap>& frames) {
 // Owns the half-written file: closing and deleting it unless Commit() succeeds.
 class GifOutput {
  public:
-  explicit GifOutput(const std::filesystem::path& path) : path_(path) {
-    temporary_ = TemporaryPathBeside(path);
-    // Opened here rather than by giflib, which would create it readable by its owner only.
-    const int descriptor = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (descriptor < 0) Fail(std::strerror(errno));
+  explicit GifOutput(const std::filesystem::path& path) {
+    // Opened here rather than by giflib, which would create it readable by its owner only;
+    // exclusively, with the saved file's permission bits, through a link to its target.
+    int descriptor = -1;
+    try {
+      path_ = SaveTarget(path);
+      descriptor = CreateTemporaryBeside(path_, temporary_);
+    } catch (const std::runtime_error& e) {
+      Fail(e.what());
+    }
     int error = 0;
     gif_ = EGifOpenFileHandle(descriptor, &error);
     if (!gif_) {
@@ -78,10 +83,12 @@ class GifOutput {
     GifFileType* closing = gif_;
     gif_ = nullptr;
     if (EGifCloseFile(closing, &error) == GIF_ERROR) Fail(LibraryReason(error));
-    std::error_code rename_error;
-    std::filesystem::rename(temporary_, path_, rename_error);
-    if (rename_error) Fail(rename_error.message());
-    committed_ = true;
+    committed_ = true;  // CommitTemporary removes the temporary itself when it fails
+    try {
+      CommitTemporary(temporary_, path_);
+    } catch (const std::runtime_error& e) {
+      Fail(e.what());
+    }
   }
 
  private:

@@ -1,0 +1,175 @@
+// The write-to-temporary-then-rename helper: keeps permission bits, writes through symbolic
+// links, refuses read-only files, creates its temporary exclusively, cleans up temporaries of
+// dead processes and leaves nothing behind.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include "support/file_io.h"
+
+namespace celwright {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileIo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("celwright-file-io-" + std::to_string(::getpid()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+  std::string Read(const fs::path& path) {
+    const auto bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+  }
+  mode_t Mode(const fs::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0);
+    return info.st_mode & 07777;
+  }
+  // Everything in the folder except the named files.
+  std::vector<std::string> Others(std::initializer_list<std::string> known) {
+    std::vector<std::string> others;
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+      const std::string name = entry.path().filename().string();
+      if (std::find(known.begin(), known.end(), name) == known.end()) others.push_back(name);
+    }
+    return others;
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(FileIo, KeepsThePermissionBitsOfTheSavedFile) {
+  const fs::path path = folder_ / "private.bam";
+  WriteFileAtomically(path, Bytes("one"));
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  WriteFileAtomically(path, Bytes("two"));
+  EXPECT_EQ(Read(path), "two");
+  EXPECT_EQ(Mode(path), 0600u);
+  ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
+  WriteFileAtomically(path, Bytes("three"));
+  EXPECT_EQ(Mode(path), 0664u);
+  // A new file gets the usual bits (0666 narrowed by the umask).
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  WriteFileAtomically(folder_ / "new.bam", Bytes("x"));
+  EXPECT_EQ(Mode(folder_ / "new.bam"), 0666u & ~mask);
+}
+
+TEST_F(FileIo, WritesThroughASymbolicLinkToItsTarget) {
+  fs::create_directories(folder_ / "real");
+  const fs::path target = folder_ / "real" / "anim.bam";
+  WriteFileAtomically(target, Bytes("old"));
+  ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+  fs::create_symlink("real/anim.bam", folder_ / "link.bam");
+  fs::create_symlink(folder_ / "link.bam", folder_ / "link2.bam");  // a chain, absolute
+  WriteFileAtomically(folder_ / "link2.bam", Bytes("new"));
+  EXPECT_TRUE(fs::is_symlink(folder_ / "link.bam"));
+  EXPECT_TRUE(fs::is_symlink(folder_ / "link2.bam"));
+  EXPECT_EQ(Read(target), "new");
+  EXPECT_EQ(Mode(target), 0640u);
+  EXPECT_TRUE(Others({"real", "link.bam", "link2.bam"}).empty());
+  // A dangling link creates its target.
+  fs::create_symlink("real/made.bam", folder_ / "dangling.bam");
+  WriteFileAtomically(folder_ / "dangling.bam", Bytes("made"));
+  EXPECT_TRUE(fs::is_symlink(folder_ / "dangling.bam"));
+  EXPECT_EQ(Read(folder_ / "real" / "made.bam"), "made");
+}
+
+TEST_F(FileIo, RefusesAReadOnlyFileSayingSo) {
+  const fs::path path = folder_ / "locked.bam";
+  WriteFileAtomically(path, Bytes("keep"));
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  try {
+    WriteFileAtomically(path, Bytes("lost"));
+    FAIL() << "replaced a read-only file";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("read-only"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(Read(path), "keep");
+  EXPECT_EQ(Mode(path), 0444u);
+  EXPECT_TRUE(Others({"locked.bam"}).empty());
+}
+
+TEST_F(FileIo, CreatesTheTemporaryExclusively) {
+  const fs::path path = folder_ / "anim.bam";
+  fs::path temporary;
+  const int descriptor = CreateTemporaryBeside(path, temporary);
+  ASSERT_GE(descriptor, 0);
+  ::close(descriptor);
+  EXPECT_EQ(temporary.parent_path(), folder_);
+  // The same name cannot be created twice, nor through a link planted under it.
+  EXPECT_EQ(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600), -1);
+  fs::remove(temporary);
+  fs::create_symlink(folder_ / "elsewhere", temporary);
+  EXPECT_EQ(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600), -1);
+  EXPECT_FALSE(fs::exists(folder_ / "elsewhere"));
+}
+
+TEST_F(FileIo, ALaterSaveRemovesTemporariesOfDeadProcesses) {
+  const fs::path path = folder_ / "anim.bam";
+  // A child that dies of SIGXFSZ mid-save, as a shell with `ulimit -f` would make it.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_DFL);
+    rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+      WriteFileAtomically(path, std::vector<std::uint8_t>(1 << 20, 7));
+    } catch (...) {
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+  ASSERT_EQ(Others({}).size(), 1u);  // its temporary was left behind
+  EXPECT_FALSE(fs::exists(path));
+  // A temporary of another file, and one of a live process, stay.
+  std::ofstream(folder_ / "other.bam.celwright-tmp-999999999-1") << "x";
+  std::ofstream(folder_ / ("anim.bam.celwright-tmp-" + std::to_string(::getppid()) + "-1")) << "x";
+  WriteFileAtomically(path, Bytes("saved"));
+  EXPECT_EQ(Read(path), "saved");
+  EXPECT_EQ(Others({"anim.bam"}).size(), 2u);
+}
+
+TEST_F(FileIo, AFailedWriteLeavesThePreviousFileAndNoTemporary) {
+  const fs::path path = folder_ / "anim.bam";
+  WriteFileAtomically(path, Bytes("before"));
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);  // as the batch tool and the editor do
+    rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+      WriteFileAtomically(path, std::vector<std::uint8_t>(1 << 20, 7));
+    } catch (const std::runtime_error&) {
+      ::_exit(3);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 3);
+  EXPECT_EQ(Read(path), "before");
+  EXPECT_TRUE(Others({"anim.bam"}).empty());
+}
+
+}  // namespace
+}  // namespace celwright
