@@ -135,31 +135,28 @@ TEST(BoundedLoad, FramesSharingTheirDataAreReadOnceAndKeepTheirPixels) {
   ExpectPositionsMatchSizes(bam);
 }
 
-TEST(BoundedLoad, ManyLargeFramesAtOneOffsetAreRefusedBeforeTheWork) {
+TEST(BoundedLoad, FrameTablesThatWouldReadTheFileOverAndOverAreRefusedBeforeTheWork) {
   // 16,000 frames of 4096 x 4096 at one offset of a file of key runs: each would hold the whole
   // file again, gigabytes in all.
-  std::vector<std::uint8_t> data;
-  for (int i = 0; i < 65536; ++i) {
-    data.push_back(0);
-    data.push_back(255);
-  }
-  std::vector<RawFrame> frames(16000, RawFrame{4096, 4096, DataOffset(16000)});
+  std::vector<std::uint8_t> key_runs;
+  for (int i = 0; i < 65536; ++i) key_runs.insert(key_runs.end(), {0, 255});
+  const std::vector<RawFrame> one_offset(16000, RawFrame{4096, 4096, DataOffset(16000)});
+  // 2,000 distinct offsets into literals: every scan runs to the end.
+  std::vector<RawFrame> staggered;
+  for (std::uint32_t i = 0; i < 2000; ++i) staggered.push_back({4096, 4096, DataOffset(2000) + i});
+  const struct {
+    const std::vector<RawFrame>& frames;
+    std::vector<std::uint8_t> data;
+    const char* message;
+  } cases[] = {{one_offset, key_runs, "frame table is damaged"},
+               {staggered, std::vector<std::uint8_t>(200000, 9), "would read"}};
   const auto path = TempPath("shared-huge.bam");
-  WriteFileAtomically(path, PalettedImage(frames, data));
-  TBAM bam;
-  EXPECT_FALSE(bam.LoadFromFile(path));
-  EXPECT_NE(bam.ErrorMessage.find("frame table is damaged"), std::string::npos) << bam.ErrorMessage;
-}
-
-TEST(BoundedLoad, DistinctOffsetsThatEachReadTheWholeFileAreRefused) {
-  std::vector<std::uint8_t> data(200000, 9);  // literals: every scan runs to the end
-  std::vector<RawFrame> frames;
-  for (std::uint32_t i = 0; i < 2000; ++i) frames.push_back({4096, 4096, DataOffset(2000) + i});
-  const auto path = TempPath("staggered.bam");
-  WriteFileAtomically(path, PalettedImage(frames, data));
-  TBAM bam;
-  EXPECT_FALSE(bam.LoadFromFile(path));
-  EXPECT_NE(bam.ErrorMessage.find("would read"), std::string::npos) << bam.ErrorMessage;
+  for (const auto& c : cases) {
+    WriteFileAtomically(path, PalettedImage(c.frames, c.data));
+    TBAM bam;
+    EXPECT_FALSE(bam.LoadFromFile(path));
+    EXPECT_NE(bam.ErrorMessage.find(c.message), std::string::npos) << bam.ErrorMessage;
+  }
 }
 
 TEST(BoundedLoad, RepairIsBoundedByTheFileSize) {

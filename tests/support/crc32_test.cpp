@@ -14,14 +14,8 @@ TEST(CRC32, KnownVectors) {
   EXPECT_EQ(CRC32(check.data(), check.size()), 0xCBF43926u);
   const std::string iend = "IEND";
   EXPECT_EQ(CRC32(iend.data(), iend.size()), 0xAE426082u);
-}
-
-TEST(CRC32, RunningChecksumEqualsOneShot) {
-  const std::string text = "The quick brown fox jumps over the lazy dog";
-  const auto whole = CRC32(text.data(), text.size());
-  const auto first = CRC32(text.data(), 10);
-  EXPECT_EQ(CRC32(text.data() + 10, text.size() - 10, first), whole);
-  EXPECT_EQ(whole, 0x414FA339u);
+  const std::string fox = "The quick brown fox jumps over the lazy dog";
+  EXPECT_EQ(CRC32(fox.data(), fox.size()), 0x414FA339u);
 }
 
 TEST(CRC32, MatchesTheBitwiseDefinitionOnEverySizeAndSplit) {

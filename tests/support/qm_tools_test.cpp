@@ -16,13 +16,6 @@ Hsl ToHsl(TColor c) {
   return r;
 }
 
-TEST(ColorHelpers, SplitAndPackAreInverse) {
-  EXPECT_EQ(RGBToColor(0x12, 0x34, 0x56), 0x563412u);
-  std::uint8_t r, g, b;
-  ColorToRGBBytes(0x563412, r, g, b);
-  EXPECT_EQ(std::tie(r, g, b), std::make_tuple(0x12, 0x34, 0x56));
-}
-
 TEST(ColorHelpers, SystemColoursResolveBeforeSplitting) {
   std::uint8_t r, g, b;
   ColorToRGBBytes(kSystemColorFlag | 5, r, g, b);  // window background: white by default

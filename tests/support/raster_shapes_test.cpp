@@ -59,59 +59,65 @@ TEST(Lines, WidePenHasRoundTipsAndCoversTheEnd) {
             "...........");
 }
 
-TEST(Figures, RectangleExcludesRightAndBottomEdges) {
-  Bitmap b = WhiteBitmap(8, 6);
-  Canvas c = Painter(b);
-  c.Rectangle({1, 1, 6, 5});
-  EXPECT_EQ(Art(b),
-            "........\n"
-            ".#####..\n"
-            ".#ooo#..\n"
-            ".#ooo#..\n"
-            ".#####..\n"
-            "........");
-}
+// One figure on a white picture, compared with the whole expected picture.
+struct FigureArt {
+  const char* name;
+  int width, height, pen;
+  void (*draw)(Canvas&);
+  const char* art;
+};
 
-TEST(Figures, EllipseCoversPixelCentresInside) {
-  Bitmap b = WhiteBitmap(10, 8);
-  Canvas c = Painter(b);
-  c.Ellipse({0, 0, 9, 7});
-  EXPECT_EQ(Art(b),
-            "..#####...\n"
-            ".#ooooo#..\n"
-            "#ooooooo#.\n"
-            "#ooooooo#.\n"
-            "#ooooooo#.\n"
-            ".#ooooo#..\n"
-            "..#####...\n"
-            "..........");
-}
-
-TEST(Figures, FrameRectIsOnePixelInTheBrushWhateverThePen) {
-  Bitmap b = WhiteBitmap(6, 4);
-  Canvas c = Painter(b);
-  c.pen.width = 4;
-  c.FrameRect({1, 0, 5, 4});
-  EXPECT_EQ(Art(b),
-            ".oooo.\n"
-            ".o..o.\n"
-            ".o..o.\n"
-            ".oooo.");
-}
-
-TEST(Figures, PolygonFillsInsideAndOutlinesEdges) {
-  Bitmap b = WhiteBitmap(7, 7);
-  Canvas c = Painter(b);
-  const Point triangle[] = {{1, 1}, {5, 1}, {1, 5}};
-  c.Polygon(triangle);
-  EXPECT_EQ(Art(b),
-            ".......\n"
-            ".#####.\n"
-            ".#oo#..\n"
-            ".#o#...\n"
-            ".##....\n"
-            ".#.....\n"
-            ".......");
+TEST(Figures, EachFigureCoversExactlyItsPixels) {
+  static const Point kTriangle[] = {{1, 1}, {5, 1}, {1, 5}};
+  static const Point kPath[] = {{0, 0}, {4, 0}, {4, 3}};
+  const FigureArt cases[] = {
+      {"rectangle leaves out the right and bottom edges", 8, 6, 1,
+       [](Canvas& c) { c.Rectangle({1, 1, 6, 5}); },
+       "........\n"
+       ".#####..\n"
+       ".#ooo#..\n"
+       ".#ooo#..\n"
+       ".#####..\n"
+       "........"},
+      {"ellipse covers the pixel centres inside", 10, 8, 1,
+       [](Canvas& c) { c.Ellipse({0, 0, 9, 7}); },
+       "..#####...\n"
+       ".#ooooo#..\n"
+       "#ooooooo#.\n"
+       "#ooooooo#.\n"
+       "#ooooooo#.\n"
+       ".#ooooo#..\n"
+       "..#####...\n"
+       ".........."},
+      {"frame rect is one pixel in the brush whatever the pen", 6, 4, 4,
+       [](Canvas& c) { c.FrameRect({1, 0, 5, 4}); },
+       ".oooo.\n"
+       ".o..o.\n"
+       ".o..o.\n"
+       ".oooo."},
+      {"polygon fills inside and outlines its edges", 7, 7, 1,
+       [](Canvas& c) { c.Polygon(kTriangle); },
+       ".......\n"
+       ".#####.\n"
+       ".#oo#..\n"
+       ".#o#...\n"
+       ".##....\n"
+       ".#.....\n"
+       "......."},
+      {"polyline draws every segment but the last pixel", 5, 4, 1,
+       [](Canvas& c) { c.Polyline(kPath); },
+       "#####\n"
+       "....#\n"
+       "....#\n"
+       "....."},
+  };
+  for (const FigureArt& f : cases) {
+    Bitmap b = WhiteBitmap(f.width, f.height);
+    Canvas c = Painter(b);
+    c.pen.width = f.pen;
+    f.draw(c);
+    EXPECT_EQ(Art(b), f.art) << f.name;
+  }
 }
 
 // Properties every closed figure must keep, for a range of sizes and pen widths.
@@ -194,18 +200,6 @@ TEST(OpenOutlines, ArcRunsCounterClockwiseFromStartToEnd) {
     EXPECT_GE(p.x, 10);
     EXPECT_LT(p.y, 10);
   }
-}
-
-TEST(OpenOutlines, PolylineDrawsEverySegmentButTheLastPixel) {
-  Bitmap b = WhiteBitmap(5, 4);
-  Canvas c = Painter(b);
-  const Point path[] = {{0, 0}, {4, 0}, {4, 3}};
-  c.Polyline(path);
-  EXPECT_EQ(Art(b),
-            "#####\n"
-            "....#\n"
-            "....#\n"
-            ".....");
 }
 
 TEST(Clipping, NothingChangesOutsideTheClipRectangle) {
