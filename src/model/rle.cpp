@@ -300,8 +300,16 @@ DecodeResult DecodeIndexed(const std::uint8_t* src, std::size_t src_size, std::u
     }
     if (kWrite) {
 #if defined(__SSE2__)
-      // Runs are filled 16 bytes a store where the frame has room past the run's end.
-      if (produced + ((repeat + 15) & ~std::size_t{15}) <= pixel_count) {
+      // Runs are filled 16 bytes a store where the frame has room past the run's end; the
+      // common short run takes a fixed four stores, with no loop to mispredict (what lands past
+      // the run is overwritten by the pixels that follow).
+      if (repeat <= 64 && produced + 64 <= pixel_count) {
+        std::uint8_t* at = dst + produced;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), keys);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 16), keys);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 32), keys);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 48), keys);
+      } else if (produced + ((repeat + 15) & ~std::size_t{15}) <= pixel_count) {
         for (std::size_t i = 0; i < repeat; i += 16) {
           _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + produced + i), keys);
         }
