@@ -92,6 +92,29 @@ void Encoder::AddRepeated(const std::uint8_t* pixel, std::size_t count) {
 
 namespace {
 
+#if defined(__SSE2__)
+// Copies bytes from `src` to `dst` (when kWrite) 16 a step, up to the first step that holds
+// `key` or until fewer than 16 of `limit` remain. Returns the bytes before the key; `found` says
+// whether it was seen. A whole step is stored even when the key lies inside it.
+template <bool kWrite>
+std::size_t CopyUntilKey(const std::uint8_t* src, std::uint8_t* dst, std::size_t limit,
+                         std::uint8_t key, bool& found) {
+  const __m128i keys = _mm_set1_epi8(static_cast<char>(key));
+  std::size_t n = 0;
+  found = false;
+  for (; n + 16 <= limit; n += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + n));
+    if (kWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + n), v);
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, keys)));
+    if (mask != 0) {
+      found = true;
+      return n + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+  }
+  return n;
+}
+#endif
+
 // Length of the stretch of bytes equal to `key` (when `want_key`) or different from it, from
 // `p` up to at most `limit` bytes: 16 bytes a step with SSE2 (part of every x86-64 processor),
 // a plain loop elsewhere.
@@ -152,19 +175,8 @@ std::size_t EncodeIndexedInto(const std::uint8_t* raw, std::size_t pixel_count, 
 #if defined(__SSE2__)
     // Literals are copied 16 bytes a step while the key is looked for, where the output has
     // room for a whole step.
-    const __m128i keys = _mm_set1_epi8(static_cast<char>(k));
     bool found = false;
-    while (n + 16 <= left && o + n + 16 <= capacity) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(raw + i + n));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o + n), v);
-      const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, keys)));
-      if (mask != 0) {
-        n += static_cast<std::size_t>(__builtin_ctz(mask));
-        found = true;
-        break;
-      }
-      n += 16;
-    }
+    n = CopyUntilKey<true>(raw + i, out + o, std::min(left, capacity - o), k, found);
     if (!found)
 #endif
     {
@@ -258,17 +270,7 @@ DecodeResult DecodeIndexed(const std::uint8_t* src, std::size_t src_size, std::u
 #if defined(__SSE2__)
     const __m128i keys = _mm_set1_epi8(static_cast<char>(key));
     bool found = false;
-    while (literals + 16 <= limit) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + pos + literals));
-      if (kWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + produced + literals), v);
-      const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, keys)));
-      if (mask != 0) {
-        literals += static_cast<std::size_t>(__builtin_ctz(mask));
-        found = true;
-        break;
-      }
-      literals += 16;
-    }
+    literals = CopyUntilKey<kWrite>(src + pos, kWrite ? dst + produced : nullptr, limit, key, found);
     if (!found) {
       while (literals < limit && src[pos + literals] != key) {
         if (kWrite) dst[produced + literals] = src[pos + literals];
