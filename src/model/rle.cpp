@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -91,6 +92,29 @@ void Encoder::AddRepeated(const std::uint8_t* pixel, std::size_t count) {
 
 namespace {
 
+#if defined(__SSE2__)
+// Copies bytes from `src` to `dst` (when kWrite) 16 a step, up to the first step that holds
+// `key` or until fewer than 16 of `limit` remain. Returns the bytes before the key; `found` says
+// whether it was seen. A whole step is stored even when the key lies inside it.
+template <bool kWrite>
+std::size_t CopyUntilKey(const std::uint8_t* src, std::uint8_t* dst, std::size_t limit,
+                         std::uint8_t key, bool& found) {
+  const __m128i keys = _mm_set1_epi8(static_cast<char>(key));
+  std::size_t n = 0;
+  found = false;
+  for (; n + 16 <= limit; n += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + n));
+    if (kWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + n), v);
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, keys)));
+    if (mask != 0) {
+      found = true;
+      return n + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+  }
+  return n;
+}
+#endif
+
 // Length of the stretch of bytes equal to `key` (when `want_key`) or different from it, from
 // `p` up to at most `limit` bytes: 16 bytes a step with SSE2 (part of every x86-64 processor),
 // a plain loop elsewhere.
@@ -123,64 +147,84 @@ std::size_t ScanPixels3(const std::uint8_t* p, std::size_t limit, const std::uin
   return limit;
 }
 
+// Writes a run of `run` key pixels as key, count pairs of at most 256 pixels; returns false when
+// they would not fit in `capacity`.
+bool PutKeyRun(std::size_t run, const Key& key, std::uint8_t* out, std::size_t& o,
+               std::size_t capacity) {
+  const std::size_t bpp = static_cast<std::size_t>(key.bytes_per_pixel);
+  const std::size_t pairs = (run + 255) / 256;
+  if (pairs * (bpp + 1) > capacity - o) return false;
+  while (run > 0) {
+    const std::size_t piece = std::min<std::size_t>(run, 256);
+    for (std::size_t b = 0; b < bpp; ++b) out[o++] = key.value[b];
+    out[o++] = static_cast<std::uint8_t>(piece - 1);
+    run -= piece;
+  }
+  return true;
+}
+
+// The one-byte case, which is nearly every frame: literal stretches and key runs alternate, so
+// each phase knows how the next starts and no pixel is looked at twice.
+std::size_t EncodeIndexedInto(const std::uint8_t* raw, std::size_t pixel_count, const Key& key,
+                              std::uint8_t* out, std::size_t capacity) {
+  const std::uint8_t k = key.value[0];
+  std::size_t i = 0, o = 0;
+  while (i < pixel_count) {
+    std::size_t left = pixel_count - i;
+    std::size_t n = 0;
+#if defined(__SSE2__)
+    // Literals are copied 16 bytes a step while the key is looked for, where the output has
+    // room for a whole step.
+    bool found = false;
+    n = CopyUntilKey<true>(raw + i, out + o, std::min(left, capacity - o), k, found);
+    if (!found)
+#endif
+    {
+      const std::size_t rest = ScanBytes<false>(raw + i + n, left - n, k);
+      if (rest > capacity - o - n) return SIZE_MAX;
+      std::memcpy(out + o + n, raw + i + n, rest);
+      n += rest;
+    }
+    o += n;
+    i += n;
+    if (i == pixel_count) break;
+    left -= n;
+    // raw[i] is the key: the run goes on from the next pixel.
+    const std::size_t run = 1 + ScanBytes<true>(raw + i + 1, left - 1, k);
+    i += run;
+    if (run <= 256) {
+      if (capacity - o < 2) return SIZE_MAX;
+      out[o] = k;
+      out[o + 1] = static_cast<std::uint8_t>(run - 1);
+      o += 2;
+    } else if (!PutKeyRun(run, key, out, o, capacity)) {
+      return SIZE_MAX;
+    }
+  }
+  return o;
+}
+
 // Encodes into `out` (room for `capacity` bytes); returns the bytes written, or SIZE_MAX as soon
 // as the output would not fit. Runs of the key become key, count pairs of at most 256 pixels.
 std::size_t EncodeInto(const std::uint8_t* raw, std::size_t pixel_count, const Key& key,
                        std::uint8_t* out, std::size_t capacity) {
-  const std::size_t bpp = static_cast<std::size_t>(key.bytes_per_pixel);
+  if (key.bytes_per_pixel == 1) return EncodeIndexedInto(raw, pixel_count, key, out, capacity);
   std::size_t i = 0, o = 0;
   while (i < pixel_count) {
-    const std::uint8_t* p = raw + i * bpp;
+    const std::uint8_t* p = raw + i * 3;
     const std::size_t left = pixel_count - i;
-#if defined(__SSE2__)
-    if (bpp == 1) {
-      // Literals are copied 16 bytes a step while the key is looked for, where the output has
-      // room for a whole step.
-      const __m128i keys = _mm_set1_epi8(static_cast<char>(key.value[0]));
-      std::size_t n = 0;
-      while (n + 16 <= left && o + n + 16 <= capacity) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o + n), v);
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, keys)));
-        if (mask != 0) {
-          n += static_cast<std::size_t>(__builtin_ctz(mask));
-          break;
-        }
-        n += 16;
-      }
-      if (n > 0) {
-        o += n;
-        i += n;
-        continue;
-      }
-    }
-#endif
-    const std::size_t literals =
-        bpp == 1 ? ScanBytes<false>(p, left, key.value[0]) : ScanPixels3<false>(p, left, key.value);
+    const std::size_t literals = ScanPixels3<false>(p, left, key.value);
     if (literals > 0) {
-      const std::size_t bytes = literals * bpp;
+      const std::size_t bytes = literals * 3;
       if (bytes > capacity - o) return SIZE_MAX;
       std::memcpy(out + o, p, bytes);
       o += bytes;
       i += literals;
       continue;
     }
-    std::size_t run = bpp == 1 ? ScanBytes<true>(p, left, key.value[0])
-                               : ScanPixels3<true>(p, left, key.value);
-    const std::size_t pairs = (run + 255) / 256;
-    if (pairs * (bpp + 1) > capacity - o) return SIZE_MAX;
+    const std::size_t run = ScanPixels3<true>(p, left, key.value);
+    if (!PutKeyRun(run, key, out, o, capacity)) return SIZE_MAX;
     i += run;
-    if (bpp == 1 && run <= 256) {
-      out[o++] = key.value[0];
-      out[o++] = static_cast<std::uint8_t>(run - 1);
-      continue;
-    }
-    while (run > 0) {
-      const std::size_t piece = std::min<std::size_t>(run, 256);
-      for (std::size_t b = 0; b < bpp; ++b) out[o++] = key.value[b];
-      out[o++] = static_cast<std::uint8_t>(piece - 1);
-      run -= piece;
-    }
   }
   return o;
 }
@@ -190,9 +234,11 @@ std::size_t EncodeInto(const std::uint8_t* raw, std::size_t pixel_count, const K
 std::vector<std::uint8_t> Encode(const std::uint8_t* raw, std::size_t pixel_count, Key key) {
   // At worst every pixel is a lone key: bpp + 1 bytes each.
   const std::size_t bpp = static_cast<std::size_t>(key.bytes_per_pixel);
-  std::vector<std::uint8_t> out(pixel_count * (bpp + 1));
-  out.resize(EncodeInto(raw, pixel_count, key, out.data(), out.size()));
-  return out;
+  // The bound is mostly never written: it is left uninitialised and only the output is copied.
+  const std::size_t bound = pixel_count * (bpp + 1);
+  const auto scratch = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
+  const std::size_t size = EncodeInto(raw, pixel_count, key, scratch.get(), bound);
+  return std::vector<std::uint8_t>(scratch.get(), scratch.get() + size);
 }
 
 bool EncodeIfSmaller(const std::uint8_t* raw, std::size_t pixel_count, Key key,
@@ -224,17 +270,7 @@ DecodeResult DecodeIndexed(const std::uint8_t* src, std::size_t src_size, std::u
 #if defined(__SSE2__)
     const __m128i keys = _mm_set1_epi8(static_cast<char>(key));
     bool found = false;
-    while (literals + 16 <= limit) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + pos + literals));
-      if (kWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + produced + literals), v);
-      const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, keys)));
-      if (mask != 0) {
-        literals += static_cast<std::size_t>(__builtin_ctz(mask));
-        found = true;
-        break;
-      }
-      literals += 16;
-    }
+    literals = CopyUntilKey<kWrite>(src + pos, kWrite ? dst + produced : nullptr, limit, key, found);
     if (!found) {
       while (literals < limit && src[pos + literals] != key) {
         if (kWrite) dst[produced + literals] = src[pos + literals];
@@ -266,8 +302,16 @@ DecodeResult DecodeIndexed(const std::uint8_t* src, std::size_t src_size, std::u
     }
     if (kWrite) {
 #if defined(__SSE2__)
-      // Runs are filled 16 bytes a store where the frame has room past the run's end.
-      if (produced + ((repeat + 15) & ~std::size_t{15}) <= pixel_count) {
+      // Runs are filled 16 bytes a store where the frame has room past the run's end; the
+      // common short run takes a fixed four stores, with no loop to mispredict (what lands past
+      // the run is overwritten by the pixels that follow).
+      if (repeat <= 64 && produced + 64 <= pixel_count) {
+        std::uint8_t* at = dst + produced;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), keys);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 16), keys);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 32), keys);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 48), keys);
+      } else if (produced + ((repeat + 15) & ~std::size_t{15}) <= pixel_count) {
         for (std::size_t i = 0; i < repeat; i += 16) {
           _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + produced + i), keys);
         }

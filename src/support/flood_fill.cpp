@@ -7,24 +7,58 @@ namespace celwright {
 
 namespace {
 
-class SurfaceMatcher {
- public:
-  SurfaceMatcher(const Bitmap& bitmap, Point seed)
-      : bitmap_(bitmap), bytes_(bitmap.BytesPerPixel()) {
-    std::memcpy(seed_, bitmap.Row(seed.y) + static_cast<std::size_t>(seed.x) * bytes_,
-                static_cast<std::size_t>(bytes_));
+// One row of the fill: the picture's pixels and the marks of pixels already emitted, looked up
+// by picture column; `kBytes` is fixed per picture so the compare is a constant.
+template <int kBytes>
+struct FillRow {
+  const std::uint8_t* pixels;
+  std::uint8_t* done;  // indexed from the limit's left edge
+  int left;
+  const std::uint8_t* seed;
+  bool Fillable(int x) const {
+    if (done[x - left]) return false;
+    const std::uint8_t* p = pixels + static_cast<std::size_t>(x) * kBytes;
+    if (kBytes == 1) return p[0] == seed[0];
+    return p[0] == seed[0] && p[1] == seed[1] && p[2] == seed[2];
   }
-  bool Matches(int x, int y) const {
-    const std::uint8_t* p = bitmap_.Row(y) + static_cast<std::size_t>(x) * bytes_;
-    if (bytes_ == 1) return p[0] == seed_[0];
-    return p[0] == seed_[0] && p[1] == seed_[1] && p[2] == seed_[2];
-  }
-
- private:
-  const Bitmap& bitmap_;
-  int bytes_;
-  std::uint8_t seed_[3] = {0, 0, 0};
 };
+
+template <int kBytes>
+void FillFrom(const Bitmap& bitmap, Point seed, const Rect& area, const SpanSink& sink) {
+  std::uint8_t seed_value[3] = {0, 0, 0};
+  std::memcpy(seed_value, bitmap.Row(seed.y) + static_cast<std::size_t>(seed.x) * kBytes, kBytes);
+  const int width = area.Width();
+  // Marks pixels already emitted, so a sink that writes the seed's own value cannot loop.
+  std::vector<std::uint8_t> done(static_cast<std::size_t>(width) * area.Height(), 0);
+  auto row = [&](int y) {
+    std::uint8_t* marks = done.data() + static_cast<std::size_t>(y - area.top) * width;
+    return FillRow<kBytes>{bitmap.Row(y), marks, area.left, seed_value};
+  };
+
+  std::vector<Point> pending{seed};
+  while (!pending.empty()) {
+    const Point p = pending.back();
+    pending.pop_back();
+    const FillRow<kBytes> here = row(p.y);
+    if (!here.Fillable(p.x)) continue;
+    int x_begin = p.x, x_end = p.x + 1;
+    while (x_begin > area.left && here.Fillable(x_begin - 1)) --x_begin;
+    while (x_end < area.right && here.Fillable(x_end)) ++x_end;
+    std::memset(here.done + (x_begin - area.left), 1, static_cast<std::size_t>(x_end - x_begin));
+    sink(p.y, x_begin, x_end);
+    // Queue the start of every fillable run directly above and below this one.
+    for (const int y : {p.y - 1, p.y + 1}) {
+      if (y < area.top || y >= area.bottom) continue;
+      const FillRow<kBytes> next = row(y);
+      bool in_run = false;
+      for (int x = x_begin; x < x_end; ++x) {
+        const bool ok = next.Fillable(x);
+        if (ok && !in_run) pending.push_back({x, y});
+        in_run = ok;
+      }
+    }
+  }
+}
 
 }  // namespace
 
@@ -34,35 +68,10 @@ void FloodFillSpans(const Bitmap& bitmap, Point seed, const Rect& limit, const S
       seed.y >= area.bottom) {
     return;
   }
-  const SurfaceMatcher matcher(bitmap, seed);
-  const int width = area.Width();
-  // Marks pixels already emitted, so a sink that writes the seed's own value cannot loop.
-  std::vector<std::uint8_t> done(static_cast<std::size_t>(width) * area.Height(), 0);
-  auto is_done = [&](int x, int y) -> std::uint8_t& {
-    return done[static_cast<std::size_t>(y - area.top) * width + (x - area.left)];
-  };
-  auto fillable = [&](int x, int y) { return !is_done(x, y) && matcher.Matches(x, y); };
-
-  std::vector<Point> pending{seed};
-  while (!pending.empty()) {
-    const Point p = pending.back();
-    pending.pop_back();
-    if (!fillable(p.x, p.y)) continue;
-    int x_begin = p.x, x_end = p.x + 1;
-    while (x_begin > area.left && fillable(x_begin - 1, p.y)) --x_begin;
-    while (x_end < area.right && fillable(x_end, p.y)) ++x_end;
-    for (int x = x_begin; x < x_end; ++x) is_done(x, p.y) = 1;
-    sink(p.y, x_begin, x_end);
-    // Queue the start of every fillable run directly above and below this one.
-    for (const int y : {p.y - 1, p.y + 1}) {
-      if (y < area.top || y >= area.bottom) continue;
-      bool in_run = false;
-      for (int x = x_begin; x < x_end; ++x) {
-        const bool ok = fillable(x, y);
-        if (ok && !in_run) pending.push_back({x, y});
-        in_run = ok;
-      }
-    }
+  if (bitmap.BytesPerPixel() == 3) {
+    FillFrom<3>(bitmap, seed, area, sink);
+  } else {
+    FillFrom<1>(bitmap, seed, area, sink);
   }
 }
 
