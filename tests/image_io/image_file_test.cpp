@@ -22,7 +22,8 @@ TEST(ImageFileTest, KindFollowsTheExtensionIgnoringCase) {
 
 TEST(ImageFileTest, SavingAddsTheKindsExtensionUnlessTypedExactly) {
   EXPECT_EQ(SaveNameForKind(kImageKindBitmap, "frame.bmp"), "frame.bmp");
-  EXPECT_EQ(SaveNameForKind(kImageKindBitmap, "frame.BMP"), "frame.BMP.bmp");
+  EXPECT_EQ(SaveNameForKind(kImageKindBitmap, "frame.BMP"), "frame.BMP");
+  EXPECT_EQ(SaveNameForKind(kImageKindJpeg, "FRAME.JPG"), "FRAME.JPG");
   EXPECT_EQ(SaveNameForKind(kImageKindJpeg, "frame"), "frame.jpg");
   EXPECT_EQ(SaveNameForKind(kImageKindJpeg, "frame.jfif"), "frame.jfif");
   EXPECT_EQ(SaveNameForKind(kImageKindPng, "frame.gif"), "frame.gif.png");

@@ -109,8 +109,9 @@ bool LoadImageFile(Bitmap& bitmap, Palette256& palette, std::uint8_t kind,
 
 std::filesystem::path SaveNameForKind(std::uint8_t kind, const std::filesystem::path& file_name) {
   if (kind == kImageKindByExtension) kind = KindFromExtension(file_name);
-  // Compared as typed: "FRAME.BMP" saved as a bitmap becomes "FRAME.BMP.bmp".
-  const std::string extension = file_name.extension().string();
+  // Compared without case: "FRAME.BMP" is already a bitmap's name, and adding ".bmp" would
+  // leave the user's file beside a second copy instead of saving it.
+  const std::string extension = LowerCase(file_name.extension().string());
   const auto with = [&](const char* added) {
     std::filesystem::path named = file_name;
     named += added;
