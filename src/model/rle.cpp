@@ -258,6 +258,29 @@ bool EncodeIfSmaller(const std::uint8_t* raw, std::size_t pixel_count, Key key,
 
 namespace {
 
+// Steps over a run's key (`key_bytes` long) and reads its count, clipped to the `room` the frame
+// still has. False, with `truncated` set, when the data ends first; both decoders share it so a
+// damaged stream is reported the same way whatever the pixel size.
+inline bool TakeRun(const std::uint8_t* src, std::size_t src_size, std::size_t key_bytes,
+                    std::size_t room, std::size_t& pos, std::size_t& repeat,
+                    DecodeResult& result) {
+  if (pos + key_bytes > src_size) {
+    result.truncated = true;
+    return false;
+  }
+  pos += key_bytes;
+  if (pos >= src_size) {
+    result.truncated = true;
+    return false;
+  }
+  repeat = static_cast<std::size_t>(src[pos++]) + 1;
+  if (repeat > room) {
+    repeat = room;
+    result.overshoot = true;
+  }
+  return true;
+}
+
 template <bool kWrite>
 DecodeResult DecodeIndexed(const std::uint8_t* src, std::size_t src_size, std::uint8_t* dst,
                            std::size_t pixel_count, std::uint8_t key) {
@@ -286,20 +309,8 @@ DecodeResult DecodeIndexed(const std::uint8_t* src, std::size_t src_size, std::u
     pos += literals;
     produced += literals;
     if (produced == pixel_count) break;
-    if (pos + 1 > src_size) {
-      result.truncated = true;
-      break;
-    }
-    ++pos;  // the key
-    if (pos >= src_size) {
-      result.truncated = true;
-      break;
-    }
-    std::size_t repeat = static_cast<std::size_t>(src[pos++]) + 1;
-    if (repeat > pixel_count - produced) {
-      repeat = pixel_count - produced;
-      result.overshoot = true;
-    }
+    std::size_t repeat = 0;
+    if (!TakeRun(src, src_size, 1, pixel_count - produced, pos, repeat, result)) break;
     if (kWrite) {
 #if defined(__SSE2__)
       // Runs are filled 16 bytes a store where the frame has room past the run's end; the
@@ -341,20 +352,8 @@ DecodeResult DecodeColour(const std::uint8_t* src, std::size_t src_size, std::ui
     pos += literals * 3;
     produced += literals;
     if (produced == pixel_count) break;
-    if (pos + 3 > src_size) {
-      result.truncated = true;
-      break;
-    }
-    pos += 3;  // the key
-    if (pos >= src_size) {
-      result.truncated = true;
-      break;
-    }
-    std::size_t repeat = static_cast<std::size_t>(src[pos++]) + 1;
-    if (repeat > pixel_count - produced) {
-      repeat = pixel_count - produced;
-      result.overshoot = true;
-    }
+    std::size_t repeat = 0;
+    if (!TakeRun(src, src_size, 3, pixel_count - produced, pos, repeat, result)) break;
     if (dst) {
       std::uint8_t* out = dst + produced * 3;
       for (std::size_t i = 0; i < repeat; ++i, out += 3) {
