@@ -3,13 +3,10 @@
 #include "app/main_window.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMimeData>
 #include <QToolButton>
 
 #include "app/document_session.h"
@@ -48,13 +45,11 @@ void TMainForm::Edit1Click() {
   const bool open = exists && BAMForm()->BAM.IsOpen;
   const bool frame = open && BAMForm()->CurrentFrame != -1;
   const bool selection = exists && BAMForm()->HasSelection;
-  const QMimeData* clip = QApplication::clipboard()->mimeData();
-  const bool clipboard_bitmap = clip && clip->hasImage();
   SetEnabled(Entry("Undo1"), exists && BAMForm()->UndoCount() > 0);
   SetEnabled(Entry("Redo1"), exists && BAMForm()->RedoCount() > 0);
   for (const char* name : {"Copy1", "Cut1", "Clear1", "Crop1"}) SetEnabled(Entry(name), selection);
   for (const char* name : {"Paste1", "PasteIntoNew1"})
-    SetEnabled(Entry(name), open && clipboard_bitmap);
+    SetEnabled(Entry(name), open && clipboard_has_image_);
   for (const char* name :
        {"SelectAll1", "FlipHorizontal1", "FlipVertical1", "RotateClock1", "RotateAntiClock1"})
     SetEnabled(Entry(name), frame);

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -86,8 +87,17 @@ TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
   about_box_ = new TAboutBox(this);
   BuildPreviewWindows();
 
-  // Paste depends on what the system clipboard holds.
-  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { Edit1Click(); });
+  // Paste depends on what the system clipboard holds. It is asked only when that changes: under
+  // X every question goes to the clipboard's owner, too slow for each playback tick.
+  const auto read_clipboard = [this] {
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    clipboard_has_image_ = clip && clip->hasImage();
+  };
+  read_clipboard();
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this, read_clipboard] {
+    read_clipboard();
+    Edit1Click();
+  });
 
   recent_ = settings_.ReadRecentFiles();
   run_message_counter_ = settings_.ReadInt("RunMessage", 0);

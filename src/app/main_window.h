@@ -304,6 +304,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   TContrastForm* contrast_form_ = nullptr;
   TSettingsForm* settings_form_ = nullptr;
   std::unique_ptr<RecoveryStore> recovery_;
+  // Whether the system clipboard holds a picture, kept by its change signal.
+  bool clipboard_has_image_ = false;
   QTimer* autosave_timer_ = nullptr;
   void StartAutosave();
   // A palette command that ends with its history step and the palette shown again.
