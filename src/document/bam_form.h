@@ -192,6 +192,16 @@ class TBAMForm {
   // Ends a selection command: rebuilds the marker, the background when the shape changed, and
   // records a pending history step.
   void FinishSelection();
+  // The selection commands. Copy, cut and crop of a selection that covers no pixel change
+  // nothing and say so in the log; copy returns whether it copied.
+  void SelectionInvert();
+  bool SelectionCopy();
+  void SelectionCut();
+  void SelectionDelete();
+  // Pastes the clipboard's picture as a floating selection at the frame's top-left corner;
+  // `fit_frame` first gives the frame the picture's size (a new frame made for the paste).
+  bool PasteCopied(bool fit_frame = false);
+  void Crop();
   // Inverts the overlay pair along MarkerMask.
   void DrawSelectMarker(std::array<Bitmap, 2>& overlay) const;
   // The background the selection leaves behind: colour and index (0 for unpaletted documents).
