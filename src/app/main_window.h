@@ -107,6 +107,11 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void ImportSequence1Click();
   void ExportSequence1Click();
 
+  // --- Selection commands (selection_commands.cpp) ----------------------------------------
+  void PasteIntoNew1Click();
+  // "Center": the set-centre tool's centre goes to the middle of the frame.
+  void Btn_AbsCentClick();
+
   // --- History and playback -------------------------------------------------------------
   void Undo1Click();
   void Redo1Click();
@@ -272,6 +277,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   int SelectedEntry() const;
 
   void ShowPalette();
+  void WireSelectionCommands();
+  void ShowStamp();
   // Paint-tool plumbing (paint_controls.cpp).
   void WirePaintControls();
   void ConnectTools();
