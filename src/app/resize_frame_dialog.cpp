@@ -145,7 +145,7 @@ void TResizeFrameForm::Begin(TBAMForm& form) {
   model_.LockAspect = Chk_LockAspect->isChecked();
   if (QAbstractButton* anchor = anchors_->button(model_.AnchorTag())) anchor->setChecked(true);
   UpdateHeightWidth();
-  adjustSize();
+  resize(sizeHint().expandedTo(QSize(305, 297)));
   if (main_window_) {
     const QRect main = main_window_->geometry();
     const int status = main_window_->statusBar() ? main_window_->statusBar()->height() : 0;

@@ -39,9 +39,13 @@ class ResizeDialogTest : public QObject, public EditorFixture {
     const int undo_before = Doc().UndoCount();
     TResizeFrameForm* dialog = form_->ResizeForm();
     QString current_width;
+    bool locked = true;
     QTimer::singleShot(0, dialog, [&] {
       QTest::mouseClick(dialog->SpeedButtons[8], Qt::LeftButton);  // bottom right
-      QTest::mouseClick(dialog->Chk_LockAspect, Qt::LeftButton);
+      // On the box itself: the check box is wider than its caption.
+      QTest::mouseClick(dialog->Chk_LockAspect, Qt::LeftButton, {},
+                        QPoint(6, dialog->Chk_LockAspect->height() / 2));
+      locked = dialog->Chk_LockAspect->isChecked();
       dialog->Combo_WidthUnits->setCurrentIndex(static_cast<int>(SizeUnit::Percent));
       current_width = dialog->lbl_width->text();
       TypeInto(dialog->Edit_Width, "50");
@@ -50,6 +54,7 @@ class ResizeDialogTest : public QObject, public EditorFixture {
     });
     form_->Entry("Resize1")->trigger();
     QCOMPARE(current_width, QString("100 %"));
+    QVERIFY(!locked);
 
     const int width = static_cast<int>(std::nearbyint(before.Width / 2.0));
     const int cut_x = before.Width - width, cut_y = before.Height - 3;
