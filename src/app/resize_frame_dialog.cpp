@@ -173,8 +173,8 @@ void TResizeFrameForm::HeightWidthChange(ResizeFrameModel::Dimension d, const QS
   const ResizeFrameModel::TypeResult result = model_.Type(d, text.toStdString());
   if (result.RewriteThis) EditOf(d)->setText(QString::fromStdString(model_.NewText(d)));
   if (result.OtherText) {
-    const auto other = d == ResizeFrameModel::kWidth ? ResizeFrameModel::kHeight
-                                                     : ResizeFrameModel::kWidth;
+    const auto other =
+        d == ResizeFrameModel::kWidth ? ResizeFrameModel::kHeight : ResizeFrameModel::kWidth;
     EditOf(other)->setText(QString::fromStdString(*result.OtherText));
   }
 }

@@ -104,13 +104,13 @@ bool FrameSizing::Apply(const TBAMFrame& next) {
   form.ClearOuter(applied_, next);
   try {
     PutBackStart();
-    form.FixFrameSize(start_.CentreX - next.CentreX, start_.CentreY - next.CentreY,
-                      next.CentreX, next.CentreY, next.Width, next.Height, true, false);
+    form.FixFrameSize(start_.CentreX - next.CentreX, start_.CentreY - next.CentreY, next.CentreX,
+                      next.CentreY, next.Width, next.Height, true, false);
     applied_ = next;
     return true;
   } catch (const std::bad_alloc&) {
-    refusal_ = "There is not enough memory for a frame of " + std::to_string(next.Width) +
-               " x " + std::to_string(next.Height) + " pixels.";
+    refusal_ = "There is not enough memory for a frame of " + std::to_string(next.Width) + " x " +
+               std::to_string(next.Height) + " pixels.";
     PutBackStart();
     form.ImageChanged = changed_before_;
     applied_ = start_;
@@ -125,8 +125,7 @@ void FrameSizing::Restore() {
   form.ClearOuter(applied_, start_);
   PutBackStart();
   // Same size, no shift: hides the sizer blocks and redraws without touching a pixel.
-  form.FixFrameSize(0, 0, start_.CentreX, start_.CentreY, start_.Width, start_.Height, true,
-                    false);
+  form.FixFrameSize(0, 0, start_.CentreX, start_.CentreY, start_.Width, start_.Height, true, false);
   form.ImageChanged = changed_before_;
   applied_ = start_;
   *this = FrameSizing{};

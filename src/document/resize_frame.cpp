@@ -115,9 +115,9 @@ void ResizeFrameModel::Begin(TBAMForm& form) {
 std::string ResizeFrameModel::CurrentText(Dimension d) const {
   const SizeUnit unit = Units[d];
   // The starting size is all of itself, even when it has no extent.
-  const double value =
-      unit == SizeUnit::Percent ? 100.0 : SizeInUnit(SizeOf(OrigFrame, d), SizeOf(OrigFrame, d),
-                                                     unit);
+  const double value = unit == SizeUnit::Percent
+                           ? 100.0
+                           : SizeInUnit(SizeOf(OrigFrame, d), SizeOf(OrigFrame, d), unit);
   return SizeValueText(value) + " " + UnitText(unit);
 }
 
