@@ -154,6 +154,9 @@ ResizeFrameModel::TypeResult ResizeFrameModel::Type(Dimension d, const std::stri
   const std::optional<double> other_value = ParseSizeValue(other_text, Units[other]);
   SizeOf(NewFrame, other) = other_value ? PixelsFromUnit(*other_value, other_start, Units[other])
                                         : SizeOf(NewFrame, other);
+  if (other_value && ToPixels(*other_value, other_start, Units[other]) > kLargestTypedSize) {
+    other_text = NewText(other);
+  }
   result.OtherText = std::move(other_text);
   return result;
 }

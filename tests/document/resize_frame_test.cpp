@@ -105,6 +105,9 @@ TEST(ResizeModel, TypingUnitsAndTheAspectLock) {
   EXPECT_TRUE(model.Type(ResizeFrameModel::kWidth, "70000").RewriteThis);
   EXPECT_EQ(model.NewText(ResizeFrameModel::kWidth), "65535");
   EXPECT_EQ(model.NewFrame.Height, 30);
+  model.LockAspect = true;
+  model.Units = {SizeUnit::Pixels, SizeUnit::Pixels};
+  EXPECT_EQ(model.Type(ResizeFrameModel::kHeight, "40000").OtherText, "65535");
 
   // No starting width: no ratio to keep and no division by zero.
   f.form.FixFrameSize(0, 0, 0, 0, 0, 20, true, true);
