@@ -1,4 +1,5 @@
-// Undo, redo, the history viewer and playback: commands the document window carries out.
+// Undo, redo, the history viewer, playback and the resize dialog: commands the document window
+// carries out.
 #include "app/main_window.h"
 
 #include <QAction>
@@ -7,6 +8,7 @@
 
 #include "app/document_session.h"
 #include "app/history_window.h"
+#include "app/resize_frame_dialog.h"
 #include "document/bam_form.h"
 #include "support/qm_log.h"
 
@@ -39,6 +41,18 @@ void TMainForm::RefreshHistoryViewer() {
     return;
   }
   history_form_->ShowHistory(BAMForm()->HistoryViewItems(), BAMForm()->FrameRec.Width);
+}
+
+TResizeFrameForm* TMainForm::ResizeForm() {
+  if (!resize_form_) resize_form_ = new TResizeFrameForm(this, prompts_);
+  return resize_form_;
+}
+
+void TMainForm::Resize1Click() {
+  if (!document_ || BAMForm()->CurrentFrame == -1) return;
+  SettlePlayback();
+  Guarded([this] { ResizeForm()->Execute(*BAMForm()); });
+  RefreshCommandStates();
 }
 
 void TMainForm::Play1Click() {

@@ -160,7 +160,7 @@ void TMainForm::BuildMenus() {
   AddEntry(frame, "PrevFrame1", "Pre&vious Frame", QKeySequence("Alt+PgUp"),
            [this] { PrevFrame1Click(); });
   frame->addSeparator();
-  AddEntry(frame, "Resize1", "Re&size", QKeySequence("Alt+R"), nullptr);
+  AddEntry(frame, "Resize1", "Re&size", QKeySequence("Alt+R"), [this] { Resize1Click(); });
 
   QMenu* sequence = bar->addMenu("&Sequence");
   sequence->setObjectName("Sequence2");

@@ -46,6 +46,7 @@ class RecoveryStore;
 class TPaletteForm;
 class TColorizeForm;
 class TContrastForm;
+class TResizeFrameForm;
 class TSettingsForm;
 
 // The main window: menus, tool bar, the three panels around the document area, the status bar.
@@ -128,6 +129,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   TPreviewForm* PreviewForm() const { return preview_form_; }
   void ManageFrames1Click();
   TManageFramesForm* ManageForm() const { return manage_form_; }
+  // Frame > Resize: the typed-size dialog, created on first use and kept.
+  void Resize1Click();
+  TResizeFrameForm* ResizeForm();
 
   // --- Colors menu and settings (palette_commands.cpp) -----------------------------------
   void EditPalette1Click();
@@ -309,6 +313,7 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   TPaletteForm* palette_form_ = nullptr;
   TColorizeForm* colorize_form_ = nullptr;
   TContrastForm* contrast_form_ = nullptr;
+  TResizeFrameForm* resize_form_ = nullptr;
   TSettingsForm* settings_form_ = nullptr;
   std::unique_ptr<RecoveryStore> recovery_;
   // Whether the system clipboard holds a picture, kept by its change signal.

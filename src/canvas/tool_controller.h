@@ -7,6 +7,7 @@
 
 #include "canvas/pointer_shape.h"
 #include "document/bam_form.h"
+#include "document/frame_sizing.h"
 
 namespace celwright {
 
@@ -83,19 +84,13 @@ class ToolController : public ToolActivity {
   bool closing_polygon_ = false;
   // Whether the frame had unsaved edits before the stroke, for Esc to put back.
   bool changed_before_stroke_ = false;
-  std::string sizing_refusal_;
   Bitmap brush_picture_;
   std::array<int, 3> brush_key_{-1, -1, -1};
   PointerShape pointer_ = PointerShape::Arrow;
   std::string status_;
-  // The frame-size drag works from the state at its start, so shrinking and growing again in
-  // one drag loses nothing.
-  struct SizingStart {
-    TBAMFrame Frame;
-    std::array<Bitmap, 2> Images;
-    ViewPoint Origin;
-    TBAMFrame Applied;
-  } sizing_;
+  // The frame-size drag, and where the frame sat on screen when it began.
+  FrameSizing sizing_;
+  ViewPoint sizing_origin_;
 };
 
 }  // namespace celwright
