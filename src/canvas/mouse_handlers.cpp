@@ -18,13 +18,21 @@ void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, 
   tool.ShiftState = shift;
   const Point p = FramePixel(x, y);
   if (!Inside(form_.FrameRec, p)) {
-    if (tool.SizerZone != 0) StartSizing();
+    if (tool.SizerZone != 0) {
+      // The drag restarts from the pictures at its start, which must hold the text already.
+      FixPendingText();
+      StartSizing();
+    }
     return;
   }
   tool.LastPoint = p;
   tool.StrokeMoved = false;
   changed_before_stroke_ = form_.ImageChanged;
   const DocumentOptions& options = form_.Options();
+  if (options.Tool == ToolKind::Text) {
+    PlaceText(p);
+    return;
+  }
   if (options.Tool == ToolKind::Pan) {
     if (form_.HorizontalScroll().Visible || form_.VerticalScroll().Visible) {
       tool.Panning = true;
@@ -111,6 +119,7 @@ void ToolController::CancelDrawAction() {
   tool.ShapeActive = false;
   tool.PointCount = 0;
   tool.Panning = false;
+  tool.TextPending = false;
   if (tool.SizingFrame) {
     RestoreSizingStart();
     tool.SizingFrame = false;

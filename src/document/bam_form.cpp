@@ -24,6 +24,7 @@ TBAMForm::~TBAMForm() {
 }
 
 void TBAMForm::CommitPendingEdits() {
+  FixPendingText();
   if (!ImageChanged) return;
   if (CurrentFrame < 0 || CurrentFrame >= BAM.FrameCount()) {
     // The frame the edits belonged to is gone; there is nothing left to write them into.
@@ -35,9 +36,21 @@ void TBAMForm::CommitPendingEdits() {
   ImageChanged = false;
 }
 
-void TBAMForm::DropPendingEdits() { ImageChanged = false; }
+void TBAMForm::DropPendingEdits() {
+  ImageChanged = false;
+  Tool.TextPending = false;
+}
+
+void TBAMForm::FixPendingText() {
+  if (Tool.TextPending && ToolLayer) ToolLayer->FixPendingText();
+  // Without a tool layer there is nothing that could draw it.
+  Tool.TextPending = false;
+  Tool.FixTextRequest = false;
+}
 
 bool TBAMForm::ShowFrame(std::int32_t index) {
+  // Placed text lands in the frame it was placed on, clipped to its selection.
+  FixPendingText();
   SelectionClear();
   log_.Line("SHOW: Frame (" + std::to_string(index) + ")...");
   DrawSizerBlocks(false);

@@ -12,6 +12,8 @@ void TBAMForm::AddHistoryItem() {
 }
 
 void TBAMForm::Undo() {
+  // A text being placed becomes a step of its own first, so this undo takes exactly it away.
+  FixPendingText();
   DrawSizerBlocks(false);
   if (const HistoryEntry* entry = history_.StepBack()) {
     ClearOuter(FrameRec, entry->Frame);
@@ -21,6 +23,7 @@ void TBAMForm::Undo() {
 }
 
 void TBAMForm::Redo() {
+  FixPendingText();
   DrawSizerBlocks(false);
   if (const HistoryEntry* entry = history_.StepForward()) {
     ClearOuter(FrameRec, entry->Frame);
