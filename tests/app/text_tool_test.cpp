@@ -1,5 +1,5 @@
 // The text tool through the real widgets: options typed into the text panel, a click on the
-// frame to place the text, a tool change to fix it, the result saved and read back.
+// frame to place the text, another tool or a save to fix it, undo, and the file read back.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QStackedWidget>
 #include <QToolButton>
 
 #include "app/document_view.h"
@@ -53,6 +54,7 @@ class TextToolTest : public QObject, public EditorFixture {
 
     // A size that is not a number gives way to the last valid one when the box is left.
     auto* size = form_->findChild<QComboBox*>("Combo_FontSize");
+    size->lineEdit()->setFocus();
     size->lineEdit()->selectAll();
     QTest::keyClicks(size->lineEdit(), "12");
     size->lineEdit()->selectAll();
@@ -79,29 +81,38 @@ class TextToolTest : public QObject, public EditorFixture {
     const TColor paper = MakeColor(form_->Options().BackgroundIndex, 0, 0);
     QCOMPARE(Doc().OverlayImage[1].GetPixel(block.left, block.top), paper);
 
+    // Another tool fixes the text as one undo step.
     ClickButton("Btn_Pencil");
     QVERIFY(!Doc().Tool.TextPending);
     QCOMPARE(Doc().UndoCount(), steps + 1);
     const Bitmap with_text = Doc().WorkImage[1];
     QCOMPARE(with_text.GetPixel(block.left, block.top), paper);
+    QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Doc().WorkImage[1], before);
+    QTest::keyClick(form_.get(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(Doc().WorkImage[1], with_text);
 
+    // Saving writes a text still on show into the file.
+    ClickButton("Btn_Text");
+    ClickFrame(60, 40);
+    QVERIFY(Doc().Tool.TextPending);
     const std::string file = Temp("text.bam");
     prompts_->SaveChoices = {{true, file, 0}};
     form_->SaveAs1Click();
     QCOMPARE(prompts_->Count("error"), 0);
+    QVERIFY(!Doc().Tool.TextPending);
+    QVERIFY(Doc().WorkImage[1] != with_text);
     TBAM reopened;
     QVERIFY(reopened.LoadFromFile(file));
     Bitmap colours, indices;
     reopened.GetFrameBitmap(0, colours, &indices);
-    QCOMPARE(indices.Pixels(), with_text.Pixels());
-
-    // One undo takes away exactly the text.
-    QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(Doc().WorkImage[1], before);
+    QCOMPARE(indices.Pixels(), Doc().WorkImage[1].Pixels());
   }
 
   void escDropsThePendingText() {
     form_->New1Click();
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     Doc().FixFrameSize(0, 0, 40, 20, 80, 40, false, false);
     const Bitmap before = Doc().WorkImage[1];
     const int steps = Doc().UndoCount();

@@ -126,20 +126,6 @@ TEST(TextTool, AFixedTextIsOneUndoStepOfItsOwn) {
   EXPECT_EQ(f.form.WorkImage[1], with_text);
 }
 
-TEST(TextTool, PendingTextReachesTheFrameDataBeforeItIsWrittenBack) {
-  TextFixture f;
-  f.Click(20, 30);
-  f.form.CommitPendingEdits();
-  EXPECT_FALSE(f.form.Tool.TextPending);
-  EXPECT_EQ(f.form.UndoCount(), 1);
-  Bitmap colours, indices;
-  f.form.BAM.GetFrameBitmap(0, colours, &indices);
-  EXPECT_EQ(indices.Pixels(), f.form.WorkImage[1].Pixels());
-  EXPECT_GT(TextFixture::Changed(f.form.History().Entry(1).Image[1], indices,
-                                 f.form.Tool.DrawRect),
-            0);
-}
-
 TEST(TextBlock, LinesStackByTheLineHeightAndTheWidestLineSetsTheWidth) {
   Font font;
   font.size = 20;
