@@ -105,6 +105,7 @@ void TMainForm::BuildTextPanel(QWidget* panel) {
   connect(size, &QComboBox::editTextChanged, this, [this] { Combo_FontSizeChange(); });
   connect(size->lineEdit(), &QLineEdit::editingFinished, this, [this] { Combo_FontSizeExit(); });
   connect(edit, &QPlainTextEdit::textChanged, this, [this] { Edit_TextChange(); });
+  Combo_FontsChange();  // the memo shows the family, the note says if it is a stand-in
 }
 
 void TMainForm::ConnectTextTool(ToolController& tools) {
