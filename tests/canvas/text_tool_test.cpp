@@ -93,13 +93,6 @@ TEST(TextTool, SecondClickFixesTheFirstBlockAndPreviewsTheSecond) {
   EXPECT_GT(TextFixture::Changed(before, f.form.OverlayImage[1], second), 0);
   EXPECT_EQ(f.form.UndoCount(), 1);
   EXPECT_TRUE(f.form.Tool.TextPending);
-
-  // Esc drops the second block: nothing drawn, no step.
-  f.tools.CancelDrawAction();
-  EXPECT_FALSE(f.form.Tool.TextPending);
-  f.Choose(ToolKind::Pencil);
-  EXPECT_EQ(TextFixture::Changed(before, f.form.WorkImage[1], second), 0);
-  EXPECT_EQ(f.form.UndoCount(), 1);
 }
 
 TEST(TextTool, AFixedTextIsOneUndoStepOfItsOwn) {
