@@ -5,7 +5,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -299,19 +298,7 @@ void TMainForm::BuildBottomPanel() {
   connect(Combo_Mag, &QComboBox::activated, this, [this](int index) { Combo_MagChange(index); });
   mag->layout()->addWidget(LabelledRow(mag, "Magnification", Combo_Mag));
 
-  QWidget* text = page("Panel_Text");
-  auto* fonts = new QFontComboBox(text);
-  fonts->setObjectName("Combo_Fonts");
-  auto* size = new QComboBox(text);
-  size->setObjectName("Combo_FontSize");
-  size->setEditable(true);
-  size->addItems({"8", "9", "10", "11", "12", "14", "16", "18", "20", "24", "28", "36"});
-  size->setCurrentText("10");
-  auto* edit = new QLineEdit("<Text>", text);
-  edit->setObjectName("Edit_Text");
-  text->layout()->addWidget(fonts);
-  text->layout()->addWidget(LabelledRow(text, "Size", size));
-  text->layout()->addWidget(edit);
+  BuildTextPanel(page("Panel_Text"));
 
   QWidget* rotate = page("Panel_FreeRotate");
   auto* angle = new QSpinBox(rotate);

@@ -48,6 +48,7 @@ class TColorizeForm;
 class TContrastForm;
 class TResizeFrameForm;
 class TSettingsForm;
+class ToolController;
 
 // The main window: menus, tool bar, the three panels around the document area, the status bar.
 // It hosts at most one document: `BAMForm` is its core, kept by the session that answers the
@@ -178,6 +179,15 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void BrushModify(BrushControl changed);
   PalettePanel& Palette() { return *palette_panel_; }
 
+  // --- Text tool panel (text_controls.cpp) ----------------------------------------------
+  void Btn_FntStyleClick();
+  void Btn_FntHighClick();
+  void Edit_TextChange();
+  void Combo_FontsChange();
+  void Combo_FontSizeChange();
+  // Leaving the size box: a size that is not a number gives way to the last valid one.
+  void Combo_FontSizeExit();
+
   // --- View, help, log -------------------------------------------------------------------
   void Combo_MagChange(int index);
   void ShowGrid1Click();
@@ -288,6 +298,11 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void ConnectTools();
   void RefreshSwatches();
   void ShowHoverColour(const QString& index, TColor colour);
+  // Text-panel plumbing (text_controls.cpp).
+  void BuildTextPanel(QWidget* panel);
+  void ConnectTextTool(ToolController& tools);
+  // The preview of a pending text follows every option change.
+  void RedrawPendingText();
   std::unique_ptr<PalettePanel> palette_panel_;
 
   UserPrompts& prompts_;

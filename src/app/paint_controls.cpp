@@ -108,6 +108,7 @@ void TMainForm::ConnectTools() {
   tools.HoverChanged = [this](const HoverColour& hover) {
     ShowHoverColour(QString::fromStdString(hover.Index), hover.Colour);
   };
+  ConnectTextTool(tools);
   view_->AttachTools(&tools);
   view_->OnStatus = [this](const std::string& text) {
     StatusExtra->setText(QString::fromStdString(text));
@@ -173,6 +174,7 @@ void TMainForm::RefreshSwatches() {
   paint("Panel_Fore", true);
   paint("Panel_Back", false);
   if (Img_Pal) Img_Pal->update();
+  RedrawPendingText();  // the text preview is drawn in these colours
 }
 
 void TMainForm::ShowHoverColour(const QString& index, TColor colour) {

@@ -19,6 +19,11 @@ const Bitmap& ToolController::BrushPicture() {
 // The brush preview inverts the colour overlay under the brush shape and whitens the index
 // overlay there; nothing else is drawn until the shape and text tools arrive.
 void ToolController::DrawToolOverlay(std::array<Bitmap, 2>& overlay) {
+  // Placed text shows wherever the pointer is.
+  if (form_.Tool.TextPending) {
+    DrawTextPreview(overlay);
+    return;
+  }
   const Point p = form_.Tool.PointerPos;
   const TBAMFrame& frame = form_.FrameRec;
   if (p.x < 0 || p.y < 0 || p.x >= frame.Width || p.y >= frame.Height) return;

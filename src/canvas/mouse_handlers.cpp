@@ -21,7 +21,9 @@ void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, 
   const Point p = FramePixel(x, y);
   if (!Inside(form_.FrameRec, p)) {
     if (tool.SizerZone != 0) {
-      // The frame's new size starts from the picture as shown, floating selection included.
+      // The drag restarts from the pictures at its start, which must hold the text and the
+      // floating selection already.
+      FixPendingText();
       form_.FixSelectionPosition();
       StartSizing();
     }
@@ -40,6 +42,10 @@ void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, 
       options.Tool != ToolKind::ColPick && options.Tool != ToolKind::SetCent &&
       options.Tool != ToolKind::FreeRotate) {
     form_.FixSelectionPosition();
+  }
+  if (options.Tool == ToolKind::Text) {
+    PlaceText(p);
+    return;
   }
   if (options.Tool == ToolKind::Pan) {
     if (form_.HorizontalScroll().Visible || form_.VerticalScroll().Visible) {
@@ -160,6 +166,7 @@ void ToolController::CancelDrawAction() {
   tool.ShapeActive = false;
   tool.PointCount = 0;
   tool.Panning = false;
+  tool.TextPending = false;
   if (tool.SizingFrame) {
     RestoreSizingStart();
     tool.SizingFrame = false;

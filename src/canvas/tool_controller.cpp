@@ -44,6 +44,10 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
   if (tool.ShapeKind == 1 && tool.PointCount > 1) return;
   const TBAMFrame& frame = form_.FrameRec;
   if (form_.CurrentFrame == -1 || frame.Width <= 0 || frame.Height <= 0) return;
+  if (tool.FixTextRequest) {
+    FixText();
+    return;
+  }
 
   tool.DrawButton = button;
   x = std::clamp(x, 0, frame.Width - 1);
@@ -170,6 +174,7 @@ void ToolController::ToolBtnClick(const std::string& tool_name) {
 }
 
 void ToolController::EndToolActivity() {
+  FixPendingText();
   ToolState& tool = form_.Tool;
   AbandonSelection(form_);
   tool.Panning = false;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "canvas/pointer_shape.h"
+#include "canvas/text_block.h"
 #include "document/bam_form.h"
 #include "document/frame_sizing.h"
 
@@ -56,10 +57,15 @@ class ToolController : public ToolActivity {
   std::function<void(const HoverColour&)> HoverChanged;
   // A message for the user that is not a question (the frame-size drag's refusals).
   std::function<void(const std::string&)> ShowMessage;
+  // A text block was placed: the keyboard goes to the text field so typing edits it.
+  std::function<void()> TextPlaced;
 
   // ToolActivity
   void EndToolActivity() override;
   void DrawToolOverlay(std::array<Bitmap, 2>& overlay) override;
+  // The text being placed goes into the frame as one undo step (a new text click, a tool
+  // change, and everything that writes the frame back or replaces it come through here).
+  void FixPendingText() override;
 
  private:
   void ShiftChanged(ShiftKeys shift);
@@ -77,6 +83,11 @@ class ToolController : public ToolActivity {
   void ChoosePointer(Point p);
   void Inform(const std::string& text);
   const Bitmap& BrushPicture();
+  // The text tool (text_tool.cpp).
+  void PlaceText(Point p);
+  void FixText();
+  void DrawTextPreview(std::array<Bitmap, 2>& overlay);
+  void DrawTextBlock(std::array<Bitmap, 2>& pair);
 
   TBAMForm& form_;
   bool include_end_ = false;
@@ -86,6 +97,7 @@ class ToolController : public ToolActivity {
   bool changed_before_stroke_ = false;
   Bitmap brush_picture_;
   std::array<int, 3> brush_key_{-1, -1, -1};
+  TextBlockCache text_block_;
   PointerShape pointer_ = PointerShape::Arrow;
   std::string status_;
   // The frame-size drag, and where the frame sat on screen when it began.

@@ -24,7 +24,9 @@ TBAMForm::~TBAMForm() {
 }
 
 void TBAMForm::CommitPendingEdits() {
-  // A floating selection belongs to this frame: it is baked before the frame list can change.
+  // Pending text and a floating selection belong to this frame: they land before the frame list
+  // can change.
+  FixPendingText();
   if (HasSelection && SelMoved) FixSelectionPosition();
   if (!ImageChanged) return;
   if (CurrentFrame < 0 || CurrentFrame >= BAM.FrameCount()) {
@@ -40,9 +42,19 @@ void TBAMForm::CommitPendingEdits() {
 void TBAMForm::DropPendingEdits() {
   SelMoved = false;
   ImageChanged = false;
+  Tool.TextPending = false;
+}
+
+void TBAMForm::FixPendingText() {
+  if (Tool.TextPending && ToolLayer) ToolLayer->FixPendingText();
+  // Without a tool layer there is nothing that could draw it.
+  Tool.TextPending = false;
+  Tool.FixTextRequest = false;
 }
 
 bool TBAMForm::ShowFrame(std::int32_t index) {
+  // Placed text lands in the frame it was placed on, clipped to its selection.
+  FixPendingText();
   SelectionClear();
   log_.Line("SHOW: Frame (" + std::to_string(index) + ")...");
   DrawSizerBlocks(false);

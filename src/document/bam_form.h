@@ -119,6 +119,9 @@ class TBAMForm {
   void CommitPendingEdits();
   // Forgets pending edits (the frame they belong to is going away).
   void DropPendingEdits();
+  // Writes a text block still being placed into the frame, as its own history step. Everything
+  // that writes the frame back, renumbers frames or replaces WorkImage calls this first.
+  void FixPendingText();
 
   // --- View ------------------------------------------------------------------------------
   void RedrawImage(bool keep_overlay);

@@ -15,6 +15,8 @@ void TBAMForm::AddHistoryItem() {
 // (its move becomes the step undone) and the selection dropped, so no buffer of it can bring
 // undone pixels back later.
 void TBAMForm::Undo() {
+  // A text being placed becomes a step of its own first, so this undo takes exactly it away.
+  FixPendingText();
   SelectionClear();
   DrawSizerBlocks(false);
   if (const HistoryEntry* entry = history_.StepBack()) {
@@ -25,6 +27,7 @@ void TBAMForm::Undo() {
 }
 
 void TBAMForm::Redo() {
+  FixPendingText();
   SelectionClear();
   DrawSizerBlocks(false);
   if (const HistoryEntry* entry = history_.StepForward()) {

@@ -32,6 +32,8 @@ std::string TBAMForm::FrameInfo() {
 }
 
 bool TBAMForm::CheckCanClose() {
+  // Text on show counts as placed: closing asks about it like any other edit.
+  FixPendingText();
   if (Modified || ImageChanged) {
     const PromptAnswer answer =
         hosts_.Prompts ? hosts_.Prompts->AskYesNoCancel(

@@ -136,8 +136,9 @@ void TBAMForm::ComposeSelection() {
 
 void TBAMForm::FixSelectionPosition() {
   log_.Line("SELN: Fix");
+  // Pending text lands in the frame before a moved selection is baked over it.
+  FixPendingText();
   if (ToolLayer) ToolLayer->EndToolActivity();
-  // Pending text is rendered into the frame here, before a moved selection is baked.
   Tool.PointCount = 0;
   Tool.ShapeActive = false;
   if (!HasSelection || !SelMoved) return;

@@ -8,6 +8,7 @@
 #include "document/tool_state.h"
 #include "support/bitmap.h"
 #include "support/color_types.h"
+#include "support/text_render.h"
 
 namespace celwright {
 
@@ -63,6 +64,12 @@ struct DocumentOptions {
   bool OverrideTransCol = true;
   bool OverrideShadowCol = true;
   OnionSkinOptions OnionSkin;
+  // The text tool's panel: the text (UTF-8, lines split at line feeds), its font and style (the
+  // font's colour is unused: letters take the foreground), and whether the whole block is laid
+  // on the background colour.
+  std::string Text = "<Text>";
+  Font TextFont{.size = 10};
+  bool TextHighlight = false;
 };
 
 inline constexpr int kMagnificationSteps = 4;

@@ -15,6 +15,9 @@ class ToolActivity {
   virtual void EndToolActivity() = 0;
   // Draws what the active tool would do at the pointer onto the overlay pair.
   virtual void DrawToolOverlay(std::array<Bitmap, 2>& overlay) = 0;
+  // Writes a pending text block into the frame as one history step. A layer that never leaves
+  // text pending has nothing to do.
+  virtual void FixPendingText() {}
 };
 
 }  // namespace celwright

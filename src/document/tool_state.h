@@ -72,6 +72,11 @@ struct ToolState {
   Point CloneOrigin;
   // The stroke has moved since its press, so its release paints the final point.
   bool StrokeMoved = false;
+  // A text block shown at TextAnchor (the left end of its middle line) until it is fixed into
+  // the frame or dropped; FixTextRequest turns the next edit cycle into the fix.
+  bool TextPending = false;
+  bool FixTextRequest = false;
+  Point TextAnchor;
 };
 
 }  // namespace celwright

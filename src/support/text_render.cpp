@@ -6,10 +6,13 @@
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cmath>
 #include <map>
 #include <mutex>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -28,13 +31,19 @@ class FontLibrary {
   std::mutex& Lock() { return mutex_; }
 
   // The face fontconfig chooses for the name and style, or null when there is none.
-  FT_Face FaceFor(const Font& font) {
-    if (!library_) return nullptr;
-    const auto key = std::make_tuple(font.name, font.bold, font.italic);
-    if (auto found = faces_.find(key); found != faces_.end()) return found->second;
-    FT_Face face = Open(font);
-    faces_[key] = face;
-    return face;
+  FT_Face FaceFor(const Font& font) { return Find(font).face; }
+
+  // The family the face chosen for `font` belongs to: the font's own name when that family is
+  // installed, else the one put in its place.
+  std::string FamilyFor(const Font& font) {
+    const OpenFace& open = Find(font);
+    if (!open.face) return {};
+    for (const std::string& family : open.families) {
+      if (strcasecmp(family.c_str(), font.name.c_str()) == 0) return font.name;
+    }
+    return open.families.empty() ? std::string(open.face->family_name ? open.face->family_name
+                                                                      : "")
+                                 : open.families.front();
   }
 
  private:
@@ -45,17 +54,41 @@ class FontLibrary {
   }
   ~FontLibrary() {
     for (auto& entry : faces_) {
-      if (entry.second) FT_Done_Face(entry.second);
+      if (entry.second.face) FT_Done_Face(entry.second.face);
     }
     if (library_) FT_Done_FreeType(library_);
     if (config_) FcConfigDestroy(config_);
   }
 
-  FT_Face Open(const Font& font) {
-    if (!config_) return nullptr;
+  struct OpenFace {
+    FT_Face face = nullptr;
+    std::vector<std::string> families;  // every family name fontconfig gives the face
+  };
+
+  const OpenFace& Find(const Font& font) {
+    static const OpenFace kNone;
+    if (!library_) return kNone;
+    const auto key = std::make_tuple(font.name, font.bold, font.italic);
+    if (auto found = faces_.find(key); found != faces_.end()) return found->second;
+    OpenFace open = Open(font.name, font);
+    // A family whose best match has no outlines (a bitmap-only or colour-bitmap font) would draw
+    // nothing at most sizes: the default family stands in for it.
+    if (!open.face || !FT_IS_SCALABLE(open.face)) {
+      if (open.face) FT_Done_Face(open.face);
+      open = Open("sans-serif", font);
+      if (open.face && !FT_IS_SCALABLE(open.face)) {
+        FT_Done_Face(open.face);
+        open = OpenFace{};
+      }
+    }
+    return faces_[key] = std::move(open);
+  }
+
+  OpenFace Open(const std::string& family, const Font& font) {
+    if (!config_) return {};
     FcPattern* pattern = FcPatternCreate();
-    if (!pattern) return nullptr;
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(font.name.c_str()));
+    if (!pattern) return {};
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
@@ -64,24 +97,28 @@ class FontLibrary {
     FcResult result = FcResultNoMatch;
     FcPattern* match = FcFontMatch(config_, pattern, &result);
     FcPatternDestroy(pattern);
-    if (!match) return nullptr;
-    FT_Face face = nullptr;
+    if (!match) return {};
+    OpenFace open;
     FcChar8* file = nullptr;
     int index = 0;
     if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
       FcPatternGetInteger(match, FC_INDEX, 0, &index);
-      if (FT_New_Face(library_, reinterpret_cast<const char*>(file), index, &face) != 0) {
-        face = nullptr;
+      if (FT_New_Face(library_, reinterpret_cast<const char*>(file), index, &open.face) != 0) {
+        open.face = nullptr;
       }
     }
+    FcChar8* name = nullptr;
+    for (int n = 0; FcPatternGetString(match, FC_FAMILY, n, &name) == FcResultMatch; ++n) {
+      open.families.emplace_back(reinterpret_cast<const char*>(name));
+    }
     FcPatternDestroy(match);
-    return face;
+    return open;
   }
 
   std::mutex mutex_;
   FcConfig* config_ = nullptr;
   FT_Library library_ = nullptr;
-  std::map<std::tuple<std::string, bool, bool>, FT_Face> faces_;
+  std::map<std::tuple<std::string, bool, bool>, OpenFace> faces_;
 };
 
 std::vector<char32_t> DecodeUtf8(std::string_view text) {
@@ -177,6 +214,11 @@ void DrawBar(Bitmap& mask, int top, int thickness) {
 }
 
 }  // namespace
+
+std::string DrawingFamily(const Font& font) {
+  std::lock_guard lock(FontLibrary::Instance().Lock());
+  return FontLibrary::Instance().FamilyFor(font);
+}
 
 Size MeasureText(const Font& font, std::string_view text) {
   std::lock_guard lock(FontLibrary::Instance().Lock());

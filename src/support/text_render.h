@@ -30,6 +30,11 @@ struct Font {
   friend bool operator==(const Font&, const Font&) = default;
 };
 
+// The family the letters of `font` are drawn with: its own name when that family is installed,
+// else the family put in its place (the default sans-serif font when nothing closer exists);
+// empty when no font can be loaded at all.
+std::string DrawingFamily(const Font& font);
+
 // Width and height of one line of text (UTF-8; bytes that are not UTF-8 count as Latin-1).
 // Line breaks are not laid out: the text is one line. A font that cannot be found or loaded
 // gives the height of an empty line and no width.

@@ -70,6 +70,12 @@ TEST(Text, OddInputStaysSafeAndBounded) {
   font.name = "No Such Font Family";
   EXPECT_GT(MeasureText(font, "abc").width, 0);
   EXPECT_GT(MeasureText(font, "\xff\xc3").width, 0);  // broken UTF-8 reads as Latin-1
+  // An unknown family is drawn, and said to be drawn, with the default font.
+  EXPECT_GT(InkCount(RenderTextMask(font, "abc")), 0);
+  const std::string stand_in = DrawingFamily(font);
+  EXPECT_FALSE(stand_in.empty());
+  EXPECT_NE(stand_in, font.name);
+  EXPECT_EQ(DrawingFamily(Font{.name = "dejavu serif"}), "dejavu serif");
   font.size = 2000000000;
   const Size huge = MeasureText(font, std::string(100, 'W'));
   EXPECT_LE(huge.width, kMaxTextWidth);

@@ -1,0 +1,84 @@
+// The text tool: while a text is being placed every repaint draws its block onto the overlay,
+// so a repaint with a large two-line text must stay well inside a frame time. The letters are
+// rendered once and kept while the text and font stay the same; the uncached figure shows what
+// that saves.
+#include <benchmark/benchmark.h>
+
+#include "canvas/text_block.h"
+#include "canvas/tool_controller.h"
+#include "document/bam_form.h"
+
+namespace celwright {
+namespace {
+
+constexpr const char* kTwoLines = "Celwright\nQuillmont";
+
+struct TextBench {
+  explicit TextBench(int magnification) : form(Options(magnification)), tools(form) {
+    TBAM& bam = form.BAM;
+    bam.NewBAM("bench.bam", true);
+    for (int i = 0; i < 256; ++i)
+      bam.Palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 3), 90};
+    bam.AddCycle(-1);
+    bam.InsertFrame(-1, 0, -1, false);
+    TBAMFrame info = bam.GetFrame(0);
+    info.Width = info.Height = 512;
+    info.CentreX = info.CentreY = 256;
+    Bitmap indices(512, 512);
+    for (int y = 0; y < 512; ++y)
+      for (int x = 0; x < 512; ++x)
+        indices.Row(y)[3 * x + 2] = static_cast<std::uint8_t>((x ^ y) % 7 + 2);
+    bam.SetFrameBitmap(0, indices, info);
+    form.FormResize({1280, 800, 1280, 800});
+    form.ShowFrame(0);
+    const int x = form.ImageOrigin.X + 20 * form.Zoom;
+    const int y = form.ImageOrigin.Y + 120 * form.Zoom;
+    tools.FormMouseDown(kLeftButton, {}, x, y);
+    tools.FormMouseUp(kLeftButton, {}, x, y);
+  }
+  DocumentOptions& Options(int magnification) {
+    options.MagnificationIndex = magnification;
+    options.Tool = ToolKind::Text;
+    options.Text = kTwoLines;
+    options.TextFont.size = 72;
+    options.TextHighlight = false;
+    return options;
+  }
+  DocumentOptions options;
+  TBAMForm form;
+  ToolController tools;
+};
+
+void BM_TextPreviewRepaint72pt(benchmark::State& state) {
+  TextBench bench(static_cast<int>(state.range(0)));
+  if (!bench.form.Tool.TextPending) state.SkipWithError("no text pending");
+  for (auto _ : state) {
+    bench.form.RedrawImage(false);
+    benchmark::DoNotOptimize(bench.form.ViewImage.Pixels().data());
+  }
+}
+BENCHMARK(BM_TextPreviewRepaint72pt)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The same repaint with no tool drawing: the part of the figure above that is not the text.
+void BM_RepaintWithoutText(benchmark::State& state) {
+  TextBench bench(static_cast<int>(state.range(0)));
+  bench.tools.CancelDrawAction();
+  for (auto _ : state) {
+    bench.form.RedrawImage(false);
+    benchmark::DoNotOptimize(bench.form.ViewImage.Pixels().data());
+  }
+}
+BENCHMARK(BM_RepaintWithoutText)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_TextBlockRenderUncached72pt(benchmark::State& state) {
+  Font font;
+  font.size = 72;
+  for (auto _ : state) {
+    const Bitmap block = RenderTextBlock(font, kTwoLines);
+    benchmark::DoNotOptimize(block.Pixels().data());
+  }
+}
+BENCHMARK(BM_TextBlockRenderUncached72pt)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace celwright
