@@ -153,6 +153,10 @@ std::size_t ScanPixels3(const std::uint8_t* p, std::size_t limit, const std::uin
 // and a bit scan, so finding where a literal stretch or a run ends no longer waits on a 16-byte
 // compare of the bytes themselves, nor on a mispredicted loop exit.
 constexpr std::size_t kChunkBytes = 4096;  // positions covered by one bitmap
+// Positions one window covers: two 64-bit loads shifted by up to 7 bits hold at least 121.
+constexpr std::size_t kWindow = 120;
+
+struct Window;
 
 struct KeyBits {
   alignas(16) std::uint8_t bits[kChunkBytes / 8 + 16];
@@ -160,10 +164,10 @@ struct KeyBits {
   std::size_t end = 0;   // windows start at positions up to here
 
   // Marks the key bytes of src[from, from + length); only whole 16-byte blocks are covered.
-  // Returns false when fewer than 256 bytes are left, too few to gain from it.
+  // Returns false when fewer than 384 bytes are left, too few to gain from it.
   bool Build(const std::uint8_t* src, std::size_t from, std::size_t length, std::uint8_t key) {
     const std::size_t blocks = std::min(length, kChunkBytes) / 16;
-    if (blocks < 16) return false;
+    if (blocks < 24) return false;
     const __m128i keys = _mm_set1_epi8(static_cast<char>(key));
     for (std::size_t b = 0; b < blocks; ++b) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + from + b * 16));
@@ -173,28 +177,44 @@ struct KeyBits {
     std::memset(bits + blocks * 2, 0, 16);
     base = from;
     // A window's stretches may be read 64 bytes a copy from anywhere in its span.
-    end = from + blocks * 16 - 128;
+    end = from + blocks * 16 - (kWindow + 128);
     return true;
   }
 
-  // A window of kWindow positions from `at`: bit j tells whether position `at` + j holds the
-  // key. Bit kWindow is set, as the end marker, so a bit scan from below it always stops.
-  std::uint64_t From(std::size_t at) const {
-    const std::size_t offset = at - base;
-    std::uint64_t word;
-    std::memcpy(&word, bits + (offset >> 3), 8);
-    return word >> (offset & 7);
-  }
+  // A window of kWindow positions from `at`: bit j of the pair (low word first) tells whether
+  // position `at` + j holds the key.
+  Window From(std::size_t at) const;
 };
 
-// Positions one window covers (a 64-bit load shifted by up to 7 bits holds at least 57).
-constexpr std::size_t kWindow = 56;
-constexpr std::uint64_t kWindowEnd = std::uint64_t{1} << kWindow;
+struct Window {
+  std::uint64_t low, high;
 
-// The first set bit of `word` at or above `from` (at most kWindow), for a word with the end
-// marker set.
-inline std::size_t NextBit(std::uint64_t word, std::size_t from) {
-  return static_cast<std::size_t>(__builtin_ctzll(word & (~std::uint64_t{0} << from)));
+  // The same window with every bit flipped, the end marker kept.
+  Window Flipped() const { return {~low, ~high | kEnd}; }
+  // The first set bit at or above `from` (at most kWindow). Branch-free: which word holds it is
+  // as unpredictable as the data.
+  std::size_t NextBit(std::size_t from) const {
+    const std::uint64_t above = ~std::uint64_t{0} << (from & 63);
+    const std::uint64_t in_low = from < 64 ? low & above : 0;
+    const std::uint64_t in_high = from < 64 ? high : high & above;
+    const std::size_t low_bit = static_cast<std::size_t>(__builtin_ctzll(in_low | kTop));
+    const std::size_t high_bit = 64 + static_cast<std::size_t>(__builtin_ctzll(in_high));
+    return in_low != 0 ? low_bit : high_bit;
+  }
+
+  // Bit kWindow, set as the end marker so a scan from below it always stops.
+  static constexpr std::uint64_t kEnd = std::uint64_t{1} << (kWindow - 64);
+  static constexpr std::uint64_t kTop = std::uint64_t{1} << 63;
+};
+
+inline Window KeyBits::From(std::size_t at) const {
+  const std::size_t offset = at - base;
+  std::uint64_t low, high;
+  std::memcpy(&low, bits + (offset >> 3), 8);
+  std::memcpy(&high, bits + (offset >> 3) + 8, 8);
+  const unsigned shift = offset & 7;
+  // (high << 1) << (63 - shift) is high << (64 - shift) without the undefined shift by 64.
+  return {(low >> shift) | ((high << 1) << (63 - shift)), (high >> shift) | Window::kEnd};
 }
 
 inline void Copy16(std::uint8_t* dst, const std::uint8_t* src) {
@@ -202,14 +222,14 @@ inline void Copy16(std::uint8_t* dst, const std::uint8_t* src) {
                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
 }
 
-// Copies the literal stretch of `length` bytes (at most 64), 32 bytes a step whatever
-// its length; the destination must have room for 64.
+// Copies a literal stretch of `length` bytes (at most kWindow) 32 bytes a step: the common short
+// stretch costs two fixed stores. Up to 128 bytes are written and read.
 inline void CopyStretch(std::uint8_t* dst, const std::uint8_t* src, std::size_t length) {
   Copy16(dst, src);
   Copy16(dst + 16, src + 16);
-  if (length > 32) {
-    Copy16(dst + 32, src + 32);
-    Copy16(dst + 48, src + 48);
+  for (std::size_t n = 32; n < length; n += 32) {
+    Copy16(dst + n, src + n);
+    Copy16(dst + n + 16, src + n + 16);
   }
 }
 #endif
@@ -273,24 +293,23 @@ std::size_t EncodeIndexedInto(const std::uint8_t* raw, std::size_t pixel_count, 
       run = 0;
     }
     while (i <= keys.end && capacity - o >= 130) {
-      const std::uint64_t found = keys.From(i);
-      const std::uint64_t is_key = found | kWindowEnd, not_key = ~found | kWindowEnd;
+      const Window is_key = keys.From(i), not_key = is_key.Flipped();
       std::size_t at = 0;
       for (;;) {
         if (!in_run) {
-          // Stores reach up to 64 bytes past `o`.
-          const std::size_t stop = NextBit(is_key, at);
+          // Stores reach up to 128 bytes past `o`.
+          const std::size_t stop = is_key.NextBit(at);
           CopyStretch(out + o, raw + i + at, stop - at);
           o += stop - at;
           at = stop;
           if (stop == kWindow) break;
           in_run = true;
         }
-        const std::size_t stop = NextBit(not_key, at);
+        const std::size_t stop = not_key.NextBit(at);
         run += stop - at;
         at = stop;
         if (stop == kWindow) break;
-        // At least 10 bytes of room are left: a pair always fits.
+        // At least 10 bytes of room are left (see CopyStretch): a pair always fits.
         if (run <= 256) {
           out[o] = k;
           out[o + 1] = static_cast<std::uint8_t>(run - 1);
@@ -300,7 +319,7 @@ std::size_t EncodeIndexedInto(const std::uint8_t* raw, std::size_t pixel_count, 
         }
         run = 0;
         in_run = false;
-        if (capacity - o < 66) break;
+        if (capacity - o < 130) break;
       }
       i += at;
     }
@@ -389,7 +408,7 @@ inline bool TakeRun(const std::uint8_t* src, std::size_t src_size, std::size_t k
 #if defined(__SSE2__)
 // Decodes whole tokens (a literal stretch, then a run) while both sides have room to spare;
 // stops before anything that needs care: the ends of the data or of the frame, or a run that
-// reaches past the frame. Stores reach up to 64 bytes past what they mean to write.
+// reaches past the frame. Stores reach up to 128 bytes past what they mean to write.
 template <bool kWrite>
 void DecodeIndexedFast(const std::uint8_t* src, std::size_t src_size, std::uint8_t* dst,
                        std::size_t pixel_count, std::uint8_t key, std::size_t& pos,
@@ -399,10 +418,10 @@ void DecodeIndexedFast(const std::uint8_t* src, std::size_t src_size, std::uint8
   while (pixel_count - produced >= 128 && bits.Build(src, pos, src_size - pos, key)) {
     // Count bytes are marked too when they equal the key, but scans start after them.
     while (pos <= bits.end && pixel_count - produced >= 128) {
-      const std::uint64_t is_key = bits.From(pos) | kWindowEnd;
+      const Window is_key = bits.From(pos);
       std::size_t at = 0;
       for (;;) {
-        const std::size_t stop = NextBit(is_key, at);
+        const std::size_t stop = is_key.NextBit(at);
         if (kWrite) CopyStretch(dst + produced, src + pos + at, stop - at);
         produced += stop - at;
         at = stop;
