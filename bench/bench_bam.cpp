@@ -354,7 +354,7 @@ void BM_DeflateLibdeflate(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.size()));
 }
 BENCHMARK(BM_DeflateLibdeflate)
-    ->ArgsProduct({{0, 1}, {1, 2, 3, 4, 5, 6, 9}})
+    ->ArgsProduct({{0, 1}, {1, 3, 6, 7, 9}})
     ->ArgNames({"real", "level"})
     ->Unit(benchmark::kMillisecond);
 
