@@ -176,7 +176,7 @@ struct KeyBits {
     }
     std::memset(bits + blocks * 2, 0, 16);
     base = from;
-    // A window's stretches may be read 64 bytes a copy from anywhere in its span.
+    // A stretch starting anywhere in a window may be copied 128 bytes at most (CopyStretch).
     end = from + blocks * 16 - (kWindow + 128);
     return true;
   }
