@@ -107,6 +107,18 @@ void BM_RleEncode(benchmark::State& state) {
 }
 BENCHMARK(BM_RleEncode);
 
+// What saving does: EncodeIfSmaller into a buffer kept from frame to frame.
+void BM_RleEncodeIfSmaller(benchmark::State& state) {
+  const auto raw = RawStrip();
+  std::vector<std::uint8_t> encoded;
+  for (auto _ : state) {
+    rle::EncodeIfSmaller(raw.data(), raw.size(), rle::Key::Index(0), encoded);
+    benchmark::DoNotOptimize(encoded.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * raw.size()));
+}
+BENCHMARK(BM_RleEncodeIfSmaller);
+
 void BM_RleDecode(benchmark::State& state) {
   const auto raw = RawStrip();
   const auto encoded = rle::Encode(raw.data(), raw.size(), rle::Key::Index(0));
@@ -342,7 +354,7 @@ void BM_DeflateLibdeflate(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.size()));
 }
 BENCHMARK(BM_DeflateLibdeflate)
-    ->ArgsProduct({{0, 1}, {1, 2, 3, 4, 5, 6, 9}})
+    ->ArgsProduct({{0, 1}, {1, 3, 6, 7, 9}})
     ->ArgNames({"real", "level"})
     ->Unit(benchmark::kMillisecond);
 

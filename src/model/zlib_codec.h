@@ -14,9 +14,12 @@ class ZlibError : public std::runtime_error {
 };
 
 // The compression level of saved compressed BAM files (libdeflate's scale, 1 to 12). On real
-// animations level 6 is about 6x faster than zlib's level 9 and about 2 % smaller; level 4 is
-// faster still but only just as small, and level 1 is larger (bench_bam, BM_Deflate*/real:1).
-inline constexpr int kBamDeflateLevel = 6;
+// animations level 7 is over 5x faster than zlib's level 9 and about 2 % smaller; level 6 is
+// faster still but leaves the larger real creature file 1 % larger than zlib made it, and
+// levels up to 5 leave both creature files larger. On per-pixel noise no level reaches 4x: every
+// level spends most of its time on Huffman coding, which zlib's level 9 does as quickly
+// (bench_bam, BM_Deflate*).
+inline constexpr int kBamDeflateLevel = 7;
 
 // One-call deflate of a whole buffer (zlib format) through libdeflate. Every zlib reader inflates
 // the result. `level` is libdeflate's (1 to 12).
