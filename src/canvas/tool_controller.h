@@ -75,6 +75,12 @@ class ToolController : public ToolActivity {
   void ChoosePointer(Point p);
   void Inform(const std::string& text);
   const Bitmap& BrushPicture();
+  // Shapes (shape_input.cpp).
+  bool ShapeWaitsForPoint() const;
+  void StartShape(Point p, std::uint8_t button, std::uint8_t kind);
+  void AddShapePoint(Point p);
+  void FollowShapePoint(Point p);
+  bool ReleaseShape(int x, int y);
 
   TBAMForm& form_;
   bool include_end_ = false;
