@@ -43,8 +43,11 @@ void ToolController::AddShapePoint(Point p) {
     tool.PolyPoints[tool.PointCount == 3 ? 3 : 3 - tool.PointCount] = p;
   } else {
     const auto count = static_cast<std::size_t>(tool.PointCount);
-    if (count >= 2 && count <= tool.PolyPoints.size() && p == tool.PolyPoints[count - 2])
-      tool.PolygonClosing = true;
+    if (count < 2 || count > tool.PolyPoints.size()) return;
+    // The point that follows the pointer becomes a vertex where the press is, even when no
+    // move reached it first.
+    tool.PolyPoints[count - 1] = p;
+    if (p == tool.PolyPoints[count - 2]) tool.PolygonClosing = true;
     ++tool.PointCount;
     tool.PolyPoints.resize(count + 1);
     tool.PolyPoints.back() = p;
