@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <numbers>
 #include <utility>
 
@@ -290,43 +291,67 @@ void EmitStroke(std::span<const Point> pixels, int width, const SpanSink& sink) 
   const int offset = width / 2;
   const FigureRows tip = EllipseRows({-offset, -offset, width - offset, width - offset});
   // A round tip on every pixel writes each covered pixel up to `width` times over. Instead the
-  // pixels are gathered into runs per row, each run widened by every row of the tip, and the
-  // pieces of each row merged, so every covered pixel is written once.
+  // pixels are gathered into runs per row; each output row marks the runs of the rows within
+  // the tip's reach, widened by the tip's row at that distance, in a row of flags, and writes
+  // the marked stretches once each.
   std::vector<Point> sorted(pixels.begin(), pixels.end());
-  std::sort(sorted.begin(), sorted.end(),
-            [](const Point& a, const Point& b) { return std::pair(a.y, a.x) < std::pair(b.y, b.x); });
-  const int first_row = sorted.front().y + tip.front().y;
-  const int last_row = sorted.back().y + tip.back().y;
-  std::vector<std::vector<std::pair<int, int>>> rows(
-      static_cast<std::size_t>(last_row - first_row + 1));
-  for (std::size_t i = 0; i < sorted.size();) {
-    const int y = sorted[i].y, run_begin = sorted[i].x;
-    int run_last = run_begin;
-    std::size_t j = i + 1;
-    while (j < sorted.size() && sorted[j].y == y && sorted[j].x <= run_last + 1) {
-      run_last = std::max(run_last, sorted[j].x);
-      ++j;
+  std::sort(sorted.begin(), sorted.end(), [](const Point& a, const Point& b) {
+    return std::pair(a.y, a.x) < std::pair(b.y, b.x);
+  });
+  FigureRows runs;
+  for (const Point& p : sorted) {
+    if (!runs.empty() && runs.back().y == p.y && p.x <= runs.back().x_end) {
+      runs.back().x_end = std::max(runs.back().x_end, p.x + 1);
+    } else {
+      runs.push_back({p.y, p.x, p.x + 1});
     }
-    for (const RowSpan& t : tip) {
-      rows[static_cast<std::size_t>(y + t.y - first_row)].emplace_back(run_begin + t.x_begin,
-                                                                       run_last + t.x_end);
-    }
-    i = j;
   }
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    auto& pieces = rows[r];
-    if (pieces.empty()) continue;
-    std::sort(pieces.begin(), pieces.end());
-    const int y = first_row + static_cast<int>(r);
-    int begin = pieces.front().first, end = pieces.front().second;
-    for (const auto& [b, e] : pieces) {
-      if (b > end) {
-        sink(y, begin, end);
-        begin = b;
+  const int first_y = runs.front().y, last_y = runs.back().y;
+  // Where each source row's runs start in `runs` (one past the end for the last).
+  std::vector<std::size_t> row_start(static_cast<std::size_t>(last_y - first_y) + 2, 0);
+  for (const RowSpan& run : runs) ++row_start[static_cast<std::size_t>(run.y - first_y) + 1];
+  for (std::size_t r = 1; r < row_start.size(); ++r) row_start[r] += row_start[r - 1];
+
+  int reach_left = 0, reach_right = 0;
+  for (const RowSpan& t : tip) {
+    reach_left = std::min(reach_left, t.x_begin);
+    reach_right = std::max(reach_right, t.x_end);
+  }
+  int min_x = runs.front().x_begin, max_x = runs.front().x_end;
+  for (const RowSpan& run : runs) {
+    min_x = std::min(min_x, run.x_begin);
+    max_x = std::max(max_x, run.x_end);
+  }
+  const int origin = min_x + reach_left;
+  std::vector<std::uint8_t> marks(static_cast<std::size_t>(max_x + reach_right - origin), 0);
+
+  for (int y = first_y + tip.front().y; y <= last_y + tip.back().y; ++y) {
+    std::size_t lo = marks.size(), hi = 0;
+    for (const RowSpan& t : tip) {
+      const int source = y - t.y;
+      if (source < first_y || source > last_y) continue;
+      const auto row = static_cast<std::size_t>(source - first_y);
+      for (std::size_t i = row_start[row]; i < row_start[row + 1]; ++i) {
+        const auto b = static_cast<std::size_t>(runs[i].x_begin + t.x_begin - origin);
+        const auto e = static_cast<std::size_t>(runs[i].x_end - 1 + t.x_end - origin);
+        std::memset(marks.data() + b, 1, e - b);
+        lo = std::min(lo, b);
+        hi = std::max(hi, e);
       }
-      end = std::max(end, e);
     }
-    sink(y, begin, end);
+    if (lo >= hi) continue;
+    const std::uint8_t* const base = marks.data();
+    const std::uint8_t* p = base + lo;
+    const std::uint8_t* const end = base + hi;
+    while (p < end) {
+      const auto* b = static_cast<const std::uint8_t*>(std::memchr(p, 1, end - p));
+      if (b == nullptr) break;
+      const auto* e = static_cast<const std::uint8_t*>(std::memchr(b, 0, end - b));
+      if (e == nullptr) e = end;
+      sink(y, origin + static_cast<int>(b - base), origin + static_cast<int>(e - base));
+      p = e;
+    }
+    std::memset(marks.data() + lo, 0, hi - lo);
   }
 }
 
