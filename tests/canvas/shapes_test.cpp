@@ -14,7 +14,7 @@ constexpr int kFore = 40;
 constexpr int kBack = 50;
 
 struct ShapeFixture : PaintFixture {
-  ShapeFixture() {
+  explicit ShapeFixture(bool paletted = true) : PaintFixture(paletted) {
     options.ForegroundIndex = kFore;
     options.BackgroundIndex = kBack;
     before = form.WorkImage[1];
@@ -69,6 +69,18 @@ TEST(Shapes, RightButtonSwapsTheColoursAndFillsWithTheOtherOne) {
     if (OnBorder(x, y, 10, 10, 16, 14)) return kBack;
     return x > 10 && x < 16 && y > 10 && y < 14 ? kFore : -1;
   });
+}
+
+TEST(Shapes, UnpalettedShapesDrawTheChosenColours) {
+  ShapeFixture f(false);
+  f.options.ForegroundColour = MakeColor(200, 10, 10);
+  f.options.BackgroundColour = MakeColor(10, 200, 10);
+  f.options.FillStyle = ShapeFillStyle::Foreground;
+  f.Choose(ToolKind::Ellipse);
+  f.Drag({4, 4}, {20, 20}, kRightButton);
+  EXPECT_EQ(f.ColourAt(12, 12), f.options.BackgroundColour);
+  EXPECT_EQ(f.ColourAt(4, 12), f.options.BackgroundColour);
+  EXPECT_EQ(f.ColourAt(25, 12), MakeColor(200, 96, 50));
 }
 
 TEST(Shapes, PolygonClosesByADoubleClickOnItsLastVertex) {
