@@ -78,6 +78,22 @@ void BM_EllipseBrush64Move200(benchmark::State& state) {
 }
 BENCHMARK(BM_EllipseBrush64Move200)->Unit(benchmark::kMillisecond);
 
+// Dragging a thickness-50 unfilled ellipse over the whole frame: each move rebuilds the overlay
+// with the preview and the view. Goal: under 8 ms a move.
+void BM_ThickEllipsePreview512(benchmark::State& state) {
+  PaintBench bench(512, 0, {1024, 768, 1024, 768}, ToolKind::Ellipse);
+  bench.options.PenWidth = 50;
+  bench.tools.FormMouseDown(kLeftButton, {}, bench.X(4), bench.Y(4));
+  int step = 0;
+  for (auto _ : state) {
+    const int f = 500 + (step++ % 8);
+    bench.tools.FormMouseMove({}, bench.X(f), bench.Y(f));
+    benchmark::DoNotOptimize(bench.form.ViewImage.Pixels().data());
+  }
+  bench.tools.CancelDrawAction();
+}
+BENCHMARK(BM_ThickEllipsePreview512)->Unit(benchmark::kMillisecond);
+
 // With the program's own log: every move writes its line to Log.txt and the in-memory list.
 void BM_PencilMovesWithLogging(benchmark::State& state) {
   const auto folder = std::filesystem::temp_directory_path() / "celwright-bench-log";

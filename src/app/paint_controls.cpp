@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/bitmap_image.h"
 #include "app/document_session.h"
@@ -75,6 +76,27 @@ void TMainForm::WirePaintControls() {
   connect(height, &QSpinBox::valueChanged, this, [this] { BrushModify(BrushControl::Height); });
   connect(lock, &QCheckBox::toggled, this, [this] { BrushModify(BrushControl::Lock); });
 
+  // The shape tools read their thickness and fill style as they draw; the preview follows at
+  // once.
+  auto* pen = findChild<QSpinBox*>("Spin_PenWidth");
+  pen->setAccessibleName("Line thickness");
+  connect(pen, &QSpinBox::valueChanged, this, [this](int value) {
+    doc_options_.PenWidth = value;
+    if (document_) BAMForm()->RedrawImage(false);
+  });
+  const std::pair<const char*, ShapeFillStyle> fill_styles[] = {
+      {"Btn_NoFill", ShapeFillStyle::None},
+      {"Btn_BGFill", ShapeFillStyle::Background},
+      {"Btn_FGFill", ShapeFillStyle::Foreground}};
+  for (const auto& [name, style] : fill_styles) {
+    connect(findChild<QAbstractButton*>(name), &QAbstractButton::toggled, this,
+            [this, style](bool down) {
+              if (!down) return;
+              doc_options_.FillStyle = style;
+              if (document_) BAMForm()->RedrawImage(false);
+            });
+  }
+
   // The colour under the pointer while the colour pick tool is chosen.
   QWidget* pick = findChild<QWidget*>("Panel_ColPick");
   auto* pick_layout = static_cast<QVBoxLayout*>(pick->layout());
@@ -130,6 +152,10 @@ void TMainForm::ToolBtnClick(int tool) {
     marker->setPixmap(DrawnIcon(name).pixmap(24, 24));
     marker->setAccessibleName("Chosen tool: " + name);
   }
+  // Lines and curves have no inside to fill.
+  const auto chosen = static_cast<ToolKind>(tool);
+  findChild<QWidget*>("Group_FillStyle")
+      ->setVisible(chosen != ToolKind::Line && chosen != ToolKind::Curve);
   if (OptionPanels->currentWidget()->objectName() == "Panel_Brush")
     BrushModify(BrushControl::Width);
 }

@@ -16,8 +16,8 @@ const Bitmap& ToolController::BrushPicture() {
   return brush_picture_;
 }
 
-// The brush preview inverts the colour overlay under the brush shape and whitens the index
-// overlay there; nothing else is drawn until the shape and text tools arrive.
+// A shape under construction is drawn as it would be finished at the pointer. The brush
+// preview inverts the colour overlay under the brush shape and whitens the index overlay there.
 void ToolController::DrawToolOverlay(std::array<Bitmap, 2>& overlay) {
   // Placed text shows wherever the pointer is.
   if (form_.Tool.TextPending) {
@@ -27,6 +27,10 @@ void ToolController::DrawToolOverlay(std::array<Bitmap, 2>& overlay) {
   const Point p = form_.Tool.PointerPos;
   const TBAMFrame& frame = form_.FrameRec;
   if (p.x < 0 || p.y < 0 || p.x >= frame.Width || p.y >= frame.Height) return;
+  if (form_.Tool.ShapeActive) {
+    DrawShapePreview(form_, overlay);
+    return;
+  }
   const ToolKind tool = form_.Options().Tool;
   if (tool != ToolKind::Brush && tool != ToolKind::Erase) return;
   form_.Log().Line("DRAW: Cursor");

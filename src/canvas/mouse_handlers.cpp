@@ -1,6 +1,7 @@
 #include "canvas/tool_controller.h"
 
 #include "canvas/select_tools.h"
+#include "canvas/shape_figure.h"
 
 namespace celwright {
 
@@ -15,6 +16,14 @@ bool Inside(const TBAMFrame& frame, Point p) {
 void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, int y) {
   ToolState& tool = form_.Tool;
   if (form_.CurrentFrame == -1 || button == kNoButton) return;
+  // A curve or polygon under construction takes each press on the frame as its next point,
+  // though the polygon's button still counts as held between its presses.
+  if (ShapeWaitsForPoint() && !tool.SizingFrame && !tool.Panning) {
+    tool.ShiftState = shift;
+    const Point p = FramePixel(x, y);
+    if (Inside(form_.FrameRec, p)) AddShapePoint(p);
+    return;
+  }
   // A second button during a stroke does not start another one.
   if (tool.DrawButton != kNoButton || tool.SizingFrame || tool.Panning) return;
   tool.ShiftState = shift;
@@ -55,6 +64,10 @@ void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, 
     }
     return;
   }
+  if (const auto shape = ShapeKindOf(options.Tool)) {
+    StartShape(p, button, *shape);
+    return;
+  }
   if (options.Tool == ToolKind::CloneBrush) {
     if (tool.PointCount == 0) {
       tool.PointCount = 1;
@@ -88,8 +101,8 @@ void ToolController::FormMouseMove(ShiftKeys shift, int x, int y) {
     tool.StrokeMoved = true;
   if (!Inside(form_.FrameRec, p)) {
     status_.clear();
-    // The stroke goes on along the clamped border.
-    if (drawing) {
+    // The stroke goes on along the clamped border; a shape's points stay where they were.
+    if (drawing && !tool.ShapeActive) {
       ModifyBAM(p.x, p.y, tool.DrawButton);
     } else {
       form_.RedrawImage(false);
@@ -101,6 +114,11 @@ void ToolController::FormMouseMove(ShiftKeys shift, int x, int y) {
   if (form_.Options().Tool == ToolKind::ColPick) ReportHover(p);
   if (tool.Panning) {
     Pan(p);
+    return;
+  }
+  if (tool.ShapeActive) {
+    FollowShapePoint(p);
+    form_.RedrawImage(false);
     return;
   }
   if (drawing || (form_.Options().Tool == ToolKind::SelPoly && form_.Selecting)) {
@@ -138,6 +156,8 @@ void ToolController::FormMouseUp(std::uint8_t, ShiftKeys shift, int x, int y) {
   form_.MovingSelection = false;
   if (tool.SizingFrame) {
     FinishSizing();
+  } else if (tool.ShapeActive) {
+    if (!ReleaseShape(x, y)) return;
   } else if (tool.DrawButton != kNoButton && StrokeTool() && tool.StrokeMoved) {
     // The moves stop short of the pointer; the release paints where the stroke ends.
     const Point p = FramePixel(x, y);
@@ -162,12 +182,16 @@ void ToolController::ShiftChanged(ShiftKeys shift) {
 void ToolController::CancelDrawAction() {
   if (form_.CurrentFrame == -1) return;
   ToolState& tool = form_.Tool;
+  const bool shape = tool.ShapeActive;
   AbandonSelection(form_);
   tool.ShapeActive = false;
   tool.PointCount = 0;
+  tool.PolygonClosing = false;
   tool.Panning = false;
   tool.TextPending = false;
-  if (tool.SizingFrame) {
+  if (shape) {
+    // An unfinished shape has drawn nothing: dropping it is enough.
+  } else if (tool.SizingFrame) {
     RestoreSizingStart();
     tool.SizingFrame = false;
   } else if (tool.DrawButton != kNoButton && form_.HistoryPending) {

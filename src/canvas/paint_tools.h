@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -40,6 +41,10 @@ bool PaintPencil(PaintCall& call);
 bool PaintBrushFamily(PaintCall& call);
 bool PaintFill(PaintCall& call);
 bool PickColour(PaintCall& call);
+// Draws the shape the tool state holds into the scratch pair, ending at the call's point.
+bool FinishShape(PaintCall& call);
+// Draws the shape under construction, ending at the pointer, onto the overlay pair.
+void DrawShapePreview(TBAMForm& form, std::array<Bitmap, 2>& overlay);
 
 // The colour the palette panel shows for index `index` of the document.
 TColor IndexColour(const TBAM& bam, int index);

@@ -65,6 +65,15 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
     call.OtherColour = right ? options.ForegroundColour : options.BackgroundColour;
   }
 
+  // A shape keeps the colours of the press that started it: the curve's and the polygon's
+  // later presses count as left-button ones and must not recolour a right-button shape.
+  if (!tool.ShapeActive) {
+    tool.ShapeColour = call.DrawColour;
+    tool.ShapeIndex = call.DrawIndex;
+    tool.ShapeFillColour = call.OtherColour;
+    tool.ShapeFillIndex = call.OtherIndex;
+  }
+
   bool copy_back = false;
   switch (options.Tool) {
     case ToolKind::Mag:
@@ -106,6 +115,20 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
       break;
     case ToolKind::SetCent:
       SetCentre(call);
+      break;
+    case ToolKind::Line:
+    case ToolKind::Curve:
+    case ToolKind::Rect:
+    case ToolKind::RoundRect:
+    case ToolKind::Ellipse:
+    case ToolKind::Poly:
+      // The press that starts a shape only records its button and colours.
+      if (!tool.ShapeActive) return;
+      form_.SelImage = form_.WorkImage;
+      FinishShape(call);
+      Tail();
+      tool.ShapeActive = false;
+      form_.AddHistoryItem();
       break;
     default:
       return;
@@ -181,7 +204,10 @@ void ToolController::EndToolActivity() {
   form_.CloneSource = {};
   tool.PolyPoints.resize(1);
   tool.PointCount = 0;
+  // A polygon counts its button as held between presses; nothing is held once it is dropped.
+  if (tool.ShapeActive) tool.DrawButton = kNoButton;
   tool.ShapeActive = false;
+  tool.PolygonClosing = false;
 }
 
 void ToolController::Inform(const std::string& text) {

@@ -88,6 +88,12 @@ class ToolController : public ToolActivity {
   void FixText();
   void DrawTextPreview(std::array<Bitmap, 2>& overlay);
   void DrawTextBlock(std::array<Bitmap, 2>& pair);
+  // Shapes (shape_input.cpp).
+  bool ShapeWaitsForPoint() const;
+  void StartShape(Point p, std::uint8_t button, std::uint8_t kind);
+  void AddShapePoint(Point p);
+  void FollowShapePoint(Point p);
+  bool ReleaseShape(int x, int y);
 
   TBAMForm& form_;
   bool include_end_ = false;

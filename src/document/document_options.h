@@ -24,6 +24,10 @@ struct OnionSkinOptions {
   TColor AfterTint = MakeColor(64, 128, 255);
 };
 
+// How the shape tools fill a closed figure: not at all, with the other button's value, or with
+// the drawing value.
+enum class ShapeFillStyle : std::uint8_t { None, Background, Foreground };
+
 // What the document window reads from the main window's controls and the settings dialog. The
 // main window keeps it current; the document only reads it, except that the mouse wheel steps
 // the magnification.
@@ -49,6 +53,9 @@ struct DocumentOptions {
   int BrushWidth = 8;
   int BrushHeight = 8;
   bool LockBrushDims = false;
+  // The shape tools' line thickness (1..50) and fill style.
+  int PenWidth = 1;
+  ShapeFillStyle FillStyle = ShapeFillStyle::None;
   // The internal clipboard: true colour, index image, mask (black = part of the copied area).
   std::array<Bitmap, 3> CopiedImage;
   // The system clipboard, when the application provides one.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "support/color_types.h"
 #include "support/geometry.h"
 
 namespace celwright {
@@ -77,6 +78,14 @@ struct ToolState {
   bool TextPending = false;
   bool FixTextRequest = false;
   Point TextAnchor;
+  // A shape's colours, taken from the press that started it: outline (and the foreground fill)
+  // and the background fill, each as a colour and as a palette index.
+  TColor ShapeColour = 0;
+  std::uint8_t ShapeIndex = 0;
+  TColor ShapeFillColour = 0;
+  std::uint8_t ShapeFillIndex = 0;
+  // The next release ends the polygon.
+  bool PolygonClosing = false;
 };
 
 }  // namespace celwright

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <numbers>
+#include <utility>
 
 namespace celwright {
 
@@ -170,25 +172,60 @@ std::vector<Point> LinePixels(Point from, Point to, bool include_end, const Rect
   return pixels;
 }
 
+namespace {
+
+struct PointF {
+  double x = 0;
+  double y = 0;
+};
+
+PointF Midpoint(PointF a, PointF b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
+
+// Squared distance from p to the segment a-b (not its line, so a control point beyond an end
+// counts as far off even when it is in line with the chord).
+double SquaredDistanceToSegment(PointF p, PointF a, PointF b) {
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double length2 = dx * dx + dy * dy;
+  double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0;
+  t = std::clamp(t, 0.0, 1.0);
+  const double ex = a.x + t * dx - p.x, ey = a.y + t * dy - p.y;
+  return ex * ex + ey * ey;
+}
+
+Point Rounded(PointF p) {
+  return {static_cast<int>(std::floor(p.x + 0.5)), static_cast<int>(std::floor(p.y + 0.5))};
+}
+
+// Halves the segment until its control points lie within a quarter pixel of its chord, then
+// takes the chord. A segment that is already straight stays one chord, so it is drawn exactly
+// as the line between its ends.
+void FlattenSegment(const PointF (&p)[4], int depth, std::vector<Point>& vertices) {
+  constexpr double kFlatness2 = 0.25 * 0.25;
+  constexpr int kMaxDepth = 16;
+  if (depth >= kMaxDepth || (SquaredDistanceToSegment(p[1], p[0], p[3]) <= kFlatness2 &&
+                             SquaredDistanceToSegment(p[2], p[0], p[3]) <= kFlatness2)) {
+    const Point end = Rounded(p[3]);
+    if (end != vertices.back()) vertices.push_back(end);
+    return;
+  }
+  const PointF ab = Midpoint(p[0], p[1]), bc = Midpoint(p[1], p[2]), cd = Midpoint(p[2], p[3]);
+  const PointF abc = Midpoint(ab, bc), bcd = Midpoint(bc, cd);
+  const PointF middle = Midpoint(abc, bcd);
+  FlattenSegment({p[0], ab, abc, middle}, depth + 1, vertices);
+  FlattenSegment({middle, bcd, cd, p[3]}, depth + 1, vertices);
+}
+
+}  // namespace
+
 std::vector<Point> FlattenBezier(std::span<const Point> points) {
   std::vector<Point> vertices;
   if (points.empty()) return vertices;
   vertices.push_back(points[0]);
+  auto to_f = [](Point p) { return PointF{static_cast<double>(p.x), static_cast<double>(p.y)}; };
   for (std::size_t s = 0; s + 3 < points.size(); s += 3) {
-    const Point p[4] = {points[s], points[s + 1], points[s + 2], points[s + 3]};
-    double length = 0;
-    for (int i = 0; i < 3; ++i) length += std::hypot(p[i + 1].x - p[i].x, p[i + 1].y - p[i].y);
-    const int chords = std::clamp(static_cast<int>(std::ceil(length / 2)), 1, 4096);
-    for (int i = 1; i <= chords; ++i) {
-      const double t = static_cast<double>(i) / chords, u = 1 - t;
-      const double w0 = u * u * u, w1 = 3 * u * u * t, w2 = 3 * u * t * t, w3 = t * t * t;
-      const Point q{
-          static_cast<int>(std::floor(w0 * p[0].x + w1 * p[1].x + w2 * p[2].x + w3 * p[3].x + 0.5)),
-          static_cast<int>(
-              std::floor(w0 * p[0].y + w1 * p[1].y + w2 * p[2].y + w3 * p[3].y + 0.5))};
-      if (q != vertices.back()) vertices.push_back(q);
-    }
-    if (vertices.back() != p[3]) vertices.push_back(p[3]);
+    const PointF p[4] = {to_f(points[s]), to_f(points[s + 1]), to_f(points[s + 2]),
+                         to_f(points[s + 3])};
+    FlattenSegment(p, 0, vertices);
   }
   return vertices;
 }
@@ -246,14 +283,75 @@ void EmitPolygonFill(std::span<const Point> points, const SpanSink& sink, const 
 }
 
 void EmitStroke(std::span<const Point> pixels, int width, const SpanSink& sink) {
+  if (pixels.empty()) return;
   if (width <= 1) {
     for (const Point& p : pixels) sink(p.y, p.x, p.x + 1);
     return;
   }
   const int offset = width / 2;
   const FigureRows tip = EllipseRows({-offset, -offset, width - offset, width - offset});
-  for (const Point& p : pixels) {
-    for (const RowSpan& row : tip) sink(p.y + row.y, p.x + row.x_begin, p.x + row.x_end);
+  // A round tip on every pixel writes each covered pixel up to `width` times over. Instead the
+  // pixels are gathered into runs per row; each output row marks the runs of the rows within
+  // the tip's reach, widened by the tip's row at that distance, in a row of flags, and writes
+  // the marked stretches once each.
+  std::vector<Point> sorted(pixels.begin(), pixels.end());
+  std::sort(sorted.begin(), sorted.end(), [](const Point& a, const Point& b) {
+    return std::pair(a.y, a.x) < std::pair(b.y, b.x);
+  });
+  FigureRows runs;
+  for (const Point& p : sorted) {
+    if (!runs.empty() && runs.back().y == p.y && p.x <= runs.back().x_end) {
+      runs.back().x_end = std::max(runs.back().x_end, p.x + 1);
+    } else {
+      runs.push_back({p.y, p.x, p.x + 1});
+    }
+  }
+  const int first_y = runs.front().y, last_y = runs.back().y;
+  // Where each source row's runs start in `runs` (one past the end for the last).
+  std::vector<std::size_t> row_start(static_cast<std::size_t>(last_y - first_y) + 2, 0);
+  for (const RowSpan& run : runs) ++row_start[static_cast<std::size_t>(run.y - first_y) + 1];
+  for (std::size_t r = 1; r < row_start.size(); ++r) row_start[r] += row_start[r - 1];
+
+  int reach_left = 0, reach_right = 0;
+  for (const RowSpan& t : tip) {
+    reach_left = std::min(reach_left, t.x_begin);
+    reach_right = std::max(reach_right, t.x_end);
+  }
+  int min_x = runs.front().x_begin, max_x = runs.front().x_end;
+  for (const RowSpan& run : runs) {
+    min_x = std::min(min_x, run.x_begin);
+    max_x = std::max(max_x, run.x_end);
+  }
+  const int origin = min_x + reach_left;
+  std::vector<std::uint8_t> marks(static_cast<std::size_t>(max_x + reach_right - origin), 0);
+
+  for (int y = first_y + tip.front().y; y <= last_y + tip.back().y; ++y) {
+    std::size_t lo = marks.size(), hi = 0;
+    for (const RowSpan& t : tip) {
+      const int source = y - t.y;
+      if (source < first_y || source > last_y) continue;
+      const auto row = static_cast<std::size_t>(source - first_y);
+      for (std::size_t i = row_start[row]; i < row_start[row + 1]; ++i) {
+        const auto b = static_cast<std::size_t>(runs[i].x_begin + t.x_begin - origin);
+        const auto e = static_cast<std::size_t>(runs[i].x_end - 1 + t.x_end - origin);
+        std::memset(marks.data() + b, 1, e - b);
+        lo = std::min(lo, b);
+        hi = std::max(hi, e);
+      }
+    }
+    if (lo >= hi) continue;
+    const std::uint8_t* const base = marks.data();
+    const std::uint8_t* p = base + lo;
+    const std::uint8_t* const end = base + hi;
+    while (p < end) {
+      const auto* b = static_cast<const std::uint8_t*>(std::memchr(p, 1, end - p));
+      if (b == nullptr) break;
+      const auto* e = static_cast<const std::uint8_t*>(std::memchr(b, 0, end - b));
+      if (e == nullptr) e = end;
+      sink(y, origin + static_cast<int>(b - base), origin + static_cast<int>(e - base));
+      p = e;
+    }
+    std::memset(marks.data() + lo, 0, hi - lo);
   }
 }
 

@@ -25,7 +25,8 @@ namespace celwright {
 //   direction.
 // * Polygons fill the pixels whose centres lie inside (even-odd rule, left edges in, right
 //   edges out) and are outlined by their edges as closed lines.
-// * Bezier curves are cut into one chord per two pixels of control-polygon length.
+// * Bezier curves are halved until each piece lies within a quarter pixel of its chord; a curve
+//   whose control points lie on the segment between its ends is that segment.
 // * Arcs are the part of the ellipse outline whose pixel centres lie counter-clockwise from the
 //   start ray to the end ray, both rays included.
 
@@ -67,7 +68,8 @@ std::vector<Point> ArcPixels(const Rect& rect, Point start, Point end,
 void EmitPolygonFill(std::span<const Point> points, const SpanSink& sink,
                      const Rect& window = kNoWindow);
 
-// Emits `pixels` drawn with a pen `width` pixels wide.
+// Emits `pixels` drawn with a pen `width` pixels wide: the union of the round tips, every pixel
+// of it once.
 void EmitStroke(std::span<const Point> pixels, int width, const SpanSink& sink);
 
 }  // namespace celwright

@@ -246,6 +246,74 @@ TEST(Clipping, OnlyTheVisiblePartIsWorkedOutAndItMatchesTheWholeFigure) {
   c.LineTo(500000000, 9);
 }
 
+TEST(WidePens, EveryPixelOnceAndTheSameAsATipOnEachPixel) {
+  // Scattered points, runs, repeats and far-apart rows, as outlines and polylines give them.
+  std::vector<Point> pixels;
+  std::uint32_t seed = 12345;
+  for (int i = 0; i < 300; ++i) {
+    seed = seed * 1103515245 + 12345;
+    pixels.push_back({static_cast<int>(seed >> 8) % 60, static_cast<int>(seed >> 20) % 50});
+  }
+  for (int x = 10; x < 40; ++x) pixels.push_back({x, 25});
+  pixels.push_back(pixels.front());
+  for (int width = 2; width <= 9; ++width) {
+    const int offset = width / 2;
+    const FigureRows tip = EllipseRows({-offset, -offset, width - offset, width - offset});
+    std::vector<int> stamped(100 * 100, 0), stroked(100 * 100, 0);
+    for (const Point& p : pixels) {
+      for (const RowSpan& row : tip)
+        for (int x = row.x_begin; x < row.x_end; ++x)
+          stamped[(p.y + row.y + 20) * 100 + p.x + x + 20] = 1;
+    }
+    EmitStroke(pixels, width, [&](int y, int x0, int x1) {
+      for (int x = x0; x < x1; ++x) ++stroked[(y + 20) * 100 + x + 20];
+    });
+    ASSERT_EQ(stroked, stamped) << width;
+  }
+}
+
+TEST(Curves, AStraightCurveIsItsLineAndABentOneStaysConnected) {
+  const Point straight[] = {{2, 3}, {2, 3}, {41, 17}, {41, 17}};
+  const Point inner[] = {{2, 3}, {15, 7}, {28, 11}, {41, 15}};
+  const std::vector<Point> line = {{2, 3}, {41, 17}};
+  EXPECT_EQ(FlattenBezier(straight), line);
+  EXPECT_EQ(FlattenBezier(inner).size(), 2u);
+  // Controls in line but beyond the ends: the curve overshoots and comes back.
+  const Point overshoot[] = {{10, 10}, {70, 10}, {-40, 10}, {20, 10}};
+  const std::vector<Point> back = FlattenBezier(overshoot);
+  const auto by_x = [](Point a, Point b) { return a.x < b.x; };
+  EXPECT_GT(std::max_element(back.begin(), back.end(), by_x)->x, 25);
+  EXPECT_LT(std::min_element(back.begin(), back.end(), by_x)->x, 5);
+
+  Bitmap b = WhiteBitmap(40, 30);
+  Canvas c = Painter(b);
+  const Point bent[] = {{1, 28}, {5, -20}, {35, 60}, {38, 1}};
+  c.PolyBezier(bent);
+  // One 8-connected run of pixels from the start: halving leaves no gaps.
+  std::vector<Point> todo = {{1, 28}};
+  std::vector<bool> seen(40 * 30, false);
+  seen[28 * 40 + 1] = true;
+  int reached = 0, painted = 0;
+  while (!todo.empty()) {
+    const Point p = todo.back();
+    todo.pop_back();
+    ++reached;
+    for (int dy = -1; dy <= 1; ++dy) {
+      for (int dx = -1; dx <= 1; ++dx) {
+        const int x = p.x + dx, y = p.y + dy;
+        if (x < 0 || y < 0 || x >= 40 || y >= 30 || seen[y * 40 + x]) continue;
+        if (b.GetPixel(x, y) != kBlack) continue;
+        seen[y * 40 + x] = true;
+        todo.push_back({x, y});
+      }
+    }
+  }
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) painted += b.GetPixel(x, y) == kBlack;
+  EXPECT_EQ(reached, painted);
+  EXPECT_GT(painted, 40);
+}
+
 TEST(Kinds, IndexedPicturesTakeTheNearestEntryAndMasksBlackOrWhite) {
   Bitmap indexed(4, 1, PixelFormat::Bits8);
   indexed.ColorTable()[3] = {250, 0, 0};

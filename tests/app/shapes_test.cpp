@@ -1,0 +1,127 @@
+// The shape tools through the real widgets: tool buttons, thickness and fill style in the
+// options panel, shapes drawn with mouse events on the frame, Esc, then saved and read back.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QSpinBox>
+
+#include "app/document_view.h"
+#include "app/editor_fixture.h"
+#include "app/palette_widget.h"
+
+using namespace celwright;
+
+class ShapesTest : public QObject, public EditorFixture {
+  Q_OBJECT
+
+  QPoint ClientOf(int fx, int fy) {
+    const int zoom = Doc().Zoom;
+    return {Doc().ImageOrigin.X + fx * zoom + zoom / 2, Doc().ImageOrigin.Y + fy * zoom + zoom / 2};
+  }
+  void Send(QEvent::Type type, int fx, int fy, Qt::MouseButton button, Qt::MouseButtons held) {
+    QWidget* viewport = form_->View()->viewport();
+    const QPointF at = ClientOf(fx, fy);
+    QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+  }
+  void Drag(int x0, int y0, int x1, int y1, Qt::MouseButton button = Qt::LeftButton) {
+    Send(QEvent::MouseButtonPress, x0, y0, button, button);
+    Send(QEvent::MouseMove, x1, y1, Qt::NoButton, button);
+    Send(QEvent::MouseButtonRelease, x1, y1, button, Qt::NoButton);
+  }
+  void Click(int x, int y, bool twice = false) {
+    Send(QEvent::MouseButtonPress, x, y, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoButton);
+    if (!twice) return;
+    Send(QEvent::MouseButtonDblClick, x, y, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoButton);
+  }
+  void Press(const char* name) {
+    auto* button = form_->findChild<QAbstractButton*>(name);
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+  }
+  int IndexAt(int x, int y) { return RedOf(Doc().WorkImage[1].GetPixel(x, y)); }
+
+ private slots:
+  void init() { StartEditor(); }
+  void cleanup() { StopEditor(); }
+
+  void drawEachShapeSaveAndReopen() {
+    form_->New1Click();
+    QVERIFY(form_->BAMForm());
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    auto* palette = form_->findChild<PaletteWidget*>("Img_Pal");
+    QTest::mouseClick(palette, Qt::LeftButton, {}, PaletteWidget::EntryCentre(67));
+    QTest::mouseClick(palette, Qt::RightButton, {}, PaletteWidget::EntryCentre(90));
+    QWidget* fill_style = form_->findChild<QWidget*>("Group_FillStyle");
+    auto* pen = form_->findChild<QSpinBox*>("Spin_PenWidth");
+
+    Press("Btn_Line");
+    QVERIFY(!fill_style->isVisibleTo(form_.get()));
+    Drag(1, 1, 10, 1);
+    for (int x = 1; x <= 10; ++x) QCOMPARE(IndexAt(x, 1), 67);
+
+    // A right-button curve in three presses keeps the right button's colour to the end.
+    Press("Btn_Curve");
+    Drag(1, 3, 20, 3, Qt::RightButton);
+    Click(1, 3);
+    Click(20, 3);
+    for (int x = 1; x < 20; ++x) QCOMPARE(IndexAt(x, 3), 90);
+
+    Press("Btn_Rect");
+    QVERIFY(fill_style->isVisibleTo(form_.get()));
+    Press("Btn_FGFill");
+    Send(QEvent::MouseButtonPress, 2, 6, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseMove, 8, 10, Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(RedOf(Doc().OverlayImage[1].GetPixel(5, 8)), 67);
+    QCOMPARE(IndexAt(5, 8), 0);
+    Send(QEvent::MouseButtonRelease, 8, 10, Qt::LeftButton, Qt::NoButton);
+    for (int y = 6; y <= 10; ++y)
+      for (int x = 2; x <= 8; ++x) QCOMPARE(IndexAt(x, y), 67);
+
+    Press("Btn_RoundRect");
+    Press("Btn_BGFill");
+    Drag(12, 6, 30, 20);
+    QCOMPARE(IndexAt(21, 13), 90);
+    QCOMPARE(IndexAt(12, 13), 67);
+
+    Press("Btn_Ellipse");
+    Press("Btn_NoFill");
+    pen->setValue(3);
+    Drag(2, 22, 10, 30);
+    QCOMPARE(IndexAt(2, 26), 67);
+    QCOMPARE(IndexAt(1, 26), 67);  // the thickness reaches outside the box
+    QCOMPARE(IndexAt(6, 26), 0);
+    pen->setValue(1);
+
+    Press("Btn_Poly");
+    Press("Btn_FGFill");
+    Click(20, 22);
+    Click(30, 22);
+    // Esc drops a polygon under construction; the next press starts afresh.
+    QTest::keyClick(form_.get(), Qt::Key_Escape);
+    QCOMPARE(IndexAt(25, 22), 0);
+    Click(20, 22);
+    Click(30, 22);
+    Send(QEvent::MouseMove, 25, 30, Qt::NoButton, Qt::NoButton);
+    Click(25, 30, true);
+    QCOMPARE(IndexAt(25, 25), 67);
+    QCOMPARE(Doc().UndoCount(), 6);
+
+    const Bitmap drawn = Doc().WorkImage[1];
+    const std::string file = Temp("shapes.bam");
+    prompts_->SaveChoices = {{true, file, 0}};
+    form_->SaveAs1Click();
+    QCOMPARE(prompts_->Count("error"), 0);
+    TBAM reopened;
+    QVERIFY(reopened.LoadFromFile(file));
+    Bitmap colours, indices;
+    reopened.GetFrameBitmap(0, colours, &indices);
+    QVERIFY(indices.Pixels() == drawn.Pixels());
+  }
+};
+
+QTEST_MAIN(ShapesTest)
+#include "shapes_test.moc"
