@@ -165,6 +165,15 @@ class TBAMForm {
   // Resets the selection to "everything" at the frame's size.
   void SelectionClear();
 
+  // --- Reflect, flip and rotate (bam_form_transform.cpp) ------------------------------------
+  // Each acts on the selection, or on the whole frame in one history step when nothing is
+  // selected. A turned whole frame takes the turned size; a turned selection keeps the top-left
+  // corner of its bounding box and the frame its size. Angles are radians, counter-clockwise.
+  void SelectionMirror();  // left-right
+  void SelectionFlip();    // top-bottom
+  void SelectionRotateFree(long double angle);
+  bool FrameShown() const;
+
   // --- Palette and colour kind (bam_form_palette.cpp) -------------------------------------
   // Shows the current palette and display colours without touching the history, the selection
   // or the frame data: previews, Cancel and display-colour changes come through here.
@@ -193,6 +202,7 @@ class TBAMForm {
   void RecordStartOfFrame();
   void RestoreSnapshot(const HistoryEntry& entry);
   void NotifyPaletteChanged();
+  void MirrorSelection(bool left_right);
 
   DocumentOptions& options_;
   DocumentHosts hosts_;
