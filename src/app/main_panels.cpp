@@ -313,11 +313,7 @@ void TMainForm::BuildBottomPanel() {
   text->layout()->addWidget(LabelledRow(text, "Size", size));
   text->layout()->addWidget(edit);
 
-  QWidget* rotate = page("Panel_FreeRotate");
-  auto* angle = new QSpinBox(rotate);
-  angle->setObjectName("Spin_Angle");
-  angle->setRange(-360, 360);
-  rotate->layout()->addWidget(LabelledRow(rotate, "Angle", angle));
+  BuildRotationPanel(page("Panel_FreeRotate"));
 
   for (int i = 0; i < OptionPanels->count(); ++i)
     static_cast<QVBoxLayout*>(OptionPanels->widget(i)->layout())->addStretch();

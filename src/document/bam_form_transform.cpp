@@ -52,10 +52,9 @@ void TBAMForm::SelectionRotateFree(long double angle) {
     const Size turned = TurnedSize(width, height, static_cast<double>(angle));
     Bitmap colours = RotateBitmapToSize(WorkImage[0], turned.width, turned.height,
                                         BAM.GetTransCol(), static_cast<double>(angle));
-    Bitmap indices =
-        RotateBitmapToSize(WorkImage[1], turned.width, turned.height,
-                           MakeColor(static_cast<std::uint8_t>(BAM.TranspInd), 0, 0),
-                           static_cast<double>(angle));
+    Bitmap indices = RotateBitmapToSize(WorkImage[1], turned.width, turned.height,
+                                        MakeColor(static_cast<std::uint8_t>(BAM.TranspInd), 0, 0),
+                                        static_cast<double>(angle));
     log_.Append(" [OK]");
     const int centre_x =
         RoundHalfEven(static_cast<long double>(turned.width) * FrameRec.CentreX / width);

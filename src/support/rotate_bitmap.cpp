@@ -55,7 +55,7 @@ class SourceMapper {
   static int Halve(long long offset, int centre2) {
     const long long at = offset + centre2;
     if (at & 1) return static_cast<int>((at - 1) / 2);  // a pixel centre: exact division
-    const long long edge = at / 2;  // pixels edge - 1 and edge meet here
+    const long long edge = at / 2;                      // pixels edge - 1 and edge meet here
     return static_cast<int>(offset > 0 ? edge - 1 : edge);
   }
 
@@ -70,9 +70,8 @@ class SourceMapper {
   std::vector<long double> column_sin_;
 };
 
-Bitmap Rotate(const Bitmap& bitmap, int width, int height, int dest_centre_x2,
-              int dest_centre_y2, int source_centre_x2, int source_centre_y2, TColor fill,
-              double angle) {
+Bitmap Rotate(const Bitmap& bitmap, int width, int height, int dest_centre_x2, int dest_centre_y2,
+              int source_centre_x2, int source_centre_y2, TColor fill, double angle) {
   Bitmap result(width, height, bitmap.Format());
   result.ColorTable() = bitmap.ColorTable();
   result.transparent_color = bitmap.transparent_color;
@@ -114,12 +113,11 @@ long double Round4(long double value) { return std::nearbyint(value * 10000.0L) 
 }  // namespace
 
 Bitmap RotateBitmap(const Bitmap& bitmap, int centre_x, int centre_y, TColor fill, double angle) {
-  return Rotate(bitmap, bitmap.Width(), bitmap.Height(), 2 * centre_x, 2 * centre_y,
-                2 * centre_x, 2 * centre_y, fill, angle);
+  return Rotate(bitmap, bitmap.Width(), bitmap.Height(), 2 * centre_x, 2 * centre_y, 2 * centre_x,
+                2 * centre_y, fill, angle);
 }
 
-Bitmap RotateBitmapToSize(const Bitmap& picture, int width, int height, TColor fill,
-                          double angle) {
+Bitmap RotateBitmapToSize(const Bitmap& picture, int width, int height, TColor fill, double angle) {
   return Rotate(picture, width, height, width, height, picture.Width(), picture.Height(), fill,
                 angle);
 }
