@@ -1,5 +1,6 @@
 #include "canvas/brush_options.h"
 #include "canvas/paint_tools.h"
+#include "canvas/select_tools.h"
 #include "canvas/tool_controller.h"
 #include "support/pixel_spans.h"
 
@@ -44,12 +45,13 @@ void ToolController::DrawToolOverlay(std::array<Bitmap, 2>& overlay) {
   form_.Log().Append(" [OK]");
 }
 
-void ToolController::ChoosePointer(Point) {
+void ToolController::ChoosePointer(Point p) {
   const ShiftKeys shift = form_.Tool.ShiftState;
   const bool selection = form_.HasSelection;
   auto pick_selection = [&](PointerShape add, PointerShape remove, PointerShape plain) {
     if (selection && shift.Shift) return add;
     if (selection && shift.Ctrl) return remove;
+    if (form_.MovingSelection || InsideSelection(form_, p)) return PointerShape::HandPoint;
     return plain;
   };
   switch (form_.Options().Tool) {

@@ -1,5 +1,7 @@
 #include "canvas/tool_controller.h"
 
+#include "canvas/select_tools.h"
+
 namespace celwright {
 
 namespace {
@@ -18,13 +20,27 @@ void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, 
   tool.ShiftState = shift;
   const Point p = FramePixel(x, y);
   if (!Inside(form_.FrameRec, p)) {
-    if (tool.SizerZone != 0) StartSizing();
+    if (tool.SizerZone != 0) {
+      // The frame's new size starts from the picture as shown, floating selection included.
+      form_.FixSelectionPosition();
+      StartSizing();
+    }
     return;
   }
   tool.LastPoint = p;
   tool.StrokeMoved = false;
   changed_before_stroke_ = form_.ImageChanged;
   const DocumentOptions& options = form_.Options();
+  if (IsSelectionTool(options.Tool)) {
+    SelectionPress(p, button, shift);
+    return;
+  }
+  // Painting goes through the mask at its baked place: a floating selection lands first.
+  if (form_.SelMoved && options.Tool != ToolKind::Pan && options.Tool != ToolKind::Mag &&
+      options.Tool != ToolKind::ColPick && options.Tool != ToolKind::SetCent &&
+      options.Tool != ToolKind::FreeRotate) {
+    form_.FixSelectionPosition();
+  }
   if (options.Tool == ToolKind::Pan) {
     if (form_.HorizontalScroll().Visible || form_.VerticalScroll().Visible) {
       tool.Panning = true;
@@ -54,6 +70,13 @@ void ToolController::FormMouseMove(ShiftKeys shift, int x, int y) {
   UpdateSizerHover(x, y);
   const Point p = FramePixel(x, y);
   tool.PointerPos = p;
+  if (form_.MovingSelection) {
+    // The dragged pixels follow the pointer even beyond the frame's edge.
+    MoveSelection(form_, p);
+    status_ = Inside(form_.FrameRec, p) ? std::to_string(p.x) + "," + std::to_string(p.y) : "";
+    form_.RedrawImage(false);
+    return;
+  }
   const bool drawing = tool.DrawButton != kNoButton;
   if (drawing && StrokeTool() && (p.x != tool.LastPoint.x || p.y != tool.LastPoint.y))
     tool.StrokeMoved = true;
@@ -74,17 +97,39 @@ void ToolController::FormMouseMove(ShiftKeys shift, int x, int y) {
     Pan(p);
     return;
   }
-  if (drawing) {
+  if (drawing || (form_.Options().Tool == ToolKind::SelPoly && form_.Selecting)) {
     ModifyBAM(p.x, p.y, tool.DrawButton);
   } else {
     form_.RedrawImage(false);
   }
 }
 
+void ToolController::SelectionPress(Point p, std::uint8_t button, ShiftKeys shift) {
+  switch (celwright::SelectionPress(form_, p, shift)) {
+    case SelectionPressAction::None:
+      form_.RedrawImage(false);
+      break;
+    case SelectionPressAction::WandOnce:
+      ModifyBAM(p.x, p.y, kLeftButton);
+      break;
+    case SelectionPressAction::ClosePolygon:
+      closing_polygon_ = true;
+      ModifyBAM(p.x, p.y, button);
+      closing_polygon_ = false;
+      break;
+    case SelectionPressAction::EditCycle:
+      ModifyBAM(p.x, p.y, button);
+      break;
+  }
+  ChoosePointer(p);
+}
+
 void ToolController::FormMouseUp(std::uint8_t, ShiftKeys shift, int x, int y) {
   ToolState& tool = form_.Tool;
   tool.ShiftState = shift;
   tool.Panning = false;
+  if (IsSelectionTool(form_.Options().Tool)) SelectionRelease(form_);
+  form_.MovingSelection = false;
   if (tool.SizingFrame) {
     FinishSizing();
   } else if (tool.DrawButton != kNoButton && StrokeTool() && tool.StrokeMoved) {
@@ -94,6 +139,7 @@ void ToolController::FormMouseUp(std::uint8_t, ShiftKeys shift, int x, int y) {
     ModifyBAM(p.x, p.y, tool.DrawButton);
     include_end_ = false;
   }
+  form_.SelChanged = false;
   form_.AddHistoryItem();
   tool.DrawButton = kNoButton;
   tool.StrokeMoved = false;
@@ -102,12 +148,15 @@ void ToolController::FormMouseUp(std::uint8_t, ShiftKeys shift, int x, int y) {
 void ToolController::ShiftChanged(ShiftKeys shift) {
   if (form_.Tool.ShiftState == shift) return;
   form_.Tool.ShiftState = shift;
+  // The selection pointers say whether a press adds or removes.
+  if (form_.Tool.SizerZone == 0) ChoosePointer(form_.Tool.PointerPos);
   form_.RedrawImage(false);
 }
 
 void ToolController::CancelDrawAction() {
   if (form_.CurrentFrame == -1) return;
   ToolState& tool = form_.Tool;
+  AbandonSelection(form_);
   tool.ShapeActive = false;
   tool.PointCount = 0;
   tool.Panning = false;

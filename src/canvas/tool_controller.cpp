@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "canvas/paint_tools.h"
+#include "canvas/select_tools.h"
 
 namespace celwright {
 
@@ -36,7 +37,10 @@ bool ToolController::StrokeTool() const {
 
 void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
   ToolState& tool = form_.Tool;
-  if (button == kNoButton) return;
+  // Between clicks the open polygon of a selection follows the pointer with no button held.
+  const bool polygon_follows =
+      form_.Options().Tool == ToolKind::SelPoly && form_.Selecting && !form_.MovingSelection;
+  if (button == kNoButton && !polygon_follows) return;
   if (tool.ShapeKind == 1 && tool.PointCount > 1) return;
   const TBAMFrame& frame = form_.FrameRec;
   if (form_.CurrentFrame == -1 || frame.Width <= 0 || frame.Height <= 0) return;
@@ -82,6 +86,22 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
     case ToolKind::Fill:
       form_.SelImage = form_.WorkImage;
       copy_back = PaintFill(call);
+      break;
+    // The selection tools change the mask only, so nothing is copied back.
+    case ToolKind::SelRect:
+      if (form_.MovingSelection || !form_.Selecting) return;
+      SelectRectangle(call);
+      break;
+    case ToolKind::SelWand:
+      if (form_.MovingSelection || !form_.Selecting) return;
+      SelectWand(call);
+      break;
+    case ToolKind::SelPoly:
+      if (form_.MovingSelection || !form_.Selecting || tool.PointCount <= 0) return;
+      SelectPolygon(call, closing_polygon_);
+      break;
+    case ToolKind::SetCent:
+      SetCentre(call);
       break;
     default:
       return;
@@ -142,13 +162,16 @@ void ToolController::ZoomStep(std::uint8_t button) {
 }
 
 void ToolController::ToolBtnClick(const std::string& tool_name) {
-  EndToolActivity();
+  // Fixing the selection in place ends every tool activity as well.
+  form_.FixSelectionPosition();
+  if (form_.ToolLayer != this) EndToolActivity();
   form_.Log().Line("TOOL: " + tool_name);
   form_.RedrawImage(false);
 }
 
 void ToolController::EndToolActivity() {
   ToolState& tool = form_.Tool;
+  AbandonSelection(form_);
   tool.Panning = false;
   form_.CloneSource = {};
   tool.PolyPoints.resize(1);

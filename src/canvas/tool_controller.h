@@ -62,6 +62,7 @@ class ToolController : public ToolActivity {
 
  private:
   void ShiftChanged(ShiftKeys shift);
+  void SelectionPress(Point p, std::uint8_t button, ShiftKeys shift);
   bool StrokeTool() const;
   void Tail();
   void ZoomStep(std::uint8_t button);
@@ -78,6 +79,8 @@ class ToolController : public ToolActivity {
 
   TBAMForm& form_;
   bool include_end_ = false;
+  // The press being handled closes the polygon of a selection.
+  bool closing_polygon_ = false;
   // Whether the frame had unsaved edits before the stroke, for Esc to put back.
   bool changed_before_stroke_ = false;
   std::string sizing_refusal_;

@@ -24,6 +24,8 @@ TBAMForm::~TBAMForm() {
 }
 
 void TBAMForm::CommitPendingEdits() {
+  // A floating selection belongs to this frame: it is baked before the frame list can change.
+  FixSelectionPosition();
   if (!ImageChanged) return;
   if (CurrentFrame < 0 || CurrentFrame >= BAM.FrameCount()) {
     // The frame the edits belonged to is gone; there is nothing left to write them into.
@@ -35,7 +37,10 @@ void TBAMForm::CommitPendingEdits() {
   ImageChanged = false;
 }
 
-void TBAMForm::DropPendingEdits() { ImageChanged = false; }
+void TBAMForm::DropPendingEdits() {
+  SelMoved = false;
+  ImageChanged = false;
+}
 
 bool TBAMForm::ShowFrame(std::int32_t index) {
   SelectionClear();
@@ -82,18 +87,6 @@ bool TBAMForm::ShowFrame(std::int32_t index) {
 
 void TBAMForm::RecordStartOfFrame() {
   history_.Start(WorkImage[0], WorkImage[1], FrameRec, BAM.Palette);
-}
-
-void TBAMForm::SelectionClear() {
-  const int width = std::max(FrameRec.Width, 0), height = std::max(FrameRec.Height, 0);
-  SelImage[0].Reset(width, height, PixelFormat::Bits24);
-  SelImage[1].Reset(width, height, PixelFormat::Bits24);
-  SelMask.Reset(width, height, PixelFormat::Bits1);  // all black: the whole frame is editable
-  SelMaskCopy.Reset(width, height, PixelFormat::Bits1);
-  FillBitmap(SelMaskCopy, MakeColor(255, 255, 255));
-  MarkerMask.Reset(0, 0, PixelFormat::Bits1);
-  HasSelection = false;
-  Selecting = false;
 }
 
 void TBAMForm::ClearOuter(const TBAMFrame& old_frame, const TBAMFrame& new_frame) {

@@ -17,6 +17,7 @@
 #include "document/view_geometry.h"
 #include "model/qm_BAM.h"
 #include "support/bitmap.h"
+#include "support/geometry.h"
 
 namespace celwright {
 
@@ -86,6 +87,13 @@ class TBAMForm {
   bool HistoryPending = false;
   bool HasSelection = false;
   bool Selecting = false;
+  // The floating selection: its content (SelImage, SelMask) is shown displaced by SelOffset over
+  // BackImage until FixSelectionPosition bakes it in.
+  Point SelOffset;
+  bool SelMoved = false;         // dragged since it was last baked
+  bool SelChanged = false;       // the shape changed; the next release rebuilds BackImage
+  bool MovingSelection = false;  // a drag of the selected pixels is in progress
+  std::uint8_t SelectionMode = 0;  // 0 replace, 1 add, 2 subtract
   bool ViewTransparency = false;
   TDocType DocType = dtBAM;
   // Injected by the app; reads the picture files ImportFrame is given.
@@ -162,8 +170,43 @@ class TBAMForm {
   void FixFrameSize(int dx, int dy, int centre_x, int centre_y, int width, int height,
                     bool no_history, bool fill_transparent);
 
-  // Resets the selection to "everything" at the frame's size.
+  // --- Selection (bam_form_selection.cpp) -------------------------------------------------
+  // Bakes a moved selection in, then resets the selection to "everything" at the frame's size.
   void SelectionClear();
+  // Bakes a moved selection in first, so the new selection starts from what is on screen.
+  void SelectionAll();
+  // The bounding box of the selected pixels of SelMask (mask coordinates, right and bottom just
+  // outside); Empty() when no pixel is selected.
+  Rect GetSelSize() const;
+  // BackImage := WorkImage with the selected area in the background colour and index.
+  void MakeSelectionBG();
+  // Ends every tool activity, and bakes a moved selection into the frame as one history step.
+  void FixSelectionPosition();
+  // Rebuilds MarkerMask, the outline of the selection at its current place.
+  void MakeSelMarkerMask();
+  // WorkImage[j] := BackImage[j] with SelImage[j] drawn through SelMask at SelOffset.
+  void ComposeSelection();
+  // Makes a selection that lies baked in the frame float: its content is lifted from what is
+  // on screen and BackImage rebuilt. A selection that already floats (SelMoved) stays as it is.
+  void FloatSelection();
+  // Ends a selection command: rebuilds the marker, the background when the shape changed, and
+  // records a pending history step.
+  void FinishSelection();
+  // The selection commands. Copy, cut and crop of a selection that covers no pixel change
+  // nothing and say so in the log; copy returns whether it copied.
+  void SelectionInvert();
+  bool SelectionCopy();
+  void SelectionCut();
+  void SelectionDelete();
+  // Pastes the clipboard's picture as a floating selection at the frame's top-left corner;
+  // `fit_frame` first gives the frame the picture's size (a new frame made for the paste).
+  bool PasteCopied(bool fit_frame = false);
+  void Crop();
+  // Inverts the overlay pair along MarkerMask.
+  void DrawSelectMarker(std::array<Bitmap, 2>& overlay) const;
+  // The background the selection leaves behind: colour and index (0 for unpaletted documents).
+  TColor SelectionBackColour() const;
+  std::uint8_t SelectionBackIndex() const;
 
   // --- Reflect, flip and rotate (bam_form_transform.cpp) ------------------------------------
   // Each acts on the selection, or on the whole frame in one history step when nothing is

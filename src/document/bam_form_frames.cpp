@@ -142,6 +142,8 @@ void TBAMForm::ImportFrame(const std::string& file_name, std::uint8_t file_type,
 void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int width, int height,
                             bool no_history, bool fill_transparent) {
   if (width < 0 || height < 0) throw std::invalid_argument("A frame size cannot be negative");
+  // A floating selection is baked at its place before the picture moves under it.
+  FixSelectionPosition();
   log_.Line("BAM : Set Frame Size");
   TBAMFrame resized = FrameRec;
   resized.Width = width;
@@ -163,6 +165,10 @@ void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int widt
   ShiftAndResize(SelMask, dx, dy, width, height,
                  HasSelection ? MakeColor(255, 255, 255) : MakeColor(0, 0, 0));
   ShiftAndResize(OverlayImage[0], dx, dy, width, height, colour);
+  if (HasSelection) {
+    MakeSelectionBG();
+    MakeSelMarkerMask();
+  }
 
   log_.Append(" [OK]");
   ImageChanged = true;

@@ -11,7 +11,11 @@ void TBAMForm::AddHistoryItem() {
   NotifyCommandsChanged();
 }
 
+// Undo and redo put back a snapshot of the baked frame: a floating selection is baked first
+// (its move becomes the step undone) and the selection dropped, so no buffer of it can bring
+// undone pixels back later.
 void TBAMForm::Undo() {
+  SelectionClear();
   DrawSizerBlocks(false);
   if (const HistoryEntry* entry = history_.StepBack()) {
     ClearOuter(FrameRec, entry->Frame);
@@ -21,6 +25,7 @@ void TBAMForm::Undo() {
 }
 
 void TBAMForm::Redo() {
+  SelectionClear();
   DrawSizerBlocks(false);
   if (const HistoryEntry* entry = history_.StepForward()) {
     ClearOuter(FrameRec, entry->Frame);

@@ -8,6 +8,7 @@ void TBAMForm::RebuildOverlays() {
   OverlayImage[0] = WorkImage[0];
   OverlayImage[1] = WorkImage[1];
   if (ToolLayer) ToolLayer->DrawToolOverlay(OverlayImage);
+  DrawSelectMarker(OverlayImage);
   if (DrawOverlays) DrawOverlays(OverlayImage);
 }
 

@@ -11,6 +11,8 @@
 
 namespace celwright {
 
+class SelectionClipboard;
+
 // Neighbouring entries of the selected sequence shown faintly under the current frame; display
 // only, never part of the frame.
 struct OnionSkinOptions {
@@ -48,6 +50,8 @@ struct DocumentOptions {
   bool LockBrushDims = false;
   // The internal clipboard: true colour, index image, mask (black = part of the copied area).
   std::array<Bitmap, 3> CopiedImage;
+  // The system clipboard, when the application provides one.
+  SelectionClipboard* Clipboard = nullptr;
   // Selected entry of the sequence list, -1 for none.
   int SelectedSequence = -1;
   // "Frame speed (ms)".

@@ -1,0 +1,136 @@
+#include "document/selection_transfer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "document/palette_mapping.h"
+#include "document/work_image_render.h"
+#include "support/media/palette_mapper.h"
+
+namespace celwright {
+
+namespace {
+
+constexpr char kMagic[8] = {'C', 'W', 'S', 'E', 'L', '0', '0', '1'};
+constexpr std::size_t kHeaderSize = sizeof kMagic + 4 + 4 + 1;
+// Larger than any frame the editor makes; anything beyond is not a copy of ours.
+constexpr std::uint32_t kMaxSide = 1u << 15;
+constexpr std::uint64_t kMaxPixels = 1ull << 26;
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+std::uint32_t GetU32(const std::uint8_t* in) {
+  return static_cast<std::uint32_t>(in[0]) | static_cast<std::uint32_t>(in[1]) << 8 |
+         static_cast<std::uint32_t>(in[2]) << 16 | static_cast<std::uint32_t>(in[3]) << 24;
+}
+
+// Entries 2..255 only: a picture from elsewhere has no transparent or shadow pixels.
+MappedPicture MapAboveReserved(const Bitmap& picture, const Palette256& display_palette) {
+  Palette256 candidates{};
+  std::copy(display_palette.begin() + 2, display_palette.end(), candidates.begin());
+  NearestColorMapper mapper(candidates, 254);
+  const Bitmap mapped = mapper.Map(picture);
+  Bitmap indices(mapped.Width(), mapped.Height(), PixelFormat::Bits8);
+  for (int y = 0; y < mapped.Height(); ++y) {
+    const std::uint8_t* in = mapped.Row(y);
+    std::uint8_t* out = indices.Row(y);
+    for (int x = 0; x < mapped.Width(); ++x) out[x] = static_cast<std::uint8_t>(in[x] + 2);
+  }
+  return FromIndices(indices, display_palette);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeSelectionCopy(const std::array<Bitmap, 3>& copied, bool paletted) {
+  const int width = copied[2].Width(), height = copied[2].Height();
+  std::vector<std::uint8_t> out(kMagic, kMagic + sizeof kMagic);
+  PutU32(out, static_cast<std::uint32_t>(width));
+  PutU32(out, static_cast<std::uint32_t>(height));
+  out.push_back(paletted ? 1 : 0);
+  const auto pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  out.reserve(out.size() + pixels * 5);
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* colours = copied[0].Row(y);
+    out.insert(out.end(), colours, colours + 3 * static_cast<std::size_t>(width));
+  }
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* indices = copied[1].Row(y);
+    for (int x = 0; x < width; ++x) out.push_back(indices[3 * x + 2]);
+  }
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* mask = copied[2].Row(y);
+    for (int x = 0; x < width; ++x) out.push_back(mask[x] == 0 ? 0 : 1);
+  }
+  return out;
+}
+
+std::optional<ClipboardContent> DecodeSelectionCopy(const std::vector<std::uint8_t>& bytes) {
+  if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
+    return std::nullopt;
+  const std::uint32_t width = GetU32(bytes.data() + 8), height = GetU32(bytes.data() + 12);
+  const std::uint8_t paletted = bytes[16];
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide || paletted > 1 ||
+      static_cast<std::uint64_t>(width) * height > kMaxPixels)
+    return std::nullopt;
+  const std::size_t pixels = static_cast<std::size_t>(width) * height;
+  if (bytes.size() != kHeaderSize + pixels * 5) return std::nullopt;
+
+  ClipboardContent content;
+  content.Own = true;
+  content.Paletted = paletted == 1;
+  const int w = static_cast<int>(width), h = static_cast<int>(height);
+  content.Copied = {Bitmap(w, h, PixelFormat::Bits24), Bitmap(w, h, PixelFormat::Bits24),
+                    Bitmap(w, h, PixelFormat::Bits1)};
+  const std::uint8_t* in = bytes.data() + kHeaderSize;
+  std::memcpy(content.Copied[0].Pixels().data(), in, pixels * 3);
+  in += pixels * 3;
+  std::uint8_t* indices = content.Copied[1].Pixels().data();
+  for (std::size_t i = 0; i < pixels; ++i) indices[3 * i + 2] = in[i];
+  in += pixels;
+  std::uint8_t* mask = content.Copied[2].Pixels().data();
+  for (std::size_t i = 0; i < pixels; ++i) mask[i] = in[i] == 0 ? 0 : 1;
+  return content;
+}
+
+std::array<Bitmap, 3> PasteImagesFor(const ClipboardContent& content, const TBAM& bam) {
+  const bool paletted = bam.GetBAMType() != kUnpalettedBAM;
+  std::array<Bitmap, 3> images;
+  if (content.Own) {
+    const int width = content.Copied[2].Width(), height = content.Copied[2].Height();
+    for (std::size_t k = 0; k < 2; ++k) {
+      if (content.Copied[k].Width() != width || content.Copied[k].Height() != height ||
+          content.Copied[k].Format() != PixelFormat::Bits24)
+        return {};
+    }
+    images[2] = content.Copied[2];
+    if (!paletted) {
+      images[0] = content.Copied[0];
+      images[1].Reset(width, height, PixelFormat::Bits24);
+    } else if (content.Paletted) {
+      images[1] = content.Copied[1];
+      RenderIndexImage(bam, images[1], images[0]);
+    } else {
+      MappedPicture mapped = MapToPalette(content.Copied[0], bam.GetDisplayHPalette(),
+                                          bam.GetTransCol(), bam.GetShadowCol());
+      images[0] = std::move(mapped.Colours);
+      images[1] = std::move(mapped.Indices);
+    }
+    return images;
+  }
+  const Bitmap& picture = content.Picture;
+  if (picture.Empty()) return {};
+  images[2].Reset(picture.Width(), picture.Height(), PixelFormat::Bits1);  // all selected
+  if (paletted) {
+    MappedPicture mapped = MapAboveReserved(picture, bam.GetDisplayHPalette());
+    images[0] = std::move(mapped.Colours);
+    images[1] = std::move(mapped.Indices);
+  } else {
+    images[0] = TrueColourForDocument(picture, bam.GetTransCol());
+    images[1].Reset(picture.Width(), picture.Height(), PixelFormat::Bits24);
+  }
+  return images;
+}
+
+}  // namespace celwright
