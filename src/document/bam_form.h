@@ -246,6 +246,7 @@ class TBAMForm {
   void RestoreSnapshot(const HistoryEntry& entry);
   void NotifyPaletteChanged();
   void MirrorSelection(bool left_right);
+  void PlaceTransformedSelection();
 
   DocumentOptions& options_;
   DocumentHosts hosts_;
