@@ -32,6 +32,17 @@ struct TransformFixture : DocumentFixture {
     return static_cast<std::uint8_t>((x * 7 + y * 3) % 250 + 2);
   }
   int At(int x, int y) const { return RedOf(form.WorkImage[1].GetPixel(x, y)); }
+  // Selects the pixels `inside` says, as a selection tool leaves them.
+  template <typename Inside>
+  void Select(Inside inside) {
+    form.SelMask.Reset(form.FrameRec.Width, form.FrameRec.Height, PixelFormat::Bits1);
+    for (int y = 0; y < form.FrameRec.Height; ++y)
+      for (int x = 0; x < form.FrameRec.Width; ++x)
+        form.SelMask.SetIndex(x, y, inside(x, y) ? 0 : 1);
+    form.SelMaskCopy = form.SelMask;
+    form.HasSelection = true;
+    form.MakeSelectionBG();
+  }
 };
 
 TEST(WholeFrameRotation, FourQuarterTurnsAreTheIdentityInFourUndoSteps) {
@@ -91,6 +102,55 @@ TEST(WholeFrameMirror, ReflectAndFlipAreOneUndoStepEach) {
   EXPECT_EQ(doc.At(0, 0), TransformFixture::Numbered(5, 0));
   doc.form.ShowFrame(1);
   EXPECT_EQ(IndexAt(doc.form.BAM, 0, 0, 0), TransformFixture::Numbered(5, 0));
+}
+
+// An L of three pixels in a 6 x 4 frame: (1, 1), (1, 2), (2, 2). Reflected in its 2 x 2 box it
+// becomes (2, 1), (2, 2), (1, 2); the pixel it leaves shows the background.
+TEST(SelectionMirror, ReflectsInItsBoxFloatsAndReachesTheFrameWhenAnotherIsShown) {
+  TransformFixture doc(6, 4, 1, 1);
+  doc.options.BackgroundIndex = 9;
+  doc.Select([](int x, int y) { return (x == 1 && y == 1) || (y == 2 && (x == 1 || x == 2)); });
+  doc.form.SelectionMirror();
+  EXPECT_EQ(doc.At(2, 1), TransformFixture::Numbered(1, 1));
+  EXPECT_EQ(doc.At(1, 2), TransformFixture::Numbered(2, 2));
+  EXPECT_EQ(doc.At(1, 1), 9);
+  EXPECT_EQ(doc.At(2, 0), TransformFixture::Numbered(2, 0));
+  EXPECT_TRUE(doc.form.HasSelection);
+  EXPECT_EQ(doc.form.UndoCount(), 0);  // it floats until something fixes it
+  doc.form.ShowFrame(1);
+  doc.form.ShowFrame(0);
+  EXPECT_EQ(doc.At(2, 1), TransformFixture::Numbered(1, 1));
+  EXPECT_EQ(doc.At(1, 1), 9);
+  EXPECT_EQ(doc.form.History().ValidCount(), 1);  // a fresh history for the frame shown again
+}
+
+TEST(SelectionRotation, KeepsTheBoxCornerAndFrameSizeAndFourTurnsRestoreIt) {
+  TransformFixture doc(10, 8, 5, 4);
+  doc.options.BackgroundIndex = 9;
+  doc.Select([](int x, int y) { return x >= 3 && x < 7 && y >= 2 && y < 4; });  // 4 x 2 at (3, 2)
+  doc.form.SelectionRotateFree(kAntiClockwise);
+  EXPECT_EQ(doc.form.FrameRec.Width, 10);
+  EXPECT_EQ(doc.form.FrameRec.Height, 8);
+  // Now 2 x 4 at (3, 2): its top-left pixel is the old top-right one.
+  EXPECT_EQ(doc.At(3, 2), TransformFixture::Numbered(6, 2));
+  EXPECT_EQ(doc.At(4, 5), TransformFixture::Numbered(3, 3));
+  EXPECT_EQ(doc.At(6, 2), 9);
+  EXPECT_EQ(doc.At(3, 6), TransformFixture::Numbered(3, 6));
+  for (int turn = 0; turn < 3; ++turn) doc.form.SelectionRotateFree(kAntiClockwise);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(doc.At(x, y), TransformFixture::Numbered(x, y));
+  // Showing another frame bakes the result in: the file holds it.
+  doc.form.SelectionRotateFree(kClockwise);
+  doc.form.ShowFrame(1);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 0, 3, 2), TransformFixture::Numbered(3, 3));
+  EXPECT_EQ(IndexAt(doc.form.BAM, 0, 4, 2), TransformFixture::Numbered(3, 2));
+  EXPECT_EQ(IndexAt(doc.form.BAM, 0, 5, 2), 9);
+  // Diagonal turns of a floating selection do not pile canvas upon canvas.
+  doc.Select([](int x, int y) { return x >= 3 && x < 7 && y >= 2 && y < 4; });
+  for (int turn = 0; turn < 8; ++turn) {
+    doc.form.SelectionRotateFree(std::numbers::pi_v<long double> / 4);
+  }
+  EXPECT_LT(doc.form.SelMask.Width(), 20);
 }
 
 }  // namespace
