@@ -1,6 +1,7 @@
 // Reflect, flip and rotation of the selection, or of the whole frame when nothing is selected.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "document/bam_form.h"
 #include "document/buffer_ops.h"
@@ -73,19 +74,18 @@ void TBAMForm::SelectionRotateFree(long double angle) {
     // centre point scales with it; corners the turned picture does not cover are transparent.
     const int width = FrameRec.Width, height = FrameRec.Height;
     const Size turned = TurnedSize(width, height, radians);
-    Bitmap colours =
-        RotateBitmapToSize(WorkImage[0], turned.width, turned.height, BAM.GetTransCol(), radians);
-    Bitmap indices =
-        RotateBitmapToSize(WorkImage[1], turned.width, turned.height,
-                           MakeColor(static_cast<std::uint8_t>(BAM.TranspInd), 0, 0), radians);
+    std::vector<Bitmap> turned_images = RotateBitmapsToSize(
+        {&WorkImage[0], &WorkImage[1]},
+        {BAM.GetTransCol(), MakeColor(static_cast<std::uint8_t>(BAM.TranspInd), 0, 0)},
+        turned.width, turned.height, radians);
     log_.Append(" [OK]");
     const int centre_x =
         RoundHalfEven(static_cast<long double>(turned.width) * FrameRec.CentreX / width);
     const int centre_y =
         RoundHalfEven(static_cast<long double>(turned.height) * FrameRec.CentreY / height);
     FixFrameSize(0, 0, centre_x, centre_y, turned.width, turned.height, true, true);
-    WorkImage[0] = std::move(colours);
-    WorkImage[1] = std::move(indices);
+    WorkImage[0] = std::move(turned_images[0]);
+    WorkImage[1] = std::move(turned_images[1]);
     ImageChanged = true;
     HistoryPending = true;
     AddHistoryItem();
@@ -109,10 +109,11 @@ void TBAMForm::SelectionRotateFree(long double angle) {
   const TColor fills[3] = {kUncoveredColour,
                            MakeColor(static_cast<std::uint8_t>(BAM.TranspInd), 0, 0), kWhite};
   Bitmap* pictures[3] = {&SelImage[0], &SelImage[1], &SelMask};
-  for (int k = 0; k < 3; ++k) {
-    ShiftAndResize(*pictures[k], -dx, -dy, canvas_w, canvas_h, fills[k]);
-    *pictures[k] = RotateBitmapToSize(*pictures[k], canvas_w, canvas_h, fills[k], radians);
-  }
+  for (int k = 0; k < 3; ++k) ShiftAndResize(*pictures[k], -dx, -dy, canvas_w, canvas_h, fills[k]);
+  std::vector<Bitmap> turned_images =
+      RotateBitmapsToSize({pictures[0], pictures[1], pictures[2]}, {fills[0], fills[1], fills[2]},
+                          canvas_w, canvas_h, radians);
+  for (int k = 0; k < 3; ++k) *pictures[k] = std::move(turned_images[static_cast<std::size_t>(k)]);
   // Only the turned content is kept, so turning again starts from its size: a canvas grown from
   // the last canvas would double in area with every diagonal turn.
   const Rect after = GetSelSize();

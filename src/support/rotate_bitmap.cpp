@@ -1,7 +1,9 @@
 #include "support/rotate_bitmap.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstring>
+#include <stdexcept>
 #include <vector>
 
 #include "support/qm_tools.h"
@@ -70,41 +72,75 @@ class SourceMapper {
   std::vector<long double> column_sin_;
 };
 
-Bitmap Rotate(const Bitmap& bitmap, int width, int height, int dest_centre_x2, int dest_centre_y2,
-              int source_centre_x2, int source_centre_y2, TColor fill, double angle) {
-  Bitmap result(width, height, bitmap.Format());
-  result.ColorTable() = bitmap.ColorTable();
-  result.transparent_color = bitmap.transparent_color;
+void FillBytes(PixelFormat format, TColor fill, std::uint8_t (&bytes)[3]) {
+  switch (format) {
+    case PixelFormat::Bits24:
+      bytes[0] = BlueOf(fill), bytes[1] = GreenOf(fill), bytes[2] = RedOf(fill);
+      break;
+    case PixelFormat::Bits8:
+      bytes[0] = static_cast<std::uint8_t>(fill & 0xFF);
+      break;
+    case PixelFormat::Bits1:
+      bytes[0] = (fill & 0xFFFFFF) == 0 ? 0 : 1;
+      break;
+  }
+}
+
+template <int kBytes>
+void CopyRow(const Bitmap& source, const std::vector<std::ptrdiff_t>& from,
+             const std::uint8_t* fill, std::uint8_t* out) {
+  const std::uint8_t* pixels = source.Pixels().data();
+  for (std::size_t i = 0; i < from.size(); ++i, out += kBytes) {
+    const std::uint8_t* pixel = from[i] < 0 ? fill : pixels + from[i] * kBytes;
+    for (int b = 0; b < kBytes; ++b) out[b] = pixel[b];
+  }
+}
+
+// Turns every picture (all of one size) with one mapping: each destination row is mapped once
+// into source pixel numbers (-1 for outside), then copied from each picture.
+std::vector<Bitmap> Rotate(const std::vector<const Bitmap*>& pictures,
+                           const std::vector<TColor>& fills, int width, int height,
+                           int dest_centre_x2, int dest_centre_y2, int source_centre_x2,
+                           int source_centre_y2, double angle) {
+  std::vector<Bitmap> results;
+  if (pictures.empty()) return results;
+  const int source_w = pictures[0]->Width(), source_h = pictures[0]->Height();
+  std::vector<std::array<std::uint8_t, 3>> fill_bytes(pictures.size());
+  for (std::size_t k = 0; k < pictures.size(); ++k) {
+    const Bitmap& picture = *pictures[k];
+    if (picture.Width() != source_w || picture.Height() != source_h)
+      throw std::invalid_argument("Pictures turned together must share one size");
+    Bitmap result(width, height, picture.Format());
+    result.ColorTable() = picture.ColorTable();
+    result.transparent_color = picture.transparent_color;
+    results.push_back(std::move(result));
+    std::uint8_t bytes[3] = {0, 0, 0};
+    FillBytes(picture.Format(), k < fills.size() ? fills[k] : 0, bytes);
+    fill_bytes[k] = {bytes[0], bytes[1], bytes[2]};
+  }
 
   SourceMapper mapper(width, dest_centre_x2, dest_centre_y2, source_centre_x2, source_centre_y2,
                       angle);
-  const int bytes = bitmap.BytesPerPixel();
-  std::uint8_t fill_bytes[3];
-  switch (bitmap.Format()) {
-    case PixelFormat::Bits24:
-      fill_bytes[0] = BlueOf(fill), fill_bytes[1] = GreenOf(fill), fill_bytes[2] = RedOf(fill);
-      break;
-    case PixelFormat::Bits8:
-      fill_bytes[0] = static_cast<std::uint8_t>(fill & 0xFF);
-      break;
-    case PixelFormat::Bits1:
-      fill_bytes[0] = (fill & 0xFFFFFF) == 0 ? 0 : 1;
-      break;
-  }
-
+  std::vector<std::ptrdiff_t> from(static_cast<std::size_t>(std::max(width, 0)));
   for (int j = 0; j < height; ++j) {
     mapper.StartRow(j);
-    std::uint8_t* out = result.Row(j);
     for (int i = 0; i < width; ++i) {
       int sx, sy;
       mapper.Map(i, sx, sy);
-      const std::uint8_t* from = bitmap.Contains(sx, sy)
-                                     ? bitmap.Row(sy) + static_cast<std::size_t>(sx) * bytes
-                                     : fill_bytes;
-      std::memcpy(out + static_cast<std::size_t>(i) * bytes, from, static_cast<std::size_t>(bytes));
+      const bool inside = sx >= 0 && sy >= 0 && sx < source_w && sy < source_h;
+      from[static_cast<std::size_t>(i)] =
+          inside ? static_cast<std::ptrdiff_t>(sy) * source_w + sx : -1;
+    }
+    for (std::size_t k = 0; k < pictures.size(); ++k) {
+      std::uint8_t* out = results[k].Row(j);
+      if (pictures[k]->BytesPerPixel() == 3) {
+        CopyRow<3>(*pictures[k], from, fill_bytes[k].data(), out);
+      } else {
+        CopyRow<1>(*pictures[k], from, fill_bytes[k].data(), out);
+      }
     }
   }
-  return result;
+  return results;
 }
 
 // Delphi-style rounding of the size rule: to nearest, halves to even.
@@ -113,13 +149,20 @@ long double Round4(long double value) { return std::nearbyint(value * 10000.0L) 
 }  // namespace
 
 Bitmap RotateBitmap(const Bitmap& bitmap, int centre_x, int centre_y, TColor fill, double angle) {
-  return Rotate(bitmap, bitmap.Width(), bitmap.Height(), 2 * centre_x, 2 * centre_y, 2 * centre_x,
-                2 * centre_y, fill, angle);
+  return std::move(Rotate({&bitmap}, {fill}, bitmap.Width(), bitmap.Height(), 2 * centre_x,
+                          2 * centre_y, 2 * centre_x, 2 * centre_y, angle)[0]);
 }
 
 Bitmap RotateBitmapToSize(const Bitmap& picture, int width, int height, TColor fill, double angle) {
-  return Rotate(picture, width, height, width, height, picture.Width(), picture.Height(), fill,
-                angle);
+  return std::move(RotateBitmapsToSize({&picture}, {fill}, width, height, angle)[0]);
+}
+
+std::vector<Bitmap> RotateBitmapsToSize(const std::vector<const Bitmap*>& pictures,
+                                        const std::vector<TColor>& fills, int width, int height,
+                                        double angle) {
+  if (pictures.empty()) return {};
+  return Rotate(pictures, fills, width, height, width, height, pictures[0]->Width(),
+                pictures[0]->Height(), angle);
 }
 
 Size TurnedSize(int width, int height, double angle) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "support/bitmap.h"
 #include "support/color_types.h"
 #include "support/geometry.h"
@@ -17,5 +19,12 @@ Size TurnedSize(int width, int height, double angle);
 // quarter turn moves every pixel exactly once whether the sizes are odd or even. Positions that
 // come from outside the picture take `fill`. The result has the picture's kind and colour table.
 Bitmap RotateBitmapToSize(const Bitmap& picture, int width, int height, TColor fill, double angle);
+
+// The same turn for several pictures of one size (a selection's colours, indices and mask),
+// each with its own fill, mapping every pixel only once. Throws std::invalid_argument when the
+// sizes differ.
+std::vector<Bitmap> RotateBitmapsToSize(const std::vector<const Bitmap*>& pictures,
+                                        const std::vector<TColor>& fills, int width, int height,
+                                        double angle);
 
 }  // namespace celwright
