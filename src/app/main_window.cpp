@@ -81,6 +81,7 @@ TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
   }
   BuildStatusBar();
   WirePaintControls();
+  WireSelectionCommands();
 
   log_form_ = new TLogForm(this);
   prog_form_ = new TProgForm(this);

@@ -108,6 +108,11 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void ImportSequence1Click();
   void ExportSequence1Click();
 
+  // --- Selection commands (selection_commands.cpp) ----------------------------------------
+  void PasteIntoNew1Click();
+  // "Center": the set-centre tool's centre goes to the middle of the frame.
+  void Btn_AbsCentClick();
+
   // --- History and playback -------------------------------------------------------------
   void Undo1Click();
   void Redo1Click();
@@ -285,6 +290,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void BuildRotationPanel(QWidget* panel);
   // Runs a reflect, flip or rotation on the shown frame, reporting what it could not do.
   void RunTransform(const std::function<void(TBAMForm&)>& transform);
+  void WireSelectionCommands();
+  void ShowStamp();
   // Paint-tool plumbing (paint_controls.cpp).
   void WirePaintControls();
   void ConnectTools();

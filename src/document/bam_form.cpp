@@ -25,7 +25,7 @@ TBAMForm::~TBAMForm() {
 
 void TBAMForm::CommitPendingEdits() {
   // A floating selection belongs to this frame: it is baked before the frame list can change.
-  FixSelectionPosition();
+  if (HasSelection && SelMoved) FixSelectionPosition();
   if (!ImageChanged) return;
   if (CurrentFrame < 0 || CurrentFrame >= BAM.FrameCount()) {
     // The frame the edits belonged to is gone; there is nothing left to write them into.

@@ -143,7 +143,7 @@ void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int widt
                             bool no_history, bool fill_transparent) {
   if (width < 0 || height < 0) throw std::invalid_argument("A frame size cannot be negative");
   // A floating selection is baked at its place before the picture moves under it.
-  FixSelectionPosition();
+  if (HasSelection && SelMoved) FixSelectionPosition();
   log_.Line("BAM : Set Frame Size");
   TBAMFrame resized = FrameRec;
   resized.Width = width;
