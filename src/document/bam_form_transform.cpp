@@ -1,5 +1,6 @@
 // Reflect, flip and rotation of the selection, or of the whole frame when nothing is selected.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -108,11 +109,13 @@ void TBAMForm::SelectionRotateFree(long double angle) {
   const int dx = (canvas_w - width) / 2, dy = (canvas_h - height) / 2;
   const TColor fills[3] = {kUncoveredColour,
                            MakeColor(static_cast<std::uint8_t>(BAM.TranspInd), 0, 0), kWhite};
-  Bitmap* pictures[3] = {&SelImage[0], &SelImage[1], &SelMask};
-  for (int k = 0; k < 3; ++k) ShiftAndResize(*pictures[k], -dx, -dy, canvas_w, canvas_h, fills[k]);
+  // Worked on copies, so running out of memory leaves the selection as it was.
+  std::array<Bitmap, 3> canvas = {SelImage[0], SelImage[1], SelMask};
+  for (int k = 0; k < 3; ++k) ShiftAndResize(canvas[k], -dx, -dy, canvas_w, canvas_h, fills[k]);
   std::vector<Bitmap> turned_images =
-      RotateBitmapsToSize({pictures[0], pictures[1], pictures[2]}, {fills[0], fills[1], fills[2]},
+      RotateBitmapsToSize({&canvas[0], &canvas[1], &canvas[2]}, {fills[0], fills[1], fills[2]},
                           canvas_w, canvas_h, radians);
+  Bitmap* pictures[3] = {&SelImage[0], &SelImage[1], &SelMask};
   for (int k = 0; k < 3; ++k) *pictures[k] = std::move(turned_images[static_cast<std::size_t>(k)]);
   // Only the turned content is kept, so turning again starts from its size: a canvas grown from
   // the last canvas would double in area with every diagonal turn.
