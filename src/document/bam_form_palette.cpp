@@ -8,7 +8,12 @@ namespace celwright {
 void TBAMForm::RerenderPalette() {
   if (Paletted() && CurrentFrame != -1) {
     RenderIndexImage(BAM, WorkImage[1], WorkImage[0]);
-    if (HasSelection) RenderIndexImage(BAM, SelImage[1], SelImage[0]);
+    if (HasSelection) {
+      RenderIndexImage(BAM, SelImage[1], SelImage[0]);
+      // A floating selection is composed from this too on its next move.
+      if (BackImage[1].Width() == WorkImage[1].Width())
+        RenderIndexImage(BAM, BackImage[1], BackImage[0]);
+    }
   }
   NotifyPaletteChanged();
   RedrawImage(false);
