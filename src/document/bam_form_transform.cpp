@@ -1,6 +1,5 @@
 // Reflect, flip and rotation of the selection, or of the whole frame when nothing is selected.
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <vector>
 
@@ -101,19 +100,15 @@ void TBAMForm::SelectionRotateFree(long double angle) {
     log_.Append(" [ABORTED] (no pixel is selected)");
     return;
   }
-  // The content is turned on a canvas that holds the whole content source turned, centred in
-  // it, so no selected pixel can fall off.
+  // The content is turned about its centre onto a canvas that holds the whole content source
+  // turned, so no selected pixel can fall off. Nothing changes before the turn has succeeded.
   const int width = SelImage[0].Width(), height = SelImage[0].Height();
   const Size turned = TurnedSize(width, height, radians);
   const int canvas_w = std::max(width, turned.width), canvas_h = std::max(height, turned.height);
-  const int dx = (canvas_w - width) / 2, dy = (canvas_h - height) / 2;
   const TColor fills[3] = {kUncoveredColour,
                            MakeColor(static_cast<std::uint8_t>(BAM.TranspInd), 0, 0), kWhite};
-  // Worked on copies, so running out of memory leaves the selection as it was.
-  std::array<Bitmap, 3> canvas = {SelImage[0], SelImage[1], SelMask};
-  for (int k = 0; k < 3; ++k) ShiftAndResize(canvas[k], -dx, -dy, canvas_w, canvas_h, fills[k]);
   std::vector<Bitmap> turned_images =
-      RotateBitmapsToSize({&canvas[0], &canvas[1], &canvas[2]}, {fills[0], fills[1], fills[2]},
+      RotateBitmapsToSize({&SelImage[0], &SelImage[1], &SelMask}, {fills[0], fills[1], fills[2]},
                           canvas_w, canvas_h, radians);
   Bitmap* pictures[3] = {&SelImage[0], &SelImage[1], &SelMask};
   for (int k = 0; k < 3; ++k) *pictures[k] = std::move(turned_images[static_cast<std::size_t>(k)]);
