@@ -83,14 +83,17 @@ void TMainForm::BuildMenus() {
   AddEntry(edit, "SelectNone1", "Select &None", QKeySequence("Ctrl+D"), nullptr);
   AddEntry(edit, "Inverse1", "&Invert Selection", QKeySequence("Ctrl+I"), nullptr);
   edit->addSeparator();
-  AddEntry(edit, "ApplyFreeRotation1", "Apply Free Rotation", QKeySequence("Ctrl+R"), nullptr);
-  AddEntry(edit, "RotateClock1", "Rotate Clock&wise", QKeySequence("Ctrl+Shift+PgDown"), nullptr);
+  AddEntry(edit, "ApplyFreeRotation1", "Apply Free Rotation", QKeySequence("Ctrl+R"),
+           [this] { Btn_ApplyRotateClick(); });
+  AddEntry(edit, "RotateClock1", "Rotate Clock&wise", QKeySequence("Ctrl+Shift+PgDown"),
+           [this] { RotateClock1Click(); });
   AddEntry(edit, "RotateAntiClock1", "Rotate Antic&lockwise", QKeySequence("Ctrl+Shift+PgUp"),
-           nullptr);
+           [this] { RotateAntiClock1Click(); });
   edit->addSeparator();
-  AddEntry(edit, "FlipVertical1", "&Flip (Flip Vertical)", QKeySequence("Ctrl+Shift+F"), nullptr);
+  AddEntry(edit, "FlipVertical1", "&Flip (Flip Vertical)", QKeySequence("Ctrl+Shift+F"),
+           [this] { FlipVertical1Click(); });
   AddEntry(edit, "FlipHorizontal1", "&Reflect (Flip Horizontal)", QKeySequence("Ctrl+Shift+R"),
-           nullptr);
+           [this] { FlipHorizontal1Click(); });
   edit->addSeparator();
   AddEntry(edit, "Settings1", "S&ettings", none, [this] { Settings1Click(); });
 

@@ -300,11 +300,7 @@ void TMainForm::BuildBottomPanel() {
 
   BuildTextPanel(page("Panel_Text"));
 
-  QWidget* rotate = page("Panel_FreeRotate");
-  auto* angle = new QSpinBox(rotate);
-  angle->setObjectName("Spin_Angle");
-  angle->setRange(-360, 360);
-  rotate->layout()->addWidget(LabelledRow(rotate, "Angle", angle));
+  BuildRotationPanel(page("Panel_FreeRotate"));
 
   for (int i = 0; i < OptionPanels->count(); ++i)
     static_cast<QVBoxLayout*>(OptionPanels->widget(i)->layout())->addStretch();

@@ -26,6 +26,7 @@ class QListWidget;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QSpinBox;
 class QStackedWidget;
 class QTabWidget;
 class QTimer;
@@ -171,6 +172,15 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void View1Click();
   void RefreshCommandStates();
 
+  // --- Reflect, flip and rotate (transform_commands.cpp) ----------------------------------
+  void Btn_ApplyRotateClick();
+  void RotateClock1Click();
+  void RotateAntiClock1Click();
+  void FlipHorizontal1Click();
+  void FlipVertical1Click();
+  QSpinBox* Spin_Angle = nullptr;   // whole degrees
+  QSpinBox* Spin_Angle2 = nullptr;  // hundredths of a degree
+
   // --- Tools and colours (paint_controls.cpp) ---------------------------------------------
   // A tool button was chosen: `tool` is its position on the tool panel.
   void ToolBtnClick(int tool);
@@ -291,6 +301,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   int SelectedEntry() const;
 
   void ShowPalette();
+  void BuildRotationPanel(QWidget* panel);
+  // Runs a reflect, flip or rotation on the shown frame, reporting what it could not do.
+  void RunTransform(const std::function<void(TBAMForm&)>& transform);
   void WireSelectionCommands();
   void ShowStamp();
   // Paint-tool plumbing (paint_controls.cpp).

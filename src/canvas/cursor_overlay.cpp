@@ -76,6 +76,10 @@ void ToolController::ChoosePointer(Point p) {
       pointer_ = pick_selection(PointerShape::SelAddWand, PointerShape::SelRemWand,
                                 PointerShape::SelectWand);
       break;
+    case ToolKind::FreeRotate:
+      pointer_ = form_.MovingSelection || InsideSelection(form_, p) ? PointerShape::HandPoint
+                                                                     : PointerShape::Cross;
+      break;
     case ToolKind::Pan:
       pointer_ = form_.HorizontalScroll().Visible || form_.VerticalScroll().Visible
                      ? PointerShape::SizeAll

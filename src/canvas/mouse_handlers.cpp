@@ -56,6 +56,16 @@ void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, 
     PlaceText(p);
     return;
   }
+  if (options.Tool == ToolKind::FreeRotate) {
+    // The free rotation tool turns through its panel; on the frame it only drags the selection.
+    if (InsideSelection(form_, p)) {
+      tool.LastPoint = {p.x - form_.SelOffset.x, p.y - form_.SelOffset.y};
+      form_.FloatSelection();
+      form_.MovingSelection = true;
+    }
+    ChoosePointer(p);
+    return;
+  }
   if (options.Tool == ToolKind::Pan) {
     if (form_.HorizontalScroll().Visible || form_.VerticalScroll().Visible) {
       tool.Panning = true;

@@ -211,6 +211,15 @@ class TBAMForm {
   TColor SelectionBackColour() const;
   std::uint8_t SelectionBackIndex() const;
 
+  // --- Reflect, flip and rotate (bam_form_transform.cpp) ------------------------------------
+  // Each acts on the selection, or on the whole frame in one history step when nothing is
+  // selected. A turned whole frame takes the turned size; a turned selection keeps the top-left
+  // corner of its bounding box and the frame its size. Angles are radians, counter-clockwise.
+  void SelectionMirror();  // left-right
+  void SelectionFlip();    // top-bottom
+  void SelectionRotateFree(long double angle);
+  bool FrameShown() const;
+
   // --- Palette and colour kind (bam_form_palette.cpp) -------------------------------------
   // Shows the current palette and display colours without touching the history, the selection
   // or the frame data: previews, Cancel and display-colour changes come through here.
@@ -239,6 +248,8 @@ class TBAMForm {
   void RecordStartOfFrame();
   void RestoreSnapshot(const HistoryEntry& entry);
   void NotifyPaletteChanged();
+  void MirrorSelection(bool left_right);
+  void PlaceTransformedSelection();
 
   DocumentOptions& options_;
   DocumentHosts hosts_;

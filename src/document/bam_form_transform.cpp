@@ -1,0 +1,140 @@
+// Reflect, flip and rotation of the selection, or of the whole frame when nothing is selected.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "document/bam_form.h"
+#include "document/buffer_ops.h"
+#include "support/bitmap_mirror.h"
+#include "support/rotate_bitmap.h"
+
+namespace celwright {
+
+namespace {
+
+constexpr TColor kWhite = MakeColor(255, 255, 255);
+// What the turned colour picture shows where nothing was: never seen, as the mask leaves it out.
+constexpr TColor kUncoveredColour = MakeColor(0, 0, 255);
+
+// Rounds like the size rule does: to nearest, halves to even.
+int RoundHalfEven(long double value) { return static_cast<int>(std::llrint(value)); }
+
+}  // namespace
+
+bool TBAMForm::FrameShown() const {
+  return CurrentFrame >= 0 && FrameRec.Width > 0 && FrameRec.Height > 0;
+}
+
+void TBAMForm::SelectionMirror() { MirrorSelection(true); }
+
+void TBAMForm::SelectionFlip() { MirrorSelection(false); }
+
+void TBAMForm::MirrorSelection(bool left_right) {
+  if (!FrameShown()) return;
+  const char* line = left_right ? "SELN: Mirror" : "SELN: Flip";
+  auto mirror = [left_right](Bitmap& picture) {
+    left_right ? ReflectBitmap(picture) : FlipBitmap(picture);
+  };
+  if (!HasSelection) {
+    // Pending text and the like are settled first, so they turn with the frame.
+    SelectionClear();
+    log_.Line(line);
+    for (Bitmap& image : WorkImage) mirror(image);
+    log_.Append(" [OK]");
+    ImageChanged = true;
+    HistoryPending = true;
+    AddHistoryItem();
+    RedrawImage(false);
+    return;
+  }
+
+  FloatSelection();
+  const Rect before = GetSelSize();
+  log_.Line(line);
+  if (before.Empty()) {
+    log_.Append(" [ABORTED] (no pixel is selected)");
+    return;
+  }
+  for (Bitmap& image : SelImage) mirror(image);
+  mirror(SelMask);
+  // The bounding box stays where it was.
+  const Rect after = GetSelSize();
+  SelOffset.x += before.left - after.left;
+  SelOffset.y += before.top - after.top;
+  PlaceTransformedSelection();
+}
+
+void TBAMForm::SelectionRotateFree(long double angle) {
+  if (!FrameShown()) return;
+  const double radians = static_cast<double>(angle);
+  if (!HasSelection) {
+    SelectionClear();
+    log_.Line("SELN: Rotate Free");
+    // The whole frame takes the turned size (a quarter turn of W x H gives H x W) and its
+    // centre point scales with it; corners the turned picture does not cover are transparent.
+    const int width = FrameRec.Width, height = FrameRec.Height;
+    const Size turned = TurnedSize(width, height, radians);
+    std::vector<Bitmap> turned_images = RotateBitmapsToSize(
+        {&WorkImage[0], &WorkImage[1]},
+        {BAM.GetTransCol(), MakeColor(static_cast<std::uint8_t>(BAM.TranspInd), 0, 0)},
+        turned.width, turned.height, radians);
+    log_.Append(" [OK]");
+    const int centre_x =
+        RoundHalfEven(static_cast<long double>(turned.width) * FrameRec.CentreX / width);
+    const int centre_y =
+        RoundHalfEven(static_cast<long double>(turned.height) * FrameRec.CentreY / height);
+    FixFrameSize(0, 0, centre_x, centre_y, turned.width, turned.height, true, true);
+    WorkImage[0] = std::move(turned_images[0]);
+    WorkImage[1] = std::move(turned_images[1]);
+    ImageChanged = true;
+    HistoryPending = true;
+    AddHistoryItem();
+    RedrawImage(false);
+    return;
+  }
+
+  FloatSelection();
+  const Rect before = GetSelSize();
+  log_.Line("SELN: Rotate Free");
+  if (before.Empty()) {
+    log_.Append(" [ABORTED] (no pixel is selected)");
+    return;
+  }
+  // The content is turned about its centre onto a canvas that holds the whole content source
+  // turned, so no selected pixel can fall off. Nothing changes before the turn has succeeded.
+  const int width = SelImage[0].Width(), height = SelImage[0].Height();
+  const Size turned = TurnedSize(width, height, radians);
+  const int canvas_w = std::max(width, turned.width), canvas_h = std::max(height, turned.height);
+  const TColor fills[3] = {kUncoveredColour,
+                           MakeColor(static_cast<std::uint8_t>(BAM.TranspInd), 0, 0), kWhite};
+  std::vector<Bitmap> turned_images =
+      RotateBitmapsToSize({&SelImage[0], &SelImage[1], &SelMask}, {fills[0], fills[1], fills[2]},
+                          canvas_w, canvas_h, radians);
+  Bitmap* pictures[3] = {&SelImage[0], &SelImage[1], &SelMask};
+  for (int k = 0; k < 3; ++k) *pictures[k] = std::move(turned_images[static_cast<std::size_t>(k)]);
+  // Only the turned content is kept, so turning again starts from its size: a canvas grown from
+  // the last canvas would double in area with every diagonal turn.
+  const Rect after = GetSelSize();
+  for (Bitmap* picture : pictures) {
+    ShiftAndResize(*picture, after.left, after.top, after.Width(), after.Height(), kWhite);
+  }
+  // The bounding box keeps its top-left corner.
+  SelOffset.x += before.left;
+  SelOffset.y += before.top;
+  PlaceTransformedSelection();
+}
+
+void TBAMForm::PlaceTransformedSelection() {
+  ComposeSelection();
+  SelMaskCopy = SelMask;
+  log_.Append(" [OK]");
+  // The result floats like a moved selection: showing another frame, painting or any other
+  // fix bakes it into the frame as a history step.
+  SelMoved = true;
+  ImageChanged = true;
+  MakeSelMarkerMask();
+  RedrawImage(false);
+  NotifyCommandsChanged();
+}
+
+}  // namespace celwright
