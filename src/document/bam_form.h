@@ -41,6 +41,9 @@ struct LoadedPicture {
 using PictureLoader = std::function<LoadedPicture(const std::string& file_name,
                                                   std::uint8_t file_type)>;
 
+// The log's reason when a selection command finds no selected pixel to work on.
+inline constexpr const char* kNothingSelected = " [ABORTED] (The selection covers no pixel)";
+
 // One snapshot as the history viewer lists it.
 struct HistoryViewItem {
   std::string Label;     // "0" is the newest
@@ -250,6 +253,10 @@ class TBAMForm {
   void NotifyPaletteChanged();
   void MirrorSelection(bool left_right);
   void PlaceTransformedSelection();
+  // Ends Select All and Invert once SelMask holds the new shape: the whole frame is its content.
+  void TakeNewSelectionMask();
+  // A whole-frame change of WorkImage becomes one history step and is shown.
+  void RecordWholeFrameEdit();
 
   DocumentOptions& options_;
   DocumentHosts hosts_;

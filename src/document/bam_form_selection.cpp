@@ -59,9 +59,13 @@ void TBAMForm::SelectionAll() {
   // the next move would make the frame jump.
   FixSelectionPosition();
   log_.Line("SELN: Select All");
-  SelImage = WorkImage;
   SelMask.Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits1);
+  TakeNewSelectionMask();
+}
+
+void TBAMForm::TakeNewSelectionMask() {
   SelMaskCopy = SelMask;
+  SelImage = WorkImage;
   SelOffset = {};
   HasSelection = true;
   SelChanged = true;
@@ -69,6 +73,13 @@ void TBAMForm::SelectionAll() {
   FinishSelection();
   RedrawImage(false);
   NotifyCommandsChanged();
+}
+
+void TBAMForm::RecordWholeFrameEdit() {
+  ImageChanged = true;
+  HistoryPending = true;
+  AddHistoryItem();
+  RedrawImage(false);
 }
 
 void TBAMForm::FinishSelection() {

@@ -11,7 +11,6 @@ namespace celwright {
 namespace {
 
 constexpr TColor kWhite = MakeColor(255, 255, 255);
-constexpr const char* kNothingSelected = " [ABORTED] (The selection covers no pixel)";
 
 Bitmap Cropped(const Bitmap& source, const Rect& r) {
   Bitmap out(r.Width(), r.Height(), source.Format());
@@ -30,15 +29,7 @@ void TBAMForm::SelectionInvert() {
   if (SelMask.Width() != FrameRec.Width || SelMask.Height() != FrameRec.Height)
     SelMask.Resize(FrameRec.Width, FrameRec.Height, kWhite);
   for (std::uint8_t& bit : SelMask.Pixels()) bit = bit == 0 ? 1 : 0;
-  SelMaskCopy = SelMask;
-  SelImage = WorkImage;
-  SelOffset = {};
-  HasSelection = true;
-  SelChanged = true;
-  log_.Append(" [OK]");
-  FinishSelection();
-  RedrawImage(false);
-  NotifyCommandsChanged();
+  TakeNewSelectionMask();
 }
 
 bool TBAMForm::SelectionCopy() {

@@ -41,10 +41,7 @@ void TBAMForm::MirrorSelection(bool left_right) {
     log_.Line(line);
     for (Bitmap& image : WorkImage) mirror(image);
     log_.Append(" [OK]");
-    ImageChanged = true;
-    HistoryPending = true;
-    AddHistoryItem();
-    RedrawImage(false);
+    RecordWholeFrameEdit();
     return;
   }
 
@@ -52,7 +49,7 @@ void TBAMForm::MirrorSelection(bool left_right) {
   const Rect before = GetSelSize();
   log_.Line(line);
   if (before.Empty()) {
-    log_.Append(" [ABORTED] (no pixel is selected)");
+    log_.Append(kNothingSelected);
     return;
   }
   for (Bitmap& image : SelImage) mirror(image);
@@ -86,10 +83,7 @@ void TBAMForm::SelectionRotateFree(long double angle) {
     FixFrameSize(0, 0, centre_x, centre_y, turned.width, turned.height, true, true);
     WorkImage[0] = std::move(turned_images[0]);
     WorkImage[1] = std::move(turned_images[1]);
-    ImageChanged = true;
-    HistoryPending = true;
-    AddHistoryItem();
-    RedrawImage(false);
+    RecordWholeFrameEdit();
     return;
   }
 
@@ -97,7 +91,7 @@ void TBAMForm::SelectionRotateFree(long double angle) {
   const Rect before = GetSelSize();
   log_.Line("SELN: Rotate Free");
   if (before.Empty()) {
-    log_.Append(" [ABORTED] (no pixel is selected)");
+    log_.Append(kNothingSelected);
     return;
   }
   // The content is turned about its centre onto a canvas that holds the whole content source
