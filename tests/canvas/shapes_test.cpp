@@ -181,13 +181,7 @@ TEST(ShapePreview, FollowsThePointerOnTheFrameOnlyAndNeverReachesTheFile) {
   EXPECT_EQ(f.form.OverlayImage[1], f.before);
   f.Move(12, 10);
 
-  const std::string file = ::testing::TempDir() + "shape_preview.bam";
-  f.form.CommitPendingEdits();
-  ASSERT_TRUE(f.form.BAM.SaveAs(file, kPalettedBAM, false));
-  TBAM reopened;
-  ASSERT_TRUE(reopened.LoadFromFile(file));
-  Bitmap colours, indices;
-  reopened.GetFrameBitmap(0, colours, &indices);
+  const Bitmap indices = f.SavedAndReopened("shape_preview.bam");
   EXPECT_EQ(indices.Pixels(), f.before.Pixels());
 }
 

@@ -26,13 +26,7 @@ TEST(Pencil, ClickSaveReopenUndoRedo) {
   f.form.Redo();
   EXPECT_EQ(f.IndexAt(5, 5), 67);
 
-  const std::string file = ::testing::TempDir() + "pencil_click.bam";
-  f.form.CommitPendingEdits();
-  ASSERT_TRUE(f.form.BAM.SaveAs(file, kPalettedBAM, false));
-  TBAM reopened;
-  ASSERT_TRUE(reopened.LoadFromFile(file));
-  Bitmap colours, indices;
-  reopened.GetFrameBitmap(0, colours, &indices);
+  const Bitmap indices = f.SavedAndReopened("pencil_click.bam");
   Bitmap expected = before;
   expected.SetPixel(5, 5, MakeColor(67, 0, 0));
   EXPECT_EQ(indices.Pixels(), expected.Pixels());
