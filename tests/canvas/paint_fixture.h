@@ -3,8 +3,6 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "canvas/paint_tools.h"
 #include "canvas/tool_controller.h"
 #include "document/document_test_util.h"
@@ -63,18 +61,6 @@ struct PaintFixture : DocumentFixture {
       for (int x = 0; x < colours.Width(); ++x)
         colours.SetPixel(x, y, IndexColour(form.BAM, IndexAt(x, y)));
     return colours;
-  }
-
-  // Frame 0's index image after the edits are saved to a file and the file is read back.
-  Bitmap SavedAndReopened(const std::string& name) {
-    const std::string file = ::testing::TempDir() + name;
-    form.CommitPendingEdits();
-    TBAM reopened;
-    Bitmap colours, indices;
-    EXPECT_TRUE(form.BAM.SaveAs(file, kPalettedBAM, false));
-    EXPECT_TRUE(reopened.LoadFromFile(file));
-    if (reopened.FrameCount() > 0) reopened.GetFrameBitmap(0, colours, &indices);
-    return indices;
   }
 
   ToolController tools;

@@ -181,7 +181,13 @@ TEST(ShapePreview, FollowsThePointerOnTheFrameOnlyAndNeverReachesTheFile) {
   EXPECT_EQ(f.form.OverlayImage[1], f.before);
   f.Move(12, 10);
 
-  const Bitmap indices = f.SavedAndReopened("shape_preview.bam");
+  const std::string file = ::testing::TempDir() + "shape_preview.bam";
+  f.form.CommitPendingEdits();
+  ASSERT_TRUE(f.form.BAM.SaveAs(file, kPalettedBAM, false));
+  TBAM reopened;
+  ASSERT_TRUE(reopened.LoadFromFile(file));
+  Bitmap colours, indices;
+  reopened.GetFrameBitmap(0, colours, &indices);
   EXPECT_EQ(indices.Pixels(), f.before.Pixels());
 }
 
