@@ -31,7 +31,6 @@ class TransformTest : public QObject, public EditorFixture {
   void Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
   }
-  int At(int x, int y) { return RedOf(Doc().WorkImage[1].GetPixel(x, y)); }
 
  private slots:
   void init() { StartEditor(); }
@@ -125,14 +124,14 @@ class TransformTest : public QObject, public EditorFixture {
     Drag(1, 1, 4, 2);  // 4 x 2 at (1, 1)
     Press("Btn_FreeRotate");
     Drag(2, 1, 5, 3);  // grabbed inside, moved by (3, 2)
-    QCOMPARE(At(4, 3), RedOf(source.GetPixel(1, 1)));
-    QCOMPARE(At(7, 4), RedOf(source.GetPixel(4, 2)));
+    QCOMPARE(IndexAt(4, 3), RedOf(source.GetPixel(1, 1)));
+    QCOMPARE(IndexAt(7, 4), RedOf(source.GetPixel(4, 2)));
     // Turned anticlockwise where it now lies: a 2 x 4 box from (4, 3), the frame unchanged.
     Key(Qt::Key_PageUp, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(Doc().FrameRec.Width, frame.Width);
     QCOMPARE(Doc().FrameRec.Height, frame.Height);
-    QCOMPARE(At(4, 3), RedOf(source.GetPixel(4, 1)));
-    QCOMPARE(At(5, 6), RedOf(source.GetPixel(1, 2)));
+    QCOMPARE(IndexAt(4, 3), RedOf(source.GetPixel(4, 1)));
+    QCOMPARE(IndexAt(5, 6), RedOf(source.GetPixel(1, 2)));
   }
 };
 
