@@ -96,6 +96,7 @@ TEST(CloseQuestion, AFailedSaveKeepsTheDocumentOpen) {
   DocumentFixture doc(1);
   doc.form.ShowFrame(0);
   doc.Edit(0, 0, 3);
+  doc.form.Modified = true;
   doc.hosts.save_succeeds = false;
   doc.hosts.answers = {PromptAnswer::Yes};
   EXPECT_FALSE(doc.form.CheckCanClose());
