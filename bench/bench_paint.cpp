@@ -5,35 +5,17 @@
 #include <filesystem>
 
 #include "canvas/tool_controller.h"
-#include "document/bam_form.h"
+#include "bench_frame.h"
 #include "support/qm_log.h"
 
 namespace celwright {
 namespace {
 
-// A paletted document of one size x size frame in a busy pattern of indices 2..8.
-void MakeFrame(TBAMForm& form, int size) {
-  TBAM& bam = form.BAM;
-  bam.NewBAM("bench.bam", true);
-  for (int i = 0; i < 256; ++i)
-    bam.Palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 3), 90};
-  bam.AddCycle(-1);
-  bam.InsertFrame(-1, 0, -1, false);
-  TBAMFrame info = bam.GetFrame(0);
-  info.Width = info.Height = size;
-  info.CentreX = info.CentreY = size / 2;
-  Bitmap indices(size, size);
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x)
-      indices.Row(y)[3 * x + 2] = static_cast<std::uint8_t>((x ^ y) % 7 + 2);
-  bam.SetFrameBitmap(0, indices, info);
-}
-
 struct PaintBench {
   PaintBench(int size, int magnification, ViewportSize viewport, ToolKind tool,
              DocumentLog log = {})
       : form(Options(magnification, tool), {}, std::move(log)), tools(form) {
-    MakeFrame(form, size);
+    MakeBenchFrame(form, size, BusyIndex);
     form.FormResize(viewport);
     form.ShowFrame(0);
   }

@@ -4,33 +4,19 @@
 #include <benchmark/benchmark.h>
 
 #include "canvas/tool_controller.h"
-#include "document/bam_form.h"
+#include "bench_frame.h"
 
 namespace celwright {
 namespace {
 
-// A paletted document of one size x size frame; `noisy` gives every pixel one of 200 entries,
+// A paletted document of one size x size frame; `noisy` gives every pixel one of three entries,
 // so the wand's region is small and ragged.
 void MakeFrame(TBAMForm& form, int size, bool noisy) {
-  TBAM& bam = form.BAM;
-  bam.NewBAM("bench.bam", true);
-  for (int i = 0; i < 256; ++i)
-    bam.Palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), 40};
-  bam.AddCycle(-1);
-  bam.InsertFrame(-1, 0, -1, false);
-  TBAMFrame info = bam.GetFrame(0);
-  info.Width = info.Height = size;
-  info.CentreX = info.CentreY = size / 2;
-  Bitmap indices(size, size);
   std::uint32_t seed = 12345;
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      seed = seed * 1664525u + 1013904223u;
-      indices.Row(y)[3 * x + 2] =
-          static_cast<std::uint8_t>(noisy ? (seed >> 24) % 3 + 2 : (x / 64 + y / 64) % 7 + 2);
-    }
-  }
-  bam.SetFrameBitmap(0, indices, info);
+  MakeBenchFrame(form, size, [&](int x, int y) {
+    seed = seed * 1664525u + 1013904223u;
+    return noisy ? static_cast<int>((seed >> 24) % 3 + 2) : (x / 64 + y / 64) % 7 + 2;
+  });
 }
 
 struct SelectionBench {

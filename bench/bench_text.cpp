@@ -6,7 +6,7 @@
 
 #include "canvas/text_block.h"
 #include "canvas/tool_controller.h"
-#include "document/bam_form.h"
+#include "bench_frame.h"
 
 namespace celwright {
 namespace {
@@ -15,20 +15,7 @@ constexpr const char* kTwoLines = "Celwright\nQuillmont";
 
 struct TextBench {
   explicit TextBench(int magnification) : form(Options(magnification)), tools(form) {
-    TBAM& bam = form.BAM;
-    bam.NewBAM("bench.bam", true);
-    for (int i = 0; i < 256; ++i)
-      bam.Palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 3), 90};
-    bam.AddCycle(-1);
-    bam.InsertFrame(-1, 0, -1, false);
-    TBAMFrame info = bam.GetFrame(0);
-    info.Width = info.Height = 512;
-    info.CentreX = info.CentreY = 256;
-    Bitmap indices(512, 512);
-    for (int y = 0; y < 512; ++y)
-      for (int x = 0; x < 512; ++x)
-        indices.Row(y)[3 * x + 2] = static_cast<std::uint8_t>((x ^ y) % 7 + 2);
-    bam.SetFrameBitmap(0, indices, info);
+    MakeBenchFrame(form, 512, BusyIndex);
     form.FormResize({1280, 800, 1280, 800});
     form.ShowFrame(0);
     const int x = form.ImageOrigin.X + 20 * form.Zoom;

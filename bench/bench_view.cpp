@@ -2,29 +2,14 @@
 // stay well inside a 60 Hz frame (16 ms) even for a large frame at the largest magnification.
 #include <benchmark/benchmark.h>
 
-#include "document/bam_form.h"
+#include "bench_frame.h"
 
 namespace celwright {
 namespace {
 
-// A 256 x 256 paletted frame with transparent, shadow and coloured pixels in a busy pattern.
+// A 256 x 256 frame with transparent, shadow and coloured pixels in a busy pattern.
 void MakeBusyFrame(TBAMForm& form) {
-  TBAM& bam = form.BAM;
-  bam.NewBAM("bench.bam", true);
-  for (int i = 0; i < 256; ++i) {
-    bam.Palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 3), 90};
-  }
-  bam.AddCycle(-1);
-  bam.InsertFrame(-1, 0, -1, false);
-  TBAMFrame info = bam.GetFrame(0);
-  info.Width = info.Height = 256;
-  info.CentreX = info.CentreY = 128;
-  Bitmap indices(256, 256);
-  for (int y = 0; y < 256; ++y) {
-    std::uint8_t* row = indices.Row(y);
-    for (int x = 0; x < 256; ++x) row[3 * x + 2] = static_cast<std::uint8_t>((x ^ y) % 7);
-  }
-  bam.SetFrameBitmap(0, indices, info);
+  MakeBenchFrame(form, 256, [](int x, int y) { return (x ^ y) % 7; });
 }
 
 void BM_RedrawLargestMagnification(benchmark::State& state) {

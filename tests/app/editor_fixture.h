@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -8,6 +11,7 @@
 #include <string>
 
 #include "app/app_settings.h"
+#include "app/document_view.h"
 #include "app/main_window.h"
 #include "app/scripted_prompts.h"
 #include "document/bam_form.h"
@@ -49,6 +53,57 @@ class EditorFixture {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
   }
   std::string Temp(const char* name) { return dir_->filePath(name).toStdString(); }
+
+  // A new document in the focused editor, so shortcuts reach it.
+  bool NewActiveDocument() {
+    form_->New1Click();
+    if (!form_->BAMForm()) return false;
+    form_->activateWindow();
+    return QTest::qWaitForWindowActive(form_.get());
+  }
+
+  // Mouse events on the middle of frame pixel (fx, fy), sent to the view's viewport.
+  QPoint ClientOf(int fx, int fy) {
+    const int zoom = Doc().Zoom;
+    return {Doc().ImageOrigin.X + fx * zoom + zoom / 2, Doc().ImageOrigin.Y + fy * zoom + zoom / 2};
+  }
+  void Send(QEvent::Type type, int fx, int fy, Qt::MouseButton button, Qt::MouseButtons held) {
+    QWidget* viewport = form_->View()->viewport();
+    const QPointF at = ClientOf(fx, fy);
+    QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+  }
+  void Drag(int x0, int y0, int x1, int y1, Qt::MouseButton button = Qt::LeftButton) {
+    Send(QEvent::MouseButtonPress, x0, y0, button, button);
+    Send(QEvent::MouseMove, x1, y1, Qt::NoButton, button);
+    Send(QEvent::MouseButtonRelease, x1, y1, button, Qt::NoButton);
+  }
+  void Drag(QPoint from, QPoint to) { Drag(from.x(), from.y(), to.x(), to.y()); }
+  void Click(int x, int y, bool twice = false) {
+    Send(QEvent::MouseButtonPress, x, y, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoButton);
+    if (!twice) return;
+    Send(QEvent::MouseButtonDblClick, x, y, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoButton);
+  }
+  void Press(const char* button_name) {
+    auto* button = form_->findChild<QAbstractButton*>(button_name);
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+  }
+  int IndexAt(int x, int y) { return RedOf(Doc().WorkImage[1].GetPixel(x, y)); }
+
+  // Save As through the File menu into the test folder, then the file read back.
+  bool SaveAsAndReopen(const char* name, TBAM& reopened) {
+    prompts_->SaveChoices = {{true, Temp(name), 0}};
+    form_->SaveAs1Click();
+    return prompts_->Count("error") == 0 && reopened.LoadFromFile(Temp(name));
+  }
+  static Bitmap Indices(const TBAM& bam, int frame) {
+    Bitmap colours, indices;
+    bam.GetFrameBitmap(frame, colours, &indices);
+    return indices;
+  }
 
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<ScriptedPrompts> prompts_;

@@ -108,10 +108,11 @@ class ImportExportTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().BAM.CycleCount(), cycles + 1 + other.CycleCount());
 
     // A file that is no BAM: said so, logged as such, nothing added.
-    const int now = Doc().BAM.CycleCount();
-    prompts_->OpenChoices.push_back(Choice(kSample + ".missing", 2));
+    const int now = Doc().BAM.CycleCount(), frames_now = Doc().BAM.FrameCount();
+    prompts_->OpenChoices.push_back(Choice(CELWRIGHT_SOURCE_DIR "/README.md", 2));
     Entry("ImportSequence1")->trigger();
     QCOMPARE(Doc().BAM.CycleCount(), now);
+    QCOMPARE(Doc().BAM.FrameCount(), frames_now);
     QCOMPARE(prompts_->Count("error"), 1);
     QVERIFY(LastLogLine("APP : Import Sequence").find(" [ABORTED]") != std::string::npos);
   }

@@ -515,27 +515,6 @@ class MainWindowTest : public QObject, public EditorFixture {
     form_->Entry("ViewTools1")->trigger();
     QVERIFY(!form_->Panel_Left->isVisible());
   }
-
-  void theWindowShowsTheFramesPixels() {
-    form_->OpenFile(kSample, dtBAM);
-    form_->Combo_MagChange(2);
-    ClickRow(form_->List_Sequences, 1);
-    QApplication::processEvents();
-    // An opaque pixel of the frame appears where the view puts it, magnified.
-    const TBAMForm& doc = Doc();
-    int px = -1, py = -1;
-    for (int y = 0; y < doc.FrameRec.Height && px < 0; ++y)
-      for (int x = 0; x < doc.FrameRec.Width && px < 0; ++x)
-        if (doc.WorkImage[1].Row(y)[3 * x + 2] > 1) px = x, py = y;
-    QVERIFY(px >= 0);
-    const QImage shot = form_->grab().toImage();
-    const QPoint in_view(doc.ImageOrigin.X + px * doc.Zoom + 1,
-                         doc.ImageOrigin.Y + py * doc.Zoom + 1);
-    const QPoint at = form_->View()->viewport()->mapTo(form_.get(), in_view);
-    const TColor expected = doc.WorkImage[0].GetPixel(px, py);
-    QCOMPARE(shot.pixel(at), qRgb(RedOf(expected), GreenOf(expected), BlueOf(expected)));
-    QVERIFY(shot.save(dir_->filePath("main_window.png")));
-  }
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -8,11 +8,9 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QLabel>
-#include <QMouseEvent>
 #include <algorithm>
 
 #include "app/document_session.h"
-#include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "app/palette_widget.h"
 
@@ -21,17 +19,6 @@ using namespace celwright;
 class PaintTest : public QObject, public EditorFixture {
   Q_OBJECT
 
-  QPoint ClientOf(int fx, int fy) {
-    const int zoom = Doc().Zoom;
-    return {Doc().ImageOrigin.X + fx * zoom + zoom / 2, Doc().ImageOrigin.Y + fy * zoom + zoom / 2};
-  }
-  void Send(QEvent::Type type, int fx, int fy, Qt::MouseButton button, Qt::MouseButtons held) {
-    QWidget* viewport = form_->View()->viewport();
-    const QPointF at = ClientOf(fx, fy);
-    QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &event);
-  }
-  int IndexAt(int x, int y) { return RedOf(Doc().WorkImage[1].GetPixel(x, y)); }
   bool Logged(const std::string& line) {
     const auto& lines = LogLines();
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -42,12 +29,8 @@ class PaintTest : public QObject, public EditorFixture {
   void cleanup() { StopEditor(); }
 
   void pencilOnThePaletteColourUndoRedoSaveAndReopen() {
-    form_->New1Click();
-    QVERIFY(form_->BAMForm());
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    Bitmap colours, original;
-    Doc().BAM.GetFrameBitmap(0, colours, &original);
+    QVERIFY(NewActiveDocument());
+    const Bitmap original = Indices(Doc().BAM, 0);
 
     auto* pencil = form_->findChild<QAbstractButton*>("Btn_Pencil");
     QTest::mouseClick(pencil, Qt::LeftButton);
@@ -81,14 +64,9 @@ class PaintTest : public QObject, public EditorFixture {
     QTest::keyClick(form_.get(), Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(IndexAt(2, 1), 67);
 
-    const std::string file = Temp("painted.bam");
-    prompts_->SaveChoices = {{true, file, 0}};
-    form_->SaveAs1Click();
-    QCOMPARE(prompts_->Count("error"), 0);
     TBAM reopened;
-    QVERIFY(reopened.LoadFromFile(file));
-    Bitmap indices;
-    reopened.GetFrameBitmap(0, colours, &indices);
+    QVERIFY(SaveAsAndReopen("painted.bam", reopened));
+    const Bitmap indices = Indices(reopened, 0);
     for (int y = 0; y < original.Height(); ++y) {
       for (int x = 0; x < original.Width(); ++x) {
         const bool painted = (y == 5 && x == 5) || (y == 1 && x >= 1 && x <= 4);

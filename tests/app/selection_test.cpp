@@ -5,10 +5,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QToolButton>
 
-#include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "document/selection_transfer.h"
 #include "document/work_image_render.h"
@@ -18,21 +16,6 @@ using namespace celwright;
 class SelectionTest : public QObject, public EditorFixture {
   Q_OBJECT
 
-  QPoint ClientOf(int fx, int fy) {
-    const int zoom = Doc().Zoom;
-    return {Doc().ImageOrigin.X + fx * zoom + zoom / 2, Doc().ImageOrigin.Y + fy * zoom + zoom / 2};
-  }
-  void Send(QEvent::Type type, int fx, int fy, Qt::MouseButton button, Qt::MouseButtons held) {
-    QWidget* viewport = form_->View()->viewport();
-    const QPointF at = ClientOf(fx, fy);
-    QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &event);
-  }
-  void Drag(QPoint from, QPoint to) {
-    Send(QEvent::MouseButtonPress, from.x(), from.y(), Qt::LeftButton, Qt::LeftButton);
-    Send(QEvent::MouseMove, to.x(), to.y(), Qt::NoButton, Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, to.x(), to.y(), Qt::LeftButton, Qt::NoButton);
-  }
   void Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(form_.get(), key, modifiers);
   }
@@ -47,10 +30,7 @@ class SelectionTest : public QObject, public EditorFixture {
 
   void dragMoveCopyPasteSaveAndReopen() {
     QApplication::clipboard()->clear();
-    form_->New1Click();
-    QVERIFY(form_->BAMForm());
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QVERIFY(NewActiveDocument());
     Doc().FixFrameSize(0, 0, 16, 16, 32, 32, true, true);
     Bitmap& indices = Doc().WorkImage[1];
     for (int y = 0; y < 32; ++y)
@@ -89,14 +69,9 @@ class SelectionTest : public QObject, public EditorFixture {
     Key(Qt::Key_V, Qt::ControlModifier);
     QVERIFY(Doc().HasSelection);
 
-    const std::string file = Temp("selection.bam");
-    prompts_->SaveChoices = {{true, file, 0}};
-    form_->SaveAs1Click();
-    QCOMPARE(prompts_->Count("error"), 0);
     TBAM reopened;
-    QVERIFY(reopened.LoadFromFile(file));
-    Bitmap colours, saved;
-    reopened.GetFrameBitmap(0, colours, &saved);
+    QVERIFY(SaveAsAndReopen("selection.bam", reopened));
+    const Bitmap saved = Indices(reopened, 0);
     QCOMPARE(saved.Width(), 32);
     for (int y = 0; y < 5; ++y)
       for (int x = 0; x < 10; ++x) QCOMPARE(IndexOf(saved, x, y), IndexOf(original, x + 2, y + 2));

@@ -2,10 +2,8 @@
 // options panel, shapes drawn with mouse events on the frame, Esc, then saved and read back.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QMouseEvent>
 #include <QSpinBox>
 
-#include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "app/palette_widget.h"
 
@@ -14,44 +12,13 @@ using namespace celwright;
 class ShapesTest : public QObject, public EditorFixture {
   Q_OBJECT
 
-  QPoint ClientOf(int fx, int fy) {
-    const int zoom = Doc().Zoom;
-    return {Doc().ImageOrigin.X + fx * zoom + zoom / 2, Doc().ImageOrigin.Y + fy * zoom + zoom / 2};
-  }
-  void Send(QEvent::Type type, int fx, int fy, Qt::MouseButton button, Qt::MouseButtons held) {
-    QWidget* viewport = form_->View()->viewport();
-    const QPointF at = ClientOf(fx, fy);
-    QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &event);
-  }
-  void Drag(int x0, int y0, int x1, int y1, Qt::MouseButton button = Qt::LeftButton) {
-    Send(QEvent::MouseButtonPress, x0, y0, button, button);
-    Send(QEvent::MouseMove, x1, y1, Qt::NoButton, button);
-    Send(QEvent::MouseButtonRelease, x1, y1, button, Qt::NoButton);
-  }
-  void Click(int x, int y, bool twice = false) {
-    Send(QEvent::MouseButtonPress, x, y, Qt::LeftButton, Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoButton);
-    if (!twice) return;
-    Send(QEvent::MouseButtonDblClick, x, y, Qt::LeftButton, Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoButton);
-  }
-  void Press(const char* name) {
-    auto* button = form_->findChild<QAbstractButton*>(name);
-    QVERIFY(button);
-    QTest::mouseClick(button, Qt::LeftButton);
-  }
-  int IndexAt(int x, int y) { return RedOf(Doc().WorkImage[1].GetPixel(x, y)); }
 
  private slots:
   void init() { StartEditor(); }
   void cleanup() { StopEditor(); }
 
   void drawEachShapeSaveAndReopen() {
-    form_->New1Click();
-    QVERIFY(form_->BAMForm());
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QVERIFY(NewActiveDocument());
     auto* palette = form_->findChild<PaletteWidget*>("Img_Pal");
     QTest::mouseClick(palette, Qt::LeftButton, {}, PaletteWidget::EntryCentre(67));
     QTest::mouseClick(palette, Qt::RightButton, {}, PaletteWidget::EntryCentre(90));
@@ -111,15 +78,9 @@ class ShapesTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().UndoCount(), 6);
 
     const Bitmap drawn = Doc().WorkImage[1];
-    const std::string file = Temp("shapes.bam");
-    prompts_->SaveChoices = {{true, file, 0}};
-    form_->SaveAs1Click();
-    QCOMPARE(prompts_->Count("error"), 0);
     TBAM reopened;
-    QVERIFY(reopened.LoadFromFile(file));
-    Bitmap colours, indices;
-    reopened.GetFrameBitmap(0, colours, &indices);
-    QVERIFY(indices.Pixels() == drawn.Pixels());
+    QVERIFY(SaveAsAndReopen("shapes.bam", reopened));
+    QVERIFY(Indices(reopened, 0).Pixels() == drawn.Pixels());
   }
 };
 

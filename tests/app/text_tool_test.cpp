@@ -6,12 +6,10 @@
 #include <QFontComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QToolButton>
 
-#include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "canvas/text_block.h"
 
@@ -20,36 +18,17 @@ using namespace celwright;
 class TextToolTest : public QObject, public EditorFixture {
   Q_OBJECT
 
-  void ClickFrame(int fx, int fy) {
-    QWidget* viewport = form_->View()->viewport();
-    const int zoom = Doc().Zoom;
-    const QPointF at(Doc().ImageOrigin.X + fx * zoom + zoom / 2,
-                     Doc().ImageOrigin.Y + fy * zoom + zoom / 2);
-    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-      QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton,
-                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                        Qt::NoModifier);
-      QApplication::sendEvent(viewport, &event);
-    }
-  }
-  void ClickButton(const char* name) {
-    QTest::mouseClick(form_->findChild<QAbstractButton*>(name), Qt::LeftButton);
-  }
-
  private slots:
   void init() { StartEditor(); }
   void cleanup() { StopEditor(); }
 
   void typePlaceFixSaveAndReopen() {
-    form_->New1Click();
-    QVERIFY(form_->BAMForm());
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QVERIFY(NewActiveDocument());
     Doc().FixFrameSize(0, 0, 60, 30, 120, 60, false, false);
     const int steps = Doc().UndoCount();
     const Bitmap before = Doc().WorkImage[1];
 
-    ClickButton("Btn_Text");
+    Press("Btn_Text");
     QCOMPARE(form_->OptionPanels->currentWidget()->objectName(), QString("Panel_Text"));
 
     // A size that is not a number gives way to the last valid one when the box is left.
@@ -64,9 +43,9 @@ class TextToolTest : public QObject, public EditorFixture {
     edit->setFocus();
     QCOMPARE(size->currentText(), QString("12"));
 
-    ClickButton("Btn_FntHigh");
+    Press("Btn_FntHigh");
     QVERIFY(form_->Options().TextHighlight);
-    ClickFrame(4, 20);
+    Click(4, 20);
     QVERIFY(Doc().Tool.TextPending);
     // The keyboard goes to the text, all of it selected, so typing replaces it.
     QVERIFY(edit->hasFocus());
@@ -82,7 +61,7 @@ class TextToolTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().OverlayImage[1].GetPixel(block.left, block.top), paper);
 
     // Another tool fixes the text as one undo step.
-    ClickButton("Btn_Pencil");
+    Press("Btn_Pencil");
     QVERIFY(!Doc().Tool.TextPending);
     QCOMPARE(Doc().UndoCount(), steps + 1);
     const Bitmap with_text = Doc().WorkImage[1];
@@ -93,28 +72,22 @@ class TextToolTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().WorkImage[1], with_text);
 
     // Saving writes a text still on show into the file.
-    ClickButton("Btn_Text");
-    ClickFrame(60, 40);
+    Press("Btn_Text");
+    Click(60, 40);
     QVERIFY(Doc().Tool.TextPending);
-    const std::string file = Temp("text.bam");
-    prompts_->SaveChoices = {{true, file, 0}};
-    form_->SaveAs1Click();
-    QCOMPARE(prompts_->Count("error"), 0);
+    TBAM reopened;
+    QVERIFY(SaveAsAndReopen("text.bam", reopened));
     QVERIFY(!Doc().Tool.TextPending);
     QVERIFY(Doc().WorkImage[1] != with_text);
-    TBAM reopened;
-    QVERIFY(reopened.LoadFromFile(file));
-    Bitmap colours, indices;
-    reopened.GetFrameBitmap(0, colours, &indices);
-    QCOMPARE(indices.Pixels(), Doc().WorkImage[1].Pixels());
+    QCOMPARE(Indices(reopened, 0).Pixels(), Doc().WorkImage[1].Pixels());
 
     // Esc, even with the keyboard in the text field, drops a text without drawing it.
     const Bitmap saved = Doc().WorkImage[1];
-    ClickFrame(10, 50);
+    Click(10, 50);
     QVERIFY(edit->hasFocus());
     QTest::keyClick(edit, Qt::Key_Escape);
     QVERIFY(!Doc().Tool.TextPending);
-    ClickButton("Btn_Pencil");
+    Press("Btn_Pencil");
     QCOMPARE(Doc().WorkImage[1], saved);
   }
 

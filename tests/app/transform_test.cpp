@@ -2,12 +2,10 @@
 // rotation panel on a frame of a real animation, saved and read back.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QMouseEvent>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <cmath>
 
-#include "app/document_view.h"
 #include "app/editor_fixture.h"
 
 using namespace celwright;
@@ -30,27 +28,8 @@ class TransformTest : public QObject, public EditorFixture {
     Doc().ShowFrame(frame);
     return frame;
   }
-  void Send(QEvent::Type type, int fx, int fy, Qt::MouseButton button, Qt::MouseButtons held) {
-    QWidget* viewport = form_->View()->viewport();
-    const int zoom = Doc().Zoom;
-    const QPointF at(Doc().ImageOrigin.X + fx * zoom + zoom / 2,
-                     Doc().ImageOrigin.Y + fy * zoom + zoom / 2);
-    QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &event);
-  }
-  void Drag(int x0, int y0, int x1, int y1) {
-    Send(QEvent::MouseButtonPress, x0, y0, Qt::LeftButton, Qt::LeftButton);
-    Send(QEvent::MouseMove, x1, y1, Qt::NoButton, Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, x1, y1, Qt::LeftButton, Qt::NoButton);
-  }
   void Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-  }
-  int At(int x, int y) { return RedOf(Doc().WorkImage[1].GetPixel(x, y)); }
-  static Bitmap Indices(const TBAM& bam, int frame) {
-    Bitmap colours, indices;
-    bam.GetFrameBitmap(frame, colours, &indices);
-    return indices;
   }
 
  private slots:
@@ -68,20 +47,16 @@ class TransformTest : public QObject, public EditorFixture {
     QTest::keyClick(form_.get(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(Doc().UndoCount(), 1);
     // -90 whole degrees from the panel is a clockwise quarter turn.
-    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_FreeRotate"), Qt::LeftButton);
+    Press("Btn_FreeRotate");
     QCOMPARE(form_->OptionPanels->currentWidget()->objectName(), QString("Panel_FreeRotate"));
     form_->Spin_Angle->setValue(-90);
-    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_ApplyRotate"), Qt::LeftButton);
+    Press("Btn_ApplyRotate");
     QCOMPARE(Doc().UndoCount(), 2);
     QCOMPARE(Doc().FrameRec.Width, before.Height);
     QCOMPARE(Doc().FrameRec.Height, before.Width);
 
-    const std::string file = Temp("turned.bam");
-    prompts_->SaveChoices = {{true, file, 0}};
-    form_->SaveAs1Click();
-    QCOMPARE(prompts_->Count("error"), 0);
     TBAM reopened;
-    QVERIFY(reopened.LoadFromFile(file));
+    QVERIFY(SaveAsAndReopen("turned.bam", reopened));
     const Bitmap turned = Indices(reopened, frame);
     QCOMPARE(turned.Width(), before.Height);
     QCOMPARE(turned.Height(), before.Width);
@@ -121,7 +96,7 @@ class TransformTest : public QObject, public EditorFixture {
     OpenActive(kRabbit);
     const Bitmap source = Indices(Doc().BAM, 0);
     QVERIFY(source.Width() >= 8 && source.Height() >= 10);
-    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_SelRect"), Qt::LeftButton);
+    Press("Btn_SelRect");
     Drag(2, 3, 6, 8);  // a 5 x 6 box
     QVERIFY(Doc().HasSelection);
     Key(Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
@@ -130,11 +105,8 @@ class TransformTest : public QObject, public EditorFixture {
     Key(Qt::Key_PageUp, Qt::AltModifier);
     QCOMPARE(Doc().CurrentFrame, 0);
 
-    const std::string file = Temp("reflected.bam");
-    prompts_->SaveChoices = {{true, file, 0}};
-    form_->SaveAs1Click();
     TBAM reopened;
-    QVERIFY(reopened.LoadFromFile(file));
+    QVERIFY(SaveAsAndReopen("reflected.bam", reopened));
     const Bitmap saved = Indices(reopened, 0);
     for (int y = 0; y < source.Height(); ++y) {
       for (int x = 0; x < source.Width(); ++x) {
@@ -148,18 +120,18 @@ class TransformTest : public QObject, public EditorFixture {
     OpenActive(kRabbit);
     const Bitmap source = Indices(Doc().BAM, 0);
     const TBAMFrame frame = Doc().FrameRec;
-    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_SelRect"), Qt::LeftButton);
+    Press("Btn_SelRect");
     Drag(1, 1, 4, 2);  // 4 x 2 at (1, 1)
-    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_FreeRotate"), Qt::LeftButton);
+    Press("Btn_FreeRotate");
     Drag(2, 1, 5, 3);  // grabbed inside, moved by (3, 2)
-    QCOMPARE(At(4, 3), RedOf(source.GetPixel(1, 1)));
-    QCOMPARE(At(7, 4), RedOf(source.GetPixel(4, 2)));
+    QCOMPARE(IndexAt(4, 3), RedOf(source.GetPixel(1, 1)));
+    QCOMPARE(IndexAt(7, 4), RedOf(source.GetPixel(4, 2)));
     // Turned anticlockwise where it now lies: a 2 x 4 box from (4, 3), the frame unchanged.
     Key(Qt::Key_PageUp, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(Doc().FrameRec.Width, frame.Width);
     QCOMPARE(Doc().FrameRec.Height, frame.Height);
-    QCOMPARE(At(4, 3), RedOf(source.GetPixel(4, 1)));
-    QCOMPARE(At(5, 6), RedOf(source.GetPixel(1, 2)));
+    QCOMPARE(IndexAt(4, 3), RedOf(source.GetPixel(4, 1)));
+    QCOMPARE(IndexAt(5, 6), RedOf(source.GetPixel(1, 2)));
   }
 };
 

@@ -12,32 +12,6 @@ namespace {
 
 using testing::PaintFixture;
 
-TEST(Pencil, ClickSaveReopenUndoRedo) {
-  PaintFixture f;
-  f.options.ForegroundIndex = 67;
-  f.Choose(ToolKind::Pencil);
-  const Bitmap before = f.form.WorkImage[1];
-  f.Click(5, 5);
-  EXPECT_EQ(f.IndexAt(5, 5), 67);
-  EXPECT_EQ(f.ColourAt(5, 5), MakeColor(67, 188, 7));
-  EXPECT_EQ(f.form.UndoCount(), 1);
-  f.form.Undo();
-  EXPECT_EQ(f.form.WorkImage[1], before);
-  f.form.Redo();
-  EXPECT_EQ(f.IndexAt(5, 5), 67);
-
-  const std::string file = ::testing::TempDir() + "pencil_click.bam";
-  f.form.CommitPendingEdits();
-  ASSERT_TRUE(f.form.BAM.SaveAs(file, kPalettedBAM, false));
-  TBAM reopened;
-  ASSERT_TRUE(reopened.LoadFromFile(file));
-  Bitmap colours, indices;
-  reopened.GetFrameBitmap(0, colours, &indices);
-  Bitmap expected = before;
-  expected.SetPixel(5, 5, MakeColor(67, 0, 0));
-  EXPECT_EQ(indices.Pixels(), expected.Pixels());
-}
-
 TEST(Pencil, StrokeStopsShortAndReleasePaintsTheEnd) {
   PaintFixture f;
   f.options.ForegroundIndex = 40;

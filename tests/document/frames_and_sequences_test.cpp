@@ -131,23 +131,5 @@ TEST(SequenceImport, AppendsCyclesAndFramesMappedWithoutTouchingTransparentOrSha
   EXPECT_EQ(colours.GetPixel(2, 0), MakeColor(0, 255, 0));
 }
 
-TEST(SequenceImport, RealFileAppendsAllItsCyclesAndBadFilesChangeNothing) {
-  const std::string file = CELWRIGHT_TESTDATA_DIR "/bam/rabbG11.bam";
-  TBAM reference;
-  ASSERT_TRUE(reference.LoadFromFile(file));
-  DocumentFixture doc(1);
-  EXPECT_EQ(ImportCyclesFromBAM(doc.form.BAM, file), reference.CycleCount());
-  EXPECT_EQ(doc.form.BAM.CycleCount(), 1 + reference.CycleCount());
-  const TCycleItem last = doc.form.BAM.GetCycle(doc.form.BAM.CycleCount() - 1);
-  EXPECT_EQ(last.Count, reference.GetCycle(reference.CycleCount() - 1).Count);
-
-  const int frames = doc.form.BAM.FrameCount(), cycles = doc.form.BAM.CycleCount();
-  EXPECT_THROW(ImportCyclesFromBAM(doc.form.BAM, "/no/such/file.bam"), std::runtime_error);
-  EXPECT_THROW(ImportCyclesFromBAM(doc.form.BAM, CELWRIGHT_SOURCE_DIR "/README.md"),
-               std::runtime_error);
-  EXPECT_EQ(doc.form.BAM.FrameCount(), frames);
-  EXPECT_EQ(doc.form.BAM.CycleCount(), cycles);
-}
-
 }  // namespace
 }  // namespace celwright

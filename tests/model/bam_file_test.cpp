@@ -173,20 +173,6 @@ TEST(BAMReader, RefusesWhatItCannotRead) {
   EXPECT_NE(bam.ErrorMessage.find("cannot be unpacked"), std::string::npos);
 }
 
-TEST(BAMReader, IgnoresAWrongStatedContainerLength) {
-  TBAM bam;
-  MakeSample(bam, kPalettedBAM, 3);
-  const auto path = TempPath("stated.bam");
-  ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, true, false));
-  auto bytes = ReadWholeFile(path);
-  bytes[8] = 1;
-  bytes[9] = bytes[10] = bytes[11] = 0;
-  WriteFileAtomically(path, bytes);
-  TBAM loaded;
-  ASSERT_TRUE(loaded.LoadFromFile(path)) << loaded.ErrorMessage;
-  ExpectSameAnimation(bam, loaded);
-}
-
 TEST(BAMReader, ReportsTheStagesInOrder) {
   TBAM bam;
   MakeSample(bam, kPalettedBAM, 4);

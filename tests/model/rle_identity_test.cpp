@@ -43,6 +43,11 @@ void ExpectSameEncode(const Bytes& raw, rle::Key key) {
             rle::reference::EncodeIfSmaller(raw.data(), pixels, key, b));
   ASSERT_EQ(a, b);
   ExpectSameDecode(fast, pixels, key, true);
+  // And the encoding decodes back to the pixels, using all of it, with no damage reported.
+  Bytes back(raw.size());
+  const auto result = rle::Decode(fast.data(), fast.size(), back.data(), pixels, key, true);
+  ASSERT_EQ(back, raw);
+  ASSERT_TRUE(result.consumed == fast.size() && !result.truncated && !result.overshoot);
 }
 
 TEST(RleIdentity, RandomFramesOfEveryShape) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 namespace celwright::rle {
 namespace {
@@ -44,29 +43,6 @@ TEST(RunLength, ThreeBytePixelsCompareWholeColours) {
   const DecodeResult result = Decode(encoded.data(), encoded.size(), back.data(), 3, key, true);
   EXPECT_EQ(back, raw);
   EXPECT_EQ(result.consumed, encoded.size());
-}
-
-TEST(RunLength, RandomPixelsRoundTrip) {
-  std::mt19937 random(42);
-  for (int bpp : {1, 3}) {
-    for (int trial = 0; trial < 200; ++trial) {
-      const std::size_t pixels = random() % 3000;
-      Bytes raw(pixels * bpp);
-      // Mostly key pixels in long and short runs, so run splitting is exercised.
-      for (std::size_t p = 0; p < pixels; ++p) {
-        const bool key = random() % 5 != 0;
-        for (int b = 0; b < bpp; ++b) raw[p * bpp + b] = key ? 4 : random() % 8;
-      }
-      const Key key = bpp == 1 ? Key::Index(4) : Key::Colour(4, 4, 4);
-      const Bytes encoded = Encode(raw.data(), pixels, key);
-      Bytes back(raw.size());
-      const DecodeResult result = Decode(encoded.data(), encoded.size(), back.data(), pixels, key,
-                                         true);
-      ASSERT_EQ(back, raw);
-      EXPECT_EQ(result.consumed, encoded.size());
-      EXPECT_FALSE(result.truncated || result.overshoot);
-    }
-  }
 }
 
 TEST(RunLength, DecodingFlagsDamageWithoutReadingPastTheEnd) {

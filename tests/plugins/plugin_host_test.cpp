@@ -75,8 +75,8 @@ class PluginHostTest : public QObject, public EditorFixture {
     plugins_->LoadPlugins(folders);
   }
   // Runs `click` and returns what the about box it opens showed.
-  template <typename Click>
-  AboutShown AboutBoxOf(Click click) {
+  template <typename Action>
+  AboutShown AboutBoxOf(Action click) {
     AboutShown shown;
     // Polled, since the box only appears once the menu has dropped down and been clicked.
     QTimer poll;

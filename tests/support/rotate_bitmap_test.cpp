@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <numbers>
-#include <set>
 
 #include "support/bitmap_mirror.h"
 #include "support/qm_tools.h"
@@ -22,26 +21,17 @@ Bitmap NumberedPicture(int width, int height) {
   return picture;
 }
 
-TEST(RotateBitmap, QuarterTurnIsAnExactCounterClockwisePermutation) {
+// Four turns giving the picture back show that no pixel was lost or doubled on the way.
+TEST(RotateBitmap, QuarterTurnsAreExactCounterClockwiseAndFourGiveThePictureBack) {
   const Bitmap picture = NumberedPicture(32, 32);
   const Bitmap turned = RotateBitmap(picture, 16, 16, 0xFF0000, kQuarter);
-  std::set<TColor> seen;
-  for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < 32; ++x) seen.insert(turned.GetPixel(x, y));
-  }
-  EXPECT_EQ(seen.size(), 32u * 32u);
-  EXPECT_EQ(seen.count(0xFF0000), 0u);
   // Counter-clockwise on screen: the top-right corner moves to the top-left.
   EXPECT_EQ(turned.GetPixel(0, 0), picture.GetPixel(31, 0));
   EXPECT_EQ(turned.GetPixel(0, 31), picture.GetPixel(0, 0));
-}
-
-TEST(RotateBitmap, FourQuarterTurnsGiveThePictureBack) {
   for (const double angle : {kQuarter, kClockwise}) {
-    const Bitmap picture = NumberedPicture(32, 32);
-    Bitmap turned = picture;
-    for (int i = 0; i < 4; ++i) turned = RotateBitmap(turned, 16, 16, 0, angle);
-    EXPECT_EQ(turned, picture) << angle;
+    Bitmap round = picture;
+    for (int i = 0; i < 4; ++i) round = RotateBitmap(round, 16, 16, 0, angle);
+    EXPECT_EQ(round, picture) << angle;
   }
 }
 
