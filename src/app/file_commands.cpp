@@ -314,7 +314,7 @@ bool TMainForm::WriteDocument(const std::string& path, TDocType type, bool compr
 void TMainForm::Save1Click() {
   if (!document_) return;
   TBAMForm& doc = *BAMForm();
-  doc.FixPendingText();  // text still being placed is part of what is saved
+  doc.LandPendingEdits();  // text still being placed and a moved selection are saved too
   if (doc.ImageChanged) doc.ShowFrame(doc.CurrentFrame);
   // Save never writes a kind other than the file's own under its name: a picture or video
   // that became a BAM is given a new name, and a picture that cannot hold the changes
@@ -351,7 +351,7 @@ void TMainForm::SaveAs1Click() {
   std::string path = choice.Path;
   if (target.Type == dtBAM && std::filesystem::path(path).extension().empty())
     path += BamExtensionLike(suggested);
-  doc.FixPendingText();  // text still being placed is part of what is saved
+  doc.LandPendingEdits();  // text still being placed and a moved selection are saved too
   if (doc.ImageChanged) doc.ShowFrame(doc.CurrentFrame);
   WriteDocument(path, target.Type, target.Compressed);
 }

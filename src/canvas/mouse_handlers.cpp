@@ -32,7 +32,6 @@ void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, 
     if (tool.SizerZone != 0) {
       // The drag restarts from the pictures at its start, which must hold the text and the
       // floating selection already.
-      FixPendingText();
       form_.FixSelectionPosition();
       StartSizing();
     }

@@ -26,8 +26,7 @@ TBAMForm::~TBAMForm() {
 void TBAMForm::CommitPendingEdits() {
   // Pending text and a floating selection belong to this frame: they land before the frame list
   // can change.
-  FixPendingText();
-  if (HasSelection && SelMoved) FixSelectionPosition();
+  LandPendingEdits();
   if (!ImageChanged) return;
   if (CurrentFrame < 0 || CurrentFrame >= BAM.FrameCount()) {
     // The frame the edits belonged to is gone; there is nothing left to write them into.
@@ -43,6 +42,11 @@ void TBAMForm::DropPendingEdits() {
   SelMoved = false;
   ImageChanged = false;
   Tool.TextPending = false;
+}
+
+void TBAMForm::LandPendingEdits() {
+  FixPendingText();
+  if (HasSelection && SelMoved) FixSelectionPosition();
 }
 
 void TBAMForm::FixPendingText() {

@@ -125,6 +125,9 @@ class TBAMForm {
   // Writes a text block still being placed into the frame, as its own history step. Everything
   // that writes the frame back, renumbers frames or replaces WorkImage calls this first.
   void FixPendingText();
+  // Pending text, then a moved selection, land in WorkImage, each as its own history step:
+  // what a save, a close question or a size change must see.
+  void LandPendingEdits();
 
   // --- View ------------------------------------------------------------------------------
   void RedrawImage(bool keep_overlay);

@@ -142,10 +142,8 @@ void TBAMForm::ImportFrame(const std::string& file_name, std::uint8_t file_type,
 void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int width, int height,
                             bool no_history, bool fill_transparent) {
   if (width < 0 || height < 0) throw std::invalid_argument("A frame size cannot be negative");
-  // Pending text is anchored in the old frame's pixels.
-  FixPendingText();
-  // A floating selection is baked at its place before the picture moves under it.
-  if (HasSelection && SelMoved) FixSelectionPosition();
+  // Pending text and a floating selection are anchored in the old frame's pixels.
+  LandPendingEdits();
   log_.Line("BAM : Set Frame Size");
   TBAMFrame resized = FrameRec;
   resized.Width = width;

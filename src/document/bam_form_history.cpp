@@ -11,12 +11,10 @@ void TBAMForm::AddHistoryItem() {
   NotifyCommandsChanged();
 }
 
-// Undo and redo put back a snapshot of the baked frame: a floating selection is baked first
-// (its move becomes the step undone) and the selection dropped, so no buffer of it can bring
-// undone pixels back later.
+// Undo and redo put back a snapshot of the baked frame: pending text and a floating selection
+// land first (each its own step, so this undo takes exactly it away) and the selection is
+// dropped, so no buffer of it can bring undone pixels back later.
 void TBAMForm::Undo() {
-  // A text being placed becomes a step of its own first, so this undo takes exactly it away.
-  FixPendingText();
   SelectionClear();
   DrawSizerBlocks(false);
   if (const HistoryEntry* entry = history_.StepBack()) {
@@ -27,7 +25,6 @@ void TBAMForm::Undo() {
 }
 
 void TBAMForm::Redo() {
-  FixPendingText();
   SelectionClear();
   DrawSizerBlocks(false);
   if (const HistoryEntry* entry = history_.StepForward()) {

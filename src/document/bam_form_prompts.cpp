@@ -32,8 +32,9 @@ std::string TBAMForm::FrameInfo() {
 }
 
 bool TBAMForm::CheckCanClose() {
-  // Text on show counts as placed: closing asks about it like any other edit.
-  FixPendingText();
+  // Text on show and a moved selection count as placed: closing asks about them like any other
+  // edit.
+  LandPendingEdits();
   if (Modified || ImageChanged) {
     const PromptAnswer answer =
         hosts_.Prompts ? hosts_.Prompts->AskYesNoCancel(

@@ -37,6 +37,7 @@ class SelectionTest : public QObject, public EditorFixture {
       for (int x = 0; x < 32; ++x) indices.SetPixel(x, y, MakeColor((x + 3 * y) % 200 + 2, 0, 0));
     RenderIndexImage(Doc().BAM, indices, Doc().WorkImage[0]);
     const Bitmap original = indices;
+    Doc().ShowFrame(0);  // the set-up lands, so the move below is the only unsaved change
     Doc().RedrawImage(false);
     form_->RefreshCommandStates();
     QVERIFY(!Enabled("Copy1"));
@@ -62,6 +63,9 @@ class SelectionTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().SelOffset, (Point{3, 1}));
     Key(Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->image(), first);
+    TBAM moved;  // a selection still floating is part of what is saved
+    QVERIFY(SaveAsAndReopen("moved.bam", moved));
+    QCOMPARE(IndexOf(Indices(moved, 0), 14, 7), IndexOf(original, 11, 6));
 
     Key(Qt::Key_D, Qt::ControlModifier);
     QVERIFY(!Doc().HasSelection);
