@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SAMPLE := resources/sample.bam
 
-.PHONY: run test build deps bench asan-test clean
+.PHONY: run test build deps bench bench-build asan-test clean
 
 deps:
 	@bash scripts/install-deps
@@ -22,7 +22,11 @@ run: build
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-bench: build
+# The benchmarks are not part of every build; this builds and runs them.
+bench-build: build
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
+
+bench: bench-build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 # The core tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.

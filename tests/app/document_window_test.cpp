@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/app_test_registry.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
@@ -328,5 +329,5 @@ class DocumentWindowTest : public QObject, public EditorFixture {
   }
 };
 
-QTEST_MAIN(DocumentWindowTest)
+CELWRIGHT_APP_TEST(DocumentWindowTest)
 #include "document_window_test.moc"

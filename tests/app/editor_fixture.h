@@ -14,6 +14,7 @@
 #include "app/document_view.h"
 #include "app/main_window.h"
 #include "app/scripted_prompts.h"
+#include "real_files.h"
 #include "document/bam_form.h"
 #include "support/qm_log.h"
 

@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <filesystem>
 
+#include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
 #include "support/image_io/image_file.h"
 
@@ -100,9 +101,11 @@ class ImportExportTest : public QObject, public EditorFixture {
     QCOMPARE(LastLogLine("APP : Import Sequence"), std::string("APP : Import Sequence [OK]"));
 
     // Another BAM: all its sequences, through the pop-up twin of the command.
+    const std::string rabbit = testing::RealFile("rabbG11.bam");
+    QVERIFY_REAL_FILE(rabbit);
     TBAM other;
-    QVERIFY(other.LoadFromFile(CELWRIGHT_TESTDATA_DIR "/bam/rabbG11.bam"));
-    prompts_->OpenChoices.push_back(Choice(CELWRIGHT_TESTDATA_DIR "/bam/rabbG11.bam", 2));
+    QVERIFY(other.LoadFromFile(rabbit));
+    prompts_->OpenChoices.push_back(Choice(rabbit, 2));
     form_->SequencePopupPopup();
     Entry("ImportSequence2")->trigger();
     QCOMPARE(Doc().BAM.CycleCount(), cycles + 1 + other.CycleCount());
@@ -118,5 +121,5 @@ class ImportExportTest : public QObject, public EditorFixture {
   }
 };
 
-QTEST_MAIN(ImportExportTest)
+CELWRIGHT_APP_TEST(ImportExportTest)
 #include "import_export_test.moc"

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/app_test_registry.h"
 #include "app/log_window.h"
 #include "support/qm_log.h"
 
@@ -62,5 +63,5 @@ class LogWindowTest : public QObject {
   }
 };
 
-QTEST_MAIN(LogWindowTest)
+CELWRIGHT_APP_TEST(LogWindowTest)
 #include "log_window_test.moc"

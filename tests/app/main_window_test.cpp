@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/app_test_registry.h"
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "app/app_info.h"
@@ -32,7 +33,7 @@ std::string FirstBytes(const std::string& path, std::size_t count) {
   return bytes.substr(0, static_cast<std::size_t>(in.gcount()));
 }
 
-const std::string kLargeBAM = CELWRIGHT_TESTDATA_DIR "/bam/CHMB1G11.BAM";
+const std::string kLargeBAM = testing::RealFile("CHMB1G11.BAM");
 
 std::vector<int> Cycle(const TMainForm& form, int index) {
   return form.BAMForm()->BAM.GetCycle(index).Frames;
@@ -351,7 +352,7 @@ class MainWindowTest : public QObject, public EditorFixture {
   }
 
   void repairsAreReportedInABoxThatFitsTheScreen() {
-    if (!std::filesystem::exists(kLargeBAM)) QSKIP("shared test animations not present");
+    QVERIFY_REAL_FILE(kLargeBAM);
     const std::string truncated = Temp("cut.bam");
     std::filesystem::copy_file(kLargeBAM, truncated);
     std::filesystem::resize_file(truncated, std::filesystem::file_size(truncated) / 3);
@@ -372,13 +373,15 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(box->frameGeometry().height() <= box->screen()->availableGeometry().height());
 
     // A frame without pixels shows as nothing rather than failing.
-    form_->OpenFile(CELWRIGHT_TESTDATA_DIR "/bam/minimal_carot.bam", dtBAM);
+    const std::string empty_frame = testing::RealFile("minimal_carot.bam");
+    QVERIFY_REAL_FILE(empty_frame);
+    form_->OpenFile(empty_frame, dtBAM);
     QCOMPARE(form_->BAMForm()->CurrentFrame, 0);
     QVERIFY(FrameSize().isEmpty());
   }
 
   void saveAsKeepsTheFilesOwnExtensionCase() {
-    if (!std::filesystem::exists(kLargeBAM)) QSKIP("shared test animations not present");
+    QVERIFY_REAL_FILE(kLargeBAM);
     const std::string upper = Temp("CHMB1G11.BAM");
     std::filesystem::copy_file(kLargeBAM, upper);
     form_->OpenFile(upper, dtBAM);
@@ -517,5 +520,5 @@ class MainWindowTest : public QObject, public EditorFixture {
   }
 };
 
-QTEST_MAIN(MainWindowTest)
+CELWRIGHT_APP_TEST(MainWindowTest)
 #include "main_window_test.moc"

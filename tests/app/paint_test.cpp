@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <algorithm>
 
+#include "app/app_test_registry.h"
 #include "app/document_session.h"
 #include "app/editor_fixture.h"
 #include "app/palette_widget.h"
@@ -88,5 +89,5 @@ class PaintTest : public QObject, public EditorFixture {
   }
 };
 
-QTEST_MAIN(PaintTest)
+CELWRIGHT_APP_TEST(PaintTest)
 #include "paint_test.moc"

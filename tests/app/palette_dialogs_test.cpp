@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/app_test_registry.h"
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "app/palette_dialogs.h"
@@ -180,5 +181,5 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
   }
 };
 
-QTEST_MAIN(PaletteDialogsTest)
+CELWRIGHT_APP_TEST(PaletteDialogsTest)
 #include "palette_dialogs_test.moc"

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
 #include "app/frames_manager.h"
 #include "app/preview_window.h"
@@ -223,5 +224,5 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
   }
 };
 
-QTEST_MAIN(PreviewAndManagerTest)
+CELWRIGHT_APP_TEST(PreviewAndManagerTest)
 #include "preview_and_manager_test.moc"

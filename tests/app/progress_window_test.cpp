@@ -3,6 +3,7 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include "app/app_test_registry.h"
 #include "app/progress_window.h"
 #include "model/bam_types.h"
 
@@ -46,5 +47,5 @@ class ProgressWindowTest : public QObject {
   }
 };
 
-QTEST_MAIN(ProgressWindowTest)
+CELWRIGHT_APP_TEST(ProgressWindowTest)
 #include "progress_window_test.moc"

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/app_test_registry.h"
 #include "app/document_session.h"
 #include "app/editor_fixture.h"
 #include "app/termination_guard.h"
@@ -131,12 +132,10 @@ class RecoveryTest : public QObject, public EditorFixture {
   }
 };
 
-int main(int argc, char** argv) {
-  if (argc == 5 && std::string(argv[1]) == "--editing-child")
-    return RunEditingChild(argv[2], argv[3], std::atoi(argv[4]));
-  QApplication app(argc, argv);
-  RecoveryTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+CELWRIGHT_APP_TEST(RecoveryTest)
+[[maybe_unused]] static const bool kEditingChildRegistered =
+    celwright::testing::RegisterChildProcess("--editing-child", [](int argc, char** argv) {
+      return argc == 5 ? RunEditingChild(argv[2], argv[3], std::atoi(argv[4])) : 2;
+    });
 
 #include "recovery_test.moc"

@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <cmath>
 
+#include "app/app_test_registry.h"
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "app/resize_frame_dialog.h"
@@ -111,5 +112,5 @@ class ResizeDialogTest : public QObject, public EditorFixture {
   }
 };
 
-QTEST_MAIN(ResizeDialogTest)
+CELWRIGHT_APP_TEST(ResizeDialogTest)
 #include "resize_dialog_test.moc"

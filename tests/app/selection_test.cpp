@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QToolButton>
 
+#include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
 #include "document/selection_transfer.h"
 #include "document/work_image_render.h"
@@ -95,5 +96,5 @@ class SelectionTest : public QObject, public EditorFixture {
   }
 };
 
-QTEST_MAIN(SelectionTest)
+CELWRIGHT_APP_TEST(SelectionTest)
 #include "selection_test.moc"

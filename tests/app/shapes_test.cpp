@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QSpinBox>
 
+#include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
 #include "app/palette_widget.h"
 
@@ -84,5 +85,5 @@ class ShapesTest : public QObject, public EditorFixture {
   }
 };
 
-QTEST_MAIN(ShapesTest)
+CELWRIGHT_APP_TEST(ShapesTest)
 #include "shapes_test.moc"

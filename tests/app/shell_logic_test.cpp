@@ -4,6 +4,7 @@
 #include <QTest>
 #include <fstream>
 
+#include "app/app_test_registry.h"
 #include "app/app_settings.h"
 #include "app/command_line.h"
 #include "app/recent_files.h"
@@ -144,5 +145,5 @@ class ShellLogicTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(ShellLogicTest)
+CELWRIGHT_APP_TEST(ShellLogicTest)
 #include "shell_logic_test.moc"

@@ -10,6 +10,7 @@
 #include <QStackedWidget>
 #include <QToolButton>
 
+#include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
 #include "canvas/text_block.h"
 
@@ -115,5 +116,5 @@ class TextToolTest : public QObject, public EditorFixture {
   }
 };
 
-QTEST_MAIN(TextToolTest)
+CELWRIGHT_APP_TEST(TextToolTest)
 #include "text_tool_test.moc"

@@ -6,6 +6,7 @@
 #include <QStackedWidget>
 #include <cmath>
 
+#include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
 
 using namespace celwright;
@@ -13,7 +14,7 @@ using namespace celwright;
 class TransformTest : public QObject, public EditorFixture {
   Q_OBJECT
 
-  static constexpr const char* kRabbit = CELWRIGHT_TESTDATA_DIR "/bam/rabbG11.bam";
+  const std::string kRabbit = testing::RealFile("rabbG11.bam");
 
   void OpenActive(const std::string& file) {
     form_->OpenFile(file, dtBAM);
@@ -37,6 +38,7 @@ class TransformTest : public QObject, public EditorFixture {
   void cleanup() { StopEditor(); }
 
   void reflectByKeyThenTurnByThePanelReachTheSavedFile() {
+    QVERIFY_REAL_FILE(kRabbit);
     OpenActive(kRabbit);
     TBAM original;
     QVERIFY(original.LoadFromFile(kRabbit));
@@ -79,6 +81,7 @@ class TransformTest : public QObject, public EditorFixture {
   }
 
   void theHundredthsAddToANegativeWholePart() {
+    QVERIFY_REAL_FILE(kRabbit);
     OpenActive(kRabbit);
     ShowOblongFrame();
     const TBAMFrame before = Doc().FrameRec;
@@ -93,6 +96,7 @@ class TransformTest : public QObject, public EditorFixture {
   }
 
   void reflectASelectionThenWalkAwayAndBack() {
+    QVERIFY_REAL_FILE(kRabbit);
     OpenActive(kRabbit);
     const Bitmap source = Indices(Doc().BAM, 0);
     QVERIFY(source.Width() >= 8 && source.Height() >= 10);
@@ -117,6 +121,7 @@ class TransformTest : public QObject, public EditorFixture {
   }
 
   void theFreeRotationToolDragsTheSelectionItTurns() {
+    QVERIFY_REAL_FILE(kRabbit);
     OpenActive(kRabbit);
     const Bitmap source = Indices(Doc().BAM, 0);
     const TBAMFrame frame = Doc().FrameRec;
@@ -135,5 +140,5 @@ class TransformTest : public QObject, public EditorFixture {
   }
 };
 
-QTEST_MAIN(TransformTest)
+CELWRIGHT_APP_TEST(TransformTest)
 #include "transform_test.moc"

@@ -24,7 +24,7 @@ struct Result {
 // Runs the batch tool with the given arguments, capturing stdout (stderr goes to a file).
 Result RunTool(const std::string& arguments) {
   const auto errors = testing::TempPath("cli-stderr.txt");
-  const std::string command = std::string(CELWRIGHT_CLI) + " " + arguments + " 2>" +
+  const std::string command = std::string(CELWRIGHT_CLI " ") + arguments + " 2>" +
                               errors.string();
   Result result;
   FILE* pipe = popen(command.c_str(), "r");
@@ -38,7 +38,7 @@ Result RunTool(const std::string& arguments) {
   return result;
 }
 
-const std::string kSample = std::string(CELWRIGHT_SOURCE_DIR) + "/resources/sample.bam";
+const std::string kSample = std::string(CELWRIGHT_SOURCE_DIR "/resources/sample.bam");
 
 // The per-frame lines of `info`: size, centre and pixel checksum, without the storage columns.
 std::vector<std::string> FrameFingerprints(const std::string& info) {
@@ -120,7 +120,7 @@ TEST(BatchTool, FramesExportAndImport) {
 }
 
 TEST(BatchTool, PicturesBecomeOneCycleAndOutputsKeepTheirNames) {
-  const std::string pictures = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/image_io/data/";
+  const std::string pictures = std::string(CELWRIGHT_SOURCE_DIR "/tests/image_io/data/");
   const auto built = testing::TempPath("cli-walk.bam");
   ASSERT_EQ(RunTool("import " + pictures + "pal8.png " + pictures + "rgb24.bmp " + pictures +
                     "colour.jpg " + built.string())
@@ -162,7 +162,7 @@ TEST(BatchTool, ErrorsAndMisuseHaveTheirExitStatus) {
   EXPECT_EQ(RunTool("frobnicate x").status, 2);
   EXPECT_EQ(RunTool("convert a b --sideways").status, 2);
   EXPECT_EQ(RunTool("info /no/such/file.bam").status, 1);
-  EXPECT_EQ(RunTool(std::string("info ") + CELWRIGHT_TESTDATA_DIR + "/bam/swirl.bam").status, 1);
+  EXPECT_EQ(RunTool("info " + testing::TestFile("swirl.bam")).status, 1);
   EXPECT_EQ(RunTool("export " + kSample + " out.tif").status, 2);
   EXPECT_EQ(RunTool("export " + kSample + " out.gif --cycle 9").status, 1);
 }

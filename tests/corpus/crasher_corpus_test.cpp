@@ -37,7 +37,7 @@ void PrintTo(const CorpusCase& c, std::ostream* os) { *os << c.file << " (" << c
 
 std::vector<CorpusCase> Manifest() {
   std::vector<CorpusCase> cases;
-  std::ifstream in(std::string(CELWRIGHT_CORPUS_DIR) + "/bam.tsv");
+  std::ifstream in(std::string(CELWRIGHT_CORPUS_DIR "/bam.tsv"));
   for (std::string line; std::getline(in, line);) {
     if (line.empty() || line[0] == '#') continue;
     std::vector<std::string> fields;
@@ -95,7 +95,7 @@ class CrasherCorpus : public ::testing::TestWithParam<CorpusCase> {};
 
 TEST_P(CrasherCorpus, InfoLoadsOrRefusesWithinBounds) {
   const CorpusCase& c = GetParam();
-  const std::string file = std::string(CELWRIGHT_CORPUS_DIR) + "/bam/" + c.file;
+  const std::string file = std::string(CELWRIGHT_CORPUS_DIR "/bam/") + c.file;
   SCOPED_TRACE(c.file + ": " + c.how);
   const Outcome outcome = RunLimited({CELWRIGHT_CLI, "info", file});
   ASSERT_TRUE(outcome.exited) << "killed by signal " << outcome.signal

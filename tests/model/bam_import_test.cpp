@@ -14,7 +14,7 @@ namespace {
 using testing::SetPixels;
 using testing::TempPath;
 
-const std::string kMediaData = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/media/data/";
+const std::string kMediaData = std::string(CELWRIGHT_SOURCE_DIR "/tests/media/data/");
 // The editor's default display colours for transparent and shadow pixels.
 const TColor kTeal = MakeColor(0, 151, 151);
 const TColor kSalmon = MakeColor(255, 104, 104);

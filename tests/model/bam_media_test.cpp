@@ -111,7 +111,7 @@ TEST(VideoRoundTrip, GifIntoAnEmptyDocumentBringsItsPalette) {
 }
 
 TEST(VideoImport, FilesFromOtherProgramsKeepEveryFrame) {
-  const std::string data = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/media/data/";
+  const std::string data = std::string(CELWRIGHT_SOURCE_DIR "/tests/media/data/");
   TBAM bam;
   bam.NewBAM(kUntitledBAM, true);
   bam.BAMType = kUnpalettedBAM;

@@ -8,7 +8,10 @@
 
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include "model/qm_BAM.h"
+#include "real_files.h"
 
 namespace celwright::testing {
 
@@ -78,7 +81,9 @@ inline std::filesystem::path TempPath(const std::string& name) {
 }
 
 inline std::string TestFile(const std::string& name) {
-  return std::string(CELWRIGHT_TESTDATA_DIR) + "/bam/" + name;
+  const std::string path = RealFile(name);
+  if (!IsRegularFile(path)) ADD_FAILURE() << MissingTestData(path);
+  return path;
 }
 
 }  // namespace celwright::testing

@@ -17,7 +17,7 @@ namespace {
 
 using testing::TempPath;
 
-const std::string kMediaData = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/media/data/";
+const std::string kMediaData = std::string(CELWRIGHT_SOURCE_DIR "/tests/media/data/");
 
 void Write(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
   std::filesystem::remove(path);

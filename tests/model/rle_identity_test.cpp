@@ -93,7 +93,9 @@ TEST(RleIdentity, DamagedAndArbitraryDataDecodeAlike) {
 
 TEST(RleIdentity, EveryFrameOfTheRealFiles) {
   int frames = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(std::string(CELWRIGHT_TESTDATA_DIR) + "/bam")) {
+  const std::string folder = testing::RealFilesDir();
+  ASSERT_TRUE(std::filesystem::is_directory(folder)) << testing::MissingTestData(folder);
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     TBAM bam;
     if (!bam.LoadFromFile(entry.path().string())) continue;
     const rle::Key key = bam.CompressionKey();

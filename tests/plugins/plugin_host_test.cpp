@@ -16,6 +16,7 @@
 #include <sstream>
 #include <thread>
 
+#include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
 #include "app/plugin_host.h"
 #include "celwright_plugin.h"
@@ -24,7 +25,7 @@ using namespace celwright;
 
 namespace {
 
-const std::string kCarot = CELWRIGHT_TESTDATA_DIR "/bam/carot.bam";
+const std::string kCarot = testing::RealFile("carot.bam");
 
 std::vector<std::vector<std::uint8_t>> AllPixels(const TBAM& bam) {
   std::vector<std::vector<std::uint8_t>> frames;
@@ -179,6 +180,7 @@ class PluginHostTest : public QObject, public EditorFixture {
     QVERIFY(Logged("/x.so... [ABORTED]"));
     QVERIFY(Logged("[ABORTED] (the library handle is not a loaded plug-in)"));
 
+    QVERIFY_REAL_FILE(kCarot);
     const std::string path = CopyOf(kCarot, "carot.bam");
     form_->OpenFile(path, dtBAM);
     TBAM& bam = Doc().BAM;
@@ -294,5 +296,5 @@ class PluginHostTest : public QObject, public EditorFixture {
   }
 };
 
-QTEST_MAIN(PluginHostTest)
+CELWRIGHT_APP_TEST(PluginHostTest)
 #include "plugin_host_test.moc"
