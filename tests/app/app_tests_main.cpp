@@ -46,14 +46,14 @@ int main(int argc, char** argv) {
   if (argc > 1) {
     const auto child = Children().find(argv[1]);
     if (child != Children().end()) return child->second(argc, argv);
+    if (std::strcmp(argv[1], "--list") == 0) {
+      for (const auto& [name, factory] : Tests()) std::printf("%s\n", name.c_str());
+      return 0;
+    }
   }
   QApplication app(argc, argv);
   app.setAttribute(Qt::AA_Use96Dpi, true);
   QStringList options = app.arguments().mid(1);
-  if (!options.isEmpty() && options.front() == "--list") {
-    for (const auto& [name, factory] : Tests()) std::printf("%s\n", name.c_str());
-    return 0;
-  }
   if (!options.isEmpty() && !options.front().startsWith('-')) {
     const std::string name = options.takeFirst().toStdString();
     const auto test = Tests().find(name);
