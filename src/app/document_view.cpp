@@ -144,6 +144,31 @@ void BAMFormView::mouseReleaseEvent(QMouseEvent* event) {
 
 void BAMFormView::keyPressEvent(QKeyEvent* event) {
   if (tools_) tools_->FormKeyDown(ShiftOf(event->modifiers()));
+  // Arrow keys move a selection pixel by pixel (ten with Shift); without one they scroll.
+  const int step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
+  int dx = 0, dy = 0;
+  switch (event->key()) {
+    case Qt::Key_Left:
+      dx = -step;
+      break;
+    case Qt::Key_Right:
+      dx = step;
+      break;
+    case Qt::Key_Up:
+      dy = -step;
+      break;
+    case Qt::Key_Down:
+      dy = step;
+      break;
+    default:
+      break;
+  }
+  const Qt::KeyboardModifiers others =
+      event->modifiers() & ~Qt::ShiftModifier & ~Qt::KeypadModifier;
+  if ((dx != 0 || dy != 0) && others == Qt::NoModifier && form_ && form_->NudgeSelection(dx, dy)) {
+    event->accept();
+    return;
+  }
   QAbstractScrollArea::keyPressEvent(event);
 }
 
