@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
+#include "app/arrow_keys.h"
 #include "app/bitmap_image.h"
 #include "app/pointer_shapes.h"
 #include "canvas/tool_controller.h"
@@ -145,27 +146,12 @@ void BAMFormView::mouseReleaseEvent(QMouseEvent* event) {
 void BAMFormView::keyPressEvent(QKeyEvent* event) {
   if (tools_) tools_->FormKeyDown(ShiftOf(event->modifiers()));
   // Arrow keys move a selection pixel by pixel (ten with Shift); without one they scroll.
-  const int step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
-  int dx = 0, dy = 0;
-  switch (event->key()) {
-    case Qt::Key_Left:
-      dx = -step;
-      break;
-    case Qt::Key_Right:
-      dx = step;
-      break;
-    case Qt::Key_Up:
-      dy = -step;
-      break;
-    case Qt::Key_Down:
-      dy = step;
-      break;
-    default:
-      break;
-  }
+  const QPoint step = ArrowKeyDirection(event->key()) *
+                      (event->modifiers() & Qt::ShiftModifier ? 10 : 1);
   const Qt::KeyboardModifiers others =
       event->modifiers() & ~Qt::ShiftModifier & ~Qt::KeypadModifier;
-  if ((dx != 0 || dy != 0) && others == Qt::NoModifier && form_ && form_->NudgeSelection(dx, dy)) {
+  if (!step.isNull() && others == Qt::NoModifier && form_ &&
+      form_->NudgeSelection(step.x(), step.y())) {
     event->accept();
     return;
   }

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/arrow_keys.h"
 #include "app/user_prompts.h"
 #include "document/bam_form.h"
 #include "support/palette_adjust.h"
@@ -198,20 +199,9 @@ class PaletteEditGrid : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent*) override { owner_->EditSelected(); }
   void keyPressEvent(QKeyEvent* event) override {
     const int entry = owner_->SelectedEntry;
-    int target = entry;
+    const QPoint step = ArrowKeyDirection(event->key());
+    int target = entry + step.x() + 16 * step.y();
     switch (event->key()) {
-      case Qt::Key_Left:
-        target = entry - 1;
-        break;
-      case Qt::Key_Right:
-        target = entry + 1;
-        break;
-      case Qt::Key_Up:
-        target = entry - 16;
-        break;
-      case Qt::Key_Down:
-        target = entry + 16;
-        break;
       case Qt::Key_Home:
         target = 0;
         break;
@@ -224,11 +214,13 @@ class PaletteEditGrid : public QWidget {
         owner_->EditSelected();
         return;
       default:
-        QWidget::keyPressEvent(event);
-        return;
+        if (step.isNull()) {
+          QWidget::keyPressEvent(event);
+          return;
+        }
     }
     // The first key press lands on the first entry; keys never leave the grid.
-    if (entry < 0) target = 0;
+    if (entry < 0 && !step.isNull()) target = 0;
     if (target >= 0 && target < 256) owner_->SelectEntry(target);
   }
   void focusInEvent(QFocusEvent* event) override {
