@@ -45,7 +45,7 @@ void TMainForm::Edit1Click() {
   const bool open = exists && BAMForm()->BAM.IsOpen;
   const bool frame = open && BAMForm()->CurrentFrame != -1;
   const bool selection = exists && BAMForm()->HasSelection;
-  // An inverted full selection, or one dragged off the frame, is a selection of nothing.
+  // An inverted full selection, or a rectangle drawn beside the frame, selects nothing.
   const bool selected_pixels = selection && BAMForm()->SomethingSelected();
   SetEnabled(Entry("Undo1"), exists && BAMForm()->CanUndo());
   SetEnabled(Entry("Redo1"), exists && BAMForm()->RedoCount() > 0);
