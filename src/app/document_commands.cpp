@@ -15,7 +15,7 @@
 namespace celwright {
 
 void TMainForm::Undo1Click() {
-  if (document_ && BAMForm()->UndoCount() > 0) BAMForm()->Undo();
+  if (document_ && BAMForm()->CanUndo()) BAMForm()->Undo();
   RefreshCommandStates();
 }
 

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
+#include "app/arrow_keys.h"
 #include "app/bitmap_image.h"
 #include "app/pointer_shapes.h"
 #include "canvas/tool_controller.h"
@@ -144,6 +145,16 @@ void BAMFormView::mouseReleaseEvent(QMouseEvent* event) {
 
 void BAMFormView::keyPressEvent(QKeyEvent* event) {
   if (tools_) tools_->FormKeyDown(ShiftOf(event->modifiers()));
+  // Arrow keys move a selection pixel by pixel (ten with Shift); without one they scroll.
+  const QPoint step = ArrowKeyDirection(event->key()) *
+                      (event->modifiers() & Qt::ShiftModifier ? 10 : 1);
+  const Qt::KeyboardModifiers others =
+      event->modifiers() & ~Qt::ShiftModifier & ~Qt::KeypadModifier;
+  if (!step.isNull() && others == Qt::NoModifier && form_ &&
+      form_->NudgeSelection(step.x(), step.y())) {
+    event->accept();
+    return;
+  }
   QAbstractScrollArea::keyPressEvent(event);
 }
 

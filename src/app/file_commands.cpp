@@ -24,6 +24,7 @@
 #include "app/tool_icons.h"
 #include "document/bam_form.h"
 #include "support/image_io/image_file.h"
+#include "support/palette.h"
 #include "support/qm_log.h"
 
 namespace celwright {
@@ -141,10 +142,11 @@ void TMainForm::DestroyDocumentWindow() {
 }
 
 void TMainForm::SetDocumentCaption(const std::string& caption) {
-  // "[*]" is where Qt shows the unsaved-changes marker (see RefreshCommandStates).
-  const QString title = QString::fromStdString(caption) + "[*]";
-  if (document_window_) document_window_->setWindowTitle(title);
-  setWindowTitle(title + " - " + base_caption_);
+  // "[*]" is where Qt shows the unsaved-changes marker (see RefreshCommandStates). The main
+  // window keeps its own caption: while the document window is maximised Qt adds the
+  // document's title to it (" - [name]"), otherwise the document window shows it; a name set
+  // here as well would show twice.
+  if (document_window_) document_window_->setWindowTitle(QString::fromStdString(caption) + "[*]");
 }
 
 bool TMainForm::LoadDocument(const std::string& file_name, TDocType file_type) {
@@ -152,6 +154,8 @@ bool TMainForm::LoadDocument(const std::string& file_name, TDocType file_type) {
   if (file_name.empty()) {
     SetDocumentCaption(kUntitledBAM);
     doc.BAM.NewBAM(kUntitledBAM, false);
+    // An all-black palette would leave a new user only black to paint with.
+    doc.BAM.Palette = StarterPalette();
     return true;
   }
   SetDocumentCaption(FileNamePart(file_name));
@@ -305,7 +309,7 @@ bool TMainForm::WriteDocument(const std::string& path, TDocType type, bool compr
   document_->FileKind = type;
   doc.Modified = false;
   DiscardRecovery();
-  SetDocumentCaption(FileNamePart(written) + " (Frame " + std::to_string(doc.CurrentFrame) + ")");
+  SetDocumentCaption(doc.Caption());
   UpdateRecentList(written, type);
   RefreshCommandStates();
   return true;
@@ -374,7 +378,21 @@ void TMainForm::CloseDocument() {
 void TMainForm::RecentFileClick(int place) {
   if (place < 0 || place >= kRecentCount) return;
   const std::string name = recent_.Names[static_cast<std::size_t>(place)];
-  if (!name.empty()) OpenFile(name, recent_.Types[static_cast<std::size_t>(place)]);
+  if (name.empty()) return;
+  // Opening closes the document first: a file that is gone must not cost the one still open.
+  if (!QFileInfo::exists(QString::fromStdString(name))) {
+    AddLogLine("OPEN: " + name + "... [ABORTED] (File not found)");
+    const PromptAnswer answer = prompts_.AskYesNoCancel(
+        kAppTitle,
+        "The file " + name + " no longer exists.\r\rRemove it from the list of recent files?");
+    if (answer == PromptAnswer::Yes) {
+      recent_.Remove(place);
+      settings_.WriteRecentFiles(recent_);
+      UpdateRecentList("", dtBAM);
+    }
+    return;
+  }
+  OpenFile(name, recent_.Types[static_cast<std::size_t>(place)]);
 }
 
 void TMainForm::UpdateRecentList(const std::string& file_name, TDocType file_type) {
@@ -383,16 +401,19 @@ void TMainForm::UpdateRecentList(const std::string& file_name, TDocType file_typ
     recent_.Update(file_name, file_type);
     settings_.WriteRecentFiles(recent_);
   }
+  bool any = false;
   for (int k = 0; k < kRecentCount; ++k) {
     const std::string& name = recent_.Names[static_cast<std::size_t>(k)];
-    if (name.empty()) continue;
     QAction* entry = Entry(("Reopen" + std::to_string(k + 1)).c_str());
+    // A removed entry leaves its place empty.
+    entry->setVisible(!name.empty());
+    if (name.empty()) continue;
     QString caption = QString::fromStdString(FileNamePart(name));
     caption.replace("&", "&&");
     entry->setText("&" + QString::number(k + 1) + " " + caption);
-    entry->setVisible(true);
-    Entry("ReopenBreak")->setVisible(true);
+    any = true;
   }
+  Entry("ReopenBreak")->setVisible(any);
   AppendToLog(" [OK]");
 }
 

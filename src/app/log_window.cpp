@@ -3,11 +3,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "support/qm_log.h"
 
@@ -16,8 +20,17 @@ namespace celwright {
 TLogForm::TLogForm(QWidget* parent) : QDialog(parent) {
   setObjectName("LogForm");
   setWindowTitle("Action Log");
-  resize(467, 445);
-  move(813, 485);
+  // The usual place runs off screens lower than 930 pixels: it is kept on the screen.
+  QRect place(QPoint(813, 485), QSize(467, 445));
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect room = screen->availableGeometry();
+    place.setSize(place.size().boundedTo(room.size()));
+    place.moveRight(std::min(place.right(), room.right()));
+    place.moveBottom(std::min(place.bottom(), room.bottom()));
+    place.moveTopLeft({std::max(place.left(), room.left()), std::max(place.top(), room.top())});
+  }
+  resize(place.size());
+  move(place.topLeft());
   ListBox_Log = new QListWidget(this);
   ListBox_Log->setObjectName("ListBox_Log");
   QFont font("Lucida Console");

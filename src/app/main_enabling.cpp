@@ -45,9 +45,12 @@ void TMainForm::Edit1Click() {
   const bool open = exists && BAMForm()->BAM.IsOpen;
   const bool frame = open && BAMForm()->CurrentFrame != -1;
   const bool selection = exists && BAMForm()->HasSelection;
-  SetEnabled(Entry("Undo1"), exists && BAMForm()->UndoCount() > 0);
+  // An inverted full selection, or a rectangle drawn beside the frame, selects nothing.
+  const bool selected_pixels = selection && BAMForm()->SomethingSelected();
+  SetEnabled(Entry("Undo1"), exists && BAMForm()->CanUndo());
   SetEnabled(Entry("Redo1"), exists && BAMForm()->RedoCount() > 0);
-  for (const char* name : {"Copy1", "Cut1", "Clear1", "Crop1"}) SetEnabled(Entry(name), selection);
+  for (const char* name : {"Copy1", "Cut1", "Clear1", "Crop1"})
+    SetEnabled(Entry(name), selected_pixels);
   for (const char* name : {"Paste1", "PasteIntoNew1"})
     SetEnabled(Entry(name), open && clipboard_has_image_);
   for (const char* name :

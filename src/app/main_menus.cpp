@@ -219,6 +219,8 @@ void TMainForm::BuildMenus() {
   grid->setCheckable(true);
   AddEntry(view, "OnionSkin1", "&Onion Skin", none, [this] { OnionSkin1Click(); })
       ->setCheckable(true);
+  AddEntry(view, "OnionSkinSettings1", "Onion Skin Se&ttings...", none,
+           [this] { OnionSkinSettings1Click(); });
 
   QMenu* plugins = bar->addMenu("&Plugins");
   plugins->setObjectName("PluginsMenu");

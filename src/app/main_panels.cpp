@@ -53,28 +53,30 @@ enum OptionPage {
 constexpr ToolSpec kTools[] = {
     {"Pan", "Pan", "Pan large or zoomed images.", kNoOpts},
     {"Mag", "Zoom",
-     "Zooms in or out. Animating at high magnifications result in sub-optimal operation.",
-     kMag},
+     "Zooms in or out. Animating at high magnifications result in sub-optimal operation.", kMag},
     {"Pencil", "Pencil", "Draws a free-form line one pixel wide.", kNoOpts},
-    {"Brush", "Brush", "Draws using a brush with a selected shap and size.", kBrush},
+    {"Brush", "Brush", "Draws using a brush with a selected shape and size.", kBrush},
     {"Erase", "Eraser",
      "Erases a portion of the picture using the selected brush shape. Use the right mouse button "
      "to erase the foreground color only.",
      kBrush},
     {"CloneBrush", "Clone Brush",
-     "Use to creazte brush strokes that duplicate another part of the frame. Right click to set "
+     "Use to create brush strokes that duplicate another part of the frame. Right click to set "
      "the source point.",
      kBrush},
     {"Stamp", "Stamp", "Paints the image with the last copied region.", kStamp},
     {"Fill", "Fill", "Fills an area with the drawing color.", kNoOpts},
     {"ColPick", "Colour Pick", "Picks up a color from the picture for drawing.", kColPick},
     {"Text", "Text", "Insert text into the frame.", kText},
-    {"Line", "Line", "", kShapes},
-    {"Curve", "Curve", "", kShapes},
-    {"Rect", "Rectangle", "", kShapes},
-    {"RoundRect", "Rounded Rectangle", "", kShapes},
-    {"Ellipse", "Ellipse", "", kShapes},
-    {"Poly", "Polygon", "", kShapes},
+    {"Line", "Line", "Draws a straight line.", kShapes},
+    {"Curve", "Curve",
+     "Draws a curve: drag its two ends, then drag twice more to bend it towards each point.",
+     kShapes},
+    {"Rect", "Rectangle", "Draws a rectangle.", kShapes},
+    {"RoundRect", "Rounded Rectangle", "Draws a rectangle with rounded corners.", kShapes},
+    {"Ellipse", "Ellipse", "Draws an ellipse.", kShapes},
+    {"Poly", "Polygon",
+     "Draws a polygon: click each corner, then double-click the last one to close it.", kShapes},
     {"SelRect", "Rectangle Selection",
      "Selects a rectangular area to move, crop to, copy, cut or limit editing to. Hold Shift or "
      "Control to add or remove areas.",
@@ -88,7 +90,8 @@ constexpr ToolSpec kTools[] = {
      "limit editing to.",
      kSelect},
     {"SetCent", "Set Centre", "Selects the center point of the frame.", kSetCent},
-    {"FreeRotate", "Free Rotation", "", kFreeRotate},
+    {"FreeRotate", "Free Rotation", "Turns the selection, or the whole frame, by any angle.",
+     kFreeRotate},
 };
 
 // A button that shows only a picture: its caption names it for screen readers and automation,
@@ -251,6 +254,11 @@ void TMainForm::BuildBottomPanel() {
   pen->setObjectName("Spin_PenWidth");
   pen->setRange(1, 50);
   shapes_page->layout()->addWidget(LabelledRow(shapes_page, "Line Thickness", pen));
+  // How the curve and the polygon are drawn is not what a first try would guess.
+  auto* how = new QLabel(shapes_page);
+  how->setObjectName("Lbl_ShapeHow");
+  how->setWordWrap(true);
+  shapes_page->layout()->addWidget(how);
   auto* fill = new QGroupBox("Fill Style", shapes_page);
   fill->setObjectName("Group_FillStyle");
   auto* fill_layout = new QHBoxLayout(fill);

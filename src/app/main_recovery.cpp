@@ -76,7 +76,7 @@ void TMainForm::OfferRecoveries() {
     doc.BAM.FileName = found.Details.OriginalFile;
     doc.DocType = DocTypeFromNumber(found.Details.DocType);
     doc.Modified = true;
-    SetDocumentCaption(FileNamePart(doc.BAM.FileName));
+    SetDocumentCaption(doc.Caption());
     // A fresh copy of this session replaces the old one before the old one goes.
     recovery_->WriteAsync(MakeRecoverySnapshot(doc),
                           {doc.BAM.FileName, static_cast<int>(doc.DocType),

@@ -41,6 +41,7 @@ class TAboutBox;
 class TLogForm;
 class TViewHistoryForm;
 class TProgForm;
+class TOnionSkinForm;
 class TPreviewForm;
 class TManageFramesForm;
 class RecoveryStore;
@@ -202,6 +203,7 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void Combo_MagChange(int index);
   void ShowGrid1Click();
   void OnionSkin1Click();
+  void OnionSkinSettings1Click();
   void ViewPaletteTransparency1Click();
   void ZoomIn1Click();
   void ZoomOut1Click();
@@ -338,6 +340,7 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   TAboutBox* about_box_ = nullptr;
   TPreviewForm* preview_form_ = nullptr;
   TManageFramesForm* manage_form_ = nullptr;
+  TOnionSkinForm* onion_form_ = nullptr;
   TPaletteForm* palette_form_ = nullptr;
   TColorizeForm* colorize_form_ = nullptr;
   TContrastForm* contrast_form_ = nullptr;

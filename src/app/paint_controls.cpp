@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QSpinBox>
@@ -105,14 +106,27 @@ void TMainForm::WirePaintControls() {
   swatch->setFixedSize(24, 24);
   swatch->setAccessibleName("Colour under the pointer");
   pick_layout->addWidget(swatch);
-  for (const char* name : {"Lbl_PalID", "Lbl_Red", "Lbl_Green", "Lbl_Blue"}) {
-    auto* label = new QLabel(pick);
+  // Bare numbers would not say which is the entry and which the red, green or blue.
+  const std::pair<const char*, const char*> readouts[] = {
+      {"Lbl_PalID", "Index:"}, {"Lbl_Red", "Red:"}, {"Lbl_Green", "Green:"}, {"Lbl_Blue", "Blue:"}};
+  auto* numbers = new QWidget(pick);
+  auto* number_grid = new QGridLayout(numbers);
+  number_grid->setContentsMargins(0, 0, 0, 0);
+  int row = 0;
+  for (const auto& [name, caption] : readouts) {
+    auto* label = new QLabel(numbers);
     label->setObjectName(name);
-    label->setAccessibleName(QString(name).mid(4));
+    label->setAccessibleName(QString(caption).chopped(1));
     label->setFixedWidth(48);
     label->setText("-");
-    pick_layout->addWidget(label);
+    auto* title = new QLabel(caption, numbers);
+    title->setBuddy(label);
+    number_grid->addWidget(title, row, 0);
+    number_grid->addWidget(label, row, 1);
+    ++row;
   }
+  number_grid->setColumnStretch(2, 1);
+  pick_layout->addWidget(numbers);
 
   for (const char* name : {"Panel_Fore", "Panel_Back"}) {
     auto* panel = findChild<QLabel*>(name);
@@ -156,6 +170,17 @@ void TMainForm::ToolBtnClick(int tool) {
   const auto chosen = static_cast<ToolKind>(tool);
   findChild<QWidget*>("Group_FillStyle")
       ->setVisible(chosen != ToolKind::Line && chosen != ToolKind::Curve);
+  auto* how = findChild<QLabel*>("Lbl_ShapeHow");
+  if (chosen == ToolKind::Curve) {
+    how->setText(
+        "Drag from one end of the curve to the other. Then drag twice more: the first drag "
+        "bends the curve towards the pointer near its start, the second near its end.");
+  } else if (chosen == ToolKind::Poly) {
+    how->setText("Click each corner in turn; double-click the last corner to close the polygon.");
+  } else {
+    how->clear();
+  }
+  how->setVisible(!how->text().isEmpty());
   if (OptionPanels->currentWidget()->objectName() == "Panel_Brush")
     BrushModify(BrushControl::Width);
 }

@@ -2,16 +2,21 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 
+#include "app/arrow_keys.h"
 #include "app/user_prompts.h"
 #include "document/bam_form.h"
 #include "support/palette_adjust.h"
@@ -163,6 +168,10 @@ class PaletteEditGrid : public QWidget {
  public:
   explicit PaletteEditGrid(TPaletteForm* owner) : QWidget(owner), owner_(owner) {
     setFixedSize(kGrid, kGrid);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName("Palette entries");
+    setAccessibleDescription(
+        "Arrow keys choose an entry, Enter or Space changes its colour; a double click too");
   }
 
  protected:
@@ -176,11 +185,52 @@ class PaletteEditGrid : public QWidget {
       painter.setBrush(QColor(c.r, c.g, c.b));
       painter.drawRect(cell);
     }
+    if (hasFocus()) {
+      // Where the keys act, even before anything is selected.
+      const int at = std::max(owner_->SelectedEntry, 0);
+      painter.setBrush(Qt::NoBrush);
+      painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+      painter.drawRect((at % 16) * kCell + 2, (at / 16) * kCell + 2, kCell - 5, kCell - 5);
+    }
   }
   void mouseReleaseEvent(QMouseEvent* event) override {
     owner_->SelectAt(event->position().toPoint().x(), event->position().toPoint().y());
   }
   void mouseDoubleClickEvent(QMouseEvent*) override { owner_->EditSelected(); }
+  void keyPressEvent(QKeyEvent* event) override {
+    const int entry = owner_->SelectedEntry;
+    const QPoint step = ArrowKeyDirection(event->key());
+    int target = entry + step.x() + 16 * step.y();
+    switch (event->key()) {
+      case Qt::Key_Home:
+        target = 0;
+        break;
+      case Qt::Key_End:
+        target = 255;
+        break;
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+      case Qt::Key_Space:
+        owner_->EditSelected();
+        return;
+      default:
+        if (step.isNull()) {
+          QWidget::keyPressEvent(event);
+          return;
+        }
+    }
+    // The first key press lands on the first entry; keys never leave the grid.
+    if (entry < 0 && !step.isNull()) target = 0;
+    if (target >= 0 && target < 256) owner_->SelectEntry(target);
+  }
+  void focusInEvent(QFocusEvent* event) override {
+    QWidget::focusInEvent(event);
+    update();
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QWidget::focusOutEvent(event);
+    update();
+  }
 
  private:
   TPaletteForm* owner_;
@@ -195,6 +245,9 @@ TPaletteForm::TPaletteForm(QMainWindow* main_window, UserPrompts& prompts)
   Img_Palette = new PaletteEditGrid(this);
   Img_Palette->setObjectName("Img_Palette");
   column->addWidget(Img_Palette);
+  Lbl_Selected = new QLabel(content);
+  Lbl_Selected->setObjectName("Lbl_Selected");
+  column->addWidget(Lbl_Selected);
   auto* files = new QHBoxLayout;
   Btn_LoadPal = new QPushButton("Load", content);
   Btn_LoadPal->setObjectName("Btn_LoadPal");
@@ -210,14 +263,33 @@ TPaletteForm::TPaletteForm(QMainWindow* main_window, UserPrompts& prompts)
 
 void TPaletteForm::ResetControls() {
   edited_ = SavedPalette();
-  SelectedEntry = -1;
-  Img_Palette->update();
+  SelectEntry(-1);
 }
 
 void TPaletteForm::SelectAt(int x, int y) {
   const bool inside = x >= 0 && x < kGrid && y >= 0 && y < kGrid;
-  SelectedEntry = inside ? (y / kCell) * 16 + x / kCell : -1;
+  SelectEntry(inside ? (y / kCell) * 16 + x / kCell : -1);
+}
+
+void TPaletteForm::SelectEntry(int index) {
+  SelectedEntry = index >= 0 && index < 256 ? index : -1;
+  ShowSelected();
+}
+
+void TPaletteForm::ShowSelected() {
   Img_Palette->update();
+  if (SelectedEntry < 0) {
+    Lbl_Selected->setText("No entry selected");
+    return;
+  }
+  const RGBTriple& c = edited_[static_cast<std::size_t>(SelectedEntry)];
+  const char* role = SelectedEntry == 0 ? " (transparent)" : SelectedEntry == 1 ? " (shadow)" : "";
+  Lbl_Selected->setText(QString("Entry %1%2: red %3, green %4, blue %5")
+                            .arg(SelectedEntry)
+                            .arg(role)
+                            .arg(c.r)
+                            .arg(c.g)
+                            .arg(c.b));
 }
 
 void TPaletteForm::EditSelected() {
@@ -228,7 +300,7 @@ void TPaletteForm::EditSelected() {
   AddLogLine("PLTE: Change Color");
   entry = ToTriple(chosen);
   AppendToLog(" [OK]");
-  Img_Palette->update();
+  ShowSelected();
 }
 
 void TPaletteForm::LoadPal() {
@@ -247,7 +319,7 @@ void TPaletteForm::LoadPal() {
   }
   edited_ = loaded;
   AppendToLog(" [OK]");
-  Img_Palette->update();
+  ShowSelected();
 }
 
 void TPaletteForm::SavePal() {

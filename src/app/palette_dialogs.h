@@ -4,6 +4,7 @@
 
 #include "support/color_types.h"
 
+class QLabel;
 class QMainWindow;
 class QPushButton;
 class QSlider;
@@ -92,10 +93,14 @@ class TPaletteForm : public PaletteDialog {
   QWidget* Img_Palette = nullptr;
   QPushButton* Btn_LoadPal = nullptr;
   QPushButton* Btn_SavePal = nullptr;
+  // The index and colour of the selected entry.
+  QLabel* Lbl_Selected = nullptr;
   // The palette as edited so far.
   const Palette256& Edited() const { return edited_; }
 
   void SelectAt(int x, int y);
+  // Selects entry `index` (-1: none).
+  void SelectEntry(int index);
   void EditSelected();
   void LoadPal();
   void SavePal();
@@ -105,6 +110,8 @@ class TPaletteForm : public PaletteDialog {
   void ResetControls() override;
 
  private:
+  void ShowSelected();
+
   UserPrompts& prompts_;
   Palette256 edited_{};
 };

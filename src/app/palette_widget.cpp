@@ -51,9 +51,23 @@ class PaletteAccessible : public QAccessibleWidget {
   ~PaletteAccessible() override {
     for (QAccessible::Id id : ids_) QAccessible::deleteAccessibleInterface(id);
   }
-  int childCount() const override { return 256; }
+  // Only a paletted document shows entries; the unpaletted chooser is one picture.
+  int childCount() const override { return widget_->Panel().ShowsEntries() ? 256 : 0; }
+  QAccessible::Role role() const override {
+    return widget_->Panel().ShowsEntries() ? QAccessible::Table : QAccessible::Graphic;
+  }
+  QString text(QAccessible::Text t) const override {
+    if (widget_->Panel().ShowsEntries()) return QAccessibleWidget::text(t);
+    if (t == QAccessible::Name) return "Colour chooser";
+    if (t == QAccessible::Description) {
+      return "Hue and saturation field, luminance strip, and a strip of the transparent and "
+             "shadow colours. Left button chooses the foreground colour, right button the "
+             "background colour";
+    }
+    return QAccessibleWidget::text(t);
+  }
   QAccessibleInterface* child(int index) const override {
-    if (index < 0 || index >= 256) return nullptr;
+    if (index < 0 || index >= childCount()) return nullptr;
     if (ids_.empty()) {
       for (int i = 0; i < 256; ++i)
         ids_.push_back(
@@ -68,7 +82,7 @@ class PaletteAccessible : public QAccessibleWidget {
   }
   QAccessibleInterface* childAt(int x, int y) const override {
     const QPoint local = widget_->mapFromGlobal(QPoint(x, y));
-    if (!widget_->rect().contains(local)) return nullptr;
+    if (!widget_->rect().contains(local) || childCount() == 0) return nullptr;
     return child(PalettePanel::EntryAt(local.x(), local.y()));
   }
 

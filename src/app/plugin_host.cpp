@@ -59,7 +59,20 @@ void CelwrightPluginHandler::RegisterMenuEntry(const std::string& parent_name,
   menus_.push_back({known ? library : nullptr, proc_name, false});
 
   auto* entry = new QAction(QString::fromStdString(caption), &main_form_);
-  parent->addAction(entry);
+  // Exit stays the last entry of its menu: plug-in entries go above it, behind a separator.
+  auto* exit = main_form_.findChild<QAction*>("Exit1");
+  if (exit && parent->actions().contains(exit)) {
+    auto* group_end = parent->findChild<QAction*>("PluginBreak");
+    if (!group_end) {
+      group_end = new QAction(parent);
+      group_end->setObjectName("PluginBreak");
+      group_end->setSeparator(true);
+      parent->insertAction(exit, group_end);
+    }
+    parent->insertAction(group_end, entry);
+  } else {
+    parent->addAction(entry);
+  }
   if (!known) {
     // Never look a name up in a handle we did not load: the entry stays, doing nothing.
     entry->setEnabled(false);

@@ -11,6 +11,7 @@
 #include "app/app_info.h"
 #include "app/document_session.h"
 #include "app/frames_manager.h"
+#include "app/onion_skin_dialog.h"
 #include "app/preview_window.h"
 #include "document/bam_form.h"
 #include "support/qm_log.h"
@@ -51,6 +52,23 @@ void TMainForm::BuildPreviewWindows() {
 void TMainForm::OnionSkin1Click() {
   doc_options_.OnionSkin.Enabled = Entry("OnionSkin1")->isChecked();
   settings_.WriteInt("OnionSkin", doc_options_.OnionSkin.Enabled ? 1 : 0);
+  if (document_) BAMForm()->RedrawImage(true);
+}
+
+void TMainForm::OnionSkinSettings1Click() {
+  if (!onion_form_) onion_form_ = new TOnionSkinForm(prompts_, this);
+  onion_form_->SetValues(doc_options_.OnionSkin);
+  if (onion_form_->exec() != QDialog::Accepted) return;
+  OnionSkinOptions& onion = doc_options_.OnionSkin;
+  const OnionSkinOptions chosen = onion_form_->Values();
+  onion.Before = chosen.Before;
+  onion.After = chosen.After;
+  onion.BeforeTint = chosen.BeforeTint;
+  onion.AfterTint = chosen.AfterTint;
+  settings_.WriteInt("OnionSkinBefore", onion.Before);
+  settings_.WriteInt("OnionSkinAfter", onion.After);
+  settings_.WriteInt("OnionSkinBeforeTint", static_cast<int>(onion.BeforeTint));
+  settings_.WriteInt("OnionSkinAfterTint", static_cast<int>(onion.AfterTint));
   if (document_) BAMForm()->RedrawImage(true);
 }
 

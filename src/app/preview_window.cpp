@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -107,12 +109,21 @@ TPreviewForm::TPreviewForm(UserPrompts& prompts, AppSettings& settings, QWidget*
   Btn_Default = SpeedButton("Default", "Set background as default", top);
   Btn_Default->setCheckable(true);
   Btn_Done = new QPushButton("Done", top);
+  auto* speed_label = new QLabel("Speed:", top);
+  Spin_Speed = new QSpinBox(top);
+  Spin_Speed->setObjectName("Spin_Speed");
+  Spin_Speed->setRange(1, 1000);
+  Spin_Speed->setSuffix(" ms");
+  Spin_Speed->setToolTip("Milliseconds each frame is shown");
+  speed_label->setBuddy(Spin_Speed);
   row->addWidget(label);
   row->addWidget(Combo_BG);
   row->addWidget(Btn_Save);
   row->addWidget(Btn_Remove);
   row->addWidget(Btn_Default);
   row->addStretch();
+  row->addWidget(speed_label);
+  row->addWidget(Spin_Speed);
   row->addWidget(Btn_Done);
   top_layout->addLayout(row);
   auto* note = new QLabel(
@@ -138,6 +149,8 @@ TPreviewForm::TPreviewForm(UserPrompts& prompts, AppSettings& settings, QWidget*
   connect(Btn_Remove, &QToolButton::clicked, this, [this] { Btn_RemoveClick(); });
   connect(Btn_Default, &QToolButton::clicked, this, [this] { Btn_DefaultClick(); });
   connect(Btn_Done, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
+  connect(Spin_Speed, &QSpinBox::valueChanged, this,
+          [this](int ms) { timer_.setInterval(PlayIntervalMs(ms)); });
   connect(&timer_, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
   LoadBGSettings();
@@ -183,6 +196,10 @@ void TPreviewForm::Begin(const TBAM* bam, const TSmallLookup& cycle, int frame_s
   Combo_BGChange(false);
   player_.Start(cycle);
   PaintBackground(BackgroundPicture(current_), composition_);
+  {
+    const QSignalBlocker block(Spin_Speed);
+    Spin_Speed->setValue(PlayIntervalMs(frame_speed_ms));
+  }
   timer_.start(PlayIntervalMs(frame_speed_ms));
 }
 

@@ -15,6 +15,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QSpinBox;
 class QToolButton;
 
 namespace celwright {
@@ -67,6 +68,9 @@ class TPreviewForm : public QDialog {
   QToolButton* Btn_Remove = nullptr;
   QToolButton* Btn_Default = nullptr;
   QPushButton* Btn_Done = nullptr;
+  // Milliseconds a frame, starting from the editor's setting; changes apply at once and last
+  // for this showing.
+  QSpinBox* Spin_Speed = nullptr;
   QWidget* Area = nullptr;
   QMenuBar* Menu = nullptr;
 

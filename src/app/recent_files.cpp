@@ -19,4 +19,14 @@ void RecentFiles::Update(const std::string& name, TDocType type) {
   Types[0] = type;
 }
 
+void RecentFiles::Remove(int place) {
+  if (place < 0 || place >= kRecentCount) return;
+  for (int j = place; j + 1 < kRecentCount; ++j) {
+    Names[static_cast<std::size_t>(j)] = Names[static_cast<std::size_t>(j + 1)];
+    Types[static_cast<std::size_t>(j)] = Types[static_cast<std::size_t>(j + 1)];
+  }
+  Names[kRecentCount - 1].clear();
+  Types[kRecentCount - 1] = dtBAM;
+}
+
 }  // namespace celwright

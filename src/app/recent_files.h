@@ -17,6 +17,8 @@ struct RecentFiles {
   // Moves `name` to the top (dropping the last entry when it was not listed); an empty name
   // changes nothing.
   void Update(const std::string& name, TDocType type);
+  // Drops entry `place`; the later ones move up and the last place becomes free.
+  void Remove(int place);
 };
 
 }  // namespace celwright

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QToolButton>
+#include <algorithm>
 #include <cstring>
 
 #include "app/bitmap_image.h"
@@ -148,7 +149,17 @@ void TMainForm::ShowStamp() {
   Bitmap shown(copied[0].Width(), copied[0].Height(), PixelFormat::Bits24);
   FillBitmap(shown, MakeColor(0x80, 0x80, 0x80));
   MaskBlt(shown, 0, 0, copied[0], copied[2]);
-  label->setPixmap(QPixmap::fromImage(WrapBitmap(shown).copy()));
+  // A copied handful of pixels would be a dot: small areas are enlarged in whole steps (each
+  // pixel a clean block), large ones shrunk to the same box.
+  constexpr int kStampBox = 96;
+  const QImage picture = WrapBitmap(shown).copy();
+  const int longest = std::max(picture.width(), picture.height());
+  const QImage fitted =
+      longest <= kStampBox
+          ? picture.scaled(picture.size() * (kStampBox / longest), Qt::IgnoreAspectRatio,
+                           Qt::FastTransformation)
+          : picture.scaled(kStampBox, kStampBox, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  label->setPixmap(QPixmap::fromImage(fitted));
 }
 
 }  // namespace celwright

@@ -3,6 +3,7 @@
 #include "app/app_info.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -33,7 +34,13 @@ TSplashForm::TSplashForm()
   layout->addWidget(ProgressBar);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->geometry().center() - rect().center());
+  qApp->installEventFilter(this);
   show();
+}
+
+bool TSplashForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Show && isVisible() && qobject_cast<QDialog*>(watched)) hide();
+  return QWidget::eventFilter(watched, event);
 }
 
 void TSplashForm::SetMaximum(int maximum) {

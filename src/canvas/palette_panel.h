@@ -28,6 +28,8 @@ class PalettePanel {
   // a paletted document their colours follow the palette of the chosen entries.
   void ShowPalette(const TBAM* bam);
   const Bitmap& Picture() const { return picture_; }
+  // The image shows the 256 palette entries (not the colour chooser, nor nothing at all).
+  bool ShowsEntries() const { return bam_ != nullptr && bam_->GetBAMType() == kPalettedBAM; }
 
   // Image coordinates; button 0 left, 1 right.
   void MouseDown(std::uint8_t button, int x, int y);

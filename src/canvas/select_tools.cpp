@@ -111,11 +111,15 @@ void MoveSelection(TBAMForm& form, Point p) {
   if (form.SelMoved && offset == form.SelOffset) return;
   form.SelMoved = true;
   form.SelOffset = offset;
+  // The frame on screen differs from the stored one from the first pixel moved on.
+  if (offset != Point{}) form.ImageChanged = true;
   form.ComposeSelection();
   form.MakeSelMarkerMask();
 }
 
 void SelectionRelease(TBAMForm& form) {
+  // A finished move is an edit: undo and the unsaved marker follow it.
+  if (form.MovingSelection && form.SelMoved) form.NotifyCommandsChanged();
   form.MovingSelection = false;
   if (form.Selecting) {
     const bool polygon_open = form.Options().Tool == ToolKind::SelPoly && form.Tool.PointCount > 0;

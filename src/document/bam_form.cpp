@@ -56,6 +56,12 @@ void TBAMForm::FixPendingText() {
   Tool.FixTextRequest = false;
 }
 
+std::string TBAMForm::Caption() const {
+  const std::string name = FileNamePart(BAM.FileName);
+  if (CurrentFrame < 0) return name;
+  return name + " (Frame " + std::to_string(CurrentFrame) + ")";
+}
+
 bool TBAMForm::ShowFrame(std::int32_t index) {
   // Placed text lands in the frame it was placed on, clipped to its selection.
   FixPendingText();
@@ -72,14 +78,12 @@ bool TBAMForm::ShowFrame(std::int32_t index) {
     history_.Start(Bitmap(), Bitmap(), FrameRec, BAM.Palette);
     ClearOuter(old_frame, FrameRec);
     log_.Line("SHOW: Aborted (Invalid Frame ID)");
+    if (hosts_.View) hosts_.View->SetCaption(Caption());
     RedrawImage(false);
     NotifyCommandsChanged();
     return false;
   }
 
-  if (hosts_.View) {
-    hosts_.View->SetCaption(FileNamePart(BAM.FileName) + " (Frame " + std::to_string(index) + ")");
-  }
   CommitPendingEdits();
 
   FrameRec = BAM.GetFrame(index);
@@ -93,6 +97,7 @@ bool TBAMForm::ShowFrame(std::int32_t index) {
   if (old_frame.Width != 0) ClearOuter(old_frame, FrameRec);
 
   CurrentFrame = index;
+  if (hosts_.View) hosts_.View->SetCaption(Caption());
   ImageChanged = false;
   RecordStartOfFrame();
   RedrawImage(false);

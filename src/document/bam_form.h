@@ -117,6 +117,8 @@ class TBAMForm {
   // Writes pending edits back, then loads frame `index` into the working images. An index
   // outside the document empties the window and returns false.
   bool ShowFrame(std::int32_t index);
+  // The window's title: the file's name, with the frame shown when there is one.
+  std::string Caption() const;
   // Encodes pending edits into the frame being edited. Anything that changes the frame list
   // behind the window's back calls this first, so edits cannot land in another frame.
   void CommitPendingEdits();
@@ -165,6 +167,9 @@ class TBAMForm {
   void Undo();
   void Redo();
   int UndoCount() const { return history_.UndoCount(); }
+  // A moved or turned selection still floating is an edit not yet in the history: undo bakes
+  // it in as a step and takes that step back.
+  bool CanUndo() const { return UndoCount() > 0 || (HasSelection && SelMoved); }
   int RedoCount() const { return history_.RedoCount(); }
   const EditHistory& History() const { return history_; }
   std::vector<HistoryViewItem> HistoryViewItems() const;
@@ -201,6 +206,11 @@ class TBAMForm {
   // Ends a selection command: rebuilds the marker, the background when the shape changed, and
   // records a pending history step.
   void FinishSelection();
+  // A selection that holds at least one pixel: what copy, cut, clear and crop need.
+  bool SomethingSelected() const;
+  // Moves the selected pixels by (dx, dy), floating them as a drag would (the arrow keys).
+  // False when there is no finished selection to move.
+  bool NudgeSelection(int dx, int dy);
   // The selection commands. Copy, cut and crop of a selection that covers no pixel change
   // nothing and say so in the log; copy returns whether it copied.
   void SelectionInvert();

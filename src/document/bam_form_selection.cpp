@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "document/buffer_ops.h"
 #include "support/blit.h"
@@ -131,6 +132,28 @@ void TBAMForm::FloatSelection() {
   SelImage = WorkImage;
   SelOffset = {};
   MakeSelectionBG();
+}
+
+bool TBAMForm::SomethingSelected() const {
+  if (!HasSelection) return false;
+  for (int y = 0; y < SelMask.Height(); ++y)
+    if (RowHasSelected(SelMask, y)) return true;
+  return false;
+}
+
+bool TBAMForm::NudgeSelection(int dx, int dy) {
+  if (CurrentFrame == -1 || !HasSelection || Selecting || MovingSelection) return false;
+  log_.Line("SELN: Nudge (" + std::to_string(dx) + "," + std::to_string(dy) + ")");
+  FloatSelection();
+  SelMoved = true;
+  ImageChanged = true;
+  SelOffset = {SelOffset.x + dx, SelOffset.y + dy};
+  ComposeSelection();
+  MakeSelMarkerMask();
+  log_.Append(" [OK]");
+  RedrawImage(false);
+  NotifyCommandsChanged();
+  return true;
 }
 
 void TBAMForm::ComposeSelection() {

@@ -110,8 +110,26 @@ void OnionUnderlay::Update(const OnionSkinSubject& subject, const OnionSkinOptio
 void OnionUnderlay::Rebuild(const OnionSkinSubject& subject, const OnionSkinOptions& options,
                             const std::vector<std::int32_t>& before,
                             const std::vector<std::int32_t>& after) {
-  width_ = std::max(0, subject.Record.Width);
-  height_ = std::max(0, subject.Record.Height);
+  frame_width_ = std::max(0, subject.Record.Width);
+  frame_height_ = std::max(0, subject.Record.Height);
+  // The box that holds the current frame and every neighbour placed by its centre.
+  int left = 0, top = 0, right = frame_width_, bottom = frame_height_;
+  for (const auto* list : {&before, &after}) {
+    for (const std::int32_t f : *list) {
+      if (f < 0) continue;
+      const TBAMFrame info = subject.Bam->GetFrame(f);
+      const int x = subject.Record.CentreX - info.CentreX,
+                y = subject.Record.CentreY - info.CentreY;
+      left = std::min(left, x);
+      top = std::min(top, y);
+      right = std::max(right, x + info.Width);
+      bottom = std::max(bottom, y + info.Height);
+    }
+  }
+  left_ = left;
+  top_ = top;
+  width_ = right - left;
+  height_ = bottom - top;
   const std::size_t pixels = static_cast<std::size_t>(width_) * height_;
   colours_.assign(3 * pixels, 0);
   alpha_.assign(pixels, 0);
@@ -133,10 +151,15 @@ void OnionUnderlay::Place(const TBAM& bam, std::int32_t frame, const TBAMFrame& 
   const std::vector<std::uint8_t> raw = bam.DecodeFrame(frame);
   const bool paletted = bam.GetBAMType() != kUnpalettedBAM;
   const TColor transparent = bam.GetTransCol(), shadow = bam.GetShadowCol();
-  // Top-left of the neighbour in the current frame: the two centre points coincide.
-  const int left = current.CentreX - info.CentreX, top = current.CentreY - info.CentreY;
+  // Top-left of the neighbour in the underlay: the two centre points coincide.
+  const int left = current.CentreX - info.CentreX - left_;
+  const int top = current.CentreY - info.CentreY - top_;
   const int x0 = std::max(0, -left), x1 = std::min(info.Width, width_ - left);
   const int y0 = std::max(0, -top), y1 = std::min(info.Height, height_ - top);
+  const std::size_t needed = static_cast<std::size_t>(std::max(info.Width, 0)) *
+                             static_cast<std::size_t>(std::max(info.Height, 0)) *
+                             (paletted ? 1u : 3u);
+  if (raw.size() < needed) return;  // a frame that does not decode to its size shows nothing
   for (int y = y0; y < y1; ++y) {
     for (int x = x0; x < x1; ++x) {
       const std::size_t source = static_cast<std::size_t>(y) * info.Width + x;
@@ -160,45 +183,63 @@ void OnionUnderlay::Place(const TBAM& bam, std::int32_t frame, const TBAMFrame& 
 }
 
 void OnionUnderlay::Apply(const ViewSources& sources, ViewPoint origin, Bitmap& client) const {
-  if (empty_ || sources.Width != width_ || sources.Height != height_ || !sources.Colours) return;
+  if (empty_ || sources.Width != frame_width_ || sources.Height != frame_height_ ||
+      !sources.Colours)
+    return;
   const bool by_index = sources.Paletted && sources.Indices;
   // Working images not (yet) at the frame's size: nothing reliable to test transparency on.
-  if (sources.Colours->Width() < width_ || sources.Colours->Height() < height_) return;
-  if (by_index && (sources.Indices->Width() < width_ || sources.Indices->Height() < height_)) return;
+  if (sources.Colours->Width() < frame_width_ || sources.Colours->Height() < frame_height_) return;
+  if (by_index &&
+      (sources.Indices->Width() < frame_width_ || sources.Indices->Height() < frame_height_))
+    return;
   const int zoom = std::max(1, sources.Zoom);
   const bool grid = sources.ShowGrid && zoom > 1;
   const int client_w = client.Width(), client_h = client.Height();
-  const int x_begin = std::clamp(origin.X, 0, client_w);
-  const int x_end = std::clamp(origin.X + width_ * zoom, 0, client_w);
-  const int y_begin = std::clamp(origin.Y, 0, client_h);
-  const int y_end = std::clamp(origin.Y + height_ * zoom, 0, client_h);
+  // The underlay's top-left in the client.
+  const int under_x = origin.X + left_ * zoom, under_y = origin.Y + top_ * zoom;
+  const int x_begin = std::clamp(under_x, 0, client_w);
+  const int x_end = std::clamp(under_x + width_ * zoom, 0, client_w);
+  const int y_begin = std::clamp(under_y, 0, client_h);
+  const int y_end = std::clamp(under_y + height_ * zoom, 0, client_h);
   if (x_begin >= x_end) return;
-  const int fx_begin = (x_begin - origin.X) / zoom, fx_end = (x_end - 1 - origin.X) / zoom + 1;
-  // Per frame column of the row being drawn: the blend weight (0: leave the pixel alone).
-  std::vector<std::uint8_t> weight(static_cast<std::size_t>(fx_end - fx_begin));
+  // Underlay columns of the visible part.
+  const int ux_begin = (x_begin - under_x) / zoom, ux_end = (x_end - 1 - under_x) / zoom + 1;
+  // The frame's picture in client pixels, its closing grid line included.
+  const int frame_right = frame_width_ * zoom, frame_bottom = frame_height_ * zoom;
+  // Per underlay column of the row being drawn: the blend weight (0: leave the pixel alone).
+  std::vector<std::uint8_t> weight(static_cast<std::size_t>(ux_end - ux_begin));
   const Bitmap& colours = *sources.Colours;
   int prepared_row = -1;
-  // A client row already blended for the same frame row; it can be copied while the rows under
-  // it were equal too (the checkerboard changes band every few rows).
+  // A client row already blended for the same underlay row; it can be copied while the rows
+  // under it were equal too (the checkerboard changes band every few rows).
   int copy_from = -1;
-  auto band = [&](int vy) { return sources.Transparency ? vy / kCheckerSquare : 0; };
+  auto band = [&](int vy) {
+    if (!sources.Transparency) return 0;
+    return vy >= 0 ? vy / kCheckerSquare : (vy + 1) / kCheckerSquare - 1;
+  };
   for (int y = y_begin; y < y_end; ++y) {
+    const int uy = (y - under_y) / zoom;
+    const int fy = uy + top_;
     const int vy = y - origin.Y;
-    const int fy = vy / zoom;
-    if (grid && vy % zoom == 0) continue;
+    const bool frame_row = vy >= 0 && vy <= frame_bottom;
+    const bool grid_row = grid && frame_row && vy % zoom == 0;
     std::uint8_t* out = client.Row(y);
     const std::size_t span = 3 * static_cast<std::size_t>(x_end - x_begin);
-    if (fy == prepared_row && copy_from >= 0 && band(copy_from - origin.Y) == band(vy)) {
+    if (!grid_row && uy == prepared_row && copy_from >= 0 &&
+        band(copy_from - origin.Y) == band(vy)) {
       std::memcpy(out + 3 * x_begin, client.Row(copy_from) + 3 * x_begin, span);
       continue;
     }
-    if (fy != prepared_row) {
-      prepared_row = fy;
+    if (uy != prepared_row) {
+      prepared_row = uy;
       copy_from = -1;
-      const std::uint8_t* alpha_row = alpha_.data() + static_cast<std::size_t>(fy) * width_;
-      for (int fx = fx_begin; fx < fx_end; ++fx) {
-        std::uint8_t w = alpha_row[fx];
-        if (w != 0) {
+      const std::uint8_t* alpha_row = alpha_.data() + static_cast<std::size_t>(uy) * width_;
+      const bool inside_rows = fy >= 0 && fy < frame_height_;
+      for (int ux = ux_begin; ux < ux_end; ++ux) {
+        std::uint8_t w = alpha_row[ux];
+        const int fx = ux + left_;
+        if (w != 0 && inside_rows && fx >= 0 && fx < frame_width_) {
+          // Inside the frame the ghost shows only where the frame itself is transparent.
           bool transparent;
           if (by_index) {
             transparent = sources.Indices->Row(fy)[3 * fx + 2] == sources.TranspInd;
@@ -208,21 +249,24 @@ void OnionUnderlay::Apply(const ViewSources& sources, ViewPoint origin, Bitmap& 
           }
           if (!transparent) w = 0;
         }
-        weight[static_cast<std::size_t>(fx - fx_begin)] = w;
+        weight[static_cast<std::size_t>(ux - ux_begin)] = w;
       }
     }
-    const std::uint8_t* under = colours_.data() + 3 * static_cast<std::size_t>(fy) * width_;
+    const std::uint8_t* under = colours_.data() + 3 * static_cast<std::size_t>(uy) * width_;
     for (int x = x_begin; x < x_end; ++x) {
-      const int vx = x - origin.X;
-      const int fx = vx / zoom;
-      const std::uint8_t w = weight[static_cast<std::size_t>(fx - fx_begin)];
-      if (w == 0 || (grid && vx % zoom == 0)) continue;
+      const int ux = (x - under_x) / zoom;
+      const std::uint8_t w = weight[static_cast<std::size_t>(ux - ux_begin)];
+      if (w == 0) continue;
+      if (grid && frame_row) {
+        const int vx = x - origin.X;
+        if (vx >= 0 && vx <= frame_right && (grid_row || vx % zoom == 0)) continue;
+      }
       std::uint8_t* p = out + 3 * x;
-      const std::uint8_t* u = under + 3 * fx;
+      const std::uint8_t* u = under + 3 * ux;
       for (int c = 0; c < 3; ++c)
         p[c] = static_cast<std::uint8_t>((p[c] * (256 - w) + u[c] * w) >> 8);
     }
-    copy_from = y;
+    copy_from = grid_row ? -1 : y;
   }
 }
 

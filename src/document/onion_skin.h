@@ -20,14 +20,17 @@ struct OnionSkinSubject {
 };
 
 // The neighbours' pixels in the current frame's coordinates, each neighbour placed by its own
-// centre point (frames of one cycle differ in size), tinted and faded with distance. Rebuilt
-// only when what it is made of changes, so repaints while drawing cost just the blend.
+// centre point (frames of one cycle differ in size), tinted and faded with distance. The
+// underlay covers the neighbours wherever they reach, beyond the current frame's box too: a
+// larger or shifted neighbour shows whole. Rebuilt only when what it is made of changes, so
+// repaints while drawing cost just the blend.
 class OnionUnderlay {
  public:
   void Update(const OnionSkinSubject& subject, const OnionSkinOptions& options);
   bool Empty() const { return empty_; }
-  // Blends the underlay into the composed client area where the current frame is transparent
-  // (by `sources`' transparency rules), leaving grid lines alone.
+  // Blends the underlay into the composed client area: inside the current frame where it is
+  // transparent (by `sources`' transparency rules), leaving grid lines alone; around the frame
+  // wherever a neighbour reaches.
   void Apply(const ViewSources& sources, ViewPoint origin, Bitmap& client) const;
 
  private:
@@ -36,6 +39,10 @@ class OnionUnderlay {
   void Place(const TBAM& bam, std::int32_t frame, const TBAMFrame& current, TColor tint,
              std::uint8_t alpha);
 
+  int frame_width_ = 0;  // the current frame the underlay was built for
+  int frame_height_ = 0;
+  int left_ = 0;  // the underlay's top-left in frame pixels (0 or less)
+  int top_ = 0;
   int width_ = 0;
   int height_ = 0;
   std::vector<std::uint8_t> colours_;  // blue, green, red per pixel

@@ -28,4 +28,22 @@ std::uint8_t IndexedPalette::NearestIndex(TColor color) const {
   return static_cast<std::uint8_t>(best);
 }
 
+Palette256 StarterPalette() {
+  Palette256 entries{};
+  entries[0] = {0, 255, 0};
+  entries[1] = {0, 0, 0};
+  std::size_t next = 2;
+  for (int r = 0; r < 6; ++r)
+    for (int g = 0; g < 6; ++g)
+      for (int b = 0; b < 6; ++b)
+        entries[next++] = {static_cast<std::uint8_t>(r * 51), static_cast<std::uint8_t>(g * 51),
+                           static_cast<std::uint8_t>(b * 51)};
+  constexpr int kGreys = 38;
+  for (int i = 1; i <= kGreys; ++i) {
+    const auto level = static_cast<std::uint8_t>((i * 255 + (kGreys + 1) / 2) / (kGreys + 1));
+    entries[next++] = {level, level, level};
+  }
+  return entries;
+}
+
 }  // namespace celwright

@@ -32,4 +32,10 @@ inline int ColorDistance(const RGBTriple& a, int r, int g, int b) {
   return dr * dr + dg * dg + db * db;
 }
 
+// The palette a new animation starts with, so every colour can be painted at once: entry 0 the
+// transparent green and entry 1 the shadow black of the game's own animations, entries 2 to 217
+// a 6 x 6 x 6 colour cube (levels 0, 51, ..., 255; red slowest, blue fastest) and entries 218
+// to 255 a ramp of 38 greys strictly between black and white, none repeating a cube grey.
+Palette256 StarterPalette();
+
 }  // namespace celwright

@@ -1,5 +1,7 @@
 // The action log as the shell writes it: the window's list and "Log.txt" side by side.
+#include <QGuiApplication>
 #include <QListWidget>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
@@ -38,6 +40,13 @@ class LogWindowTest : public QObject {
     QVERIFY(
         ReadAll(LogFilePath().string()).ends_with("SAVE: b.bam... [ABORTED] (Must close first)"));
     QVERIFY(!form.SaveLines(dir.filePath("no/such/folder.txt").toStdString()));
+  }
+
+  void theWindowStaysOnTheScreen() {
+    TLogForm form(nullptr);
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(room.height() < 930);  // lower than the window's usual place needs
+    QVERIFY(room.contains(form.geometry()));
   }
 
   void suspendedLogWritesNothing() {

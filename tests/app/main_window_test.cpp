@@ -7,20 +7,23 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QScreen>
-#include <QTextEdit>
-#include <QMdiSubWindow>
 #include <QTabWidget>
+#include <QTextEdit>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 
+#include "app/app_info.h"
 #include "app/app_test_registry.h"
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
-#include "app/app_info.h"
+#include "app/qt_prompts.h"
 #include "app/repair_report.h"
+#include "app/splash_window.h"
 
 using namespace celwright;
 
@@ -98,6 +101,9 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(!form_->isWindowModified());
     form_->AddSequence1Click();
     QVERIFY(form_->isWindowModified() && form_->windowTitle().contains("[*]"));
+    // The title names the document and its frame once.
+    QCOMPARE(form_->windowTitle().count("sample.bam"), 1);
+    QVERIFY(form_->windowTitle().contains("sample.bam (Frame 0)"));
   }
 
   void walkingSequencesAndFramesThroughTheLists() {
@@ -276,6 +282,16 @@ class MainWindowTest : public QObject, public EditorFixture {
     QCOMPARE(prompts_->Count("error"), 0);
     // The list outlives the window.
     QCOMPARE(AppSettings(Temp("settings.ini")).ReadRecentFiles().Names[0], plain + ".bam");
+  }
+
+  void aDocumentWithoutFramesIsTitledByItsNameAlone() {
+    form_->New1Click();
+    form_->DeleteFrame1Click();
+    QCOMPARE(Doc().CurrentFrame, -1);
+    prompts_->SaveChoices = {{true, Temp("empty.bam"), 0}};
+    form_->SaveAs1Click();
+    const QString title = form_->windowTitle();
+    QVERIFY2(title.count("empty.bam") == 1 && !title.contains("Frame"), qPrintable(title));
   }
 
   void saveAsToAFolderThatDoesNotExistKeepsTheDocument() {
@@ -465,6 +481,25 @@ class MainWindowTest : public QObject, public EditorFixture {
     QCOMPARE(form_->Recent().Names[0], Temp("here.bam"));
   }
 
+  void aMissingRecentFileLeavesTheDocumentOpenAndCanLeaveTheList() {
+    const std::string gone = CopyOfSample("gone.bam");
+    form_->OpenFile(gone, dtBAM);
+    form_->OpenFile(kSample, dtBAM);
+    std::filesystem::remove(gone);
+    QCOMPARE(form_->Recent().Names[1], gone);
+    prompts_->YesNoCancelAnswers = {PromptAnswer::No};
+    form_->Entry("Reopen2")->trigger();
+    QCOMPARE(Doc().BAM.FileName, kSample);
+    QCOMPARE(prompts_->Count("question"), 1);
+    QVERIFY(prompts_->History.back().Text.find(gone + " no longer exists") != std::string::npos);
+    QCOMPARE(form_->Recent().Names[1], gone);
+    prompts_->YesNoCancelAnswers = {PromptAnswer::Yes};
+    form_->Entry("Reopen2")->trigger();
+    QCOMPARE(Doc().BAM.FileName, kSample);
+    QVERIFY(form_->Recent().Names[1].empty() && !form_->Entry("Reopen2")->isVisible());
+    QVERIFY(AppSettings(Temp("settings.ini")).ReadRecentFiles().Names[1].empty());
+  }
+
   void everyVisibleButtonHasAName() {
     form_->OpenFile(kSample, dtBAM);
     QApplication::processEvents();
@@ -491,6 +526,20 @@ class MainWindowTest : public QObject, public EditorFixture {
     QCOMPARE(prompts_->Count("info"), 6);
     QCOMPARE(prompts_->History[3].Title,
              std::string("THIS MESSAGE WILL ONLY APPEAR ONCE: Please read it."));
+  }
+
+  void theSplashStepsAsideForAnyMessage() {
+    TSplashForm splash;
+    QVERIFY(splash.isVisible());
+    QtPrompts real_prompts(form_.get());
+    bool covered = true;
+    QTimer::singleShot(0, [&] {
+      covered = splash.isVisible();
+      for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) box->reject();
+    });
+    real_prompts.Information("THIS MESSAGE WILL ONLY APPEAR ONCE: Please read it.", "Welcome");
+    QVERIFY(!covered);
   }
 
   void closingTheDocumentWindowIsTheCloseCommand() {

@@ -4,10 +4,12 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
+#include <QCursor>
+#include <QLabel>
 #include <QSpinBox>
 #include <QStackedWidget>
-#include <QLabel>
 #include <algorithm>
 
 #include "app/app_test_registry.h"
@@ -50,6 +52,16 @@ class PaintTest : public QObject, public EditorFixture {
     Send(QEvent::MouseButtonPress, 5, 5, Qt::LeftButton, Qt::LeftButton);
     Send(QEvent::MouseButtonRelease, 5, 5, Qt::LeftButton, Qt::NoButton);
     QCOMPARE(IndexAt(5, 5), 67);
+    // A new animation has colours to paint with: transparent green, shadow black, and every
+    // other entry a colour of its own.
+    const Palette256& colours = Doc().BAM.Palette;
+    QCOMPARE(ToColor(colours[0]), MakeColor(0, 255, 0));
+    QCOMPARE(ToColor(colours[1]), MakeColor(0, 0, 0));
+    std::vector<TColor> others;
+    for (int i = 2; i < 256; ++i) others.push_back(ToColor(colours[static_cast<std::size_t>(i)]));
+    std::sort(others.begin(), others.end());
+    QVERIFY(std::adjacent_find(others.begin(), others.end()) == others.end());
+    QCOMPARE(Doc().WorkImage[0].GetPixel(5, 5), ToColor(colours[67]));
     QVERIFY(form_->View()->hasFocus());
     // A drag paints every pixel up to where it is let go.
     Send(QEvent::MouseButtonPress, 1, 1, Qt::LeftButton, Qt::LeftButton);
@@ -86,6 +98,39 @@ class PaintTest : public QObject, public EditorFixture {
     QCOMPARE(form_->Options().BrushHeight, 20);
     QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_ColPick"), Qt::LeftButton);
     QCOMPARE(form_->OptionPanels->currentWidget()->objectName(), QString("Panel_ColPick"));
+    // The read-out says which number is which.
+    for (const auto& [name, caption] : {std::pair{"Lbl_PalID", "Index:"},
+                                        {"Lbl_Red", "Red:"},
+                                        {"Lbl_Green", "Green:"},
+                                        {"Lbl_Blue", "Blue:"}}) {
+      auto* number = form_->findChild<QLabel*>(name);
+      const auto labels = number->parentWidget()->findChildren<QLabel*>();
+      QVERIFY2(std::any_of(labels.begin(), labels.end(),
+                           [&](QLabel* l) { return l->buddy() == number && l->text() == caption; }),
+               name);
+    }
+  }
+
+  void everyToolExplainsItselfWherePointedAt() {
+    QCursor::setPos(QCursor::pos() + QPoint(7, 7));  // the pointer has moved since the start
+    auto* hint = form_->StatusHint;
+    for (QAbstractButton* tool : form_->ToolButtons->buttons()) {
+      hint->setText("the previous hint");
+      QEvent enter(QEvent::Enter);
+      QApplication::sendEvent(tool, &enter);
+      QVERIFY2(hint->text() != "the previous hint" && !hint->text().isEmpty(),
+               qPrintable(tool->objectName()));
+      QVERIFY2(!hint->text().contains("shap ") && !hint->text().contains("creazte"),
+               qPrintable(hint->text()));
+    }
+    // The curve's three drags and the polygon's closing click are told where the options are.
+    auto* how = form_->findChild<QLabel*>("Lbl_ShapeHow");
+    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_Curve"), Qt::LeftButton);
+    QVERIFY(how->isVisible() && how->text().contains("drag twice more"));
+    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_Poly"), Qt::LeftButton);
+    QVERIFY(how->isVisible() && how->text().contains("double-click"));
+    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_Rect"), Qt::LeftButton);
+    QVERIFY(!how->isVisible());
   }
 };
 

@@ -1,4 +1,5 @@
 // The Colors menu and the Settings dialog driven through their widgets on the sample animation.
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -96,6 +97,17 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     prompts_->ColorChoices.push_back(MakeColor(1, 2, 3));
     QTest::mouseDClick(dialog->Img_Palette, Qt::LeftButton, {}, QPoint(16 * 3 + 4, 16 * 2 + 4));
     QCOMPARE(dialog->Edited()[35], (RGBTriple{1, 2, 3}));
+    QCOMPARE(dialog->Lbl_Selected->text(), QString("Entry 35: red 1, green 2, blue 3"));
+    // The keyboard reaches the grid, moves the selection and edits the entry.
+    QVERIFY(dialog->Img_Palette->focusPolicy() & Qt::TabFocus);
+    dialog->Img_Palette->setFocus();
+    QTest::keyClick(dialog->Img_Palette, Qt::Key_Right);
+    QTest::keyClick(dialog->Img_Palette, Qt::Key_Down);
+    QCOMPARE(dialog->SelectedEntry, 52);
+    prompts_->ColorChoices.push_back(MakeColor(4, 5, 6));
+    QTest::keyClick(dialog->Img_Palette, Qt::Key_Return);
+    QCOMPARE(dialog->Edited()[52], (RGBTriple{4, 5, 6}));
+    QCOMPARE(dialog->Lbl_Selected->text(), QString("Entry 52: red 4, green 5, blue 6"));
 
     const std::string saved_path = Temp("out");
     prompts_->SaveChoices.push_back({true, saved_path, 0});
@@ -135,6 +147,11 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     QCOMPARE(form_->ProgForm()->Lbl_Msg->text(), QString("Converting BAM..."));
     QVERIFY(!Enabled("ConverttoUnpaletted1") && !Enabled("EditPalette1"));
     QVERIFY(Enabled("ConvertToPaletted1") && Enabled("SetPaletteTransparency1"));
+    // Screen readers meet the colour chooser, not 256 palette squares that are not there.
+    QAccessibleInterface* chooser =
+        QAccessible::queryAccessibleInterface(form_->findChild<QWidget*>("Img_Pal"));
+    QCOMPARE(chooser->childCount(), 0);
+    QCOMPARE(chooser->text(QAccessible::Name), QString("Colour chooser"));
 
     // Set Transparency refuses equal colours with the reason.
     form_->Options().ForegroundColour = form_->Options().BackgroundColour;
@@ -146,6 +163,7 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
 
     form_->Entry("ConvertToPaletted1")->trigger();
     QCOMPARE(Doc().BAM.GetBAMType(), std::uint8_t{kPalettedBAM});
+    QCOMPARE(chooser->childCount(), 256);
   }
 
   void settingsDefaultsStoreAndDisplayColours() {

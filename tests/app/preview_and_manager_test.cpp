@@ -2,10 +2,12 @@
 // driven through their widgets.
 #include <QAction>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
@@ -112,6 +114,14 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     Preview().Begin(&Doc().BAM, cycle.Frames, 0);
     QVERIFY(Preview().Timer().isActive());
     QVERIFY(Preview().Timer().interval() >= 1);  // a zero setting must not spin
+    // The speed can be changed while it plays.
+    auto* speed = Preview().findChild<QSpinBox*>("Spin_Speed");
+    QVERIFY(speed && speed->isVisibleTo(&Preview()));
+    speed->setFocus();
+    speed->selectAll();
+    QTest::keyClicks(speed, "200");
+    QCOMPARE(Preview().Timer().interval(), 200);
+    QVERIFY(Preview().Timer().isActive());
     for (int tick = 0; tick < cycle.Count + 1; ++tick) Preview().Timer1Timer();
     QCOMPARE(Preview().Player().Position(), 0);  // looped back to the first entry
     QVERIFY(Preview().Composition() != MakeBuiltInBackground(3));
@@ -221,6 +231,24 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     form_->Entry("OnionSkin1")->trigger();
     QCOMPARE(settings_->ReadInt("OnionSkin", 0), 1);
     QVERIFY(form_->Options().OnionSkin.Enabled);
+
+    // How many neighbours and in which tints is set in the View menu too.
+    prompts_->ColorChoices.push_back(MakeColor(1, 200, 3));
+    QTimer::singleShot(0, this, [this] {
+      auto* dialog = form_->findChild<QDialog*>("OnionSkinForm");
+      if (!dialog) return;
+      auto* after = dialog->findChild<QSpinBox*>("Spin_After");
+      after->selectAll();
+      QTest::keyClicks(after, "3");
+      QTest::mouseClick(dialog->findChild<QPushButton*>("Btn_BeforeTint"), Qt::LeftButton);
+      QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                        Qt::LeftButton);
+    });
+    form_->Entry("OnionSkinSettings1")->trigger();
+    QCOMPARE(form_->Options().OnionSkin.After, 3);
+    QCOMPARE(form_->Options().OnionSkin.BeforeTint, MakeColor(1, 200, 3));
+    QCOMPARE(settings_->ReadInt("OnionSkinAfter", 0), 3);
+    QCOMPARE(settings_->ReadInt("OnionSkinBeforeTint", 0), static_cast<int>(MakeColor(1, 200, 3)));
   }
 };
 

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QMimeData>
 #include <QToolButton>
 
@@ -25,22 +26,30 @@ class SelectionTest : public QObject, public EditorFixture {
   }
   static int IndexOf(const Bitmap& indices, int x, int y) { return RedOf(indices.GetPixel(x, y)); }
 
- private slots:
-  void init() { StartEditor(); }
-  void cleanup() { StopEditor(); }
-
-  void dragMoveCopyPasteSaveAndReopen() {
-    QApplication::clipboard()->clear();
-    QVERIFY(NewActiveDocument());
+  // A new document whose frame holds a pattern, landed so that it is no edit of its own.
+  Bitmap PatternedDocument() {
+    if (!NewActiveDocument()) return {};
     Doc().FixFrameSize(0, 0, 16, 16, 32, 32, true, true);
     Bitmap& indices = Doc().WorkImage[1];
     for (int y = 0; y < 32; ++y)
       for (int x = 0; x < 32; ++x) indices.SetPixel(x, y, MakeColor((x + 3 * y) % 200 + 2, 0, 0));
     RenderIndexImage(Doc().BAM, indices, Doc().WorkImage[0]);
     const Bitmap original = indices;
-    Doc().ShowFrame(0);  // the set-up lands, so the move below is the only unsaved change
+    Doc().ShowFrame(0);
+    Doc().Modified = false;  // as if saved: what follows is the only change
     Doc().RedrawImage(false);
     form_->RefreshCommandStates();
+    return original;
+  }
+
+ private slots:
+  void init() { StartEditor(); }
+  void cleanup() { StopEditor(); }
+
+  void dragMoveCopyPasteSaveAndReopen() {
+    QApplication::clipboard()->clear();
+    const Bitmap original = PatternedDocument();
+    QVERIFY(!original.Empty());
     QVERIFY(!Enabled("Copy1"));
     QVERIFY(!ButtonEnabled("Copy"));
     QVERIFY(Enabled("SelectAll1"));
@@ -56,6 +65,8 @@ class SelectionTest : public QObject, public EditorFixture {
     Key(Qt::Key_C, Qt::ControlModifier);
     const QImage first = QApplication::clipboard()->image();
     QCOMPARE(first.size(), QSize(10, 5));
+    // The stamp panel's picture of the copy is large enough to make out.
+    QCOMPARE(form_->findChild<QLabel*>("Img_Stamp")->pixmap().size(), QSize(90, 45));
     QVERIFY(QApplication::clipboard()->mimeData()->hasFormat(kSelectionMimeType));
     QVERIFY(Enabled("Paste1"));
     QVERIFY(ButtonEnabled("Paste"));
@@ -82,6 +93,43 @@ class SelectionTest : public QObject, public EditorFixture {
       for (int x = 0; x < 10; ++x) QCOMPARE(IndexOf(saved, x, y), IndexOf(original, x + 2, y + 2));
     QCOMPARE(IndexOf(saved, 14, 7), IndexOf(original, 11, 6));
     QCOMPARE(IndexOf(saved, 20, 20), IndexOf(original, 20, 20));
+  }
+
+  void keysAndTurnsMoveTheSelectionAsUndoableEdits() {
+    const Bitmap original = PatternedDocument();
+    QVERIFY(!original.Empty());
+    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_SelRect"), Qt::LeftButton);
+    Drag({2, 2}, {11, 6});
+    QVERIFY(!Enabled("Undo1") && !form_->isWindowModified());
+    QWidget* view = form_->View();
+    QTest::keyClick(view, Qt::Key_Right);
+    QCOMPARE(Doc().SelOffset, (Point{1, 0}));
+    QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(Doc().SelOffset, (Point{1, 10}));
+    QCOMPARE(IndexOf(Doc().WorkImage[1], 3, 12), IndexOf(original, 2, 2));
+    QVERIFY(Enabled("Undo1") && form_->isWindowModified());
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(IndexOf(Doc().WorkImage[1], 3, 12), IndexOf(original, 3, 12));
+    QVERIFY(!Enabled("Undo1"));
+
+    // A dragged move and a quarter turn count the same.
+    Drag({2, 2}, {11, 6});
+    Drag({4, 4}, {6, 4});
+    QCOMPARE(Doc().SelOffset, (Point{2, 0}));
+    QVERIFY(Enabled("Undo1"));
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(IndexOf(Doc().WorkImage[1], 13, 6), IndexOf(original, 13, 6));
+    Drag({2, 2}, {11, 6});
+    QVERIFY(!Enabled("Undo1"));
+    form_->Entry("RotateClock1")->trigger();
+    QVERIFY(Enabled("Undo1") && form_->isWindowModified());
+
+    // A selection of nothing has nothing to copy, cut, clear or crop.
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Key(Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(Doc().HasSelection);
+    for (const char* entry : {"Copy1", "Cut1", "Clear1", "Crop1"}) QVERIFY2(!Enabled(entry), entry);
+    for (const char* button : {"Crop", "Cut", "Copy"}) QVERIFY2(!ButtonEnabled(button), button);
   }
 
   void centreButtonPlacesTheCentreInTheMiddle() {

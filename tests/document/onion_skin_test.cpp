@@ -66,6 +66,35 @@ TEST(OnionSkin, NeighboursShowByTheirCentresUnderTransparentPixelsOnly) {
   EXPECT_EQ(doc.form.ViewImage, plain);
 }
 
+TEST(OnionSkin, ANeighbourShowsWholeBeyondTheCurrentFramesBox) {
+  DocumentFixture doc(3);
+  TBAM& bam = doc.form.BAM;
+  SetFrame(bam, 1, 1, [](int) { return 0; });  // the current frame, 5 wide, all transparent
+  // The next frame is 20 wide around its centre at x 8: it reaches 7 columns left of the
+  // current frame and 7 beyond its right edge.
+  TBAMFrame wide = bam.GetFrame(2);
+  wide.Width = 20;
+  wide.CentreX = 8;
+  Bitmap indices(wide.Width, wide.Height, PixelFormat::Bits8);
+  for (int y = 0; y < wide.Height; ++y)
+    for (int x = 0; x < wide.Width; ++x) indices.SetIndex(x, y, 12);
+  bam.SetFrameBitmap(2, indices, wide);
+  doc.options.SelectedSequence = 0;
+  doc.options.OnionSkin.Before = 0;
+  doc.form.ShowFrame(1);
+  const Bitmap plain = doc.form.ViewImage;
+  doc.options.OnionSkin.Enabled = true;
+  doc.form.RedrawImage(false);
+  const ViewPoint o = doc.form.ImageOrigin;
+  for (const int fx : {-6, 2, 11}) {
+    EXPECT_EQ(ViewPixel(doc.form, fx, 1),
+              Expected(plain.GetPixel(o.X + fx, o.Y + 1), ToColor(bam.Palette[12]),
+                       doc.options.OnionSkin.AfterTint, 104))
+        << fx;
+  }
+  EXPECT_EQ(ViewPixel(doc.form, -8, 1), plain.GetPixel(o.X - 8, o.Y + 1));  // past its end
+}
+
 TEST(OnionSkin, MagnifiedWithGridAndTransparencyLeavesGridLinesAndChecksEveryBlock) {
   DocumentFixture doc(3);
   TBAM& bam = doc.form.BAM;

@@ -170,6 +170,18 @@ class PluginHostTest : public QObject, public EditorFixture {
     QCOMPARE(GetBAMPropertyInt("frames", 42), 42);
   }
 
+  void fileMenuEntriesStayAboveExit() {
+    Load({Temp("no plug-ins")});
+    // As a plug-in calls it; the unknown library leaves the entries there, disabled.
+    ::RegisterMenuEntry("File1", "Batch Convert", "", nullptr);
+    ::RegisterMenuEntry("File1", "Batch Export", "", nullptr);
+    const QList<QAction*> entries = Menu("File1")->actions();
+    QCOMPARE(entries.back()->objectName(), QString("Exit1"));
+    QVERIFY(entries[entries.size() - 2]->isSeparator());
+    QCOMPARE(entries[entries.size() - 3]->text(), QString("Batch Export"));
+    QCOMPARE(entries[entries.size() - 4]->text(), QString("Batch Convert"));
+  }
+
   void misbehavingPluginsAreRefusedAndLogged() {
     const std::string order_file = Temp("order.txt");
     setenv("CELWRIGHT_TEST_ORDER_FILE", order_file.c_str(), 1);
