@@ -12,9 +12,11 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/save_rules.h"
 #include "app/user_prompts.h"
 #include "document/bam_form.h"
 #include "support/palette_adjust.h"
+#include "support/file_io.h"
 #include "support/palette_file.h"
 #include "support/qm_log.h"
 
@@ -234,7 +236,8 @@ void TPaletteForm::EditSelected() {
 void TPaletteForm::LoadPal() {
   if (!form_) return;
   const FileChoice choice = prompts_.ChooseOpenFile(
-      "Open Palette", "Microsoft Palette (*.pal)|*.pal|All Files (*.*)|*.*");
+      "Open Palette",
+      "Palette: Microsoft, JASC or raw (*.pal)|*.pal|All Files (*.*)|*.*");
   if (!choice.Accepted) return;
   AddLogLine("PLTE: Import");
   Palette256 loaded = edited_;
@@ -242,12 +245,13 @@ void TPaletteForm::LoadPal() {
   if (!result.Ok) {
     AppendToLog(" [ABORTED] (" + result.Error + ")");
     prompts_.Error("Open Palette",
-                   "Could not load the palette " + choice.Path + ":\r" + result.Error);
+                   "Could not load the palette " + ShownName(choice.Path) + ":\r" + result.Error);
     return;
   }
   edited_ = loaded;
   AppendToLog(" [OK]");
   Img_Palette->update();
+  if (!result.Note.empty()) prompts_.Information("Open Palette", result.Note);
 }
 
 void TPaletteForm::SavePal() {
@@ -259,6 +263,9 @@ void TPaletteForm::SavePal() {
   if (!choice.Accepted) return;
   std::filesystem::path target(choice.Path);
   if (!target.has_extension()) target += ".pal";
+  if (!ConfirmSaveTarget(prompts_, "Save Palette", choice.Path, target.string(),
+                         form_->BAM.FileName, "the palette alone"))
+    return;
   AddLogLine("PLTE: Export");
   try {
     SavePaletteFile(target, edited_);

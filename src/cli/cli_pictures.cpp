@@ -3,33 +3,20 @@
 #include <iostream>
 
 #include "cli/cli_common.h"
+#include "support/file_io.h"
 #include "support/image_io/image_file.h"
 
 namespace celwright::cli {
 
 std::string ForTerminal(const std::string& message) {
-  static const char* const kHex = "0123456789abcdef";
   std::string text;
-  for (std::size_t i = 0; i < message.size(); ++i) {
-    const auto c = static_cast<unsigned char>(message[i]);
-    if (c == '\r' && i + 1 < message.size() && message[i + 1] == '\r') {
-      text += ": ";
-      ++i;
-    } else if (c == '\n') {
-      text += "\\n";
-    } else if (c == '\r') {
-      text += "\\r";
-    } else if (c == '\t') {
-      text += "\\t";
-    } else if (c < 0x20 || c == 0x7f) {
-      text += "\\x";
-      text += kHex[c >> 4];
-      text += kHex[c & 15];
-    } else {
-      text += static_cast<char>(c);
-    }
+  for (std::size_t from = 0;;) {
+    const std::size_t split = message.find("\r\r", from);
+    text += ShownName(message.substr(from, split == std::string::npos ? split : split - from));
+    if (split == std::string::npos) return text;
+    text += ": ";
+    from = split + 2;
   }
-  return text;
 }
 
 Bitmap LoadPicture(const std::string& path, Palette256& palette) {

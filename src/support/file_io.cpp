@@ -17,10 +17,31 @@
 
 namespace celwright {
 
+std::string ShownName(const std::string& name) {
+  static const char* const kHex = "0123456789abcdef";
+  std::string shown;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7f) {
+      shown += c;
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else {
+      shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+    }
+  }
+  return shown;
+}
+
 namespace {
 
 std::string Describe(const std::filesystem::path& path, const std::string& what) {
-  return "Cannot " + what + " \"" + path.string() + "\": " + std::strerror(errno);
+  const std::string reason = std::strerror(errno);
+  return "Cannot " + what + " \"" + ShownName(path.string()) + "\": " + reason;
 }
 
 struct FileCloser {
@@ -91,11 +112,12 @@ void CopyIntoLinkedFile(const std::filesystem::path& temporary, const std::files
     if (!touched) {
       std::error_code ignored;
       std::filesystem::remove(temporary, ignored);
-      throw std::runtime_error("Cannot write \"" + target.string() + "\": " + reason);
+      throw std::runtime_error("Cannot write \"" + ShownName(target.string()) + "\": " + reason);
     }
-    throw std::runtime_error("Cannot write \"" + target.string() + "\" (a file with other hard "
-                             "links, written in place): " + reason + "; it may be damaged, the "
-                             "saved content is kept in \"" + temporary.string() + "\"");
+    throw std::runtime_error("Cannot write \"" + ShownName(target.string()) +
+                             "\" (a file with other hard links, written in place): " + reason +
+                             "; it may be damaged, the saved content is kept in \"" +
+                             ShownName(temporary.string()) + "\"");
   };
   if (descriptor < 0) fail(false);
   if (!bytes.empty()) {
@@ -134,16 +156,16 @@ std::filesystem::path SaveTarget(const std::filesystem::path& path) {
   // Renaming a new file over a device or pipe would replace the node itself (as root, even one
   // under /dev); a folder gets the same refusal before anything is written.
   if (exists && S_ISDIR(info.st_mode)) {
-    throw std::runtime_error("Cannot save \"" + path.string() +
+    throw std::runtime_error("Cannot save \"" + ShownName(path.string()) +
                              "\": it is a folder, not a file; save under another name");
   }
   if (exists && !S_ISREG(info.st_mode)) {
-    throw std::runtime_error("Cannot save \"" + path.string() +
+    throw std::runtime_error("Cannot save \"" + ShownName(path.string()) +
                              "\": it is a device or pipe, not a regular file; save under another "
                              "name");
   }
   if (exists && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-    throw std::runtime_error("Cannot save \"" + path.string() +
+    throw std::runtime_error("Cannot save \"" + ShownName(path.string()) +
                              "\": the file is read-only; save under another name or make it "
                              "writable first");
   }
@@ -194,7 +216,7 @@ void CommitTemporary(const std::filesystem::path& temporary, const std::filesyst
   }
   std::error_code error;
   std::filesystem::rename(temporary, target, error);
-  if (error) fail("Cannot replace \"" + target.string() + "\": " + error.message());
+  if (error) fail("Cannot replace \"" + ShownName(target.string()) + "\": " + error.message());
   SyncFolderOf(target);
 }
 
@@ -202,13 +224,13 @@ void RequireRegularFile(const std::filesystem::path& path) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
   if (error || !std::filesystem::exists(status)) {
-    throw std::runtime_error("The file \"" + path.string() + "\" does not exist");
+    throw std::runtime_error("The file \"" + ShownName(path.string()) + "\" does not exist");
   }
   if (std::filesystem::is_directory(status)) {
-    throw std::runtime_error("\"" + path.string() + "\" is a folder, not a file");
+    throw std::runtime_error("\"" + ShownName(path.string()) + "\" is a folder, not a file");
   }
   if (!std::filesystem::is_regular_file(status)) {
-    throw std::runtime_error("\"" + path.string() + "\" is not a regular file");
+    throw std::runtime_error("\"" + ShownName(path.string()) + "\" is not a regular file");
   }
 }
 
@@ -287,7 +309,6 @@ namespace {
 bool StatOf(const std::filesystem::path& path, FileStamp& stamp) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  stamp.ModifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
   stamp.Size = static_cast<std::uint64_t>(info.st_size);
   return true;
 }
