@@ -236,8 +236,7 @@ void TPaletteForm::EditSelected() {
 void TPaletteForm::LoadPal() {
   if (!form_) return;
   const FileChoice choice = prompts_.ChooseOpenFile(
-      "Open Palette",
-      "Palette: Microsoft, JASC or raw (*.pal)|*.pal|All Files (*.*)|*.*");
+      "Open Palette", "Microsoft Palette (*.pal)|*.pal|All Files (*.*)|*.*");
   if (!choice.Accepted) return;
   AddLogLine("PLTE: Import");
   Palette256 loaded = edited_;
