@@ -168,8 +168,8 @@ TEST_F(BackgroundListTest, AnchorsAndCentresAtTheEndsOfTheirRangeStayDrawable) {
   DocumentFixture doc(1);
   TBAM& bam = doc.form.BAM;
   TBAMFrame info = bam.GetFrame(0);
-  info.CentreX = std::numeric_limits<std::int32_t>::max();
-  info.CentreY = std::numeric_limits<std::int32_t>::min();
+  info.CentreX = 32767;  // the ends of what a BAM file holds
+  info.CentreY = -32768;
   bam.SetFrameBitmap(0, Bitmap(info.Width, info.Height), info);
   const Bitmap background = MakeBuiltInBackground(1);
   PreviewPlayer player;
