@@ -31,7 +31,9 @@ std::string TMainForm::SaveNameFor(const std::string& file_name, TDocType type) 
     case dtPNG:
       return SaveNameForKind(kImageKindPng, file_name).string();
     case dtGIF:
-      if (BAMForm()->BAM.FrameCount() == 1) return SaveNameForKind(kImageKindGif, file_name).string();
+      if (BAMForm()->BAM.FrameCount() == 1) {
+        return SaveNameForKind(kImageKindGif, file_name).string();
+      }
       return WithExtension(file_name, ".gif");
     case dtAVI:
       return WithExtension(file_name, ".avi");

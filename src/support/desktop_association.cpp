@@ -94,19 +94,19 @@ std::string MimePackage() {
 // cannot be read throws: it is then left as it is.
 bool ReadText(const fs::path& path, std::string& text) {
   constexpr std::size_t kMaxBytes = 4 << 20;
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
-    if (errno == ENOENT) return false;
-    throw std::runtime_error("Cannot read \"" + path.string() + "\": " + std::strerror(errno));
-  }
-  const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (descriptor < 0) {
-    throw std::runtime_error("Cannot read \"" + path.string() + "\": " + std::strerror(errno));
-  }
   text.clear();
   std::string problem;
-  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+  struct stat info {};
+  int descriptor = -1;
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT) return false;
+    problem = std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
     problem = "it is not a regular file";
+  } else if ((descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) < 0) {
+    problem = std::strerror(errno);
+  } else if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+    problem = "it is not a regular file";  // replaced since it was looked at
   } else {
     char buffer[1 << 16];
     for (ssize_t got; problem.empty() && (got = ::read(descriptor, buffer, sizeof buffer)) != 0;) {
@@ -120,8 +120,10 @@ bool ReadText(const fs::path& path, std::string& text) {
       }
     }
   }
-  ::close(descriptor);
-  if (!problem.empty()) throw std::runtime_error("Cannot read \"" + path.string() + "\": " + problem);
+  if (descriptor >= 0) ::close(descriptor);
+  if (!problem.empty()) {
+    throw std::runtime_error("Cannot read \"" + ShownName(path.string()) + "\": " + problem);
+  }
   return true;
 }
 

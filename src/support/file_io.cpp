@@ -96,7 +96,8 @@ void SyncFolderOf(const std::filesystem::path& path) {
 // the complete, synced temporary is copied into it. Space is reserved first, so a full disk
 // fails before the old content is touched; should writing still fail, the message says where
 // the complete new content was kept.
-void CopyIntoLinkedFile(const std::filesystem::path& temporary, const std::filesystem::path& target) {
+void CopyIntoLinkedFile(const std::filesystem::path& temporary,
+                        const std::filesystem::path& target) {
   std::vector<std::uint8_t> bytes;
   try {
     bytes = ReadWholeFile(temporary);
