@@ -7,6 +7,7 @@
 #include "app/user_prompts.h"
 #include "canvas/tool_controller.h"
 #include "document/bam_form.h"
+#include "support/file_io.h"
 
 namespace celwright {
 
@@ -29,6 +30,9 @@ class DocumentSession : private DocumentView, private PlaybackTimer, private Doc
   // The kind of file the document's name holds on disk (what it was opened from or last saved
   // as); it differs from the document's own kind once a picture or video became a BAM.
   TDocType FileKind = dtBAM;
+  // The document's file as it was read or last written here: Save asks before overwriting a
+  // file another program has changed since.
+  FileStamp DiskStamp;
   // The playback timer, for tests that step playback themselves.
   QTimer& PlayTimer() { return timer_; }
 

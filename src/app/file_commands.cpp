@@ -23,6 +23,7 @@
 #include "app/settings_dialog.h"
 #include "app/tool_icons.h"
 #include "document/bam_form.h"
+#include "support/file_io.h"
 #include "support/image_io/image_file.h"
 #include "support/palette.h"
 #include "support/qm_log.h"
@@ -220,11 +221,12 @@ void TMainForm::OpenFile2(const std::string& name_as_given, TDocType file_type,
     const std::string reason =
         doc.BAM.ErrorMessage.empty() ? "The file could not be read." : doc.BAM.ErrorMessage;
     CloseDocument();
-    prompts_.Error(kAppTitle, "Could not open " + file_name + ".\r\r" + reason);
+    prompts_.Error(kAppTitle, "Could not open " + ShownName(file_name) + ".\r\r" + reason);
     return;
   }
   doc.DocType = file_type;
   document_->FileKind = file_type;
+  document_->DiskStamp = StampFile(file_name);
   const TFileDetails& details = DetailsOf(file_type);
   if (details.SingleFrame)
     PageControl->setCurrentWidget(Tab_Frames);
@@ -307,6 +309,7 @@ bool TMainForm::WriteDocument(const std::string& path, TDocType type, bool compr
   doc.BAM.FileName = written;
   doc.DocType = type;
   document_->FileKind = type;
+  document_->DiskStamp = StampFile(written);
   doc.Modified = false;
   DiscardRecovery();
   SetDocumentCaption(doc.Caption());
@@ -337,6 +340,21 @@ void TMainForm::Save1Click() {
       return;
     }
   }
+  if (FileChangedSince(doc.BAM.FileName, document_->DiskStamp)) {
+    const int answer = prompts_.AskChoice(
+        kAppTitle, "\"" + ShownName(doc.BAM.FileName) +
+                       "\" was changed by another program since you opened or last saved it.\r\r"
+                       "Overwrite it with this document, save under another name, or cancel?",
+        {"Overwrite", "Save As...", "Cancel"});
+    if (answer == 1) {
+      SaveAs1Click();
+      return;
+    }
+    if (answer != 0) {
+      AddLogLine("SAVE: " + doc.BAM.FileName + " [ABORTED] (Changed by another program)");
+      return;
+    }
+  }
   WriteDocument(doc.BAM.FileName, doc.DocType, doc.BAM.Compressed);
 }
 
@@ -355,6 +373,9 @@ void TMainForm::SaveAs1Click() {
   std::string path = choice.Path;
   if (target.Type == dtBAM && std::filesystem::path(path).extension().empty())
     path += BamExtensionLike(suggested);
+  if (!ConfirmSaveTarget(prompts_, "Save BAM File", choice.Path, SaveNameFor(path, target.Type),
+                         doc.BAM.FileName, ""))
+    return;
   doc.LandPendingEdits();  // text still being placed and a moved selection are saved too
   if (doc.ImageChanged) doc.ShowFrame(doc.CurrentFrame);
   WriteDocument(path, target.Type, target.Compressed);

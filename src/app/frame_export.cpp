@@ -22,6 +22,27 @@ std::string TMainForm::DoExportFrame(const std::string& file_name, std::uint8_t 
   return SaveNameForKind(kind, file_name).string();
 }
 
+std::string TMainForm::SaveNameFor(const std::string& file_name, TDocType type) {
+  switch (type) {
+    case dtBitmap:
+      return SaveNameForKind(kImageKindBitmap, file_name).string();
+    case dtJPEG:
+      return SaveNameForKind(kImageKindJpeg, file_name).string();
+    case dtPNG:
+      return SaveNameForKind(kImageKindPng, file_name).string();
+    case dtGIF:
+      if (BAMForm()->BAM.FrameCount() == 1) {
+        return SaveNameForKind(kImageKindGif, file_name).string();
+      }
+      return WithExtension(file_name, ".gif");
+    case dtAVI:
+      return WithExtension(file_name, ".avi");
+    case dtBAM:
+      break;
+  }
+  return file_name;
+}
+
 std::string TMainForm::SaveAsPictureOrVideo(const std::string& file_name, TDocType type) {
   TBAMForm& doc = *BAMForm();
   switch (type) {

@@ -13,6 +13,7 @@
 
 #include "app/app_info.h"
 #include "app/file_filters.h"
+#include "app/save_rules.h"
 #include "app/user_prompts.h"
 #include "document/bam_form.h"
 #include "document/frame_pictures.h"
@@ -272,11 +273,23 @@ void TManageFramesForm::Btn_ExportClick() {
     AppendToLog(" [ABORTED] (Cancelled)");
     return;
   }
+  const auto kind = static_cast<std::uint8_t>(choice.FilterIndex + 1);
+  const std::string final_name = SaveNameForKind(kind, choice.Path).string();
+  const bool partial = doc->BAM.FrameCount() > 1;
+  const bool replaces_document = partial && IsSameFile(final_name, doc->BAM.FileName);
+  if (!ConfirmSaveTarget(prompts_, "Export Frame", choice.Path, final_name, doc->BAM.FileName,
+                         partial ? "frame " + std::to_string(frame) + " alone" : "")) {
+    AppendToLog(" [ABORTED] (Cancelled)");
+    return;
+  }
   try {
     doc->CommitPendingEdits();
-    SaveImageFile(FramePicture(doc->BAM, frame), static_cast<std::uint8_t>(choice.FilterIndex + 1),
-                  choice.Path, doc->BAM.GetTransCol());
+    SaveImageFile(FramePicture(doc->BAM, frame), kind, choice.Path, doc->BAM.GetTransCol());
     AppendToLog(" [OK]");
+    if (replaces_document) {
+      doc->Modified = true;  // its file now holds one frame: the rest needs saving
+      if (host_.lists_changed) host_.lists_changed();
+    }
   } catch (const std::exception& e) {
     AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
     prompts_.Error(kAppTitle, std::string("The frame was not exported.\r\r") + e.what());

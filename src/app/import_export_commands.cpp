@@ -5,14 +5,19 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "app/app_info.h"
 #include "app/document_session.h"
 #include "app/file_filters.h"
 #include "app/progress_window.h"
+#include "app/save_rules.h"
 #include "document/bam_form.h"
 #include "document/frame_pictures.h"
 #include "document/sequence_import.h"
+#include "model/bam_export.h"
+#include "support/file_io.h"
+#include "support/image_io/image_file.h"
 #include "support/qm_log.h"
 
 namespace celwright {
@@ -39,8 +44,17 @@ void TMainForm::ExportFrameClick() {
   const std::string proposed = ProposedExportName(doc.BAM.FileName, "_Frame", doc.CurrentFrame);
   const FileChoice choice = prompts_.ChooseSaveFile("Export Frame", kImageFilter, 0, proposed);
   if (!choice.Accepted) return;
+  const auto kind = static_cast<std::uint8_t>(choice.FilterIndex + 1);
+  const std::string final_name = SaveNameForKind(kind, choice.Path).string();
+  // The only frame of a picture written over that picture is the whole document.
+  const bool partial = doc.BAM.FrameCount() > 1;
+  const bool replaces_document = partial && IsSameFile(final_name, doc.BAM.FileName);
+  if (!ConfirmSaveTarget(prompts_, "Export Frame", choice.Path, final_name, doc.BAM.FileName,
+                         partial ? "frame " + std::to_string(doc.CurrentFrame) + " alone" : ""))
+    return;
   try {
-    DoExportFrame(choice.Path, static_cast<std::uint8_t>(choice.FilterIndex + 1));
+    DoExportFrame(choice.Path, kind);
+    if (replaces_document) MarkChangedAfterExport();
   } catch (const std::exception& e) {
     AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
     prompts_.Error(kAppTitle, std::string("The frame was not exported.\r\r") + e.what());
@@ -103,6 +117,15 @@ void TMainForm::ExportSequence1Click() {
   const FileChoice choice =
       prompts_.ChooseSaveFile("Export Sequence", kSequenceExportFilter, 0, proposed);
   if (!choice.Accepted) return;
+  static const char* const kExtensions[] = {".avi", ".gif", ".bmp", ".bam"};
+  const std::string final_name =
+      WithExtension(choice.Path, kExtensions[std::clamp(choice.FilterIndex, 0, 3)]);
+  const bool replaces_document = IsSameFile(final_name, doc.BAM.FileName);
+  const std::size_t frames = doc.BAM.GetCycle(sequence).Frames.size();
+  if (!ConfirmSaveTarget(prompts_, "Export Sequence", choice.Path, final_name, doc.BAM.FileName,
+                         "sequence " + std::to_string(sequence) + " alone (" +
+                             std::to_string(frames) + (frames == 1 ? " frame)" : " frames)")))
+    return;
   // The exporters read the stored frames, so edits of the frame on screen go in first.
   doc.CommitPendingEdits();
   AddLogLine("APP : Export Sequence (" + std::to_string(sequence) + ")...");
@@ -123,11 +146,20 @@ void TMainForm::ExportSequence1Click() {
     }
     prog_form_->hide();
     AppendToLog(" [OK]");
+    if (replaces_document) MarkChangedAfterExport();
   } catch (const std::exception& e) {
     prog_form_->hide();
     AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
     prompts_.Error(kAppTitle, std::string("The sequence was not exported.\r\r") + e.what());
   }
+}
+
+void TMainForm::MarkChangedAfterExport() {
+  // The document's own file now holds only part of it: saving is needed to keep the rest.
+  BAMForm()->Modified = true;
+  // This program wrote it: Save need not ask about a change by another one.
+  document_->DiskStamp = StampFile(BAMForm()->BAM.FileName);
+  RefreshCommandStates();
 }
 
 }  // namespace celwright

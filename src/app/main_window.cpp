@@ -100,6 +100,7 @@ TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
     Edit1Click();
   });
 
+  if (!settings_.Problem().empty()) prompts_.Error(kAppTitle, settings_.Problem());
   recent_ = settings_.ReadRecentFiles();
   run_message_counter_ = settings_.ReadInt("RunMessage", 0);
   StartAutosave();

@@ -286,6 +286,10 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   std::string DoExportFrame(const std::string& file_name, std::uint8_t kind);
   // Save and Save As for documents of the picture and video kinds; returns the name written.
   std::string SaveAsPictureOrVideo(const std::string& file_name, TDocType type);
+  // The name SaveAsPictureOrVideo (or a BAM save) really writes for `file_name`.
+  std::string SaveNameFor(const std::string& file_name, TDocType type);
+  // After an export replaced the document's own file with part of the document.
+  void MarkChangedAfterExport();
   bool ImportPicture(std::int32_t cycle);
 
   // MainWindowLink: what the document window asks of the main window.

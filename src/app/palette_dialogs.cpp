@@ -17,9 +17,11 @@
 #include <filesystem>
 
 #include "app/arrow_keys.h"
+#include "app/save_rules.h"
 #include "app/user_prompts.h"
 #include "document/bam_form.h"
 #include "support/palette_adjust.h"
+#include "support/file_io.h"
 #include "support/palette_file.h"
 #include "support/qm_log.h"
 
@@ -314,12 +316,13 @@ void TPaletteForm::LoadPal() {
   if (!result.Ok) {
     AppendToLog(" [ABORTED] (" + result.Error + ")");
     prompts_.Error("Open Palette",
-                   "Could not load the palette " + choice.Path + ":\r" + result.Error);
+                   "Could not load the palette " + ShownName(choice.Path) + ":\r" + result.Error);
     return;
   }
   edited_ = loaded;
   AppendToLog(" [OK]");
   ShowSelected();
+  if (!result.Note.empty()) prompts_.Information("Open Palette", result.Note);
 }
 
 void TPaletteForm::SavePal() {
@@ -331,6 +334,9 @@ void TPaletteForm::SavePal() {
   if (!choice.Accepted) return;
   std::filesystem::path target(choice.Path);
   if (!target.has_extension()) target += ".pal";
+  if (!ConfirmSaveTarget(prompts_, "Save Palette", choice.Path, target.string(),
+                         form_->BAM.FileName, "the palette alone"))
+    return;
   AddLogLine("PLTE: Export");
   try {
     SavePaletteFile(target, edited_);

@@ -17,8 +17,21 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-// Message texts use single carriage returns as line breaks.
-QString MessageText(const std::string& text) { return Q(text).replace('\r', '\n'); }
+// Message texts use single carriage returns as line breaks and tabs to line up columns; any
+// other control character (from a file name) is shown escaped, never as a line break.
+QString MessageText(const std::string& text) {
+  QString shown;
+  for (const QChar c : Q(text)) {
+    if (c == '\r') {
+      shown += '\n';
+    } else if (c == '\t' || (c.unicode() >= 0x20 && c.unicode() != 0x7f)) {
+      shown += c;
+    } else {
+      shown += c == '\n' ? QString("\\n") : QString("\\x%1").arg(c.unicode(), 2, 16, QChar('0'));
+    }
+  }
+  return shown;
+}
 
 QStringList QtFilters(const std::string& filter) {
   QStringList list;

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "document/doc_type.h"
+#include "support/file_io.h"
 
 namespace celwright {
 
@@ -14,7 +15,7 @@ constexpr std::size_t kRepairsInSummary = 5;
 RepairReport MakeRepairReport(const std::string& file_name,
                               const std::vector<std::string>& repairs) {
   RepairReport report;
-  report.Summary = FileNamePart(file_name) + " was damaged. These repairs were made:\r";
+  report.Summary = ShownName(FileNamePart(file_name)) + " was damaged. These repairs were made:\r";
   const bool all_fit = repairs.size() <= kRepairsInSummary;
   const std::size_t shown = all_fit ? repairs.size() : kRepairsInSummary - 2;
   for (std::size_t i = 0; i < shown; ++i) report.Summary += "\r- " + repairs[i];

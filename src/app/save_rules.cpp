@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cctype>
 
+#include <filesystem>
+
+#include "app/user_prompts.h"
 #include "model/qm_BAM.h"
+#include "support/file_io.h"
 
 namespace celwright {
 
@@ -51,6 +55,28 @@ std::string BamExtensionLike(const std::string& path) {
 std::string BamNameFor(const std::string& path) {
   const auto dot = ExtensionDot(path);
   return (dot == std::string::npos ? path : path.substr(0, dot)) + BamExtensionLike(path);
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  const bool same = std::filesystem::equivalent(a, b, error);
+  return !error && same;
+}
+
+bool ConfirmSaveTarget(UserPrompts& prompts, const std::string& title, const std::string& chosen,
+                       const std::string& final_name, const std::string& document_file,
+                       const std::string& part) {
+  std::error_code error;
+  if (!std::filesystem::exists(final_name, error)) return true;
+  const std::string shown = "\"" + ShownName(final_name) + "\"";
+  if (!part.empty() && IsSameFile(final_name, document_file)) {
+    return prompts.AskOkCancel(
+        title, shown + " is the file of the open document. Replacing it with " + part +
+                   " removes everything else from that file; the document stays open and is "
+                   "marked as changed.\r\rReplace it?");
+  }
+  if (final_name == chosen) return true;  // the dialog has asked about this very name
+  return prompts.AskOkCancel(title, shown + " already exists.\r\rDo you want to replace it?");
 }
 
 }  // namespace celwright

@@ -1,8 +1,11 @@
 #include "cli/cli_common.h"
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <iostream>
 
+#include "cli/cli_pictures.h"
 #include "cli/progress_bar.h"
 
 namespace celwright::cli {
@@ -20,7 +23,7 @@ void LoadAnimation(TBAM& bam, const std::string& path) {
     throw CommandError(path + ": " + bam.ErrorMessage);
   }
   for (const std::string& warning : bam.Warnings) {
-    std::cerr << path << ": warning: " << warning << "\n";
+    std::cerr << ForTerminal(path + ": warning: " + warning) << "\n";
   }
 }
 
@@ -31,6 +34,31 @@ void SaveAnimation(TBAM& bam, const std::string& path, bool compressed) {
     }
   } catch (const EBAMSaveError& e) {
     throw CommandError(path + ": " + e.what());
+  }
+}
+
+namespace {
+
+// Two names of one file: the same device and inode when both exist, else the same path once
+// "..", "." and links are resolved.
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  const bool same = std::filesystem::equivalent(a, b, error);
+  if (!error) return same;
+  const auto left = std::filesystem::weakly_canonical(a, error);
+  if (error) return a == b;
+  const auto right = std::filesystem::weakly_canonical(b, error);
+  return error ? a == b : left == right;
+}
+
+}  // namespace
+
+void RequireNewBamOutput(const std::string& out, const std::vector<std::string>& inputs) {
+  std::string extension = std::filesystem::path(out).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension != ".bam") throw UsageError(out + ": the output must be a .bam file");
+  for (const std::string& in : inputs) {
+    if (SameFile(in, out)) throw UsageError(out + ": the output must not be one of the inputs");
   }
 }
 

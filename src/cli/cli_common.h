@@ -31,6 +31,11 @@ void ApplyDisplayDefaults(TBAM& bam);
 // Saves through SaveToFile, turning its refusals into CommandError.
 void SaveAnimation(TBAM& bam, const std::string& path, bool compressed);
 
+// Refuses (as a usage error) an output that does not end in .bam, in any case, or that is one of
+// `inputs`, also under another spelling of the same file: either would replace a picture or the
+// source with a new animation.
+void RequireNewBamOutput(const std::string& out, const std::vector<std::string>& inputs);
+
 // Options of the form --name, in any position; what remains are the positional arguments.
 struct ParsedArgs {
   std::vector<std::string> positional;

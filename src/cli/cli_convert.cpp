@@ -13,6 +13,7 @@ int RunConvert(const std::vector<std::string>& args) {
   if (parsed.Has("--paletted") && parsed.Has("--unpaletted")) {
     throw UsageError("choose either --paletted or --unpaletted");
   }
+  RequireNewBamOutput(parsed.positional[1], {parsed.positional[0]});
   TBAM bam;
   LoadAnimation(bam, parsed.positional[0]);
   bool compressed = bam.Compressed;

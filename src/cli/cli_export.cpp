@@ -48,6 +48,7 @@ int RunExport(const std::vector<std::string>& args) {
     } else if (extension == ".bmp") {
       bam.ExportBMP(out, cycle);
     } else if (extension == ".bam") {
+      RequireNewBamOutput(out, {parsed.positional[0]});
       bam.ExportCycleAsBAM(out, cycle, TerminalProgress());
     } else {
       throw UsageError("the output's extension must be .gif, .avi, .bmp or .bam");

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/cli_common.h"
+#include "cli/cli_pictures.h"
 #include "support/image_io/image_file.h"
 
 namespace celwright::cli {
@@ -71,7 +72,7 @@ int RunFrames(const std::vector<std::string>& args) {
     }
     ++written;
   }
-  std::cerr << written << " frames written to " << folder.string() << "\n";
+  std::cerr << written << " frames written to " << ForTerminal(folder.string()) << "\n";
   return 0;
 }
 

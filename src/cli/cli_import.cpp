@@ -83,6 +83,7 @@ int RunImport(const std::vector<std::string>& args) {
   const Centre centre = ParseCentre(parsed);
   const std::vector<std::string> inputs(parsed.positional.begin(), parsed.positional.end() - 1);
   const std::string& out = parsed.positional.back();
+  RequireNewBamOutput(out, inputs);
   for (const std::string& in : inputs) {
     const std::string extension = LowerExtension(in);
     if (KindFromExtension(in) == kImageKindByExtension && extension != ".avi") {

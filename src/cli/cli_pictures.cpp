@@ -3,23 +3,20 @@
 #include <iostream>
 
 #include "cli/cli_common.h"
+#include "support/file_io.h"
 #include "support/image_io/image_file.h"
 
 namespace celwright::cli {
 
 std::string ForTerminal(const std::string& message) {
   std::string text;
-  for (std::size_t i = 0; i < message.size(); ++i) {
-    if (message[i] != '\r') {
-      text += message[i];
-    } else if (i + 1 < message.size() && message[i + 1] == '\r') {
-      text += ": ";
-      ++i;
-    } else {
-      text += ' ';
-    }
+  for (std::size_t from = 0;;) {
+    const std::size_t split = message.find("\r\r", from);
+    text += ShownName(message.substr(from, split == std::string::npos ? split : split - from));
+    if (split == std::string::npos) return text;
+    text += ": ";
+    from = split + 2;
   }
-  return text;
 }
 
 Bitmap LoadPicture(const std::string& path, Palette256& palette) {
@@ -34,7 +31,7 @@ Bitmap LoadPicture(const std::string& path, Palette256& palette) {
   }
   if (picture.Empty()) throw CommandError(path + ": not a picture this program reads");
   for (const std::string& warning : warnings) {
-    std::cerr << "celwright-cli: warning: " << warning << "\n";
+    std::cerr << "celwright-cli: warning: " << ForTerminal(warning) << "\n";
   }
   return picture;
 }

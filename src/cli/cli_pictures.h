@@ -8,7 +8,9 @@
 namespace celwright::cli {
 
 // Picture messages are "title\r\rdetail" for the editor's message boxes; on a terminal a carriage
-// return sends the detail back over the title, so they are joined with ": " instead.
+// return sends the detail back over the title, so they are joined with ": " instead. Any other
+// control character (a newline in a file name, say) is shown escaped, so a message stays one line
+// and cannot move the cursor.
 std::string ForTerminal(const std::string& message);
 
 // Loads a picture of any kind the editor reads (by extension), printing what was wrong with a

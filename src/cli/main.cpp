@@ -15,13 +15,14 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  info FILE [--json]             describe an animation: kind, frames, cycles, palette\n"
-    "  convert IN OUT [--paletted | --unpaletted] [--compressed | --uncompressed]\n"
+    "  convert IN OUT.bam [--paletted | --unpaletted] [--compressed | --uncompressed]\n"
     "                                 rewrite an animation, converting its kind if asked;\n"
     "                                 the container is the one asked for, else as read\n"
     "  frames IN OUTDIR [--format png|bmp|gif|jpg]\n"
     "                                 write every frame as a picture in display colours\n"
     "  export IN OUT [--cycle N]      write sequence N (default 0) as .gif, .avi, .bmp or\n"
     "                                 .bam, chosen by OUT's extension\n"
+    "  An output .bam never replaces one of the command's inputs.\n"
     "  import IN.gif|IN.avi OUT.bam [--centre X,Y] [--paletted | --unpaletted] [--uncompressed]\n"
     "                                 make a new animation with one sequence of the file's\n"
     "                                 frames (paletted unless asked otherwise)\n"
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
     if (command == "import") return RunImport(args);
     throw UsageError("unknown command \"" + command + "\"");
   } catch (const UsageError& e) {
-    std::cerr << "celwright-cli: " << e.what() << "\n\n" << kUsage;
+    std::cerr << "celwright-cli: " << ForTerminal(e.what()) << "\n\n" << kUsage;
     return 2;
   } catch (const std::bad_alloc&) {
     std::cerr << "celwright-cli: there is not enough memory for this " << command << "\n";

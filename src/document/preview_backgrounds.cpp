@@ -235,7 +235,9 @@ void BackgroundList::Load(const SettingReader& read) {
     PreviewBackground item;
     item.Name = read(Key(i, ".Name")).value_or("");
     item.File = read(Key(i, ".File")).value_or("");
-    item.Anchor = {ToInt(read(Key(i, ".XPos")), 256), ToInt(read(Key(i, ".YPos")), 240)};
+    // Far outside any picture is as good as the limit, and nothing computed from it overflows.
+    item.Anchor = {std::clamp(ToInt(read(Key(i, ".XPos")), 256), -kAnchorLimit, kAnchorLimit),
+                   std::clamp(ToInt(read(Key(i, ".YPos")), 240), -kAnchorLimit, kAnchorLimit)};
     if (FileExists(item.File)) items_.push_back(std::move(item));
   }
   items_.push_back({kCustomBackgroundText, "", {}});

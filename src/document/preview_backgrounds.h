@@ -13,6 +13,9 @@ namespace celwright {
 inline constexpr int kPreviewAreaWidth = 512;
 inline constexpr int kPreviewAreaHeight = 320;
 
+// How far from the area an anchor may lie; stored anchors beyond are brought back to it.
+inline constexpr int kAnchorLimit = 1 << 16;
+
 struct BackgroundAnchor {
   int X = 256;
   int Y = 240;

@@ -37,8 +37,13 @@ std::int32_t PreviewPlayer::Tick(const TBAM& bam, const Bitmap& background, Back
   const std::int32_t frame = cycle_[static_cast<std::size_t>(position_)];
   if (frame < 0 || frame >= bam.FrameCount()) return -1;
   const TBAMFrame info = bam.GetFrame(frame);
-  bam.DrawFrame(frame, composition, anchor.X - info.CentreX, anchor.Y - info.CentreY, nullptr,
-                true);
+  // Any anchor and centre, even both at the ends of their range, give a place: one far off the
+  // area draws nothing.
+  const auto place = [](std::int64_t at) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(at, -(1 << 24), 1 << 24));
+  };
+  bam.DrawFrame(frame, composition, place(std::int64_t{anchor.X} - info.CentreX),
+                place(std::int64_t{anchor.Y} - info.CentreY), nullptr, true);
   return frame;
 }
 

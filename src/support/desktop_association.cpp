@@ -1,12 +1,16 @@
 #include "support/desktop_association.h"
 
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <sstream>
+#include <stdexcept>
 
 #include "support/file_io.h"
 
@@ -85,12 +89,41 @@ std::string MimePackage() {
          "</mime-info>\n";
 }
 
+// False when the file is missing. A file that is there but is no regular file (opening a FIFO
+// for reading would block start-up until a writer came), is larger than any such file can be or
+// cannot be read throws: it is then left as it is.
 bool ReadText(const fs::path& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream content;
-  content << in.rdbuf();
-  text = content.str();
+  constexpr std::size_t kMaxBytes = 4 << 20;
+  text.clear();
+  std::string problem;
+  struct stat info {};
+  int descriptor = -1;
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT) return false;
+    problem = std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    problem = "it is not a regular file";
+  } else if ((descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) < 0) {
+    problem = std::strerror(errno);
+  } else if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+    problem = "it is not a regular file";  // replaced since it was looked at
+  } else {
+    char buffer[1 << 16];
+    for (ssize_t got; problem.empty() && (got = ::read(descriptor, buffer, sizeof buffer)) != 0;) {
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        problem = std::strerror(errno);
+      } else if (text.size() + static_cast<std::size_t>(got) > kMaxBytes) {
+        problem = "it is larger than such a file can be";
+      } else {
+        text.append(buffer, static_cast<std::size_t>(got));
+      }
+    }
+  }
+  if (descriptor >= 0) ::close(descriptor);
+  if (!problem.empty()) {
+    throw std::runtime_error("Cannot read \"" + ShownName(path.string()) + "\": " + problem);
+  }
   return true;
 }
 

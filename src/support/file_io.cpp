@@ -13,12 +13,35 @@
 #include <random>
 #include <stdexcept>
 
+#include "support/crc32.h"
+
 namespace celwright {
+
+std::string ShownName(const std::string& name) {
+  static const char* const kHex = "0123456789abcdef";
+  std::string shown;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7f) {
+      shown += c;
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else {
+      shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+    }
+  }
+  return shown;
+}
 
 namespace {
 
 std::string Describe(const std::filesystem::path& path, const std::string& what) {
-  return "Cannot " + what + " \"" + path.string() + "\": " + std::strerror(errno);
+  const std::string reason = std::strerror(errno);
+  return "Cannot " + what + " \"" + ShownName(path.string()) + "\": " + reason;
 }
 
 struct FileCloser {
@@ -69,6 +92,56 @@ void SyncFolderOf(const std::filesystem::path& path) {
   ::close(descriptor);
 }
 
+// A file with other hard links keeps its inode, so every name still shows the saved content:
+// the complete, synced temporary is copied into it. Space is reserved first, so a full disk
+// fails before the old content is touched; should writing still fail, the message says where
+// the complete new content was kept.
+void CopyIntoLinkedFile(const std::filesystem::path& temporary,
+                        const std::filesystem::path& target) {
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes = ReadWholeFile(temporary);
+  } catch (const std::exception&) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    throw;
+  }
+  const int descriptor = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+  auto fail = [&](bool touched) {
+    const std::string reason = std::strerror(errno);
+    if (descriptor >= 0) ::close(descriptor);
+    if (!touched) {
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      throw std::runtime_error("Cannot write \"" + ShownName(target.string()) + "\": " + reason);
+    }
+    throw std::runtime_error("Cannot write \"" + ShownName(target.string()) +
+                             "\" (a file with other hard links, written in place): " + reason +
+                             "; it may be damaged, the saved content is kept in \"" +
+                             ShownName(temporary.string()) + "\"");
+  };
+  if (descriptor < 0) fail(false);
+  if (!bytes.empty()) {
+    const int reserved = ::fallocate(descriptor, FALLOC_FL_KEEP_SIZE, 0,
+                                     static_cast<off_t>(bytes.size()));
+    if (reserved != 0 && errno != EOPNOTSUPP && errno != ENOSYS) fail(false);
+  }
+  std::size_t put = 0;
+  while (put < bytes.size()) {
+    const ssize_t result = ::pwrite(descriptor, bytes.data() + put, bytes.size() - put,
+                                    static_cast<off_t>(put));
+    if (result < 0 && errno == EINTR) continue;
+    if (result <= 0) fail(true);
+    put += static_cast<std::size_t>(result);
+  }
+  if (::ftruncate(descriptor, static_cast<off_t>(bytes.size())) != 0) fail(true);
+  if (::fsync(descriptor) != 0) fail(true);
+  ::close(descriptor);
+  std::error_code ignored;
+  std::filesystem::remove(temporary, ignored);
+  SyncFolderOf(temporary);
+}
+
 }  // namespace
 
 std::filesystem::path SaveTarget(const std::filesystem::path& path) {
@@ -80,9 +153,20 @@ std::filesystem::path SaveTarget(const std::filesystem::path& path) {
     target = link.is_absolute() ? link : target.parent_path() / link;
   }
   struct stat info {};
-  if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-      (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-    throw std::runtime_error("Cannot save \"" + path.string() +
+  const bool exists = ::stat(target.c_str(), &info) == 0;
+  // Renaming a new file over a device or pipe would replace the node itself (as root, even one
+  // under /dev); a folder gets the same refusal before anything is written.
+  if (exists && S_ISDIR(info.st_mode)) {
+    throw std::runtime_error("Cannot save \"" + ShownName(path.string()) +
+                             "\": it is a folder, not a file; save under another name");
+  }
+  if (exists && !S_ISREG(info.st_mode)) {
+    throw std::runtime_error("Cannot save \"" + ShownName(path.string()) +
+                             "\": it is a device or pipe, not a regular file; save under another "
+                             "name");
+  }
+  if (exists && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    throw std::runtime_error("Cannot save \"" + ShownName(path.string()) +
                              "\": the file is read-only; save under another name or make it "
                              "writable first");
   }
@@ -127,9 +211,13 @@ void CommitTemporary(const std::filesystem::path& temporary, const std::filesyst
   const bool synced = ::fsync(descriptor) == 0;
   ::close(descriptor);
   if (!synced) fail(Describe(target, "write"));
+  if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink > 1) {
+    CopyIntoLinkedFile(temporary, target);
+    return;
+  }
   std::error_code error;
   std::filesystem::rename(temporary, target, error);
-  if (error) fail("Cannot replace \"" + target.string() + "\": " + error.message());
+  if (error) fail("Cannot replace \"" + ShownName(target.string()) + "\": " + error.message());
   SyncFolderOf(target);
 }
 
@@ -137,13 +225,13 @@ void RequireRegularFile(const std::filesystem::path& path) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
   if (error || !std::filesystem::exists(status)) {
-    throw std::runtime_error("The file \"" + path.string() + "\" does not exist");
+    throw std::runtime_error("The file \"" + ShownName(path.string()) + "\" does not exist");
   }
   if (std::filesystem::is_directory(status)) {
-    throw std::runtime_error("\"" + path.string() + "\" is a folder, not a file");
+    throw std::runtime_error("\"" + ShownName(path.string()) + "\" is a folder, not a file");
   }
   if (!std::filesystem::is_regular_file(status)) {
-    throw std::runtime_error("\"" + path.string() + "\" is not a regular file");
+    throw std::runtime_error("\"" + ShownName(path.string()) + "\" is not a regular file");
   }
 }
 
@@ -215,6 +303,41 @@ void WriteFileAtomically(const std::filesystem::path& path, const std::vector<st
     throw std::runtime_error(written ? Describe(path, "write") : message);
   }
   CommitTemporary(temporary, target);
+}
+
+namespace {
+
+bool StatOf(const std::filesystem::path& path, FileStamp& stamp) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  stamp.Size = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
+}  // namespace
+
+FileStamp StampFile(const std::filesystem::path& path) {
+  FileStamp stamp;
+  if (!StatOf(path, stamp)) return stamp;
+  try {
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    stamp.Checksum = CRC32(bytes.data(), bytes.size());
+    stamp.Size = bytes.size();
+    stamp.Known = true;
+  } catch (const std::exception&) {
+  }
+  return stamp;
+}
+
+bool FileChangedSince(const std::filesystem::path& path, const FileStamp& stamp) {
+  if (!stamp.Known) return false;
+  FileStamp now;
+  if (!StatOf(path, now)) return false;
+  if (now.Size != stamp.Size) return true;
+  // A new time with the same content (a touch, a copy back) loses nothing; the same time can
+  // still hide a rewrite within the clock's resolution. The content decides both.
+  const FileStamp read = StampFile(path);
+  return read.Known && read.Checksum != stamp.Checksum;
 }
 
 }  // namespace celwright

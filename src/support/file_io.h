@@ -8,6 +8,11 @@
 
 namespace celwright {
 
+// `name` for a message of one line: newlines, carriage returns, tabs and other control
+// characters a file name may hold are shown escaped ("\n", "\x1b"), so they can neither break
+// the message nor act on a terminal.
+std::string ShownName(const std::string& name);
+
 // Throws std::runtime_error naming the file when it is missing or is not a regular file (a
 // folder, FIFO or device): reading those would fail oddly, block forever or never end.
 void RequireRegularFile(const std::filesystem::path& path);
@@ -50,5 +55,21 @@ void WriteFileAtomically(const std::filesystem::path& path, const std::vector<st
 // progress display can follow large files.
 void WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
                          int steps, const std::function<void(int)>& on_step);
+
+// What a file was like when it was read or written: enough to tell later whether another
+// program has replaced or rewritten it since.
+struct FileStamp {
+  bool Known = false;
+  std::uint64_t Size = 0;
+  std::uint32_t Checksum = 0;  // CRC-32 of the whole content
+};
+
+// The stamp of `path` as it is now; not Known when it is missing or cannot be read.
+FileStamp StampFile(const std::filesystem::path& path);
+
+// True when `path` exists and no longer holds what `stamp` describes (another size or content;
+// a new modification time alone is no change). A missing file, or an unknown stamp, is no
+// change: nothing would be lost.
+bool FileChangedSince(const std::filesystem::path& path, const FileStamp& stamp);
 
 }  // namespace celwright

@@ -86,6 +86,49 @@ class ImportExportTest : public QObject, public EditorFixture {
     QCOMPARE(strip.Width() % cycle.Count, 0);
   }
 
+  // The dialog asks only about the name as typed; the extension comes later. Every save asks
+  // about the name really written, and an export never silently replaces the document's file.
+  void savesAskAboutTheNameWrittenAndKeepTheDocumentsFile() {
+    namespace fs = std::filesystem;
+    const std::string walk = Temp("walk.bam");
+    fs::copy_file(kSample, walk);
+    form_->OpenFile(walk, dtBAM);
+    const int frames = Doc().BAM.FrameCount();
+    ClickRow(form_->List_Sequences, 1);
+    const auto frames_in = [](const std::string& path) {
+      TBAM bam;
+      return bam.LoadFromFile(path) ? bam.FrameCount() : -1;
+    };
+    prompts_->SaveChoices.push_back(Choice(Temp("walk"), 3));  // declined
+    Entry("ExportSequence1")->trigger();
+    QCOMPARE(prompts_->Count("confirm"), 1);
+    QVERIFY(prompts_->History.back().Text.find("is the file of the open document") != std::string::npos);
+    QCOMPARE(frames_in(walk), frames);
+    prompts_->SaveChoices.push_back(Choice(walk, 3));  // typed in full: asked all the same
+    prompts_->OkCancelAnswers.push_back(true);
+    Entry("ExportSequence1")->trigger();
+    QCOMPARE(prompts_->Count("confirm"), 2);
+    QCOMPARE(frames_in(walk), int(Doc().BAM.GetCycle(1).Count));
+    QVERIFY(Doc().Modified);  // the rest of the document still needs saving
+    QVERIFY(form_->isWindowModified());
+
+    // Other existing files: the sequence as GIF, Save As and Export Frame ask, and a "no" keeps
+    // the file.
+    for (const char* name : {"other.gif", "copy.bam", "frame.bmp"}) fs::copy_file(kSample, Temp(name));
+    const auto size = fs::file_size(kSample);
+    prompts_->SaveChoices.push_back(Choice(Temp("other"), 1));
+    Entry("ExportSequence1")->trigger();
+    prompts_->SaveChoices.push_back(Choice(Temp("copy"), 0));
+    form_->SaveAs1Click();
+    prompts_->SaveChoices.push_back(Choice(Temp("frame"), 0));
+    Entry("ExportFrame1")->trigger();
+    QCOMPARE(prompts_->Count("confirm"), 5);
+    QVERIFY(prompts_->History.back().Text.find("already exists") != std::string::npos);
+    for (const char* name : {"other.gif", "copy.bam", "frame.bmp"}) QCOMPARE(fs::file_size(Temp(name)), size);
+    QCOMPARE(prompts_->Count("error"), 0);
+    QVERIFY(Doc().Modified);
+  }
+
   void importSequenceAppendsSelectsAndShowsTheNewSequence() {
     form_->OpenFile(kSample, dtBAM);
     const int cycles = Doc().BAM.CycleCount(), frames = Doc().BAM.FrameCount();

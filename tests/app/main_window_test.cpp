@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
+#include <sys/stat.h>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -305,6 +306,82 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(form_->BAMForm()->Modified);
   }
 
+  // Another program (or a second editor) rewrote the file after it was opened: Save asks
+  // before overwriting, by size and content, and only then.
+  void saveAsksWhenTheFileChangedOnDisk() {
+    const std::string path = CopyOfSample("shared.bam");
+    form_->OpenFile(path, dtBAM);
+    form_->AddSequence1Click();
+    const auto contents = [](const std::string& name) {
+      std::ifstream in(name, std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    std::string theirs = contents(path);
+    theirs[theirs.size() / 2] ^= 0x55;  // same size, other content
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << theirs;
+    form_->Entry("Save1")->trigger();  // unanswered: Cancel
+    QCOMPARE(prompts_->Count("choice"), 1);
+    QVERIFY(prompts_->History.back().Text.find("changed by another program") != std::string::npos);
+    QCOMPARE(contents(path), theirs);
+    QVERIFY(form_->BAMForm()->Modified);
+
+    prompts_->Choices = {1};  // Save As, to another name
+    prompts_->SaveChoices = {{true, Temp("mine.bam"), 0}};
+    form_->Save1Click();
+    QCOMPARE(contents(path), theirs);
+    QCOMPARE(form_->BAMForm()->BAM.FileName, Temp("mine.bam"));
+    TBAM saved;
+    QVERIFY(saved.LoadFromFile(Temp("mine.bam")));
+
+    // Saved here: no question until someone else writes it again, then Overwrite.
+    form_->AddSequence1Click();
+    form_->Save1Click();
+    QCOMPARE(prompts_->Count("choice"), 2);
+    std::ofstream(Temp("mine.bam"), std::ios::binary | std::ios::app) << "x";
+    form_->AddSequence1Click();
+    prompts_->Choices = {0};
+    form_->Save1Click();
+    QCOMPARE(prompts_->Count("choice"), 3);
+    QVERIFY(!form_->BAMForm()->Modified);
+    QVERIFY(saved.LoadFromFile(Temp("mine.bam")));
+    QCOMPARE(saved.CycleCount(), form_->BAMForm()->BAM.CycleCount());
+  }
+
+  // A FIFO would block start-up before any window, a huge file would take seconds: neither is
+  // read nor written, the editor starts with the defaults and says why. Numbers a hand-edited
+  // file holds come back within their range.
+  void settingsFilesAreReadOnlyWhenSmallAndRegularAndWithinRange() {
+    const std::string fifo = Temp("fifo.ini");
+    QCOMPARE(::mkfifo(fifo.c_str(), 0644), 0);
+    AppSettings from_fifo(fifo);
+    QVERIFY(from_fifo.Problem().find("not a regular file") != std::string::npos);
+    from_fifo.WriteInt("PlaySpeed", 10);  // kept for the run only
+    QCOMPARE(from_fifo.ReadInt("PlaySpeed", 50), 10);
+    QVERIFY(std::filesystem::is_fifo(fifo));
+
+    const std::string huge = Temp("huge.ini");
+    std::ofstream(huge) << "[Settings]\nPlaySpeed=5\n" << std::string(AppSettings::kMaxFileBytes, ';');
+    const auto size = std::filesystem::file_size(huge);
+    AppSettings from_huge(huge);
+    QCOMPARE(from_huge.ReadInt("PlaySpeed", 50), 50);
+    from_huge.WriteString("RecentFile0", "x.bam");
+    QCOMPARE(std::filesystem::file_size(huge), size);
+    {
+      TMainForm editor(*prompts_, from_huge);
+      QCOMPARE(prompts_->Count("error"), 1);
+      QVERIFY(prompts_->History.back().Text.find("huge.ini") != std::string::npos);
+    }
+
+    std::ofstream(Temp("range.ini")) << "[Settings]\nAutosaveInterval=2147483647\nPlaySpeed=-7\n";
+    AppSettings in_range(Temp("range.ini"));
+    QVERIFY(in_range.Problem().empty());
+    QCOMPARE(in_range.ReadInt("PlaySpeed", 50), 0);
+    TMainForm editor(*prompts_, in_range);
+    auto* autosave = editor.findChild<QTimer*>("AutosaveTimer");
+    QVERIFY(autosave && autosave->isActive());
+    QCOMPARE(autosave->interval(), 24 * 60 * 60 * 1000);
+  }
+
   void closeAsksOnlyWhenSomethingChanged() {
     form_->OpenFile(kSample, dtBAM);
     QVERIFY(form_->Close1Click());
@@ -365,6 +442,15 @@ class MainWindowTest : public QObject, public EditorFixture {
     QCOMPARE(form_->List_Frames->count(), 0);
     QVERIFY(!Enabled("Save1"));
     QVERIFY(form_->Recent().Names[0].empty());
+
+    // A name with a line break or carriage return is shown escaped, on its own line.
+    const std::string odd = Temp("two\nlines\rback.bam");
+    std::ofstream(odd, std::ios::binary) << "not an animation";
+    form_->OpenFile(odd, dtBAM);
+    const std::string& text = prompts_->History.back().Text;
+    QVERIFY(text.find("two\\nlines\\rback.bam") != std::string::npos);
+    QCOMPARE(std::count(text.begin(), text.end(), '\n'), 0);
+    QCOMPARE(std::count(text.begin(), text.end(), '\r'), 2);
   }
 
   void repairsAreReportedInABoxThatFitsTheScreen() {

@@ -113,6 +113,24 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     prompts_->SaveChoices.push_back({true, saved_path, 0});
     QTest::mouseClick(dialog->Btn_SavePal, Qt::LeftButton);
     QCOMPARE(std::filesystem::file_size(saved_path + ".pal"), std::uintmax_t{1048});
+    // Typed again without its extension: the existing file is asked about, and kept.
+    std::ofstream(saved_path + ".pal", std::ios::trunc) << "keep";
+    prompts_->SaveChoices.push_back({true, saved_path, 0});
+    QTest::mouseClick(dialog->Btn_SavePal, Qt::LeftButton);
+    QCOMPARE(prompts_->Count("confirm"), 1);
+    QCOMPARE(std::filesystem::file_size(saved_path + ".pal"), std::uintmax_t{4});
+
+    // A JASC palette written by hand loads; one stating more colours than it holds says so.
+    {
+      std::ofstream jasc(Temp("hand.pal"));
+      jasc << "JASC-PAL\r\n0100\r\n40\r\n";
+      for (int i = 0; i < 36; ++i) jasc << (i == 35 ? "7 8 9" : "0 0 0") << "\r\n";
+    }
+    prompts_->OpenChoices.push_back({true, Temp("hand.pal"), 0});
+    QTest::mouseClick(dialog->Btn_LoadPal, Qt::LeftButton);
+    QCOMPARE(dialog->Edited()[35], (RGBTriple{7, 8, 9}));
+    QCOMPARE(prompts_->Count("info"), 1);
+    QVERIFY(prompts_->History.back().Text.find("states 40 colours but it holds 36") != std::string::npos);
 
     // A file that is not a palette says so and changes nothing.
     const Palette256 before_bad = dialog->Edited();

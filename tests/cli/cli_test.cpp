@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "model/bam_test_util.h"
 #include "model/qm_BAM.h"
@@ -176,6 +179,57 @@ TEST(BatchTool, PictureErrorsKeepTitleAndDetailOnATerminal) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err.find('\r'), std::string::npos);
   EXPECT_NE(result.err.find("Cannot Write Picture: "), std::string::npos) << result.err;
+}
+
+// An output that is a picture, or one of the inputs under any spelling, would be replaced by a
+// new animation; a device or pipe would be replaced by a file.
+TEST(BatchTool, RefusesOutputsThatWouldReplaceAnInputOrANonFile) {
+  const auto folder = testing::TempPath("cli-outputs");
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder / "sub");
+  const std::string pictures = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/image_io/data/";
+  const auto a = folder / "a.png", b = folder / "b.png", bam = folder / "s.bam";
+  std::filesystem::copy_file(pictures + "pal8.png", a);
+  std::filesystem::copy_file(pictures + "pal8.png", b);
+  std::filesystem::copy_file(kSample, bam);
+  ASSERT_EQ(RunTool("export " + kSample + " " + (folder / "g.gif").string() + " --cycle 1").status, 0);
+  const auto size = [](const std::filesystem::path& p) { return std::filesystem::file_size(p); };
+  const auto before = std::make_tuple(size(a), size(b), size(bam), size(folder / "g.gif"));
+
+  const std::string again = (folder / "sub" / ".." / "s.bam").string();
+  for (const std::string& arguments :
+       {"import " + a.string() + " " + b.string(),
+        "import " + (folder / "g.gif").string() + " " + (folder / "g.gif").string(),
+        "convert " + bam.string() + " " + (folder / "pic.png").string(),
+        "convert " + bam.string() + " " + again, "export " + bam.string() + " " + again}) {
+    const Result result = RunTool(arguments);
+    EXPECT_EQ(result.status, 2) << arguments;
+    EXPECT_NE(result.err.find("the output must"), std::string::npos) << result.err;
+  }
+  EXPECT_EQ(std::make_tuple(size(a), size(b), size(bam), size(folder / "g.gif")), before);
+  EXPECT_FALSE(std::filesystem::exists(folder / "pic.png"));
+  // The same file under another name: a hard link is one of the inputs too.
+  std::filesystem::create_hard_link(bam, folder / "twin.bam");
+  EXPECT_EQ(RunTool("convert " + bam.string() + " " + (folder / "twin.bam").string()).status, 2);
+  EXPECT_EQ(RunTool("import " + a.string() + " " + (folder / "OUT.BAM").string()).status, 0);
+
+  ASSERT_EQ(::mkfifo((folder / "pipe.bam").c_str(), 0644), 0);
+  std::filesystem::create_symlink("pipe.bam", folder / "link.bam");
+  for (const char* name : {"pipe.bam", "link.bam"}) {
+    const Result result = RunTool("convert " + bam.string() + " " + (folder / name).string());
+    EXPECT_EQ(result.status, 1) << name;
+    EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(folder / "pipe.bam"));
+}
+
+// A file name with a newline or escape sequence is printed escaped, on one line.
+TEST(BatchTool, ControlCharactersInNamesArePrintedEscaped) {
+  const Result result = RunTool("info '/no/such/bad\nname\033[2J.bam'");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("bad\\nname\\x1b[2J.bam"), std::string::npos) << result.err;
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+  EXPECT_EQ(result.err.find('\033'), std::string::npos);
 }
 
 }  // namespace

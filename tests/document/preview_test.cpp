@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 
 #include "document/document_test_util.h"
@@ -152,6 +153,31 @@ TEST_F(BackgroundListTest, TwelveSavedAtMostAndMissingFilesDropped) {
   EXPECT_EQ(reloaded.SavedCustomCount(), kMaxCustomBackgrounds - 1);
   EXPECT_EQ(reloaded.Items()[4].Name, "bg0");
   EXPECT_EQ(reloaded.Items()[5].Name, "bg2");
+}
+
+// A hand-edited settings file can hold any number: the anchor comes back within its limit, and
+// an anchor and centre at the ends of their range still give a place (UBSan checks the sums).
+TEST_F(BackgroundListTest, AnchorsAndCentresAtTheEndsOfTheirRangeStayDrawable) {
+  stored = {{"CustBGCount", "1"}, {"CustBG1.Name", "far"}, {"CustBG1.File", Picture("far.bmp")},
+            {"CustBG1.XPos", "-2147483648"}, {"CustBG1.YPos", "2147483647"}};
+  BackgroundList list;
+  list.Load(Reader());
+  ASSERT_EQ(list.Count(), kBuiltInBackgroundCount + 2);
+  EXPECT_EQ(list.Items()[4].Anchor, (BackgroundAnchor{-kAnchorLimit, kAnchorLimit}));
+
+  DocumentFixture doc(1);
+  TBAM& bam = doc.form.BAM;
+  TBAMFrame info = bam.GetFrame(0);
+  info.CentreX = 32767;  // the ends of what a BAM file holds
+  info.CentreY = -32768;
+  bam.SetFrameBitmap(0, Bitmap(info.Width, info.Height), info);
+  const Bitmap background = MakeBuiltInBackground(1);
+  PreviewPlayer player;
+  player.Start(bam.GetCycle(0).Frames);
+  Bitmap area;
+  const int far = std::numeric_limits<int>::min();
+  EXPECT_EQ(player.Tick(bam, background, {far, std::numeric_limits<int>::max()}, area), 0);
+  EXPECT_EQ(area, background);
 }
 
 }  // namespace

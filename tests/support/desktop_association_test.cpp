@@ -1,6 +1,7 @@
 // The .bam association under a private XDG home: written once, left alone while current,
 // rewritten for a moved program, and never over the user's own choice of default.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -100,6 +101,22 @@ TEST_F(DesktopAssociation, TheUsersOwnDefaultIsLeftAlone) {
             "[Default Applications]\nimage/png=gimp.desktop;\n"
             "application/x-infinity-bam=celwright-preview.desktop;\n"
             "[Added Associations]\n");
+}
+
+// A FIFO (opening it would block start-up until a writer came) or an oversized file in place of
+// the list is left as it is, with a message, and nothing blocks.
+TEST_F(DesktopAssociation, AListThatIsNoSmallRegularFileIsLeftAlone) {
+  fs::create_directories(MimeApps().parent_path());
+  ASSERT_EQ(::mkfifo(MimeApps().c_str(), 0644), 0);
+  AssociationOutcome outcome = EnsureAssociation("/usr/bin/celwright", folders_, {});
+  EXPECT_NE(outcome.Error.find("not a regular file"), std::string::npos) << outcome.Error;
+  EXPECT_TRUE(fs::is_fifo(MimeApps()));
+
+  fs::remove(MimeApps());
+  std::ofstream(MimeApps()) << std::string(5 << 20, '#');
+  outcome = EnsureAssociation("/usr/bin/celwright", folders_, {});
+  EXPECT_NE(outcome.Error.find("larger"), std::string::npos) << outcome.Error;
+  EXPECT_EQ(fs::file_size(MimeApps()), 5u << 20);
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // The write-to-temporary-then-rename helper: keeps permission bits, writes through symbolic
-// links, refuses read-only files, creates its temporary exclusively, cleans up temporaries of
-// dead processes and leaves nothing behind.
+// links, keeps hard links, refuses read-only files and anything but a regular file, creates its
+// temporary exclusively, cleans up temporaries of dead processes and leaves nothing behind.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -150,6 +151,7 @@ TEST_F(FileIo, ALaterSaveRemovesTemporariesOfDeadProcesses) {
 TEST_F(FileIo, AFailedWriteLeavesThePreviousFileAndNoTemporary) {
   const fs::path path = folder_ / "anim.bam";
   WriteFileAtomically(path, Bytes("before"));
+  fs::create_hard_link(path, folder_ / "twin.bam");  // kept, with its content, too
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
@@ -168,7 +170,49 @@ TEST_F(FileIo, AFailedWriteLeavesThePreviousFileAndNoTemporary) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 3);
   EXPECT_EQ(Read(path), "before");
-  EXPECT_TRUE(Others({"anim.bam"}).empty());
+  EXPECT_EQ(fs::hard_link_count(path), 2u);
+  EXPECT_TRUE(Others({"anim.bam", "twin.bam"}).empty());
+}
+
+// Renaming over a device or FIFO would replace the node (as root, even /dev/null).
+TEST_F(FileIo, RefusesDevicesPipesAndFoldersAlsoThroughALink) {
+  ASSERT_EQ(::mkfifo((folder_ / "pipe.bam").c_str(), 0644), 0);
+  fs::create_symlink("pipe.bam", folder_ / "to-pipe.bam");
+  fs::create_directories(folder_ / "folder.bam");
+  std::vector<std::string> names = {"pipe.bam", "to-pipe.bam", "folder.bam"};
+  // Creating a character device works as root only; elsewhere the FIFO stands for it.
+  if (::mknod((folder_ / "null.bam").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+    names.push_back("null.bam");
+  }
+  for (const std::string& name : names) {
+    try {
+      WriteFileAtomically(folder_ / name, Bytes("data"));
+      FAIL() << "wrote over " << name;
+    } catch (const std::runtime_error& e) {
+      const std::string message = e.what();
+      EXPECT_TRUE(message.find("not a regular file") != std::string::npos ||
+                  message.find("is a folder") != std::string::npos)
+          << message;
+    }
+  }
+  EXPECT_TRUE(fs::is_fifo(folder_ / "pipe.bam"));
+  EXPECT_TRUE(fs::is_symlink(folder_ / "to-pipe.bam"));
+  EXPECT_TRUE(fs::is_directory(folder_ / "folder.bam"));
+  if (names.size() == 4) {
+    EXPECT_TRUE(fs::is_character_file(folder_ / "null.bam"));
+  }
+  EXPECT_EQ(Others({"pipe.bam", "to-pipe.bam", "folder.bam", "null.bam"}).size(), 0u);
+}
+
+TEST_F(FileIo, KeepsHardLinks) {
+  const fs::path path = folder_ / "anim.bam";
+  WriteFileAtomically(path, Bytes("first version, rather long"));
+  fs::create_hard_link(path, folder_ / "twin.bam");
+  WriteFileAtomically(path, Bytes("second"));
+  EXPECT_EQ(Read(folder_ / "twin.bam"), "second");
+  EXPECT_EQ(Read(path), "second");
+  EXPECT_EQ(fs::hard_link_count(path), 2u);
+  EXPECT_TRUE(Others({"anim.bam", "twin.bam"}).empty());
 }
 
 }  // namespace

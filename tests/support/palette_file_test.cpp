@@ -84,6 +84,66 @@ TEST(PaletteFile, ShortFilesChangeOnlyTheEntriesTheyHold) {
   EXPECT_EQ(ReadPaletteFile(ForeignFile(200, 3), palette).EntriesRead, 3);
   EXPECT_EQ(palette[3], Ramp()[3]);
   EXPECT_EQ(ReadPaletteFile(ForeignFile(0xFFFF, 300), palette).EntriesRead, 256);
+  // Such a mismatch is said, never a silent success; a file of what it states says nothing.
+  const PaletteFileResult cut = ReadPaletteFile(ForeignFile(256, 19), palette);
+  EXPECT_TRUE(cut.Ok);
+  EXPECT_NE(cut.Note.find("states 256 colours but it holds 19"), std::string::npos) << cut.Note;
+  EXPECT_TRUE(ReadPaletteFile(ForeignFile(16, 16), palette).Note.empty());
+}
+
+// JASC-PAL as written by hand (and by the modders' palette tools), and a raw 768-byte palette
+// made with printf (data/make_palettes.sh).
+TEST(PaletteFile, ReadsJascAndRawPalettes) {
+  const std::string jasc = "JASC-PAL\r\n0100\r\n3\r\n255 0 0\r\n0 128 0\r\n 1  2\t3 \r\n";
+  Palette256 palette = Ramp();
+  PaletteFileResult result =
+      ReadPaletteFile(std::vector<std::uint8_t>(jasc.begin(), jasc.end()), palette);
+  ASSERT_TRUE(result.Ok) << result.Error;
+  EXPECT_EQ(result.EntriesRead, 3);
+  EXPECT_TRUE(result.Note.empty());
+  EXPECT_EQ(palette[0], (RGBTriple{255, 0, 0}));
+  EXPECT_EQ(palette[1], (RGBTriple{0, 128, 0}));
+  EXPECT_EQ(palette[2], (RGBTriple{1, 2, 3}));
+  EXPECT_EQ(palette[3], Ramp()[3]);
+
+  const std::string short_jasc = "JASC-PAL\n0100\n5\n9 9 9\n";
+  result = ReadPaletteFile(std::vector<std::uint8_t>(short_jasc.begin(), short_jasc.end()), palette);
+  EXPECT_TRUE(result.Ok);
+  EXPECT_NE(result.Note.find("states 5 colours but it holds 1"), std::string::npos) << result.Note;
+
+  palette = {};
+  result = LoadPaletteFile(CELWRIGHT_TEST_SOURCE_DIR "/data/raw768.pal", palette);
+  ASSERT_TRUE(result.Ok) << result.Error;
+  EXPECT_EQ(result.EntriesRead, 256);
+  EXPECT_EQ(palette, Ramp());
+}
+
+TEST(PaletteFile, RefusesMalformedJascAndEmptyPalettesSayingWhy) {
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {"JASC-PAL\n0100\n2\n255 0\n1 2 3\n", "line 4"},
+      {"JASC-PAL\n0100\n1\n256 0 0\n", "line 4"},
+      {"JASC-PAL\n0100\n1\n1 2 3 4\n", "line 4"},
+      {"JASC-PAL\n0100\n1\n-1 2 3\n", "line 4"},
+      {"JASC-PAL\n0100\nmany\n1 2 3\n", "line 3"},
+      {"JASC-PAL\n1 2 3\n", "line 2"},
+      {"JASC-PAL\n0100\n0\n", "no colours"},
+      {"JASC-PAL\n0100\n4\n", "no colours"},
+      {"JASC-PAL\n0100\n99999999999999999999\n1 2 3\n", "line 3"},
+  };
+  for (const auto& [text, why] : bad) {
+    Palette256 palette = Ramp();
+    const PaletteFileResult result =
+        ReadPaletteFile(std::vector<std::uint8_t>(text.begin(), text.end()), palette);
+    EXPECT_FALSE(result.Ok) << text;
+    EXPECT_NE(result.Error.find(why), std::string::npos) << text << ": " << result.Error;
+    EXPECT_EQ(palette, Ramp()) << text;
+  }
+  Palette256 palette = Ramp();
+  const PaletteFileResult none = ReadPaletteFile(ForeignFile(0, 4), palette);
+  EXPECT_FALSE(none.Ok);
+  EXPECT_NE(none.Error.find("no colours"), std::string::npos);
+  EXPECT_FALSE(ReadPaletteFile(std::vector<std::uint8_t>(767, 1), palette).Ok);
+  EXPECT_EQ(palette, Ramp());
 }
 
 TEST(PaletteFile, RefusesWhatIsNotAPaletteAndChangesNothing) {
