@@ -66,6 +66,10 @@ TEST(Brush, DabsMatchTheRasterLayer) {
   EXPECT_EQ(f.IndexAt(10, 2), 90);  // the pixel under the pointer, nothing beside it
   EXPECT_NE(f.IndexAt(9, 2), 90);
   EXPECT_NE(f.IndexAt(11, 2), 90);
+  // The preview marks the same pixel.
+  f.Move(7, 3);
+  EXPECT_EQ(RedOf(f.form.OverlayImage[1].GetPixel(7, 3)), 0xFF);
+  EXPECT_NE(RedOf(f.form.OverlayImage[1].GetPixel(6, 3)), 0xFF);
   // A 3 x 3 square is centred on the pointer.
   f.options.BrushWidth = f.options.BrushHeight = 3;
   f.Click(20, 6);
