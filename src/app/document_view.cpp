@@ -102,8 +102,14 @@ void BAMFormView::scrollContentsBy(int, int) {
 
 void BAMFormView::wheelEvent(QWheelEvent* event) {
   const int delta = event->angleDelta().y();
-  if (form_ && delta > 0) form_->FormMouseWheelUp();
-  if (form_ && delta < 0) form_->FormMouseWheelDown();
+  const QPoint at = event->position().toPoint();
+  if (delta != 0 && tools_) {
+    tools_->WheelZoom(delta > 0, at.x(), at.y());
+    AfterPointerEvent();
+  } else if (form_ && delta != 0) {
+    if (delta > 0) form_->FormMouseWheelUp(ViewPoint{at.x(), at.y()});
+    if (delta < 0) form_->FormMouseWheelDown(ViewPoint{at.x(), at.y()});
+  }
   event->accept();
 }
 

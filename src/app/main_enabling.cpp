@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "app/document_session.h"
+#include "app/palette_dialogs.h"
 #include "document/bam_form.h"
 
 namespace celwright {
@@ -75,9 +76,11 @@ void TMainForm::Colors1Click() {
     SetEnabled(Entry(name), unpaletted);
   for (const char* name : {"EditPalette1", "ConverttoUnpaletted1"})
     SetEnabled(Entry(name), paletted);
-  for (const char* name :
-       {"ViewPaletteTransparency1", "ColorBalance1", "Contrast1", "Negative1", "GrayScale1"})
-    SetEnabled(Entry(name), open);
+  SetEnabled(Entry("ViewPaletteTransparency1"), open);
+  for (const char* name : {"ColorBalance1", "Contrast1", "Negative1", "GrayScale1"}) {
+    SetEnabled(Entry(name), paletted);
+    Entry(name)->setStatusTip(unpaletted ? QString(kPaletteOnlyMessage) : QString());
+  }
 }
 
 void TMainForm::View1Click() {

@@ -87,17 +87,18 @@ void TMainForm::OfferRecoveries() {
   }
 }
 
-std::string TMainForm::CheckAssociation() {
+std::string TMainForm::CheckAssociation(bool make_default) {
   const AssociationOutcome outcome =
       EnsureAssociation(QCoreApplication::applicationFilePath().toStdString(),
-                        DesktopFoldersFromEnvironment(), RunHelperIfPresent);
+                        DesktopFoldersFromEnvironment(), RunHelperIfPresent, make_default);
   if (!outcome.Error.empty()) return "The file association could not be written: " + outcome.Error;
-  std::string text = outcome.Written.empty() ? ".bam files already open with this program."
-                                             : "The .bam file type and this program were "
-                                               "registered with the desktop.";
   if (outcome.UserDefaultKept)
-    text += "\rAnother application is your chosen default for .bam files; it was left as it is.";
-  return text;
+    return "The .bam file type and this program are registered with the desktop, but another "
+           "application is your chosen default for .bam files; it was left as it is.";
+  if (outcome.DefaultTaken)
+    return ".bam files now open with this program: it replaced the previous default.";
+  return outcome.Written.empty() ? ".bam files already open with this program."
+                                 : ".bam files now open with this program.";
 }
 
 }  // namespace celwright

@@ -161,8 +161,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   // Offers each copy a crashed session left ("Recover", "Discard").
   void OfferRecoveries();
   RecoveryStore* Recovery() const { return recovery_.get(); }
-  // Makes .bam files open in this program; the text says what was done.
-  std::string CheckAssociation();
+  // Makes .bam files open in this program; the text says what was done. At start-up another
+  // default the user chose stays; `make_default` (the user asked) replaces it.
+  std::string CheckAssociation(bool make_default = false);
 
   // --- Enabling rules (run when a menu drops down and after every change) -----------------
   void File1Click();

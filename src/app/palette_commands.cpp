@@ -33,7 +33,8 @@ TContrastForm* TMainForm::ContrastForm() {
 TSettingsForm* TMainForm::SettingsForm() {
   if (!settings_form_) {
     settings_form_ = new TSettingsForm(this, prompts_, settings_);
-    settings_form_->OnAssociate = [this] { return CheckAssociation(); };
+    // The button asks for this program as the default, so it takes the place of another.
+    settings_form_->OnAssociate = [this] { return CheckAssociation(true); };
   }
   return settings_form_;
 }
@@ -48,26 +49,34 @@ void TMainForm::EditPalette1Click() {
   FinishPaletteCommand(PaletteForm()->Execute(*BAMForm()));
 }
 
+namespace {
+
+// Colour balance, contrast, negative and grey scale change palette entries; an unpaletted
+// animation has none, so they would mark it modified while changing nothing anyone can see.
+bool RefusedWithoutPalette(TBAMForm* doc, UserPrompts& prompts) {
+  if (!doc || !doc->BAM.IsOpen) return true;
+  if (doc->BAM.GetBAMType() == kPalettedBAM) return false;
+  prompts.Information(kAppTitle, kPaletteOnlyMessage);
+  return true;
+}
+
+}  // namespace
+
 void TMainForm::ColorBalance1Click() {
-  if (!document_ || !BAMForm()->BAM.IsOpen) return;
+  if (RefusedWithoutPalette(BAMForm(), prompts_)) return;
   FinishPaletteCommand(ColorizeForm()->Execute(*BAMForm()));
 }
 
 void TMainForm::Contrast1Click() {
-  if (!document_ || !BAMForm()->BAM.IsOpen) return;
+  if (RefusedWithoutPalette(BAMForm(), prompts_)) return;
   FinishPaletteCommand(ContrastForm()->Execute(*BAMForm()));
 }
 
 namespace {
 
-// Negative and GrayScale change palette entries; an unpaletted animation has none to change.
 bool RunPaletteFilter(TBAMForm* doc, UserPrompts& prompts, const char* log_line,
                       Palette256 (*filter)(const Palette256&)) {
-  if (!doc || !doc->BAM.IsOpen) return false;
-  if (doc->BAM.GetBAMType() != kPalettedBAM) {
-    prompts.Information(kAppTitle, "!");
-    return false;
-  }
+  if (RefusedWithoutPalette(doc, prompts)) return false;
   AddLogLine(log_line);
   doc->BAM.Palette = filter(doc->BAM.Palette);
   AppendToLog(" [OK]");

@@ -115,11 +115,9 @@ PercentControl AddPercentControl(QWidget* parent, QHBoxLayout* row, const char* 
   layout->addWidget(control.Track, 1, Qt::AlignHCenter);
   layout->addWidget(control.Spin);
   row->addWidget(group);
-  // The bar runs top-down, so its position is minus the setting.
-  QObject::connect(control.Track, &QSlider::valueChanged, control.Spin,
-                   [spin = control.Spin](int position) { spin->setValue(-position); });
-  QObject::connect(control.Spin, &QSpinBox::valueChanged, control.Track,
-                   [track = control.Track](int value) { track->setValue(-value); });
+  // A vertical slider already has its maximum at the top, so up is positive as it stands.
+  QObject::connect(control.Track, &QSlider::valueChanged, control.Spin, &QSpinBox::setValue);
+  QObject::connect(control.Spin, &QSpinBox::valueChanged, control.Track, &QSlider::setValue);
   return control;
 }
 

@@ -12,6 +12,11 @@ class QSpinBox;
 
 namespace celwright {
 
+// Why the palette adjustments are refused (and disabled) for an unpaletted animation.
+inline constexpr const char* kPaletteOnlyMessage =
+    "Color Balance, Contrast, GrayScale and Negative change the palette, and an unpaletted "
+    "animation has none. Convert it to paletted first (Colors > Convert to Paletted).";
+
 class TBAMForm;
 class UserPrompts;
 

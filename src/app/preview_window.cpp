@@ -21,6 +21,7 @@
 #include "app/user_prompts.h"
 #include "document/document_options.h"
 #include "model/qm_BAM.h"
+#include "support/image_io/image_file.h"
 #include "support/qm_log.h"
 
 namespace celwright {
@@ -254,11 +255,11 @@ void TPreviewForm::Combo_BGChange(bool from_user) {
     const std::string& file = list_.Items()[static_cast<std::size_t>(chosen)].File;
     bool loaded = false;
     if (!file.empty()) {
-      loaded = file == custom_file_ || LoadCustomPicture(file, 0);
+      loaded = file == custom_file_ || LoadCustomPicture(file, kImageKindByExtension);
     } else if (from_user) {
       const FileChoice choice = prompts_.ChooseOpenFile("Load Background", kImageFilter);
-      if (choice.Accepted)
-        loaded = LoadCustomPicture(choice.Path, static_cast<std::uint8_t>(choice.FilterIndex + 1));
+      // The filter only narrows what the dialog lists; the name says what the picture is.
+      if (choice.Accepted) loaded = LoadCustomPicture(choice.Path, kImageKindByExtension);
     } else {
       loaded = chosen == current_ && !custom_file_.empty();
     }

@@ -138,6 +138,8 @@ void TMainForm::Btn_AbsCentClick() {
   TBAMForm& doc = *BAMForm();
   if (doc.CurrentFrame == -1) return;
   document_->Tools.ModifyBAM(doc.FrameRec.Width / 2, doc.FrameRec.Height / 2, kLeftButton);
+  doc.AddHistoryItem();
+  RefreshCommandStates();
   doc.Tool.DrawButton = kNoButton;
 }
 

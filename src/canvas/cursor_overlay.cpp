@@ -119,7 +119,8 @@ void ToolController::ReportHover(Point p) {
   if (form_.Paletted()) {
     const int index = RedOf(form_.WorkImage[1].GetPixel(p.x, p.y));
     hover.Index = std::to_string(index);
-    hover.Colour = IndexColour(form_.BAM, index);
+    // The read-out gives the entry's own values; only the swatch marks the reserved entries.
+    hover.Colour = ToColor(form_.BAM.Palette[static_cast<std::size_t>(index)]);
     hover.Transparent = index == form_.BAM.TranspInd;
     hover.Shadow = index == form_.BAM.ShadowInd;
   } else {

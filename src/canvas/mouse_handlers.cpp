@@ -1,5 +1,7 @@
 #include "canvas/tool_controller.h"
 
+#include <algorithm>
+
 #include "canvas/select_tools.h"
 #include "canvas/shape_figure.h"
 
@@ -77,6 +79,8 @@ void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, 
     StartShape(p, button, *shape);
     return;
   }
+  // The frame stays put under the pointer while its centre is dragged.
+  if (options.Tool == ToolKind::SetCent) form_.HoldImageOrigin = true;
   if (options.Tool == ToolKind::CloneBrush) {
     if (tool.PointCount == 0) {
       tool.PointCount = 1;
@@ -178,6 +182,33 @@ void ToolController::FormMouseUp(std::uint8_t, ShiftKeys shift, int x, int y) {
   form_.AddHistoryItem();
   tool.DrawButton = kNoButton;
   tool.StrokeMoved = false;
+  ReleaseImageOrigin();
+}
+
+// Once the centre drag ends, the view centres the frame's centre point again.
+void ToolController::ReleaseImageOrigin() {
+  if (!form_.HoldImageOrigin) return;
+  form_.HoldImageOrigin = false;
+  form_.RedrawImage(false);
+}
+
+void ToolController::WheelZoom(bool zoom_in, int x, int y) {
+  if (form_.CurrentFrame == -1) return;
+  const ViewPoint anchor{x, y};
+  if (zoom_in) {
+    form_.FormMouseWheelUp(anchor);
+  } else {
+    form_.FormMouseWheelDown(anchor);
+  }
+  // A stroke goes on from the pixel now under the pointer: joining it to the point taken at the
+  // old magnification would paint a line the pointer never drew.
+  ToolState& tool = form_.Tool;
+  if (tool.DrawButton == kNoButton || !StrokeTool() || form_.FrameRec.Width <= 0 ||
+      form_.FrameRec.Height <= 0)
+    return;
+  const Point p = FramePixel(x, y);
+  tool.LastPoint = {std::clamp(p.x, 0, form_.FrameRec.Width - 1),
+                    std::clamp(p.y, 0, form_.FrameRec.Height - 1)};
 }
 
 void ToolController::ShiftChanged(ShiftKeys shift) {
@@ -207,11 +238,14 @@ void ToolController::CancelDrawAction() {
     // The stroke so far is taken back: the state on screen before it is the newest snapshot.
     const HistoryEntry& before = form_.History().Entry(form_.RedoCount());
     form_.WorkImage = before.Image;
+    form_.FrameRec.CentreX = before.Frame.CentreX;  // a centre drag is taken back too
+    form_.FrameRec.CentreY = before.Frame.CentreY;
     form_.HistoryPending = false;
     form_.ImageChanged = changed_before_stroke_;
   }
   tool.DrawButton = kNoButton;
   tool.StrokeMoved = false;
+  form_.HoldImageOrigin = false;
   form_.RedrawImage(false);
 }
 

@@ -55,13 +55,13 @@ void BrushDab(PaintCall& call, const Rect& r, int shape) {
   }
 }
 
-// The pixels the right-button eraser tests around (x, y).
+// The pixels the right-button eraser tests around (x, y): the dab's own rectangle, so it
+// erases no wider than the brush paints.
 std::vector<Point> EraseFootprint(int x, int y, const Rect& r, int shape, int w, int h) {
   std::vector<Point> points;
   if (shape <= 1) {
-    const int a0 = -((w - 1) / 2), b0 = -((h - 1) / 2);
-    for (int b = b0; b <= h + b0; ++b) {
-      for (int a = a0; a <= w + a0; ++a) {
+    for (int b = r.top - y; b < r.bottom - y; ++b) {
+      for (int a = r.left - x; a < r.right - x; ++a) {
         const double u = a / (w / 2.0), v = b / (h / 2.0);
         if (shape == 1 || u * u + v * v <= 1.0) points.push_back({x + a, y + b});
       }
@@ -98,8 +98,9 @@ void CloneDab(TBAMForm& form, Point at, const Rect& r, const Bitmap& mask, int w
   const ToolState& tool = form.Tool;
   const int source_x = tool.CloneOrigin.x + at.x - tool.PolyPoints[0].x;
   const int source_y = tool.CloneOrigin.y + at.y - tool.PolyPoints[0].y;
+  // The brush picture's column 0 is blank: the shape's W columns start at column 1.
   for (std::size_t k = 0; k < 2; ++k) {
-    MaskBlt(form.SelImage[k], r.left, r.top, w, h, form.CloneSource[k], source_x, source_y, mask, 0,
+    MaskBlt(form.SelImage[k], r.left, r.top, w, h, form.CloneSource[k], source_x, source_y, mask, 1,
             0);
   }
 }
@@ -130,7 +131,8 @@ bool PaintBrushFamily(PaintCall& call) {
     tool.PolyPoints.resize(2);
     tool.PolyPoints[1] = call.Here();
     form.CloneSource = form.SelImage;
-    tool.CloneOrigin = {call.X - 1 - w / 2, call.Y - h / 2};
+    const Rect source = BrushDrawRect(call.X, call.Y, w, h);
+    tool.CloneOrigin = {source.left, source.top};
     form.Log().Append(" [OK]");
     return false;
   }

@@ -223,7 +223,11 @@ void SetCentre(PaintCall& call) {
   form.FrameRec.CentreY = call.Y;
   form.Log().Append(" [OK]");
   form.ClearOuter(old, form.FrameRec);
-  if (old.CentreX != call.X || old.CentreY != call.Y) form.ImageChanged = true;
+  // A new centre is an edit of its own: undoable, and the document has changed.
+  if (old.CentreX != call.X || old.CentreY != call.Y) {
+    form.ImageChanged = true;
+    form.HistoryPending = true;
+  }
 }
 
 }  // namespace celwright

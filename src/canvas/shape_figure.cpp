@@ -64,7 +64,10 @@ void DrawShapeFigure(Bitmap& image, const ShapeFigure& figure, int pen_width,
   const std::vector<Point>& p = figure.Points;
   if (p.empty()) return;
   Canvas canvas(image);
-  canvas.pen = {ink.Outline, std::clamp(pen_width, 1, kMaxPenWidth)};
+  // Boxed figures keep a thick outline inside the dragged box, as pixel editors draw them.
+  const bool boxed = figure.Kind == kShapeRectangle || figure.Kind == kShapeRoundRect ||
+                     figure.Kind == kShapeEllipse;
+  canvas.pen = {ink.Outline, std::clamp(pen_width, 1, kMaxPenWidth), boxed};
   canvas.brush = {fill == ShapeFillStyle::Background ? ink.BackgroundFill : ink.Outline,
                   fill == ShapeFillStyle::None};
   const Point end = p.back();
@@ -76,15 +79,13 @@ void DrawShapeFigure(Bitmap& image, const ShapeFigure& figure, int pen_width,
       canvas.LineTo(p.front().x, p.front().y);
       break;
     case kShapeCurve:
-      if (p.size() >= 4) canvas.PolyBezier(std::span(p).first(4));
+      if (p.size() < 4) break;
+      canvas.PolyBezier(std::span(p).first(4));
+      // A thin polyline leaves its last point out; the curve ends on it, as the line does.
+      canvas.SetPixel(p[3].x, p[3].y, ink.Outline);
       break;
     case kShapeRectangle:
-      if (fill == ShapeFillStyle::None) {
-        canvas.brush = {ink.Outline, false};
-        canvas.FrameRect(ShapeRect(p.front(), end));
-      } else {
-        canvas.Rectangle(ShapeRect(p.front(), end));
-      }
+      canvas.Rectangle(ShapeRect(p.front(), end));
       break;
     case kShapeRoundRect:
       canvas.RoundRect(ShapeRect(p.front(), end), kRoundRectCorner, kRoundRectCorner);

@@ -56,9 +56,9 @@ ShapeFigure FigureOfShape(const ToolState& tool, Point end, bool finished);
 // The shape's values for the colour image [0] and the index image [1].
 std::array<ShapeInk, 2> ShapeInks(const ToolState& tool);
 
-// Draws `figure` into `image`. Lines and curves ignore the fill style; an unfilled rectangle is
-// a one-pixel frame whatever the thickness, the other outlines take the thickness.
-void DrawShapeFigure(Bitmap& image, const ShapeFigure& figure, int pen_width,
-                     ShapeFillStyle fill, const ShapeInk& ink);
+// Draws `figure` into `image`. Lines and curves ignore the fill style. Every outline takes the
+// thickness; those of the rectangle, rounded rectangle and ellipse stay inside their box.
+void DrawShapeFigure(Bitmap& image, const ShapeFigure& figure, int pen_width, ShapeFillStyle fill,
+                     const ShapeInk& ink);
 
 }  // namespace celwright

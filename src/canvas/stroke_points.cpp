@@ -20,8 +20,9 @@ std::vector<Point> StrokePoints(Point from, Point to, bool include_end) {
   return points;
 }
 
+// The same rule across and down, so a 1 x 1 dab is the pixel under the pointer.
 Rect BrushDrawRect(int x, int y, int width, int height) {
-  const int left = x - 1 - width / 2, top = y - height / 2;
+  const int left = x - width / 2, top = y - height / 2;
   return {left, top, left + width, top + height};
 }
 

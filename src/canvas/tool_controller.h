@@ -40,6 +40,9 @@ class ToolController : public ToolActivity {
   // A tool button was chosen (the options already name it): ends every activity and logs it.
   void ToolBtnClick(const std::string& tool_name);
 
+  // The wheel: one magnification step in or out about the pointer at client (x, y).
+  void WheelZoom(bool zoom_in, int x, int y);
+
   // The edit cycle: (x, y) in frame pixels, clamped to the frame.
   void ModifyBAM(int x, int y, std::uint8_t button);
 
@@ -72,6 +75,7 @@ class ToolController : public ToolActivity {
   void SelectionPress(Point p, std::uint8_t button, ShiftKeys shift);
   bool StrokeTool() const;
   void Tail();
+  void ReleaseImageOrigin();
   void ZoomStep(std::uint8_t button);
   void Pan(Point p);
   void UpdateSizerHover(int x, int y);

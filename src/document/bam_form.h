@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,10 @@ class TBAMForm {
   TBAMFrame FrameRec;
   std::int32_t CurrentFrame = -1;
   ViewPoint ImageOrigin;  // client position of the magnified frame's top-left corner
-  ViewPoint ViewOrigin;   // client position of ViewImage (the whole client area: 0, 0)
+  // While set, redraws keep ImageOrigin where it is instead of centring the frame's centre
+  // point, so a drag that moves the centre does not slide the frame under the pointer.
+  bool HoldImageOrigin = false;
+  ViewPoint ViewOrigin;  // client position of ViewImage (the whole client area: 0, 0)
   bool ImageChanged = false;
   bool Modified = false;
   int Zoom = 1;
@@ -139,9 +143,12 @@ class TBAMForm {
   void ClearOuter(const TBAMFrame& old_frame, const TBAMFrame& new_frame);
   // The main window's magnification list changed.
   void MagnificationChanged();
-  // Zoom out / in by one step of the list; the event counts as handled.
-  bool FormMouseWheelDown();
-  bool FormMouseWheelUp();
+  // Zoom out / in by one step of the list; the event counts as handled. With an anchor (the
+  // pointer, in client pixels) the frame point under it stays there as far as the scroll bars
+  // allow.
+  bool FormMouseWheelDown(std::optional<ViewPoint> anchor = std::nullopt);
+  bool FormMouseWheelUp(std::optional<ViewPoint> anchor = std::nullopt);
+  void ZoomAbout(int magnification_index, std::optional<ViewPoint> anchor);
   const ScrollBarState& HorizontalScroll() const { return horizontal_; }
   const ScrollBarState& VerticalScroll() const { return vertical_; }
   const ViewportSize& Viewport() const { return viewport_; }

@@ -154,7 +154,9 @@ void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int widt
   ClearOuter(FrameRec, resized);
 
   const TColor colour = fill_transparent ? BAM.GetTransCol() : options_.BackgroundColour;
-  const std::uint8_t index = fill_transparent ? 0 : options_.BackgroundIndex;
+  // The transparent entry is TranspInd, which a plug-in may move away from 0.
+  const std::uint8_t index =
+      fill_transparent ? static_cast<std::uint8_t>(BAM.TranspInd) : options_.BackgroundIndex;
   const TColor index_colour = MakeColor(index, 0, 0);
   FrameRec = resized;
   ShiftAndResize(WorkImage[0], dx, dy, width, height, colour);

@@ -1,5 +1,8 @@
 #include "document/bam_form.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "document/view_composer.h"
 
 namespace celwright {
@@ -29,15 +32,17 @@ void TBAMForm::RedrawImage(bool keep_overlay) {
   } else {
     if (!keep_overlay) RebuildOverlays();
     log_.Line("DRAW: Image");
-    const ViewLayout layout =
-        ComputeViewLayout(viewport_, FrameRec.Width, FrameRec.Height, FrameRec.CentreX,
-                          FrameRec.CentreY, Zoom, horizontal_.Position, vertical_.Position);
-    ImageOrigin = layout.Origin;
-    // A hidden bar keeps its position for when it comes back.
-    horizontal_ = layout.Horizontal.Visible ? layout.Horizontal
-                                            : ScrollBarState{.Position = horizontal_.Position};
-    vertical_ = layout.Vertical.Visible ? layout.Vertical
-                                        : ScrollBarState{.Position = vertical_.Position};
+    if (!HoldImageOrigin) {
+      const ViewLayout layout =
+          ComputeViewLayout(viewport_, FrameRec.Width, FrameRec.Height, FrameRec.CentreX,
+                            FrameRec.CentreY, Zoom, horizontal_.Position, vertical_.Position);
+      ImageOrigin = layout.Origin;
+      // A hidden bar keeps its position for when it comes back.
+      horizontal_ = layout.Horizontal.Visible ? layout.Horizontal
+                                              : ScrollBarState{.Position = horizontal_.Position};
+      vertical_ = layout.Vertical.Visible ? layout.Vertical
+                                          : ScrollBarState{.Position = vertical_.Position};
+    }
 
     ViewSources sources;
     sources.Colours = &OverlayImage[0];
@@ -103,19 +108,43 @@ void TBAMForm::MagnificationChanged() {
   RedrawImage(false);
 }
 
-bool TBAMForm::FormMouseWheelDown() {
-  if (options_.MagnificationIndex > 0) {
-    --options_.MagnificationIndex;
+void TBAMForm::ZoomAbout(int magnification_index, std::optional<ViewPoint> anchor) {
+  const int old_zoom = std::max(Zoom, 1);
+  options_.MagnificationIndex = magnification_index;
+  if (!anchor || CurrentFrame == -1) {
     MagnificationChanged();
+    return;
+  }
+  // The frame point under the anchor, in frame pixels.
+  const double fx = static_cast<double>(anchor->X - ImageOrigin.X) / old_zoom;
+  const double fy = static_cast<double>(anchor->Y - ImageOrigin.Y) / old_zoom;
+  Zoom = ZoomForMagnification(magnification_index);
+  const ViewPoint wanted{anchor->X - static_cast<int>(std::lround(fx * Zoom)),
+                         anchor->Y - static_cast<int>(std::lround(fy * Zoom))};
+  // With the bars at 0 the frame lands at `Origin`; each step of a bar moves it back one pixel.
+  const ViewLayout at_start = ComputeViewLayout(viewport_, FrameRec.Width, FrameRec.Height,
+                                                FrameRec.CentreX, FrameRec.CentreY, Zoom, 0, 0);
+  if (at_start.Horizontal.Visible)
+    horizontal_.Position =
+        std::clamp(at_start.Origin.X - wanted.X, at_start.Horizontal.Min, at_start.Horizontal.Max);
+  if (at_start.Vertical.Visible)
+    vertical_.Position =
+        std::clamp(at_start.Origin.Y - wanted.Y, at_start.Vertical.Min, at_start.Vertical.Max);
+  if (HoldImageOrigin) ImageOrigin = wanted;
+  RedrawImage(false);
+}
+
+bool TBAMForm::FormMouseWheelDown(std::optional<ViewPoint> anchor) {
+  if (options_.MagnificationIndex > 0) {
+    ZoomAbout(options_.MagnificationIndex - 1, anchor);
     NotifyCommandsChanged();
   }
   return true;
 }
 
-bool TBAMForm::FormMouseWheelUp() {
+bool TBAMForm::FormMouseWheelUp(std::optional<ViewPoint> anchor) {
   if (options_.MagnificationIndex < kMagnificationSteps - 1) {
-    ++options_.MagnificationIndex;
-    MagnificationChanged();
+    ZoomAbout(options_.MagnificationIndex + 1, anchor);
     NotifyCommandsChanged();
   }
   return true;

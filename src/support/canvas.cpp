@@ -40,7 +40,21 @@ void Canvas::LineTo(int x, int y) {
 void Canvas::DrawFigure(const FigureRows& rows) {
   if (!brush.clear) EmitFill(rows, Writer(brush.color));
   const std::vector<Point> outline = OutlinePixels(rows, Window());
-  Stroke(outline);
+  if (!pen.inside || pen.width <= 1) {
+    Stroke(outline);
+    return;
+  }
+  // Every pixel of the figure within width - 1 of its border: a tip of twice the reach, cut to
+  // the figure.
+  EmitStroke(outline, 2 * pen.width - 1,
+             [&rows, writer = Writer(pen.color)](int y, int x_begin, int x_end) {
+               const auto row = std::lower_bound(
+                   rows.begin(), rows.end(), y,
+                   [](const RowSpan& span, int wanted) { return span.y < wanted; });
+               if (row == rows.end() || row->y != y) return;
+               const int from = std::max(x_begin, row->x_begin), to = std::min(x_end, row->x_end);
+               if (from < to) writer(y, from, to);
+             });
 }
 
 void Canvas::Rectangle(const Rect& rect) { DrawFigure(RectangleRows(rect, Window())); }

@@ -16,6 +16,9 @@ namespace celwright {
 struct Pen {
   TColor color = 0;  // black
   int width = 1;
+  // A wide pen draws the outline of a rectangle, ellipse or rounded rectangle inside its box,
+  // `width` pixels thick, instead of centred on its border.
+  bool inside = false;
 };
 
 struct Brush {

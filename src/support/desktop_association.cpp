@@ -12,6 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "support/desktop_icon.h"
 #include "support/file_io.h"
 
 extern char** environ;
@@ -29,14 +30,27 @@ fs::path FolderFromEnvironment(const char* variable, const char* fallback_below_
   return fs::path(home && *home ? home : "/") / fallback_below_home;
 }
 
-// Exec lines quote arguments with double quotes; inside them \, ", ` and $ are escaped.
-std::string QuotedExec(const fs::path& executable) {
+// The program part of an Exec line, as the desktop entry specification has it: quoted, with ", `, $
+// and \ escaped by a backslash inside the quotes; % doubled, since a lone % starts a field
+// code; and then, because Exec is a string value whose own escapes are read first, every
+// backslash doubled again.
+std::string ExecProgram(const fs::path& executable) {
   std::string quoted = "\"";
   for (const char c : executable.string()) {
-    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
-    quoted += c;
+    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += "\\\\";
+    if (c == '\\') {
+      quoted += "\\\\";
+    } else if (c == '%') {
+      quoted += "%%";
+    } else {
+      quoted += c;
+    }
   }
-  return quoted + "\"";
+  quoted += '"';
+  // GLib looks for the program before it expands field codes, so it would search for a name
+  // with "%%" in it and refuse the entry; `env`, found on PATH, starts the program instead.
+  if (executable.string().find('%') != std::string::npos) return "env " + quoted;
+  return quoted;
 }
 
 std::string EditorEntry(const fs::path& executable) {
@@ -46,9 +60,11 @@ std::string EditorEntry(const fs::path& executable) {
          "GenericName=Animation Editor\n"
          "Comment=Edit BAM animations of the Infinity Engine games\n"
          "Exec=" +
-         QuotedExec(executable) +
+         ExecProgram(executable) +
          " %f\n"
-         "Icon=celwright\n"
+         "Icon=" +
+         std::string(kDesktopIconName) +
+         "\n"
          "Terminal=false\n"
          "Categories=Graphics;2DGraphics;RasterGraphics;\n"
          "MimeType=" +
@@ -62,9 +78,11 @@ std::string PreviewEntry(const fs::path& executable) {
          "Name=Celwright II Preview\n"
          "Comment=Preview a BAM animation\n"
          "Exec=" +
-         QuotedExec(executable) +
+         ExecProgram(executable) +
          " -p %f\n"
-         "Icon=celwright\n"
+         "Icon=" +
+         std::string(kDesktopIconName) +
+         "\n"
          "Terminal=false\n"
          "NoDisplay=true\n"
          "MimeType=" +
@@ -143,9 +161,12 @@ std::string Trim(const std::string& text) {
 }
 
 // The mimeapps.list with our default added to [Default Applications] when the user has none
-// for the type. `kept` tells that another application is the user's choice.
-std::string WithDefaultApplication(const std::string& list, bool& kept) {
+// for the type. Another application's default stays (`kept` tells so) unless `take_over`,
+// when ours replaces it (`taken` tells so).
+std::string WithDefaultApplication(const std::string& list, bool take_over, bool& kept,
+                                   bool& taken) {
   kept = false;
+  taken = false;
   std::istringstream lines(list);
   std::string line, section, result;
   bool inserted = false, saw_section = false;
@@ -166,8 +187,13 @@ std::string WithDefaultApplication(const std::string& list, bool& kept) {
         const std::string value = Trim(trimmed.substr(equals + 1));
         const bool is_ours =
             value.rfind(kPreviewDesktopId, 0) == 0 || value.rfind(kEditorDesktopId, 0) == 0;
-        kept = !is_ours;
-        inserted = true;  // a default exists, ours or the user's: it stays as it is
+        inserted = true;
+        if (!is_ours && take_over) {
+          taken = true;
+          result += ours;
+          continue;
+        }
+        kept = !is_ours;  // a default exists, ours or the user's: it stays as it is
       }
     }
     result += line + "\n";
@@ -212,7 +238,7 @@ void RunHelperIfPresent(const std::vector<std::string>& arguments) {
 }
 
 AssociationOutcome EnsureAssociation(const fs::path& executable, const DesktopFolders& folders,
-                                     const HelperRunner& run) {
+                                     const HelperRunner& run, bool make_default) {
   AssociationOutcome outcome;
   const fs::path applications = folders.DataHome / "applications";
   const fs::path mime = folders.DataHome / "mime";
@@ -228,10 +254,15 @@ AssociationOutcome EnsureAssociation(const fs::path& executable, const DesktopFo
       outcome.Written.push_back(package);
       mime_changed = true;
     }
+    // The entries name the icon; `cmake --install` is not the only way the program arrives.
+    const fs::path icon = folders.DataHome / "icons" / "hicolor" / "scalable" / "apps" /
+                          (std::string(kDesktopIconName) + ".svg");
+    if (WriteIfDifferent(icon, kDesktopIconSvg)) outcome.Written.push_back(icon);
     const fs::path list_path = folders.ConfigHome / "mimeapps.list";
     std::string list;
     ReadText(list_path, list);
-    const std::string updated = WithDefaultApplication(list, outcome.UserDefaultKept);
+    const std::string updated =
+        WithDefaultApplication(list, make_default, outcome.UserDefaultKept, outcome.DefaultTaken);
     if (WriteIfDifferent(list_path, updated)) outcome.Written.push_back(list_path);
   } catch (const std::exception& e) {
     outcome.Error = e.what();

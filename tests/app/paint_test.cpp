@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "app/app_test_registry.h"
@@ -25,6 +26,13 @@ class PaintTest : public QObject, public EditorFixture {
   bool Logged(const std::string& line) {
     const auto& lines = LogLines();
     return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  // A mouse event at a fixed client point, wherever the frame is drawn by then.
+  void SendAt(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+    QWidget* viewport = form_->View()->viewport();
+    QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
   }
 
  private slots:
@@ -86,6 +94,93 @@ class PaintTest : public QObject, public EditorFixture {
         QCOMPARE(RedOf(indices.GetPixel(x, y)), painted ? 67 : RedOf(original.GetPixel(x, y)));
       }
     }
+  }
+
+  void draggingTheCentreKeepsTheFrameStillAndIsOneUndoStep() {
+    QVERIFY(NewActiveDocument());
+    Doc().FixFrameSize(0, 0, 5, 5, 40, 30, false, true);
+    Doc().ImageChanged = false;
+    Doc().Modified = false;
+    form_->RefreshCommandStates();
+    QVERIFY(!form_->isWindowModified());
+    Press("Btn_SetCent");
+    // The pointer moves one frame pixel at a time; the centre lands where it is let go.
+    const QPoint from = ClientOf(16, 16);
+    const QPoint step(Doc().Zoom, 0);
+    SendAt(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    SendAt(QEvent::MouseMove, from + step, Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(Doc().FrameRec.CentreX, 17);
+    SendAt(QEvent::MouseMove, from + 2 * step, Qt::NoButton, Qt::LeftButton);
+    SendAt(QEvent::MouseButtonRelease, from + 2 * step, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(Doc().FrameRec.CentreX, 18);
+    QCOMPARE(Doc().FrameRec.CentreY, 16);
+    QVERIFY(form_->isWindowModified());
+    QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Doc().FrameRec.CentreX, 5);
+    QCOMPARE(Doc().FrameRec.CentreY, 5);
+  }
+
+  void Wheel(QPoint at, int delta) {
+    QWidget* viewport = form_->View()->viewport();
+    QWheelEvent wheel(QPointF(at), viewport->mapToGlobal(QPointF(at)), QPoint(), QPoint(0, delta),
+                      Qt::LeftButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+  }
+  QPoint PixelAt(QPoint at) {
+    const int zoom = Doc().Zoom;
+    return {(at.x() - Doc().ImageOrigin.X) / zoom, (at.y() - Doc().ImageOrigin.Y) / zoom};
+  }
+
+  void wheelZoomKeepsThePointedPixelAndNeverJoinsAStrokeAcrossIt() {
+    QVERIFY(NewActiveDocument());
+    auto* palette = form_->findChild<PaletteWidget*>("Img_Pal");
+    QTest::mouseClick(palette, Qt::LeftButton, {}, PaletteWidget::EntryCentre(67));
+    Press("Btn_Pencil");
+    // A frame larger than the view scrolls so that the pixel under the pointer stays there.
+    Doc().FixFrameSize(0, 0, 100, 100, 400, 300, false, true);
+    form_->Combo_MagChange(1);
+    const QPoint over = ClientOf(60, 40);
+    Wheel(over, 120);
+    QCOMPARE(Doc().Zoom, 9);
+    QCOMPARE(PixelAt(over), QPoint(60, 40));
+
+    // A frame that fits the view cannot keep its place: the stroke goes on from the pixel now
+    // under the pointer instead of drawing a line to it.
+    Doc().FixFrameSize(0, 0, 5, 5, 40, 30, false, true);
+    form_->Combo_MagChange(1);
+    const QPoint at = ClientOf(10, 10);
+    const Bitmap before = Doc().WorkImage[1];
+    SendAt(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    Wheel(at, -120);
+    QCOMPARE(Doc().Zoom, 1);
+    const QPoint now = PixelAt(at);
+    QVERIFY(now.x() > 12);
+    SendAt(QEvent::MouseMove, at + QPoint(1, 0), Qt::NoButton, Qt::LeftButton);
+    SendAt(QEvent::MouseButtonRelease, at + QPoint(1, 0), Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(IndexAt(10, 10), 67);
+    QCOMPARE(IndexAt(now.x(), now.y()), 67);
+    QCOMPARE(IndexAt(now.x() + 1, now.y()), 67);
+    for (int x = 11; x < now.x(); ++x) QCOMPARE(IndexAt(x, 10), RedOf(before.GetPixel(x, 10)));
+  }
+
+  void theTransparentEntryIsTranspIndAndReadsAsItsOwnValues() {
+    QVERIFY(NewActiveDocument());
+    TBAMForm& doc = Doc();
+    doc.BAM.TranspInd = 5;  // as a plug-in may set it
+    const TBAMFrame before = doc.FrameRec;
+    doc.FixFrameSize(0, 0, before.CentreX, before.CentreY, before.Width + 3, before.Height, false,
+                     true);
+    QCOMPARE(IndexAt(before.Width + 1, 0), 5);
+
+    // The read-out shows the entry's values, not the colour the view draws it in.
+    const TColor entry = ToColor(doc.BAM.Palette[5]);
+    QVERIFY(entry != doc.BAM.GetTransCol());
+    Press("Btn_ColPick");
+    Send(QEvent::MouseMove, before.Width + 1, 0, Qt::NoButton, Qt::NoButton);
+    QCOMPARE(form_->findChild<QLabel*>("Lbl_PalID")->text(), QString("5"));
+    QCOMPARE(form_->findChild<QLabel*>("Lbl_Red")->text(), QString::number(RedOf(entry)));
+    QCOMPARE(form_->findChild<QLabel*>("Lbl_Green")->text(), QString::number(GreenOf(entry)));
+    QCOMPARE(form_->findChild<QLabel*>("Lbl_Blue")->text(), QString::number(BlueOf(entry)));
   }
 
   void toolButtonsShowTheirOptionsAndTheBrushLockHolds() {

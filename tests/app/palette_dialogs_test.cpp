@@ -24,6 +24,24 @@ using namespace celwright;
 class PaletteDialogsTest : public QObject, public EditorFixture {
   Q_OBJECT
 
+  // Sets an environment variable for one test and puts the old value back.
+  struct ScopedEnvironment {
+    ScopedEnvironment(const char* name, const std::string& value)
+        : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
+      qputenv(name, QByteArray::fromStdString(value));
+    }
+    ~ScopedEnvironment() {
+      if (had_) {
+        qputenv(name_, old_);
+      } else {
+        qunsetenv(name_);
+      }
+    }
+    const char* name_;
+    QByteArray old_;
+    bool had_;
+  };
+
   // An edit recorded the way a tool records one, so the history has a step to keep.
   void PaintOnePixel() {
     TBAMForm& doc = Doc();
@@ -58,8 +76,9 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     TColorizeForm* dialog = form_->ColorizeForm();
     dialog->Begin(Doc());
     dialog->show();
-    dialog->Red.Track->setValue(-50);  // up on the bar is positive
-    QCOMPARE(dialog->Red.Spin->value(), 50);
+    for (int step = 0; step < 5; ++step) QTest::keyClick(dialog->Red.Track, Qt::Key_PageUp);
+    QCOMPARE(dialog->Red.Spin->value(), 50);  // up on the bar is positive
+    QVERIFY(dialog->Red.Track->value() > 0);
     QTest::mouseClick(dialog->Btn_Preview, Qt::LeftButton);
     QTest::mouseClick(dialog->Btn_Preview, Qt::LeftButton);
     QCOMPARE(Doc().BAM.Palette, ColorizePalette(saved, 50, 0, 0));
@@ -171,6 +190,16 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     QCOMPARE(chooser->childCount(), 0);
     QCOMPARE(chooser->text(QAccessible::Name), QString("Colour chooser"));
 
+    // Without a palette the palette adjustments are off, and say why instead of marking the
+    // document changed for nothing.
+    for (const char* name : {"ColorBalance1", "Contrast1", "Negative1", "GrayScale1"})
+      QVERIFY(!Enabled(name));
+    Doc().Modified = false;
+    form_->Negative1Click();
+    form_->GrayScale1Click();
+    QVERIFY(!Doc().Modified);
+    QCOMPARE(prompts_->History.back().Text, std::string(kPaletteOnlyMessage));
+
     // Set Transparency refuses equal colours with the reason.
     form_->Options().ForegroundColour = form_->Options().BackgroundColour;
     const TColor trans = Doc().BAM.TransCol;
@@ -182,6 +211,29 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     form_->Entry("ConvertToPaletted1")->trigger();
     QCOMPARE(Doc().BAM.GetBAMType(), std::uint8_t{kPalettedBAM});
     QCOMPARE(chooser->childCount(), 256);
+  }
+
+  // The user asked for this program: it becomes the default, and the message says only that.
+  void associateButtonMakesThisProgramTheDefault() {
+    // The desktop's folders are the test's own; no cache helper runs.
+    const ScopedEnvironment data("XDG_DATA_HOME", Temp("data")),
+        config("XDG_CONFIG_HOME", Temp("config")), home("HOME", Temp("home")), path("PATH", "");
+    std::filesystem::create_directories(Temp("config"));
+    std::ofstream(Temp("config") + "/mimeapps.list")
+        << "[Default Applications]\napplication/x-infinity-bam=other.desktop;\n";
+    TSettingsForm* settings = form_->SettingsForm();
+    settings->Begin(&Doc());
+    settings->show();
+    QTest::mouseClick(settings->Btn_Associate, Qt::LeftButton);
+    QCOMPARE(prompts_->History.back().Text,
+             std::string(".bam files now open with this program: it replaced the previous "
+                         "default."));
+    std::ifstream list(Temp("config") + "/mimeapps.list");
+    const std::string text((std::istreambuf_iterator<char>(list)), {});
+    QVERIFY(text.find("other.desktop") == std::string::npos);
+    QVERIFY(text.find("application/x-infinity-bam=celwright-preview.desktop;") !=
+            std::string::npos);
+    settings->close();
   }
 
   void settingsDefaultsStoreAndDisplayColours() {

@@ -80,6 +80,15 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     QCOMPARE(Preview().CurrentBackground(), 2);
     QCOMPARE(prompts_->Count("error"), 1);
 
+    // The dialog's filter does not decide how a picture is read: a PNG typed in while the
+    // "Bitmap" filter (index 0) is shown loads as the PNG it is.
+    prompts_->OpenChoices.push_back(
+        {true, CELWRIGHT_SOURCE_DIR "/tests/image_io/data/rgb_none.png", 0});
+    Choose(4);
+    QCOMPARE(prompts_->Count("error"), 1);
+    QCOMPARE(Preview().CurrentBackground(), 4);
+    Choose(2);
+
     const std::string picture = Temp("dungeon.bmp");
     SaveImageFile(Bitmap(40, 30), kImageKindBitmap, picture);
     prompts_->OpenChoices.push_back({true, picture, 0});

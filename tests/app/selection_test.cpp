@@ -141,6 +141,9 @@ class SelectionTest : public QObject, public EditorFixture {
     QTest::mouseClick(centre, Qt::LeftButton);
     QCOMPARE(Doc().FrameRec.CentreX, 10);
     QCOMPARE(Doc().FrameRec.CentreY, 5);
+    QVERIFY(form_->isWindowModified());
+    form_->Entry("Undo1")->trigger();
+    QVERIFY(Doc().FrameRec.CentreX != 10);
   }
 };
 

@@ -36,7 +36,7 @@ class ShapesTest : public QObject, public EditorFixture {
     Drag(1, 3, 20, 3, Qt::RightButton);
     Click(1, 3);
     Click(20, 3);
-    for (int x = 1; x < 20; ++x) QCOMPARE(IndexAt(x, 3), 90);
+    for (int x = 1; x <= 20; ++x) QCOMPARE(IndexAt(x, 3), 90);  // the end pixel too
 
     Press("Btn_Rect");
     QVERIFY(fill_style->isVisibleTo(form_.get()));
@@ -60,7 +60,18 @@ class ShapesTest : public QObject, public EditorFixture {
     pen->setValue(3);
     Drag(2, 22, 10, 30);
     QCOMPARE(IndexAt(2, 26), 67);
-    QCOMPARE(IndexAt(1, 26), 67);  // the thickness reaches outside the box
+    QCOMPARE(IndexAt(4, 26), 67);
+    QCOMPARE(IndexAt(1, 26), 0);  // the thickness stays inside the box
+
+    // The unfilled rectangle takes the thickness as well, inside its box.
+    Press("Btn_Rect");
+    pen->setValue(2);
+    Drag(1, 12, 8, 19);
+    QCOMPARE(IndexAt(1, 15), 67);
+    QCOMPARE(IndexAt(2, 15), 67);
+    QCOMPARE(IndexAt(3, 15), 0);
+    QCOMPARE(IndexAt(0, 15), 0);
+    QCOMPARE(IndexAt(4, 13), 67);
     QCOMPARE(IndexAt(6, 26), 0);
     pen->setValue(1);
 
@@ -76,7 +87,7 @@ class ShapesTest : public QObject, public EditorFixture {
     Send(QEvent::MouseMove, 25, 30, Qt::NoButton, Qt::NoButton);
     Click(25, 30, true);
     QCOMPARE(IndexAt(25, 25), 67);
-    QCOMPARE(Doc().UndoCount(), 6);
+    QCOMPARE(Doc().UndoCount(), 7);
 
     const Bitmap drawn = Doc().WorkImage[1];
     TBAM reopened;

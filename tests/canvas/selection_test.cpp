@@ -342,7 +342,7 @@ TEST(SelectionMarker, OnePixelAndOverTransparentPixelsOfTheIndexOverlay) {
   EXPECT_NE(shown, f.form.BAM.ShadowInd);
 }
 
-TEST(SetCentre, DragLeavesTheCentreAtTheReleaseWithoutAStep) {
+TEST(SetCentre, DragLeavesTheCentreAtTheReleaseAsOneStep) {
   PaintFixture f;
   f.Choose(ToolKind::SetCent);
   f.Down(3, 3);
@@ -350,8 +350,17 @@ TEST(SetCentre, DragLeavesTheCentreAtTheReleaseWithoutAStep) {
   f.Up(5, 6);
   EXPECT_EQ(f.form.FrameRec.CentreX, 5);
   EXPECT_EQ(f.form.FrameRec.CentreY, 6);
-  EXPECT_EQ(f.form.UndoCount(), 0);
+  EXPECT_EQ(f.form.UndoCount(), 1);
   EXPECT_TRUE(f.form.ImageChanged);
+  f.form.Undo();
+  EXPECT_EQ(f.form.FrameRec.CentreX, 16);
+  EXPECT_EQ(f.form.FrameRec.CentreY, 16);
+  // Esc during a drag puts the centre back.
+  f.Down(3, 3);
+  f.Move(7, 8);
+  f.tools.CancelDrawAction();
+  EXPECT_EQ(f.form.FrameRec.CentreX, 16);
+  EXPECT_FALSE(f.form.HoldImageOrigin);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "canvas/paint_fixture.h"
@@ -48,12 +49,21 @@ bool OnBorder(int x, int y, int left, int top, int right, int bottom) {
   return inside && (x == left || x == right || y == top || y == bottom);
 }
 
-TEST(Shapes, UnfilledRectangleIsAOnePixelFrameAndOneUndoStep) {
+TEST(Shapes, UnfilledRectangleTakesTheThicknessInsideItsBoxAndIsOneUndoStep) {
   ShapeFixture f;
-  f.options.PenWidth = 5;
   f.Choose(ToolKind::Rect);
   f.Drag({5, 5}, {2, 8});
   f.ExpectIndices([](int x, int y) { return OnBorder(x, y, 2, 5, 5, 8) ? kFore : -1; });
+  f.options.PenWidth = 3;
+  f.Drag({20, 10}, {10, 24});
+  f.ExpectIndices([](int x, int y) {
+    if (OnBorder(x, y, 2, 5, 5, 8)) return kFore;
+    const bool inside = x >= 10 && x <= 20 && y >= 10 && y <= 24;
+    const int depth = std::min({x - 10, 20 - x, y - 10, 24 - y});
+    return inside && depth < 3 ? kFore : -1;
+  });
+  EXPECT_EQ(f.form.UndoCount(), 2);
+  f.form.Undo();
   EXPECT_EQ(f.ColourAt(2, 5), IndexColour(f.form.BAM, kFore));
   EXPECT_EQ(f.form.UndoCount(), 1);
   f.form.Undo();
@@ -143,11 +153,12 @@ TEST(Shapes, RightButtonCurveKeepsItsColoursAndAStraightCurveIsTheLine) {
     canvas.pen = {MakeColor(kBack, 0, 0), pen};
     canvas.MoveTo(start.x, start.y);
     canvas.LineTo(end.x, end.y);
+    canvas.SetPixel(end.x, end.y, MakeColor(kBack, 0, 0));  // the curve reaches its end
     EXPECT_EQ(f.form.WorkImage[1], line) << pen;
   }
 }
 
-TEST(Shapes, UnfilledEllipseAndRoundRectTakeTheThickness) {
+TEST(Shapes, UnfilledEllipseAndRoundRectTakeTheThicknessInsideTheBox) {
   for (const ToolKind tool : {ToolKind::Ellipse, ToolKind::RoundRect}) {
     int changed[2] = {0, 0};
     for (const int pen : {1, 3}) {
@@ -156,7 +167,17 @@ TEST(Shapes, UnfilledEllipseAndRoundRectTakeTheThickness) {
       f.Choose(tool);
       f.Drag({4, 6}, {27, 25});
       EXPECT_EQ(f.IndexAt(4, 15), kFore);
+      EXPECT_EQ(f.IndexAt(4 + pen - 1, 15), kFore);
+      EXPECT_EQ(f.IndexAt(4 + pen, 15), f.Was(4 + pen, 15)) << "the pen's width, no more";
       EXPECT_EQ(f.IndexAt(15, 15), f.Was(15, 15)) << "outline only";
+      // Nothing spills outside the dragged box.
+      for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+          if (x < 4 || x > 27 || y < 6 || y > 25) {
+            ASSERT_EQ(f.IndexAt(x, y), f.Was(x, y)) << x << "," << y;
+          }
+        }
+      }
       changed[pen / 3] = f.ChangedCount();
     }
     EXPECT_GT(changed[1], 2 * changed[0]);
@@ -172,7 +193,10 @@ TEST(ShapePreview, FollowsThePointerOnTheFrameOnlyAndNeverReachesTheFile) {
   const Bitmap& preview = f.form.OverlayImage[1];
   for (int y = 0; y < 32; ++y) {
     for (int x = 0; x < 32; ++x) {
-      const int want = OnBorder(x, y, 5, 5, 12, 10) ? kFore : f.Was(x, y);
+      // The finished rectangle's 4-pixel outline, inside the box.
+      const bool inside = x >= 5 && x <= 12 && y >= 5 && y <= 10;
+      const bool band = inside && std::min({x - 5, 12 - x, y - 5, 10 - y}) < 4;
+      const int want = band ? kFore : f.Was(x, y);
       ASSERT_EQ(RedOf(preview.GetPixel(x, y)), want) << x << "," << y;
     }
   }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "canvas/paint_fixture.h"
 #include "canvas/paint_tools.h"
@@ -62,8 +63,20 @@ TEST(Brush, DabsMatchTheRasterLayer) {
   f.options.BrushShape = 1;
   f.options.BrushWidth = f.options.BrushHeight = 1;
   f.Click(10, 2);
-  EXPECT_EQ(f.IndexAt(9, 2), 90);
-  EXPECT_NE(f.IndexAt(10, 2), 90);
+  EXPECT_EQ(f.IndexAt(10, 2), 90);  // the pixel under the pointer, nothing beside it
+  EXPECT_NE(f.IndexAt(9, 2), 90);
+  EXPECT_NE(f.IndexAt(11, 2), 90);
+  // The preview marks the same pixel.
+  f.Move(7, 3);
+  EXPECT_EQ(RedOf(f.form.OverlayImage[1].GetPixel(7, 3)), 0xFF);
+  EXPECT_NE(RedOf(f.form.OverlayImage[1].GetPixel(6, 3)), 0xFF);
+  // A 3 x 3 square is centred on the pointer.
+  f.options.BrushWidth = f.options.BrushHeight = 3;
+  f.Click(20, 6);
+  for (int y = 4; y <= 8; ++y)
+    for (int x = 18; x <= 22; ++x)
+      EXPECT_EQ(f.IndexAt(x, y) == 90, std::abs(x - 20) <= 1 && std::abs(y - 6) <= 1)
+          << x << "," << y;
 }
 
 TEST(Erase, RightButtonReplacesOnlyTheForegroundIndex) {
@@ -143,16 +156,21 @@ TEST(CloneBrush, NeedsASourceThenCopiesTheBrushBlock) {
 
   f.Click(5, 5, kRightButton);
   f.Click(20, 12);
-  // The 3 x 3 block whose top-left is the source's DrawRect corner, minus the mask's blank
-  // first column, lands on the dab's DrawRect.
-  const Rect source = BrushDrawRect(5, 5, 3, 3), dab = BrushDrawRect(20, 12, 3, 3);
-  for (int dy = 0; dy < 3; ++dy) {
-    for (int dx = 0; dx < 3; ++dx) {
-      const int expected = dx == 0 ? RedOf(before.GetPixel(dab.left, dab.top + dy))
-                                   : RedOf(before.GetPixel(source.left + dx, source.top + dy));
-      EXPECT_EQ(f.IndexAt(dab.left + dx, dab.top + dy), expected) << dx << "," << dy;
+  // The whole 3 x 3 block around the source lands around the pointer, and nothing beside it.
+  for (int dy = -2; dy <= 2; ++dy) {
+    for (int dx = -2; dx <= 2; ++dx) {
+      const bool inside = std::abs(dx) <= 1 && std::abs(dy) <= 1;
+      const int expected =
+          RedOf(inside ? before.GetPixel(5 + dx, 5 + dy) : before.GetPixel(20 + dx, 12 + dy));
+      EXPECT_EQ(f.IndexAt(20 + dx, 12 + dy), expected) << dx << "," << dy;
     }
   }
+  // A one-pixel clone brush copies its one pixel.
+  f.options.BrushWidth = f.options.BrushHeight = 1;
+  f.Click(1, 3, kRightButton);
+  f.Click(25, 25);
+  EXPECT_EQ(f.IndexAt(25, 25), RedOf(before.GetPixel(1, 3)));
+  EXPECT_NE(RedOf(before.GetPixel(1, 3)), RedOf(before.GetPixel(25, 25)));
   f.Choose(ToolKind::Pencil);
   f.Choose(ToolKind::CloneBrush);
   f.Click(20, 20);

@@ -55,7 +55,7 @@ TEST(AviRoundTrip, FramesReadBackExactlyWithOrWithoutAPlaceholder) {
     AviReader reader(folder / "cycle.avi");
     EXPECT_EQ(reader.Width(), 13);
     EXPECT_EQ(reader.Height(), 7);
-    EXPECT_EQ(reader.DeclaredFrameCount(), 4 + first);
+    EXPECT_EQ(reader.DeclaredFrameCount(), 4);  // the frames, not the empty slot before them
     const std::vector<AviFrame> read = ReadAviFrames(folder / "cycle.avi");
     ASSERT_EQ(read.size(), 4u + first);
     EXPECT_EQ(read[0].is_placeholder, placeholder);
@@ -85,13 +85,27 @@ TEST(AviRoundTrip, FileLayoutIsTheStandardOne) {
   EXPECT_EQ(text(108), "vids");
   EXPECT_EQ(u32(128), 1u);                // scale
   EXPECT_EQ(u32(132), 15u);               // rate
-  EXPECT_EQ(u32(140), 3u);                // length: placeholder and two frames
+  EXPECT_EQ(u32(136), 1u);                // start: the frames are samples 1 and 2
   EXPECT_EQ(u32(172 + 14) & 0xFFFF, 8u);  // bits per pixel
-  const std::size_t index = bytes.size() - 8 - 3 * 16;
+  // Both frame totals (the main header's and the stream's length) are the frame chunks in
+  // 'movi', which is what a reader decodes.
+  std::uint32_t chunks = 0;
+  const std::size_t movi = 1248;
+  ASSERT_EQ(text(movi - 4), "movi");
+  for (std::size_t at = movi; at + 8 <= movi - 4 + u32(movi - 8);
+       at += 8 + ((u32(at + 4) + 1) & ~1u)) {
+    EXPECT_EQ(text(at), "00db");
+    chunks += u32(at + 4) > 0;
+  }
+  EXPECT_EQ(chunks, 2u);
+  EXPECT_EQ(u32(48), chunks);   // total frames
+  EXPECT_EQ(u32(140), chunks);  // stream length
+  const std::size_t index = bytes.size() - 8 - 2 * 16;
   EXPECT_EQ(text(index), "idx1");
-  for (int k = 0; k < 3; ++k) {
+  EXPECT_EQ(u32(index + 4), 2u * 16u);
+  for (int k = 0; k < 2; ++k) {
     EXPECT_EQ(u32(index + 8 + 16 * k + 4), 0x10u) << "key frame flag";
-    EXPECT_EQ(u32(index + 8 + 16 * k + 12), k == 0 ? 0u : 16u * 7u);
+    EXPECT_EQ(u32(index + 8 + 16 * k + 12), 16u * 7u);
   }
 }
 
@@ -112,7 +126,7 @@ TEST(AviWriterFailures, ReportTheStepAndLeaveNoFile) {
       [&] {
         AviWriter writer(folder / "x.avi", 13, 7, palette);
         writer.AddFrame(NumberedFrames(1).front());
-        writer.AddEmptySample();
+        writer.StartAtSampleOne();
       },
       "Failed to add frame to AVI");
   {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "support/desktop_association.h"
 
@@ -28,6 +30,7 @@ class DesktopAssociation : public ::testing::Test {
     fs::remove_all(home_);
     setenv("XDG_DATA_HOME", (home_ / "data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
+    setenv("HOME", (home_ / "home").c_str(), 1);
     folders_ = DesktopFoldersFromEnvironment();
   }
   void TearDown() override { fs::remove_all(home_); }
@@ -49,7 +52,10 @@ TEST_F(DesktopAssociation, FirstStartWritesSecondNothingMovedProgramRewrites) {
   const AssociationOutcome first =
       EnsureAssociation("/opt/celwright/bin/celwright", folders_, Recorder());
   EXPECT_TRUE(first.Error.empty());
-  EXPECT_EQ(first.Written.size(), 4u);
+  EXPECT_EQ(first.Written.size(), 5u);
+  // The icon the entries name is there without `cmake --install`.
+  EXPECT_NE(Text(Data("icons/hicolor/scalable/apps/celwright.svg")).find("<svg"),
+            std::string::npos);
   EXPECT_EQ(helpers_run_,
             (std::vector<std::string>{"update-mime-database", "update-desktop-database"}));
   const std::string editor = Text(Data("applications/celwright.desktop"));
@@ -78,8 +84,35 @@ TEST_F(DesktopAssociation, FirstStartWritesSecondNothingMovedProgramRewrites) {
   EXPECT_EQ(moved.Written.size(), 2u);
   EXPECT_EQ(helpers_run_, (std::vector<std::string>{"update-desktop-database"}));
   EXPECT_NE(Text(Data("applications/celwright.desktop"))
-                .find("Exec=\"/home/me/my \\\"bin\\\"/celwright\" %f"),
+                .find("Exec=\"/home/me/my \\\\\"bin\\\\\"/celwright\" %f"),
             std::string::npos);
+}
+
+bool OnPath(const std::string& program) {
+  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A folder whose name holds what the Exec line must escape: the entry is valid, and the desktop
+// starts the program at its real path with the file.
+TEST_F(DesktopAssociation, ExecSurvivesPercentDollarQuotesAndBackslashes) {
+  const fs::path folder = home_ / "100% $HOME `id` \\ \"q\" %f";
+  fs::create_directories(folder);
+  const fs::path program = folder / "celwright";
+  std::ofstream(program) << "#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/launched\"\n";
+  fs::permissions(program, fs::perms::owner_all);
+  ASSERT_TRUE(EnsureAssociation(program, folders_, {}).Error.empty());
+  const std::string entry = Data("applications/celwright.desktop").string();
+  if (!OnPath("desktop-file-validate") || !OnPath("gio"))
+    GTEST_SKIP() << "desktop-file-validate or gio is missing (scripts/install-deps installs them)";
+  EXPECT_EQ(std::system(("desktop-file-validate '" + entry + "'").c_str()), 0);
+  const std::string opened = (home_ / "walk.bam").string();
+  EXPECT_EQ(std::system(("timeout 30 gio launch '" + entry + "' '" + opened + "'").c_str()), 0);
+  std::string launched;
+  for (int wait = 0; wait < 100 && launched.empty(); ++wait) {
+    launched = Text(folder / "launched");
+    if (launched.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_EQ(launched, opened);
 }
 
 TEST_F(DesktopAssociation, TheUsersOwnDefaultIsLeftAlone) {
@@ -92,6 +125,14 @@ TEST_F(DesktopAssociation, TheUsersOwnDefaultIsLeftAlone) {
   const AssociationOutcome outcome = EnsureAssociation("/usr/bin/celwright", folders_, {});
   EXPECT_TRUE(outcome.UserDefaultKept);
   EXPECT_EQ(Text(MimeApps()), mine);
+
+  // Asked for by the user, this program replaces it; the rest of the list stays.
+  const AssociationOutcome asked = EnsureAssociation("/usr/bin/celwright", folders_, {}, true);
+  EXPECT_TRUE(asked.DefaultTaken);
+  EXPECT_FALSE(asked.UserDefaultKept);
+  std::string expected = mine;
+  expected.replace(expected.find("nearinfinity.desktop"), 20, "celwright-preview.desktop");
+  EXPECT_EQ(Text(MimeApps()), expected);
 
   // Without a default for the type, ours joins the user's section and nothing else moves.
   std::ofstream(MimeApps()) << "[Default Applications]\nimage/png=gimp.desktop;\n"

@@ -128,7 +128,7 @@ std::vector<std::uint8_t> AviWriter::Headers() const {
   w.U32(0);  // initial frames
   w.U32(1);  // scale
   w.U32(kFramesPerSecond);
-  w.U32(0);  // start
+  w.U32(first_sample_);  // start
   w.U32(frames);
   w.U32(frame_bytes_);
   w.U32(0);  // quality
@@ -185,12 +185,14 @@ void AviWriter::WriteChunk(const std::uint8_t* data, std::uint32_t size, const c
   movi_bytes_ += 8 + size;
 }
 
-void AviWriter::AddEmptySample() {
-  if (!index_.empty()) {
+void AviWriter::StartAtSampleOne() {
+  if (!index_.empty() || !file_) {
     Discard();
     throw MediaError(kAddFailed);
   }
-  WriteChunk(nullptr, 0, kAddFailed);
+  // An empty chunk would do too, but readers count it in the headers' frame totals and then
+  // decode one frame fewer than announced.
+  first_sample_ = 1;
 }
 
 void AviWriter::AddFrame(const Bitmap& indices) {
@@ -242,7 +244,7 @@ void WriteAvi(const std::filesystem::path& path, const Palette256& palette,
               const std::vector<Bitmap>& frames, bool empty_first_sample) {
   if (frames.empty()) throw MediaError(kCreateFailed);
   AviWriter writer(path, frames.front().Width(), frames.front().Height(), palette);
-  if (empty_first_sample) writer.AddEmptySample();
+  if (empty_first_sample) writer.StartAtSampleOne();
   for (const Bitmap& frame : frames) writer.AddFrame(frame);
   writer.Finish();
 }

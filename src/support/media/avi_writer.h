@@ -13,9 +13,9 @@ namespace celwright {
 // Writes an uncompressed AVI: one video stream of 8-bit paletted frames (bottom-up DIB rows
 // padded to four bytes) at 15 frames per second, every frame a key frame, with an idx1 index.
 //
-// Sample 0 may be written as an empty sample: a zero-length '00db' chunk, which is how AVI marks
-// a dropped frame, so players show nothing new for that slot and AviReader reports it as the
-// placeholder instead of a picture.
+// The stream may start at sample 1 (its header's start field), leaving sample 0 without a
+// picture; AviReader reports that slot as the placeholder. The headers count only the frames
+// written, so every reader agrees on how many there are.
 //
 // The file is written under a temporary name beside the target and renamed into place by
 // Finish(); a failure, or destruction before Finish(), removes it, so an existing file of the
@@ -30,8 +30,8 @@ class AviWriter {
   AviWriter(const AviWriter&) = delete;
   AviWriter& operator=(const AviWriter&) = delete;
 
-  // Only as the first sample.
-  void AddEmptySample();
+  // Only before the first frame: the frames become samples 1, 2, ...
+  void StartAtSampleOne();
   // `indices` is an 8-bit picture of the stream's size; its colour table is ignored, as the
   // stream has one palette. Throws "Failed to add frame to AVI".
   void AddFrame(const Bitmap& indices);
@@ -60,11 +60,12 @@ class AviWriter {
   std::uint32_t frame_bytes_;
   Palette256 palette_;
   std::vector<IndexEntry> index_;
+  std::uint32_t first_sample_ = 0;
   std::uint64_t movi_bytes_ = 4;  // the 'movi' list type
   std::vector<std::uint8_t> frame_buffer_;
 };
 
-// Convenience for whole sequences: an optional empty sample 0, then the frames.
+// Convenience for whole sequences: the frames, from sample 1 when `empty_first_sample`.
 void WriteAvi(const std::filesystem::path& path, const Palette256& palette,
               const std::vector<Bitmap>& frames, bool empty_first_sample);
 
