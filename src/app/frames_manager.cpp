@@ -207,7 +207,20 @@ void TManageFramesForm::ShowVisibleIcons() {
     }
   }
   const int rows = std::min(List_Frames->count(), static_cast<int>(thumbnails_.size()));
-  for (int row = 0; row < rows; ++row) {
+  const auto rect_of = [this](int row) {
+    return List_Frames->visualItemRect(List_Frames->item(row));
+  };
+  // The items run left to right, then down, so rows are in screen order: the first on screen is
+  // found by halving, and the rest follow it.
+  int first = 0;
+  for (int end = rows; first < end;) {
+    const int middle = first + (end - first) / 2;
+    if (rect_of(middle).bottom() < view.top())
+      first = middle + 1;
+    else
+      end = middle;
+  }
+  for (int row = first; row < rows && rect_of(row).top() <= view.bottom(); ++row) {
     QListWidgetItem* item = List_Frames->item(row);
     if (!item->icon().isNull() || !on_screen(item)) continue;
     item->setIcon(ThumbnailIcon(thumbnails_[static_cast<std::size_t>(row)]));
