@@ -96,6 +96,23 @@ void BM_PencilMovesWithLogging(benchmark::State& state) {
 }
 BENCHMARK(BM_PencilMovesWithLogging)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 
+// Playback logs a line a frame: a line a millisecond for a minute and a half. The list keeps its
+// latest lines ("kept lines"), Log.txt every one.
+void BM_LogAtPlaybackRate(benchmark::State& state) {
+  const auto folder = std::filesystem::temp_directory_path() / "celwright-bench-log";
+  std::filesystem::create_directories(folder);
+  SetLogFolder(folder);
+  LogDisabled = false;
+  ClearLogLines();
+  for (auto _ : state) {
+    AddLogLine("DRAW: Frame 12 of sequence 3");
+    AppendToLog(" [OK]");
+  }
+  state.counters["kept lines"] = static_cast<double>(LogLines().size());
+  CloseLog();
+}
+BENCHMARK(BM_LogAtPlaybackRate)->Iterations(90000)->Unit(benchmark::kMicrosecond);
+
 void BM_FillOneColour1024(benchmark::State& state) {
   PaintBench bench(1024, 0, {800, 600, 800, 600}, ToolKind::Fill);
   // One colour over the whole frame.

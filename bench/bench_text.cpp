@@ -4,6 +4,9 @@
 // that saves.
 #include <benchmark/benchmark.h>
 
+#include <limits>
+#include <string>
+
 #include "canvas/text_block.h"
 #include "canvas/tool_controller.h"
 #include "bench_frame.h"
@@ -66,6 +69,21 @@ void BM_TextBlockRenderUncached72pt(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TextBlockRenderUncached72pt)->Unit(benchmark::kMicrosecond);
+
+// The largest size the tool takes, ten lines placed on a 512-pixel frame: every line drawn
+// (argument 0) against only those on the frame (argument 1), as the tool does.
+void BM_TextBlockLargestSizeOnAFrame(benchmark::State& state) {
+  Font font;
+  font.size = kMaxFontPoints;
+  std::string text;
+  for (int k = 0; k < 10; ++k) text += "Celwright\n";
+  const int end_row = state.range(0) != 0 ? 512 : std::numeric_limits<int>::max();
+  for (auto _ : state) {
+    const Bitmap block = RenderTextBlock(font, text, 0, end_row);
+    benchmark::DoNotOptimize(block.Pixels().data());
+  }
+}
+BENCHMARK(BM_TextBlockLargestSizeOnAFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace celwright

@@ -83,6 +83,10 @@ enum {
  *     name is not a property of that kind.
  * [11] CloseCurrent: the File > Close command (the user may be asked to save).
  *
+ * Limits: names (menus, functions, properties) and captions hold at most 256 bytes, each about
+ * text 1024, file names and string values 4096; a call with a longer text, or with no text for a
+ * string value, is refused and logged. All plug-ins together get at most 1000 menu entries.
+ *
  * Properties (names are compared in lower case):
  *   bool:   "isopen" (read only), "compressed" (the container of the next save),
  *           "overridetranscol", "overrideshadowcol"

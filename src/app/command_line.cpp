@@ -40,6 +40,8 @@ CommandLineRequest ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (lowered == "/l" || lowered == "-l" || lowered == "/log" || lowered == "-log" ||
                lowered == "/logging" || lowered == "-logging") {
       request.LoggingSwitch = true;
+    } else if (lowered == "--no-plugins" || lowered == "-no-plugins" || lowered == "/no-plugins") {
+      request.NoPlugins = true;
     }
   }
   if (!request.CmdLineFileName.empty())

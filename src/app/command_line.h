@@ -14,6 +14,7 @@ struct CommandLineRequest {
   bool PreviewMode = false;
   int PreviewBackground = -1;  // the number after "-p:", -1 when none was given
   bool LoggingSwitch = false;
+  bool NoPlugins = false;  // "--no-plugins": a start that a broken plug-in cannot end
 };
 
 // Reads the arguments (without the program name). "/x" and "-x" switches are the same and are

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -88,6 +89,8 @@ TManageFramesForm::TManageFramesForm(UserPrompts& prompts, FramesManagerHost hos
   layout->addLayout(bottom);
 
   connect(List_Frames, &QListWidget::itemSelectionChanged, this, [this] { List_FramesClick(); });
+  connect(List_Frames->verticalScrollBar(), &QScrollBar::valueChanged, this,
+          [this] { ShowVisibleIcons(); });
   connect(Btn_Duplicate, &QPushButton::clicked, this, [this] { Btn_DuplicateClick(); });
   connect(Btn_Delete, &QPushButton::clicked, this, [this] { Btn_DeleteClick(); });
   connect(Btn_Export, &QPushButton::clicked, this, [this] { Btn_ExportClick(); });
@@ -183,14 +186,48 @@ void TManageFramesForm::FillList() {
   {
     const QSignalBlocker block(List_Frames);
     List_Frames->clear();
-    for (int i = 0; i < frames; ++i) {
-      auto* item = new QListWidgetItem("Frame " + QString::number(i));
-      if (i < static_cast<int>(thumbnails_.size()))
-        item->setIcon(ThumbnailIcon(thumbnails_[static_cast<std::size_t>(i)]));
-      List_Frames->addItem(item);
+    for (int i = 0; i < frames; ++i) List_Frames->addItem("Frame " + QString::number(i));
+  }
+  icon_rows_.clear();
+  List_Frames->setUpdatesEnabled(true);
+  ShowVisibleIcons();
+}
+
+void TManageFramesForm::ShowVisibleIcons() {
+  const QRect view = List_Frames->viewport()->rect();
+  const auto on_screen = [&](QListWidgetItem* item) {
+    return item && view.intersects(List_Frames->visualItemRect(item));
+  };
+  std::vector<int> shown;
+  for (const int row : icon_rows_) {
+    QListWidgetItem* item = List_Frames->item(row);
+    if (on_screen(item)) {
+      shown.push_back(row);
+    } else if (item) {
+      item->setIcon(QIcon());
     }
   }
-  List_Frames->setUpdatesEnabled(true);
+  const int rows = std::min(List_Frames->count(), static_cast<int>(thumbnails_.size()));
+  const auto rect_of = [this](int row) {
+    return List_Frames->visualItemRect(List_Frames->item(row));
+  };
+  // The items run left to right, then down, so rows are in screen order: the first on screen is
+  // found by halving, and the rest follow it.
+  int first = 0;
+  for (int end = rows; first < end;) {
+    const int middle = first + (end - first) / 2;
+    if (rect_of(middle).bottom() < view.top())
+      first = middle + 1;
+    else
+      end = middle;
+  }
+  for (int row = first; row < rows && rect_of(row).top() <= view.bottom(); ++row) {
+    QListWidgetItem* item = List_Frames->item(row);
+    if (!item->icon().isNull() || !on_screen(item)) continue;
+    item->setIcon(ThumbnailIcon(thumbnails_[static_cast<std::size_t>(row)]));
+    shown.push_back(row);
+  }
+  icon_rows_ = std::move(shown);
 }
 
 void TManageFramesForm::done(int result) {
@@ -199,6 +236,7 @@ void TManageFramesForm::done(int result) {
   building_ = false;
   ++generation_;
   thumbnails_.clear();
+  icon_rows_.clear();
   List_Frames->clear();
   QDialog::done(result);
 }

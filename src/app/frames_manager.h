@@ -69,6 +69,8 @@ class TManageFramesForm : public QDialog {
   void Timer1Timer();
   void PreviewFinished(unsigned generation);
   void FillList();
+  // Gives the items on screen their thumbnails and takes them from the rest.
+  void ShowVisibleIcons();
   void SetCommandsEnabled(bool enabled);
   std::vector<int> SelectedFrames() const;
   bool SingleFrameCheck();
@@ -78,6 +80,9 @@ class TManageFramesForm : public QDialog {
   UserPrompts& prompts_;
   FramesManagerHost host_;
   std::vector<Thumbnail> thumbnails_;
+  // The rows that have an icon now: only those on screen, so a file of tens of thousands of
+  // frames never holds a picture for each at once.
+  std::vector<int> icon_rows_;
   // Each build has its number; results of an earlier build (closed or replaced) are ignored.
   unsigned generation_ = 0;
   bool building_ = false;

@@ -69,11 +69,14 @@ TLogForm::~TLogForm() {
 }
 
 void TLogForm::LineChanged(LogChange change, std::size_t line_index) {
-  const std::vector<std::string>& lines = LogLines();
+  const std::deque<std::string>& lines = LogLines();
   const int row = static_cast<int>(line_index);
   switch (change) {
     case LogChange::Cleared:
       ListBox_Log->clear();
+      return;
+    case LogChange::OldestDropped:
+      delete ListBox_Log->takeItem(0);
       return;
     case LogChange::LineAdded:
       if (line_index < lines.size()) ListBox_Log->addItem(QString::fromStdString(lines[line_index]));

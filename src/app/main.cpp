@@ -14,6 +14,7 @@
 #include "app/plugin_host.h"
 #include "app/preview_window.h"
 #include "app/qt_prompts.h"
+#include "app/settings_dialog.h"
 #include "app/splash_window.h"
 #include "app/termination_guard.h"
 #include "support/qm_log.h"
@@ -71,7 +72,12 @@ int main(int argc, char** argv) {
   splash->SetMaximum(10);
   splash.reset();
   CelwrightPluginHandler plugins(main_form);
-  plugins.LoadPlugins(PluginFolders(QCoreApplication::applicationDirPath().toStdString()));
+  if (request.NoPlugins || !ReadDisplaySettings(settings).LoadPlugins) {
+    AddLogLine("PLUG: No plug-ins loaded (switched off)");
+  } else {
+    plugins.LoadPlugins(PluginFolders(QCoreApplication::applicationDirPath().toStdString()),
+                        UserStateFolder());
+  }
   main_form.showMaximized();
   // Work a crashed run left behind is offered once the window is up.
   QTimer::singleShot(0, &main_form, [&main_form] { main_form.OfferRecoveries(); });

@@ -40,6 +40,17 @@ void TMainForm::AutosaveTick() {
     if (recovery_->HasCopy()) recovery_->Discard();
     return;
   }
+  if (std::string why; !recovery_->PrepareFolder(why)) {
+    if (recovery_refusal_told_) return;
+    recovery_refusal_told_ = true;
+    AddLogLine("APP : Recovery copy [ABORTED] (" + why + ")");
+    // Told after the tick, so that an ending program is never held up by the question.
+    QTimer::singleShot(0, this, [this, why] {
+      prompts_.Information(kAppTitle, "Unsaved work cannot be kept for recovery after a crash: " +
+                                          why + ". Save your work often.");
+    });
+    return;
+  }
   RecoveryDetails details{doc.BAM.FileName, static_cast<int>(doc.DocType),
                           static_cast<std::int64_t>(std::time(nullptr))};
   try {

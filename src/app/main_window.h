@@ -352,6 +352,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   TResizeFrameForm* resize_form_ = nullptr;
   TSettingsForm* settings_form_ = nullptr;
   std::unique_ptr<RecoveryStore> recovery_;
+  // The user hears once per run that no copy can be kept (no private folder for them).
+  bool recovery_refusal_told_ = false;
   // Whether the system clipboard holds a picture, kept by its change signal.
   bool clipboard_has_image_ = false;
   QTimer* autosave_timer_ = nullptr;

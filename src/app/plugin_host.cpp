@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QTimer>
 
 #include "app/about_box.h"
 #include "app/app_info.h"
 #include "app/main_window.h"
+#include "app/plugin_start_guard.h"
 #include "celwright_plugin.h"
 #include "document/bam_form.h"
 #include "support/qm_log.h"
@@ -17,7 +19,8 @@ CelwrightPluginHandler::CelwrightPluginHandler(TMainForm& main_form)
 
 CelwrightPluginHandler::~CelwrightPluginHandler() { UnloadPlugins(); }
 
-void CelwrightPluginHandler::LoadPlugins(const std::vector<std::filesystem::path>& folders) {
+void CelwrightPluginHandler::LoadPlugins(const std::vector<std::filesystem::path>& folders,
+                                         const std::filesystem::path& state_folder) {
   // The first folder is made when missing, so users find where plug-ins go; where that is not
   // allowed (an installed copy) there is simply nothing to load from it.
   if (!folders.empty()) {
@@ -25,7 +28,30 @@ void CelwrightPluginHandler::LoadPlugins(const std::vector<std::filesystem::path
     std::filesystem::create_directories(folders.front(), ignored);
   }
   InstallPluginHostApp(this);
-  libraries_.LoadAll(PluginFiles(folders), &CelwrightHostTable);
+  PluginStartGuard guard(state_folder);
+  std::vector<std::filesystem::path> files;
+  for (const std::filesystem::path& file : PluginFiles(folders)) {
+    if (!guard.Skipped(file)) {
+      files.push_back(file);
+      continue;
+    }
+    AddLogLine("PLUG: Loading " + file.string() + "... [ABORTED] (it ended an earlier start)");
+  }
+  // Told once the window is up; the plug-ins that work are loaded meanwhile.
+  if (std::vector<std::filesystem::path> stopped = guard.TakeNewlySkipped(); !stopped.empty()) {
+    std::string names;
+    for (const std::filesystem::path& file : stopped) names += "\r" + file.string();
+    QTimer::singleShot(0, &main_form_, [this, names] {
+      main_form_.prompts_.Error(kAppTitle,
+                                "Celwright II ended while starting this plug-in last time, so it "
+                                "is not loaded:" +
+                                    names +
+                                    "\r\rIt is loaded again once its file is replaced. To start "
+                                    "without any plug-in, run celwright --no-plugins or turn them "
+                                    "off in Settings.");
+    });
+  }
+  libraries_.LoadAll(files, &CelwrightHostTable, &guard);
 }
 
 void CelwrightPluginHandler::UnloadPlugins() {
@@ -52,6 +78,16 @@ QMenu* CelwrightPluginHandler::ParentMenu(const std::string& parent_name) {
 void CelwrightPluginHandler::RegisterMenuEntry(const std::string& parent_name,
                                                const std::string& caption,
                                                const std::string& proc_name, void* library) {
+  if (menus_.size() >= kMaxPluginMenuEntries) {
+    // Each entry is a widget: tens of thousands make every menu slow to build. Told once.
+    if (!menu_limit_told_) {
+      menu_limit_told_ = true;
+      AddLogLine("PLUG: Register menu entry \"" + caption + "\" [ABORTED] (more than " +
+                 std::to_string(kMaxPluginMenuEntries) +
+                 " plug-in menu entries; further ones are refused without a line)");
+    }
+    return;
+  }
   AddLogLine("PLUG: Register menu entry \"" + caption + "\" in " + parent_name + "...");
   QMenu* parent = ParentMenu(parent_name);
   const std::size_t tag = menus_.size();

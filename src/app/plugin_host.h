@@ -24,11 +24,15 @@ class CelwrightPluginHandler : public QObject, private PluginHostApp {
   ~CelwrightPluginHandler() override;
 
   // Loads every plug-in of `folders` (see PluginFolders) and runs its entry point; the first
-  // folder is created when missing.
-  void LoadPlugins(const std::vector<std::filesystem::path>& folders);
+  // folder is created when missing. With a `state_folder`, a plug-in that ended an earlier
+  // start there is skipped, and the user told (see PluginStartGuard).
+  void LoadPlugins(const std::vector<std::filesystem::path>& folders,
+                   const std::filesystem::path& state_folder = {});
   // Frees the libraries, last loaded first; their menu entries stay but do nothing.
   void UnloadPlugins();
   std::size_t LoadedCount() const { return libraries_.Count(); }
+  // All plug-ins together register at most this many menu entries.
+  static constexpr std::size_t kMaxPluginMenuEntries = 1000;
 
  private:
   // One entry a plug-in registered: whose function it calls, by name (the host's own copy).
@@ -59,6 +63,7 @@ class CelwrightPluginHandler : public QObject, private PluginHostApp {
   PluginLibraries libraries_;
   std::vector<TPluginMenu> menus_;
   bool property_changed_ = false;
+  bool menu_limit_told_ = false;
   int in_click_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "app/plugin_start_guard.h"
 #include "celwright_plugin.h"
 #include "support/qm_log.h"
 
@@ -40,38 +41,46 @@ std::vector<fs::path> PluginFiles(const std::vector<fs::path>& folders) {
   return files;
 }
 
-void PluginLibraries::LoadAll(const std::vector<fs::path>& files, const void* host_table) {
+void PluginLibraries::LoadAll(const std::vector<fs::path>& files, const void* host_table,
+                              PluginStartGuard* guard) {
   for (const fs::path& file : files) {
     AddLogLine("PLUG: Loading " + file.string() + "...");
-    dlerror();
-    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-      const char* why = dlerror();
-      AppendToLog(std::string(" [ABORTED] (") + (why ? why : "cannot be loaded") + ")");
-      continue;
-    }
-    auto initialize =
-        reinterpret_cast<CelwrightInitializePluginFn>(dlsym(handle, "InitializePlugin"));
-    if (!initialize) {
-      AppendToLog(" [ABORTED] (no InitializePlugin)");
-      dlclose(handle);
-      continue;
-    }
-    if (Owns(handle)) {
-      // The same library reached twice (a link in both folders): it is initialised once.
-      AppendToLog(" [ABORTED] (already loaded)");
-      dlclose(handle);
-      continue;
-    }
-    AppendToLog(" [OK]");
-    // Listed before its entry point runs, so the menu entries it registers from there are its.
-    loaded_.push_back({handle, file});
-    try {
-      initialize(static_cast<const CelwrightHost*>(host_table), handle);
-    } catch (...) {
-      // A plug-in written in C++ may let an error escape its entry point; the editor goes on.
-      AddLogLine("PLUG: InitializePlugin of " + file.string() + " [ABORTED] (it raised an error)");
-    }
+    // A library's own constructors run in dlopen, so the mark goes first.
+    if (guard) guard->Loading(file);
+    LoadOne(file, host_table);
+    if (guard) guard->Loaded();
+  }
+}
+
+void PluginLibraries::LoadOne(const fs::path& file, const void* host_table) {
+  dlerror();
+  void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    const char* why = dlerror();
+    AppendToLog(std::string(" [ABORTED] (") + (why ? why : "cannot be loaded") + ")");
+    return;
+  }
+  auto initialize =
+      reinterpret_cast<CelwrightInitializePluginFn>(dlsym(handle, "InitializePlugin"));
+  if (!initialize) {
+    AppendToLog(" [ABORTED] (no InitializePlugin)");
+    dlclose(handle);
+    return;
+  }
+  if (Owns(handle)) {
+    // The same library reached twice (a link in both folders): it is initialised once.
+    AppendToLog(" [ABORTED] (already loaded)");
+    dlclose(handle);
+    return;
+  }
+  AppendToLog(" [OK]");
+  // Listed before its entry point runs, so the menu entries it registers from there are its.
+  loaded_.push_back({handle, file});
+  try {
+    initialize(static_cast<const CelwrightHost*>(host_table), handle);
+  } catch (...) {
+    // A plug-in written in C++ may let an error escape its entry point; the editor goes on.
+    AddLogLine("PLUG: InitializePlugin of " + file.string() + " [ABORTED] (it raised an error)");
   }
 }
 

@@ -7,6 +7,8 @@
 
 namespace celwright {
 
+class PluginStartGuard;
+
 // The folders plug-ins are loaded from: "Plugins" beside the executable, then the user's own
 // under $XDG_DATA_HOME (~/.local/share when unset), so an installed copy can take plug-ins too.
 std::vector<std::filesystem::path> PluginFolders(const std::filesystem::path& program_folder);
@@ -25,8 +27,10 @@ class PluginLibraries {
   PluginLibraries(const PluginLibraries&) = delete;
   PluginLibraries& operator=(const PluginLibraries&) = delete;
 
-  // Loads each file and calls its `InitializePlugin` with `host_table` and its own handle.
-  void LoadAll(const std::vector<std::filesystem::path>& files, const void* host_table);
+  // Loads each file and calls its `InitializePlugin` with `host_table` and its own handle; the
+  // guard, when given, hears which plug-in is loading.
+  void LoadAll(const std::vector<std::filesystem::path>& files, const void* host_table,
+               PluginStartGuard* guard = nullptr);
   void UnloadAll();
 
   // Whether `handle` is one of the loaded libraries; no name is ever looked up in another.
@@ -39,6 +43,8 @@ class PluginLibraries {
   std::size_t Count() const { return loaded_.size(); }
 
  private:
+  void LoadOne(const std::filesystem::path& file, const void* host_table);
+
   struct Library {
     void* handle;
     std::filesystem::path file;

@@ -12,6 +12,7 @@
 #include "app/app_settings.h"
 #include "app/user_prompts.h"
 #include "document/bam_form.h"
+#include "document/document_options.h"
 #include "support/qm_log.h"
 
 namespace celwright {
@@ -26,6 +27,7 @@ DisplaySettings ReadDisplaySettings(const AppSettings& store) {
   values.PlaySpeed = store.ReadInt("PlaySpeed", defaults.PlaySpeed);
   values.OverrideTrans = store.ReadInt("OverrideTrans", 1) != 0;
   values.OverrideShadow = store.ReadInt("OverrideShadow", 1) != 0;
+  values.LoadPlugins = store.ReadInt("LoadPlugins", 1) != 0;
   return values;
 }
 
@@ -33,6 +35,7 @@ void WriteDisplaySettings(AppSettings& store, const DisplaySettings& values) {
   store.WriteInt("PlaySpeed", values.PlaySpeed);
   store.WriteInt("OverrideTrans", values.OverrideTrans ? 1 : 0);
   store.WriteInt("OverrideShadow", values.OverrideShadow ? 1 : 0);
+  store.WriteInt("LoadPlugins", values.LoadPlugins ? 1 : 0);
   store.WriteInt("TransCol", static_cast<int>(values.TransCol));
   store.WriteInt("ShadowCol", static_cast<int>(values.ShadowCol));
 }
@@ -48,7 +51,7 @@ TSettingsForm::TSettingsForm(QWidget* parent, UserPrompts& prompts, AppSettings&
   playback_row->addWidget(new QLabel("Frame speed (ms)", playback));
   Spin_FrameSpeed = new QSpinBox(playback);
   Spin_FrameSpeed->setObjectName("Spin_FrameSpeed");
-  Spin_FrameSpeed->setRange(0, 1000);
+  Spin_FrameSpeed->setRange(kMinPlayIntervalMs, kMaxPlayIntervalMs);
   playback_row->addWidget(Spin_FrameSpeed);
   layout->addWidget(playback);
 
@@ -73,6 +76,10 @@ TSettingsForm::TSettingsForm(QWidget* parent, UserPrompts& prompts, AppSettings&
   add_row(1, "Always display shadow color as:", "Chk_ForceShadowCol", "Img_ShadowCol",
           "SpeedButton2", Chk_ForceShadowCol, Img_ShadowCol, SpeedButton2);
   layout->addWidget(colours);
+
+  Chk_LoadPlugins = new QCheckBox("Load plug-ins at start (from the next start on)", this);
+  Chk_LoadPlugins->setObjectName("Chk_LoadPlugins");
+  layout->addWidget(Chk_LoadPlugins);
 
   auto* buttons = new QHBoxLayout;
   Btn_Associate = new QPushButton("Open .bam files with this program", this);
@@ -108,6 +115,7 @@ void TSettingsForm::Begin(TBAMForm* document) {
   Spin_FrameSpeed->setValue(stored.PlaySpeed);
   Chk_ForceTransCol->setChecked(stored.OverrideTrans);
   Chk_ForceShadowCol->setChecked(stored.OverrideShadow);
+  Chk_LoadPlugins->setChecked(stored.LoadPlugins);
   document_ = document;
   PaintSwatches();
 }
@@ -151,6 +159,7 @@ void TSettingsForm::PushToDocument() {
 
 void TSettingsForm::Btn_DoneClick() {
   values_.PlaySpeed = Spin_FrameSpeed->value();
+  values_.LoadPlugins = Chk_LoadPlugins->isChecked();
   AddLogLine("APP : Settings Saved");
   WriteDisplaySettings(store_, values_);
   AppendToLog(" [OK]");

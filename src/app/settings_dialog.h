@@ -25,6 +25,7 @@ struct DisplaySettings {
   TColor ShadowCol = kDefaultShadowCol;
   bool OverrideTrans = true;
   bool OverrideShadow = true;
+  bool LoadPlugins = true;  // read at start: a broken plug-in can be switched off here
 };
 DisplaySettings ReadDisplaySettings(const AppSettings& store);
 void WriteDisplaySettings(AppSettings& store, const DisplaySettings& values);
@@ -48,6 +49,7 @@ class TSettingsForm : public QDialog {
   QSpinBox* Spin_FrameSpeed = nullptr;
   QCheckBox* Chk_ForceTransCol = nullptr;
   QCheckBox* Chk_ForceShadowCol = nullptr;
+  QCheckBox* Chk_LoadPlugins = nullptr;
   QLabel* Img_TransCol = nullptr;
   QLabel* Img_ShadowCol = nullptr;
   QPushButton* SpeedButton1 = nullptr;

@@ -24,7 +24,7 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 }  // namespace
 
-Bitmap RenderTextBlock(const Font& font, std::string_view text) {
+Bitmap RenderTextBlock(const Font& font, std::string_view text, int first_row, int end_row) {
   std::vector<std::string_view> lines = SplitLines(text);
   // Every line of a font is as tall as every other, whatever its letters.
   const int line_height = std::max(1, MeasureText(font, "").height);
@@ -34,8 +34,14 @@ Bitmap RenderTextBlock(const Font& font, std::string_view text) {
   std::vector<Bitmap> rendered;
   rendered.reserve(lines.size());
   int width = 0;
-  for (const std::string_view line : lines) {
-    rendered.push_back(RenderTextMask(font, line));
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    const int top = static_cast<int>(k) * line_height;
+    if (top + line_height <= first_row || top >= end_row) {
+      width = std::max(width, MeasureText(font, lines[k]).width);
+      rendered.emplace_back(0, 0, PixelFormat::Bits1);
+      continue;
+    }
+    rendered.push_back(RenderTextMask(font, lines[k]));
     width = std::max(width, rendered.back().Width());
   }
   // A block of nothing but empty lines has no width and is drawn as nothing, even highlighted.
@@ -83,13 +89,17 @@ void StampTextBlock(const Bitmap& mask, Point at, bool highlight, TColor ink, TC
   }
 }
 
-const Bitmap& TextBlockCache::Mask(const Font& font, const std::string& text) {
+const Bitmap& TextBlockCache::Mask(const Font& font, const std::string& text, int first_row,
+                                   int end_row) {
   Font key = font;
   key.color = 0;  // the letters' colour is applied when the block is drawn
-  if (!valid_ || !(key == font_) || text != text_) {
-    mask_ = RenderTextBlock(key, text);
+  const bool rows_drawn = first_row >= first_row_ && end_row <= end_row_;
+  if (!valid_ || !(key == font_) || text != text_ || !rows_drawn) {
+    mask_ = RenderTextBlock(key, text, first_row, end_row);
     font_ = key;
     text_ = text;
+    first_row_ = first_row;
+    end_row_ = end_row;
     valid_ = true;
   }
   return mask_;

@@ -50,7 +50,10 @@ void ToolController::DrawTextPreview(std::array<Bitmap, 2>& overlay) {
 void ToolController::DrawTextBlock(std::array<Bitmap, 2>& pair) {
   const DocumentOptions& options = form_.Options();
   ToolState& tool = form_.Tool;
-  const Bitmap& mask = text_block_.Mask(options.TextFont, options.Text);
+  // Only the rows that fall on the picture are drawn.
+  const int top = TextBlockRect(tool.TextAnchor, options.TextFont, {}).top;
+  const Bitmap& mask =
+      text_block_.Mask(options.TextFont, options.Text, -top, pair[0].Height() - top);
   tool.DrawRect = TextBlockRect(tool.TextAnchor, options.TextFont, {mask.Width(), mask.Height()});
   TColor ink = options.ForegroundColour;
   TColor paper = options.BackgroundColour;

@@ -81,10 +81,15 @@ struct DocumentOptions {
 
 inline constexpr int kMagnificationSteps = 4;
 
-// The timer interval of every player (the document window and the preview): a zero interval
-// would make the timer spin the event loop, and more than a second is no animation.
+// The timer interval of every player (the document window and the preview). Faster than 100
+// frames a second no screen shows the difference, while the editor would spend most of a core
+// redrawing; more than a second is no animation.
+inline constexpr int kMinPlayIntervalMs = 10;
+inline constexpr int kMaxPlayIntervalMs = 1000;
 constexpr int PlayIntervalMs(int frame_speed_ms) {
-  return frame_speed_ms < 1 ? 1 : (frame_speed_ms > 1000 ? 1000 : frame_speed_ms);
+  return frame_speed_ms < kMinPlayIntervalMs
+             ? kMinPlayIntervalMs
+             : (frame_speed_ms > kMaxPlayIntervalMs ? kMaxPlayIntervalMs : frame_speed_ms);
 }
 
 // The list's entries magnify 1, 4, 9 and 16 times: the square of the position plus one.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <stdexcept>
+#include <string>
 
 #include "support/qm_log.h"
 
@@ -16,8 +18,22 @@ void SortDescending(std::vector<int>& frames) {
 
 }  // namespace
 
+void CheckRoomForFrames(int frame_count, std::size_t adding) {
+  if (adding <= static_cast<std::size_t>(std::max(0, kMaxDocumentFrames - frame_count))) return;
+  throw std::runtime_error("Duplicating " + std::to_string(adding) + " frames would make " +
+                           std::to_string(static_cast<std::size_t>(frame_count) + adding) +
+                           " frames, more than a BAM file can hold (" +
+                           std::to_string(kMaxDocumentFrames) + "). Nothing was duplicated.");
+}
+
 void DuplicateFrames(TBAMForm& doc, std::vector<int> selected, std::vector<Thumbnail>& thumbnails) {
   SortDescending(selected);
+  try {
+    CheckRoomForFrames(doc.BAM.FrameCount(), selected.size());
+  } catch (const std::runtime_error&) {
+    AddLogLine("MNGR: Duplicate Frames");  // the caller completes the line with the reason
+    throw;
+  }
   for (const int frame : selected) {
     AddLogLine("MNGR: Duplicate Frame");
     doc.DuplicateFrame(frame);

@@ -10,8 +10,14 @@ namespace celwright {
 // What the frames manager does to several frames at once, with its thumbnails kept in step
 // (thumbnail i shows frame i). `selected` lists frame numbers in any order.
 
+// The most frames a document may grow to: the frame numbers of a BAM are 16-bit, and growth
+// past what can be saved would only end in a refused save after minutes of work.
+inline constexpr int kMaxDocumentFrames = 65534;
+// Throws std::runtime_error saying so when `adding` more frames would pass kMaxDocumentFrames.
+void CheckRoomForFrames(int frame_count, std::size_t adding);
+
 // Duplicates each selected frame, the last first; every copy goes to the end of the frames, and
-// so does a copy of its thumbnail.
+// so does a copy of its thumbnail. Nothing is done when the copies would not fit (see above).
 void DuplicateFrames(TBAMForm& doc, std::vector<int> selected, std::vector<Thumbnail>& thumbnails);
 // Deletes the selected frames, the last first so the numbers still to go stay valid.
 void DeleteFrames(TBAMForm& doc, std::vector<int> selected, std::vector<Thumbnail>& thumbnails);

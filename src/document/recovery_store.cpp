@@ -2,15 +2,20 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "document/bam_form.h"
+#include "support/escaped_bytes.h"
 #include "support/file_io.h"
 #include "support/qm_log.h"
 
@@ -28,22 +33,36 @@ std::string NewSessionId() {
          std::to_string(counter++);
 }
 
+// The original name, escaped: a newline in it must not end it early.
+constexpr char kEscapedNameKey[] = "name";
+// Descriptions written before names were escaped carry the name as it is.
+constexpr char kRawNameKey[] = "original";
+// A description is a few short lines; anything larger is damaged or planted, and is not read.
+constexpr std::uintmax_t kMaxDetailsBytes = 64 * 1024;
+
 std::string EncodeDetails(const RecoveryDetails& details) {
-  return "original=" + details.OriginalFile + "\ntype=" + std::to_string(details.DocType) +
-         "\ntime=" + std::to_string(details.SavedAt) + "\n";
+  return std::string(kEscapedNameKey) + "=" + EscapeControlBytes(details.OriginalFile) +
+         "\ntype=" + std::to_string(details.DocType) + "\ntime=" + std::to_string(details.SavedAt) +
+         "\n";
 }
 
 bool DecodeDetails(const fs::path& info, RecoveryDetails& details) {
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(info, error);
+  if (error || size > kMaxDetailsBytes) return false;
   std::ifstream in(info);
   if (!in) return false;
   std::string line;
-  bool has_original = false;
+  bool has_original = false, has_escaped = false;
   while (std::getline(in, line)) {
     const auto equals = line.find('=');
     if (equals == std::string::npos) continue;
     const std::string key = line.substr(0, equals), value = line.substr(equals + 1);
     try {
-      if (key == "original") {
+      if (key == kEscapedNameKey) {
+        if (!UnescapeControlBytes(value, details.OriginalFile)) return false;
+        has_original = has_escaped = true;
+      } else if (key == kRawNameKey && !has_escaped) {
         details.OriginalFile = value;
         has_original = true;
       } else if (key == "type") {
@@ -56,6 +75,31 @@ bool DecodeDetails(const fs::path& info, RecoveryDetails& details) {
     }
   }
   return has_original;
+}
+
+// Copies hold unsaved work, which may be private: the folder is the user's own, mode 0700,
+// and never a link someone else could have pointed elsewhere. An existing folder of ours that
+// is open to others is closed; one that is not ours is refused.
+bool MakePrivateFolder(const fs::path& folder, std::string& why) {
+  if (folder.empty()) {
+    why =
+        "there is no private folder for them (HOME, XDG_STATE_HOME and XDG_RUNTIME_DIR are unset)";
+    return false;
+  }
+  std::error_code ignored;
+  fs::create_directories(folder.parent_path(), ignored);
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    why = "cannot create " + folder.string() + " (" + std::strerror(errno) + ")";
+    return false;
+  }
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  struct stat status = {};
+  const bool ours = fd >= 0 && ::fstat(fd, &status) == 0 && status.st_uid == ::geteuid();
+  const bool is_private =
+      ours && ((status.st_mode & 077) == 0 || ::fchmod(fd, status.st_mode & 0700) == 0);
+  if (fd >= 0) ::close(fd);
+  if (!is_private) why = folder.string() + " is not a private folder of this user";
+  return is_private;
 }
 
 // True when no running session holds the copy's lock.
@@ -93,14 +137,23 @@ bool RecoveryStore::WriteAsync(std::unique_ptr<TBAM> snapshot, RecoveryDetails d
     running_ = true;
   }
   if (worker_.joinable()) worker_.join();
-  if (lock_fd_ < 0) {
-    std::error_code ignored;
-    fs::create_directories(folder_, ignored);
-    lock_fd_ = ::open((folder_ / (id_ + ".lock")).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lock_fd_ >= 0) ::flock(lock_fd_, LOCK_EX | LOCK_NB);
+  std::string why;
+  if (!PrepareFolder(why)) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    error_ = why;
+    running_ = false;
+    return false;
   }
   worker_ = std::thread(
       [this, bam = std::move(snapshot), details = std::move(details)] { Write(*bam, details); });
+  return true;
+}
+
+bool RecoveryStore::PrepareFolder(std::string& why) {
+  if (lock_fd_ >= 0) return true;
+  if (!MakePrivateFolder(folder_, why)) return false;
+  lock_fd_ = ::open((folder_ / (id_ + ".lock")).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (lock_fd_ >= 0) ::flock(lock_fd_, LOCK_EX | LOCK_NB);
   return true;
 }
 
@@ -118,14 +171,22 @@ void RecoveryStore::Write(TBAM& snapshot, const RecoveryDetails& details) {
   } catch (const std::exception& e) {
     error = e.what();
   }
-  std::lock_guard<std::mutex> lock(mutex_);
-  error_ = error;
-  written_ = written_ || error.empty();
-  running_ = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    error_ = error;
+    written_ = written_ || error.empty();
+    running_ = false;
+  }
+  idle_.notify_all();
 }
 
 void RecoveryStore::Wait() {
   if (worker_.joinable()) worker_.join();
+}
+
+bool RecoveryStore::WaitIdle(std::chrono::milliseconds limit) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return idle_.wait_for(lock, limit, [this] { return !running_; });
 }
 
 void RecoveryStore::Discard() {
@@ -151,6 +212,11 @@ std::string RecoveryStore::LastError() const {
 
 std::vector<FoundRecovery> FindOrphanedRecoveries(const fs::path& folder) {
   std::vector<FoundRecovery> found;
+  // What another user's folder holds is not this user's work, and is never offered.
+  struct stat status = {};
+  if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+      status.st_uid != ::geteuid())
+    return found;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(folder, error)) {
     const fs::path& info = entry.path();
@@ -178,8 +244,12 @@ void RemoveRecovery(const FoundRecovery& found) {
 }
 
 fs::path DefaultRecoveryFolder() {
-  const fs::path state = UserStateFolder();
-  return state.empty() ? fs::temp_directory_path() / "celwright-ii-recovery" : state / "recovery";
+  // Kept across a restart in the state folder; the runtime folder (private to the user, but
+  // emptied at log-out) is the fallback. Never a fixed name in a shared folder.
+  if (const fs::path state = UserStateFolder(); !state.empty()) return state / "recovery";
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/')
+    return fs::path(runtime) / "celwright-ii-recovery";
+  return {};
 }
 
 }  // namespace celwright

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -36,10 +38,16 @@ class RecoveryStore {
   RecoveryStore& operator=(const RecoveryStore&) = delete;
 
   // Writes the snapshot on a worker thread; false (and nothing done) while the previous write
-  // is still running.
+  // is still running, or when the folder cannot be made private (LastError says why).
   bool WriteAsync(std::unique_ptr<TBAM> snapshot, RecoveryDetails details);
+  // Creates the folder (private to the user) and this session's lock, once; false with the
+  // reason when there is no private place for copies. Writes call it first.
+  bool PrepareFolder(std::string& why);
   // Waits for a running write.
   void Wait();
+  // Waits up to `limit` for a running write to end, from any thread (the worker is not joined);
+  // false when it is still running.
+  bool WaitIdle(std::chrono::milliseconds limit);
   // The work was saved or deliberately closed: waits, then removes the copy.
   void Discard();
   bool HasCopy() const;
@@ -56,6 +64,7 @@ class RecoveryStore {
   int lock_fd_ = -1;
   std::thread worker_;
   mutable std::mutex mutex_;
+  std::condition_variable idle_;
   bool running_ = false;
   bool written_ = false;
   std::string error_;
@@ -69,7 +78,8 @@ struct FoundRecovery {
 // The copies in `folder` whose session no longer runs, oldest first.
 std::vector<FoundRecovery> FindOrphanedRecoveries(const std::filesystem::path& folder);
 void RemoveRecovery(const FoundRecovery& found);
-// The per-user folder the program keeps its recovery copies in.
+// The per-user folder the program keeps its recovery copies in; empty when the user has none
+// (then no copy is written).
 std::filesystem::path DefaultRecoveryFolder();
 
 }  // namespace celwright

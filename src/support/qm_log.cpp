@@ -17,7 +17,7 @@ constexpr const char* kLogFileName = "Log.txt";
 constexpr const char* kStateSubfolder = "celwright-ii";
 
 struct LogState {
-  std::vector<std::string> lines;
+  std::deque<std::string> lines;
   std::filesystem::path folder;  // empty: the executable's folder
   std::FILE* file = nullptr;
   std::filesystem::path file_path;
@@ -96,6 +96,10 @@ std::filesystem::path UserStateFolder() {
 void AddLogLine(std::string_view text) {
   if (LogDisabled) return;
   LogState& state = State();
+  if (state.lines.size() >= kMaxLogLinesInMemory) {
+    state.lines.pop_front();
+    Notify(state, LogChange::OldestDropped, 0);
+  }
   state.lines.emplace_back(text);
   std::string record = "\r\n";
   record += text;
@@ -126,11 +130,12 @@ void CloseLog() {
   LogDisabled = true;
 }
 
-const std::vector<std::string>& LogLines() { return State().lines; }
+const std::deque<std::string>& LogLines() { return State().lines; }
 
 void ClearLogLines() {
   LogState& state = State();
-  state.lines.clear();
+  // Swapped out rather than cleared, so the memory of a long session goes back.
+  std::deque<std::string>().swap(state.lines);
   Notify(state, LogChange::Cleared, 0);
 }
 

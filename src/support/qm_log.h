@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -34,16 +35,19 @@ std::filesystem::path UserStateFolder();
 // LogDisabled.
 void CloseLog();
 
-// The in-memory log, one entry per line, as the log window lists it.
-const std::vector<std::string>& LogLines();
+// The in-memory log, one entry per line, as the log window lists it: the latest lines only, since
+// playback alone logs a line a frame and a long session would fill memory. "Log.txt" keeps all.
+inline constexpr std::size_t kMaxLogLinesInMemory = 5000;
+const std::deque<std::string>& LogLines();
 // Empties the in-memory list; "Log.txt" keeps everything.
 void ClearLogLines();
 // Saves the in-memory lines as a text file, one line each. Throws std::runtime_error naming the
 // file and the reason when it cannot be written.
 void SaveLogLines(const std::filesystem::path& file);
 
-// The log window attaches here to follow the list. `line_index` is the changed entry.
-enum class LogChange { LineAdded, LineCompleted, Cleared };
+// The log window attaches here to follow the list. `line_index` is the changed entry; when the
+// list is full the oldest line goes first (OldestDropped, index 0), then the new one is added.
+enum class LogChange { LineAdded, LineCompleted, Cleared, OldestDropped };
 using LogListener = std::function<void(LogChange change, std::size_t line_index)>;
 void SetLogListener(LogListener listener);
 

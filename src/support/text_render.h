@@ -12,8 +12,9 @@ namespace celwright {
 
 // A font as the drawing code asks for it. The size is in points at 96 dots per inch, the way
 // the editor's font boxes count; PixelHeight() is the em height in pixels. The font box takes any
-// number, so sizes are held to 1..kMaxFontPoints (2048 pixels).
-constexpr int kMaxFontPoints = 1536;
+// number, so sizes are held to 1..kMaxFontPoints (683 pixels, taller than nearly every frame):
+// letters three times that size took many seconds and hundreds of megabytes to draw.
+constexpr int kMaxFontPoints = 512;
 // Text wider than this is cut off at the right; no frame comes anywhere near it.
 constexpr int kMaxTextWidth = 16384;
 

@@ -254,14 +254,14 @@ class DocumentWindowTest : public QObject, public EditorFixture {
 
   // The stepping itself is the document's; here the editor's timer runs at the stored speed.
   void playRunsTheTimerAtTheStoredSpeedUntilStopped() {
-    settings_->WriteInt("PlaySpeed", 5);
+    settings_->WriteInt("PlaySpeed", 20);
     form_->OpenFile(kSample, dtBAM);
     ClickRow(form_->List_Sequences, 1);
     form_->Entry("Play1")->trigger();
     QVERIFY(Doc().Playing());
     QTimer& timer = form_->Session()->PlayTimer();
     QVERIFY(timer.isActive());
-    QCOMPARE(timer.interval(), 5);
+    QCOMPARE(timer.interval(), 20);
     form_->Entry("Stop1")->trigger();
     QVERIFY(!Doc().Playing() && !timer.isActive());
   }

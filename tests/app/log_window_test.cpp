@@ -49,6 +49,23 @@ class LogWindowTest : public QObject {
     QVERIFY(room.contains(form.geometry()));
   }
 
+  // However long the session, the window lists the latest lines, each completed in its row.
+  void theListKeepsTheLatestLines() {
+    QTemporaryDir dir;
+    SetLogFolder(dir.path().toStdString());
+    LogDisabled = false;
+    TLogForm form(nullptr);
+    form.BitBtn2Click();
+    const int cap = static_cast<int>(kMaxLogLinesInMemory);
+    for (int i = 0; i < cap + 10; ++i) {
+      AddLogLine("PLAY: " + std::to_string(i) + "...");
+      AppendToLog(" [OK]");
+    }
+    QCOMPARE(form.ListBox_Log->count(), cap);
+    QCOMPARE(form.ListBox_Log->item(0)->text(), QString("PLAY: 10... [OK]"));
+    QCOMPARE(form.ListBox_Log->item(cap - 1)->text(), QString("PLAY: %1... [OK]").arg(cap + 9));
+  }
+
   void suspendedLogWritesNothing() {
     QTemporaryDir dir;
     SetLogFolder(dir.path().toStdString());

@@ -210,6 +210,26 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     QVERIFY(!Manager().isVisible());
   }
 
+  // Only the thumbnails on screen are pictures; scrolling moves them along.
+  void managerShowsOnlyTheThumbnailsOnScreen() {
+    OpenFrames(300);
+    Manager().show();
+    QTRY_COMPARE(Manager().List_Frames->count(), 300);
+    QListWidget* list = Manager().List_Frames;
+    const auto with_icons = [list] {
+      int n = 0;
+      for (int i = 0; i < list->count(); ++i) n += !list->item(i)->icon().isNull();
+      return n;
+    };
+    QVERIFY(!list->item(0)->icon().isNull());
+    QVERIFY(with_icons() > 0 && with_icons() < 150);
+    list->scrollToBottom();
+    QTRY_VERIFY(!list->item(299)->icon().isNull());
+    QVERIFY(list->item(0)->icon().isNull());
+    QVERIFY(with_icons() < 150);
+    Manager().Btn_Done->click();
+  }
+
   void abortingOrClosingDuringTheBuild() {
     OpenFrames(1);
     TBAM& bam = Doc().BAM;

@@ -9,8 +9,11 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTimer>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "app/app_test_registry.h"
 #include "app/document_session.h"
@@ -26,8 +29,10 @@ namespace {
 constexpr std::uint8_t kPaintedIndex = 77;
 
 // The child: an editor on `file` with a one-second autosave, one pixel painted, then it waits to
-// be killed.
-int RunEditingChild(const std::string& folder, const std::string& file, int autosave_seconds) {
+// be killed. A busy child, once its first copy is written, stops serving its event loop for good
+// (as in a long operation) and says "busy".
+int RunEditingChild(const std::string& folder, const std::string& file, int autosave_seconds,
+                    bool busy) {
   int argc = 1;
   char name[] = "child";
   char* argv[] = {name, nullptr};
@@ -46,6 +51,14 @@ int RunEditingChild(const std::string& folder, const std::string& file, int auto
   InstallTerminationGuard(form);
   std::printf("ready\n");
   std::fflush(stdout);
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&form, busy] {
+    if (!busy || !form.Recovery()->HasCopy()) return;
+    std::printf("busy\n");
+    std::fflush(stdout);
+    for (;;) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  });
+  poll.start(20);
   return QApplication::exec();
 }
 
@@ -66,7 +79,7 @@ class RecoveryTest : public QObject, public EditorFixture {
 
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
-                {"--editing-child", dir_->path(), QString::fromStdString(original), "1"});
+                {"--editing-child", dir_->path(), QString::fromStdString(original), "1", "idle"});
     QVERIFY(child.waitForStarted());
     QElapsedTimer waited;
     waited.start();
@@ -108,13 +121,53 @@ class RecoveryTest : public QObject, public EditorFixture {
     fs::copy_file(kSample, original);
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
-                {"--editing-child", dir_->path(), QString::fromStdString(original), "0"});
+                {"--editing-child", dir_->path(), QString::fromStdString(original), "0", "idle"});
     QVERIFY(child.waitForReadyRead(20000));
     ::kill(static_cast<pid_t>(child.processId()), SIGTERM);
     QVERIFY(child.waitForFinished(20000));
     const std::vector<FoundRecovery> found = FindOrphanedRecoveries(Temp("recovery"));
     QCOMPARE(found.size(), std::size_t{1});
     QCOMPARE(found[0].Details.OriginalFile, original);
+  }
+
+  // Busy in a long loop, the editor still goes on each ending signal, and the copy it had
+  // written stays for the next start.
+  void endingSignalsEndABusyEditorAndKeepItsCopy() {
+    const std::string original = Temp("work.bam");
+    fs::copy_file(kSample, original);
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+      QProcess child;
+      child.start(QCoreApplication::applicationFilePath(),
+                  {"--editing-child", dir_->path(), QString::fromStdString(original), "1", "busy"});
+      QElapsedTimer waited;
+      waited.start();
+      QByteArray said;
+      while (!said.contains("busy") && waited.elapsed() < 20000) {
+        child.waitForReadyRead(100);
+        said += child.readAllStandardOutput();
+      }
+      ::kill(static_cast<pid_t>(child.processId()), signal_number);
+      const bool ended = child.waitForFinished(15000);
+      if (!ended) ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+      QVERIFY2(ended, qPrintable(QString("signal %1").arg(signal_number)));
+      QCOMPARE(child.exitCode(), 128 + signal_number);
+      const std::vector<FoundRecovery> found = FindOrphanedRecoveries(Temp("recovery"));
+      QCOMPARE(found.size(), std::size_t{1});
+      QCOMPARE(found[0].Details.OriginalFile, original);
+      RemoveRecovery(found[0]);
+    }
+  }
+
+  void withoutAPrivateFolderNoCopyIsKeptAndTheUserIsToldOnce() {
+    form_->SetRecoveryFolder({});  // as when the user has no folder of their own
+    form_->OpenFile(kSample, dtBAM);
+    Doc().Modified = true;
+    form_->AutosaveTick();
+    form_->AutosaveTick();
+    QTRY_COMPARE(prompts_->Count("info"), 1);
+    QTest::qWait(50);
+    QCOMPARE(prompts_->Count("info"), 1);
+    QVERIFY(!form_->Recovery()->HasCopy());
   }
 
   void discardedCopiesAreGoneAndUnchangedDocumentsWriteNone() {
@@ -135,7 +188,9 @@ class RecoveryTest : public QObject, public EditorFixture {
 CELWRIGHT_APP_TEST(RecoveryTest)
 [[maybe_unused]] static const bool kEditingChildRegistered =
     celwright::testing::RegisterChildProcess("--editing-child", [](int argc, char** argv) {
-      return argc == 5 ? RunEditingChild(argv[2], argv[3], std::atoi(argv[4])) : 2;
+      return argc == 6 ? RunEditingChild(argv[2], argv[3], std::atoi(argv[4]),
+                                         std::string(argv[5]) == "busy")
+                       : 2;
     });
 
 #include "recovery_test.moc"

@@ -40,6 +40,9 @@ class TextToolTest : public QObject, public EditorFixture {
     size->lineEdit()->selectAll();
     QTest::keyClicks(size->lineEdit(), "abc");
     QCOMPARE(form_->Options().TextFont.size, 12);
+    // So does a size far past any frame (pasted in whole).
+    size->setEditText("1536");
+    QCOMPARE(form_->Options().TextFont.size, 12);
     auto* edit = form_->findChild<QPlainTextEdit*>("Edit_Text");
     edit->setFocus();
     QCOMPARE(size->currentText(), QString("12"));

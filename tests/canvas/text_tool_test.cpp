@@ -143,6 +143,15 @@ TEST(TextBlock, LinesStackByTheLineHeightAndTheWidestLineSetsTheWidth) {
   const Bitmap tall = RenderTextBlock(font, many);
   EXPECT_GT(tall.Height(), kMaxTextWidth - line);
   EXPECT_LE(tall.Height(), kMaxTextWidth);
+
+  // Asked for the second line's rows only, the block keeps its size and draws that line alone.
+  const Bitmap part = RenderTextBlock(font, "Wide line\nij\nWide line", line, 2 * line);
+  const Bitmap whole = RenderTextBlock(font, "Wide line\nij\nWide line");
+  ASSERT_EQ(part.Width(), whole.Width());
+  ASSERT_EQ(part.Height(), whole.Height());
+  EXPECT_EQ(Ink(part), Ink(narrow));
+  for (int y = line; y < 2 * line; ++y)
+    for (int x = 0; x < part.Width(); ++x) ASSERT_EQ(part.GetIndex(x, y), whole.GetIndex(x, y));
 }
 
 }  // namespace

@@ -62,6 +62,16 @@ TEST(FramesManager, AddsInOrderAndKeepsASelectionThatStillExists) {
   EXPECT_EQ(SelectionAfterRefresh(-1, 8), -1);
 }
 
+TEST(FramesManager, DuplicatesNeverGrowPastWhatABamHolds) {
+  EXPECT_NO_THROW(CheckRoomForFrames(60000, 5534));
+  EXPECT_THROW(CheckRoomForFrames(60000, 5535), std::runtime_error);
+  EXPECT_THROW(CheckRoomForFrames(0, 70000), std::runtime_error);
+  DocumentFixture doc(3);
+  std::vector<Thumbnail> thumbnails;
+  DuplicateFrames(doc.form, {0, 1, 2}, thumbnails);
+  EXPECT_EQ(doc.form.BAM.FrameCount(), 6);
+}
+
 TEST(FramePictures, PalettedFramesKeepTheirIndicesAndNamesFollowTheDocument) {
   DocumentFixture doc(3);
   const Bitmap picture = FramePicture(doc.form.BAM, 2);

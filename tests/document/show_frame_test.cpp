@@ -138,6 +138,13 @@ TEST(Playback, StepsThroughTheSelectedCycleAndWrapsButNeverAnEmptyOne) {
   EXPECT_EQ(doc.hosts.timer_ms, 0);
   doc.form.Timer1Timer();
   EXPECT_EQ(doc.form.CurrentFrame, 2);
+  // A stored speed of 0 or 1 ms plays at a pace a screen can show, not on a spinning timer.
+  for (const int speed : {0, 1, -5}) {
+    doc.options.FrameSpeedMs = speed;
+    ASSERT_TRUE(doc.form.PlaySequence());
+    EXPECT_EQ(doc.hosts.timer_ms, 10);
+    doc.form.StopSequence();
+  }
 
   // An empty cycle does not start, and the timer moves nothing.
   doc.form.BAM.AddCycle(-1);

@@ -1,8 +1,13 @@
 // The plug-in host with real shared objects: the example plug-in driven through the editor's
 // menus, and test plug-ins that each misbehave in one way. The editor must keep running, log
 // every refusal and leave the animation as it was.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,8 +22,10 @@
 #include <thread>
 
 #include "app/app_test_registry.h"
+#include "app/command_line.h"
 #include "app/editor_fixture.h"
 #include "app/plugin_host.h"
+#include "app/settings_dialog.h"
 #include "celwright_plugin.h"
 
 using namespace celwright;
@@ -51,6 +58,84 @@ void ClickEntry(QMenu* menu, QAction* entry) {
   menu->popup(QPoint(0, 0));
   QVERIFY(QTest::qWaitForWindowExposed(menu));
   QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+template <typename Condition>
+bool WaitUntil(Condition condition, int ms = 20000) {
+  QElapsedTimer waited;
+  waited.start();
+  while (!condition()) {
+    if (waited.elapsed() > ms) return false;
+    QTest::qWait(50);
+  }
+  return true;
+}
+
+// A copy of the real editor in a folder of its own, with its plug-ins beside it and the user's
+// folders pointed at the test's own: each run leaves its log beside the copy.
+class EditorInstall {
+ public:
+  explicit EditorInstall(const std::filesystem::path& root) : root_(root) {
+    std::filesystem::create_directories(root / "bin" / "Plugins");
+    std::filesystem::copy_file(EDITOR_PROGRAM, root / "bin" / "celwright");
+    std::filesystem::create_directories(root / "config" / "Quillmont");
+    Settings("");
+    env_ = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"HOME", "XDG_STATE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+      env_.insert(name, QString::fromStdString((root / name).string()));
+    env_.insert("XDG_CONFIG_HOME", QString::fromStdString((root / "config").string()));
+    env_.insert("QT_QPA_PLATFORM", "offscreen");
+    env_.insert("CELWRIGHT_TEST_ORDER_FILE", QString::fromStdString(OrderFile().string()));
+  }
+  void AddPlugin(const std::filesystem::path& plugin) {
+    std::filesystem::copy_file(plugin, root_ / "bin" / "Plugins" / plugin.filename());
+  }
+  // The first-run notices are taken as seen, so nothing waits for a click before the plug-ins.
+  void Settings(const std::string& more) {
+    std::ofstream(root_ / "config" / "Quillmont" / "Celwright II.ini")
+        << "[Settings]\nRunMessage=4\n"
+        << more;
+  }
+  std::unique_ptr<QProcess> Start(const QStringList& arguments = {}) {
+    auto editor = std::make_unique<QProcess>();
+    editor->setProcessEnvironment(env_);
+    editor->setChildProcessModifier([] {
+      const rlimit no_core{0, 0};
+      setrlimit(RLIMIT_CORE, &no_core);
+    });
+    editor->start(QString::fromStdString((root_ / "bin" / "celwright").string()), arguments);
+    return editor;
+  }
+  std::string Log() const { return ReadText(root_ / "bin" / "Log.txt"); }
+  std::filesystem::path OrderFile() const { return root_ / "order.txt"; }
+  std::filesystem::path StateFolder() const { return root_ / "XDG_STATE_HOME" / "celwright-ii"; }
+  // What a loading marker in the state folder names; empty when none names anything.
+  std::string Loading() const {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(StateFolder(), error))
+      if (entry.path().filename().string().rfind("plugin-loading-", 0) == 0)
+        if (std::string named = ReadText(entry.path()); !named.empty()) return named;
+    return {};
+  }
+
+ private:
+  std::filesystem::path root_;
+  QProcessEnvironment env_;
+};
+
+bool EndsOnSignal(QProcess& editor, int signal_number) {
+  ::kill(static_cast<pid_t>(editor.processId()), signal_number);
+  if (editor.waitForFinished(15000)) return editor.exitCode() == 128 + signal_number;
+  editor.kill();
+  editor.waitForFinished();
+  return false;
 }
 
 // The title and the six texts of an about box.
@@ -250,6 +335,85 @@ class PluginHostTest : public QObject, public EditorFixture {
     recorded << order.rdbuf();
     QCOMPARE(recorded.str(), std::string("load 1\nload 2\nunload 2\nunload 1\n"));
     unsetenv("CELWRIGHT_TEST_ORDER_FILE");
+  }
+
+  void oversizedStringsAndCountsAreRefusedWithALogLine() {
+    ClearLogLines();
+    Load({std::string(LONE_PLUGINS_DIR) + "/oversized"});
+    QMenu* plugins = Menu("PluginsMenu");
+    QCOMPARE(plugins->actions().size(),
+             static_cast<int>(CelwrightPluginHandler::kMaxPluginMenuEntries));
+    for (QAction* entry : plugins->actions()) QVERIFY(entry->text().size() <= 256);
+    QVERIFY(Logged("RegisterMenuEntry [ABORTED] (the caption is longer than 256 bytes)"));
+    QVERIFY(Logged("[ABORTED] (more than 1000 plug-in menu entries"));
+    QVERIFY(LogLines().size() < 1100);  // not a line for each refused entry
+
+    const std::string path = CopyOf(kSample, "sample.bam");
+    form_->OpenFile(path, dtBAM);
+    const AboutShown about = AboutBoxOf([&] { EntryCaptioned(plugins, "Huge About")->trigger(); });
+    QVERIFY(about.Texts.isEmpty());
+    QVERIFY(Logged("ShowAboutBox [ABORTED] (an about text is longer than 1024 bytes)"));
+    EntryCaptioned(plugins, "Null Name")->trigger();
+    EntryCaptioned(plugins, "Huge Name")->trigger();
+    QVERIFY(form_->BAMForm());
+    QCOMPARE(Doc().BAM.FileName, path);
+    QVERIFY(!Doc().Modified);
+    QVERIFY(Logged("SetBAMProperty filename [ABORTED] (no text given)"));
+    QVERIFY(Logged("SetBAMProperty [ABORTED] (the text is longer than 4096 bytes)"));
+    QVERIFY(Logged("OpenFile [ABORTED] (the file name is longer than 4096 bytes)"));
+  }
+
+  // Through the real editor: a plug-in that crashes, aborts or never returns ends a start (a
+  // loop is ended by SIGTERM); the next start skips it, loads the rest and says why.
+  void aPluginThatEndedAStartIsSkippedAtTheNext() {
+    for (const char* death : {"crash", "abort", "loop"}) {
+      EditorInstall install(std::filesystem::path(Temp(death)));
+      const std::filesystem::path deadly =
+          std::filesystem::path(LONE_PLUGINS_DIR) / death / (std::string(death) + ".so");
+      install.AddPlugin(deadly);
+      install.AddPlugin(std::filesystem::path(TEST_PLUGINS_DIR) / "order1.so");
+
+      std::unique_ptr<QProcess> first = install.Start();
+      if (std::string(death) == "loop") {
+        QVERIFY(WaitUntil([&] { return install.Loading().find("loop.so") != std::string::npos; }));
+        QVERIFY(EndsOnSignal(*first, SIGTERM));
+      } else {
+        QVERIFY(first->waitForFinished(30000));
+        QCOMPARE(first->exitStatus(), QProcess::CrashExit);
+      }
+      QVERIFY(ReadText(install.OrderFile()).empty());
+
+      std::unique_ptr<QProcess> second = install.Start();
+      QVERIFY2(WaitUntil([&] { return ReadText(install.OrderFile()) == "load 1\n"; }), death);
+      QVERIFY(WaitUntil(
+          [&] { return install.Log().find("(it ended an earlier start)") != std::string::npos; }));
+      QVERIFY(EndsOnSignal(*second, SIGINT));
+    }
+  }
+
+  void pluginsCanBeSwitchedOffForAStartOrForGood() {
+    QVERIFY(ParseCommandLine({"--no-plugins"}).NoPlugins);
+    QVERIFY(!ParseCommandLine({"-p"}).NoPlugins);
+    TSettingsForm* settings = form_->SettingsForm();
+    settings->Begin(nullptr);
+    QVERIFY(settings->Chk_LoadPlugins->isChecked());
+    settings->Chk_LoadPlugins->setChecked(false);
+    settings->Btn_DoneClick();
+    QVERIFY(!ReadDisplaySettings(*settings_).LoadPlugins);
+
+    // The looping plug-in is never reached: the editor comes up and ends when asked.
+    for (const bool by_settings : {false, true}) {
+      EditorInstall install(std::filesystem::path(Temp(by_settings ? "settings" : "switch")));
+      install.AddPlugin(std::filesystem::path(LONE_PLUGINS_DIR) / "loop" / "loop.so");
+      if (by_settings) install.Settings("LoadPlugins=0\n");
+      std::unique_ptr<QProcess> editor =
+          install.Start(by_settings ? QStringList() : QStringList({"--no-plugins"}));
+      QVERIFY(WaitUntil([&] {
+        return install.Log().find("PLUG: No plug-ins loaded (switched off)") != std::string::npos;
+      }));
+      QVERIFY(install.Loading().empty());
+      QVERIFY(EndsOnSignal(*editor, SIGHUP));
+    }
   }
 
   void examplePluginDrivesTheEditorThroughItsMenus() {

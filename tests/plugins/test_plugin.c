@@ -46,6 +46,63 @@ CELWRIGHT_PLUGIN_EXPORT void InitializePlugin(const CelwrightHost* HostApp,
   HostApp->RegisterMenuEntry("PluginsMenu", "Foreign", "CloseCurrent", dlopen(NULL, RTLD_LAZY));
 }
 
+#elif defined(DIES_ON_START)
+/* Never comes back from its entry point: 1 crashes, 2 aborts, 3 loops (deaf to signals, as the
+ * editor's handlers are the ones installed). */
+#include <signal.h>
+#include <unistd.h>
+CELWRIGHT_PLUGIN_EXPORT void InitializePlugin(const CelwrightHost* HostApp,
+                                              CelwrightLibrary Library) {
+  (void)HostApp;
+  (void)Library;
+#if DIES_ON_START == 1
+  raise(SIGSEGV);
+#elif DIES_ON_START == 2
+  abort();
+#endif
+  for (;;) usleep(1000);
+}
+
+#elif defined(OVERSIZED)
+/* Hands the editor texts and counts no screen can show. */
+#include <string.h>
+static const CelwrightHost* host;
+
+static char* Filled(size_t length) {
+  char* text = malloc(length + 1);
+  memset(text, 'x', length);
+  text[length] = 0;
+  return text;
+}
+
+CELWRIGHT_PLUGIN_EXPORT void HugeAbout(void) {
+  char* text = Filled(2 * 1024 * 1024);
+  host->ShowAboutBox(text, text, text, text, text, text);
+  free(text);
+}
+
+CELWRIGHT_PLUGIN_EXPORT void NullName(void) { host->SetBAMPropertyStr("filename", NULL); }
+
+CELWRIGHT_PLUGIN_EXPORT void HugeName(void) {
+  char* name = Filled(1024 * 1024);
+  name[0] = '/';
+  host->SetBAMPropertyStr("filename", name);
+  host->OpenFile(name, CELWRIGHT_DOC_BAM, 1);
+  free(name);
+}
+
+CELWRIGHT_PLUGIN_EXPORT void InitializePlugin(const CelwrightHost* HostApp,
+                                              CelwrightLibrary Library) {
+  host = HostApp;
+  char* caption = Filled(200000);
+  host->RegisterMenuEntry("PluginsMenu", caption, "HugeAbout", Library);
+  free(caption);
+  host->RegisterMenuEntry("PluginsMenu", "Huge About", "HugeAbout", Library);
+  host->RegisterMenuEntry("PluginsMenu", "Null Name", "NullName", Library);
+  host->RegisterMenuEntry("PluginsMenu", "Huge Name", "HugeName", Library);
+  for (int i = 0; i < 100000; ++i) host->RegisterMenuEntry("PluginsMenu", "Many", "", Library);
+}
+
 #else
 static const CelwrightHost* host;
 

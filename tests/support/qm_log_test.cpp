@@ -87,6 +87,23 @@ TEST_F(LogTest, UnwritableFoldersFallBackToTheStateFolderThenToMemory) {
   }
 }
 
+// Playback logs a line a frame: memory keeps the latest lines, the file every one.
+TEST_F(LogTest, MemoryKeepsTheLatestLinesAndTheFileEveryLine) {
+  std::size_t dropped = 0;
+  SetLogListener(
+      [&](LogChange change, std::size_t) { dropped += change == LogChange::OldestDropped; });
+  const std::size_t total = kMaxLogLinesInMemory + 3;
+  for (std::size_t i = 0; i < total; ++i) AddLogLine("PLAY: " + std::to_string(i));
+  AppendToLog(" [OK]");
+  ASSERT_EQ(LogLines().size(), kMaxLogLinesInMemory);
+  EXPECT_EQ(LogLines().front(), "PLAY: 3");
+  EXPECT_EQ(LogLines().back(), "PLAY: " + std::to_string(total - 1) + " [OK]");
+  EXPECT_EQ(dropped, 3u);
+  const std::string file = ReadFile(folder_ / "Log.txt");
+  EXPECT_TRUE(file.starts_with("\r\nPLAY: 0\r\nPLAY: 1\r\n"));
+  EXPECT_TRUE(file.ends_with("PLAY: " + std::to_string(total - 1) + " [OK]"));
+}
+
 TEST_F(LogTest, ListenerFollowsTheListAndSaveWritesOneLineEach) {
   std::vector<std::pair<LogChange, std::size_t>> changes;
   SetLogListener([&](LogChange change, std::size_t index) { changes.emplace_back(change, index); });
