@@ -68,6 +68,7 @@ bool RunPaletteFilter(TBAMForm* doc, UserPrompts& prompts, const char* log_line,
     prompts.Information(kAppTitle, "!");
     return false;
   }
+  doc->LandPendingEdits();  // as the palette dialogs do
   AddLogLine(log_line);
   doc->BAM.Palette = filter(doc->BAM.Palette);
   AppendToLog(" [OK]");
