@@ -2,6 +2,7 @@
 
 #include "canvas/select_tools.h"
 #include "canvas/shape_figure.h"
+#include "document/selection_transfer.h"
 
 namespace celwright {
 
@@ -83,6 +84,18 @@ void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, 
       tool.PolyPoints.resize(1);
     }
     tool.PolyPoints[0] = p;
+  }
+  if (options.Tool == ToolKind::Stamp) {
+    // The copy may come from another palette, or this one may have changed since: the stamp
+    // paints what was copied as this palette can show it, indices and colours agreeing.
+    stamp_ = {};
+    if (!options.CopiedImage[2].Empty()) {
+      ClipboardContent copy;
+      copy.Own = true;
+      copy.Copied = options.CopiedImage;
+      copy.Paletted = options.CopiedPaletted;
+      stamp_ = PasteImagesFor(copy, form_.BAM);
+    }
   }
   ModifyBAM(p.x, p.y, button);
 }
