@@ -297,10 +297,6 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     }
     send(QEvent::MouseButtonRelease, handle + QPoint(10 * Doc().Zoom, 0), Qt::LeftButton,
          Qt::NoButton);
-    QVERIFY(!Doc().Playing());
-    QVERIFY(!Enabled("Stop1"));
-    QCOMPARE(Doc().CurrentFrame, dragged);
-    QVERIFY(Doc().FrameRec.Width > start.Width);
     Doc().CommitPendingEdits();
     for (int frame = 0; frame < original.FrameCount(); ++frame) {
       if (frame == dragged) continue;
@@ -308,6 +304,10 @@ class DocumentWindowTest : public QObject, public EditorFixture {
       QCOMPARE(Doc().BAM.GetFrame(frame).CentreX, original.GetFrame(frame).CentreX);
       QCOMPARE(Indices(Doc().BAM, frame), Indices(original, frame));
     }
+    QVERIFY(!Doc().Playing());
+    QVERIFY(!Enabled("Stop1"));
+    QCOMPARE(Doc().CurrentFrame, dragged);
+    QVERIFY(Doc().FrameRec.Width > start.Width);
   }
 
   // Exported from the sample's first cycle, either kind opens as one sequence of its frames.

@@ -126,12 +126,14 @@ class SelectionTest : public QObject, public EditorFixture {
     };
     Key(Qt::Key_V, Qt::ControlModifier);
     check(Doc().WorkImage[1], 0, 0);
+    if (QTest::currentTestFailed()) return;
     Key(Qt::Key_D, Qt::ControlModifier);
 
     // The stamp paints the same copy, centred on the click: (7, 8) and (8, 8).
     QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_Stamp"), Qt::LeftButton);
     Click(8, 8);
     check(Doc().WorkImage[1], 7, 8);
+    if (QTest::currentTestFailed()) return;
     QCOMPARE(Doc().WorkImage[0].GetPixel(7, 8), MakeColor(20, 20, 20));
 
     TBAM reopened;
