@@ -77,6 +77,7 @@ namespace {
 bool RunPaletteFilter(TBAMForm* doc, UserPrompts& prompts, const char* log_line,
                       Palette256 (*filter)(const Palette256&)) {
   if (RefusedWithoutPalette(doc, prompts)) return false;
+  doc->LandPendingEdits();  // as the palette dialogs do
   AddLogLine(log_line);
   doc->BAM.Palette = filter(doc->BAM.Palette);
   AppendToLog(" [OK]");

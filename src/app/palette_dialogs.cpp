@@ -57,6 +57,9 @@ void PaletteDialog::BuildButtons(QWidget* content, const char* ok_caption) {
 }
 
 void PaletteDialog::Begin(TBAMForm& form) {
+  // Pending text and a floating selection land under the old palette, as their own steps, so
+  // the palette's undo step takes back the palette alone.
+  form.LandPendingEdits();
   form_ = &form;
   saved_ = form.BAM.Palette;
   ResetControls();

@@ -12,7 +12,9 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <exception>
 #include <filesystem>
+#include <string>
 
 #include "app/app_settings.h"
 #include "app/bitmap_image.h"
@@ -225,7 +227,16 @@ void TPreviewForm::SetStandAlone(bool on, const QString& caption) {
 
 void TPreviewForm::Timer1Timer() {
   if (!bam_) return;
-  player_.Tick(*bam_, BackgroundPicture(current_), list_.Anchor(current_), composition_);
+  try {
+    player_.Tick(*bam_, BackgroundPicture(current_), list_.Anchor(current_), composition_);
+  } catch (const std::exception& e) {
+    // A frame the animation cannot decode (one too large to hold in memory): playing on would
+    // only meet it again, so the window stops, says why, and stays open on the background.
+    timer_.stop();
+    AddLogLine("PRVW: Play Frame");
+    AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
+    prompts_.Error(windowTitle().toStdString(), e.what());
+  }
   Area->update();
 }
 

@@ -18,6 +18,7 @@
 #include "app/document_session.h"
 #include "document/bam_form.h"
 #include "document/buffer_ops.h"
+#include "document/frame_sizing.h"
 #include "document/selection_transfer.h"
 #include "support/blit.h"
 
@@ -52,7 +53,17 @@ class QtSelectionClipboard : public QObject, public SelectionClipboard {
     }
     if (!data->hasImage()) return std::nullopt;
     const QImage image = qvariant_cast<QImage>(data->imageData());
-    if (image.isNull()) return std::nullopt;
+    ClipboardContent refused;
+    if (image.isNull()) {
+      // The toolkit gives no picture for one past its own allocation limit.
+      refused.Refusal =
+          "The picture on the clipboard cannot be read (it may be too large); nothing was pasted.";
+      return refused;
+    }
+    // Refused before the conversions below, which would cost several copies of the picture.
+    refused.Refusal =
+        PictureSizeRefusal("The picture on the clipboard", image.width(), image.height(), "pasted");
+    if (!refused.Refusal.empty()) return refused;
     // Translucent pixels are shown over white, as the other program would show them.
     QImage opaque(image.size(), QImage::Format_RGB32);
     opaque.fill(Qt::white);
@@ -126,10 +137,18 @@ void TMainForm::WireSelectionCommands() {
 
 void TMainForm::PasteIntoNew1Click() {
   if (!document_ || !BAMForm()->BAM.IsOpen) return;
+  // The picture is read first: a paste that cannot be made must not leave an empty frame.
+  std::string refusal;
+  std::array<Bitmap, 3> pasted;
+  Guarded([&] { pasted = BAMForm()->ClipboardPasteImages(refusal); });
+  if (pasted[2].Empty()) {
+    Guarded([&] { BAMForm()->PastePicture(pasted, refusal, true); });  // says why
+    return;
+  }
   const int before = BAMForm()->BAM.FrameCount();
   NewFrame1Click();
   if (!document_ || BAMForm()->BAM.FrameCount() == before) return;
-  Guarded([&] { BAMForm()->PasteCopied(true); });
+  Guarded([&] { BAMForm()->PastePicture(pasted, {}, true); });
   RefreshCommandStates();
 }
 

@@ -4,6 +4,7 @@
 
 #include "canvas/select_tools.h"
 #include "canvas/shape_figure.h"
+#include "document/selection_transfer.h"
 
 namespace celwright {
 
@@ -18,6 +19,13 @@ bool Inside(const TBAMFrame& frame, Point p) {
 void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, int y) {
   ToolState& tool = form_.Tool;
   if (form_.CurrentFrame == -1 || button == kNoButton) return;
+  // Every playback tick writes the window back into the frame it shows and moves on: a handle
+  // drag or a stroke that spanned ticks would carry this frame's picture, size and centre into
+  // the others, beyond the reach of undo. Only the tools that merely look may go on playing.
+  const ToolKind kind = form_.Options().Tool;
+  const bool only_looks =
+      kind == ToolKind::Pan || kind == ToolKind::Mag || kind == ToolKind::ColPick;
+  if (form_.Playing() && (tool.SizerZone != 0 || !only_looks)) form_.StopSequence();
   // A curve or polygon under construction takes each press on the frame as its next point,
   // though the polygon's button still counts as held between its presses.
   if (ShapeWaitsForPoint() && !tool.SizingFrame && !tool.Panning) {
@@ -87,6 +95,18 @@ void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, 
       tool.PolyPoints.resize(1);
     }
     tool.PolyPoints[0] = p;
+  }
+  if (options.Tool == ToolKind::Stamp) {
+    // The copy may come from another palette, or this one may have changed since: the stamp
+    // paints what was copied as this palette can show it, indices and colours agreeing.
+    stamp_ = {};
+    if (!options.CopiedImage[2].Empty()) {
+      ClipboardContent copy;
+      copy.Own = true;
+      copy.Copied = options.CopiedImage;
+      copy.Paletted = options.CopiedPaletted;
+      stamp_ = PasteImagesFor(copy, form_.BAM);
+    }
   }
   ModifyBAM(p.x, p.y, button);
 }

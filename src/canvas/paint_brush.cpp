@@ -88,8 +88,7 @@ void EraseForegroundDab(PaintCall& call, Point at, const Rect& r, int shape, int
   }
 }
 
-void StampDab(TBAMForm& form, Point at) {
-  const auto& copied = form.Options().CopiedImage;
+void StampDab(TBAMForm& form, const std::array<Bitmap, 3>& copied, Point at) {
   const int left = at.x - copied[0].Width() / 2, top = at.y - copied[0].Height() / 2;
   for (std::size_t k = 0; k < 2; ++k) MaskBlt(form.SelImage[k], left, top, copied[k], copied[2]);
 }
@@ -119,7 +118,7 @@ bool PaintBrushFamily(PaintCall& call) {
                                                       : " (Stamp)";
   form.Log().Line(std::string("MDFY: Draw: Brush") + suffix + "...");
 
-  if (kind == ToolKind::Stamp && options.CopiedImage[0].Width() == 0) {
+  if (kind == ToolKind::Stamp && (!call.Stamp || (*call.Stamp)[2].Width() == 0)) {
     Inform(form, kNoStampArea);
     tool.DrawButton = kNoButton;
     form.Log().Append(" [ABORTED] (No area selected)");
@@ -163,7 +162,7 @@ bool PaintBrushFamily(PaintCall& call) {
   for (const Point& p : StrokePoints(tool.LastPoint, call.Here(), call.IncludeEnd)) {
     tool.DrawRect = BrushDrawRect(p.x, p.y, w, h);
     if (kind == ToolKind::Stamp) {
-      StampDab(form, p);
+      StampDab(form, *call.Stamp, p);
     } else if (kind == ToolKind::CloneBrush) {
       CloneDab(form, p, tool.DrawRect, clone_mask, w, h);
     } else if (kind == ToolKind::Erase && call.Button == kRightButton) {

@@ -23,6 +23,8 @@ struct PaintCall {
   TColor OtherColour = 0;
   // The release of a stroke that moved: the pointer's own pixel is painted as well.
   bool IncludeEnd = false;
+  // The stamp tool's copy made ready for this document (colours, index image, mask).
+  const std::array<Bitmap, 3>* Stamp = nullptr;
 
   Point Here() const { return {X, Y}; }
 };

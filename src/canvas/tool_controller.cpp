@@ -54,6 +54,7 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
   y = std::clamp(y, 0, frame.Height - 1);
   const DocumentOptions& options = form_.Options();
   PaintCall call{.Form = form_, .X = x, .Y = y, .Button = button, .IncludeEnd = include_end_};
+  call.Stamp = &stamp_;
   const bool left = button == kLeftButton, right = button == kRightButton;
   if (form_.Paletted()) {
     call.DrawIndex = left ? options.ForegroundIndex : options.BackgroundIndex;

@@ -106,6 +106,8 @@ class ToolController : public ToolActivity {
   // Whether the frame had unsaved edits before the stroke, for Esc to put back.
   bool changed_before_stroke_ = false;
   Bitmap brush_picture_;
+  // The copy the stamp paints, as the document's palette shows it: made at each press.
+  std::array<Bitmap, 3> stamp_;
   std::array<int, 3> brush_key_{-1, -1, -1};
   TextBlockCache text_block_;
   PointerShape pointer_ = PointerShape::Arrow;

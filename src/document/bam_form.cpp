@@ -84,6 +84,15 @@ bool TBAMForm::ShowFrame(std::int32_t index) {
     return false;
   }
 
+  // A file of a few KB can declare a frame of gigabytes. One the animation will not decode is
+  // refused here, before a buffer of its size is made (the model's own refusal, which names the
+  // frame, is what the caller shows); the frame on show stays.
+  const TBAMFrame next = BAM.GetFrame(index);
+  if (static_cast<std::uint64_t>(next.Width) * static_cast<std::uint64_t>(next.Height) >
+      TBAM::kMaxDecodedFramePixels) {
+    log_.Append(" [ABORTED] (Frame too large to decode)");
+    BAM.DecodeFrame(index);
+  }
   CommitPendingEdits();
 
   FrameRec = BAM.GetFrame(index);

@@ -208,7 +208,8 @@ class TBAMForm {
   // WorkImage[j] := BackImage[j] with SelImage[j] drawn through SelMask at SelOffset.
   void ComposeSelection();
   // Makes a selection that lies baked in the frame float: its content is lifted from what is
-  // on screen and BackImage rebuilt. A selection that already floats (SelMoved) stays as it is.
+  // on screen and BackImage rebuilt. A selection that already floats (SelMoved) stays as it is,
+  // unless pending text lands first: the text then lands in the frame, the selection with it.
   void FloatSelection();
   // Ends a selection command: rebuilds the marker, the background when the shape changed, and
   // records a pending history step.
@@ -227,6 +228,15 @@ class TBAMForm {
   // Pastes the clipboard's picture as a floating selection at the frame's top-left corner;
   // `fit_frame` first gives the frame the picture's size (a new frame made for the paste).
   bool PasteCopied(bool fit_frame = false);
+  // The two halves of a paste, for a caller that must know it can be made before preparing the
+  // frame for it. The clipboard's picture made ready for this document; empty when there is
+  // nothing that can be pasted, with `refusal` set when there is a reason to give (a picture
+  // too large for a frame, or one that cannot be read).
+  std::array<Bitmap, 3> ClipboardPasteImages(std::string& refusal);
+  // Places what ClipboardPasteImages gave; with nothing to place it logs the abort and shows
+  // the refusal, if any.
+  bool PastePicture(const std::array<Bitmap, 3>& pasted, const std::string& refusal,
+                    bool fit_frame);
   void Crop();
   // Inverts the overlay pair along MarkerMask.
   void DrawSelectMarker(std::array<Bitmap, 2>& overlay) const;
@@ -250,7 +260,7 @@ class TBAMForm {
   // Puts `palette` in place and shows it the same way (a preview, or Cancel's saved copy).
   void PreviewPalette(const Palette256& palette);
   // What every palette command does once the palette is final: marks the document modified,
-  // records a history step, redraws the palette panel and shows the current frame again.
+  // shows the frame in the new colours and records a history step that Undo can take back.
   void RecordPaletteChange();
   // Converts the whole animation between paletted and unpaletted, asking first when the kind of
   // file the document came from cannot hold the result. Pending edits are written back first.

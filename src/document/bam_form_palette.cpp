@@ -28,10 +28,13 @@ void TBAMForm::RecordPaletteChange() {
   // The palette is part of the file: without this a close after a palette command would ask
   // nothing and drop it.
   Modified = true;
+  // A step in the frame's history like any paint step (every snapshot holds the palette), so
+  // Undo brings the colours back. Showing the frame again instead would start a fresh history
+  // with nothing to undo.
+  RerenderPalette();
+  if (CurrentFrame == -1) return;
   HistoryPending = true;
   AddHistoryItem();
-  NotifyPaletteChanged();
-  ShowFrame(CurrentFrame);
 }
 
 bool TBAMForm::ConvertBAMType(std::uint8_t new_type, const TProgressEvent& on_progress) {

@@ -128,6 +128,10 @@ void TBAMForm::MakeSelectionBG() {
 }
 
 void TBAMForm::FloatSelection() {
+  // Pending text is part of what the selection holds: it lands first (clipped to the selection
+  // as always), so it moves, turns or goes with the lifted pixels instead of landing later at
+  // its old place.
+  if (Tool.TextPending) LandPendingEdits();
   if (!HasSelection || SelMoved) return;
   SelImage = WorkImage;
   SelOffset = {};

@@ -1,8 +1,10 @@
 #include "document/bam_form.h"
 
 #include <algorithm>
+#include <string>
 
 #include "document/buffer_ops.h"
+#include "document/frame_sizing.h"
 #include "document/selection_transfer.h"
 #include "support/blit.h"
 
@@ -48,6 +50,7 @@ bool TBAMForm::SelectionCopy() {
   copied[0] = Cropped(content[0], r);
   copied[1] = Cropped(content[1], r);
   copied[2] = Cropped(SelMask, r);
+  options_.CopiedPaletted = Paletted();
   if (options_.Clipboard) {
     Bitmap picture(r.Width(), r.Height(), PixelFormat::Bits24);
     FillBitmap(picture, kWhite);
@@ -78,8 +81,8 @@ void TBAMForm::SelectionCut() {
   if (SelectionCopy()) SelectionDelete();
 }
 
-bool TBAMForm::PasteCopied(bool fit_frame) {
-  if (CurrentFrame == -1) return false;
+std::array<Bitmap, 3> TBAMForm::ClipboardPasteImages(std::string& refusal) {
+  refusal.clear();
   std::optional<ClipboardContent> content;
   if (options_.Clipboard) {
     content = options_.Clipboard->GetSelection();
@@ -87,14 +90,40 @@ bool TBAMForm::PasteCopied(bool fit_frame) {
     content.emplace();
     content->Own = true;
     content->Copied = options_.CopiedImage;
-    content->Paletted = Paletted();
+    content->Paletted = options_.CopiedPaletted;
   }
-  std::array<Bitmap, 3> pasted;
-  if (content) pasted = PasteImagesFor(*content, BAM);
+  if (!content) return {};
+  refusal = content->Refusal;
+  // A picture no frame could hold is refused before it is mapped to the palette: that alone
+  // would take seconds and gigabytes, and the frame made for it could not be saved.
+  const Bitmap& size_of = content->Own ? content->Copied[2] : content->Picture;
+  if (refusal.empty()) {
+    refusal = PictureSizeRefusal("The picture on the clipboard", size_of.Width(), size_of.Height(),
+                                 "pasted");
+  }
+  if (!refusal.empty()) return {};
+  return PasteImagesFor(*content, BAM);
+}
+
+bool TBAMForm::PasteCopied(bool fit_frame) {
+  if (CurrentFrame == -1) return false;
+  std::string refusal;
+  const std::array<Bitmap, 3> pasted = ClipboardPasteImages(refusal);
+  return PastePicture(pasted, refusal, fit_frame);
+}
+
+bool TBAMForm::PastePicture(const std::array<Bitmap, 3>& pasted, const std::string& refusal,
+                            bool fit_frame) {
+  if (CurrentFrame == -1) return false;
   FixSelectionPosition();
   log_.Line("SELN: Paste");
   if (pasted[2].Empty()) {
-    log_.Append(" [ABORTED] (The clipboard holds no picture)");
+    if (refusal.empty()) {
+      log_.Append(" [ABORTED] (The clipboard holds no picture)");
+    } else {
+      log_.Append(" [ABORTED] (" + refusal + ")");
+      if (hosts_.Prompts) hosts_.Prompts->ShowInformation(options_.ApplicationTitle, refusal);
+    }
     return false;
   }
   const int pasted_w = pasted[2].Width(), pasted_h = pasted[2].Height();

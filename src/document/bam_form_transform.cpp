@@ -1,10 +1,12 @@
 // Reflect, flip and rotation of the selection, or of the whole frame when nothing is selected.
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "document/bam_form.h"
 #include "document/buffer_ops.h"
+#include "document/frame_sizing.h"
 #include "support/bitmap_mirror.h"
 #include "support/rotate_bitmap.h"
 
@@ -71,15 +73,30 @@ void TBAMForm::SelectionRotateFree(long double angle) {
     // centre point scales with it; corners the turned picture does not cover are transparent.
     const int width = FrameRec.Width, height = FrameRec.Height;
     const Size turned = TurnedSize(width, height, radians);
+    const int centre_x =
+        RoundHalfEven(static_cast<long double>(turned.width) * FrameRec.CentreX / width);
+    const int centre_y =
+        RoundHalfEven(static_cast<long double>(turned.height) * FrameRec.CentreY / height);
+    // A diagonal turn nearly doubles the area: past what a frame may hold it is refused before
+    // anything is allocated, as a handle drag or the resize dialog would be.
+    TBAMFrame turned_frame = FrameRec;
+    turned_frame.Width = turned.width;
+    turned_frame.Height = turned.height;
+    turned_frame.CentreX = centre_x;
+    turned_frame.CentreY = centre_y;
+    std::string refusal =
+        PictureSizeRefusal("The turned frame", turned.width, turned.height, "turned");
+    if (refusal.empty()) refusal = FrameSizeRefusal(turned_frame);
+    if (!refusal.empty()) {
+      log_.Append(" [ABORTED] (" + refusal + ")");
+      if (hosts_.Prompts) hosts_.Prompts->ShowInformation(options_.ApplicationTitle, refusal);
+      return;
+    }
     std::vector<Bitmap> turned_images = RotateBitmapsToSize(
         {&WorkImage[0], &WorkImage[1]},
         {BAM.GetTransCol(), MakeColor(static_cast<std::uint8_t>(BAM.TranspInd), 0, 0)},
         turned.width, turned.height, radians);
     log_.Append(" [OK]");
-    const int centre_x =
-        RoundHalfEven(static_cast<long double>(turned.width) * FrameRec.CentreX / width);
-    const int centre_y =
-        RoundHalfEven(static_cast<long double>(turned.height) * FrameRec.CentreY / height);
     FixFrameSize(0, 0, centre_x, centre_y, turned.width, turned.height, true, true);
     WorkImage[0] = std::move(turned_images[0]);
     WorkImage[1] = std::move(turned_images[1]);
@@ -94,16 +111,23 @@ void TBAMForm::SelectionRotateFree(long double angle) {
     log_.Append(kNothingSelected);
     return;
   }
-  // The content is turned about its centre onto a canvas that holds the whole content source
-  // turned, so no selected pixel can fall off. Nothing changes before the turn has succeeded.
-  const int width = SelImage[0].Width(), height = SelImage[0].Height();
-  const Size turned = TurnedSize(width, height, radians);
-  const int canvas_w = std::max(width, turned.width), canvas_h = std::max(height, turned.height);
+  // Only the selected box is turned, about its own exact centre, onto a canvas that holds it
+  // whole. The canvas keeps the parity of the turned size: a canvas one pixel wider or higher
+  // than that would put the mapped rows on the edges between source pixels, and a quarter turn
+  // would then take one row twice and lose another. The margin of two pixels a side keeps what
+  // a diagonal turn reaches past its rounded size. Nothing changes before the turn has
+  // succeeded.
+  Bitmap box_images[3] = {SelImage[0], SelImage[1], SelMask};
+  for (Bitmap& picture : box_images) {
+    ShiftAndResize(picture, before.left, before.top, before.Width(), before.Height(), kWhite);
+  }
+  const Size turned = TurnedSize(before.Width(), before.Height(), radians);
   const TColor fills[3] = {kUncoveredColour,
                            MakeColor(static_cast<std::uint8_t>(BAM.TranspInd), 0, 0), kWhite};
   std::vector<Bitmap> turned_images =
-      RotateBitmapsToSize({&SelImage[0], &SelImage[1], &SelMask}, {fills[0], fills[1], fills[2]},
-                          canvas_w, canvas_h, radians);
+      RotateBitmapsToSize({&box_images[0], &box_images[1], &box_images[2]},
+                          {fills[0], fills[1], fills[2]}, turned.width + 4, turned.height + 4,
+                          radians);
   Bitmap* pictures[3] = {&SelImage[0], &SelImage[1], &SelMask};
   for (int k = 0; k < 3; ++k) *pictures[k] = std::move(turned_images[static_cast<std::size_t>(k)]);
   // Only the turned content is kept, so turning again starts from its size: a canvas grown from

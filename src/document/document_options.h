@@ -58,6 +58,8 @@ struct DocumentOptions {
   ShapeFillStyle FillStyle = ShapeFillStyle::None;
   // The internal clipboard: true colour, index image, mask (black = part of the copied area).
   std::array<Bitmap, 3> CopiedImage;
+  // Whether that copy came from a paletted document (its index image means something).
+  bool CopiedPaletted = false;
   // The system clipboard, when the application provides one.
   SelectionClipboard* Clipboard = nullptr;
   // Selected entry of the sequence list, -1 for none.

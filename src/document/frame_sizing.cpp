@@ -42,6 +42,11 @@ void SizeDimension(std::int32_t& size, std::int32_t& centre, bool low, bool high
   size = wanted;
 }
 
+bool FitsSize(long long width, long long height) {
+  return width >= 0 && height >= 0 && width <= kMaxFrameSide && height <= kMaxFrameSide &&
+         width * height <= kMaxFramePixels;
+}
+
 }  // namespace
 
 TBAMFrame SizedFrame(const TBAMFrame& start, std::uint8_t zone, int width, int height) {
@@ -54,10 +59,17 @@ TBAMFrame SizedFrame(const TBAMFrame& start, std::uint8_t zone, int width, int h
   return next;
 }
 
+std::string PictureSizeRefusal(const std::string& what, long long width, long long height,
+                               const std::string& done) {
+  if (FitsSize(width, height)) return {};
+  return what + " is " + std::to_string(width) + " x " + std::to_string(height) +
+         " pixels, more than a frame can hold (" + std::to_string(kMaxFrameSide) + " a side and " +
+         std::to_string(kMaxFramePixels) + " pixels at most); nothing was " + done + ".";
+}
+
 std::string FrameSizeRefusal(const TBAMFrame& frame) {
-  if (frame.Width >= 0 && frame.Height >= 0 && frame.Width <= kMaxFrameSide &&
-      frame.Height <= kMaxFrameSide && FitsCentre(frame.CentreX) && FitsCentre(frame.CentreY) &&
-      static_cast<long long>(frame.Width) * frame.Height <= kMaxFramePixels) {
+  if (FitsSize(frame.Width, frame.Height) && FitsCentre(frame.CentreX) &&
+      FitsCentre(frame.CentreY)) {
     return {};
   }
   return "A frame of " + std::to_string(frame.Width) + " x " + std::to_string(frame.Height) +

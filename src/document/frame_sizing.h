@@ -26,6 +26,11 @@ TBAMFrame SizedFrame(const TBAMFrame& start, std::uint8_t zone, int width, int h
 // Empty when a frame of this geometry can be made; otherwise the message that says why not.
 std::string FrameSizeRefusal(const TBAMFrame& frame);
 
+// Empty when a picture of width x height can become a frame; otherwise the message that names
+// `what` and its size and says that nothing was `done` ("The turned frame", "turned").
+std::string PictureSizeRefusal(const std::string& what, long long width, long long height,
+                               const std::string& done);
+
 // A frame-size change in progress, worked out from the state at its start: the handle drag and
 // the resize dialog both run one. Each step starts again from the saved buffers, so shrinking
 // and growing again loses nothing, and cancelling puts back every buffer byte for byte. The

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "document/palette_mapping.h"
 #include "document/work_image_render.h"
@@ -39,6 +40,35 @@ MappedPicture MapAboveReserved(const Bitmap& picture, const Palette256& display_
     for (int x = 0; x < mapped.Width(); ++x) out[x] = static_cast<std::uint8_t>(in[x] + 2);
   }
   return FromIndices(indices, display_palette);
+}
+
+// Our own paletted copy for a palette that may differ from the one it was copied in (another
+// document's, or this one's after a palette change): what was seen is what is pasted. A pixel
+// keeps its entry where this document shows that entry in the copied colour, and transparent
+// and shadow pixels keep theirs; any other pixel takes the nearest colour from entry 2 up.
+Bitmap IndicesKeepingColours(const Bitmap& colours, const Bitmap& indices, const TBAM& bam) {
+  const Palette256 display_palette = bam.GetDisplayHPalette();
+  // The colour each entry is shown in, as the working images render it.
+  std::array<TColor, 256> shown{};
+  for (std::size_t i = 0; i < 256; ++i) shown[i] = ToColor(display_palette[i]);
+  const auto transparent = static_cast<std::uint8_t>(bam.TranspInd);
+  const auto shadow = static_cast<std::uint8_t>(bam.ShadowInd);
+  shown[transparent] = bam.GetTransCol();
+  shown[shadow] = bam.GetShadowCol();
+  Bitmap result = indices;
+  std::optional<MappedPicture> nearest;  // made only when some entry disagrees
+  for (int y = 0; y < indices.Height(); ++y) {
+    std::uint8_t* out = result.Row(y);
+    for (int x = 0; x < indices.Width(); ++x) {
+      const std::uint8_t entry = out[3 * x + 2];
+      if (entry < 2 || entry == transparent || entry == shadow ||
+          shown[entry] == colours.GetPixel(x, y))
+        continue;
+      if (!nearest) nearest = MapAboveReserved(colours, display_palette);
+      out[3 * x + 2] = nearest->Indices.Row(y)[3 * x + 2];
+    }
+  }
+  return result;
 }
 
 }  // namespace
@@ -109,7 +139,7 @@ std::array<Bitmap, 3> PasteImagesFor(const ClipboardContent& content, const TBAM
       images[0] = content.Copied[0];
       images[1].Reset(width, height, PixelFormat::Bits24);
     } else if (content.Paletted) {
-      images[1] = content.Copied[1];
+      images[1] = IndicesKeepingColours(content.Copied[0], content.Copied[1], bam);
       RenderIndexImage(bam, images[1], images[0]);
     } else {
       MappedPicture mapped = MapToPalette(content.Copied[0], bam.GetDisplayHPalette(),

@@ -21,6 +21,9 @@ struct ClipboardContent {
   bool Paletted = false;
   // Another program's picture, 24 bits.
   Bitmap Picture;
+  // Set instead of a picture when the clipboard holds one that cannot be pasted (too large, or
+  // unreadable): the message that says so.
+  std::string Refusal;
 };
 
 // The system clipboard as the document sees it; the application provides it.
@@ -43,7 +46,8 @@ std::vector<std::uint8_t> EncodeSelectionCopy(const std::array<Bitmap, 3>& copie
 std::optional<ClipboardContent> DecodeSelectionCopy(const std::vector<std::uint8_t>& bytes);
 
 // The copied picture made ready for the document: colours, index image and mask of one size.
-// Our own paletted copies keep their entries exactly (entries of equal colour stay apart);
+// Our own paletted copies keep their entries exactly where this palette shows them in the
+// copied colours (entries of equal colour stay apart), and take the nearest colours elsewhere;
 // other pictures are mapped to the nearest entries from 2 up, so none of their pixels becomes
 // transparent or shadow; unpaletted documents keep colours.
 std::array<Bitmap, 3> PasteImagesFor(const ClipboardContent& content, const TBAM& bam);

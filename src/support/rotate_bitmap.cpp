@@ -143,7 +143,9 @@ std::vector<Bitmap> Rotate(const std::vector<const Bitmap*>& pictures,
   return results;
 }
 
-// Delphi-style rounding of the size rule: to nearest, halves to even.
+// Sine and cosine for the size rule, to four decimals (to nearest, halves to even): a quarter
+// turn's cosine becomes exactly 0 rather than 6e-17, so its turned size is exactly the sides
+// swapped, and every other angle gives a size the user can work out from the angle shown.
 long double Round4(long double value) { return std::nearbyint(value * 10000.0L) / 10000.0L; }
 
 }  // namespace

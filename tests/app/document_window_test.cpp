@@ -266,6 +266,51 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QVERIFY(!Doc().Playing() && !timer.isActive());
   }
 
+  // Every tick writes the window back into the frame it shows: a handle drag while a sequence
+  // plays stops the playback at its press, so only the dragged frame changes.
+  void aHandleDragWhilePlayingChangesOnlyTheDraggedFrame() {
+    settings_->WriteInt("PlaySpeed", 5);
+    form_->OpenFile(kSample, dtBAM);
+    TBAM original;
+    QVERIFY(original.LoadFromFile(kSample));
+    ClickRow(form_->List_Sequences, 1);
+    form_->Entry("Play1")->trigger();
+    QTest::qWait(40);
+    QVERIFY(Doc().Playing());
+    const int dragged = Doc().CurrentFrame;
+    const TBAMFrame start = Doc().FrameRec;
+    QWidget* viewport = form_->View()->viewport();
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button,
+                          Qt::MouseButtons held) {
+      QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, held,
+                        Qt::NoModifier);
+      QApplication::sendEvent(viewport, &event);
+    };
+    // The right edge's handle, then ten pixels further right over several ticks.
+    const QPoint handle(Doc().ImageOrigin.X + start.Width * Doc().Zoom + 2,
+                        Doc().ImageOrigin.Y + start.Height * Doc().Zoom / 2);
+    send(QEvent::MouseMove, handle, Qt::NoButton, Qt::NoButton);
+    send(QEvent::MouseButtonPress, handle, Qt::LeftButton, Qt::LeftButton);
+    for (int step = 1; step <= 5; ++step) {
+      send(QEvent::MouseMove, handle + QPoint(2 * step * Doc().Zoom, 0), Qt::NoButton,
+           Qt::LeftButton);
+      QTest::qWait(20);
+    }
+    send(QEvent::MouseButtonRelease, handle + QPoint(10 * Doc().Zoom, 0), Qt::LeftButton,
+         Qt::NoButton);
+    Doc().CommitPendingEdits();
+    for (int frame = 0; frame < original.FrameCount(); ++frame) {
+      if (frame == dragged) continue;
+      QCOMPARE(Doc().BAM.GetFrame(frame).Width, original.GetFrame(frame).Width);
+      QCOMPARE(Doc().BAM.GetFrame(frame).CentreX, original.GetFrame(frame).CentreX);
+      QCOMPARE(Indices(Doc().BAM, frame), Indices(original, frame));
+    }
+    QVERIFY(!Doc().Playing());
+    QVERIFY(!Enabled("Stop1"));
+    QCOMPARE(Doc().CurrentFrame, dragged);
+    QVERIFY(Doc().FrameRec.Width > start.Width);
+  }
+
   // Exported from the sample's first cycle, either kind opens as one sequence of its frames.
   void animationsOpenAsOneSequence() {
     const struct {

@@ -236,6 +236,29 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     settings->close();
   }
 
+  // Grey scale asks nothing, so its step must be one Undo can take back: the colours return
+  // on screen and in the file, and the paint step before it stays.
+  void grayScaleIsUndoneByCtrlZAndRedoneByCtrlY() {
+    PaintOnePixel();
+    const Palette256 saved = Doc().BAM.Palette;
+    const QImage before = form_->View()->grab().toImage();
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QTest::keyClick(form_.get(), Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(Doc().BAM.Palette, GrayScalePalette(saved));
+    QVERIFY(Enabled("Undo1"));
+    QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(Doc().BAM.Palette == saved);
+    QCOMPARE(form_->View()->grab().toImage(), before);
+    QCOMPARE(Doc().WorkImage[1].Row(0)[2], std::uint8_t{5});
+    QTest::keyClick(form_.get(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(Doc().BAM.Palette, GrayScalePalette(saved));
+    QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);
+    TBAM reopened;
+    QVERIFY(SaveAsAndReopen("undone.bam", reopened));
+    QVERIFY(reopened.Palette == saved);
+  }
+
   void settingsDefaultsStoreAndDisplayColours() {
     TSettingsForm* settings = form_->SettingsForm();
     settings->Begin(&Doc());

@@ -159,6 +159,35 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     QCOMPARE(form_->RunStandAlonePreview(kSample, dtBAM), TPreviewForm::kResultExit);
   }
 
+  // A file of a few KB can hold a frame too large to decode: the preview says so once, stops
+  // playing and stays open, and the program runs on.
+  void standAlonePreviewOfAFrameTooLargeToDrawSaysSoAndStays() {
+    const std::string huge = CELWRIGHT_SOURCE_DIR "/tests/corpus/bam/bamc_frame_32768.bam";
+    int refusals = -1;
+    bool playing = true, shown = false;
+    // Looks in once the preview has been up for a few hundred milliseconds: many of its ticks.
+    QTimer watch;
+    int looks = 0;
+    QObject::connect(&watch, &QTimer::timeout, this, [&] {
+      if (!Preview().isVisible() || ++looks < 6) return;
+      watch.stop();
+      refusals = 0;
+      for (const ScriptedPrompts::Shown& s : prompts_->History)
+        refusals += s.Kind == "error" &&
+                    s.Title == "Celwright II: Previewing bamc_frame_32768.bam" &&
+                    s.Text.find("too large to decode") != std::string::npos;
+      playing = Preview().Timer().isActive();
+      shown = Preview().isVisible();
+      Preview().findChild<QAction*>("Exit1")->trigger();
+    });
+    watch.start(50);
+    QCOMPARE(form_->RunStandAlonePreview(huge, dtBAM), TPreviewForm::kResultExit);
+    QCOMPARE(refusals, 1);
+    QVERIFY(!playing);
+    QVERIFY(shown);
+    QVERIFY(LastLogLine("PRVW: Play Frame").find("[ABORTED]") != std::string::npos);
+  }
+
   void managerDeletesDuplicatesExportsAndAdds() {
     OpenFrames(10);
     form_->SequencePopupPopup();

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QLabel>
 #include <QMimeData>
 #include <QToolButton>
@@ -130,6 +131,85 @@ class SelectionTest : public QObject, public EditorFixture {
     QVERIFY(Doc().HasSelection);
     for (const char* entry : {"Copy1", "Cut1", "Clear1", "Crop1"}) QVERIFY2(!Enabled(entry), entry);
     for (const char* button : {"Crop", "Cut", "Copy"}) QVERIFY2(!ButtonEnabled(button), button);
+  }
+
+  // A copy pasted or stamped after the palette changed looks as it did when copied: each pixel
+  // takes the entry that now shows its colour, or the nearest other one, and the screen and the
+  // saved indices agree.
+  void pasteAndStampAfterAPaletteChangeKeepTheCopiedColours() {
+    QApplication::clipboard()->clear();
+    QVERIFY(NewActiveDocument());
+    Doc().FixFrameSize(0, 0, 8, 8, 16, 16, true, true);
+    Palette256& palette = Doc().BAM.Palette;
+    for (int i = 2; i < 256; ++i) {
+      const auto grey = static_cast<std::uint8_t>(i);
+      palette[i] = {grey, grey, grey};
+    }
+    palette[50] = {10, 200, 30};  // no grey comes near this green
+    Bitmap& indices = Doc().WorkImage[1];
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) indices.SetPixel(x, y, MakeColor(100, 0, 0));
+    indices.SetPixel(0, 0, MakeColor(20, 0, 0));
+    indices.SetPixel(1, 0, MakeColor(50, 0, 0));
+    RenderIndexImage(Doc().BAM, indices, Doc().WorkImage[0]);
+    Doc().ShowFrame(0);
+
+    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_SelRect"), Qt::LeftButton);
+    Drag({0, 0}, {1, 0});
+    Key(Qt::Key_C, Qt::ControlModifier);
+    Key(Qt::Key_D, Qt::ControlModifier);
+    form_->Entry("Negative1")->trigger();  // grey 20 is entry 235 now; nothing is green
+    QCOMPARE(ToColor(palette[235]), MakeColor(20, 20, 20));
+
+    const auto check = [&](const Bitmap& shown_indices, int x, int y) {
+      QCOMPARE(IndexOf(shown_indices, x, y), 235);
+      const int nearest = IndexOf(shown_indices, x + 1, y);
+      QVERIFY(nearest >= 2 && nearest != 50);
+      // Nearer the green than the entry it had, which shows magenta now.
+      auto distance = [&](TColor c) {
+        const int r = RedOf(c) - 10, g = GreenOf(c) - 200, b = BlueOf(c) - 30;
+        return r * r + g * g + b * b;
+      };
+      QVERIFY(distance(ToColor(palette[nearest])) < distance(ToColor(palette[50])));
+      QCOMPARE(Doc().WorkImage[0].GetPixel(x + 1, y), ToColor(palette[nearest]));
+    };
+    Key(Qt::Key_V, Qt::ControlModifier);
+    check(Doc().WorkImage[1], 0, 0);
+    if (QTest::currentTestFailed()) return;
+    Key(Qt::Key_D, Qt::ControlModifier);
+
+    // The stamp paints the same copy, centred on the click: (7, 8) and (8, 8).
+    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_Stamp"), Qt::LeftButton);
+    Click(8, 8);
+    check(Doc().WorkImage[1], 7, 8);
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(Doc().WorkImage[0].GetPixel(7, 8), MakeColor(20, 20, 20));
+
+    TBAM reopened;
+    QVERIFY(SaveAsAndReopen("pasted.bam", reopened));
+    check(Indices(reopened, 0), 0, 0);
+    check(Indices(reopened, 0), 7, 8);
+  }
+
+  // Another program's picture that no frame could hold is refused with a message before any
+  // work is done, and Paste Into New Frame adds no frame for it.
+  void aPictureTooLargeForAFrameIsRefused() {
+    QVERIFY(NewActiveDocument());
+    QImage wide(70000, 2, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    QApplication::clipboard()->setImage(wide);
+    form_->RefreshCommandStates();
+    const int frames = Doc().BAM.FrameCount();
+    QVERIFY(Enabled("PasteIntoNew1"));
+    form_->Entry("PasteIntoNew1")->trigger();
+    QCOMPARE(Doc().BAM.FrameCount(), frames);
+    QCOMPARE(prompts_->Count("info"), 1);
+    QVERIFY(prompts_->History.back().Text.rfind(
+                "The picture on the clipboard is 70000 x 2 pixels, more than a frame can hold",
+                0) == 0);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(!Doc().HasSelection);
+    QCOMPARE(prompts_->Count("info"), 2);
   }
 
   void centreButtonPlacesTheCentreInTheMiddle() {

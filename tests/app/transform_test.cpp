@@ -2,6 +2,7 @@
 // rotation panel on a frame of a real animation, saved and read back.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <cmath>
@@ -80,6 +81,54 @@ class TransformTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().FrameRec.Width, before.Height);
   }
 
+  // Frame 1 is 12 x 21: a 6 x 4 box across the middle column turned clockwise becomes 4 x 6
+  // in place, each pixel once, and no pixel outside the two boxes changes.
+  void aQuarterTurnOfASelectionMovesEachPixelOnce() {
+    OpenActive(kRabbit);
+    Doc().ShowFrame(1);
+    QCOMPARE(Doc().FrameRec.Width, 12);
+    QCOMPARE(Doc().FrameRec.Height, 21);
+    const Bitmap source = Indices(Doc().BAM, 1);
+    form_->Combo_Mag->setCurrentIndex(3);
+    emit form_->Combo_Mag->activated(3);
+    QCOMPARE(Doc().Zoom, 16);
+    Press("Btn_SelRect");
+    Drag(2, 6, 7, 9);
+    Key(Qt::Key_PageDown, Qt::ControlModifier | Qt::ShiftModifier);
+    Press("Btn_Pencil");
+    const int background = form_->Options().BackgroundIndex;
+
+    TBAM reopened;
+    QVERIFY(SaveAsAndReopen("quarter.bam", reopened));
+    const Bitmap saved = Indices(reopened, 1);
+    for (int y = 0; y < 21; ++y) {
+      for (int x = 0; x < 12; ++x) {
+        int expected = RedOf(source.GetPixel(x, y));
+        if (x >= 2 && x <= 7 && y >= 6 && y <= 9) expected = background;
+        // The turned box: its (u, v) is the old box's (v, 3 - u).
+        if (x >= 2 && x <= 5 && y >= 6 && y <= 11)
+          expected = RedOf(source.GetPixel(2 + (y - 6), 6 + 3 - (x - 2)));
+        QCOMPARE(RedOf(saved.GetPixel(x, y)), expected);
+      }
+    }
+  }
+
+  // A diagonal turn nearly doubles a frame's area: past what a frame may hold it is refused
+  // with a message, and the frame and its history stay as they were.
+  void aTurnPastTheFrameSizeLimitIsRefused() {
+    QVERIFY(NewActiveDocument());
+    Doc().FixFrameSize(0, 0, 3000, 50, 6000, 100, true, true);
+    const int steps = Doc().UndoCount();
+    form_->Spin_Angle->setValue(45);
+    Press("Btn_FreeRotate");
+    Press("Btn_ApplyRotate");
+    QCOMPARE(Doc().FrameRec.Width, 6000);
+    QCOMPARE(Doc().FrameRec.Height, 100);
+    QCOMPARE(Doc().UndoCount(), steps);
+    QCOMPARE(prompts_->Count("info"), 1);
+    QVERIFY(prompts_->History.back().Text.find("The turned frame is 4313 x 4313 pixels") == 0);
+  }
+
   void theHundredthsAddToANegativeWholePart() {
     QVERIFY_REAL_FILE(kRabbit);
     OpenActive(kRabbit);
@@ -116,6 +165,40 @@ class TransformTest : public QObject, public EditorFixture {
       for (int x = 0; x < source.Width(); ++x) {
         const bool inside = x >= 2 && x <= 6 && y >= 3 && y <= 8;
         QCOMPARE(saved.GetPixel(x, y), source.GetPixel(inside ? 8 - x : x, y));
+      }
+    }
+  }
+
+  // Text placed in a selection is part of what the selection holds: reflected with it, it
+  // lands reflected rather than at its old place.
+  void pendingTextIsReflectedWithTheSelection() {
+    QVERIFY(NewActiveDocument());
+    Doc().FixFrameSize(0, 0, 60, 30, 120, 60, false, false);
+    Bitmap& indices = Doc().WorkImage[1];
+    for (int y = 0; y < 60; ++y)
+      for (int x = 0; x < 120; ++x) indices.SetPixel(x, y, MakeColor(200, 0, 0));
+    Doc().ShowFrame(0);
+    form_->Options().ForegroundIndex = 9;
+    form_->Options().BackgroundIndex = 7;
+    Press("Btn_SelRect");
+    Drag(10, 10, 69, 49);  // a 60 x 40 box
+    Press("Btn_Text");
+    Press("Btn_FntHigh");  // the block is painted whole: letters on paper
+    Click(11, 20);
+    QVERIFY(Doc().Tool.TextPending);
+    const Rect block = Doc().Tool.DrawRect;
+    // Inside the box, and nearer its left side, so the reflection shows.
+    QVERIFY(block.left >= 10 && block.right <= 70 && block.top >= 10 && block.bottom <= 50);
+    QVERIFY(block.left - 10 < 70 - block.right);
+    form_->Entry("FlipHorizontal1")->trigger();
+    Press("Btn_Pencil");
+    for (int y = 0; y < 60; ++y) {
+      for (int x = 0; x < 120; ++x) {
+        const int mirrored = 10 + 69 - x;
+        const bool in_box = x >= 10 && x <= 69 && y >= 10 && y <= 49;
+        const bool text = in_box && mirrored >= block.left && mirrored < block.right &&
+                          y >= block.top && y < block.bottom;
+        QCOMPARE(IndexAt(x, y) != 200, text);
       }
     }
   }

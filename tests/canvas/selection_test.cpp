@@ -247,10 +247,13 @@ TEST(SelectionClipboard, OwnCopyPastesExactlyEvenForEntriesOfEqualColour) {
   FakeClipboard clipboard;
   f.options.Clipboard = &clipboard;
   f.form.BAM.Palette[21] = f.form.BAM.Palette[20];
+  // A file's transparent entry need not be 0: shown in the transparent colour, it stays itself.
+  f.form.BAM.TranspInd = 5;
   Bitmap& indices = f.form.WorkImage[1];
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) indices.SetPixel(x, y, MakeColor(x == y ? 21 : 20, 0, 0));
   indices.SetPixel(1, 2, MakeColor(1, 0, 0));
+  indices.SetPixel(2, 1, MakeColor(5, 0, 0));
   RenderIndexImage(f.form.BAM, indices, f.form.WorkImage[0]);
   f.Choose(ToolKind::SelRect);
   Drag(f, {0, 0}, {3, 3});
@@ -262,6 +265,7 @@ TEST(SelectionClipboard, OwnCopyPastesExactlyEvenForEntriesOfEqualColour) {
   PaintFixture g;
   g.options.Clipboard = &clipboard;
   g.form.BAM.Palette[21] = g.form.BAM.Palette[20];
+  g.form.BAM.TranspInd = 5;
   const Bitmap under = g.form.WorkImage[1];
   ASSERT_TRUE(g.form.PasteCopied());
   EXPECT_TRUE(g.form.HasSelection);

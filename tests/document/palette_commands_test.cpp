@@ -36,16 +36,30 @@ TEST(PaletteCommands, PreviewAndCancelKeepHistoryAndRestoreExactly) {
   EXPECT_GT(doc.hosts.palette_changed, 0);
 }
 
-TEST(PaletteCommands, RecordedChangeMarksModifiedAndKeepsEdits) {
+// A palette change is a step of the frame's history: Undo and Redo take it back and forth and
+// leave the paint steps around it alone.
+TEST(PaletteCommands, RecordedChangeMarksModifiedKeepsEditsAndCanBeUndone) {
   DocumentFixture doc(1);
   doc.form.ShowFrame(0);
   doc.Edit(0, 0, 40);
   doc.form.Modified = false;
-  doc.form.BAM.Palette = NegativePalette(doc.form.BAM.Palette);
+  const Palette256 before = doc.form.BAM.Palette;
+  const Palette256 negative = NegativePalette(before);
+  doc.form.BAM.Palette = negative;
   doc.form.RecordPaletteChange();
   EXPECT_TRUE(doc.form.Modified);
-  EXPECT_EQ(IndexAt(doc.form.BAM, 0, 0, 0), 40);  // written back on the way
-  EXPECT_EQ(ShownAt(doc.form, 1, 0), doc.form.BAM.Palette[10]);
+  EXPECT_EQ(ShownAt(doc.form, 1, 0), negative[10]);
+  EXPECT_EQ(doc.form.UndoCount(), 2);
+
+  doc.form.Undo();
+  EXPECT_EQ(doc.form.BAM.Palette, before);
+  EXPECT_EQ(ShownAt(doc.form, 1, 0), before[10]);
+  EXPECT_EQ(ShownAt(doc.form, 0, 0), before[40]);  // the paint step stays
+  doc.form.Redo();
+  EXPECT_EQ(doc.form.BAM.Palette, negative);
+  EXPECT_EQ(ShownAt(doc.form, 0, 0), negative[40]);
+  doc.form.ShowFrame(0);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 0, 0, 0), 40);
 }
 
 TEST(PaletteCommands, DisplayColoursReachPalettedDocumentsOnly) {

@@ -29,6 +29,27 @@ TEST(ShowFrame, InvalidIndicesEmptyTheWindow) {
   EXPECT_EQ(doc.form.ViewImage.GetPixel(100, 50), doc.options.WindowColour);
 }
 
+// 8448 x 8192 transparent pixels take half a megabyte of runs; decoded they would pass the
+// model's limit. The refusal comes before any buffer of that size, and the frame shown stays.
+TEST(ShowFrame, AFrameTooLargeToDecodeIsRefusedBeforeItsBuffersAreMade) {
+  DocumentFixture doc(1);
+  doc.form.ShowFrame(0);
+  doc.Edit(0, 0, 40);
+  TBAMFrame huge;
+  huge.Width = 8448;
+  huge.Height = 8192;
+  huge.RLE = true;
+  std::vector<std::uint8_t> runs;
+  for (int i = 0; i < 8448 * 8192 / 256; ++i) runs.insert(runs.end(), {0, 255});
+  doc.form.BAM.InsertFrameData(-1, 0, -1, runs, huge);
+  EXPECT_THROW(doc.form.ShowFrame(1), FrameTooLargeError);
+  EXPECT_EQ(doc.form.CurrentFrame, 0);
+  EXPECT_EQ(doc.form.FrameRec.Width, 4);
+  EXPECT_EQ(doc.form.WorkImage[0].Width(), 4);
+  EXPECT_EQ(doc.form.SelMask.Width(), 4);
+  EXPECT_EQ(doc.form.WorkImage[1].Row(0)[2], 40);
+}
+
 TEST(ShowFrame, WritesEditsBackIntoTheFrameBeingLeftEvenForAnEmptyWindow) {
   DocumentFixture doc(3);
   doc.form.ShowFrame(1);
