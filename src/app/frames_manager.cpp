@@ -324,10 +324,7 @@ void TManageFramesForm::Btn_ExportClick() {
     doc->CommitPendingEdits();
     SaveImageFile(FramePicture(doc->BAM, frame), kind, choice.Path, doc->BAM.GetTransCol());
     AppendToLog(" [OK]");
-    if (replaces_document) {
-      doc->Modified = true;  // its file now holds one frame: the rest needs saving
-      if (host_.lists_changed) host_.lists_changed();
-    }
+    if (replaces_document && host_.document_file_replaced) host_.document_file_replaced();
   } catch (const std::exception& e) {
     AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");
     prompts_.Error(kAppTitle, std::string("The frame was not exported.\r\r") + e.what());

@@ -25,6 +25,9 @@ struct FramesManagerHost {
   std::function<bool()> convert_check;
   // The frames or sequences changed: refresh the main window's lists (once per command).
   std::function<void()> lists_changed;
+  // An export replaced the document's own file with part of it: the document is changed, and
+  // the file on disk is this program's doing, not another's.
+  std::function<void()> document_file_replaced;
 };
 
 // "Frames Manager": every frame as a thumbnail, built by the thumbnail worker while a progress

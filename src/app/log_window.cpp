@@ -100,9 +100,13 @@ bool TLogForm::SaveLines(const std::string& path) const {
 
 void TLogForm::Btn_SaveLogClick(const QString& suggested_name) {
   const QString start = QDir(QCoreApplication::applicationDirPath()).filePath(suggested_name);
-  QString path = QFileDialog::getSaveFileName(this, "Save Log File", start, "Text Files (*.txt)");
-  if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) path += ".txt";
+  // The dialog adds the extension itself, so its question about replacing a file is about the
+  // name really written.
+  QFileDialog dialog(this, "Save Log File", start, "Text Files (*.txt)");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix("txt");
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const QString path = dialog.selectedFiles().front();
   if (!SaveLines(path.toStdString()))
     QMessageBox::critical(this, "Save Log File", "Could not write " + path + ".");
 }

@@ -10,6 +10,7 @@
 #include "document/bam_form.h"
 #include "document/recovery_store.h"
 #include "support/desktop_association.h"
+#include "support/file_io.h"
 #include "support/qm_log.h"
 
 namespace celwright {
@@ -70,11 +71,11 @@ void TMainForm::OfferRecoveries() {
     const QString when =
         QDateTime::fromSecsSinceEpoch(found.Details.SavedAt).toString("yyyy-MM-dd hh:mm:ss");
     const std::string text = "Celwright II did not close properly. Unsaved work on " +
-                             found.Details.OriginalFile + " was kept at " + when.toStdString() +
+                             ShownName(found.Details.OriginalFile) + " was kept at " + when.toStdString() +
                              ".\r\rRecover it, or discard it for good?";
     const int answer = prompts_.AskChoice(kAppTitle, text, {"Recover", "Discard"});
     if (answer == 1) {
-      AddLogLine("APP : Recovery discarded: " + found.Details.OriginalFile);
+      AddLogLine("APP : Recovery discarded: " + ShownName(found.Details.OriginalFile));
       RemoveRecovery(found);
       continue;
     }

@@ -45,6 +45,7 @@ void TMainForm::BuildPreviewWindows() {
       List_Frames->setCurrentRow(shown);
     }
   };
+  host.document_file_replaced = [this] { MarkChangedAfterExport(); };
   manage_form_ = new TManageFramesForm(prompts_, std::move(host), this);
   connect(Btn_Manage, &QToolButton::clicked, this, [this] { ManageFrames1Click(); });
 }

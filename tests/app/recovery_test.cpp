@@ -71,8 +71,10 @@ class RecoveryTest : public QObject, public EditorFixture {
   void init() { StartEditor(); }
   void cleanup() { StopEditor(); }
 
+  // The name holds a line break: the copy keeps it exactly, and the question shows it escaped,
+  // on one line.
   void killedEditorsWorkIsOfferedAndRecovered() {
-    const std::string original = Temp("work.bam");
+    const std::string original = Temp("work\nplace.bam");
     fs::copy_file(kSample, original);
     const auto original_size = fs::file_size(original);
     const fs::path folder = Temp("recovery");
@@ -98,7 +100,8 @@ class RecoveryTest : public QObject, public EditorFixture {
     prompts_->Choices.push_back(0);  // "Recover"
     form_->OfferRecoveries();
     QCOMPARE(prompts_->Count("choice"), 1);
-    QVERIFY(prompts_->History.back().Text.find(original) != std::string::npos);
+    QVERIFY(prompts_->History.back().Text.find(ShownName(original)) != std::string::npos);
+    QVERIFY(prompts_->History.back().Text.find('\n') == std::string::npos);
     QVERIFY(form_->BAMForm());
     QCOMPARE(Doc().BAM.FileName, original);
     QVERIFY(Doc().Modified);
