@@ -15,13 +15,26 @@
 namespace celwright {
 namespace {
 
+// `frames` copies of one frame, `side` x `side` pixels of a few colours (0: the new frame as is).
+void MakeFrames(TBAMForm& form, int frames, int side) {
+  form.BAM.NewBAM("bench.bam", true);
+  form.BAM.InsertFrame(-1, -1, -1, false);
+  if (side > 0) {
+    TBAMFrame info = form.BAM.GetFrame(0);
+    info.Width = info.Height = side;
+    Bitmap indices(side, side, PixelFormat::Bits8);
+    for (std::size_t p = 0; p < indices.Pixels().size(); ++p)
+      indices.Pixels()[p] = static_cast<std::uint8_t>(p % 7 + 2);
+    form.BAM.SetFrameBitmap(0, indices, info);
+  }
+  for (int i = 1; i < frames; ++i) form.BAM.InsertFrame(-1, -1, -1, true);
+}
+
 void BM_FillManagerList(benchmark::State& state) {
   const int frames = static_cast<int>(state.range(0));
   DocumentOptions options;
   TBAMForm form(options);
-  form.BAM.NewBAM("bench.bam", true);
-  form.BAM.InsertFrame(-1, -1, -1, false);
-  for (int i = 1; i < frames; ++i) form.BAM.InsertFrame(-1, -1, -1, true);
+  MakeFrames(form, frames, 0);
   std::vector<Thumbnail> thumbnails;
   for (int i = 0; i < frames; ++i) thumbnails.push_back(MakeThumbnail(form.BAM, i));
   ScriptedPrompts prompts;
@@ -41,14 +54,7 @@ void BM_OpenManager(benchmark::State& state) {
   const int frames = static_cast<int>(state.range(0));
   DocumentOptions options;
   TBAMForm form(options);
-  form.BAM.NewBAM("bench.bam", true);
-  form.BAM.InsertFrame(-1, -1, -1, false);
-  TBAMFrame info = form.BAM.GetFrame(0);
-  info.Width = info.Height = 32;
-  Bitmap indices(32, 32, PixelFormat::Bits8);
-  for (int p = 0; p < 32 * 32; ++p) indices.Pixels()[static_cast<std::size_t>(p)] = p % 7 + 2;
-  form.BAM.SetFrameBitmap(0, indices, info);
-  for (int i = 1; i < frames; ++i) form.BAM.InsertFrame(-1, -1, -1, true);
+  MakeFrames(form, frames, 32);
   ScriptedPrompts prompts;
   FramesManagerHost host;
   host.document = [&form] { return &form; };
