@@ -56,7 +56,7 @@ void BM_DeleteSelectedFrames(benchmark::State& state) {
     std::vector<int> frames(static_cast<std::size_t>(selected));
     std::iota(frames.begin(), frames.end(), 0);
     for (int& f : frames) f *= 2;
-    std::vector<Thumbnail> thumbnails(static_cast<std::size_t>(2 * selected));
+    ThumbnailSlots thumbnails(static_cast<std::size_t>(2 * selected));
     state.ResumeTiming();
     DeleteFrames(form, frames, thumbnails);
     benchmark::DoNotOptimize(form.BAM.FrameCount());

@@ -1,6 +1,7 @@
 #include "app/frames_manager.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,6 +12,8 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
 
 #include "app/app_info.h"
 #include "app/file_filters.h"
@@ -25,6 +28,9 @@
 namespace celwright {
 
 namespace {
+
+// About 8 KB each: the most kept at once (half on either side of sight) is a few megabytes.
+constexpr int kMaxKeptThumbnails = 2000;
 
 // The thumbnail with its masked pixels see-through.
 QIcon ThumbnailIcon(const Thumbnail& thumbnail) {
@@ -88,6 +94,7 @@ TManageFramesForm::TManageFramesForm(UserPrompts& prompts, FramesManagerHost hos
     bottom->addWidget(button);
   layout->addLayout(bottom);
 
+  List_Frames->viewport()->installEventFilter(this);
   connect(List_Frames, &QListWidget::itemSelectionChanged, this, [this] { List_FramesClick(); });
   connect(List_Frames->verticalScrollBar(), &QScrollBar::valueChanged, this,
           [this] { ShowVisibleIcons(); });
@@ -140,43 +147,76 @@ void TManageFramesForm::Timer1Timer() {
   if (!doc) return;
   // The worker reads a copy of the stored frames; the frame on screen goes in first.
   doc->CommitPendingEdits();
-  List_Frames->clear();
   AddLogLine("MNGR: Make Previews");
-  const unsigned generation = generation_;
+  thumbnails_.assign(static_cast<std::size_t>(doc->BAM.FrameCount()), nullptr);
+  kept_thumbnails_ = 0;
+  StartWorker();
+  FillList();
+  // Nothing in sight to make (no frames): the worker still reports, which ends the opening.
+  if (requested_.empty()) doc->BAM.RequestPreviews({});
+}
+
+void TManageFramesForm::StartWorker() {
+  TBAMForm* doc = host_.document();
+  if (!doc) return;
+  const unsigned generation = ++generation_;
+  requested_.clear();
+  if (!building_) Panel_Prog->hide();  // the old worker's batch will never report
   PreviewCallbacks callbacks;
   callbacks.dispatch = [this](std::function<void()> task) {
     // Queued to this window: nothing runs once it is destroyed.
     QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
   };
   callbacks.on_thumbnail = [this, generation](std::int32_t frame, Thumbnail thumbnail) {
-    if (generation != generation_ || frame != static_cast<std::int32_t>(thumbnails_.size())) return;
-    thumbnails_.push_back(std::move(thumbnail));
+    if (generation == generation_) ThumbnailArrived(frame, std::move(thumbnail));
   };
   callbacks.on_progress = [this, generation](std::int32_t position, std::int32_t maximum) {
     if (generation != generation_) return;
     ProgressBar->setValue(maximum > 0 ? position * 100 / maximum : 100);
   };
   callbacks.on_done = [this, generation] { PreviewFinished(generation); };
-  doc->BAM.MakePreviews(std::move(callbacks));
+  doc->BAM.MakePreviewsOnDemand(std::move(callbacks),
+                                [this, generation] { WorkerIdle(generation); });
+}
+
+void TManageFramesForm::ThumbnailArrived(std::int32_t frame, Thumbnail thumbnail) {
+  if (frame < 0 || frame >= static_cast<std::int32_t>(thumbnails_.size())) return;
+  auto& slot = thumbnails_[static_cast<std::size_t>(frame)];
+  if (!slot) ++kept_thumbnails_;
+  slot = std::make_shared<const Thumbnail>(std::move(thumbnail));
+  QListWidgetItem* item = List_Frames->item(frame);
+  if (item && item->icon().isNull() &&
+      List_Frames->viewport()->rect().intersects(List_Frames->visualItemRect(item))) {
+    item->setIcon(ThumbnailIcon(*slot));
+    icon_rows_.push_back(frame);
+  }
+  if (kept_thumbnails_ > kMaxKeptThumbnails) ForgetFarThumbnails();
+}
+
+void TManageFramesForm::WorkerIdle(unsigned generation) {
+  if (generation != generation_) return;
+  Panel_Prog->hide();
+  if (!building_) return;
+  building_ = false;
+  Btn_Done->setEnabled(true);
+  AppendToLog(" [OK]");
+  List_FramesClick();
 }
 
 void TManageFramesForm::PreviewFinished(unsigned generation) {
-  if (generation != generation_) return;  // the window was closed meanwhile
+  if (generation != generation_) return;  // the window was closed or the worker replaced
+  // The worker only ends when cancelled: Abort while opening, or the document went.
+  const bool opening = building_;
   building_ = false;
-  TBAMForm* doc = host_.document();
-  if (!doc || doc->BAM.PreviewsAborted) {
-    AppendToLog(" [ABORTED]");
-    done(QDialog::Rejected);
-    return;
-  }
-  FillList();
-  Panel_Prog->hide();
-  Btn_Done->setEnabled(true);
-  AppendToLog(" [OK]");
+  if (opening) AppendToLog(" [ABORTED]");
+  done(QDialog::Rejected);
 }
 
 void TManageFramesForm::ShowThumbnails(std::vector<Thumbnail> thumbnails) {
-  thumbnails_ = std::move(thumbnails);
+  thumbnails_.clear();
+  for (Thumbnail& thumbnail : thumbnails)
+    thumbnails_.push_back(std::make_shared<const Thumbnail>(std::move(thumbnail)));
+  kept_thumbnails_ = static_cast<int>(thumbnails_.size());
   FillList();
 }
 
@@ -191,6 +231,20 @@ void TManageFramesForm::FillList() {
   icon_rows_.clear();
   List_Frames->setUpdatesEnabled(true);
   ShowVisibleIcons();
+}
+
+int TManageFramesForm::FirstRowOnScreen() const {
+  // The items run left to right, then down, so rows are in screen order: found by halving.
+  const int top = List_Frames->viewport()->rect().top();
+  int first = 0;
+  for (int end = List_Frames->count(); first < end;) {
+    const int middle = first + (end - first) / 2;
+    if (List_Frames->visualItemRect(List_Frames->item(middle)).bottom() < top)
+      first = middle + 1;
+    else
+      end = middle;
+  }
+  return first;
 }
 
 void TManageFramesForm::ShowVisibleIcons() {
@@ -208,34 +262,68 @@ void TManageFramesForm::ShowVisibleIcons() {
     }
   }
   const int rows = std::min(List_Frames->count(), static_cast<int>(thumbnails_.size()));
-  const auto rect_of = [this](int row) {
-    return List_Frames->visualItemRect(List_Frames->item(row));
-  };
-  // The items run left to right, then down, so rows are in screen order: the first on screen is
-  // found by halving, and the rest follow it.
-  int first = 0;
-  for (int end = rows; first < end;) {
-    const int middle = first + (end - first) / 2;
-    if (rect_of(middle).bottom() < view.top())
-      first = middle + 1;
-    else
-      end = middle;
-  }
-  for (int row = first; row < rows && rect_of(row).top() <= view.bottom(); ++row) {
+  // Half a screen above and below sight is asked for too, so a little scrolling finds the
+  // thumbnails made; those in sight come first.
+  const int margin = view.height() / 2;
+  std::vector<std::int32_t> wanted, nearby;
+  int row = FirstRowOnScreen();
+  while (row > 0 && List_Frames->visualItemRect(List_Frames->item(row - 1)).bottom() >=
+                        view.top() - margin)
+    --row;
+  for (; row < rows; ++row) {
     QListWidgetItem* item = List_Frames->item(row);
-    if (!item->icon().isNull() || !on_screen(item)) continue;
-    item->setIcon(ThumbnailIcon(thumbnails_[static_cast<std::size_t>(row)]));
-    shown.push_back(row);
+    const QRect rect = List_Frames->visualItemRect(item);
+    if (rect.top() > view.bottom() + margin) break;
+    const std::shared_ptr<const Thumbnail>& thumbnail = thumbnails_[static_cast<std::size_t>(row)];
+    if (!on_screen(item)) {
+      if (!thumbnail) nearby.push_back(row);
+    } else if (!thumbnail) {
+      wanted.push_back(row);
+    } else if (item->icon().isNull()) {
+      item->setIcon(ThumbnailIcon(*thumbnail));
+      shown.push_back(row);
+    }
   }
   icon_rows_ = std::move(shown);
+  wanted.insert(wanted.end(), nearby.begin(), nearby.end());
+  const bool already_asked = std::all_of(wanted.begin(), wanted.end(), [this](std::int32_t f) {
+    return std::find(requested_.begin(), requested_.end(), f) != requested_.end();
+  });
+  TBAMForm* doc = host_.document ? host_.document() : nullptr;
+  if (already_asked || !doc) return;
+  requested_ = wanted;
+  doc->BAM.RequestPreviews(std::move(wanted));
+  ProgressBar->setValue(0);
+  Panel_Prog->show();
+}
+
+void TManageFramesForm::ForgetFarThumbnails() {
+  const int centre = FirstRowOnScreen();
+  kept_thumbnails_ = 0;
+  for (std::size_t row = 0; row < thumbnails_.size(); ++row) {
+    if (!thumbnails_[row]) continue;
+    if (std::abs(static_cast<int>(row) - centre) > kMaxKeptThumbnails / 2)
+      thumbnails_[row].reset();
+    else
+      ++kept_thumbnails_;
+  }
+}
+
+bool TManageFramesForm::eventFilter(QObject* watched, QEvent* event) {
+  // A taller or wider list shows more items; they are laid out once this event is handled.
+  if (watched == List_Frames->viewport() && event->type() == QEvent::Resize)
+    QTimer::singleShot(0, this, [this] { ShowVisibleIcons(); });
+  return QDialog::eventFilter(watched, event);
 }
 
 void TManageFramesForm::done(int result) {
-  // Late thumbnails of this build must not land in the next showing.
-  if (building_ && host_.document()) host_.document()->BAM.CancelPreviews();
+  // Late thumbnails of this showing must not land in the next one.
+  if (host_.document()) host_.document()->BAM.CancelPreviews();
   building_ = false;
   ++generation_;
   thumbnails_.clear();
+  kept_thumbnails_ = 0;
+  requested_.clear();
   icon_rows_.clear();
   List_Frames->clear();
   QDialog::done(result);
@@ -280,6 +368,7 @@ void TManageFramesForm::Btn_DuplicateClick() {
   RunOnSelection([this](TBAMForm& doc, const std::vector<int>& frames) {
     DuplicateFrames(doc, frames, thumbnails_);
   });
+  StartWorker();  // the old one reads frames as they were
   UpdateThumbs();
 }
 
@@ -288,6 +377,7 @@ void TManageFramesForm::Btn_DeleteClick() {
   RunOnSelection([this](TBAMForm& doc, const std::vector<int>& frames) {
     DeleteFrames(doc, frames, thumbnails_);
   });
+  StartWorker();  // the old one reads frames as they were
   UpdateThumbs();
 }
 
@@ -332,7 +422,15 @@ void TManageFramesForm::Btn_ExportClick() {
 }
 
 void TManageFramesForm::Btn_AbortClick() {
-  if (TBAMForm* doc = host_.document()) doc->BAM.CancelPreviews();
+  TBAMForm* doc = host_.document();
+  if (!doc) return;
+  if (building_) {
+    doc->BAM.CancelPreviews();  // the manager then closes
+    return;
+  }
+  // Once open, only what scrolling asked for stops; scrolling asks again.
+  requested_.clear();
+  doc->BAM.RequestPreviews({});
 }
 
 void TManageFramesForm::UpdateThumbs() {

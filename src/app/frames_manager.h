@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "document/frames_manager_ops.h"
 #include "model/preview_thread.h"
 
 class QComboBox;
@@ -31,7 +32,8 @@ struct FramesManagerHost {
 };
 
 // "Frames Manager": every frame as a thumbnail, built by the thumbnail worker while a progress
-// panel shows; duplicate, delete, export and add to a sequence several frames at once.
+// panel shows; duplicate, delete, export and add to a sequence several frames at once. Only the
+// frames in sight (and a little beyond) get thumbnails, as they come into sight.
 class TManageFramesForm : public QDialog {
  public:
   TManageFramesForm(UserPrompts& prompts, FramesManagerHost host, QWidget* parent);
@@ -47,7 +49,7 @@ class TManageFramesForm : public QDialog {
   // Refills the list from the thumbnails, keeping the selection where it can.
   void UpdateThumbs();
 
-  const std::vector<Thumbnail>& Thumbnails() const { return thumbnails_; }
+  const ThumbnailSlots& Thumbnails() const { return thumbnails_; }
   // Lists the frames with these thumbnails, as a finished build does.
   void ShowThumbnails(std::vector<Thumbnail> thumbnails);
   bool Building() const { return building_; }
@@ -70,10 +72,19 @@ class TManageFramesForm : public QDialog {
  private:
   void FormShow();
   void Timer1Timer();
+  // A new worker on a fresh copy of the document; thumbnails already made stay.
+  void StartWorker();
+  void ThumbnailArrived(std::int32_t frame, Thumbnail thumbnail);
+  void WorkerIdle(unsigned generation);
   void PreviewFinished(unsigned generation);
   void FillList();
-  // Gives the items on screen their thumbnails and takes them from the rest.
+  // Gives the items on screen their thumbnails and takes them from the rest; asks the worker
+  // for those in or near sight that are not made yet.
   void ShowVisibleIcons();
+  int FirstRowOnScreen() const;
+  // Lets go of the thumbnails furthest from sight once more than a bounded number are kept.
+  void ForgetFarThumbnails();
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void SetCommandsEnabled(bool enabled);
   std::vector<int> SelectedFrames() const;
   bool SingleFrameCheck();
@@ -82,7 +93,10 @@ class TManageFramesForm : public QDialog {
 
   UserPrompts& prompts_;
   FramesManagerHost host_;
-  std::vector<Thumbnail> thumbnails_;
+  ThumbnailSlots thumbnails_;
+  int kept_thumbnails_ = 0;  // non-null slots, counted again when some are let go
+  // What the worker was last asked for; asked again only when sight needs more.
+  std::vector<std::int32_t> requested_;
   // The rows that have an icon now: only those on screen, so a file of tens of thousands of
   // frames never holds a picture for each at once.
   std::vector<int> icon_rows_;

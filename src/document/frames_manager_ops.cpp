@@ -26,7 +26,7 @@ void CheckRoomForFrames(int frame_count, std::size_t adding) {
                            std::to_string(kMaxDocumentFrames) + "). Nothing was duplicated.");
 }
 
-void DuplicateFrames(TBAMForm& doc, std::vector<int> selected, std::vector<Thumbnail>& thumbnails) {
+void DuplicateFrames(TBAMForm& doc, std::vector<int> selected, ThumbnailSlots& thumbnails) {
   SortDescending(selected);
   try {
     CheckRoomForFrames(doc.BAM.FrameCount(), selected.size());
@@ -38,15 +38,14 @@ void DuplicateFrames(TBAMForm& doc, std::vector<int> selected, std::vector<Thumb
     AddLogLine("MNGR: Duplicate Frame");
     doc.DuplicateFrame(frame);
     if (frame >= 0 && frame < static_cast<int>(thumbnails.size())) {
-      const Thumbnail copy = thumbnails[static_cast<std::size_t>(frame)];
-      thumbnails.push_back(copy);
+      thumbnails.push_back(thumbnails[static_cast<std::size_t>(frame)]);
     }
     AppendToLog(" [OK]");
   }
   doc.Modified = true;
 }
 
-void DeleteFrames(TBAMForm& doc, std::vector<int> selected, std::vector<Thumbnail>& thumbnails) {
+void DeleteFrames(TBAMForm& doc, std::vector<int> selected, ThumbnailSlots& thumbnails) {
   SortDescending(selected);
   for (const int frame : selected) {
     AddLogLine("MNGR: Delete Frame");

@@ -17,6 +17,20 @@ TBAM::~TBAM() {
 }
 
 void TBAM::MakePreviews(PreviewCallbacks callbacks) {
+  ReplacePreviewThread(std::move(callbacks));
+  PreviewThread->Start();
+}
+
+void TBAM::MakePreviewsOnDemand(PreviewCallbacks callbacks, std::function<void()> on_idle) {
+  ReplacePreviewThread(std::move(callbacks));
+  PreviewThread->StartOnDemand(std::move(on_idle));
+}
+
+void TBAM::RequestPreviews(std::vector<std::int32_t> frames) {
+  if (PreviewThread) PreviewThread->Request(std::move(frames));
+}
+
+void TBAM::ReplacePreviewThread(PreviewCallbacks callbacks) {
   if (PreviewThread) PreviewThread->Supersede();
   PreviewThread.reset();  // waits for the previous worker
   PreviewsAborted = false;
@@ -25,7 +39,6 @@ void TBAM::MakePreviews(PreviewCallbacks callbacks) {
   };
   PreviewThread = std::make_unique<TMakePreviewThread>(CloneContent(), std::move(callbacks),
                                                        std::move(finish));
-  PreviewThread->Start();
 }
 
 void TBAM::CancelPreviews() {

@@ -76,11 +76,38 @@ TMakePreviewThread::TMakePreviewThread(std::unique_ptr<TBAM> snapshot, PreviewCa
                                        std::function<void(bool)> finish)
     : snapshot_(std::move(snapshot)), callbacks_(std::move(callbacks)), finish_(std::move(finish)) {}
 
-TMakePreviewThread::~TMakePreviewThread() { Wait(); }
+TMakePreviewThread::~TMakePreviewThread() {
+  if (on_demand_) Cancel();
+  Wait();
+}
 
 void TMakePreviewThread::Start() {
   Cancelled.store(false);
   worker_ = std::thread([this] { Run(); });
+}
+
+void TMakePreviewThread::StartOnDemand(std::function<void()> on_idle) {
+  Cancelled.store(false);
+  on_demand_ = true;
+  worker_ = std::thread([this, on_idle = std::move(on_idle)] { ServeRequests(on_idle); });
+}
+
+void TMakePreviewThread::Request(std::vector<std::int32_t> frames) {
+  {
+    const std::lock_guard lock(requests_mutex_);
+    requested_.assign(frames.begin(), frames.end());
+    idle_owed_ = true;
+  }
+  requests_changed_.notify_one();
+}
+
+void TMakePreviewThread::Cancel() {
+  {
+    // Under the lock, so a worker about to wait cannot miss it.
+    const std::lock_guard lock(requests_mutex_);
+    Cancelled.store(true);
+  }
+  requests_changed_.notify_one();
 }
 
 void TMakePreviewThread::Wait() {
@@ -124,6 +151,60 @@ void TMakePreviewThread::Run() {
   Dispatch([finish = finish_, on_done = callbacks_.on_done, aborted, superseded] {
     if (*superseded) return;
     if (finish) finish(aborted);
+    if (on_done) on_done();
+  });
+}
+
+void TMakePreviewThread::ServeRequests(const std::function<void()>& on_idle) {
+  const auto on_thumbnail = callbacks_.on_thumbnail;
+  const auto on_progress = callbacks_.on_progress;
+  const std::shared_ptr<bool> superseded = superseded_;
+  const std::int32_t frames = snapshot_->FrameCount();
+  std::int32_t done = 0;  // since the last idle report
+  int shown_percent = -1;
+  for (;;) {
+    std::int32_t frame = -1;
+    std::int32_t still_asked = 0;
+    {
+      std::unique_lock lock(requests_mutex_);
+      requests_changed_.wait(lock, [&] {
+        return Cancelled.load() || !requested_.empty() || idle_owed_;
+      });
+      if (Cancelled.load()) break;
+      if (requested_.empty()) {
+        idle_owed_ = false;
+        done = 0;
+        shown_percent = -1;
+        Dispatch([on_idle, superseded] {
+          if (!*superseded && on_idle) on_idle();
+        });
+        continue;
+      }
+      frame = requested_.front();
+      requested_.pop_front();
+      still_asked = static_cast<std::int32_t>(requested_.size());
+    }
+    if (frame >= 0 && frame < frames) {
+      auto thumbnail = std::make_shared<Thumbnail>(MakeThumbnail(*snapshot_, frame));
+      if (on_thumbnail) {
+        Dispatch([on_thumbnail, frame, thumbnail, superseded] {
+          if (!*superseded) on_thumbnail(frame, std::move(*thumbnail));
+        });
+      }
+    }
+    ++done;
+    const std::int32_t asked = done + still_asked;
+    const int percent = static_cast<int>(static_cast<long long>(done) * 100 / asked);
+    if (on_progress && (percent >= shown_percent + 2 || percent < shown_percent)) {
+      shown_percent = percent;
+      Dispatch([on_progress, done, asked, superseded] {
+        if (!*superseded) on_progress(done, asked);
+      });
+    }
+  }
+  Dispatch([finish = finish_, on_done = callbacks_.on_done, superseded] {
+    if (*superseded) return;
+    if (finish) finish(true);
     if (on_done) on_done();
   });
 }

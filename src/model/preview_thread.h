@@ -1,10 +1,14 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "support/bitmap.h"
 
@@ -36,22 +40,30 @@ struct PreviewCallbacks {
   std::function<void()> on_done;
 };
 
-// Builds the thumbnails of every frame on its own thread. The worker renders from a private
-// copy of the document taken when it starts, so nothing the user does meanwhile can change what
-// it reads: the thumbnails show the frames as they were when it started.
+// Builds thumbnails on its own thread: those of every frame (Start), or only those asked for
+// (StartOnDemand, then Request). The worker renders from a private copy of the document taken
+// when it starts, so nothing the user does meanwhile can change what it reads: the thumbnails
+// show the frames as they were when it started.
 class TMakePreviewThread {
  public:
   // `finish` runs on the user-interface thread (through the dispatcher) just before `on_done`,
   // with whether the run was cancelled.
   TMakePreviewThread(std::unique_ptr<TBAM> snapshot, PreviewCallbacks callbacks,
                      std::function<void(bool)> finish);
-  ~TMakePreviewThread();  // waits for the worker
+  ~TMakePreviewThread();  // waits for the worker; an on-demand worker is cancelled first
   TMakePreviewThread(const TMakePreviewThread&) = delete;
   TMakePreviewThread& operator=(const TMakePreviewThread&) = delete;
 
   void Start();
+  // The worker waits for Request and builds only the frames asked for, until cancelled.
+  // `on_idle` runs on the user-interface thread each time it has built all it was asked for;
+  // progress then counts the frames asked for since the last idle time.
+  void StartOnDemand(std::function<void()> on_idle);
+  // The frames wanted now, most urgent first. They replace those asked for earlier and not yet
+  // begun: what scrolled out of sight meanwhile is not built. Frames the copy lacks are skipped.
+  void Request(std::vector<std::int32_t> frames);
   // The worker stops after the frame it is working on.
-  void Cancel() { Cancelled.store(true); }
+  void Cancel();
   // Called on the user-interface thread when a new run replaces this one: whatever this run
   // still has queued there (thumbnails, progress, completion) is dropped, so an old run's
   // completion can never fire while the new one works.
@@ -62,6 +74,7 @@ class TMakePreviewThread {
 
  private:
   void Run();
+  void ServeRequests(const std::function<void()>& on_idle);
   void Dispatch(std::function<void()> task) const;
 
   std::unique_ptr<TBAM> snapshot_;
@@ -70,6 +83,11 @@ class TMakePreviewThread {
   // Read only on the user-interface thread, by the queued tasks.
   std::shared_ptr<bool> superseded_ = std::make_shared<bool>(false);
   std::thread worker_;
+  bool on_demand_ = false;
+  std::mutex requests_mutex_;
+  std::condition_variable requests_changed_;
+  std::deque<std::int32_t> requested_;  // guarded by requests_mutex_
+  bool idle_owed_ = false;              // a Request came since the last idle report
 };
 
 }  // namespace celwright

@@ -150,6 +150,10 @@ class TBAM {
   // Starts building every frame's thumbnail on a worker thread (waiting first for a previous
   // worker). The worker reads a private copy of the document, so edits may go on meanwhile.
   void MakePreviews(PreviewCallbacks callbacks);
+  // As MakePreviews, but the worker builds only the frames asked for with RequestPreviews and
+  // waits for more until cancelled (or replaced); see TMakePreviewThread::StartOnDemand.
+  void MakePreviewsOnDemand(PreviewCallbacks callbacks, std::function<void()> on_idle);
+  void RequestPreviews(std::vector<std::int32_t> frames);
   // Asks the running worker to stop after its current frame; PreviewsAborted is then set.
   void CancelPreviews();
   std::unique_ptr<TMakePreviewThread> PreviewThread;
@@ -191,6 +195,8 @@ class TBAM {
   // ends (the sum of DataSize of frames 0..i). Kept current by every change of frames_.
   void RebuildFramePositions();
   void ShiftFramePositions(std::size_t from_frame, std::int64_t delta);
+  // Supersedes and waits for the previous worker, then makes (without starting) a new one.
+  void ReplacePreviewThread(PreviewCallbacks callbacks);
 
   std::vector<TBAMFrame> frames_;
   mutable std::vector<std::size_t> frame_ends_;

@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -194,8 +195,8 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     form_->FramesPopupPopup();
     QVERIFY(Enabled("AddFrame2"));  // the sequence pop-up's way into the manager
     Manager().show();
-    QTRY_COMPARE(Manager().List_Frames->count(), 10);
-    QVERIFY(!Manager().Building());
+    QTRY_VERIFY(Manager().isVisible() && !Manager().Building());
+    QCOMPARE(Manager().List_Frames->count(), 10);
     QCOMPARE(int(Manager().Thumbnails().size()), 10);
     QVERIFY(!Manager().List_Frames->item(0)->icon().isNull());
     QVERIFY(!Manager().Btn_AddTo->isEnabled());  // nothing selected yet
@@ -219,7 +220,7 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     SelectItems({3});
     Manager().Btn_Duplicate->click();
     QCOMPARE(Doc().BAM.FrameCount(), 9);
-    QCOMPARE(Manager().Thumbnails()[8].image, Manager().Thumbnails()[3].image);
+    QCOMPARE(Manager().Thumbnails()[8]->image, Manager().Thumbnails()[3]->image);
 
     SelectItems({3});
     prompts_->SaveChoices.push_back({true, Temp("exported.png"), 2});
@@ -239,23 +240,39 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     QVERIFY(!Manager().isVisible());
   }
 
-  // Only the thumbnails on screen are pictures; scrolling moves them along.
+  // Only the thumbnails on screen are pictures, and only those near the screen are made;
+  // scrolling moves them along and has the newly seen ones made.
   void managerShowsOnlyTheThumbnailsOnScreen() {
     OpenFrames(300);
+    for (int i = 300; i < 2000; ++i) Doc().BAM.InsertFrame(-1, -1, -1, true);
     Manager().show();
-    QTRY_COMPARE(Manager().List_Frames->count(), 300);
+    QTRY_VERIFY(Manager().isVisible() && !Manager().Building());
     QListWidget* list = Manager().List_Frames;
+    QCOMPARE(list->count(), 2000);
     const auto with_icons = [list] {
       int n = 0;
       for (int i = 0; i < list->count(); ++i) n += !list->item(i)->icon().isNull();
       return n;
     };
+    const auto made = [this] {
+      return int(std::count_if(Manager().Thumbnails().begin(), Manager().Thumbnails().end(),
+                               [](const auto& thumbnail) { return thumbnail != nullptr; }));
+    };
+    // Hiding the progress panel shows a little more of the list, which may ask for a few more.
+    QTRY_VERIFY(Manager().Panel_Prog->isHidden());
     QVERIFY(!list->item(0)->icon().isNull());
     QVERIFY(with_icons() > 0 && with_icons() < 150);
+    QVERIFY(made() >= with_icons() && made() < 200);
+    const int first_made = made();
     list->scrollToBottom();
-    QTRY_VERIFY(!list->item(299)->icon().isNull());
+    QTRY_VERIFY(!list->item(1999)->icon().isNull());
     QVERIFY(list->item(0)->icon().isNull());
     QVERIFY(with_icons() < 150);
+    QTRY_VERIFY(Manager().Panel_Prog->isHidden());
+    QVERIFY(made() > first_made && made() < 2 * first_made + 100);
+    // What was made stays: scrolling back shows it at once.
+    list->scrollToTop();
+    QVERIFY(!list->item(0)->icon().isNull());
     Manager().Btn_Done->click();
   }
 
@@ -263,8 +280,9 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     OpenFrames(1);
     TBAM& bam = Doc().BAM;
     TBAMFrame info = bam.GetFrame(0);
-    info.Width = info.Height = 200;
-    bam.SetFrameBitmap(0, Bitmap(200, 200, PixelFormat::Bits8), info);
+    // Large enough that even the thumbnails in sight take a while.
+    info.Width = info.Height = 1000;
+    bam.SetFrameBitmap(0, Bitmap(1000, 1000, PixelFormat::Bits8), info);
     for (int i = 0; i < 3000; ++i) bam.InsertFrame(-1, -1, -1, true);
 
     Manager().show();

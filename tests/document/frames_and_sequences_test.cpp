@@ -18,22 +18,23 @@ std::vector<int> Widths(const TBAM& bam) {
   return widths;
 }
 
-std::vector<Thumbnail> ThumbnailsOf(const TBAM& bam) {
-  std::vector<Thumbnail> thumbnails;
-  for (int i = 0; i < bam.FrameCount(); ++i) thumbnails.push_back(MakeThumbnail(bam, i));
+ThumbnailSlots ThumbnailsOf(const TBAM& bam) {
+  ThumbnailSlots thumbnails;
+  for (int i = 0; i < bam.FrameCount(); ++i)
+    thumbnails.push_back(std::make_shared<Thumbnail>(MakeThumbnail(bam, i)));
   return thumbnails;
 }
 
 TEST(FramesManager, DeleteAndDuplicateKeepThumbnailsInStepWithFrames) {
   DocumentFixture doc(10);  // frame i is 4 + i wide
   doc.form.ShowFrame(4);
-  std::vector<Thumbnail> thumbnails = ThumbnailsOf(doc.form.BAM);
+  ThumbnailSlots thumbnails = ThumbnailsOf(doc.form.BAM);
 
   DeleteFrames(doc.form, {2, 5}, thumbnails);
   EXPECT_EQ(Widths(doc.form.BAM), (std::vector<int>{4, 5, 7, 8, 10, 11, 12, 13}));
   ASSERT_EQ(thumbnails.size(), 8u);
   for (int i = 0; i < 8; ++i)
-    EXPECT_EQ(thumbnails[i].image, MakeThumbnail(doc.form.BAM, i).image) << "thumbnail " << i;
+    EXPECT_EQ(thumbnails[i]->image, MakeThumbnail(doc.form.BAM, i).image) << "thumbnail " << i;
   // Frame 5 went first, so "Delete Frame (5)" comes before "(2)".
   std::vector<std::string> deletes;
   for (const std::string& line : doc.log)
@@ -45,7 +46,7 @@ TEST(FramesManager, DeleteAndDuplicateKeepThumbnailsInStepWithFrames) {
   EXPECT_EQ(doc.form.BAM.FrameCount(), 9);
   EXPECT_EQ(doc.form.BAM.GetFrame(8).Width, doc.form.BAM.GetFrame(3).Width);
   ASSERT_EQ(thumbnails.size(), 9u);
-  EXPECT_EQ(thumbnails[8].image, thumbnails[3].image);
+  EXPECT_EQ(thumbnails[8]->image, thumbnails[3]->image);
   EXPECT_TRUE(doc.form.Modified);
 }
 
@@ -67,7 +68,7 @@ TEST(FramesManager, DuplicatesNeverGrowPastWhatABamHolds) {
   EXPECT_THROW(CheckRoomForFrames(60000, 5535), std::runtime_error);
   EXPECT_THROW(CheckRoomForFrames(0, 70000), std::runtime_error);
   DocumentFixture doc(3);
-  std::vector<Thumbnail> thumbnails;
+  ThumbnailSlots thumbnails;
   DuplicateFrames(doc.form, {0, 1, 2}, thumbnails);
   EXPECT_EQ(doc.form.BAM.FrameCount(), 6);
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "model/bam_test_util.h"
 #include "model/qm_BAM.h"
@@ -115,6 +117,34 @@ TEST(Thumbnails, ACancelledRunsCompletionNeverFiresDuringTheNextRun) {
   queue.RunAll();
   EXPECT_EQ(events, std::vector<std::string>{"second"});
   EXPECT_FALSE(bam.PreviewsAborted);
+}
+
+// On demand only the frames asked for are made; a new request replaces what is not begun, and
+// the worker says when it has caught up, then waits until cancelled.
+TEST(Thumbnails, OnDemandWorkerMakesOnlyWhatIsAsked) {
+  TBAM bam;
+  Document(bam, {{4, 4}, {8, 2}, {1, 1}, {5, 9}, {2, 2}});
+  TaskQueue queue;
+  std::vector<int> made;
+  int idle = 0;
+  bool done = false;
+  bam.MakePreviewsOnDemand({queue.Dispatcher(), [&](int frame, Thumbnail) { made.push_back(frame); },
+                            nullptr, [&] { done = true; }},
+                           [&] { ++idle; });
+  bam.RequestPreviews({3, 1, 7});  // 7 does not exist
+  for (int wait = 0; wait < 500 && idle < 1; ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    queue.RunAll();
+  }
+  EXPECT_EQ(idle, 1);
+  EXPECT_EQ(made, (std::vector<int>{3, 1}));
+  EXPECT_FALSE(done);
+  bam.CancelPreviews();
+  bam.PreviewThread->Wait();
+  queue.RunAll();
+  EXPECT_TRUE(done);
+  EXPECT_TRUE(bam.PreviewsAborted);
+  EXPECT_EQ(made.size(), 2u);
 }
 
 TEST(Thumbnails, MaskOnlySeeThroughPixelsNeverWhite) {
