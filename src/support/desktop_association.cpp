@@ -30,8 +30,8 @@ fs::path FolderFromEnvironment(const char* variable, const char* fallback_below_
   return fs::path(home && *home ? home : "/") / fallback_below_home;
 }
 
-// The program part of an Exec line, as the desktop entry specification has it: quoted, with ", `, $
-// and \ escaped by a backslash inside the quotes; % doubled, since a lone % starts a field
+// The program part of an Exec line, written so launchers read back the exact path: quoted, with
+// ", `, $ and \ escaped by a backslash inside the quotes; % doubled, since a lone % starts a field
 // code; and then, because Exec is a string value whose own escapes are read first, every
 // backslash doubled again.
 std::string ExecProgram(const fs::path& executable) {
