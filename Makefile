@@ -11,7 +11,7 @@ deps:
 	@bash scripts/install-deps
 
 $(BUILD_DIR)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 
 build: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -31,7 +31,7 @@ bench: bench-build
 
 # The core tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan-test: deps
-	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DCELWRIGHT_SANITIZE=ON -DCELWRIGHT_BUILD_APP=OFF $(CMAKE_FLAGS)
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCELWRIGHT_SANITIZE=ON -DCELWRIGHT_BUILD_APP=OFF $(CMAKE_FLAGS)
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) -L core
 

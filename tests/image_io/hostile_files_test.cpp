@@ -77,7 +77,7 @@ Outcome LoadInChild(const std::filesystem::path& path) {
 }
 
 TEST(HostileFilesTest, EveryFileLoadsOrIsRefusedWithinBounds) {
-  const std::filesystem::path folder = std::filesystem::path(CELWRIGHT_TEST_SOURCE_DIR) / "hostile";
+  const std::filesystem::path folder = std::filesystem::path(CELWRIGHT_SOURCE_DIR "/tests/image_io/hostile");
   const test::TempFolder scratch;
   const std::filesystem::path fifo = scratch / "fifo.png";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

@@ -19,7 +19,7 @@
 namespace celwright::test {
 
 inline std::filesystem::path Fixture(const std::string& name) {
-  return std::filesystem::path(CELWRIGHT_TEST_SOURCE_DIR) / "data" / name;
+  return std::filesystem::path(CELWRIGHT_SOURCE_DIR "/tests/image_io/data") / name;
 }
 
 inline std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path) {

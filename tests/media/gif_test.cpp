@@ -12,7 +12,7 @@
 namespace celwright {
 namespace {
 
-const std::filesystem::path kData = std::filesystem::path(CELWRIGHT_TEST_SOURCE_DIR) / "data";
+const std::filesystem::path kData = std::filesystem::path(CELWRIGHT_SOURCE_DIR "/tests/media/data");
 
 using testing::DistinctPalette;
 using testing::PatternFrames;

@@ -112,7 +112,7 @@ TEST(PaletteFile, ReadsJascAndRawPalettes) {
   EXPECT_NE(result.Note.find("states 5 colours but it holds 1"), std::string::npos) << result.Note;
 
   palette = {};
-  result = LoadPaletteFile(CELWRIGHT_TEST_SOURCE_DIR "/data/raw768.pal", palette);
+  result = LoadPaletteFile(CELWRIGHT_SOURCE_DIR "/tests/support/data/raw768.pal", palette);
   ASSERT_TRUE(result.Ok) << result.Error;
   EXPECT_EQ(result.EntriesRead, 256);
   EXPECT_EQ(palette, Ramp());
