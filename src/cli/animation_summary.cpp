@@ -96,6 +96,7 @@ std::string FormatText(const AnimationSummary& s) {
     out << "Container:  " << (s.compressed ? "compressed (BAMC)" : "plain") << "\n";
   }
   if (s.true_colour) {
+    // True-colour frames are stored on pages, not run-length encoded.
   } else if (s.paletted) {
     out << "RLE key:    index " << s.comp_col_index << "\n";
   } else {
@@ -146,6 +147,7 @@ std::string FormatJson(const AnimationSummary& s) {
     out << "  \"container\": " << (s.compressed ? "\"BAMC\"" : "\"plain\"") << ",\n";
   }
   if (s.true_colour) {
+    // No run-length key.
   } else if (s.paletted) {
     out << "  \"CompColIndex\": " << s.comp_col_index << ",\n";
   } else {

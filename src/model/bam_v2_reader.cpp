@@ -70,11 +70,12 @@ bool BAMV2Reader::Read(const ByteView& image, const std::string& file_name, std:
             std::to_string(sequence_count) + " sequences; a BAM V2 file holds at most 65535 of each";
     return false;
   }
-  std::uint32_t blocks_present = block_count;
+  std::uint32_t blocks_present = std::min(block_count, kMaxReachableBlocks);
   if (!image.Fits(block_table, 28 * std::uint64_t{block_count})) {
     blocks_present = block_table > image.Size()
                          ? 0
-                         : static_cast<std::uint32_t>((image.Size() - block_table) / 28);
+                         : static_cast<std::uint32_t>(std::min<std::uint64_t>(
+                               blocks_present, (image.Size() - block_table) / 28));
     bam_.Warnings.push_back("The data block table runs past the end of the file: " +
                             std::to_string(blocks_present) + " of " + std::to_string(block_count) +
                             " blocks were read, the rest are transparent");
@@ -152,7 +153,7 @@ bool BAMV2Reader::Read(const ByteView& image, const std::string& file_name, std:
   }
   auto origin = std::make_shared<TextureOrigin>();
   const PageSearch search(file_name, bam_.PageFolders);
-  std::uint64_t page_bytes = 0;
+  std::uint64_t unpacked = 0;
   std::set<std::uint32_t> clipped_frames;
   for (const auto& [number, uses] : by_page) {
     const std::string label = PageLabel(number);
@@ -174,12 +175,16 @@ bool BAMV2Reader::Read(const ByteView& image, const std::string& file_name, std:
       std::error_code size_error;
       const std::uint64_t size = std::filesystem::file_size(path, size_error);
       if (size_error) throw TexturePageError(size_error.message());
-      if (size > kMaxPageFile || page_bytes + size > kMaxPageBytesTotal) {
+      if (size > kMaxPageFile) {
         throw TexturePageError("the page file is too large (" + std::to_string(size >> 20) + " MiB)");
       }
-      page_bytes += size;
+      if (unpacked > kMaxPageBlocksTotal) {
+        throw TexturePageError("the pages read before it already hold " +
+                               std::to_string(unpacked >> 20) + " MiB");
+      }
       const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
       page = ReadTexturePage(bytes.data(), bytes.size());
+      unpacked += page.Blocks.size();
     } catch (const std::bad_alloc&) {
       bam_.Warnings.push_back(label + " does not fit in memory: its " + blocks_text + " transparent");
       continue;

@@ -18,13 +18,15 @@ class BAMV2Reader {
  public:
   explicit BAMV2Reader(TBAM& bam) : bam_(bam) {}
 
-  // The pixels all frames may hold together (4 bytes each: 384 MiB), and the block pixels decoded
-  // beyond one per frame pixel (overlapping blocks), so a hostile table cannot ask for minutes.
-  static constexpr std::uint64_t kMaxFramePixels = std::uint64_t{96} << 20;
+  // Memory and work stay within about 512 MiB and a few seconds whatever the file says: the
+  // pixels all frames may hold together (4 bytes each: 256 MiB), the block pixels decoded beyond
+  // one per frame pixel (overlapping blocks), one page file held at a time, the page blocks
+  // unpacked in all, and the data blocks a frame entry can reach (16-bit first index and count).
+  static constexpr std::uint64_t kMaxFramePixels = std::uint64_t{64} << 20;
   static constexpr std::uint64_t kExtraBlockPixels = std::uint64_t{16} << 20;
-  // Page files read in all (packed), and a single page file.
-  static constexpr std::uint64_t kMaxPageBytesTotal = std::uint64_t{512} << 20;
-  static constexpr std::uint64_t kMaxPageFile = std::uint64_t{128} << 20;
+  static constexpr std::uint64_t kMaxPageFile = std::uint64_t{96} << 20;
+  static constexpr std::uint64_t kMaxPageBlocksTotal = std::uint64_t{256} << 20;
+  static constexpr std::uint32_t kMaxReachableBlocks = 2 * 65535;
 
   static bool IsBAMV2(const ByteView& image) { return image.Tag(0, "BAM ") && image.Tag(4, "V2  "); }
 

@@ -30,9 +30,8 @@ PageFolder::PageFolder(const std::filesystem::path& folder) {
     if (number < 0) continue;
     std::error_code kind_error;
     if (!it->is_regular_file(kind_error)) continue;
-    // Two spellings of one page: the exact upper-case name the games use wins.
+    // Two spellings of one page: the upper-case name the games use wins.
     const auto [place, added] = pages_.emplace(number, it->path());
-    if (!added && it->path().filename().string() == place->second.filename().string()) continue;
     if (!added && it->path().filename().string().compare(0, 3, "MOS") == 0) place->second = it->path();
   }
 }
