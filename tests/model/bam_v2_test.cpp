@@ -386,16 +386,12 @@ TEST(BamV2, DamagedPagesAndTablesAreRepairedOrRefused) {
   const fs::path folder = FreshFolder("v2-hostile");
   // Four frames, each drawn from one page: a sound one, a page of another pixel format, one
   // claiming 8192 x 8192 in a few bytes, and a truncated stream; block 4 reaches past its page.
-  Bitmap sound(8, 8, PixelFormat::Bits32);
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) sound.SetPixelAlpha(x, y, MakeColor(255, 255, 255), 255);
-  std::vector<std::uint8_t> rgba(8 * 8 * 4, 255);
+  const std::vector<std::uint8_t> rgba(8 * 8 * 4, 255);
   WriteBytes(folder / "MOS0001.PVRZ", EncodeTexturePage(rgba.data(), 8, 8, PageFormat::kBC1));
   WriteBytes(folder / "MOS0002.PVRZ", RawPage(2, 8, 8, 32));
   WriteBytes(folder / "MOS0003.PVRZ", RawPage(11, 8192, 8192, 64, 0xFFFFFFFF));
-  std::vector<std::uint8_t> cut = RawPage(7, 8, 8, 32);
-  cut.resize(cut.size() - 8);
-  WriteBytes(folder / "MOS0004.PVRZ", cut);
+  const std::vector<std::uint8_t> whole = RawPage(7, 8, 8, 32);
+  WriteBytes(folder / "MOS0004.PVRZ", {whole.begin(), whole.end() - 8});
   V2Builder v2;
   v2.frames = {{8, 8, 0, 1}, {8, 8, 1, 1}, {8, 8, 2, 1}, {8, 8, 3, 1}, {8, 8, 4, 1}, {8, 8, 5, 9}};
   v2.sequences = {{4, 0}, {9, 3}};
