@@ -10,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path = WriteFuzzInput(data, size, ".bam");
   if (path.empty()) return 0;
   celwright::TBAM bam;
+  bam.OpenTrueColour = true;
   if (!bam.LoadFromFile(path)) return 0;
   // Frames are drawn up to a budget of pixels in all: a small file may legitimately describe
   // many large frames (key runs), and drawing them is the editor's work, not the loader's.

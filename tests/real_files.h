@@ -15,6 +15,9 @@ inline std::string RealFilesDir() {
 
 inline std::string RealFile(const std::string& name) { return RealFilesDir() + "/" + name; }
 
+// The BAM V2 animation and its texture pages, in testdata/v2.
+inline std::string RealV2File(const std::string& name) { return RealFilesDir() + "/../v2/" + name; }
+
 inline bool IsRegularFile(const std::string& path) {
   std::error_code error;
   return std::filesystem::is_regular_file(path, error);

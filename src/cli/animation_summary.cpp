@@ -1,8 +1,10 @@
 #include "cli/animation_summary.h"
 
 #include <cstdio>
+#include <set>
 #include <sstream>
 
+#include "model/texture_origin.h"
 #include "support/crc32.h"
 
 namespace celwright::cli {
@@ -41,7 +43,15 @@ std::string JsonString(const std::string& text) {
 AnimationSummary Summarize(const TBAM& bam, const std::string& file) {
   AnimationSummary summary;
   summary.file = file;
-  summary.paletted = bam.BAMType != kUnpalettedBAM;
+  summary.paletted = bam.Paletted();
+  summary.true_colour = bam.BAMType == kTrueColourBAM;
+  if (bam.Textures) {
+    std::set<std::uint32_t> pages;
+    for (const auto& [hash, frame] : bam.Textures->Frames) {
+      for (const TextureBlock& block : frame.Blocks) pages.insert(block.Page);
+    }
+    summary.pages.assign(pages.begin(), pages.end());
+  }
   summary.compressed = bam.Compressed;
   summary.comp_col_index = bam.CompColIndex;
   summary.comp_col = bam.CompCol;
@@ -76,9 +86,18 @@ AnimationSummary Summarize(const TBAM& bam, const std::string& file) {
 std::string FormatText(const AnimationSummary& s) {
   std::ostringstream out;
   out << "File:       " << s.file << "\n";
-  out << "Kind:       " << (s.paletted ? "paletted (\"BAM \")" : "unpaletted (\"BAMU\")") << "\n";
-  out << "Container:  " << (s.compressed ? "compressed (BAMC)" : "plain") << "\n";
-  if (s.paletted) {
+  if (s.true_colour) {
+    out << "Kind:       true colour with alpha (\"BAM V2\")\n";
+    out << "Pages:     ";
+    for (std::uint32_t page : s.pages) out << " " << page;
+    out << "\n";
+  } else {
+    out << "Kind:       " << (s.paletted ? "paletted (\"BAM \")" : "unpaletted (\"BAMU\")") << "\n";
+    out << "Container:  " << (s.compressed ? "compressed (BAMC)" : "plain") << "\n";
+  }
+  if (s.true_colour) {
+    // True-colour frames are stored on pages, not run-length encoded.
+  } else if (s.paletted) {
     out << "RLE key:    index " << s.comp_col_index << "\n";
   } else {
     out << "RLE key:    colour " << HexColour(RedOf(s.comp_col), GreenOf(s.comp_col),
@@ -119,9 +138,17 @@ std::string FormatText(const AnimationSummary& s) {
 std::string FormatJson(const AnimationSummary& s) {
   std::ostringstream out;
   out << "{\n  \"file\": " << JsonString(s.file) << ",\n";
-  out << "  \"kind\": " << (s.paletted ? "\"BAM \"" : "\"BAMU\"") << ",\n";
-  out << "  \"container\": " << (s.compressed ? "\"BAMC\"" : "\"plain\"") << ",\n";
-  if (s.paletted) {
+  if (s.true_colour) {
+    out << "  \"kind\": \"BAM V2\",\n  \"pages\": [";
+    for (std::size_t i = 0; i < s.pages.size(); ++i) out << (i ? ", " : "") << s.pages[i];
+    out << "],\n";
+  } else {
+    out << "  \"kind\": " << (s.paletted ? "\"BAM \"" : "\"BAMU\"") << ",\n";
+    out << "  \"container\": " << (s.compressed ? "\"BAMC\"" : "\"plain\"") << ",\n";
+  }
+  if (s.true_colour) {
+    // No run-length key.
+  } else if (s.paletted) {
     out << "  \"CompColIndex\": " << s.comp_col_index << ",\n";
   } else {
     out << "  \"CompCol\": \""

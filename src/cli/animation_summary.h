@@ -16,12 +16,14 @@ struct FrameSummary {
   int centre_y = 0;
   bool rle = false;
   int encoded_size = 0;
-  std::uint32_t pixel_crc = 0;  // CRC-32 of the decoded pixels (1 or 3 bytes a pixel)
+  std::uint32_t pixel_crc = 0;  // CRC-32 of the decoded pixels (1, 3 or 4 bytes a pixel)
 };
 
 struct AnimationSummary {
   std::string file;
   bool paletted = true;
+  bool true_colour = false;  // BAM V2: colours with alpha on texture pages
+  std::vector<std::uint32_t> pages;  // the texture pages a BAM V2 file draws from
   bool compressed = false;
   int comp_col_index = 0;
   TColor comp_col = 0;

@@ -17,8 +17,11 @@ void ApplyDisplayDefaults(TBAM& bam) {
   bam.OverrideShadowCol = true;
 }
 
-void LoadAnimation(TBAM& bam, const std::string& path) {
+void LoadAnimation(TBAM& bam, const std::string& path,
+                   const std::vector<std::string>& page_folders) {
   ApplyDisplayDefaults(bam);
+  bam.OpenTrueColour = true;
+  bam.PageFolders = page_folders;
   if (!bam.LoadFromFile(path, TerminalProgress())) {
     throw CommandError(path + ": " + bam.ErrorMessage);
   }
@@ -32,6 +35,7 @@ void SaveAnimation(TBAM& bam, const std::string& path, bool compressed) {
     if (!bam.SaveToFile(path, bam.BAMType, compressed, false, TerminalProgress())) {
       throw CommandError("\"" + path + "\" is reserved for unsaved animations");
     }
+    for (const std::string& note : bam.SaveNotes) std::cerr << ForTerminal(path + ": " + note) << "\n";
   } catch (const EBAMSaveError& e) {
     throw CommandError(path + ": " + e.what());
   }
@@ -71,6 +75,14 @@ std::string ParsedArgs::Value(const std::string& flag, const std::string& fallba
     if (given.rfind(flag + "=", 0) == 0) return given.substr(flag.size() + 1);
   }
   return fallback;
+}
+
+std::vector<std::string> ParsedArgs::Values(const std::string& flag) const {
+  std::vector<std::string> values;
+  for (const std::string& given : flags) {
+    if (given.rfind(flag + "=", 0) == 0) values.push_back(given.substr(flag.size() + 1));
+  }
+  return values;
 }
 
 void ParsedArgs::AllowOnly(const std::vector<std::string>& known) const {

@@ -22,13 +22,16 @@ class CommandError : public std::runtime_error {
 
 // Loads an animation, printing what the reader repaired to stderr; throws CommandError with the
 // reader's message when the file is refused. Transparent and shadow pixels are then shown in the
-// editor's default colours.
-void LoadAnimation(TBAM& bam, const std::string& path);
+// editor's default colours. BAM V2 files open too, their texture pages looked for beside the file
+// and then in `page_folders`.
+void LoadAnimation(TBAM& bam, const std::string& path,
+                   const std::vector<std::string>& page_folders = {});
 
 // Gives a document the editor's default display colours for transparent and shadow pixels.
 void ApplyDisplayDefaults(TBAM& bam);
 
-// Saves through SaveToFile, turning its refusals into CommandError.
+// Saves through SaveToFile, turning its refusals into CommandError; prints what a BAM V2 save
+// had to tell about its texture pages.
 void SaveAnimation(TBAM& bam, const std::string& path, bool compressed);
 
 // Refuses (as a usage error) an output that does not end in .bam, in any case, or that is one of
@@ -43,6 +46,8 @@ struct ParsedArgs {
   bool Has(const std::string& flag) const;
   // The value of "--name VALUE" or "--name=VALUE", or `fallback`.
   std::string Value(const std::string& flag, const std::string& fallback) const;
+  // Every value of a flag that may be given several times, in order.
+  std::vector<std::string> Values(const std::string& flag) const;
   // Fails with a usage error for any flag not listed.
   void AllowOnly(const std::vector<std::string>& known) const;
 };

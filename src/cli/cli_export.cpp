@@ -27,15 +27,15 @@ std::string LowerExtension(const std::string& path) {
 }  // namespace
 
 int RunExport(const std::vector<std::string>& args) {
-  const ParsedArgs parsed = ParseArgs(args, {"--cycle"});
+  const ParsedArgs parsed = ParseArgs(args, {"--cycle", "--pages"});
   if (parsed.positional.size() != 2) throw UsageError("export takes an animation and an output file");
-  parsed.AllowOnly({"--cycle"});
+  parsed.AllowOnly({"--cycle", "--pages"});
   const std::int32_t cycle = CycleNumber(parsed.Value("--cycle", "0"));
   const std::string& out = parsed.positional[1];
   const std::string extension = LowerExtension(out);
 
   TBAM bam;
-  LoadAnimation(bam, parsed.positional[0]);
+  LoadAnimation(bam, parsed.positional[0], parsed.Values("--pages"));
   if (cycle >= bam.CycleCount()) {
     throw CommandError("the animation has " + std::to_string(bam.CycleCount()) +
                        " sequences; there is no sequence " + std::to_string(cycle));

@@ -19,9 +19,10 @@ std::uint8_t KindForFormat(const std::string& format) {
 }
 
 // A frame as it is shown: paletted frames keep their indices with the display palette, so
-// transparent and shadow pixels appear in their display colours.
+// transparent and shadow pixels appear in their display colours; true-colour frames lie over the
+// transparent colour.
 Bitmap DisplayPicture(const TBAM& bam, std::int32_t frame_index) {
-  if (bam.BAMType == kUnpalettedBAM) {
+  if (!bam.Paletted()) {
     Bitmap picture;
     bam.GetFrameBitmap(frame_index, picture, nullptr);
     return picture;
@@ -37,9 +38,9 @@ Bitmap DisplayPicture(const TBAM& bam, std::int32_t frame_index) {
 }  // namespace
 
 int RunFrames(const std::vector<std::string>& args) {
-  const ParsedArgs parsed = ParseArgs(args, {"--format"});
+  const ParsedArgs parsed = ParseArgs(args, {"--format", "--pages"});
   if (parsed.positional.size() != 2) throw UsageError("frames takes an animation and a folder");
-  parsed.AllowOnly({"--format"});
+  parsed.AllowOnly({"--format", "--pages"});
   // Any case is accepted; the files get the lower-case extension the picture writers expect,
   // so "--format PNG" cannot produce "X_0000.PNG.png".
   std::string format = parsed.Value("--format", "png");
@@ -47,7 +48,7 @@ int RunFrames(const std::vector<std::string>& args) {
   const std::uint8_t kind = KindForFormat(format);
 
   TBAM bam;
-  LoadAnimation(bam, parsed.positional[0]);
+  LoadAnimation(bam, parsed.positional[0], parsed.Values("--pages"));
   const std::filesystem::path folder = parsed.positional[1];
   std::error_code error;
   std::filesystem::create_directories(folder, error);

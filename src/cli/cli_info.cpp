@@ -6,13 +6,11 @@
 namespace celwright::cli {
 
 int RunInfo(const std::vector<std::string>& args) {
-  const ParsedArgs parsed = ParseArgs(args);
+  const ParsedArgs parsed = ParseArgs(args, {"--pages"});
   if (parsed.positional.size() != 1) throw UsageError("info takes one animation file");
-  for (const std::string& flag : parsed.flags) {
-    if (flag != "--json") throw UsageError("info does not know " + flag);
-  }
+  parsed.AllowOnly({"--json", "--pages"});
   TBAM bam;
-  LoadAnimation(bam, parsed.positional[0]);
+  LoadAnimation(bam, parsed.positional[0], parsed.Values("--pages"));
   const AnimationSummary summary = Summarize(bam, parsed.positional[0]);
   std::cout << (parsed.Has("--json") ? FormatJson(summary) : FormatText(summary));
   return 0;

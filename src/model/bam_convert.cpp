@@ -15,6 +15,14 @@ constexpr std::uint8_t kStageStoring = 3;
 
 void TBAM::SetBAMType(std::uint8_t new_type) {
   if (new_type == BAMType) return;
+  if (new_type == kTrueColourBAM && (BAMType == kPalettedBAM || BAMType == kUnpalettedBAM)) {
+    ConvertToTrueColour();
+    return;
+  }
+  if (BAMType == kTrueColourBAM && (new_type == kPalettedBAM || new_type == kUnpalettedBAM)) {
+    ConvertFromTrueColour(new_type);
+    return;
+  }
   if (BAMType == kUnpalettedBAM && new_type == kPalettedBAM) {
     ConvertToPaletted();
   } else if (BAMType == kPalettedBAM && new_type == kUnpalettedBAM) {

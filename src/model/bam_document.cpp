@@ -63,6 +63,9 @@ std::unique_ptr<TBAM> TBAM::CloneContent() const {
   copy->OverrideShadowCol = OverrideShadowCol;
   copy->TransCol = TransCol;
   copy->ShadowCol = ShadowCol;
+  copy->PageFolders = PageFolders;
+  copy->Textures = Textures;
+  copy->PageSave = PageSave;
   copy->frames_ = frames_;
   copy->frame_ends_ = frame_ends_;
   copy->cycles_ = cycles_;
@@ -101,12 +104,12 @@ bool TBAM::NewBAM(const std::string& file_name, bool no_frames) {
 }
 
 TColor TBAM::GetTransCol() const {
-  if (OverrideTransCol || BAMType == kUnpalettedBAM) return TransCol;
+  if (OverrideTransCol || !Paletted()) return TransCol;
   return ToColor(Palette[0]);
 }
 
 TColor TBAM::GetShadowCol() const {
-  if (OverrideShadowCol || BAMType == kUnpalettedBAM) return ShadowCol;
+  if (OverrideShadowCol || !Paletted()) return ShadowCol;
   return ToColor(Palette[1]);
 }
 
@@ -150,6 +153,7 @@ std::size_t TBAM::FrameDataPosition(std::int32_t index) const {
 }
 
 rle::Key TBAM::CompressionKey() const {
+  if (BAMType == kTrueColourBAM) return rle::Key::Rgba();
   if (BAMType == kUnpalettedBAM) {
     return rle::Key::Colour(RedOf(CompCol), GreenOf(CompCol), BlueOf(CompCol));
   }
@@ -239,7 +243,12 @@ void TBAM::DecodeFrameInChunks(
 std::vector<std::uint8_t> TBAM::TransparentFrameBytes(std::int32_t width, std::int32_t height,
                                                       bool& rle) const {
   const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  std::uint8_t pixel[3] = {static_cast<std::uint8_t>(TranspInd), 0, 0};
+  // True colour: every byte 0 is alpha 0.
+  std::uint8_t pixel[4] = {static_cast<std::uint8_t>(TranspInd), 0, 0, 0};
+  if (BAMType == kTrueColourBAM) {
+    rle = false;
+    return std::vector<std::uint8_t>(pixels * 4, 0);
+  }
   if (BAMType == kUnpalettedBAM) {
     const TColor transparent = GetTransCol();
     pixel[0] = RedOf(transparent);

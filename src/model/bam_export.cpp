@@ -62,6 +62,10 @@ void TBAM::ExportCycleAsBAM(const std::string& file_name, std::int32_t cycle_num
   target.ShadowCol = ShadowCol;
   target.OverrideTransCol = OverrideTransCol;
   target.OverrideShadowCol = OverrideShadowCol;
+  // A true-colour cycle keeps the texture blocks of its frames.
+  target.Textures = Textures;
+  target.PageFolders = PageFolders;
+  target.PageSave = PageSave;
   target.AddCycle(-1);
 
   // Each distinct frame once, numbered in order of first appearance.

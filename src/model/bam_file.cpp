@@ -1,6 +1,7 @@
 #include "model/qm_BAM.h"
 
 #include "model/bam_reader.h"
+#include "model/bam_v2_writer.h"
 #include "model/bam_writer.h"
 #include "model/stepped_copy.h"
 #include "model/byte_view.h"
@@ -16,6 +17,16 @@ bool TBAM::LoadFromFile(const std::string& file_name, const TProgressEvent& on_p
 bool TBAM::SaveToFile(const std::string& file_name, std::uint8_t bam_type, bool compressed,
                       bool reload, const TProgressEvent& on_progress) {
   Progress(on_progress, 0, 0, kStageSaveStart);
+  if (bam_type == kTrueColourBAM || BAMType == kTrueColourBAM) {
+    if (bam_type != BAMType) {
+      throw EBAMSaveError(bam_type == kTrueColourBAM
+                              ? "The animation is not true colour; convert it before saving it as "
+                                "a BAM V2 file"
+                              : "The animation is true colour; convert it before saving it as a "
+                                "BAM V1 file");
+    }
+    return SaveTrueColour(file_name, reload, on_progress);
+  }
   BAMWriter writer(*this, on_progress);
   // Refuse before touching anything, so a refused save leaves the document as it was.
   writer.CheckLimits(bam_type);
@@ -57,6 +68,26 @@ bool TBAM::SaveToFile(const std::string& file_name, std::uint8_t bam_type, bool 
 
   Data = std::move(updated);
   DataStart = static_cast<std::int32_t>(frame_data_start);
+  Progress(on_progress, 0, 0, kStageFinished);
+  if (reload) LoadFromFile(file_name, on_progress);
+  return true;
+}
+
+bool TBAM::SaveTrueColour(const std::string& file_name, bool reload,
+                          const TProgressEvent& on_progress) {
+  FileName = file_name;
+  Compressed = false;
+  SaveNotes.clear();
+  if (file_name == kUntitledBAM) return false;
+  try {
+    BAMV2Writer(*this, on_progress).Save(file_name);
+  } catch (const EBAMSaveError&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw EBAMSaveError("There is not enough memory to save the animation");
+  } catch (const std::runtime_error& e) {
+    throw EBAMSaveError(e.what());
+  }
   Progress(on_progress, 0, 0, kStageFinished);
   if (reload) LoadFromFile(file_name, on_progress);
   return true;

@@ -28,7 +28,7 @@ struct PalettedCycle {
 
 PalettedCycle RenderCycle(const TBAM& bam, const TCycleItem& cycle, const ExportBox& box) {
   PalettedCycle result;
-  if (bam.BAMType != kUnpalettedBAM) {
+  if (bam.Paletted()) {
     result.palette = bam.GetDisplayHPalette();
     for (std::int32_t j = 0; j < cycle.Count; ++j) {
       Bitmap indices(box.Width(), box.Height(), PixelFormat::Bits8);
@@ -88,7 +88,7 @@ void TBAM::ExportGIF(const std::string& file_name, std::int32_t cycle_number) co
 void TBAM::ExportBMP(const std::string& file_name, std::int32_t cycle_number) const {
   const TCycleItem cycle = ExportedCycle(*this, cycle_number);
   const ExportBox box = ComputeExportBox(*this, cycle);
-  const bool paletted = BAMType != kUnpalettedBAM;
+  const bool paletted = Paletted();
   // One picture with the frames side by side, each in a box-sized cell.
   Bitmap strip(box.Width() * cycle.Count, box.Height(),
                paletted ? PixelFormat::Bits8 : PixelFormat::Bits24);
@@ -153,7 +153,7 @@ void TBAM::ImportAVI(const std::string& file_name) {
     if (pixels > kMaxImportedPixels) {
       throw MediaError(TooManyPixelsMessage(FrameCount() + 1, picture.Width(), picture.Height()));
     }
-    AppendImportedFrame(BAMType == kUnpalettedBAM ? picture : mapper.Map(picture));
+    AppendImportedFrame(!Paletted() ? picture : mapper.Map(picture));
   }
 }
 
@@ -229,7 +229,7 @@ Bitmap DocumentFrame(const GifFrame& frame, const Palette256& global_colors, boo
 
 void TBAM::ImportGIF(const std::string& file_name) {
   const std::vector<std::uint8_t> bytes = ReadGifBytes(file_name);
-  const bool paletted = BAMType != kUnpalettedBAM;
+  const bool paletted = Paletted();
   const bool was_empty = FrameCount() == 0 && CycleCount() == 0;
   // The first pass also checks the whole file, so a damaged one changes nothing.
   GifSurvey survey;

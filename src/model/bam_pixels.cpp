@@ -49,7 +49,7 @@ void TBAM::DrawFrame(std::int32_t index, Bitmap& canvas, int left, int top, Bitm
   }
   const TBAMFrame& frame = frames_[index];
   const std::vector<std::uint8_t> raw = DecodeFrame(index);
-  const bool paletted = BAMType != kUnpalettedBAM;
+  const bool paletted = Paletted();
   if (index_image && paletted) index_image->Reset(frame.Width, frame.Height, PixelFormat::Bits24);
 
   // Only the part of the frame that lands on the canvas is drawn.
@@ -85,6 +85,26 @@ void TBAM::DrawFrame(std::int32_t index, Bitmap& canvas, int left, int top, Bitm
     return;
   }
 
+  if (BAMType == kTrueColourBAM) {
+    // Over a background the alpha mixes; shown plainly, the picture lies over the transparent
+    // colour, so see-through pixels look as they do in the other kinds.
+    const TColor backdrop = GetTransCol();
+    for (int y = y0; y < y1; ++y) {
+      const std::uint8_t* in = raw.data() + 4 * static_cast<std::size_t>(y) * frame.Width;
+      std::uint8_t* out = canvas.Row(top + y) + 3 * static_cast<std::size_t>(left);
+      for (int x = x0; x < x1; ++x) {
+        const std::uint8_t* p = in + 4 * x;
+        std::uint8_t* q = out + 3 * x;
+        if (!blend_shadows) PutColour(q, backdrop);
+        const int a = p[3];
+        q[0] = static_cast<std::uint8_t>((p[2] * a + q[0] * (255 - a) + 127) / 255);
+        q[1] = static_cast<std::uint8_t>((p[1] * a + q[1] * (255 - a) + 127) / 255);
+        q[2] = static_cast<std::uint8_t>((p[0] * a + q[2] * (255 - a) + 127) / 255);
+      }
+    }
+    return;
+  }
+
   const TColor transparent = GetTransCol(), shadow = GetShadowCol();
   for (int y = y0; y < y1; ++y) {
     const std::uint8_t* in = raw.data() + 3 * static_cast<std::size_t>(y) * frame.Width;
@@ -107,12 +127,44 @@ void TBAM::GetFrameBitmap(std::int32_t index, Bitmap& bitmap, Bitmap* index_imag
   DrawFrame(index, bitmap, 0, 0, index_image, false);
 }
 
+Bitmap TBAM::GetFrameAlphaBitmap(std::int32_t index) const {
+  if (BAMType != kTrueColourBAM) throw std::logic_error("Only true-colour frames have alpha");
+  const TBAMFrame frame = GetFrame(index);
+  const std::vector<std::uint8_t> raw = DecodeFrame(index);
+  Bitmap bitmap(frame.Width, frame.Height, PixelFormat::Bits32);
+  std::uint8_t* out = bitmap.Pixels().data();
+  for (std::size_t i = 0; i < raw.size(); i += 4) {
+    out[i] = raw[i + 2];
+    out[i + 1] = raw[i + 1];
+    out[i + 2] = raw[i];
+    out[i + 3] = raw[i + 3];
+  }
+  return bitmap;
+}
+
 void TBAM::SetFrameBitmap(std::int32_t index, const Bitmap& bitmap, const TBAMFrame& info) {
   if (index < 0 || index >= FrameCount()) throw EFrameNotExists(FrameNotExistsMessage(index, 1));
   if (bitmap.Width() != info.Width || bitmap.Height() != info.Height) {
     throw std::invalid_argument("The picture's size differs from the frame's");
   }
-  const bool paletted = BAMType != kUnpalettedBAM;
+  if (BAMType == kTrueColourBAM) {
+    std::vector<std::uint8_t> raw(static_cast<std::size_t>(info.Width) * info.Height * 4);
+    std::size_t o = 0;
+    for (int y = 0; y < info.Height; ++y) {
+      for (int x = 0; x < info.Width; ++x, o += 4) {
+        const TColor colour = bitmap.GetPixel(x, y);
+        raw[o] = RedOf(colour);
+        raw[o + 1] = GreenOf(colour);
+        raw[o + 2] = BlueOf(colour);
+        raw[o + 3] = bitmap.GetAlpha(x, y);
+      }
+    }
+    TBAMFrame updated = info;
+    updated.RLE = false;
+    ReplaceFrameData(index, raw, updated);
+    return;
+  }
+  const bool paletted = Paletted();
   const std::size_t pixels = static_cast<std::size_t>(info.Width) * info.Height;
   std::vector<std::uint8_t> raw(pixels * BytesPerPixel());
   for (int y = 0; y < info.Height; ++y) {

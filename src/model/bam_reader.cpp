@@ -6,6 +6,7 @@
 #include <tuple>
 #include <stdexcept>
 
+#include "model/bam_v2_reader.h"
 #include "model/zlib_codec.h"
 #include "support/file_io.h"
 
@@ -53,7 +54,18 @@ bool BAMReader::Load(const std::string& file_name) {
   std::vector<std::uint8_t> image;
   const bool read = ReadImage(file_name, image);
   bam_.IsOpen = true;
-  bool parsed = read && Parse(image);
+  bool parsed = false;
+  if (read && BAMV2Reader::IsBAMV2(ByteView(image.data(), image.size()))) {
+    std::string refusal;
+    try {
+      parsed = BAMV2Reader(bam_).Read(ByteView(image.data(), image.size()), file_name, refusal);
+    } catch (const std::bad_alloc&) {
+      refusal = "There is not enough memory to read the animation";
+    }
+    if (!parsed) Refuse(kErrorUnreadable, refusal);
+  } else {
+    parsed = read && Parse(image);
+  }
   Report(0, 0, kStageFinished);
   return parsed;
 }
@@ -103,6 +115,11 @@ bool BAMReader::ReadImage(const std::string& file_name, std::vector<std::uint8_t
   const bool container = view.Tag(0, "BAMC");
   if (!plain && !container) {
     return Refuse(kErrorUnknownSignature, "This is not a BAM file (unknown signature)");
+  }
+  if (plain && view.Tag(0, "BAM ") && view.Tag(4, "V2  ") && bam_.OpenTrueColour) {
+    bam_.Compressed = false;
+    image = std::move(file);
+    return true;
   }
   if (view.Tag(4, "V2  ")) {
     return Refuse(kErrorUnsupportedVersion,

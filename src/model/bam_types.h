@@ -50,7 +50,8 @@ class EBAMSaveError : public std::runtime_error {
 // Progress of long document operations: (Position, Max, Stage).
 using TProgressEvent = std::function<void(std::int32_t, std::int32_t, std::uint8_t)>;
 
-enum BAMKind : std::uint8_t { kNoBAM = 0, kPalettedBAM = 1, kUnpalettedBAM = 2 };
+// True colour is the BAM V2 kind: 8-bit alpha, pixels kept on texture pages beside the file.
+enum BAMKind : std::uint8_t { kNoBAM = 0, kPalettedBAM = 1, kUnpalettedBAM = 2, kTrueColourBAM = 3 };
 
 // ErrorCode bits of the last load.
 enum LoadErrorBits : std::int32_t {
@@ -73,6 +74,14 @@ enum ProgressStage : std::uint8_t {
   kStageSaveWrite = 8,
   kStageSaveCompressed = 9,
   kStageFinished = 10,
+};
+
+// How a BAM V2 save numbers and places the texture pages it writes.
+struct TexturePageSave {
+  // The number of the first new page; below 0, one past the highest page in the folder.
+  std::int32_t FirstPage = -1;
+  // Pages of other files in the way are replaced instead of refusing the save.
+  bool OverwritePages = false;
 };
 
 inline constexpr const char* kUntitledBAM = "Untitled BAM";

@@ -38,7 +38,7 @@ Thumbnail MakeThumbnail(const TBAM& bam, std::int32_t frame_index) {
   // Whether each frame pixel is see-through: by index for paletted documents, so an opaque
   // entry that happens to share the transparent colour still shows.
   std::vector<std::uint8_t> see_through(static_cast<std::size_t>(frame.Width) * frame.Height);
-  if (bam.BAMType != kUnpalettedBAM) {
+  if (bam.Paletted()) {
     const std::vector<std::uint8_t> indices = bam.DecodeFrame(frame_index);
     for (std::size_t p = 0; p < see_through.size(); ++p) {
       see_through[p] = indices[p] == static_cast<std::uint8_t>(bam.TranspInd);

@@ -15,6 +15,7 @@
 namespace celwright {
 
 class ReservedEntryMapper;
+struct TextureOrigin;
 
 // The animation document: frames (encoded pixels with a size and centre), cycles (lists of frame
 // numbers) and one 256-entry palette. Frame pixels are only ever kept encoded, contiguously and
@@ -54,6 +55,19 @@ class TBAM {
   TColor TransCol = 0;
   TColor ShadowCol = 0;
 
+  // Whether LoadFromFile opens BAM V2 files (true colour on texture pages); callers that do not
+  // handle that kind yet leave it off and such files are refused with a message.
+  bool OpenTrueColour = false;
+  // Folders searched for texture pages after the animation's own folder.
+  std::vector<std::string> PageFolders;
+  // Where a BAM V2 file's frames lie on its pages, so saving keeps the blocks of unchanged
+  // frames byte for byte; null for other kinds and new documents.
+  std::shared_ptr<const TextureOrigin> Textures;
+  // How the next BAM V2 save places new pages, and what the last one had to tell (pages copied
+  // or no longer used).
+  TexturePageSave PageSave;
+  std::vector<std::string> SaveNotes;
+
   std::int32_t FrameCount() const { return static_cast<std::int32_t>(frames_.size()); }
   std::int32_t CycleCount() const { return static_cast<std::int32_t>(cycles_.size()); }
 
@@ -61,6 +75,8 @@ class TBAM {
   void Clear();
   bool NewBAM(const std::string& file_name, bool no_frames);
   std::uint8_t GetBAMType() const { return BAMType; }
+  // Frames hold palette indices (not colours, nor colours with alpha).
+  bool Paletted() const { return BAMType != kUnpalettedBAM && BAMType != kTrueColourBAM; }
   TColor GetTransCol() const;
   TColor GetShadowCol() const;
 
@@ -112,8 +128,11 @@ class TBAM {
                  bool blend_shadows) const;
   // Sets `bitmap` to the frame's size and draws the frame into it without blending.
   void GetFrameBitmap(std::int32_t index, Bitmap& bitmap, Bitmap* index_image) const;
+  // A true-colour frame as a 32-bit picture with its alpha.
+  Bitmap GetFrameAlphaBitmap(std::int32_t index) const;
   // Replaces the frame's pixels, size and centre. `bitmap` is `info.Width` x `info.Height`: an
-  // index image (or 8-bit picture of indices) for paletted documents, 24 bits for unpaletted.
+  // index image (or 8-bit picture of indices) for paletted documents, 24 bits for unpaletted,
+  // 32 bits with alpha (or 24 bits, opaque) for true colour.
   void SetFrameBitmap(std::int32_t index, const Bitmap& bitmap, const TBAMFrame& info);
   // The colour a background pixel takes under a shadow pixel: each channel halved, halves
   // rounded to the even neighbour.
@@ -123,9 +142,11 @@ class TBAM {
   Palette256 GetDisplayHPalette() const;
 
   // --- Conversion ------------------------------------------------------------------------
-  // Converts between paletted (1) and unpaletted (2); frames are stored again without run-length
-  // encoding. Going to paletted builds one palette for all frames with the transparent and
-  // shadow colours at entries 0 and 1; going to unpaletted is lossless.
+  // Converts between paletted (1), unpaletted (2) and true colour (3); frames are stored again
+  // without run-length encoding. Going to paletted builds one palette for all frames with the
+  // transparent and shadow colours at entries 0 and 1; paletted to unpaletted is lossless. To
+  // true colour, transparent pixels get alpha 0 and shadow black at alpha 128; from it, alpha
+  // below 128 is transparent, black at partial alpha shadow, everything else opaque.
   void SetBAMType(std::uint8_t new_type);
 
   // --- Export ----------------------------------------------------------------------------
@@ -170,11 +191,15 @@ class TBAM {
                         const TBAMFrame& info);
   // Decodes frame `index` into raw pixels (1 or 3 bytes a pixel, rows top-down).
   std::vector<std::uint8_t> DecodeFrame(std::int32_t index) const;
-  int BytesPerPixel() const { return BAMType == kUnpalettedBAM ? 3 : 1; }
+  int BytesPerPixel() const {
+    return BAMType == kUnpalettedBAM ? 3 : BAMType == kTrueColourBAM ? 4 : 1;
+  }
 
  private:
   friend class BAMReader;
   friend class BAMWriter;
+  friend class BAMV2Reader;
+  friend class BAMV2Writer;
 
   void Progress(const TProgressEvent& on_progress, std::int32_t position, std::int32_t max,
                 std::uint8_t stage) const;
@@ -183,6 +208,9 @@ class TBAM {
   ReservedEntryMapper ImportMapper() const;
   void ConvertToPaletted();
   void ConvertToUnpaletted();
+  void ConvertToTrueColour();
+  void ConvertFromTrueColour(std::uint8_t new_type);
+  bool SaveTrueColour(const std::string& file_name, bool reload, const TProgressEvent& on_progress);
   void StoreConvertedFrames(std::vector<std::uint8_t> data, int bytes_per_pixel);
   void InsertFrameNode(std::int32_t index, std::int32_t cycle, std::int32_t position,
                        const TBAMFrame& node, const std::vector<std::uint8_t>& bytes);

@@ -8,13 +8,16 @@ namespace celwright::rle {
 
 // The run-length scheme of frame data: only the key value is encoded, as the key followed by a
 // count byte n standing for n+1 key pixels; every other value stands for itself. A pixel is one
-// byte (palette index) or three bytes (red, green, blue).
+// byte (palette index) or three bytes (red, green, blue); four-byte pixels (red, green, blue,
+// alpha) are only ever stored raw.
 struct Key {
   int bytes_per_pixel = 1;
-  std::uint8_t value[3] = {0, 0, 0};
+  std::uint8_t value[4] = {0, 0, 0, 0};
 
   static Key Index(std::uint8_t index) { return Key{1, {index, 0, 0}}; }
-  static Key Colour(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return Key{3, {r, g, b}}; }
+  static Key Colour(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return Key{3, {r, g, b, 0}}; }
+  // True-colour frames are never run-length encoded; the key only gives the pixel size.
+  static Key Rgba() { return Key{4, {0, 0, 0, 0}}; }
 };
 
 // Streams pixels into an encoded buffer; runs of the key may be fed whole, so very long runs cost

@@ -43,13 +43,16 @@ void Bitmap::Resize(int width, int height, TColor fill) {
   Bitmap resized(width, height, format_);
   resized.color_table_ = color_table_;
   resized.transparent_color = transparent_color;
-  if (format_ == PixelFormat::Bits24) {
+  if (format_ == PixelFormat::Bits24 || format_ == PixelFormat::Bits32) {
+    const std::size_t bpp = static_cast<std::size_t>(BytesPerPixel());
     for (int y = 0; y < height; ++y) {
       std::uint8_t* row = resized.Row(y);
       for (int x = 0; x < width; ++x) {
-        row[3 * x] = BlueOf(fill);
-        row[3 * x + 1] = GreenOf(fill);
-        row[3 * x + 2] = RedOf(fill);
+        std::uint8_t* p = row + bpp * static_cast<std::size_t>(x);
+        p[0] = BlueOf(fill);
+        p[1] = GreenOf(fill);
+        p[2] = RedOf(fill);
+        if (bpp == 4) p[3] = static_cast<std::uint8_t>(fill >> 24);
       }
     }
   } else {
@@ -70,6 +73,7 @@ TColor Bitmap::GetPixel(int x, int y) const {
   const std::uint8_t* p = Row(y) + static_cast<std::size_t>(x) * BytesPerPixel();
   switch (format_) {
     case PixelFormat::Bits24:
+    case PixelFormat::Bits32:
       return MakeColor(p[2], p[1], p[0]);
     case PixelFormat::Bits8:
       return ToColor(color_table_[*p]);
@@ -88,6 +92,12 @@ void Bitmap::SetPixel(int x, int y, TColor color) {
       p[1] = GreenOf(color);
       p[2] = RedOf(color);
       break;
+    case PixelFormat::Bits32:
+      p[0] = BlueOf(color);
+      p[1] = GreenOf(color);
+      p[2] = RedOf(color);
+      p[3] = 255;
+      break;
     case PixelFormat::Bits8:
       *p = NearestEntry(color_table_, color);
       break;
@@ -97,13 +107,25 @@ void Bitmap::SetPixel(int x, int y, TColor color) {
   }
 }
 
+std::uint8_t Bitmap::GetAlpha(int x, int y) const {
+  if (!Contains(x, y)) return 0;
+  return format_ == PixelFormat::Bits32 ? Row(y)[4 * static_cast<std::size_t>(x) + 3] : 255;
+}
+
+void Bitmap::SetPixelAlpha(int x, int y, TColor color, std::uint8_t alpha) {
+  SetPixel(x, y, color);
+  if (format_ == PixelFormat::Bits32 && Contains(x, y)) {
+    Row(y)[4 * static_cast<std::size_t>(x) + 3] = alpha;
+  }
+}
+
 std::uint8_t Bitmap::GetIndex(int x, int y) const {
-  if (!Contains(x, y) || format_ == PixelFormat::Bits24) return 0;
+  if (!Contains(x, y) || format_ == PixelFormat::Bits24 || format_ == PixelFormat::Bits32) return 0;
   return Row(y)[x];
 }
 
 void Bitmap::SetIndex(int x, int y, std::uint8_t index) {
-  if (!Contains(x, y) || format_ == PixelFormat::Bits24) return;
+  if (!Contains(x, y) || format_ == PixelFormat::Bits24 || format_ == PixelFormat::Bits32) return;
   Row(y)[x] = format_ == PixelFormat::Bits1 ? (index ? 1 : 0) : index;
 }
 

@@ -86,6 +86,9 @@ Bitmap ConvertToPalette(const Bitmap& source, const Palette256& palette) {
       case PixelFormat::Bits24:
         for (int x = 0; x < source.Width(); ++x, in += 3) out[x] = map.Lookup(in[2], in[1], in[0]);
         break;
+      case PixelFormat::Bits32:
+        for (int x = 0; x < source.Width(); ++x, in += 4) out[x] = map.Lookup(in[2], in[1], in[0]);
+        break;
       case PixelFormat::Bits8:
         for (int x = 0; x < source.Width(); ++x) {
           const RGBTriple& c = source.ColorTable()[in[x]];

@@ -16,6 +16,14 @@ PixelValue EncodeColor(const Bitmap& bitmap, TColor color) {
       value.bytes[2] = RedOf(color);
       value.size = 3;
       break;
+    case PixelFormat::Bits32:
+      // Drawing colours are opaque.
+      value.bytes[0] = BlueOf(color);
+      value.bytes[1] = GreenOf(color);
+      value.bytes[2] = RedOf(color);
+      value.bytes[3] = 255;
+      value.size = 4;
+      break;
     case PixelFormat::Bits8:
       value.bytes[0] = IndexedPalette(bitmap.ColorTable()).NearestIndex(color);
       value.size = 1;
@@ -40,12 +48,9 @@ void FillSpan(Bitmap& bitmap, const Rect& clip, int y, int x_begin, int x_end,
     std::memset(row + from, value.bytes[0], static_cast<std::size_t>(to - from));
     return;
   }
-  std::uint8_t* p = row + static_cast<std::size_t>(from) * 3;
-  for (int x = from; x < to; ++x, p += 3) {
-    p[0] = value.bytes[0];
-    p[1] = value.bytes[1];
-    p[2] = value.bytes[2];
-  }
+  const std::size_t size = static_cast<std::size_t>(value.size);
+  std::uint8_t* p = row + static_cast<std::size_t>(from) * size;
+  for (int x = from; x < to; ++x, p += size) std::memcpy(p, value.bytes, size);
 }
 
 SpanSink SpanWriter(Bitmap& bitmap, const Rect& clip, const PixelValue& value) {

@@ -13,10 +13,11 @@ namespace celwright {
 // may overlap; every consumer writes a single value, so overlap never shows.
 using SpanSink = std::function<void(int y, int x_begin, int x_end)>;
 
-// A colour already encoded for one picture: three bytes (blue, green, red), a palette index
+// A colour already encoded for one picture: three bytes (blue, green, red), four (the same and
+// an opaque alpha), a palette index
 // (the nearest entry of the picture's colour table) or a mask bit (black 0, anything else 1).
 struct PixelValue {
-  std::uint8_t bytes[3] = {0, 0, 0};
+  std::uint8_t bytes[4] = {0, 0, 0, 0};
   int size = 3;
 };
 PixelValue EncodeColor(const Bitmap& bitmap, TColor color);

@@ -72,10 +72,14 @@ class SourceMapper {
   std::vector<long double> column_sin_;
 };
 
-void FillBytes(PixelFormat format, TColor fill, std::uint8_t (&bytes)[3]) {
+void FillBytes(PixelFormat format, TColor fill, std::uint8_t (&bytes)[4]) {
   switch (format) {
     case PixelFormat::Bits24:
       bytes[0] = BlueOf(fill), bytes[1] = GreenOf(fill), bytes[2] = RedOf(fill);
+      break;
+    case PixelFormat::Bits32:  // the high byte is the alpha, as Bitmap::Resize takes it
+      bytes[0] = BlueOf(fill), bytes[1] = GreenOf(fill), bytes[2] = RedOf(fill);
+      bytes[3] = static_cast<std::uint8_t>(fill >> 24);
       break;
     case PixelFormat::Bits8:
       bytes[0] = static_cast<std::uint8_t>(fill & 0xFF);
@@ -105,7 +109,7 @@ std::vector<Bitmap> Rotate(const std::vector<const Bitmap*>& pictures,
   std::vector<Bitmap> results;
   if (pictures.empty()) return results;
   const int source_w = pictures[0]->Width(), source_h = pictures[0]->Height();
-  std::vector<std::array<std::uint8_t, 3>> fill_bytes(pictures.size());
+  std::vector<std::array<std::uint8_t, 4>> fill_bytes(pictures.size());
   for (std::size_t k = 0; k < pictures.size(); ++k) {
     const Bitmap& picture = *pictures[k];
     if (picture.Width() != source_w || picture.Height() != source_h)
@@ -114,9 +118,9 @@ std::vector<Bitmap> Rotate(const std::vector<const Bitmap*>& pictures,
     result.ColorTable() = picture.ColorTable();
     result.transparent_color = picture.transparent_color;
     results.push_back(std::move(result));
-    std::uint8_t bytes[3] = {0, 0, 0};
+    std::uint8_t bytes[4] = {0, 0, 0, 0};
     FillBytes(picture.Format(), k < fills.size() ? fills[k] : 0, bytes);
-    fill_bytes[k] = {bytes[0], bytes[1], bytes[2]};
+    fill_bytes[k] = {bytes[0], bytes[1], bytes[2], bytes[3]};
   }
 
   SourceMapper mapper(width, dest_centre_x2, dest_centre_y2, source_centre_x2, source_centre_y2,
@@ -133,7 +137,9 @@ std::vector<Bitmap> Rotate(const std::vector<const Bitmap*>& pictures,
     }
     for (std::size_t k = 0; k < pictures.size(); ++k) {
       std::uint8_t* out = results[k].Row(j);
-      if (pictures[k]->BytesPerPixel() == 3) {
+      if (pictures[k]->BytesPerPixel() == 4) {
+        CopyRow<4>(*pictures[k], from, fill_bytes[k].data(), out);
+      } else if (pictures[k]->BytesPerPixel() == 3) {
         CopyRow<3>(*pictures[k], from, fill_bytes[k].data(), out);
       } else {
         CopyRow<1>(*pictures[k], from, fill_bytes[k].data(), out);

@@ -105,6 +105,41 @@ TEST(BatchTool, ConvertKeepsEveryFrameThroughBothContainersAndKinds) {
   }
 }
 
+TEST(BatchTool, OpensAndWritesBamV2WithItsPages) {
+  namespace fs = std::filesystem;
+  const auto folder = testing::TempPath("cli-v2");
+  fs::remove_all(folder);
+  fs::create_directories(folder / "out");
+  const std::string pages = fs::path(testing::RealV2File("swirl.bam")).parent_path().string();
+  fs::copy_file(testing::RealV2File("swirl.bam"), folder / "swirl.bam");
+  const std::string swirl = (folder / "swirl.bam").string();
+
+  const Result alone = RunTool("info " + swirl);
+  EXPECT_EQ(alone.status, 0);
+  EXPECT_NE(alone.err.find("MOS1000.PVRZ) was not found"), std::string::npos) << alone.err;
+  const Result found = RunTool("info " + swirl + " --pages " + folder.string() + " --pages " + pages);
+  ASSERT_EQ(found.status, 0) << found.err;
+  EXPECT_EQ(found.err, "");
+  EXPECT_NE(found.out.find("(\"BAM V2\")"), std::string::npos);
+  EXPECT_EQ(FrameFingerprints(found.out).size(), 46u);
+  EXPECT_EQ(RunTool("export " + swirl + " " + (folder / "swirl.gif").string() + " --pages " + pages).status, 0);
+
+  // To V2 and back; new pages start where asked and never replace another file's pages.
+  const std::string v2 = (folder / "out" / "sample.bam").string();
+  ASSERT_EQ(RunTool("convert " + kSample + " " + v2 + " --v2 --first-page 40").status, 0);
+  EXPECT_TRUE(fs::exists(folder / "out" / "MOS0040.PVRZ"));
+  const std::string other = (folder / "out" / "other.bam").string();
+  const Result refused = RunTool("convert " + kSample + " " + other + " --v2 --first-page 40");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("belongs to another file"), std::string::npos) << refused.err;
+  EXPECT_FALSE(fs::exists(other));
+  EXPECT_EQ(RunTool("convert " + kSample + " " + other + " --v2 --first-page 40 --overwrite-pages").status, 0);
+  const std::string back = (folder / "back.bam").string();
+  ASSERT_EQ(RunTool("convert " + v2 + " " + back + " --paletted").status, 0);
+  EXPECT_NE(RunTool("info " + back).out.find("paletted (\"BAM \")"), std::string::npos);
+  EXPECT_EQ(RunTool("convert " + kSample + " " + other + " --v2 --compressed").status, 2);
+}
+
 TEST(BatchTool, FramesExportAndImport) {
   const auto folder = testing::TempPath("cli-frames");
   std::filesystem::remove_all(folder);
@@ -165,7 +200,9 @@ TEST(BatchTool, ErrorsAndMisuseHaveTheirExitStatus) {
   EXPECT_EQ(RunTool("frobnicate x").status, 2);
   EXPECT_EQ(RunTool("convert a b --sideways").status, 2);
   EXPECT_EQ(RunTool("info /no/such/file.bam").status, 1);
-  EXPECT_EQ(RunTool("info " + testing::TestFile("swirl.bam")).status, 1);
+  const auto cut = testing::TempPath("cli-cut-v2.bam");
+  std::ofstream(cut, std::ios::binary) << "BAM V2  \x01";
+  EXPECT_EQ(RunTool("info " + cut.string()).status, 1);
   EXPECT_EQ(RunTool("export " + kSample + " out.tif").status, 2);
   EXPECT_EQ(RunTool("export " + kSample + " out.gif --cycle 9").status, 1);
 }

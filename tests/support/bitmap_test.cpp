@@ -20,6 +20,21 @@ TEST(Bitmap, PixelsRoundTripInEveryKind) {
   mask.SetPixel(0, 0, 0xFFFFFF);
   EXPECT_EQ(mask.GetPixel(0, 0), 0xFFFFFFu);
   EXPECT_EQ(mask.GetPixel(1, 0), 0u);
+
+  // 32 bits: drawing colours are opaque, alpha is set on its own, resizing fills see-through.
+  Bitmap alpha(2, 1, PixelFormat::Bits32);
+  EXPECT_EQ(alpha.Stride(), 8u);
+  alpha.SetPixel(0, 0, MakeColor(10, 20, 30));
+  alpha.SetPixelAlpha(1, 0, MakeColor(1, 2, 3), 77);
+  EXPECT_EQ(alpha.GetPixel(0, 0), MakeColor(10, 20, 30));
+  EXPECT_EQ(alpha.GetAlpha(0, 0), 255);
+  EXPECT_EQ(alpha.GetAlpha(1, 0), 77);
+  EXPECT_EQ(alpha.Row(0)[4], 3);  // blue first, alpha last
+  EXPECT_EQ(alpha.Row(0)[7], 77);
+  alpha.Resize(3, 1, 0);
+  EXPECT_EQ(alpha.GetAlpha(1, 0), 77);
+  EXPECT_EQ(alpha.GetAlpha(2, 0), 0);
+  EXPECT_EQ(rgb.GetAlpha(0, 0), 255);
 }
 
 TEST(Bitmap, OutsideAccessIsIgnored) {

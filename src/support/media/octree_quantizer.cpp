@@ -280,6 +280,7 @@ void OctreeQuantizer::AddPicture(const Bitmap& picture) {
       return;
     }
     case PixelFormat::Bits1:
+    case PixelFormat::Bits32:  // alpha must be settled by the caller first
       break;
   }
   throw std::invalid_argument("Colour reduction needs a colour picture");

@@ -59,6 +59,7 @@ Bitmap NearestColorMapper::Map(const Bitmap& picture) {
       return Translated(picture, translation, palette_);
     }
     case PixelFormat::Bits1:
+    case PixelFormat::Bits32:  // alpha must be settled by the caller first
       break;
   }
   throw std::invalid_argument("Palette mapping needs a colour picture");
@@ -149,6 +150,7 @@ Bitmap ReservedEntryMapper::Map(const Bitmap& picture) {
       return Translated(picture, translation, palette_);
     }
     case PixelFormat::Bits1:
+    case PixelFormat::Bits32:  // alpha must be settled by the caller first
       break;
   }
   throw std::invalid_argument("Palette mapping needs a colour picture");
