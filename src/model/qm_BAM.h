@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -40,6 +41,9 @@ class TBAM {
   std::int32_t ShadowInd = 1;
   std::int32_t DataStart = 0;
   Palette256 Palette{};
+  // The 4th byte of each palette entry as read: newer engine editions take it as alpha (0 is
+  // opaque), so it is written back unchanged; 0 for palettes made here.
+  std::array<std::uint8_t, 256> PaletteFourthBytes{};
   bool IsOpen = false;
   std::vector<std::uint8_t> Data;
   std::int32_t ErrorCode = 0;
@@ -99,7 +103,10 @@ class TBAM {
 
   bool AddCycle(std::int32_t copy_of);
   bool DeleteCycle(std::int32_t index);
+  // Adding frames or lookup entries past what engines read throws engine::EngineLimitError.
   void AddFrameToCycle(std::int32_t frame, std::int32_t cycle);
+  // The entries of all cycles together: the lookup table the writer builds.
+  std::int64_t LookupEntryCount() const;
   bool DeleteFrameFromCycle(std::int32_t cycle, std::int32_t position);
   bool MoveFrameInCycle(std::int32_t cycle, std::int32_t from_pos, std::int32_t to_pos);
 
