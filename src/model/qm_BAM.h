@@ -83,6 +83,8 @@ class TBAM {
   // --- Frames and cycles ----------------------------------------------------------------
   TBAMFrame GetFrame(std::int32_t index) const;
   TCycleItem GetCycle(std::int32_t index) const;
+  // Where frame `index`'s data sat in the file last read; edits do not keep it current.
+  std::int32_t FileDataOffset(std::int32_t index) const { return frames_.at(index).DataOffset; }
   // Position of frame `index`'s bytes in `Data` (index may equal FrameCount: the end). O(1):
   // every operation that changes frame sizes keeps a table of positions current.
   std::size_t FrameDataPosition(std::int32_t index) const;
