@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QWheelEvent>
@@ -390,7 +391,7 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QCOMPARE(form_->List_Frames->currentRow(), frame);
 
     // A run-length key of 129 with no green entry: the file means 129 as transparent.
-    const std::string carot = RealFile("carot.bam");
+    const std::string carot = testing::RealFile("carot.bam");
     QVERIFY_REAL_FILE(carot);
     form_->OpenFile(carot, dtBAM);
     form_->Entry("CheckForEngines1")->trigger();
