@@ -1,6 +1,7 @@
 #include "model/engine_fix.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "model/bam_rle_key.h"

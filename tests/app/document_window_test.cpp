@@ -410,6 +410,14 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QVERIFY(!report->Btn_Fix->isEnabled());
     QVERIFY(Doc().Modified);
     QCOMPARE(shown(0), before);
+
+    // An unchanged file is checked on its bytes: what saving will put right is listed too.
+    const std::string damaged = testing::RealFile("minimal_carot.bam");
+    QVERIFY_REAL_FILE(damaged);
+    prompts_->YesNoCancelAnswers.push_back(PromptAnswer::No);  // carot.bam stays as it was
+    form_->OpenFile(damaged, dtBAM);
+    form_->Entry("CheckForEngines1")->trigger();
+    QVERIFY(report->Shown().Has(engine::kEmptyFrameEncoded));
   }
 };
 
