@@ -171,7 +171,7 @@ void CheckPalette(const TBAM& bam, Report& report) {
     Add(report, kOpaqueOnShadowIndex,
         FrameText(static_cast<std::size_t>(first_shadow_frame)) + " and " +
             std::to_string(shadow_frames - 1) + " more frames have " + std::to_string(on_shadow) +
-            " pixels on index 1 (black), which creature animations draw as shadow",
+            " pixels on index 1 (a shadow colour), which creature animations draw as shadow",
         first_shadow_frame, -1, 1);
   }
 

@@ -1,5 +1,7 @@
 #include "model/engine_rules.h"
 
+#include <algorithm>
+
 namespace celwright::engine {
 
 const Rule kFrameOffsetWithoutData{
@@ -108,6 +110,11 @@ TransparentIndices FindTransparentIndices(const Palette256& palette, std::uint8_
   return found;
 }
 
-bool PaletteMarksShadow(const Palette256& palette) { return palette[1] == RGBTriple{0, 0, 0}; }
+bool PaletteMarksShadow(const Palette256& palette) {
+  const RGBTriple entry = palette[1];
+  const int high = std::max({entry.r, entry.g, entry.b});
+  const int low = std::min({entry.r, entry.g, entry.b});
+  return high <= kShadowColourMost && high - low <= kShadowColourSpread;
+}
 
 }  // namespace celwright::engine

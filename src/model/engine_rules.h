@@ -91,7 +91,10 @@ struct TransparentIndices {
 };
 TransparentIndices FindTransparentIndices(const Palette256& palette, std::uint8_t key);
 
-// Creature animations draw index 1 as shadow; a palette marks it so with black at entry 1.
+// Creature animations draw index 1 as shadow; a palette marks it so with a shadow colour at
+// entry 1: black or a dark, nearly neutral grey (the games' creature palettes use both).
+inline constexpr int kShadowColourMost = 64;
+inline constexpr int kShadowColourSpread = 8;
 bool PaletteMarksShadow(const Palette256& palette);
 
 }  // namespace celwright::engine
