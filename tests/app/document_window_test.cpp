@@ -419,6 +419,16 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     form_->Entry("CheckForEngines1")->trigger();
     QVERIFY(report->Shown().Has(engine::kEmptyFrameEncoded));
   }
+
+  void theFrameEnginesWouldTakeForNoneIsRefusedWithAMessage() {
+    QVERIFY(NewActiveDocument());
+    while (Doc().BAM.FrameCount() < 65534) Doc().BAM.InsertFrame(-1, -1, -1, false);
+    form_->UpdateFrameAndSequenceLists();
+    form_->Entry("NewFrame1")->trigger();
+    QCOMPARE(Doc().BAM.FrameCount(), 65534);
+    QCOMPARE(prompts_->Count("error"), 1);
+    QVERIFY(prompts_->History.back().Text.find("65534") != std::string::npos);
+  }
 };
 
 CELWRIGHT_APP_TEST(DocumentWindowTest)
