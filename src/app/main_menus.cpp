@@ -48,6 +48,8 @@ void TMainForm::BuildMenus() {
   AddEntry(file, "FileInfo1", "File &Info", QKeySequence("F2"), [this] {
     if (document_) BAMForm()->FileInfo();
   });
+  AddEntry(file, "CheckForEngines1", "Check for &Engines...", none,
+           [this] { CheckForEngines1Click(); });
   file->addSeparator();
   // Printing was never part of the program; the entries stay for the familiar layout.
   AddEntry(file, "Print1", "&Print", QKeySequence("Ctrl+P"), nullptr);

@@ -40,6 +40,7 @@ class TBAMForm;
 class TAboutBox;
 class TLogForm;
 class TViewHistoryForm;
+class TEngineReportForm;
 class TProgForm;
 class TOnionSkinForm;
 class TPreviewForm;
@@ -80,6 +81,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void SaveAs1Click();
   // Returns false when the document refused to close.
   bool Close1Click();
+  // File > Check for Engines: the report window, whose Fix changes the document (saved as usual).
+  void CheckForEngines1Click();
+  TEngineReportForm* EngineReportForm() const { return engine_report_form_; }
   void RecentFileClick(int place);
   void UpdateRecentList(const std::string& file_name, TDocType file_type);
   const RecentFiles& Recent() const { return recent_; }
@@ -341,6 +345,7 @@ class TMainForm : public QMainWindow, private MainWindowLink {
 
   TLogForm* log_form_ = nullptr;
   TViewHistoryForm* history_form_ = nullptr;
+  TEngineReportForm* engine_report_form_ = nullptr;
   TProgForm* prog_form_ = nullptr;
   TAboutBox* about_box_ = nullptr;
   TPreviewForm* preview_form_ = nullptr;

@@ -35,7 +35,13 @@ constexpr const char* kUsage =
     "                                 frames (paletted unless asked otherwise)\n"
     "  import PICTURE... OUT.bam [--centre X,Y] [--paletted | --unpaletted] [--uncompressed]\n"
     "                                 one frame per PNG, BMP, JPEG or GIF picture, in order;\n"
-    "                                 centred on the bottom middle unless --centre is given\n";
+    "                                 centred on the bottom middle unless --centre is given\n"
+    "  check FILE... [--json] [--strict]\n"
+    "                                 report what game engines refuse, misread or show\n"
+    "                                 otherwise; exit status 1 with errors (or, with\n"
+    "                                 --strict, warnings)\n"
+    "  check --fix IN OUT.bam [--json]\n"
+    "                                 write IN with every fix that keeps its pixels\n";
 
 }  // namespace
 
@@ -57,6 +63,7 @@ int main(int argc, char** argv) {
     if (command == "frames") return RunFrames(args);
     if (command == "export") return RunExport(args);
     if (command == "import") return RunImport(args);
+    if (command == "check") return RunCheck(args);
     throw UsageError("unknown command \"" + command + "\"");
   } catch (const UsageError& e) {
     std::cerr << "celwright-cli: " << ForTerminal(e.what()) << "\n\n" << kUsage;

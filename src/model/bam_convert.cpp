@@ -76,6 +76,7 @@ void TBAM::ConvertToPaletted() {
     Progress(OnProgress, i + 1, FrameCount(), kStageConverting);
   }
   Palette = palette;
+  PaletteFourthBytes.fill(0);
   TranspInd = 0;
   ShadowInd = 1;
   StoreConvertedFrames(std::move(data), 1);

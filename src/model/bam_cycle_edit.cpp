@@ -1,11 +1,14 @@
 #include "model/qm_BAM.h"
 
+#include "model/engine_rules.h"
+
 namespace celwright {
 
 bool TBAM::AddCycle(std::int32_t copy_of) {
   TCycleItem item;
   if (copy_of != -1) {
     if (copy_of < 0 || copy_of >= CycleCount()) return false;
+    engine::RequireLookupEntryCount(LookupEntryCount() + cycles_[copy_of].Count);
     item.Frames = cycles_[copy_of].Frames;
     item.Count = cycles_[copy_of].Count;
   }
@@ -29,6 +32,7 @@ void TBAM::AddFrameToCycle(std::int32_t frame, std::int32_t cycle) {
   if (frame < 0 || frame >= FrameCount()) {
     throw EFrameNotExists("Requested frame (" + std::to_string(frame) + ") does not exist! (2)");
   }
+  engine::RequireLookupEntryCount(LookupEntryCount() + 1);
   cycles_[cycle].Frames.push_back(frame);
   ++cycles_[cycle].Count;
 }
@@ -50,6 +54,16 @@ bool TBAM::MoveFrameInCycle(std::int32_t cycle, std::int32_t from_pos, std::int3
   item.Frames.erase(item.Frames.begin() + from_pos);
   item.Frames.insert(item.Frames.begin() + to_pos, moved);
   return true;
+}
+
+}  // namespace celwright
+
+namespace celwright {
+
+std::int64_t TBAM::LookupEntryCount() const {
+  std::int64_t entries = 0;
+  for (const TCycleItem& cycle : cycles_) entries += cycle.Count;
+  return entries;
 }
 
 }  // namespace celwright

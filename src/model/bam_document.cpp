@@ -55,6 +55,7 @@ std::unique_ptr<TBAM> TBAM::CloneContent() const {
   copy->ShadowInd = ShadowInd;
   copy->DataStart = DataStart;
   copy->Palette = Palette;
+  copy->PaletteFourthBytes = PaletteFourthBytes;
   copy->IsOpen = IsOpen;
   copy->Data = Data;
   copy->FileName = FileName;
@@ -91,6 +92,7 @@ bool TBAM::NewBAM(const std::string& file_name, bool no_frames) {
   FrameEntriesOffset = PaletteOffset = LookupOffset = CycleEntriesOffset = 0;
   LookupCount = 0;
   Palette.fill(RGBTriple{});
+  PaletteFourthBytes.fill(0);
   DataStart = 0;
   TranspInd = 0;
   ShadowInd = 1;

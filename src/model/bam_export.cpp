@@ -56,6 +56,7 @@ void TBAM::ExportCycleAsBAM(const std::string& file_name, std::int32_t cycle_num
   target.NewBAM(name, true);
   target.BAMType = BAMType;
   target.Palette = Palette;
+  target.PaletteFourthBytes = PaletteFourthBytes;
   target.CompColIndex = CompColIndex;
   target.CompCol = CompCol;
   target.TransCol = TransCol;

@@ -36,7 +36,8 @@ bool TBAM::SaveToFile(const std::string& file_name, std::uint8_t bam_type, bool 
   if (file_name == kUntitledBAM) return false;
 
   std::uint32_t frame_data_start = 0;
-  std::vector<std::uint8_t> image = writer.BuildImage(bam_type, frame_data_start);
+  std::size_t padding = 0;
+  std::vector<std::uint8_t> image = writer.BuildImage(bam_type, frame_data_start, padding);
 
   // Stages come in order: frame data (6), the document's new image (7), writing (8, or 9 for a
   // compressed file), finished (10). The document takes the new image only once the file is
@@ -66,6 +67,7 @@ bool TBAM::SaveToFile(const std::string& file_name, std::uint8_t bam_type, bool 
     throw EBAMSaveError(e.what());
   }
 
+  updated.resize(updated.size() - padding);
   Data = std::move(updated);
   DataStart = static_cast<std::int32_t>(frame_data_start);
   Progress(on_progress, 0, 0, kStageFinished);

@@ -1,9 +1,14 @@
 #include "model/qm_BAM.h"
 
+#include "model/engine_rules.h"
+
 namespace celwright {
 
 void TBAM::InsertFrameNode(std::int32_t index, std::int32_t cycle, std::int32_t position,
                            const TBAMFrame& node, const std::vector<std::uint8_t>& bytes) {
+  // Refused before anything changes, so the animation stays as it was.
+  engine::RequireFrameCount(std::int64_t{FrameCount()} + 1);
+  if (cycle >= 0 && cycle < CycleCount()) engine::RequireLookupEntryCount(LookupEntryCount() + 1);
   // Later frames move up one number; every cycle entry that named them follows. Appending
   // renumbers nothing, so building an animation frame by frame stays linear.
   if (index < FrameCount()) {

@@ -239,7 +239,10 @@ void TBAM::ImportGIF(const std::string& file_name) {
     CheckWholeGif(bytes);
   }
   AddCycle(-1);
-  if (paletted && was_empty) Palette = survey.palette;
+  if (paletted && was_empty) {
+    Palette = survey.palette;
+    PaletteFourthBytes.fill(0);
+  }
   ReservedEntryMapper mapper = ImportMapper();
   AnimatedGifReader reader(bytes);
   while (const GifFrame* frame = reader.ReadFrame()) {

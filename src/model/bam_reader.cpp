@@ -241,11 +241,13 @@ bool BAMReader::ParseHeader(const ByteView& image, std::uint16_t& frame_count,
 void BAMReader::ParsePalette(const ByteView& image) {
   bam_.TranspInd = -1;
   bam_.Palette.fill(RGBTriple{});
+  bam_.PaletteFourthBytes.fill(0);
   int read = 0;
   for (int i = 0; i < 256; ++i) {
     const std::uint64_t at = std::uint64_t{bam_.PaletteOffset} + 4u * static_cast<unsigned>(i);
     if (!image.Fits(at, 3)) break;
     bam_.Palette[i] = RGBTriple{image.U8(at + 2), image.U8(at + 1), image.U8(at)};
+    bam_.PaletteFourthBytes[i] = image.U8(at + 3);  // 0 where the file ends inside the entry
     ++read;
     Report(i + 1, 256, kStageLoadPalette);
   }
@@ -324,23 +326,29 @@ bool BAMReader::ReadFrameData(const ByteView& image, const std::vector<std::uint
       scan_of[k] = it->second;
     }
   }
-  // The work the header asks for, checked before doing any of it: each distinct piece of data
-  // is read up to its end or to the most its pixels can take.
-  std::uint64_t scan_bytes = 0;
+  // The work the header can ask for: each distinct piece of data is read up to its end or to
+  // the most its pixels can take. Within the budget nothing more is checked; past it, the bytes
+  // really read are counted, so many frames of run-length encoded data (which read far less than
+  // their pixels could take) still load, while tables that would read the file over and over
+  // are refused after at most one scan beyond the budget.
+  const std::uint64_t scan_budget = kScanBytesPerImageByte * image_size + kScanBytesAllowance;
+  std::uint64_t most_scan_bytes = 0;
   for (const Scan& scan : scans) {
-    scan_bytes += std::min<std::uint64_t>(image_size - scan.offset,
-                                          (scan.rle ? 2 : 1) * bpp * scan.pixels);
+    most_scan_bytes += std::min<std::uint64_t>(image_size - scan.offset,
+                                               (scan.rle ? 2 : 1) * bpp * scan.pixels);
   }
-  if (scan_bytes > kScanBytesPerImageByte * image_size + kScanBytesAllowance) {
-    return Refuse(kErrorUnreadable,
-                  "The frame table is damaged: its " + std::to_string(frame_count) +
-                      " frames would read " + std::to_string(scan_bytes >> 20) +
-                      " MiB of frame data from " + std::to_string(image_size >> 10) +
-                      " KiB of file");
-  }
+  std::uint64_t scanned = 0;
   for (Scan& scan : scans) {
+    if (most_scan_bytes > scan_budget && scanned > scan_budget) {
+      return Refuse(kErrorUnreadable,
+                    "The frame table is damaged: its " + std::to_string(frame_count) +
+                        " frames would read " + std::to_string(most_scan_bytes >> 20) +
+                        " MiB of frame data from " + std::to_string(image_size >> 10) +
+                        " KiB of file");
+    }
     scan.result = rle::Decode(image.Data() + scan.offset, image.Size() - scan.offset, nullptr,
                               scan.pixels, key, scan.rle);
+    scanned += scan.result.consumed;
   }
 
   bool in_place = true;  // every frame clean and stored back to back after the tables

@@ -1,6 +1,7 @@
 #include "model/bam_writer.h"
 
 #include "model/byte_view.h"
+#include "model/engine_rules.h"
 #include "model/stepped_copy.h"
 
 namespace celwright {
@@ -28,9 +29,9 @@ void BAMWriter::CheckLimits(std::uint8_t bam_type) const {
                             : "The animation is paletted; convert it to unpaletted before saving "
                               "it as an unpaletted BAM");
   }
-  if (bam_.FrameCount() > kMaxFieldValue) {
+  if (bam_.FrameCount() > engine::kMaxFrames) {
     throw EBAMSaveError("The animation has " + std::to_string(bam_.FrameCount()) +
-                        " frames; a BAM file holds at most 65535");
+                        " frames; engines read at most " + std::to_string(engine::kMaxFrames));
   }
   if (bam_.CycleCount() > 255) {
     throw EBAMSaveError("The animation has " + std::to_string(bam_.CycleCount()) +
@@ -38,9 +39,10 @@ void BAMWriter::CheckLimits(std::uint8_t bam_type) const {
   }
   std::int64_t lookup_entries = 0;
   for (const TCycleItem& cycle : bam_.cycles_) lookup_entries += cycle.Count;
-  if (lookup_entries > kMaxFieldValue) {
+  if (lookup_entries > engine::kMaxLookupEntries) {
     throw EBAMSaveError("The sequences hold " + std::to_string(lookup_entries) +
-                        " frame entries together; a BAM file holds at most 65535");
+                        " frame entries together; engines read at most " +
+                        std::to_string(engine::kMaxLookupEntries));
   }
   std::int64_t data_size = 0;
   for (std::size_t k = 0; k < bam_.frames_.size(); ++k) {
@@ -66,7 +68,8 @@ void BAMWriter::CheckLimits(std::uint8_t bam_type) const {
 }
 
 std::vector<std::uint8_t> BAMWriter::BuildImage(std::uint8_t bam_type,
-                                                std::uint32_t& frame_data_start) {
+                                                std::uint32_t& frame_data_start,
+                                                std::size_t& padding) {
   const bool paletted = bam_type == kPalettedBAM;
   const std::uint32_t frames = static_cast<std::uint32_t>(bam_.FrameCount());
   const std::uint32_t cycles = static_cast<std::uint32_t>(bam_.CycleCount());
@@ -111,7 +114,9 @@ std::vector<std::uint8_t> BAMWriter::BuildImage(std::uint8_t bam_type,
     PutU16(image, static_cast<std::uint32_t>(frame.Height));
     PutU16(image, static_cast<std::uint16_t>(frame.CentreX));
     PutU16(image, static_cast<std::uint16_t>(frame.CentreY));
-    PutU32(image, data_offset | (frame.RLE ? 0u : 0x80000000u));
+    // A frame without pixels has no data either way, so storing it raw costs nothing.
+    const bool encoded = frame.RLE && engine::MayStoreEncoded(frame.Width, frame.Height);
+    PutU32(image, data_offset | (encoded ? 0u : 0x80000000u));
     data_offset += static_cast<std::uint32_t>(frame.DataSize);
   }
 
@@ -124,17 +129,28 @@ std::vector<std::uint8_t> BAMWriter::BuildImage(std::uint8_t bam_type,
   }
 
   if (paletted) {
-    for (const RGBTriple& entry : bam_.Palette) {
-      image.push_back(entry.b);
-      image.push_back(entry.g);
-      image.push_back(entry.r);
-      image.push_back(0);
+    for (std::size_t i = 0; i < bam_.Palette.size(); ++i) {
+      image.push_back(bam_.Palette[i].b);
+      image.push_back(bam_.Palette[i].g);
+      image.push_back(bam_.Palette[i].r);
+      image.push_back(bam_.PaletteFourthBytes[i]);
     }
   }
   for (std::uint16_t entry : lookup) PutU16(image, entry);
 
   SteppedAppend(image, bam_.Data.data() + std::min(bam_.Data.size(), data_begin), data_size,
                 progress_, kStageSaveFrameData);
+  // Frames without data at the end (or a file of empty frames only) point at the end of the
+  // file; one byte after them keeps every offset on data, as engines require.
+  padding = 0;
+  const std::uint32_t last_offset =
+      bam_.frames_.empty()
+          ? 0
+          : data_offset - static_cast<std::uint32_t>(bam_.frames_.back().DataSize);
+  if (!bam_.frames_.empty() && !engine::OffsetHasData(last_offset, image.size())) {
+    padding = 1;
+    image.push_back(0);
+  }
   return image;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,6 +42,9 @@ class TBAM {
   std::int32_t ShadowInd = 1;
   std::int32_t DataStart = 0;
   Palette256 Palette{};
+  // The 4th byte of each palette entry as read: newer engine editions take it as alpha (0 is
+  // opaque), so it is written back unchanged; 0 for palettes made here.
+  std::array<std::uint8_t, 256> PaletteFourthBytes{};
   bool IsOpen = false;
   std::vector<std::uint8_t> Data;
   std::int32_t ErrorCode = 0;
@@ -95,6 +99,8 @@ class TBAM {
   // --- Frames and cycles ----------------------------------------------------------------
   TBAMFrame GetFrame(std::int32_t index) const;
   TCycleItem GetCycle(std::int32_t index) const;
+  // Where frame `index`'s data sat in the file last read; edits do not keep it current.
+  std::int32_t FileDataOffset(std::int32_t index) const { return frames_.at(index).DataOffset; }
   // Position of frame `index`'s bytes in `Data` (index may equal FrameCount: the end). O(1):
   // every operation that changes frame sizes keeps a table of positions current.
   std::size_t FrameDataPosition(std::int32_t index) const;
@@ -115,7 +121,10 @@ class TBAM {
 
   bool AddCycle(std::int32_t copy_of);
   bool DeleteCycle(std::int32_t index);
+  // Adding frames or lookup entries past what engines read throws engine::EngineLimitError.
   void AddFrameToCycle(std::int32_t frame, std::int32_t cycle);
+  // The entries of all cycles together: the lookup table the writer builds.
+  std::int64_t LookupEntryCount() const;
   bool DeleteFrameFromCycle(std::int32_t cycle, std::int32_t position);
   bool MoveFrameInCycle(std::int32_t cycle, std::int32_t from_pos, std::int32_t to_pos);
 

@@ -5,9 +5,11 @@
 #include <QTimer>
 #include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QWheelEvent>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -15,6 +17,7 @@
 #include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
+#include "app/engine_report_window.h"
 #include "app/history_window.h"
 #include "support/image_io/image_file.h"
 
@@ -371,6 +374,60 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QCOMPARE(prompts_->History.back().Title, std::string("Frame Info"));
     form_->Entry("FileInfo1")->trigger();
     QVERIFY(prompts_->History.back().Text.rfind("sample.bam", 0) == 0);
+  }
+
+  void checkForEnginesShowsTheFrameOfAnEntryAndFixKeepsThePixels() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->Entry("CheckForEngines1")->trigger();
+    TEngineReportForm* report = form_->EngineReportForm();
+    QVERIFY(report && report->isVisible());
+    const auto& findings = report->Shown().findings;
+    const auto framed = std::find_if(findings.begin(), findings.end(),
+                                     [](const engine::Finding& f) { return f.frame > 0; });
+    QVERIFY(framed != findings.end());
+    const int frame = framed->frame;
+    ClickRow(report->List_Findings, static_cast<int>(framed - findings.begin()));
+    QCOMPARE(Doc().CurrentFrame, frame);
+    QCOMPARE(form_->List_Frames->currentRow(), frame);
+
+    // A run-length key of 129 with no green entry: the file means 129 as transparent.
+    const std::string carot = testing::RealFile("carot.bam");
+    QVERIFY_REAL_FILE(carot);
+    form_->OpenFile(carot, dtBAM);
+    form_->Entry("CheckForEngines1")->trigger();
+    QVERIFY(report->Shown().Has(engine::kTransparentIndexDisagreement));
+    QVERIFY(report->Btn_Fix->isEnabled());
+    auto shown = [this](int transparent) {
+      std::vector<TColor> pixels;
+      for (std::uint8_t index : Doc().BAM.DecodeFrame(0)) {
+        pixels.push_back(index == transparent ? 0xFF000000u : ToColor(Doc().BAM.Palette[index]));
+      }
+      return pixels;
+    };
+    const std::vector<TColor> before = shown(129);
+    QTest::mouseClick(report->Btn_Fix, Qt::LeftButton);
+    QVERIFY(!report->Shown().Has(engine::kTransparentIndexDisagreement));
+    QVERIFY(!report->Btn_Fix->isEnabled());
+    QVERIFY(Doc().Modified);
+    QCOMPARE(shown(0), before);
+
+    // An unchanged file is checked on its bytes: what saving will put right is listed too.
+    const std::string damaged = testing::RealFile("minimal_carot.bam");
+    QVERIFY_REAL_FILE(damaged);
+    prompts_->YesNoCancelAnswers.push_back(PromptAnswer::No);  // carot.bam stays as it was
+    form_->OpenFile(damaged, dtBAM);
+    form_->Entry("CheckForEngines1")->trigger();
+    QVERIFY(report->Shown().Has(engine::kEmptyFrameEncoded));
+  }
+
+  void theFrameEnginesWouldTakeForNoneIsRefusedWithAMessage() {
+    QVERIFY(NewActiveDocument());
+    while (Doc().BAM.FrameCount() < 65534) Doc().BAM.InsertFrame(-1, -1, -1, false);
+    form_->UpdateFrameAndSequenceLists();
+    form_->Entry("NewFrame1")->trigger();
+    QCOMPARE(Doc().BAM.FrameCount(), 65534);
+    QCOMPARE(prompts_->Count("error"), 1);
+    QVERIFY(prompts_->History.back().Text.find("65534") != std::string::npos);
   }
 };
 

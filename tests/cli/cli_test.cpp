@@ -13,7 +13,9 @@
 #include <tuple>
 
 #include "model/bam_test_util.h"
+#include "model/byte_view.h"
 #include "model/qm_BAM.h"
+#include "support/file_io.h"
 
 namespace celwright {
 namespace {
@@ -208,6 +210,58 @@ TEST(BatchTool, ErrorsAndMisuseHaveTheirExitStatus) {
 }
 
 // Picture messages are "title\r\rdetail" for message boxes; a terminal must show both parts.
+TEST(BatchTool, CheckReportsFixesAndExitsByWhatItFound) {
+  const std::string warned = testing::TestFile("carot.bam");      // a warning only
+  const std::string damaged = testing::TestFile("minimal_carot.bam");  // errors
+  const Result one = RunTool("check " + kSample + " " + warned);
+  EXPECT_EQ(one.status, 0);
+  EXPECT_NE(one.out.find("transparent-index-disagreement"), std::string::npos);
+  EXPECT_NE(one.out.rfind("2 files: 0 errors, 1 warning, "), std::string::npos);
+  EXPECT_EQ(RunTool("check --strict " + warned).status, 1);
+  const Result errors = RunTool("check --json " + kSample + " " + damaged);
+  EXPECT_EQ(errors.status, 1);
+  EXPECT_NE(errors.out.find("\"id\": \"empty-frame-encoded\""), std::string::npos);
+  EXPECT_NE(errors.out.find("\"summary\""), std::string::npos);
+  EXPECT_EQ(RunTool("check").status, 2);
+  EXPECT_EQ(RunTool("check --loose " + warned).status, 2);
+  EXPECT_EQ(RunTool("check --fix " + warned).status, 2);
+
+  const auto fixed = testing::TempPath("cli-fixed.bam");
+  const Result fix = RunTool("check --fix " + damaged + " " + fixed.string());
+  EXPECT_EQ(fix.status, 0) << fix.out << fix.err;
+  EXPECT_NE(fix.out.find("fixed: Frame 0"), std::string::npos);
+  EXPECT_NE(RunTool("check " + fixed.string()).out.find("1 file: 0 errors"), std::string::npos);
+}
+
+TEST(BatchTool, RefusesToWriteMoreFramesThanEnginesRead) {
+  // 65535 frames of one pixel sharing one byte of data, laid out by hand.
+  std::vector<std::uint8_t> image;
+  PutTag(image, "BAM ");
+  PutTag(image, "V1  ");
+  PutU16(image, 65535);
+  image.push_back(0);
+  image.push_back(0);
+  const std::uint32_t data = 24 + 12 * 65535 + 1024;
+  PutU32(image, 24);
+  PutU32(image, 24 + 12 * 65535);
+  PutU32(image, data);
+  for (int k = 0; k < 65535; ++k) {
+    PutU16(image, 1);
+    PutU16(image, 1);
+    PutU32(image, 0);
+    PutU32(image, 0x80000000u | data);
+  }
+  image.resize(image.size() + 1024 + 1, 0);
+  const auto big = testing::TempPath("cli-65535.bam"), out = testing::TempPath("cli-65535-out.bam");
+  std::filesystem::remove(out);
+  WriteFileAtomically(big, image);
+  const Result convert = RunTool("convert " + big.string() + " " + out.string());
+  EXPECT_EQ(convert.status, 1);
+  EXPECT_NE(convert.err.find("65534"), std::string::npos) << convert.err;
+  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_EQ(RunTool("check " + big.string()).status, 1);
+}
+
 TEST(BatchTool, PictureErrorsKeepTitleAndDetailOnATerminal) {
   const auto folder = testing::TempPath("cli-blocked");
   std::filesystem::remove_all(folder);

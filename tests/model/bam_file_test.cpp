@@ -5,6 +5,7 @@
 
 #include "model/bam_test_util.h"
 #include "model/byte_view.h"
+#include "model/engine_rules.h"
 #include "model/qm_BAM.h"
 #include "support/file_io.h"
 
@@ -147,6 +148,94 @@ TEST(BAMWriter, RefusesWhatTheFormatCannotHoldAndKeepsTheOldFile) {
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous");
   EXPECT_FALSE(bam.SaveToFile(kUntitledBAM, kPalettedBAM, true, false));
   ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, true, false));
+}
+
+TEST(BAMWriter, PointsEveryFrameAtDataAndStoresEmptyFramesRaw) {
+  // A file of empty frames only, one of them marked encoded, and one with an empty frame last.
+  for (const bool with_data : {false, true}) {
+    TBAM bam;
+    bam.NewBAM("x", false);
+    TBAMFrame empty = bam.GetFrame(0);
+    empty.Width = empty.Height = 0;
+    empty.RLE = true;
+    if (with_data) {
+      testing::SetPixels(bam, 0, 2, 2, 0, 0, {5, 6, 7, 8});
+      bam.InsertFrame(-1, 0, -1, false);
+      bam.ReplaceFrameData(1, {}, empty);
+    } else {
+      bam.ReplaceFrameData(0, {}, empty);
+    }
+    const auto path = TempPath("empty-frames.bam");
+    ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, false, false));
+    const auto bytes = ReadWholeFile(path);
+    const ByteView file(bytes.data(), bytes.size());
+    for (int k = 0; k < bam.FrameCount(); ++k) {
+      const std::uint32_t word = file.U32(24 + 12 * k + 8);
+      EXPECT_LT(word & 0x7FFFFFFFu, bytes.size()) << "frame " << k;
+      if (file.U16(24 + 12 * k) == 0) {
+        EXPECT_NE(word & 0x80000000u, 0u) << "frame " << k;
+      }
+    }
+    TBAM loaded;
+    ASSERT_TRUE(loaded.LoadFromFile(path)) << loaded.ErrorMessage;
+    EXPECT_TRUE(loaded.Warnings.empty());
+    ExpectSameAnimation(bam, loaded);
+    // The padding stays out of the document: saving again writes the same file.
+    const auto again = TempPath("empty-frames2.bam");
+    ASSERT_TRUE(bam.SaveToFile(again, kPalettedBAM, false, false));
+    EXPECT_EQ(ReadWholeFile(again), bytes);
+  }
+}
+
+TEST(BAMWriter, WritesThePaletteFourthBytesAsRead) {
+  const std::string source = testing::TestFile("minimal_carot.bam");
+  const auto original = ReadWholeFile(source);
+  const ByteView in(original.data(), original.size());
+  TBAM bam;
+  ASSERT_TRUE(bam.LoadFromFile(source));
+  const auto path = TempPath("fourth.bam"), exported = TempPath("fourth-cycle.bam");
+  ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, false, false));
+  bam.ExportCycleAsBAM(exported.string(), 0);
+  for (const auto& written_path : {path, exported}) {
+    auto written = ReadWholeFile(written_path);
+    if (ByteView(written.data(), written.size()).Tag(0, "BAMC")) {
+      TBAM check;
+      ASSERT_TRUE(check.LoadFromFile(written_path));
+      ASSERT_TRUE(check.SaveToFile(path, kPalettedBAM, false, false));
+      written = ReadWholeFile(path);
+    }
+    const ByteView out(written.data(), written.size());
+    int nonzero = 0;
+    for (std::uint32_t i = 0; i < 256; ++i) {
+      const std::uint8_t read = in.U8(in.U32(16) + 4 * i + 3);
+      nonzero += read != 0;
+      EXPECT_EQ(out.U8(out.U32(16) + 4 * i + 3), read) << "entry " << i;
+    }
+    EXPECT_GT(nonzero, 0);
+  }
+  TBAM fresh;
+  fresh.NewBAM("x", false);
+  ASSERT_TRUE(fresh.SaveToFile(path, kPalettedBAM, false, false));
+  const auto made = ReadWholeFile(path);
+  for (std::size_t i = 0; i < 256; ++i) EXPECT_EQ(made[24 + 12 + 4 + 4 * i + 3], 0);
+}
+
+TEST(BAMWriter, StopsFramesAndLookupEntriesBelowWhatEnginesTakeForNone) {
+  TBAM bam;
+  bam.NewBAM("x", true);
+  bam.AddCycle(-1);
+  for (int i = 0; i < 65534; ++i) bam.InsertFrame(-1, -1, -1, false);
+  EXPECT_THROW(bam.InsertFrame(-1, -1, -1, false), engine::EngineLimitError);
+  EXPECT_EQ(bam.FrameCount(), 65534);
+  for (int i = 0; i < 65534; ++i) bam.AddFrameToCycle(i, 0);
+  EXPECT_THROW(bam.AddFrameToCycle(0, 0), engine::EngineLimitError);
+  EXPECT_THROW(bam.AddCycle(0), engine::EngineLimitError);
+  EXPECT_EQ(bam.LookupEntryCount(), 65534);
+  const auto path = TempPath("most.bam");
+  ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, true, false));
+  TBAM loaded;
+  ASSERT_TRUE(loaded.LoadFromFile(path)) << loaded.ErrorMessage;
+  EXPECT_EQ(loaded.FrameCount(), 65534);
 }
 
 TEST(BAMReader, RefusesWhatItCannotRead) {
