@@ -55,5 +55,6 @@ int RunConvert(const std::vector<std::string>& args);
 int RunFrames(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
 int RunImport(const std::vector<std::string>& args);
+int RunSheet(const std::vector<std::string>& args);
 
 }  // namespace celwright::cli

@@ -28,7 +28,10 @@ constexpr const char* kUsage =
     "                                 frames (paletted unless asked otherwise)\n"
     "  import PICTURE... OUT.bam [--centre X,Y] [--paletted | --unpaletted] [--uncompressed]\n"
     "                                 one frame per PNG, BMP, JPEG or GIF picture, in order;\n"
-    "                                 centred on the bottom middle unless --centre is given\n";
+    "                                 centred on the bottom middle unless --centre is given\n"
+    "  sheet IN OUT.png [--json OUT.json] [--cycle N] [--columns N | --packed] [--padding N]\n"
+    "        [--indexed]              write every sequence (or sequence N) as a sprite sheet\n"
+    "                                 with its data (JSON, \"array\" layout) beside it\n";
 
 }  // namespace
 
@@ -50,6 +53,7 @@ int main(int argc, char** argv) {
     if (command == "frames") return RunFrames(args);
     if (command == "export") return RunExport(args);
     if (command == "import") return RunImport(args);
+    if (command == "sheet") return RunSheet(args);
     throw UsageError("unknown command \"" + command + "\"");
   } catch (const UsageError& e) {
     std::cerr << "celwright-cli: " << ForTerminal(e.what()) << "\n\n" << kUsage;
