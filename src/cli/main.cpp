@@ -29,6 +29,11 @@ constexpr const char* kUsage =
     "  import PICTURE... OUT.bam [--centre X,Y] [--paletted | --unpaletted] [--uncompressed]\n"
     "                                 one frame per PNG, BMP, JPEG or GIF picture, in order;\n"
     "                                 centred on the bottom middle unless --centre is given\n"
+    "  import SHEET.json OUT.bam [--paletted | --unpaletted] [--uncompressed]\n"
+    "                                 a sprite sheet with its data (array or hash layout):\n"
+    "                                 frames, centres and one sequence per frame tag\n"
+    "  import SHEET.png OUT.bam --grid WxH [--count N] [...]\n"
+    "                                 a plain sheet cut into cells, one sequence\n"
     "  sheet IN OUT.png [--json OUT.json] [--cycle N] [--columns N | --packed] [--padding N]\n"
     "        [--indexed]              write every sequence (or sequence N) as a sprite sheet\n"
     "                                 with its data (JSON, \"array\" layout) beside it\n";

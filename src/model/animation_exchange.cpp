@@ -25,17 +25,33 @@ Bitmap OpaquePicture(const RgbaPicture& picture, TColor transparent) {
   return bitmap;
 }
 
+// The picture as document pixels: its own indices for a kept palette, else 24-bit colours.
+Bitmap DocumentPixels(const ExchangeFrame& frame, bool keep_indices, TColor transparent) {
+  if (!keep_indices) return OpaquePicture(frame.picture, transparent);
+  Bitmap indices(frame.picture.width, frame.picture.height, PixelFormat::Bits8);
+  indices.Pixels() = frame.indices;
+  return indices;
+}
+
 }  // namespace
 
 void BuildExchangedDocument(TBAM& bam, const ExchangeAnimation& animation, bool paletted) {
-  bam.BAMType = kUnpalettedBAM;
-  bam.CompCol = bam.TransCol;
+  const bool keep_indices = paletted && animation.palette.has_value();
+  if (keep_indices) {
+    bam.BAMType = kPalettedBAM;
+    bam.Palette = *animation.palette;
+    bam.TranspInd = 0;
+    bam.ShadowInd = 1;
+  } else {
+    bam.BAMType = kUnpalettedBAM;
+    bam.CompCol = bam.TransCol;
+  }
   const TColor transparent = bam.GetTransCol();
   using Key = std::tuple<int, int, int, int, std::vector<std::uint8_t>>;
   std::map<Key, std::int32_t> frame_of_picture;
   std::vector<std::int32_t> frame_numbers;
   for (const ExchangeFrame& frame : animation.frames) {
-    Bitmap pixels = OpaquePicture(frame.picture, transparent);
+    Bitmap pixels = DocumentPixels(frame, keep_indices, transparent);
     Key key{pixels.Width(), pixels.Height(), frame.centre_x, frame.centre_y, pixels.Pixels()};
     const auto known = frame_of_picture.find(key);
     if (known != frame_of_picture.end()) {
@@ -59,7 +75,7 @@ void BuildExchangedDocument(TBAM& bam, const ExchangeAnimation& animation, bool 
       bam.AddFrameToCycle(frame_numbers.at(entry), bam.CycleCount() - 1);
     }
   }
-  if (paletted) bam.SetBAMType(kPalettedBAM);
+  if (paletted && !keep_indices) bam.SetBAMType(kPalettedBAM);
 }
 
 RgbaPicture FrameAsRgba(const TBAM& bam, std::int32_t index) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct ExchangeFrame {
   RgbaPicture picture;  // may be empty (0 x 0)
   int centre_x = 0;
   int centre_y = 0;
+  std::vector<std::uint8_t> indices;  // with ExchangeAnimation::palette: the picture's indices
 };
 
 struct ExchangeSequence {
@@ -27,6 +29,9 @@ struct ExchangeSequence {
 struct ExchangeAnimation {
   std::vector<ExchangeFrame> frames;
   std::vector<ExchangeSequence> sequences;
+  // Set when the pictures came as indices laid out as the games lay out palettes (entry 0
+  // transparent, entry 1 shadow): a paletted document then keeps indices and palette exactly.
+  std::optional<Palette256> palette;
 };
 
 // Alpha from this on is opaque; below it a pixel is see-through, as the editor's pictures know
@@ -36,7 +41,8 @@ inline constexpr std::uint8_t kExchangeOpaqueFrom = 128;
 // Fills a document made with NewBAM(name, true) (display colours already chosen) with the
 // animation: its frames, then one cycle per sequence. Frames that are the same picture with the
 // same centre become one frame that the cycles show several times. The pictures are gathered
-// unpaletted and, when `paletted`, get one palette made for all of them.
+// unpaletted and, when `paletted`, get one palette made for all of them, unless the animation
+// brings a palette and indices of its own.
 void BuildExchangedDocument(TBAM& bam, const ExchangeAnimation& animation, bool paletted);
 
 // Frame `index` as the editor shows it: transparent pixels clear, every other pixel (shadow

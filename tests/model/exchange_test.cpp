@@ -1,0 +1,134 @@
+// Sprite sheets with their data and animated PNGs: files written by Pillow and ffmpeg (see
+// testdata/exchange/README.md), and round trips through our own exports.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "model/animation_exchange.h"
+#include "model/bam_test_util.h"
+#include "model/sprite_sheet_export.h"
+#include "model/sprite_sheet_import.h"
+#include "support/file_io.h"
+#include "support/image_io/qm_png.h"
+
+namespace celwright {
+namespace {
+
+std::string Exchange(const std::string& name) {
+  return std::string(CELWRIGHT_TESTDATA_DIR) + "/exchange/" + name;
+}
+
+RgbaPicture ReadRgba(const std::string& path) { return DecodePNGToRGBA(ReadWholeFile(path)); }
+
+// A piece of a picture as the editor keeps it: see-through below half alpha, the rest opaque.
+RgbaPicture Shown(const RgbaPicture& from, int left, int top, int width, int height) {
+  RgbaPicture piece(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::uint8_t* in = from.At(left + x, top + y);
+      if (in[3] < kExchangeOpaqueFrom) continue;
+      std::copy(in, in + 3, piece.At(x, y));
+      piece.At(x, y)[3] = 255;
+    }
+  }
+  return piece;
+}
+
+void NewDocument(TBAM& bam) {
+  bam.NewBAM("exchange.bam", true);
+  bam.TransCol = kDefaultTransCol;
+  bam.ShadowCol = kDefaultShadowCol;
+  bam.OverrideTransCol = bam.OverrideShadowCol = true;
+}
+
+std::vector<std::vector<std::int32_t>> Cycles(const TBAM& bam) {
+  std::vector<std::vector<std::int32_t>> cycles;
+  for (std::int32_t c = 0; c < bam.CycleCount(); ++c) cycles.push_back(bam.GetCycle(c).Frames);
+  return cycles;
+}
+
+// The hand-written data over Pillow's sheets: entries 0 and 3 are one picture with one pivot.
+TEST(SpriteSheetImport, ArrayAndHashLayoutsTrimmedOrNotGiveTheSheetsFramesAndTags) {
+  const RgbaPicture sheet = ReadRgba(Exchange("sheet.png"));
+  for (const char* data : {"sheet_array.json", "trimmed_hash.json"}) {
+    SCOPED_TRACE(data);
+    TBAM bam;
+    NewDocument(bam);
+    BuildExchangedDocument(bam, ReadSpriteSheet(Exchange(data)), true);
+    ASSERT_EQ(bam.FrameCount(), 3);
+    const std::vector<std::vector<std::int32_t>> tags = {
+        {0, 1, 2}, {0, 2, 1}, {0, 1, 2, 0, 2, 1}};  // forward, reverse, pingpong
+    EXPECT_EQ(Cycles(bam), tags);
+    for (std::int32_t f = 0; f < 3; ++f) {
+      EXPECT_EQ(FrameAsRgba(bam, f), Shown(sheet, 10 * f, 0, 10, 12)) << "frame " << f;
+    }
+    const bool trimmed = std::string(data) == "trimmed_hash.json";
+    // Pivots are fractions of the 10 x 12 source size; frame 2 of the untrimmed data has none.
+    EXPECT_EQ(bam.GetFrame(0).CentreX, trimmed ? 3 : 5);
+    EXPECT_EQ(bam.GetFrame(0).CentreY, trimmed ? 6 : 9);
+    EXPECT_EQ(bam.GetFrame(2).CentreX, trimmed ? 3 : 5);
+    EXPECT_EQ(bam.GetFrame(2).CentreY, trimmed ? 6 : 12);
+  }
+}
+
+TEST(SpriteSheetImport, RefusesRotatedFramesAndCutsPlainSheetsByGrid) {
+  try {
+    ReadSpriteSheet(Exchange("rotated.json"));
+    FAIL() << "a rotated frame was accepted";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("\"turned\" is rotated"), std::string::npos) << e.what();
+  }
+  const RgbaPicture sheet = ReadRgba(Exchange("sheet.png"));
+  TBAM bam;
+  NewDocument(bam);
+  BuildExchangedDocument(bam, CutSpriteSheet(Exchange("grid_paletted.png"), 10, 12, 3), false);
+  ASSERT_EQ(bam.FrameCount(), 3);
+  EXPECT_EQ(Cycles(bam), (std::vector<std::vector<std::int32_t>>{{0, 1, 2}}));
+  for (std::int32_t f = 0; f < 3; ++f) {
+    EXPECT_EQ(FrameAsRgba(bam, f), Shown(sheet, 10 * f, 0, 10, 12));
+    EXPECT_EQ(bam.GetFrame(f).CentreX, 5);
+    EXPECT_EQ(bam.GetFrame(f).CentreY, 12);
+  }
+  EXPECT_THROW(CutSpriteSheet(Exchange("grid_paletted.png"), 10, 12, 5), std::runtime_error);
+}
+
+// Every sequence entry comes back with the pixels, size and centre the editor showed.
+void ExpectSameSequences(const TBAM& original, const TBAM& back) {
+  ASSERT_EQ(back.CycleCount(), original.CycleCount());
+  for (std::int32_t c = 0; c < original.CycleCount(); ++c) {
+    const TCycleItem a = original.GetCycle(c), b = back.GetCycle(c);
+    ASSERT_EQ(a.Count, b.Count) << "sequence " << c;
+    for (std::int32_t j = 0; j < a.Count; ++j) {
+      const TBAMFrame fa = original.GetFrame(a.Frames[j]), fb = back.GetFrame(b.Frames[j]);
+      EXPECT_EQ(std::tie(fa.Width, fa.Height, fa.CentreX, fa.CentreY),
+                std::tie(fb.Width, fb.Height, fb.CentreX, fb.CentreY));
+      EXPECT_EQ(FrameAsRgba(original, a.Frames[j]), FrameAsRgba(back, b.Frames[j]))
+          << "sequence " << c << " entry " << j;
+    }
+  }
+}
+
+TEST(SpriteSheetRoundTrip, SheetAndDataKeepEveryFramesPixelsSizeCentreAndSequence) {
+  TBAM original;
+  NewDocument(original);
+  ASSERT_TRUE(original.LoadFromFile(CELWRIGHT_SOURCE_DIR "/resources/sample.bam"));
+  SheetExportOptions grid, packed;
+  packed.packed = true;
+  packed.padding = 3;
+  packed.indexed = true;
+  for (const SheetExportOptions& options : {grid, packed}) {
+    SCOPED_TRACE(options.packed ? "packed, indexed" : "grid");
+    const auto png = testing::TempPath("sheet.png"), json = testing::TempPath("sheet.json");
+    ExportSpriteSheet(original, png.string(), json.string(), options);
+    TBAM back;
+    NewDocument(back);
+    BuildExchangedDocument(back, ReadSpriteSheet(json.string()), true);
+    ExpectSameSequences(original, back);
+    std::filesystem::remove(png);
+    std::filesystem::remove(json);
+  }
+}
+
+}  // namespace
+}  // namespace celwright
