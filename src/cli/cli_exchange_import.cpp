@@ -3,7 +3,10 @@
 
 #include "cli/cli_common.h"
 #include "cli/progress_bar.h"
+#include "model/apng_exchange.h"
 #include "model/sprite_sheet_import.h"
+#include "support/file_io.h"
+#include "support/image_io/apng_file.h"
 
 namespace celwright::cli {
 
@@ -44,16 +47,35 @@ int ParseCount(const std::string& text) {
 
 }  // namespace
 
+namespace {
+
+// An animated PNG, by name or, for ".png", by its animation control chunk.
+bool IsAnimatedPngFile(const std::string& path) {
+  const std::string extension = LowerExtension(path);
+  if (extension == ".apng") return true;
+  if (extension != ".png") return false;
+  try {
+    RequireRegularFile(path);
+    return IsAnimatedPng(ReadWholeFile(path));
+  } catch (const std::exception&) {
+    return false;  // the picture import names what is wrong with it
+  }
+}
+
+}  // namespace
+
 bool IsExchangeImport(const std::vector<std::string>& args) {
   const ParsedArgs parsed = ParseArgs(args, kValued);
   if (parsed.Has("--grid")) return true;
-  return !parsed.positional.empty() && LowerExtension(parsed.positional.front()) == ".json";
+  if (parsed.positional.size() != 2) return false;
+  const std::string& in = parsed.positional.front();
+  return LowerExtension(in) == ".json" || IsAnimatedPngFile(in);
 }
 
 int RunExchangeImport(const std::vector<std::string>& args) {
   const ParsedArgs parsed = ParseArgs(args, kValued);
   if (parsed.positional.size() != 2) {
-    throw UsageError("a sprite sheet is imported on its own into one BAM file");
+    throw UsageError("a sprite sheet or animated PNG is imported on its own into one BAM file");
   }
   parsed.AllowOnly({"--grid", "--count", "--paletted", "--unpaletted", "--uncompressed"});
   if (parsed.Has("--paletted") && parsed.Has("--unpaletted")) {
@@ -73,13 +95,15 @@ int RunExchangeImport(const std::vector<std::string>& args) {
       ParseGrid(parsed.Value("--grid", ""), width, height);
       const int count = parsed.Has("--count") ? ParseCount(parsed.Value("--count", "")) : 0;
       animation = CutSpriteSheet(in, width, height, count);
-    } else {
+    } else if (LowerExtension(in) == ".json") {
       animation = ReadSpriteSheet(in);
+    } else {
+      animation = ReadAnimatedPng(in);
     }
   } catch (const UsageError&) {
     throw;
   } catch (const std::exception& e) {
-    throw CommandError(e.what());
+    throw CommandError(in + ": " + e.what());
   }
 
   TBAM bam;

@@ -140,3 +140,15 @@ for name in ["pillow_ops.png", "pillow_default.png", "ffmpeg_ops.apng"]:
     for n, f in enumerate(shown):
         strip.paste(f, (12 * n, 0))
     strip.save(name.split(".")[0] + ".expected.png")
+
+# Pillow lays the first frame of pillow_default.png over the default image, which browsers (and
+# the format) keep out of the animation; what browsers show is the frames composed by Pillow's
+# alpha_composite on a clear canvas (dispose none, blend over).
+shown, canvas = [], Image.new("RGBA", (12, 12), (0, 0, 0, 0))
+for f in apng[1:]:
+    canvas = Image.alpha_composite(canvas, f)
+    shown.append(canvas)
+strip = Image.new("RGBA", (12 * len(shown), 12), (0, 0, 0, 0))
+for n, f in enumerate(shown):
+    strip.paste(f, (12 * n, 0))
+strip.save("pillow_default.expected.png")

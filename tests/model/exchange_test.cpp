@@ -6,10 +6,14 @@
 #include <string>
 
 #include "model/animation_exchange.h"
+#include "model/apng_exchange.h"
 #include "model/bam_test_util.h"
 #include "model/sprite_sheet_export.h"
 #include "model/sprite_sheet_import.h"
+#include "support/crc32.h"
 #include "support/file_io.h"
+#include "support/image_io/apng_file.h"
+#include "support/media/media_error.h"
 #include "support/image_io/qm_png.h"
 
 namespace celwright {
@@ -93,11 +97,11 @@ TEST(SpriteSheetImport, RefusesRotatedFramesAndCutsPlainSheetsByGrid) {
   EXPECT_THROW(CutSpriteSheet(Exchange("grid_paletted.png"), 10, 12, 5), std::runtime_error);
 }
 
-// Every sequence entry comes back with the pixels, size and centre the editor showed.
-void ExpectSameSequences(const TBAM& original, const TBAM& back) {
-  ASSERT_EQ(back.CycleCount(), original.CycleCount());
-  for (std::int32_t c = 0; c < original.CycleCount(); ++c) {
-    const TCycleItem a = original.GetCycle(c), b = back.GetCycle(c);
+// Every entry of cycle `c` comes back as entry of `back`'s cycle `d` with the pixels, size and
+// centre the editor showed.
+void ExpectSameEntries(const TBAM& original, std::int32_t c, const TBAM& back, std::int32_t d) {
+  {
+    const TCycleItem a = original.GetCycle(c), b = back.GetCycle(d);
     ASSERT_EQ(a.Count, b.Count) << "sequence " << c;
     for (std::int32_t j = 0; j < a.Count; ++j) {
       const TBAMFrame fa = original.GetFrame(a.Frames[j]), fb = back.GetFrame(b.Frames[j]);
@@ -107,6 +111,11 @@ void ExpectSameSequences(const TBAM& original, const TBAM& back) {
           << "sequence " << c << " entry " << j;
     }
   }
+}
+
+void ExpectSameSequences(const TBAM& original, const TBAM& back) {
+  ASSERT_EQ(back.CycleCount(), original.CycleCount());
+  for (std::int32_t c = 0; c < original.CycleCount(); ++c) ExpectSameEntries(original, c, back, c);
 }
 
 TEST(SpriteSheetRoundTrip, SheetAndDataKeepEveryFramesPixelsSizeCentreAndSequence) {
@@ -128,6 +137,89 @@ TEST(SpriteSheetRoundTrip, SheetAndDataKeepEveryFramesPixelsSizeCentreAndSequenc
     std::filesystem::remove(png);
     std::filesystem::remove(json);
   }
+}
+
+// Frames as the editor keeps what Pillow composed: the same see-through pixels, and colours
+// within one step of rounding where blending mixed them.
+void ExpectShownLikePillow(const ApngAnimation& animation, const RgbaPicture& strip) {
+  ASSERT_EQ(strip.width, animation.width * static_cast<int>(animation.frames.size()));
+  for (std::size_t f = 0; f < animation.frames.size(); ++f) {
+    const int w = animation.width, h = animation.height;
+    const RgbaPicture ours = Shown(animation.frames[f], 0, 0, w, h);
+    const RgbaPicture pillow = Shown(strip, static_cast<int>(f) * w, 0, w, h);
+    int differences = 0;
+    for (std::size_t i = 0; i < ours.rgba.size(); ++i) {
+      differences += std::abs(ours.rgba[i] - pillow.rgba[i]) > 1;
+    }
+    EXPECT_EQ(differences, 0) << "frame " << f;
+  }
+}
+
+TEST(AnimatedPngImport, ComposesPillowAndFfmpegFilesAsTheyAreShown) {
+  for (const std::string name : {"pillow_ops", "pillow_default", "ffmpeg_ops"}) {
+    SCOPED_TRACE(name);
+    const std::string file = Exchange(name + (name == "ffmpeg_ops" ? ".apng" : ".png"));
+    const ApngAnimation shown = DecodeApng(ReadWholeFile(file));
+    ExpectShownLikePillow(shown, ReadRgba(Exchange(name + ".expected.png")));
+    const ExchangeAnimation animation = ReadAnimatedPng(file);
+    ASSERT_EQ(animation.sequences.size(), 1u);
+    EXPECT_EQ(animation.sequences[0].frames.size(), shown.frames.size());
+    EXPECT_EQ(animation.frames[0].centre_x, 6);
+    EXPECT_EQ(animation.frames[0].centre_y, 6);
+  }
+  EXPECT_EQ(DecodeApng(ReadWholeFile(Exchange("pillow_ops.png"))).delays_ms,
+            (std::vector<int>{80, 120, 40, 200}));
+}
+
+// Rewrites one chunk's bytes and its checksum.
+void Patch(std::vector<std::uint8_t>& bytes, const std::string& type, std::size_t offset,
+           std::uint8_t value) {
+  for (std::size_t pos = 8; pos + 12 <= bytes.size();) {
+    const std::uint32_t length = std::uint32_t{bytes[pos]} << 24 | bytes[pos + 1] << 16 |
+                                 bytes[pos + 2] << 8 | bytes[pos + 3];
+    if (std::string(bytes.begin() + pos + 4, bytes.begin() + pos + 8) == type) {
+      bytes[pos + 8 + offset] = value;
+      const std::uint32_t crc = CRC32(&bytes[pos + 4], 4 + length);
+      for (int i = 0; i < 4; ++i) bytes[pos + 8 + length + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+      return;
+    }
+    pos += 12 + length;
+  }
+  FAIL() << "no " << type << " chunk";
+}
+
+TEST(AnimatedPngImport, RefusesDamagedAndOversizedFilesWithAMessage) {
+  const std::vector<std::uint8_t> good = ReadWholeFile(Exchange("pillow_ops.png"));
+  for (std::size_t size = 0; size < good.size(); ++size) {
+    EXPECT_THROW(DecodeApng(std::vector<std::uint8_t>(good.begin(), good.begin() + size)),
+                 MediaError) << size;
+  }
+  std::vector<std::uint8_t> many = good, outside = good, order = good;
+  Patch(many, "acTL", 0, 0x7F);     // two thousand million frames
+  Patch(outside, "fcTL", 15, 200);  // x offset past the canvas
+  Patch(order, "fcTL", 3, 9);       // sequence number 9 first
+  for (const auto& bad : {many, outside, order}) EXPECT_THROW(DecodeApng(bad), MediaError);
+}
+
+TEST(AnimatedPngRoundTrip, ASequenceComesBackWithEveryFramesPixelsSizeAndCentre) {
+  TBAM original;
+  NewDocument(original);
+  ASSERT_TRUE(original.LoadFromFile(CELWRIGHT_SOURCE_DIR "/resources/sample.bam"));
+  // Frames of different sizes and centres share the box they are placed in.
+  TBAMFrame small = original.GetFrame(3);
+  Bitmap pixels;
+  original.GetFrameBitmap(3, pixels, nullptr);
+  small.CentreX += 7;
+  small.CentreY -= 30;
+  original.SetFrameBitmap(3, pixels, small);
+  const auto file = testing::TempPath("sequence.apng");
+  ExportAnimatedPng(original, file.string(), 2);
+  TBAM back;
+  NewDocument(back);
+  BuildExchangedDocument(back, ReadAnimatedPng(file.string()), true);
+  ASSERT_EQ(back.CycleCount(), 1);
+  ExpectSameEntries(original, 2, back, 0);
+  std::filesystem::remove(file);
 }
 
 }  // namespace
