@@ -5,8 +5,6 @@
 #include "cli/progress_bar.h"
 #include "model/apng_exchange.h"
 #include "model/sprite_sheet_import.h"
-#include "support/file_io.h"
-#include "support/image_io/apng_file.h"
 
 namespace celwright::cli {
 
@@ -43,23 +41,6 @@ int ParseCount(const std::string& text) {
   } catch (const std::exception&) {
   }
   throw UsageError("--count takes a number of cells from 1");
-}
-
-}  // namespace
-
-namespace {
-
-// An animated PNG, by name or, for ".png", by its animation control chunk.
-bool IsAnimatedPngFile(const std::string& path) {
-  const std::string extension = LowerExtension(path);
-  if (extension == ".apng") return true;
-  if (extension != ".png") return false;
-  try {
-    RequireRegularFile(path);
-    return IsAnimatedPng(ReadWholeFile(path));
-  } catch (const std::exception&) {
-    return false;  // the picture import names what is wrong with it
-  }
 }
 
 }  // namespace

@@ -57,6 +57,17 @@ RgbaPicture Crop(const RgbaPicture& from, const FramePlace& place) {
 
 }  // namespace
 
+bool IsAnimatedPngFile(const std::string& path) {
+  if (WithExtension(path, ".apng") == path) return true;
+  if (WithExtension(path, ".png") != path) return false;
+  try {
+    RequireRegularFile(path);
+    return IsAnimatedPng(ReadWholeFile(path));
+  } catch (const std::exception&) {
+    return false;  // the picture reader names what is wrong with it
+  }
+}
+
 ExchangeAnimation ReadAnimatedPng(const std::string& path) {
   std::vector<std::uint8_t> bytes;
   try {

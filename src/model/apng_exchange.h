@@ -8,6 +8,9 @@
 
 namespace celwright {
 
+// True for an animated PNG: a ".apng" name, or a PNG with an animation control chunk.
+bool IsAnimatedPngFile(const std::string& path);
+
 // An animated PNG (a plain PNG gives one frame) as one sequence of the frames a browser shows.
 // Files this program wrote come back with each frame's own size and centre; others give
 // canvas-sized frames centred in the middle, as animated GIFs do. Throws MediaError.
