@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 
 #include <filesystem>
+#include <memory>
 
 #include "app/app_info.h"
 #include "app/document_session.h"
@@ -24,7 +25,7 @@ constexpr const char* kSheetPictureFilter = "Portable Network Graphic (*.png)|*.
 void TMainForm::ImportSpriteSheet1Click() {
   const FileChoice choice = prompts_.ChooseOpenFile("Import Sprite Sheet", kSheetDataFilter);
   if (!choice.Accepted) return;
-  AddLogLine("APP : Import Sprite Sheet " + choice.Path + "...");
+  AddLogLine("APP : Import Sprite Sheet " + choice.Path);
   // Read whole before the open document is touched: a bad sheet changes nothing.
   auto animation = std::make_shared<ExchangeAnimation>();
   try {
@@ -41,13 +42,12 @@ void TMainForm::ImportSpriteSheet1Click() {
   const bool made = !fill_new_document_;
   fill_new_document_ = nullptr;
   if (!made) {
-    AppendToLog(" [ABORTED] (Must close first)");
+    AddLogLine("APP : Import Sprite Sheet [ABORTED] (Must close first)");
     return;
   }
   if (!document_) return;  // the failure has been reported
   BAMForm()->Modified = true;
   RefreshCommandStates();
-  AppendToLog(" [DONE]");
 }
 
 void TMainForm::ExportSpriteSheet1Click() {
@@ -61,10 +61,10 @@ void TMainForm::ExportSpriteSheet1Click() {
   if (!choice.Accepted) return;
   std::filesystem::path picture = choice.Path;
   if (picture.extension() != ".png" && picture.extension() != ".PNG") picture += ".png";
-  const std::filesystem::path data = std::filesystem::path(picture).replace_extension(".json");
+  const std::filesystem::path data_file = std::filesystem::path(picture).replace_extension(".json");
   std::error_code error;
-  if (std::filesystem::exists(data, error) &&
-      !prompts_.AskOkCancel("Export Sprite Sheet", "\"" + ShownName(data.string()) +
+  if (std::filesystem::exists(data_file, error) &&
+      !prompts_.AskOkCancel("Export Sprite Sheet", "\"" + ShownName(data_file.string()) +
                                                        "\" already exists.\r\rDo you want to "
                                                        "replace it?")) {
     return;
@@ -75,7 +75,7 @@ void TMainForm::ExportSpriteSheet1Click() {
   options.app = kAppTitle;
   options.version = kVersionText;
   try {
-    ExportSpriteSheet(doc.BAM, picture.string(), data.string(), options);
+    ExportSpriteSheet(doc.BAM, picture.string(), data_file.string(), options);
     AppendToLog(" [DONE]");
   } catch (const std::exception& e) {
     AppendToLog(std::string(" [ABORTED] (") + e.what() + ")");

@@ -263,11 +263,7 @@ std::vector<std::uint8_t> EncodeApng(const std::vector<RgbaPicture>& frames,
   }
   const RgbaPicture& first = frames.front();
   std::vector<std::uint8_t> out(kPngSignature, kPngSignature + sizeof kPngSignature);
-  std::vector<std::uint8_t> header;
-  AppendBE32(header, static_cast<std::uint32_t>(first.width));
-  AppendBE32(header, static_cast<std::uint32_t>(first.height));
-  header.insert(header.end(), {8, 6, 0, 0, 0});
-  AppendPngChunk(out, "IHDR", header);
+  AppendPngChunk(out, "IHDR", RgbaHeaderData(first));
   std::vector<std::uint8_t> control;
   AppendBE32(control, static_cast<std::uint32_t>(frames.size()));
   AppendBE32(control, 0);  // loop for ever
@@ -293,16 +289,9 @@ std::vector<std::uint8_t> EncodeApng(const std::vector<RgbaPicture>& frames,
                              static_cast<std::uint8_t>(delay & 0xFF), 0x03, 0xE8,  // of 1000
                              kDisposeNone, kBlendSource});
     AppendPngChunk(out, "fcTL", fctl);
-    const std::size_t row_bytes = static_cast<std::size_t>(frame.width) * 4;
-    std::vector<std::uint8_t> raw;
-    raw.reserve(static_cast<std::size_t>(frame.height) * (row_bytes + 1));
-    for (int y = 0; y < frame.height; ++y) {
-      raw.push_back(0);
-      raw.insert(raw.end(), frame.At(0, y), frame.At(0, y) + row_bytes);
-    }
     std::vector<std::uint8_t> data;
     if (i > 0) AppendBE32(data, sequence++);
-    const std::vector<std::uint8_t> packed = DeflatePngData(raw);
+    const std::vector<std::uint8_t> packed = DeflatePngData(UnfilteredRgbaRows(frame));
     data.insert(data.end(), packed.begin(), packed.end());
     AppendPngChunk(out, i == 0 ? "IDAT" : "fdAT", data);
   }

@@ -108,14 +108,15 @@ std::vector<std::uint8_t> EncodePNG(const Bitmap& bitmap, std::optional<TColor> 
   return out;
 }
 
-std::vector<std::uint8_t> EncodeRGBAPNG(const RgbaPicture& picture) {
-  if (picture.Empty()) throw std::invalid_argument("An empty picture cannot be written as PNG");
-  std::vector<std::uint8_t> out(kPngSignature, kPngSignature + sizeof kPngSignature);
+std::vector<std::uint8_t> RgbaHeaderData(const RgbaPicture& picture) {
   std::vector<std::uint8_t> header;
   AppendBE32(header, static_cast<std::uint32_t>(picture.width));
   AppendBE32(header, static_cast<std::uint32_t>(picture.height));
   header.insert(header.end(), {8, 6, 0, 0, 0});
-  AppendPngChunk(out, "IHDR", header);
+  return header;
+}
+
+std::vector<std::uint8_t> UnfilteredRgbaRows(const RgbaPicture& picture) {
   const std::size_t row_bytes = static_cast<std::size_t>(picture.width) * 4;
   std::vector<std::uint8_t> raw;
   raw.reserve(static_cast<std::size_t>(picture.height) * (row_bytes + 1));
@@ -123,7 +124,14 @@ std::vector<std::uint8_t> EncodeRGBAPNG(const RgbaPicture& picture) {
     raw.push_back(0);
     raw.insert(raw.end(), picture.At(0, y), picture.At(0, y) + row_bytes);
   }
-  AppendPngChunk(out, "IDAT", DeflatePngData(raw));
+  return raw;
+}
+
+std::vector<std::uint8_t> EncodeRGBAPNG(const RgbaPicture& picture) {
+  if (picture.Empty()) throw std::invalid_argument("An empty picture cannot be written as PNG");
+  std::vector<std::uint8_t> out(kPngSignature, kPngSignature + sizeof kPngSignature);
+  AppendPngChunk(out, "IHDR", RgbaHeaderData(picture));
+  AppendPngChunk(out, "IDAT", DeflatePngData(UnfilteredRgbaRows(picture)));
   AppendPngChunk(out, "IEND", {});
   return out;
 }
