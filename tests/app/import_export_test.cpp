@@ -99,6 +99,15 @@ class ImportExportTest : public QObject, public EditorFixture {
     form_->OpenFile(CELWRIGHT_TESTDATA_DIR "/exchange/pillow_ops.png", dtPNG);
     QCOMPARE(Doc().BAM.FrameCount(), 4);
     QCOMPARE(Doc().BAM.CycleCount(), 1);
+
+    // Export Sequence writes an animated PNG that opens again with the sequence's frames.
+    form_->OpenFile(kSample, dtBAM);
+    ClickRow(form_->List_Sequences, 2);
+    prompts_->SaveChoices.push_back(Choice(Temp("bounce"), 4));
+    Entry("ExportSequence1")->trigger();
+    QCOMPARE(prompts_->Count("error"), 1);
+    form_->OpenFile(Temp("bounce.png"), dtPNG);
+    QVERIFY(entries(Doc().BAM) == decltype(shown){shown[2]});
   }
 
   void exportSequenceWritesEveryFormatWithTheSequencesFrames() {
