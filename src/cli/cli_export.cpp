@@ -56,7 +56,9 @@ int RunExport(const std::vector<std::string>& args) {
       RequireNewBamOutput(out, {parsed.positional[0]});
       bam.ExportCycleAsBAM(out, cycle, TerminalProgress());
     } else {
-      throw UsageError("the output's extension must be .gif, .avi, .bmp, .bam or .apng (or .png with --animated)");
+      throw UsageError(
+          "the output's extension must be .gif, .avi, .bmp, .bam or .apng (or .png with "
+          "--animated)");
     }
   } catch (const UsageError&) {
     throw;

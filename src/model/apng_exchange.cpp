@@ -25,7 +25,8 @@ struct PlacementNote {
   std::string Text() const {
     std::ostringstream text;
     text << "centre " << centre_x << ' ' << centre_y << '\n';
-    for (const FramePlace& f : frames) text << "frame " << f.x << ' ' << f.y << ' ' << f.w << ' ' << f.h << '\n';
+    for (const FramePlace& f : frames)
+      text << "frame " << f.x << ' ' << f.y << ' ' << f.w << ' ' << f.h << '\n';
     return text.str();
   }
 
@@ -123,8 +124,8 @@ void ExportAnimatedPng(const TBAM& bam, const std::string& path, std::int32_t cy
   const std::string name =
       WithExtension(path, ".apng") == path ? path : WithExtension(path, ".png");
   try {
-    WriteFileAtomically(name, EncodeApng(frames, std::vector<int>(frames.size(), frame_ms),
-                                         note.Text()));
+    WriteFileAtomically(name,
+                        EncodeApng(frames, std::vector<int>(frames.size(), frame_ms), note.Text()));
   } catch (const std::exception& e) {
     throw std::runtime_error("Cannot write " + name + ": " + e.what());
   }

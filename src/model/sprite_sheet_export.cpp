@@ -166,31 +166,29 @@ void ExportSpriteSheet(const TBAM& bam, const std::string& picture_path,
       const Placement& place = layout.places[picture_of_frame.at(cycle.Frames[j])];
       const double pivot_x = info.Width > 0 ? double(info.CentreX) / info.Width : 0.5;
       const double pivot_y = info.Height > 0 ? double(info.CentreY) / info.Height : 1.0;
-      frames.push_back(Json{
-          {"filename", stem + " " + std::to_string(c) + "-" + std::to_string(j)},
-          {"frame", Rectangle(place)},
-          {"rotated", false},
-          {"trimmed", false},
-          {"spriteSourceSize", Rectangle({0, 0, info.Width, info.Height})},
-          {"sourceSize", Json{{"w", info.Width}, {"h", info.Height}}},
-          {"duration", options.frame_ms},
-          {"pivot", Json{{"x", pivot_x}, {"y", pivot_y}}},
-          {"centre", Json{{"x", info.CentreX}, {"y", info.CentreY}}}});
+      frames.push_back(Json{{"filename", stem + " " + std::to_string(c) + "-" + std::to_string(j)},
+                            {"frame", Rectangle(place)},
+                            {"rotated", false},
+                            {"trimmed", false},
+                            {"spriteSourceSize", Rectangle({0, 0, info.Width, info.Height})},
+                            {"sourceSize", Json{{"w", info.Width}, {"h", info.Height}}},
+                            {"duration", options.frame_ms},
+                            {"pivot", Json{{"x", pivot_x}, {"y", pivot_y}}},
+                            {"centre", Json{{"x", info.CentreX}, {"y", info.CentreY}}}});
     }
     tags.push_back(Json{{"name", "sequence " + std::to_string(c)},
                         {"from", from},
                         {"to", static_cast<int>(frames.size()) - 1},
                         {"direction", "forward"}});
   }
-  const Json data{
-      {"frames", frames},
-      {"meta", Json{{"app", options.app},
-                    {"version", options.version},
-                    {"image", std::filesystem::path(picture_path).filename().string()},
-                    {"format", indexed ? "I8" : "RGBA8888"},
-                    {"size", Json{{"w", sheet_w}, {"h", sheet_h}}},
-                    {"scale", "1"},
-                    {"frameTags", tags}}}};
+  const Json data{{"frames", frames},
+                  {"meta", Json{{"app", options.app},
+                                {"version", options.version},
+                                {"image", std::filesystem::path(picture_path).filename().string()},
+                                {"format", indexed ? "I8" : "RGBA8888"},
+                                {"size", Json{{"w", sheet_w}, {"h", sheet_h}}},
+                                {"scale", "1"},
+                                {"frameTags", tags}}}};
   try {
     WriteFileAtomically(picture_path, png);
   } catch (const std::exception& e) {

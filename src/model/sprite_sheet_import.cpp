@@ -55,9 +55,9 @@ void CopyPiece(const SheetPicture& sheet, const Rect& rect, int left, int top,
   if (!sheet.palette) return;
   frame.indices.assign(static_cast<std::size_t>(frame.picture.width) * frame.picture.height, 0);
   for (int y = 0; y < rect.h; ++y) {
-    std::copy_n(sheet.indices.Row(rect.y + y) + rect.x, rect.w,
-                frame.indices.begin() +
-                    static_cast<std::ptrdiff_t>(top + y) * frame.picture.width + left);
+    std::copy_n(
+        sheet.indices.Row(rect.y + y) + rect.x, rect.w,
+        frame.indices.begin() + static_cast<std::ptrdiff_t>(top + y) * frame.picture.width + left);
   }
 }
 
@@ -79,10 +79,10 @@ class SheetData {
     if (frames.is_array()) {
       for (std::size_t i = 0; i < frames.size(); ++i) {
         const Json& entry = frames[i];
-        const std::string name = entry.is_object() && entry.contains("filename") &&
-                                         entry["filename"].is_string()
-                                     ? entry["filename"].get<std::string>()
-                                     : "frame " + std::to_string(i);
+        const std::string name =
+            entry.is_object() && entry.contains("filename") && entry["filename"].is_string()
+                ? entry["filename"].get<std::string>()
+                : "frame " + std::to_string(i);
         animation.frames.push_back(ReadEntry(entry, name));
       }
     } else {
@@ -194,7 +194,8 @@ class SheetData {
         Fail("\"" + name + "\" has an unusable \"pivot\"");
       }
       const double x = pivot["x"].get<double>() * source.w, y = pivot["y"].get<double>() * source.h;
-      if (!(std::abs(x) < 1e6 && std::abs(y) < 1e6)) Fail("\"" + name + "\" has an unusable \"pivot\"");
+      if (!(std::abs(x) < 1e6 && std::abs(y) < 1e6))
+        Fail("\"" + name + "\" has an unusable \"pivot\"");
       frame.centre_x = static_cast<int>(std::lround(x));
       frame.centre_y = static_cast<int>(std::lround(y));
     } else {

@@ -13,8 +13,8 @@
 #include "support/crc32.h"
 #include "support/file_io.h"
 #include "support/image_io/apng_file.h"
-#include "support/media/media_error.h"
 #include "support/image_io/qm_png.h"
+#include "support/media/media_error.h"
 
 namespace celwright {
 namespace {
@@ -180,7 +180,8 @@ void Patch(std::vector<std::uint8_t>& bytes, const std::string& type, std::size_
     if (std::string(bytes.begin() + pos + 4, bytes.begin() + pos + 8) == type) {
       bytes[pos + 8 + offset] = value;
       const std::uint32_t crc = CRC32(&bytes[pos + 4], 4 + length);
-      for (int i = 0; i < 4; ++i) bytes[pos + 8 + length + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+      for (int i = 0; i < 4; ++i)
+        bytes[pos + 8 + length + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
       return;
     }
     pos += 12 + length;
@@ -192,7 +193,8 @@ TEST(AnimatedPngImport, RefusesDamagedAndOversizedFilesWithAMessage) {
   const std::vector<std::uint8_t> good = ReadWholeFile(Exchange("pillow_ops.png"));
   for (std::size_t size = 0; size < good.size(); ++size) {
     EXPECT_THROW(DecodeApng(std::vector<std::uint8_t>(good.begin(), good.begin() + size)),
-                 MediaError) << size;
+                 MediaError)
+        << size;
   }
   std::vector<std::uint8_t> many = good, outside = good, order = good;
   Patch(many, "acTL", 0, 0x7F);     // two thousand million frames

@@ -42,7 +42,8 @@ std::vector<Chunk> SplitChunks(std::span<const std::uint8_t> bytes) {
     const std::uint32_t length = LoadBE32(&bytes[pos]);
     if (length > bytes.size() - pos - 12) Fail("the file ends inside a chunk");
     const std::uint8_t* type = &bytes[pos + 4];
-    if (CRC32(type, 4u + length) != LoadBE32(type + 4 + length)) Fail("a chunk's checksum is wrong");
+    if (CRC32(type, 4u + length) != LoadBE32(type + 4 + length))
+      Fail("a chunk's checksum is wrong");
     Chunk chunk{std::string(reinterpret_cast<const char*>(type), 4), {type + 4, length}};
     pos += 12u + length;
     if (chunk.type == "IEND") return chunks;
@@ -130,7 +131,8 @@ void DrawFrame(const RgbaPicture& frame, const FrameControl& control, RgbaPictur
   for (int y = 0; y < frame.height; ++y) {
     for (int x = 0; x < frame.width; ++x) {
       const std::uint8_t* source = frame.At(x, y);
-      std::uint8_t* target = canvas.At(static_cast<int>(control.x) + x, static_cast<int>(control.y) + y);
+      std::uint8_t* target =
+          canvas.At(static_cast<int>(control.x) + x, static_cast<int>(control.y) + y);
       if (control.blend == kBlendSource) {
         std::copy(source, source + 4, target);
       } else {
