@@ -95,6 +95,24 @@ TEST(SpriteSheetImport, RefusesRotatedFramesAndCutsPlainSheetsByGrid) {
     EXPECT_EQ(bam.GetFrame(f).CentreY, 12);
   }
   EXPECT_THROW(CutSpriteSheet(Exchange("grid_paletted.png"), 10, 12, 5), std::runtime_error);
+
+  // Data that does not fit its sheet is refused with a message, never read past the picture.
+  const std::string image = "\"meta\": {\"image\": \"" + Exchange("sheet.png") + "\"";
+  const std::string entry = "{\"frame\": {\"x\": 0, \"y\": 0, \"w\": 10, \"h\": 12}}";
+  for (const std::string& bad : {
+           std::string("{\"frames\": [") + entry + ",",  // not JSON
+           "{\"frames\": [{\"frame\": {\"x\": 35, \"y\": 0, \"w\": 10, \"h\": 12}}], " +
+               image + "}}",
+           "{\"frames\": [" + entry + "], " + image +
+               ", \"frameTags\": [{\"name\": \"a\", \"from\": 0, \"to\": 1}]}}",
+           "{\"frames\": [" + entry + "], " + image +
+               ", \"frameTags\": [{\"from\": 0, \"to\": 0, \"direction\": \"up\"}]}}",
+           "{\"frames\": [" + entry + "], \"meta\": {\"image\": \"missing.png\"}}"}) {
+    const auto file = testing::TempPath("bad.json");
+    WriteFileAtomically(file, std::vector<std::uint8_t>(bad.begin(), bad.end()));
+    EXPECT_THROW(ReadSpriteSheet(file.string()), std::runtime_error) << bad;
+    std::filesystem::remove(file);
+  }
 }
 
 // Every entry of cycle `c` comes back as entry of `back`'s cycle `d` with the pixels, size and
