@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 #include "app/app_info.h"
 #include "app/document_session.h"
@@ -23,6 +24,7 @@
 #include "app/settings_dialog.h"
 #include "app/tool_icons.h"
 #include "document/bam_form.h"
+#include "model/apng_exchange.h"
 #include "support/file_io.h"
 #include "support/image_io/image_file.h"
 #include "support/palette.h"
@@ -152,6 +154,12 @@ void TMainForm::SetDocumentCaption(const std::string& caption) {
 
 bool TMainForm::LoadDocument(const std::string& file_name, TDocType file_type) {
   TBAMForm& doc = *BAMForm();
+  if (file_name.empty() && fill_new_document_) {
+    SetDocumentCaption(kUntitledBAM);
+    doc.BAM.NewBAM(kUntitledBAM, true);
+    std::exchange(fill_new_document_, nullptr)(doc.BAM);
+    return true;
+  }
   if (file_name.empty()) {
     SetDocumentCaption(kUntitledBAM);
     doc.BAM.NewBAM(kUntitledBAM, false);
@@ -169,6 +177,11 @@ bool TMainForm::LoadDocument(const std::string& file_name, TDocType file_type) {
       case dtBitmap:
       case dtJPEG:
       case dtPNG:
+        if (file_type == dtPNG && IsAnimatedPngFile(file_name)) {
+          doc.BAM.NewBAM(file_name, true);
+          BuildExchangedDocument(doc.BAM, ReadAnimatedPng(file_name), false);
+          break;
+        }
         // A picture becomes a document of one frame in no sequence.
         doc.BAM.NewBAM(file_name, true);
         doc.ImportFrame(file_name, PictureKindOf(file_type), -1, -1, -1);

@@ -12,6 +12,7 @@ inline constexpr const char* kSequenceImportFilter =
     "Windows AVI (*.avi)|*.avi|Compuserve GIF (*.gif)|*.gif|BAM File (*.bam)|*.bam|";
 inline constexpr const char* kSequenceExportFilter =
     "Windows AVI (*.avi)|*.avi|Compuserve GIF (*.gif)|*.gif|"
-    "Bitmap (Concatenated) (*.bmp)|*.bmp|BAM File (*.bam)|*.bam|";
+    "Bitmap (Concatenated) (*.bmp)|*.bmp|BAM File (*.bam)|*.bam|"
+    "Animated PNG (*.png; *.apng)|*.png;*.apng|";
 
 }  // namespace celwright

@@ -15,6 +15,7 @@
 #include "document/bam_form.h"
 #include "document/frame_pictures.h"
 #include "document/sequence_import.h"
+#include "model/apng_exchange.h"
 #include "model/bam_export.h"
 #include "support/file_io.h"
 #include "support/image_io/image_file.h"
@@ -25,7 +26,13 @@ namespace celwright {
 namespace {
 
 enum SequenceImportFilter { kImportAvi = 0, kImportGif = 1, kImportBam = 2 };
-enum SequenceExportFilter { kExportAvi = 0, kExportGif = 1, kExportStrip = 2, kExportBam = 3 };
+enum SequenceExportFilter {
+  kExportAvi = 0,
+  kExportGif = 1,
+  kExportStrip = 2,
+  kExportBam = 3,
+  kExportAnimatedPng = 4
+};
 
 // The wait cursor for as long as the import runs, also when it throws.
 class BusyCursor {
@@ -117,9 +124,13 @@ void TMainForm::ExportSequence1Click() {
   const FileChoice choice =
       prompts_.ChooseSaveFile("Export Sequence", kSequenceExportFilter, 0, proposed);
   if (!choice.Accepted) return;
-  static const char* const kExtensions[] = {".avi", ".gif", ".bmp", ".bam"};
+  static const char* const kExtensions[] = {".avi", ".gif", ".bmp", ".bam", ".png"};
+  const int kind = std::clamp(choice.FilterIndex, 0, 4);
+  // An animated PNG may also be named ".apng".
   const std::string final_name =
-      WithExtension(choice.Path, kExtensions[std::clamp(choice.FilterIndex, 0, 3)]);
+      kind == kExportAnimatedPng && WithExtension(choice.Path, ".apng") == choice.Path
+          ? choice.Path
+          : WithExtension(choice.Path, kExtensions[kind]);
   const bool replaces_document = IsSameFile(final_name, doc.BAM.FileName);
   const std::size_t frames = doc.BAM.GetCycle(sequence).Frames.size();
   if (!ConfirmSaveTarget(prompts_, "Export Sequence", choice.Path, final_name, doc.BAM.FileName,
@@ -139,6 +150,9 @@ void TMainForm::ExportSequence1Click() {
         break;
       case kExportStrip:
         doc.BAM.ExportBMP(choice.Path, sequence);
+        break;
+      case kExportAnimatedPng:
+        ExportAnimatedPng(doc.BAM, final_name, sequence, doc_options_.FrameSpeedMs);
         break;
       default:
         doc.BAM.ExportCycleAsBAM(choice.Path, sequence, LoadSaveProgress());

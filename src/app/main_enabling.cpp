@@ -35,7 +35,8 @@ void TMainForm::MirrorButton(QToolButton* button, const char* entry) {
 
 void TMainForm::File1Click() {
   const bool open = document_ && BAMForm()->BAM.IsOpen;
-  for (const char* name : {"Save1", "SaveAs1", "Close1", "FileInfo1", "CheckForEngines1"})
+  for (const char* name : {"Save1", "SaveAs1", "Close1", "FileInfo1", "CheckForEngines1",
+                            "ExportSpriteSheet1"})
     SetEnabled(Entry(name), open);
   for (const char* name : {"Print1", "PrintPreview1", "PrintSetup1"})
     SetEnabled(Entry(name), false);

@@ -50,6 +50,14 @@ void TMainForm::BuildMenus() {
   });
   AddEntry(file, "CheckForEngines1", "Check for &Engines...", none,
            [this] { CheckForEngines1Click(); });
+  QMenu* file_import = file->addMenu("I&mport");
+  file_import->setObjectName("FileImport1");
+  AddEntry(file_import, "ImportSpriteSheet1", "&Sprite Sheet...", none,
+           [this] { ImportSpriteSheet1Click(); });
+  QMenu* file_export = file->addMenu("&Export");
+  file_export->setObjectName("FileExport1");
+  AddEntry(file_export, "ExportSpriteSheet1", "&Sprite Sheet...", none,
+           [this] { ExportSpriteSheet1Click(); });
   file->addSeparator();
   // Printing was never part of the program; the entries stay for the familiar layout.
   AddEntry(file, "Print1", "&Print", QKeySequence("Ctrl+P"), nullptr);

@@ -114,6 +114,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void ExportFrameClick();
   void ImportSequence1Click();
   void ExportSequence1Click();
+  // File > Import and File > Export of sprite sheets (sprite_sheet_commands.cpp).
+  void ImportSpriteSheet1Click();
+  void ExportSpriteSheet1Click();
 
   // --- Selection commands (selection_commands.cpp) ----------------------------------------
   void PasteIntoNew1Click();
@@ -338,6 +341,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   std::unordered_map<std::string, QAction*> entries_;
 
   std::unique_ptr<DocumentSession> document_;
+  // Fills the next untitled document instead of the New frame, once (imported animations).
+  std::function<void(TBAM&)> fill_new_document_;
   DocumentOptions doc_options_;
   QMdiArea* mdi_ = nullptr;
   QPointer<QMdiSubWindow> document_window_;

@@ -67,7 +67,9 @@ void RequireNewBamOutput(const std::string& out, const std::vector<std::string>&
 }
 
 bool ParsedArgs::Has(const std::string& flag) const {
-  return std::find(flags.begin(), flags.end(), flag) != flags.end();
+  return std::any_of(flags.begin(), flags.end(), [&](const std::string& given) {
+    return given == flag || given.rfind(flag + "=", 0) == 0;
+  });
 }
 
 std::string ParsedArgs::Value(const std::string& flag, const std::string& fallback) const {

@@ -43,6 +43,7 @@ void RequireNewBamOutput(const std::string& out, const std::vector<std::string>&
 struct ParsedArgs {
   std::vector<std::string> positional;
   std::vector<std::string> flags;
+  // Given at all, with or without a value.
   bool Has(const std::string& flag) const;
   // The value of "--name VALUE" or "--name=VALUE", or `fallback`.
   std::string Value(const std::string& flag, const std::string& fallback) const;
@@ -61,5 +62,10 @@ int RunFrames(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
 int RunImport(const std::vector<std::string>& args);
 int RunCheck(const std::vector<std::string>& args);
+int RunSheet(const std::vector<std::string>& args);
+// Imports of whole animations from pixel-art editors: sprite sheets (with JSON data, or cut by
+// --grid) and animated PNG.
+bool IsExchangeImport(const std::vector<std::string>& args);
+int RunExchangeImport(const std::vector<std::string>& args);
 
 }  // namespace celwright::cli

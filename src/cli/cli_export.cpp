@@ -3,6 +3,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/progress_bar.h"
+#include "model/apng_exchange.h"
 
 namespace celwright::cli {
 
@@ -29,7 +30,7 @@ std::string LowerExtension(const std::string& path) {
 int RunExport(const std::vector<std::string>& args) {
   const ParsedArgs parsed = ParseArgs(args, {"--cycle", "--pages"});
   if (parsed.positional.size() != 2) throw UsageError("export takes an animation and an output file");
-  parsed.AllowOnly({"--cycle", "--pages"});
+  parsed.AllowOnly({"--cycle", "--pages", "--animated"});
   const std::int32_t cycle = CycleNumber(parsed.Value("--cycle", "0"));
   const std::string& out = parsed.positional[1];
   const std::string extension = LowerExtension(out);
@@ -41,7 +42,11 @@ int RunExport(const std::vector<std::string>& args) {
                        " sequences; there is no sequence " + std::to_string(cycle));
   }
   try {
-    if (extension == ".gif") {
+    if (extension == ".apng" || (extension == ".png" && parsed.Has("--animated"))) {
+      ExportAnimatedPng(bam, out, cycle);
+    } else if (parsed.Has("--animated")) {
+      throw UsageError("--animated goes with an output ending in .png");
+    } else if (extension == ".gif") {
       bam.ExportGIF(out, cycle);
     } else if (extension == ".avi") {
       bam.ExportAVI(out, cycle);
@@ -51,7 +56,9 @@ int RunExport(const std::vector<std::string>& args) {
       RequireNewBamOutput(out, {parsed.positional[0]});
       bam.ExportCycleAsBAM(out, cycle, TerminalProgress());
     } else {
-      throw UsageError("the output's extension must be .gif, .avi, .bmp or .bam");
+      throw UsageError(
+          "the output's extension must be .gif, .avi, .bmp, .bam or .apng (or .png with "
+          "--animated)");
     }
   } catch (const UsageError&) {
     throw;

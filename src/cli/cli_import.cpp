@@ -72,6 +72,7 @@ bool IsAnimation(const std::string& extension) { return extension == ".gif" || e
 }  // namespace
 
 int RunImport(const std::vector<std::string>& args) {
+  if (IsExchangeImport(args)) return RunExchangeImport(args);
   const ParsedArgs parsed = ParseArgs(args, {"--centre"});
   if (parsed.positional.size() < 2) {
     throw UsageError("import takes pictures, or a GIF or AVI file, and a BAM file");

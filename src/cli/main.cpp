@@ -25,8 +25,10 @@ constexpr const char* kUsage =
     "                                 are never replaced unless --overwrite-pages is given\n"
     "  frames IN OUTDIR [--format png|bmp|gif|jpg]\n"
     "                                 write every frame as a picture in display colours\n"
-    "  export IN OUT [--cycle N]      write sequence N (default 0) as .gif, .avi, .bmp or\n"
-    "                                 .bam, chosen by OUT's extension\n"
+    "  export IN OUT [--cycle N] [--animated]\n"
+    "                                 write sequence N (default 0) as .gif, .avi, .bmp, .bam\n"
+    "                                 or animated PNG (.apng, or .png with --animated), chosen\n"
+    "                                 by OUT's extension\n"
     "  info, convert, frames and export open BAM V2 files; their texture pages are looked\n"
     "  for beside the file, then in each folder given with --pages DIR (repeatable).\n"
     "  An output .bam never replaces one of the command's inputs.\n"
@@ -36,6 +38,16 @@ constexpr const char* kUsage =
     "  import PICTURE... OUT.bam [--centre X,Y] [--paletted | --unpaletted] [--uncompressed]\n"
     "                                 one frame per PNG, BMP, JPEG or GIF picture, in order;\n"
     "                                 centred on the bottom middle unless --centre is given\n"
+    "  import SHEET.json OUT.bam [--paletted | --unpaletted] [--uncompressed]\n"
+    "                                 a sprite sheet with its data (array or hash layout):\n"
+    "                                 frames, centres and one sequence per frame tag\n"
+    "  import SHEET.png OUT.bam --grid WxH [--count N] [...]\n"
+    "                                 a plain sheet cut into cells, one sequence\n"
+    "  import IN.apng|IN.png OUT.bam [...]\n"
+    "                                 an animated PNG: one sequence of the frames it shows\n"
+    "  sheet IN OUT.png [--json OUT.json] [--cycle N] [--columns N | --packed] [--padding N]\n"
+    "        [--indexed]              write every sequence (or sequence N) as a sprite sheet\n"
+    "                                 with its data (JSON, \"array\" layout) beside it\n"
     "  check FILE... [--json] [--strict]\n"
     "                                 report what game engines refuse, misread or show\n"
     "                                 otherwise; exit status 1 with errors (or, with\n"
@@ -64,6 +76,7 @@ int main(int argc, char** argv) {
     if (command == "export") return RunExport(args);
     if (command == "import") return RunImport(args);
     if (command == "check") return RunCheck(args);
+    if (command == "sheet") return RunSheet(args);
     throw UsageError("unknown command \"" + command + "\"");
   } catch (const UsageError& e) {
     std::cerr << "celwright-cli: " << ForTerminal(e.what()) << "\n\n" << kUsage;

@@ -54,7 +54,7 @@ TDocType DocTypeFromFileName(const std::string& file_name) {
   if (ext == "bmp") return dtBitmap;
   if (ext == "gif") return dtGIF;
   if (ext == "jpg" || ext == "jpeg" || ext == "jfif" || ext == "jpe") return dtJPEG;
-  if (ext == "png") return dtPNG;
+  if (ext == "png" || ext == "apng") return dtPNG;
   if (ext == "avi") return dtAVI;
   return dtBAM;
 }

@@ -1,6 +1,7 @@
 // Export Frame, Export Sequence and Import Sequence from the menus, as a user runs them.
 #include <QAction>
 #include <QListWidget>
+#include <array>
 #include <filesystem>
 
 #include "app/app_test_registry.h"
@@ -55,6 +56,58 @@ class ImportExportTest : public QObject, public EditorFixture {
       for (int x = 0; x < written.Width(); ++x)
         QCOMPARE(int(written.GetIndex(x, y)), int(doc.WorkImage[1].Row(y)[3 * x + 2]));
     QCOMPARE(ToColor(palette[0]), doc.BAM.GetTransCol());
+  }
+
+  // Sprite sheets leave and come back through File > Export and File > Import with every
+  // sequence, size and centre; an animated PNG opens as its frames.
+  void spriteSheetsAndAnimatedPngsGoOutAndComeBackThroughTheFileMenu() {
+    form_->OpenFile(kSample, dtBAM);
+    form_->File1Click();
+    QVERIFY(Enabled("ExportSpriteSheet1"));
+    std::vector<std::vector<std::array<int, 4>>> shown;  // size and centre of every entry
+    const auto entries = [](const TBAM& bam) {
+      std::vector<std::vector<std::array<int, 4>>> all(static_cast<std::size_t>(bam.CycleCount()));
+      for (std::int32_t c = 0; c < bam.CycleCount(); ++c) {
+        for (const std::int32_t f : bam.GetCycle(c).Frames) {
+          const TBAMFrame info = bam.GetFrame(f);
+          all[c].push_back({info.Width, info.Height, info.CentreX, info.CentreY});
+        }
+      }
+      return all;
+    };
+    shown = entries(Doc().BAM);
+    prompts_->SaveChoices.push_back(Choice(Temp("walk"), 0));
+    Entry("ExportSpriteSheet1")->trigger();
+    QCOMPARE(prompts_->Count("error"), 0);
+    QVERIFY(std::filesystem::exists(Temp("walk.png")));
+
+    prompts_->OpenChoices.push_back(Choice(Temp("walk.json"), 0));
+    Entry("ImportSpriteSheet1")->trigger();
+    QCOMPARE(Doc().BAM.FileName, std::string(kUntitledBAM));
+    QVERIFY(Doc().Modified);
+    QCOMPARE(form_->List_Sequences->count(), 3);
+    QVERIFY(entries(Doc().BAM) == shown);
+
+    // A sheet that cannot be read says why and leaves the open document alone.
+    prompts_->OpenChoices.push_back(
+        Choice(CELWRIGHT_TESTDATA_DIR "/exchange/rotated.json", 0));
+    Entry("ImportSpriteSheet1")->trigger();
+    QCOMPARE(prompts_->Count("error"), 1);
+    QVERIFY(entries(Doc().BAM) == shown);
+
+    Doc().Modified = false;
+    form_->OpenFile(CELWRIGHT_TESTDATA_DIR "/exchange/pillow_ops.png", dtPNG);
+    QCOMPARE(Doc().BAM.FrameCount(), 4);
+    QCOMPARE(Doc().BAM.CycleCount(), 1);
+
+    // Export Sequence writes an animated PNG that opens again with the sequence's frames.
+    form_->OpenFile(kSample, dtBAM);
+    ClickRow(form_->List_Sequences, 2);
+    prompts_->SaveChoices.push_back(Choice(Temp("bounce"), 4));
+    Entry("ExportSequence1")->trigger();
+    QCOMPARE(prompts_->Count("error"), 1);
+    form_->OpenFile(Temp("bounce.png"), dtPNG);
+    QVERIFY(entries(Doc().BAM) == decltype(shown){shown[2]});
   }
 
   void exportSequenceWritesEveryFormatWithTheSequencesFrames() {

@@ -196,6 +196,48 @@ TEST(BatchTool, PicturesBecomeOneCycleAndOutputsKeepTheirNames) {
   EXPECT_TRUE(std::filesystem::exists(folder / "sample_0000.png"));
 }
 
+// Sheets and animated PNGs from the batch tool come back through its own import.
+TEST(BatchTool, SheetsAndAnimatedPngsComeBackAsTheSequencesTheyLeftAs) {
+  const auto folder = testing::TempPath("cli-exchange");
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const std::string sheet = (folder / "walk.png").string(), back = (folder / "back.bam").string();
+  ASSERT_EQ(RunTool("sheet " + kSample + " " + sheet + " --indexed --packed --padding 1").status, 0);
+  ASSERT_EQ(RunTool("import " + (folder / "walk.json").string() + " " + back).status, 0);
+  TBAM original, imported;
+  ASSERT_TRUE(original.LoadFromFile(kSample));
+  ASSERT_TRUE(imported.LoadFromFile(back));
+  ASSERT_EQ(imported.CycleCount(), original.CycleCount());
+  for (std::int32_t c = 0; c < original.CycleCount(); ++c) {
+    const TCycleItem a = original.GetCycle(c), b = imported.GetCycle(c);
+    ASSERT_EQ(a.Count, b.Count);
+    for (std::int32_t j = 0; j < a.Count; ++j) {
+      const TBAMFrame fa = original.GetFrame(a.Frames[j]), fb = imported.GetFrame(b.Frames[j]);
+      EXPECT_EQ(std::tie(fa.Width, fa.Height, fa.CentreX, fa.CentreY),
+                std::tie(fb.Width, fb.Height, fb.CentreX, fb.CentreY));
+      EXPECT_EQ(original.DecodeFrame(a.Frames[j]), imported.DecodeFrame(b.Frames[j]));
+    }
+  }
+  EXPECT_EQ(imported.Palette, original.Palette);
+
+  const std::string animated = (folder / "bounce.png").string();
+  ASSERT_EQ(RunTool("export " + kSample + " " + animated + " --animated --cycle 2").status, 0);
+  ASSERT_EQ(RunTool("import " + animated + " " + back + " --unpaletted").status, 0);
+  ASSERT_TRUE(imported.LoadFromFile(back));
+  ASSERT_EQ(imported.CycleCount(), 1);
+  EXPECT_EQ(imported.GetCycle(0).Count, original.GetCycle(2).Count);
+  EXPECT_EQ(imported.FrameCount(), 8);  // the frames the sequence shows, each once
+
+  ASSERT_EQ(RunTool("import " + sheet + " " + back + " --grid 48x64 --count 3").status, 0);
+  ASSERT_TRUE(imported.LoadFromFile(back));
+  EXPECT_EQ(imported.GetCycle(0).Count, 3);
+  const Result rotated = RunTool("import " CELWRIGHT_TESTDATA_DIR "/exchange/rotated.json " + back);
+  EXPECT_EQ(rotated.status, 1);
+  EXPECT_NE(rotated.err.find("rotated frames are not supported"), std::string::npos) << rotated.err;
+  EXPECT_EQ(RunTool("sheet " + kSample + " " + sheet + " --columns 2 --packed").status, 2);
+  EXPECT_EQ(RunTool("import " + sheet + " " + back + " --count 2").status, 2);
+}
+
 TEST(BatchTool, ErrorsAndMisuseHaveTheirExitStatus) {
   EXPECT_EQ(RunTool("").status, 2);
   EXPECT_EQ(RunTool("info").status, 2);

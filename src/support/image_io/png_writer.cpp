@@ -8,16 +8,13 @@
 #include "support/file_io.h"
 #include "support/image_io/byte_order.h"
 #include "support/image_io/indexed_picture.h"
+#include "support/image_io/png_chunks.h"
 #include "support/image_io/qm_png.h"
 
 namespace celwright {
 
-namespace {
-
-constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-
-void AppendChunk(std::vector<std::uint8_t>& out, const char* type,
-                 const std::vector<std::uint8_t>& data) {
+void AppendPngChunk(std::vector<std::uint8_t>& out, const char* type,
+                    const std::vector<std::uint8_t>& data) {
   AppendBE32(out, static_cast<std::uint32_t>(data.size()));
   const std::size_t type_at = out.size();
   out.insert(out.end(), type, type + 4);
@@ -25,7 +22,7 @@ void AppendChunk(std::vector<std::uint8_t>& out, const char* type,
   AppendBE32(out, CRC32(out.data() + type_at, 4 + data.size()));
 }
 
-std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& raw) {
+std::vector<std::uint8_t> DeflatePngData(const std::vector<std::uint8_t>& raw) {
   uLongf size = compressBound(static_cast<uLong>(raw.size()));
   std::vector<std::uint8_t> packed(size);
   if (compress2(packed.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9) != Z_OK) {
@@ -34,6 +31,8 @@ std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& raw) {
   packed.resize(size);
   return packed;
 }
+
+namespace {
 
 std::vector<std::uint8_t> Header(const Bitmap& bitmap, std::uint8_t color_type) {
   std::vector<std::uint8_t> data;
@@ -50,25 +49,25 @@ std::vector<std::uint8_t> EncodePNG(const Bitmap& bitmap, std::optional<TColor> 
   if (bitmap.Empty()) throw std::invalid_argument("An empty picture cannot be written as PNG");
   const std::size_t width = static_cast<std::size_t>(bitmap.Width());
   const std::size_t height = static_cast<std::size_t>(bitmap.Height());
-  std::vector<std::uint8_t> out(kSignature, kSignature + sizeof kSignature);
+  std::vector<std::uint8_t> out(kPngSignature, kPngSignature + sizeof kPngSignature);
   std::vector<std::uint8_t> raw;
 
   if (paletted) {
     const IndexedPicture picture = ToIndexed(bitmap, transparent);
-    AppendChunk(out, "IHDR", Header(bitmap, 3));
+    AppendPngChunk(out, "IHDR", Header(bitmap, 3));
     std::vector<std::uint8_t> plte;
     for (int i = 0; i < picture.count; ++i) {
       const RGBTriple& entry = picture.table[i];
       plte.insert(plte.end(), {entry.r, entry.g, entry.b});
     }
-    AppendChunk(out, "PLTE", plte);
+    AppendPngChunk(out, "PLTE", plte);
     if (transparent) {
       // Only the first matching entry turns see-through, the one a reader picks back up.
       for (int i = 0; i < picture.count; ++i) {
         if (ToColor(picture.table[i]) == (*transparent & 0xFFFFFF)) {
           std::vector<std::uint8_t> alpha(static_cast<std::size_t>(i) + 1, 255);
           alpha[i] = 0;
-          AppendChunk(out, "tRNS", alpha);
+          AppendPngChunk(out, "tRNS", alpha);
           break;
         }
       }
@@ -80,14 +79,14 @@ std::vector<std::uint8_t> EncodePNG(const Bitmap& bitmap, std::optional<TColor> 
       raw.insert(raw.end(), row, row + width);
     }
   } else {
-    AppendChunk(out, "IHDR", Header(bitmap, 2));
+    AppendPngChunk(out, "IHDR", Header(bitmap, 2));
     if (transparent) {
       std::vector<std::uint8_t> trns;
       for (std::uint8_t sample :
            {RedOf(*transparent), GreenOf(*transparent), BlueOf(*transparent)}) {
         trns.insert(trns.end(), {0, sample});
       }
-      AppendChunk(out, "tRNS", trns);
+      AppendPngChunk(out, "tRNS", trns);
     }
     raw.reserve(height * (3 * width + 1));
     for (int y = 0; y < bitmap.Height(); ++y) {
@@ -104,8 +103,36 @@ std::vector<std::uint8_t> EncodePNG(const Bitmap& bitmap, std::optional<TColor> 
       }
     }
   }
-  AppendChunk(out, "IDAT", Compress(raw));
-  AppendChunk(out, "IEND", {});
+  AppendPngChunk(out, "IDAT", DeflatePngData(raw));
+  AppendPngChunk(out, "IEND", {});
+  return out;
+}
+
+std::vector<std::uint8_t> RgbaHeaderData(const RgbaPicture& picture) {
+  std::vector<std::uint8_t> header;
+  AppendBE32(header, static_cast<std::uint32_t>(picture.width));
+  AppendBE32(header, static_cast<std::uint32_t>(picture.height));
+  header.insert(header.end(), {8, 6, 0, 0, 0});
+  return header;
+}
+
+std::vector<std::uint8_t> UnfilteredRgbaRows(const RgbaPicture& picture) {
+  const std::size_t row_bytes = static_cast<std::size_t>(picture.width) * 4;
+  std::vector<std::uint8_t> raw;
+  raw.reserve(static_cast<std::size_t>(picture.height) * (row_bytes + 1));
+  for (int y = 0; y < picture.height; ++y) {
+    raw.push_back(0);
+    raw.insert(raw.end(), picture.At(0, y), picture.At(0, y) + row_bytes);
+  }
+  return raw;
+}
+
+std::vector<std::uint8_t> EncodeRGBAPNG(const RgbaPicture& picture) {
+  if (picture.Empty()) throw std::invalid_argument("An empty picture cannot be written as PNG");
+  std::vector<std::uint8_t> out(kPngSignature, kPngSignature + sizeof kPngSignature);
+  AppendPngChunk(out, "IHDR", RgbaHeaderData(picture));
+  AppendPngChunk(out, "IDAT", DeflatePngData(UnfilteredRgbaRows(picture)));
+  AppendPngChunk(out, "IEND", {});
   return out;
 }
 

@@ -89,6 +89,9 @@ class PngDecoder {
   PngDecoder(std::span<const std::uint8_t> bytes, const std::filesystem::path& file_name)
       : bytes_(bytes), file_name_(file_name) {}
 
+  // Also fills `rgba` with the picture's exact colours and alpha, as stored (no threshold).
+  void CaptureRgba(RgbaPicture* rgba) { rgba_ = rgba; }
+
   Bitmap Decode(Palette256& palette_out) {
     if (bytes_.size() < sizeof kSignature ||
         CRC32(bytes_.data(), sizeof kSignature) != CRC32(kSignature, sizeof kSignature)) {
@@ -271,6 +274,7 @@ class PngDecoder {
     const bool may_be_clear = color_type_ == kGreyAlpha || color_type_ == kTrueColourAlpha ||
                               (key_.has_value() && color_type_ != kPaletted);
     if (may_be_clear) clear_.assign(static_cast<std::size_t>(width_) * height_, false);
+    if (rgba_) *rgba_ = RgbaPicture(static_cast<int>(width_), static_cast<int>(height_));
 
     PngRowInflater inflater(idat_, [this](const std::string& detail) {
       Fail("Bad Data Section", detail);
@@ -292,6 +296,8 @@ class PngDecoder {
       }
     }
     inflater.Finish();
+    // Exact alpha needs no stand-in colour for see-through pixels.
+    if (rgba_) return bitmap;
     if (color_type_ == kPaletted) return ResolvePaletteTransparency(std::move(bitmap));
     ResolveColourKey(bitmap);
     return bitmap;
@@ -333,7 +339,12 @@ class PngDecoder {
       const std::uint32_t x = pass.x0 + i * pass.dx;
       const std::size_t first = std::size_t{i} * channels_;
       if (color_type_ == kPaletted) {
-        target[x] = static_cast<std::uint8_t>(Sample(source, first));
+        const auto index = static_cast<std::uint8_t>(Sample(source, first));
+        target[x] = index;
+        if (rgba_) {
+          const RGBTriple entry = palette_[index];
+          StoreRgba(x, y, entry.r, entry.g, entry.b, palette_alpha_[index]);
+        }
         continue;
       }
       std::array<unsigned, 4> samples{};
@@ -346,6 +357,15 @@ class PngDecoder {
       pixel[0] = blue;
       pixel[1] = green;
       pixel[2] = red;
+      if (rgba_) {
+        std::uint8_t alpha = 255;
+        if (color_type_ == kGreyAlpha || color_type_ == kTrueColourAlpha) {
+          alpha = Level(samples[channels_ - 1]);
+        } else if (key_ && std::equal(key_->begin(), key_->begin() + channels_, samples.begin())) {
+          alpha = 0;
+        }
+        StoreRgba(x, y, red, green, blue, alpha);
+      }
       if (clear_.empty()) continue;
       bool clear = false;
       if (color_type_ == kGreyAlpha || color_type_ == kTrueColourAlpha) {
@@ -355,6 +375,15 @@ class PngDecoder {
       }
       clear_[std::size_t{y} * width_ + x] = clear;
     }
+  }
+
+  void StoreRgba(std::uint32_t x, std::uint32_t y, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                 std::uint8_t a) {
+    std::uint8_t* pixel = rgba_->At(static_cast<int>(x), static_cast<int>(y));
+    pixel[0] = r;
+    pixel[1] = g;
+    pixel[2] = b;
+    pixel[3] = a;
   }
 
   // The colour the tRNS chunk names, as 8-bit samples.
@@ -414,6 +443,7 @@ class PngDecoder {
   std::vector<bool> clear_;                     // see-through pixels, when there can be any
   std::vector<std::span<const std::uint8_t>> idat_;  // in the file's bytes, in order
   std::size_t idat_bytes_ = 0;
+  RgbaPicture* rgba_ = nullptr;
 
   static std::array<std::uint8_t, 256> FullyOpaque() {
     std::array<std::uint8_t, 256> alpha;
@@ -427,6 +457,16 @@ class PngDecoder {
 Bitmap DecodePNG(std::span<const std::uint8_t> bytes, Palette256& palette,
                  const std::filesystem::path& file_name) {
   return PngDecoder(bytes, file_name).Decode(palette);
+}
+
+RgbaPicture DecodePNGToRGBA(std::span<const std::uint8_t> bytes,
+                            const std::filesystem::path& file_name) {
+  RgbaPicture picture;
+  PngDecoder decoder(bytes, file_name);
+  decoder.CaptureRgba(&picture);
+  Palette256 unused{};
+  decoder.Decode(unused);
+  return picture;
 }
 
 bool ReadPNG(Bitmap& bitmap, const std::filesystem::path& file_name, Palette256& palette) {

@@ -9,6 +9,7 @@
 #include "support/bitmap.h"
 #include "support/color_types.h"
 #include "support/image_io/image_file_error.h"
+#include "support/image_io/rgba_picture.h"
 
 namespace celwright {
 
@@ -33,6 +34,11 @@ bool ReadPNG(Bitmap& bitmap, const std::filesystem::path& file_name, Palette256&
 Bitmap DecodePNG(std::span<const std::uint8_t> bytes, Palette256& palette,
                  const std::filesystem::path& file_name = {});
 
+// The same reader keeping every pixel's exact colour and alpha (tRNS and alpha channels as
+// stored, 16-bit samples by their high byte), for formats that carry partial transparency.
+RgbaPicture DecodePNGToRGBA(std::span<const std::uint8_t> bytes,
+                            const std::filesystem::path& file_name = {});
+
 // Writes an 8-bit-deep PNG: paletted (PLTE, and tRNS when `transparent` is in the palette) when
 // `paletted` is set, else true colour (tRNS when `transparent` is given). An 8-bit bitmap keeps
 // its indices and colour table; any other bitmap gets a palette of its colours in order of first
@@ -44,5 +50,8 @@ void WritePNG(const Bitmap& bitmap, const std::filesystem::path& file_name,
 // The bytes WritePNG stores. The bitmap must not be empty.
 std::vector<std::uint8_t> EncodePNG(const Bitmap& bitmap, std::optional<TColor> transparent,
                                     bool paletted);
+
+// An 8-bit true colour + alpha PNG of `picture`, which must not be empty.
+std::vector<std::uint8_t> EncodeRGBAPNG(const RgbaPicture& picture);
 
 }  // namespace celwright
