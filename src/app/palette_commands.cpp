@@ -113,7 +113,20 @@ bool TMainForm::ConvertKind(std::uint8_t new_type) {
 
 void TMainForm::ConvertTo24Bit() { ConvertKind(kUnpalettedBAM); }
 
-void TMainForm::ConvertToPaletted1Click() { ConvertKind(kPalettedBAM); }
+void TMainForm::ConvertToPaletted1Click() {
+  if (!document_ || !BAMForm()->BAM.IsOpen) return;
+  // No dithering first: pixel art must keep its exact pixels.
+  const int choice = prompts_.AskChoice(
+      "Convert to Paletted", "How should colours between the palette's entries be shown?",
+      {"No dithering", "Floyd-Steinberg", "Ordered (Bayer 4 x 4)", "Cancel"});
+  if (choice < 0 || choice > 2) return;
+  const Dithering dithering[] = {Dithering::kNone, Dithering::kFloydSteinberg,
+                                 Dithering::kOrdered};
+  TBAM& bam = BAMForm()->BAM;
+  bam.ConversionDithering = dithering[choice];
+  ConvertKind(kPalettedBAM);
+  bam.ConversionDithering = Dithering::kNone;
+}
 
 void TMainForm::SetPaletteTransparency1Click() {
   if (!document_ || !BAMForm()->BAM.IsOpen) return;

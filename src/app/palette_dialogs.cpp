@@ -20,6 +20,7 @@
 #include "app/save_rules.h"
 #include "app/user_prompts.h"
 #include "document/bam_form.h"
+#include "model/shared_palette.h"
 #include "support/palette_adjust.h"
 #include "support/file_io.h"
 #include "support/palette_file.h"
@@ -266,6 +267,7 @@ TPaletteForm::TPaletteForm(QMainWindow* main_window, UserPrompts& prompts)
 
 void TPaletteForm::ResetControls() {
   edited_ = SavedPalette();
+  remap_ = false;
   SelectEntry(-1);
 }
 
@@ -320,10 +322,34 @@ void TPaletteForm::LoadPal() {
                    "Could not load the palette " + ShownName(choice.Path) + ":\r" + result.Error);
     return;
   }
+  const int kept = prompts_.AskChoice(
+      "Open Palette",
+      "Keep every pixel's palette index (the pictures take the new colours), or keep every "
+      "pixel's colour (pixels move to the nearest entry of the new palette)?",
+      {"Keep indices", "Keep colours", "Cancel"});
+  if (kept != 0 && kept != 1) {
+    AppendToLog(" [ABORTED] (cancelled)");
+    return;
+  }
   edited_ = loaded;
+  remap_ = kept == 1;
   AppendToLog(" [OK]");
   ShowSelected();
   if (!result.Note.empty()) prompts_.Information("Open Palette", result.Note);
+}
+
+void TPaletteForm::accept() {
+  if (remap_ && form_ && form_->BAM.IsOpen) {
+    // As a conversion does: pending edits go into the frame first, and the frame is shown
+    // again from the remapped pixels afterwards.
+    form_->ShowFrame(form_->CurrentFrame);
+    RemapFrames(form_->BAM, SavedPalette(), edited_);
+    remap_ = false;
+    PaletteDialog::accept();
+    form_->ShowFrame(form_->CurrentFrame);
+    return;
+  }
+  PaletteDialog::accept();
 }
 
 void TPaletteForm::SavePal() {

@@ -109,6 +109,7 @@ class TPaletteForm : public PaletteDialog {
   void EditSelected();
   void LoadPal();
   void SavePal();
+  void accept() override;
 
  protected:
   Palette256 Result() override { return edited_; }
@@ -119,6 +120,8 @@ class TPaletteForm : public PaletteDialog {
 
   UserPrompts& prompts_;
   Palette256 edited_{};
+  // A palette was loaded with "keep colours": on OK the frames move to its nearest entries.
+  bool remap_ = false;
 };
 
 }  // namespace celwright

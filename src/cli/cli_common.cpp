@@ -96,6 +96,20 @@ void ParsedArgs::AllowOnly(const std::vector<std::string>& known) const {
   }
 }
 
+std::string LowerExtension(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension;
+}
+
+Dithering DitheringOption(const ParsedArgs& parsed) {
+  const std::string value = parsed.Value("--dither", "");
+  if (value.empty()) return Dithering::kNone;
+  if (value == "fs") return Dithering::kFloydSteinberg;
+  if (value == "ordered") return Dithering::kOrdered;
+  throw UsageError("--dither takes fs or ordered");
+}
+
 ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valued) {
   ParsedArgs parsed;
   for (std::size_t i = 0; i < args.size(); ++i) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/qm_BAM.h"
+#include "model/shared_palette.h"
 
 namespace celwright::cli {
 
@@ -56,6 +57,19 @@ struct ParsedArgs {
 ParsedArgs ParseArgs(const std::vector<std::string>& args,
                      const std::vector<std::string>& valued = {});
 
+// The file name's extension in lower case, with its dot (".png"); empty for none.
+std::string LowerExtension(const std::string& path);
+
+// The value of --dither (fs or ordered), Dithering::kNone without it; anything else is a usage
+// error.
+Dithering DitheringOption(const ParsedArgs& parsed);
+
+// The value of --keep-entries A-B; empty without it.
+EntryRange KeptEntriesOption(const ParsedArgs& parsed);
+// The palette of a .pal file, a paletted BAM or a paletted picture.
+Palette256 LoadGivenPalette(const std::string& path);
+
+int RunPalette(const std::vector<std::string>& args);
 int RunInfo(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
 int RunFrames(const std::vector<std::string>& args);

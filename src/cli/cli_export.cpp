@@ -19,12 +19,6 @@ std::int32_t CycleNumber(const std::string& text) {
   throw UsageError("--cycle takes a sequence number from 0");
 }
 
-std::string LowerExtension(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension;
-}
-
 }  // namespace
 
 int RunExport(const std::vector<std::string>& args) {

@@ -1,4 +1,3 @@
-#include <filesystem>
 #include <iostream>
 
 #include "cli/cli_common.h"
@@ -9,12 +8,6 @@
 namespace celwright::cli {
 
 namespace {
-
-std::string LowerExtension(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension;
-}
 
 struct Centre {
   bool given = false;
@@ -73,13 +66,17 @@ bool IsAnimation(const std::string& extension) { return extension == ".gif" || e
 
 int RunImport(const std::vector<std::string>& args) {
   if (IsExchangeImport(args)) return RunExchangeImport(args);
-  const ParsedArgs parsed = ParseArgs(args, {"--centre"});
+  const ParsedArgs parsed = ParseArgs(args, {"--centre", "--dither"});
   if (parsed.positional.size() < 2) {
     throw UsageError("import takes pictures, or a GIF or AVI file, and a BAM file");
   }
-  parsed.AllowOnly({"--paletted", "--unpaletted", "--uncompressed", "--centre"});
+  parsed.AllowOnly({"--paletted", "--unpaletted", "--uncompressed", "--centre", "--dither"});
   if (parsed.Has("--paletted") && parsed.Has("--unpaletted")) {
     throw UsageError("choose either --paletted or --unpaletted");
+  }
+  const Dithering dithering = DitheringOption(parsed);
+  if (dithering != Dithering::kNone && parsed.Has("--unpaletted")) {
+    throw UsageError("--dither goes with paletted imports");
   }
   const Centre centre = ParseCentre(parsed);
   const std::vector<std::string> inputs(parsed.positional.begin(), parsed.positional.end() - 1);
@@ -102,6 +99,7 @@ int RunImport(const std::vector<std::string>& args) {
   TBAM bam;
   bam.NewBAM(out, true);
   ApplyDisplayDefaults(bam);
+  bam.ConversionDithering = dithering;
   // A GIF brings its own palette; everything else is gathered unpaletted and gets one palette
   // made for all of its frames.
   const bool direct = animation && first_extension == ".gif" && paletted;

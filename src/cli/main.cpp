@@ -1,4 +1,7 @@
 #include <csignal>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <exception>
 #include <new>
 #include <iostream>
@@ -15,14 +18,28 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  info FILE [--json]             describe an animation: kind, frames, cycles, palette\n"
-    "  convert IN OUT.bam [--paletted | --unpaletted] [--compressed | --uncompressed]\n"
+    "  convert IN OUT.bam [--paletted [--dither fs|ordered] | --unpaletted]\n"
+    "                     [--compressed | --uncompressed]\n"
     "                                 rewrite an animation, converting its kind if asked;\n"
-    "                                 the container is the one asked for, else as read\n"
+    "                                 the container is the one asked for, else as read;\n"
+    "                                 no dithering unless asked for\n"
     "  convert IN OUT.bam --v2 [--first-page N] [--overwrite-pages]\n"
     "                                 write a BAM V2 file with its texture pages beside it;\n"
     "                                 new pages are numbered from N (default: past the\n"
     "                                 highest page in OUT's folder); pages of other files\n"
     "                                 are never replaced unless --overwrite-pages is given\n"
+    "  convert IN OUT.bam --palette P | --keep-entries A-B [--dither fs|ordered] ...\n"
+    "                                 map the animation onto exactly the palette of P (a\n"
+    "                                 .pal, a BAM or a paletted picture), or onto its own\n"
+    "                                 palette rebuilt with entries A to B kept; prints the\n"
+    "                                 mean and largest colour error\n"
+    "  convert IN OUT.bam --trim --merge-identical ...\n"
+    "                                 crop the transparent borders of every frame (centres\n"
+    "                                 follow), then collapse frames of the same size, centre\n"
+    "                                 and pixels into one; prints the bytes saved\n"
+    "  palette build FILE... OUT.pal [--keep-entries A-B]\n"
+    "                                 one palette for all the animations and pictures\n"
+    "                                 (entries A to B kept from the first one with a palette)\n"
     "  frames IN OUTDIR [--format png|bmp|gif|jpg]\n"
     "                                 write every frame as a picture in display colours\n"
     "  export IN OUT [--cycle N] [--animated]\n"
@@ -33,9 +50,11 @@ constexpr const char* kUsage =
     "  for beside the file, then in each folder given with --pages DIR (repeatable).\n"
     "  An output .bam never replaces one of the command's inputs.\n"
     "  import IN.gif|IN.avi OUT.bam [--centre X,Y] [--paletted | --unpaletted] [--uncompressed]\n"
+    "                               [--dither fs|ordered]\n"
     "                                 make a new animation with one sequence of the file's\n"
     "                                 frames (paletted unless asked otherwise)\n"
     "  import PICTURE... OUT.bam [--centre X,Y] [--paletted | --unpaletted] [--uncompressed]\n"
+    "                            [--dither fs|ordered]\n"
     "                                 one frame per PNG, BMP, JPEG or GIF picture, in order;\n"
     "                                 centred on the bottom middle unless --centre is given\n"
     "  import SHEET.json OUT.bam [--paletted | --unpaletted] [--uncompressed]\n"
@@ -62,6 +81,13 @@ int main(int argc, char** argv) {
   // Past a file-size limit a write fails with a message and the temporary file is removed,
   // instead of the process being killed with its temporary left behind.
   std::signal(SIGXFSZ, SIG_IGN);
+#if defined(__GLIBC__)
+  // Commands pass whole pictures through a few large buffers in turn. Keeping freed buffers in
+  // the heap, instead of handing them back and having the kernel clear fresh pages for the next,
+  // saves a fifth of a large import's time.
+  mallopt(M_MMAP_MAX, 0);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+#endif
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::cout << kUsage;
@@ -71,6 +97,7 @@ int main(int argc, char** argv) {
   args.erase(args.begin());
   try {
     if (command == "info") return RunInfo(args);
+    if (command == "palette") return RunPalette(args);
     if (command == "convert") return RunConvert(args);
     if (command == "frames") return RunFrames(args);
     if (command == "export") return RunExport(args);

@@ -1,5 +1,7 @@
 #include "model/qm_BAM.h"
 
+#include <algorithm>
+
 #include "support/media/octree_quantizer.h"
 #include "support/media/palette_mapper.h"
 
@@ -53,11 +55,21 @@ void TBAM::ConvertToPaletted() {
 
   // One palette for all frames together. The transparent and shadow colours have entries of
   // their own, so the quantiser only chooses the other 254.
+  // Frames drawn for the scan are kept for the mapping pass while they fit in this budget, so
+  // large pictures are not drawn twice.
+  constexpr std::size_t kKeptPictureBytes = std::size_t{64} << 20;
+  std::vector<Bitmap> kept;
+  std::size_t kept_bytes = 0;
   OctreeQuantizer quantizer;
   for (std::int32_t i = 0; i < FrameCount(); ++i) {
     Bitmap picture;
     GetFrameBitmap(i, picture, nullptr);
     AddDocumentColours(quantizer, picture, transparent, shadow);
+    if (kept.size() == static_cast<std::size_t>(i) &&
+        kept_bytes + picture.Pixels().size() <= kKeptPictureBytes) {
+      kept_bytes += picture.Pixels().size();
+      kept.push_back(std::move(picture));
+    }
     Progress(OnProgress, i + 1, FrameCount(), kStageScanning);
   }
   const Palette256 palette = BuildDocumentPalette(quantizer, transparent, shadow);
@@ -66,12 +78,22 @@ void TBAM::ConvertToPaletted() {
   std::vector<std::uint8_t> data;
   for (std::int32_t i = 0; i < FrameCount(); ++i) {
     Bitmap picture;
-    GetFrameBitmap(i, picture, nullptr);
+    if (static_cast<std::size_t>(i) < kept.size()) {
+      picture = std::move(kept[static_cast<std::size_t>(i)]);
+    } else {
+      GetFrameBitmap(i, picture, nullptr);
+    }
     const std::size_t start = data.size();
     data.resize(start + static_cast<std::size_t>(picture.Width()) * picture.Height());
-    for (int y = 0; y < picture.Height(); ++y) {
-      mapper.MapRow(picture.Row(y), picture.Width(),
-                    data.data() + start + static_cast<std::size_t>(y) * picture.Width());
+    if (ConversionDithering == Dithering::kNone) {
+      for (int y = 0; y < picture.Height(); ++y) {
+        mapper.MapRow(picture.Row(y), picture.Width(),
+                      data.data() + start + static_cast<std::size_t>(y) * picture.Width());
+      }
+    } else {
+      const Bitmap indices = mapper.MapDithered(picture, ConversionDithering);
+      std::copy(indices.Pixels().begin(), indices.Pixels().end(),
+                data.begin() + static_cast<std::ptrdiff_t>(start));
     }
     Progress(OnProgress, i + 1, FrameCount(), kStageConverting);
   }

@@ -153,7 +153,8 @@ void TBAM::ImportAVI(const std::string& file_name) {
     if (pixels > kMaxImportedPixels) {
       throw MediaError(TooManyPixelsMessage(FrameCount() + 1, picture.Width(), picture.Height()));
     }
-    AppendImportedFrame(!Paletted() ? picture : mapper.Map(picture));
+    AppendImportedFrame(!Paletted() ? picture
+                                    : mapper.MapDithered(picture, ConversionDithering));
   }
 }
 
@@ -196,7 +197,8 @@ void CheckWholeGif(const std::vector<std::uint8_t>& bytes) {
 // The frame in the document's terms: indices for paletted documents (see-through pixels 0),
 // colours for unpaletted ones (see-through pixels in the transparent colour).
 Bitmap DocumentFrame(const GifFrame& frame, const Palette256& global_colors, bool paletted,
-                     bool keep_indices, ReservedEntryMapper& mapper, TColor transparent) {
+                     bool keep_indices, ReservedEntryMapper& mapper, TColor transparent,
+                     Dithering dithering) {
   if (!paletted) {
     Bitmap colours = frame.colours;
     std::uint8_t* pixel = colours.Pixels().data();
@@ -211,6 +213,8 @@ Bitmap DocumentFrame(const GifFrame& frame, const Palette256& global_colors, boo
   Bitmap indices;
   if (keep_indices) {
     indices = frame.indices;
+  } else if (dithering != Dithering::kNone) {
+    return mapper.MapDithered(frame.colours, dithering, frame.opaque.data());
   } else if (!frame.indices.Empty()) {
     // Global indices translate once per colour, keeping those that already match.
     const std::array<std::uint8_t, 256> translation = mapper.TranslationOf(global_colors, -1);
@@ -247,7 +251,8 @@ void TBAM::ImportGIF(const std::string& file_name) {
   AnimatedGifReader reader(bytes);
   while (const GifFrame* frame = reader.ReadFrame()) {
     AppendImportedFrame(DocumentFrame(*frame, reader.GlobalColors(), paletted,
-                                      survey.keep_indices, mapper, GetTransCol()));
+                                      survey.keep_indices, mapper, GetTransCol(),
+                                      ConversionDithering));
   }
 }
 

@@ -12,6 +12,7 @@
 #include "model/rle.h"
 #include "support/bitmap.h"
 #include "support/color_types.h"
+#include "support/media/dithering.h"
 
 namespace celwright {
 
@@ -58,6 +59,9 @@ class TBAM {
   bool OverrideShadowCol = true;
   TColor TransCol = 0;
   TColor ShadowCol = 0;
+  // How converting to paletted and importing into a paletted document approximate colours
+  // between palette entries; never dithered unless asked for.
+  Dithering ConversionDithering = Dithering::kNone;
 
   // Whether LoadFromFile opens BAM V2 files (true colour on texture pages); callers that do not
   // handle that kind yet leave it off and such files are refused with a message.

@@ -7,6 +7,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -146,6 +147,7 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
       for (int i = 0; i < 36; ++i) jasc << (i == 35 ? "7 8 9" : "0 0 0") << "\r\n";
     }
     prompts_->OpenChoices.push_back({true, Temp("hand.pal"), 0});
+    prompts_->Choices.push_back(0);  // keep indices
     QTest::mouseClick(dialog->Btn_LoadPal, Qt::LeftButton);
     QCOMPARE(dialog->Edited()[35], (RGBTriple{7, 8, 9}));
     QCOMPARE(prompts_->Count("info"), 1);
@@ -162,9 +164,34 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     other[35] = {200, 100, 50};
     SavePaletteFile(Temp("other.pal"), other);
     prompts_->OpenChoices.push_back({true, Temp("other.pal"), 0});
+    prompts_->Choices.push_back(0);
     QTest::mouseClick(dialog->Btn_LoadPal, Qt::LeftButton);
     QTest::mouseClick(dialog->Btn_OK, Qt::LeftButton);
     QCOMPARE(Doc().BAM.Palette[35], (RGBTriple{200, 100, 50}));
+  }
+
+  // "Keep colours" moves every pixel to the entry that holds its colour in the loaded palette
+  // (here the same colours in reverse order), so every frame looks as it did.
+  void loadPaletteKeepingColoursRemapsTheFrames() {
+    TBAM& bam = Doc().BAM;
+    std::vector<Bitmap> before(static_cast<std::size_t>(bam.FrameCount()));
+    for (int i = 0; i < bam.FrameCount(); ++i) bam.GetFrameBitmap(i, before[i], nullptr);
+    Palette256 reversed = bam.Palette;
+    std::reverse(reversed.begin() + 2, reversed.end());
+    SavePaletteFile(Temp("reversed.pal"), reversed);
+    TPaletteForm* dialog = form_->PaletteForm();
+    dialog->Begin(Doc());
+    dialog->show();
+    prompts_->OpenChoices.push_back({true, Temp("reversed.pal"), 0});
+    prompts_->Choices.push_back(1);  // keep colours
+    QTest::mouseClick(dialog->Btn_LoadPal, Qt::LeftButton);
+    QTest::mouseClick(dialog->Btn_OK, Qt::LeftButton);
+    QCOMPARE(bam.Palette, reversed);
+    for (int i = 0; i < bam.FrameCount(); ++i) {
+      Bitmap after;
+      bam.GetFrameBitmap(i, after, nullptr);
+      QVERIFY2(after == before[i], ("frame " + std::to_string(i)).c_str());
+    }
   }
 
   void negativeTwiceAndConversionsFollowTheKind() {
@@ -208,6 +235,11 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     QVERIFY(prompts_->History.back().Text.find("You cannot set the same colour") !=
             std::string::npos);
 
+    // The conversion asks how to dither; closing the question converts nothing.
+    form_->Entry("ConvertToPaletted1")->trigger();
+    QCOMPARE(prompts_->History.back().Kind, std::string("choice"));
+    QCOMPARE(Doc().BAM.GetBAMType(), std::uint8_t{kUnpalettedBAM});
+    prompts_->Choices.push_back(1);  // Floyd-Steinberg
     form_->Entry("ConvertToPaletted1")->trigger();
     QCOMPARE(Doc().BAM.GetBAMType(), std::uint8_t{kPalettedBAM});
     QCOMPARE(chooser->childCount(), 256);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -16,6 +17,7 @@
 #include "model/byte_view.h"
 #include "model/qm_BAM.h"
 #include "support/file_io.h"
+#include "support/palette_file.h"
 
 namespace celwright {
 namespace {
@@ -249,6 +251,155 @@ TEST(BatchTool, ErrorsAndMisuseHaveTheirExitStatus) {
   EXPECT_EQ(RunTool("info " + cut.string()).status, 1);
   EXPECT_EQ(RunTool("export " + kSample + " out.tif").status, 2);
   EXPECT_EQ(RunTool("export " + kSample + " out.gif --cycle 9").status, 1);
+  const std::string unused = " " + testing::TempPath("cli-unused.bam").string();
+  EXPECT_EQ(RunTool("convert " + kSample + unused + " --paletted --dither zigzag").status, 2);
+  EXPECT_EQ(RunTool("convert " + kSample + unused + " --dither fs").status, 2);
+}
+
+// A picture ImageMagick made, imported plain and dithered both ways: three different results,
+// and no pixel on the transparent or shadow entry.
+TEST(BatchTool, ImportDithersOnlyWhenAskedAndNeverIntoReservedEntries) {
+  const std::string plasma = std::string(CELWRIGHT_TESTDATA_DIR) + "/pictures/plasma.png";
+  std::vector<std::vector<std::uint8_t>> results;
+  for (const char* dither : {"", " --dither fs", " --dither ordered"}) {
+    const auto out = testing::TempPath("cli-dither.bam");
+    std::filesystem::remove(out);
+    ASSERT_EQ(RunTool("import " + plasma + " " + out.string() + " --uncompressed" + dither).status,
+              0);
+    TBAM bam;
+    ASSERT_TRUE(bam.LoadFromFile(out.string()));
+    results.push_back(bam.DecodeFrame(0));
+    for (std::uint8_t index : results.back()) ASSERT_GT(index, 1) << dither;
+  }
+  EXPECT_NE(results[0], results[1]);
+  EXPECT_NE(results[0], results[2]);
+  EXPECT_NE(results[1], results[2]);
+}
+
+// Two real creature files share one palette: both map onto it exactly, every pixel that was
+// drawn stays off entries 0 and 1, and transparent and shadow pixels keep them.
+TEST(BatchTool, PaletteBuiltFromTwoFilesMapsBoth) {
+  const std::string first = testing::TestFile("CHMB1G11.BAM"),
+                    second = testing::TestFile("rabbG11.bam");
+  const auto pal = testing::TempPath("cli-shared.pal");
+  std::filesystem::remove(pal);
+  ASSERT_EQ(RunTool("palette build " + first + " " + second + " " + pal.string()).status, 0);
+  for (const std::string& source : {first, second}) {
+    const auto out = testing::TempPath("cli-shared.bam");
+    std::filesystem::remove(out);
+    const Result run = RunTool("convert " + source + " " + out.string() + " --palette " +
+                               pal.string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("mean colour error"), std::string::npos);
+    TBAM before, after;
+    ASSERT_TRUE(before.LoadFromFile(source));
+    ASSERT_TRUE(after.LoadFromFile(out.string()));
+    Palette256 expected{};
+    ASSERT_TRUE(LoadPaletteFile(pal, expected).Ok);
+    EXPECT_EQ(after.Palette, expected);
+    ASSERT_EQ(after.FrameCount(), before.FrameCount());
+    for (int i = 0; i < before.FrameCount(); ++i) {
+      const std::vector<std::uint8_t> was = before.DecodeFrame(i), now = after.DecodeFrame(i);
+      ASSERT_EQ(was.size(), now.size());
+      for (std::size_t p = 0; p < was.size(); ++p) {
+        if (was[p] == before.TranspInd) {
+          ASSERT_EQ(now[p], 0);
+        } else if (was[p] == before.ShadowInd) {
+          ASSERT_EQ(now[p], 1);
+        } else {
+          ASSERT_GT(now[p], 1) << source << " frame " << i << " pixel " << p;
+        }
+      }
+    }
+  }
+  // Locked entries stay as they were while the rest are rebuilt.
+  const auto locked = testing::TempPath("cli-locked.bam");
+  std::filesystem::remove(locked);
+  ASSERT_EQ(RunTool("convert " + first + " " + locked.string() + " --keep-entries 16-31").status, 0);
+  TBAM original, rebuilt;
+  ASSERT_TRUE(original.LoadFromFile(first));
+  ASSERT_TRUE(rebuilt.LoadFromFile(locked.string()));
+  EXPECT_TRUE(std::equal(original.Palette.begin() + 16, original.Palette.begin() + 32,
+                         rebuilt.Palette.begin() + 16));
+  const std::string unused = " " + testing::TempPath("cli-unused.bam").string();
+  EXPECT_EQ(RunTool("convert " + first + unused + " --palette " + first + " --keep-entries 2-9").status,
+            2);
+  EXPECT_EQ(RunTool("convert " + first + unused + " --keep-entries 9-2").status, 2);
+  EXPECT_EQ(RunTool("palette build " + first + " out.txt").status, 2);
+}
+
+// A plain paletted BAM read here on its own, from the layout of the format: what every sequence
+// slot shows, as the shown (non-zero) pixels by position relative to the frame's centre.
+using ShownPixels = std::map<std::pair<int, int>, std::uint8_t>;
+std::vector<std::vector<ShownPixels>> ReadSlotsIndependently(const std::filesystem::path& path,
+                                                             int& frame_count) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<std::uint8_t> f((std::istreambuf_iterator<char>(in)), {});
+  auto u16 = [&](std::size_t at) { return f.at(at) | f.at(at + 1) << 8; };
+  auto u32 = [&](std::size_t at) { return static_cast<std::uint32_t>(u16(at) | u16(at + 2) << 16); };
+  EXPECT_EQ(std::string(f.begin(), f.begin() + 8), "BAM V1  ");
+  frame_count = u16(8);
+  const int cycles = f.at(10), key = f.at(11);
+  const std::size_t frames_at = u32(12), lookup_at = u32(20);
+  std::vector<ShownPixels> frames;
+  for (int i = 0; i < frame_count; ++i) {
+    const std::size_t e = frames_at + 12 * i;
+    const int w = u16(e), h = u16(e + 2);
+    const int cx = static_cast<std::int16_t>(u16(e + 4)), cy = static_cast<std::int16_t>(u16(e + 6));
+    const std::uint32_t word = u32(e + 8);
+    std::size_t at = word & 0x7FFFFFFFu;
+    std::vector<std::uint8_t> pixels;
+    while (pixels.size() < static_cast<std::size_t>(w) * h) {
+      const std::uint8_t v = f.at(at++);
+      const int run = (!(word & 0x80000000u) && v == key) ? f.at(at++) + 1 : 1;
+      pixels.insert(pixels.end(), run, v);
+    }
+    ShownPixels shown;
+    for (int p = 0; p < w * h; ++p) {
+      if (pixels[p] != 0) shown[{p % w - cx, p / w - cy}] = pixels[p];
+    }
+    frames.push_back(shown);
+  }
+  std::vector<std::vector<ShownPixels>> slots(cycles);
+  for (int c = 0; c < cycles; ++c) {
+    const std::size_t e = frames_at + 12 * frame_count + 4 * c;
+    for (int j = 0; j < u16(e); ++j) slots[c].push_back(frames.at(u16(lookup_at + 2 * (u16(e + 2) + j))));
+  }
+  return slots;
+}
+
+// Five frames, three of them alike (one of those framed by a transparent border) in three
+// sequences: trimmed and merged, three frames remain and every slot shows what it showed.
+TEST(BatchTool, TrimAndMergeIdenticalKeepEverySequenceSlot) {
+  TBAM bam;
+  bam.NewBAM("five.bam", true);
+  bam.BAMType = kPalettedBAM;
+  for (int i = 0; i < 256; ++i) bam.Palette[i] = {static_cast<std::uint8_t>(i), 0, 0};
+  const std::vector<std::uint8_t> alike = {5, 6, 7, 8, 9, 10}, other = {1, 2, 3, 4, 5, 6},
+                                  framed = {0, 0, 0, 0, 0, 0, 5, 6, 7, 0, 0, 8, 9, 10, 0, 0, 0, 0, 0, 0};
+  for (int c = 0; c < 3; ++c) bam.AddCycle(-1);
+  for (int i = 0; i < 5; ++i) bam.InsertFrame(-1, 0, -1, false);
+  testing::SetPixels(bam, 0, 3, 2, 1, 2, alike);
+  testing::SetPixels(bam, 1, 3, 2, 1, 2, other);
+  testing::SetPixels(bam, 2, 5, 4, 2, 3, framed);  // the same picture one pixel further in
+  testing::SetPixels(bam, 3, 3, 2, 0, 0, alike);   // same pixels, another centre
+  testing::SetPixels(bam, 4, 3, 2, 1, 2, alike);
+  for (int f : {4, 2, 0}) bam.AddFrameToCycle(f, 1);
+  for (int f : {3, 4, 4}) bam.AddFrameToCycle(f, 2);
+  const auto in = testing::TempPath("cli-five.bam"), out = testing::TempPath("cli-three.bam");
+  std::filesystem::remove(out);
+  ASSERT_NO_THROW(bam.SaveToFile(in.string(), kPalettedBAM, false, false));
+  const Result run = RunTool("convert " + in.string() + " " + out.string() +
+                             " --trim --merge-identical --uncompressed");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("1 frames trimmed, 2 identical frames merged"), std::string::npos)
+      << run.out;
+  int frames_before = 0, frames_after = 0;
+  const auto before = ReadSlotsIndependently(in, frames_before);
+  const auto after = ReadSlotsIndependently(out, frames_after);
+  EXPECT_EQ(frames_before, 5);
+  EXPECT_EQ(frames_after, 3);
+  EXPECT_EQ(before, after);
 }
 
 // Picture messages are "title\r\rdetail" for message boxes; a terminal must show both parts.

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "support/palette_convert.h"
+
 namespace celwright {
 
 namespace {
@@ -38,7 +40,14 @@ struct WeightedColor {
   double r, g, b, weight;
 };
 
-constexpr int kRefinementRounds = 3;
+// Rounds of moving every entry to the centre of the colours nearest to it. The first rounds take
+// the mean (least squared distance); the later ones the weighted geometric median (Weiszfeld's
+// step), since what a viewer sees, and what the mean colour error counts, is the distance itself.
+constexpr int kRefinementRounds = 8;
+constexpr int kMedianRoundsFrom = 3;
+// Colours nearer to their entry than this count as this near, so an entry sitting on a colour
+// does not give it unbounded weight.
+constexpr double kMedianNearest = 1.0;
 
 }  // namespace
 
@@ -50,7 +59,38 @@ struct OctreeQuantizer::Tree {
   TColor last_color = 0;
   std::int32_t last_leaf = kNone;
 
+  // Counts of recently seen colours, written into the tree only when their slot is wanted for
+  // another colour: pictures repeat colours far more often than an eight-level descent is cheap.
+  static constexpr std::size_t kPendingSlots = 1 << 12;
+  static constexpr std::uint32_t kEmptySlot = 0xFFFFFFFFu;
+  std::vector<std::uint32_t> pending_colors = std::vector<std::uint32_t>(kPendingSlots, kEmptySlot);
+  std::vector<std::uint64_t> pending_counts = std::vector<std::uint64_t>(kPendingSlots, 0);
+
+  // The nodes four levels down, by the top four bits of each channel, so most descents start
+  // half-way. Folding may free or merge them, so it forgets them all.
+  static constexpr int kShortcutLevel = 4;
+  std::vector<std::int32_t> shortcuts = std::vector<std::int32_t>(4096, kNone);
+
   Tree() { nodes.emplace_back(); }
+
+  void Count(TColor color, std::uint64_t count) {
+    const std::size_t slot = ((color * 2654435761u) >> 12) & (kPendingSlots - 1);
+    if (pending_colors[slot] == color) {
+      pending_counts[slot] += count;
+      return;
+    }
+    if (pending_colors[slot] != kEmptySlot) Add(pending_colors[slot], pending_counts[slot]);
+    pending_colors[slot] = color;
+    pending_counts[slot] = count;
+  }
+
+  void Flush() {
+    for (std::size_t slot = 0; slot < kPendingSlots; ++slot) {
+      if (pending_colors[slot] == kEmptySlot) continue;
+      Add(pending_colors[slot], pending_counts[slot]);
+      pending_colors[slot] = kEmptySlot;
+    }
+  }
 
   std::int32_t NewNode(std::int32_t parent) {
     std::int32_t index;
@@ -72,7 +112,13 @@ struct OctreeQuantizer::Tree {
       node = last_leaf;
     } else {
       const std::uint8_t r = RedOf(color), g = GreenOf(color), b = BlueOf(color);
-      for (int level = 0; level < kDepth && !nodes[node].leaf; ++level) {
+      const std::size_t key = static_cast<std::size_t>(((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4));
+      int level = 0;
+      if (shortcuts[key] != kNone) {
+        node = shortcuts[key];
+        level = kShortcutLevel;
+      }
+      for (; level < kDepth && !nodes[node].leaf; ++level) {
         const int slot = ChildSlot(r, g, b, level);
         std::int32_t child = nodes[node].children[slot];
         if (child == kNone) {
@@ -84,6 +130,7 @@ struct OctreeQuantizer::Tree {
           }
         }
         node = child;
+        if (level + 1 == kShortcutLevel) shortcuts[key] = node;
       }
       last_color = color;
       last_leaf = node;
@@ -150,6 +197,7 @@ struct OctreeQuantizer::Tree {
 
   void Fold(int target_leaves) {
     last_leaf = kNone;
+    std::fill(shortcuts.begin(), shortcuts.end(), kNone);
     using Candidate = std::pair<double, std::int32_t>;
     std::priority_queue<Candidate, std::vector<Candidate>, std::greater<>> candidates;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
@@ -198,9 +246,9 @@ struct OctreeQuantizer::Tree {
     return std::find(siblings.begin(), siblings.end(), index) != siblings.end() && IsLive(parent);
   }
 
-  // The octree can only merge colours that share a branch, so entries near a branch boundary end
-  // up off-centre. A few rounds of moving every entry to the mean of the colours nearest to it
-  // (weighted by pixel count, over the unfolded tree's colours) cut the error noticeably.
+  // The starting palette comes from boxes of a coarse grid, so its entries sit off the real
+  // colours. Refining over the tree's colours (weighted by pixel count, so large flat areas pull
+  // an entry onto their exact colour) moves each entry to the centre of the colours nearest to it.
   void Refine(ReducedPalette& palette) const {
     std::vector<WeightedColor> colors;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
@@ -212,23 +260,24 @@ struct OctreeQuantizer::Tree {
     }
     const int count = palette.count;
     for (int round = 0; round < kRefinementRounds; ++round) {
+      // Entries past the count become copies of entry 0, which never win a tie against it.
+      Palette256 candidates = palette.colors;
+      for (int e = count; e < 256; ++e) candidates[e] = candidates[0];
+      NearestColorMap nearest(candidates);
       std::vector<WeightedColor> sums(static_cast<std::size_t>(count), {0, 0, 0, 0});
       for (const WeightedColor& c : colors) {
-        int best = 0;
-        double best_distance = 1e30;
-        for (int e = 0; e < count; ++e) {
-          const double dr = palette.colors[e].r - c.r, dg = palette.colors[e].g - c.g,
-                       db = palette.colors[e].b - c.b;
-          const double distance = dr * dr + dg * dg + db * db;
-          if (distance < best_distance) {
-            best_distance = distance;
-            best = e;
-          }
+        auto channel = [](double v) { return static_cast<std::uint8_t>(std::lround(v)); };
+        const int best = nearest.Lookup(channel(c.r), channel(c.g), channel(c.b));
+        double weight = c.weight;
+        if (round >= kMedianRoundsFrom) {
+          const RGBTriple& entry = palette.colors[best];
+          weight /= std::max(kMedianNearest,
+                             std::sqrt(SquaredLength(entry.r - c.r, entry.g - c.g, entry.b - c.b)));
         }
-        sums[best].r += c.r * c.weight;
-        sums[best].g += c.g * c.weight;
-        sums[best].b += c.b * c.weight;
-        sums[best].weight += c.weight;
+        sums[best].r += c.r * weight;
+        sums[best].g += c.g * weight;
+        sums[best].b += c.b * weight;
+        sums[best].weight += weight;
       }
       for (int e = 0; e < count; ++e) {
         if (sums[e].weight <= 0) continue;
@@ -257,11 +306,14 @@ struct OctreeQuantizer::Tree {
   }
 };
 
-OctreeQuantizer::OctreeQuantizer() : tree_(std::make_unique<Tree>()) {}
+OctreeQuantizer::OctreeQuantizer()
+    : tree_(std::make_unique<Tree>()), splitter_(std::make_unique<VarianceSplitter>()) {}
 OctreeQuantizer::~OctreeQuantizer() = default;
 
 void OctreeQuantizer::AddColor(TColor color, std::uint64_t pixel_count) {
-  if (pixel_count > 0) tree_->Add(color & 0xFFFFFFu, pixel_count);
+  if (pixel_count == 0) return;
+  tree_->Count(color & 0xFFFFFFu, pixel_count);
+  splitter_->Add(RedOf(color), GreenOf(color), BlueOf(color), pixel_count);
 }
 
 void OctreeQuantizer::AddPicture(const Bitmap& picture) {
@@ -270,7 +322,7 @@ void OctreeQuantizer::AddPicture(const Bitmap& picture) {
       for (int y = 0; y < picture.Height(); ++y) {
         const std::uint8_t* p = picture.Row(y);
         for (int x = 0; x < picture.Width(); ++x, p += 3)
-          tree_->Add(MakeColor(p[2], p[1], p[0]), 1);
+          AddColor(MakeColor(p[2], p[1], p[0]), 1);
       }
       return;
     case PixelFormat::Bits8: {
@@ -286,18 +338,29 @@ void OctreeQuantizer::AddPicture(const Bitmap& picture) {
   throw std::invalid_argument("Colour reduction needs a colour picture");
 }
 
-int OctreeQuantizer::LeafCount() const { return tree_->leaf_count; }
+int OctreeQuantizer::LeafCount() const {
+  tree_->Flush();
+  return tree_->leaf_count;
+}
 
 ReducedPalette OctreeQuantizer::BuildPalette(int max_colors) {
   max_colors = std::clamp(max_colors, 1, 256);
   ReducedPalette palette;
+  tree_->Flush();
   if (tree_->leaf_count <= max_colors) {
     tree_->CollectLeaves(0, palette);
     return palette;
   }
-  Tree folded = *tree_;
-  folded.Fold(max_colors);
-  folded.CollectLeaves(0, palette);
+  const std::vector<RGBTriple> boxes = splitter_->Split(max_colors);
+  if (static_cast<int>(boxes.size()) == max_colors) {
+    std::copy(boxes.begin(), boxes.end(), palette.colors.begin());
+    palette.count = max_colors;
+  } else {
+    // Colours crowded into a few grid cells: only the tree tells them apart.
+    Tree folded = *tree_;
+    folded.Fold(max_colors);
+    folded.CollectLeaves(0, palette);
+  }
   tree_->Refine(palette);
   return palette;
 }

@@ -6,6 +6,7 @@
 
 #include "support/bitmap.h"
 #include "support/color_types.h"
+#include "support/media/variance_split.h"
 
 namespace celwright {
 
@@ -15,12 +16,13 @@ struct ReducedPalette {
   int count = 0;
 };
 
-// Octree colour reduction. Colours are collected first (pixel by pixel or as whole pictures, so
-// the frames of an animation need not be glued into one strip), then a palette of at most
-// `max_colors` entries is built. A picture with no more distinct colours than that keeps every
-// colour exactly; otherwise the tree is folded bottom-up, always merging the group of colours
-// whose merge adds the least squared error, and each entry is the mean of the colours merged
-// into it.
+// Colour reduction. Colours are collected first (pixel by pixel or as whole pictures, so the
+// frames of an animation need not be glued into one strip) into an octree of their exact values,
+// then a palette of at most `max_colors` entries is built. A picture with no more distinct colours
+// than that keeps every colour exactly; otherwise colour space is cut into boxes of least spread
+// and their means are refined over the tree's colours (a weighted k-means). Colours crowded into
+// too few boxes fall back to folding the tree bottom-up, merging the groups of colours whose merge
+// adds the least squared error.
 class OctreeQuantizer {
  public:
   OctreeQuantizer();
@@ -36,13 +38,13 @@ class OctreeQuantizer {
   // Number of distinct colours seen, exact while it stays below the working limit of the tree.
   int LeafCount() const;
 
-  // Entries are ordered by their position in the tree (that is, by colour bits), which keeps the
-  // result independent of the order in which pixels arrived.
+  // The result does not depend on the order in which pixels arrived.
   ReducedPalette BuildPalette(int max_colors = 256);
 
  private:
   struct Tree;
   std::unique_ptr<Tree> tree_;
+  std::unique_ptr<VarianceSplitter> splitter_;
 };
 
 // One-call form: the palette for a single picture.

@@ -156,6 +156,94 @@ Bitmap ReservedEntryMapper::Map(const Bitmap& picture) {
   throw std::invalid_argument("Palette mapping needs a colour picture");
 }
 
+namespace {
+
+// A 4 x 4 Bayer matrix and how far its thresholds push a colour: about half the distance between
+// neighbouring entries of a palette spread evenly over colour space.
+constexpr int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+constexpr float kOrderedSpread = 32.0f;
+
+std::uint8_t Channel(float value) {
+  return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L));
+}
+
+}  // namespace
+
+Bitmap ReservedEntryMapper::MapDithered(const Bitmap& picture, Dithering dithering,
+                                        const std::uint8_t* opaque) {
+  if (dithering == Dithering::kNone) {
+    Bitmap result = Map(picture);
+    if (opaque) {
+      for (std::size_t p = 0; p < result.Pixels().size(); ++p) {
+        if (!opaque[p]) result.Pixels()[p] = 0;
+      }
+    }
+    return result;
+  }
+  if (picture.Format() == PixelFormat::Bits1) {
+    throw std::invalid_argument("Palette mapping needs a colour picture");
+  }
+  const int width = picture.Width();
+  Bitmap result(width, picture.Height(), PixelFormat::Bits8);
+  result.ColorTable() = palette_;
+  const std::optional<TColor> see_through = picture.transparent_color;
+  auto is_hole = [&](int x, int y) {
+    if (x < 0 || x >= width || y >= picture.Height()) return true;
+    if (opaque && !opaque[static_cast<std::size_t>(y) * width + x]) return true;
+    const TColor colour = picture.GetPixel(x, y);
+    return see_through == colour || colour == transparent_ || colour == shadow_;
+  };
+  // Floyd-Steinberg error of this row and the next, one slot of margin on either side; rows are
+  // walked in alternating directions so the error does not drift one way.
+  std::vector<float> here(3 * static_cast<std::size_t>(width + 2), 0.0f);
+  std::vector<float> below(here.size(), 0.0f);
+  for (int y = 0; y < picture.Height(); ++y) {
+    const bool forward = y % 2 == 0;
+    std::uint8_t* out = result.Row(y);
+    for (int step = 0; step < width; ++step) {
+      const int x = forward ? step : width - 1 - step;
+      const std::size_t p = static_cast<std::size_t>(y) * width + x;
+      const TColor colour = picture.GetPixel(x, y);
+      if (is_hole(x, y)) {
+        out[x] = (opaque && !opaque[p]) || see_through == colour ? 0 : IndexOf(colour);
+        continue;
+      }
+      float wanted[3] = {static_cast<float>(RedOf(colour)), static_cast<float>(GreenOf(colour)),
+                         static_cast<float>(BlueOf(colour))};
+      float* error = &here[3 * static_cast<std::size_t>(x + 1)];
+      for (int c = 0; c < 3; ++c) {
+        wanted[c] += dithering == Dithering::kOrdered
+                         ? ((static_cast<float>(kBayer[y % 4][x % 4]) + 0.5f) / 16.0f - 0.5f) *
+                               kOrderedSpread
+                         : error[c];
+        wanted[c] = std::clamp(wanted[c], 0.0f, 255.0f);
+      }
+      const std::uint8_t index = static_cast<std::uint8_t>(
+          others_.IndexOf(MakeColor(Channel(wanted[0]), Channel(wanted[1]), Channel(wanted[2]))) +
+          kReservedEntries);
+      out[x] = index;
+      if (dithering != Dithering::kFloydSteinberg) continue;
+      const RGBTriple& chosen = palette_[index];
+      const float left[3] = {wanted[0] - chosen.r, wanted[1] - chosen.g, wanted[2] - chosen.b};
+      // Shares that land on holes are never used. A diagonal share is dropped too where both
+      // pixels beside its path are holes: it would cross a diagonal line of them.
+      const int ahead = forward ? 1 : -1;
+      const bool under_is_hole = is_hole(x, y + 1);
+      const float behind = under_is_hole && is_hole(x - ahead, y) ? 0.0f : 3.0f / 16.0f;
+      const float beyond = under_is_hole && is_hole(x + ahead, y) ? 0.0f : 1.0f / 16.0f;
+      for (int c = 0; c < 3; ++c) {
+        here[3 * static_cast<std::size_t>(x + 1 + ahead) + c] += left[c] * 7.0f / 16.0f;
+        below[3 * static_cast<std::size_t>(x + 1 - ahead) + c] += left[c] * behind;
+        below[3 * static_cast<std::size_t>(x + 1) + c] += left[c] * 5.0f / 16.0f;
+        below[3 * static_cast<std::size_t>(x + 1 + ahead) + c] += left[c] * beyond;
+      }
+    }
+    here.swap(below);
+    std::fill(below.begin(), below.end(), 0.0f);
+  }
+  return result;
+}
+
 void AddDocumentColours(OctreeQuantizer& quantizer, const Bitmap& picture, TColor transparent,
                         TColor shadow, const std::uint8_t* opaque) {
   const std::optional<TColor> see_through = picture.transparent_color;

@@ -5,6 +5,7 @@
 
 #include "support/bitmap.h"
 #include "support/color_types.h"
+#include "support/media/dithering.h"
 #include "support/media/octree_quantizer.h"
 #include "support/palette_convert.h"
 
@@ -48,6 +49,13 @@ class ReservedEntryMapper {
   // palette's colour at the same position keep their index, so frames that went out with this
   // palette come back unchanged even where two entries share a colour.
   Bitmap Map(const Bitmap& picture);
+  // As Map, approximating the colours between entries by `dithering`. Pixels that Map would put
+  // on entry 0 or 1, and pixels that `opaque` (one byte per pixel, when given) marks 0, become 0
+  // or 1 as Map makes them and neither receive nor pass on any error, so the pattern never
+  // reaches into the transparent or shadow entry nor across a hole. Every other pixel takes one
+  // of entries 2 and up. Dithering::kNone is Map itself.
+  Bitmap MapDithered(const Bitmap& picture, Dithering dithering,
+                     const std::uint8_t* opaque = nullptr);
   // The translation of an 8-bit picture's colour table; `transparent_entry` (if 0..255) goes to 0.
   std::array<std::uint8_t, 256> TranslationOf(const Palette256& table, int transparent_entry);
   const Palette256& Palette() const { return palette_; }
