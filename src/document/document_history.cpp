@@ -22,9 +22,9 @@ bool SameRecord(const TBAMFrame& a, const TBAMFrame& b) {
 
 bool SameCycles(const std::vector<TCycleItem>& a, const std::vector<TCycleItem>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    // FirstIndex is the writer's business: a save renumbers it.
                     [](const TCycleItem& x, const TCycleItem& y) {
-                      return x.Count == y.Count && x.FirstIndex == y.FirstIndex &&
-                             x.Frames == y.Frames;
+                      return x.Count == y.Count && x.Frames == y.Frames;
                     });
 }
 
@@ -102,8 +102,8 @@ std::size_t HistoryStep::Bytes() const {
   for (const StoredFrames* side : {&Before, &After}) {
     bytes += side->Packed.size() + side->Records.size() * sizeof(TBAMFrame);
   }
-  if (CyclesBefore) bytes += CyclesBytes(*CyclesBefore) + CyclesBytes(*CyclesAfter);
-  if (PropertiesBefore) bytes += 2 * sizeof(DocumentProperties);
+  if (Cycles) bytes += CyclesBytes(Cycles->first) + CyclesBytes(Cycles->second);
+  if (Properties) bytes += sizeof(*Properties);
   return bytes;
 }
 
@@ -215,13 +215,13 @@ bool DocumentHistory::End(const TBAM& bam, const DocumentProperties& properties,
   step.Before = Pack(open.Records, before_bytes, head, before_n - tail);
   step.After = Pack(after_records, after_bytes, head, after_n - tail);
   if (cycles_changed) {
-    step.CyclesBefore = std::move(cycles_);
-    step.CyclesAfter = bam.Cycles();
+    step.Cycles = std::make_unique<const std::pair<std::vector<TCycleItem>, std::vector<TCycleItem>>>(
+        std::move(cycles_), bam.Cycles());
     cycles_ = bam.Cycles();
   }
   if (properties_changed) {
-    step.PropertiesBefore = properties_;
-    step.PropertiesAfter = properties;
+    step.Properties = std::make_unique<const std::pair<DocumentProperties, DocumentProperties>>(
+        properties_, properties);
     properties_ = properties;
   }
   step.FrameBefore = open.Shown;
@@ -271,18 +271,18 @@ std::optional<HistoryMove> DocumentHistory::Undo(TBAM& bam, DocumentProperties& 
   const HistoryStep& step = steps_[position_ - 1];
   bam.SpliceFrames(step.First, static_cast<std::int32_t>(step.After.Records.size()),
                    step.Before.Records, Unpack(step.Before));
-  if (step.CyclesBefore) {
-    bam.SetCycles(*step.CyclesBefore);
-    cycles_ = *step.CyclesBefore;
+  if (step.Cycles) {
+    bam.SetCycles(step.Cycles->first);
+    cycles_ = step.Cycles->first;
   }
-  if (step.PropertiesBefore) {
-    properties = *step.PropertiesBefore;
+  if (step.Properties) {
+    properties = step.Properties->first;
     properties.ApplyTo(bam);
     properties_ = properties;
   }
   --position_;
   frame_count_ = bam.FrameCount();
-  return HistoryMove{step.FrameBefore, step.PropertiesBefore.has_value()};
+  return HistoryMove{step.FrameBefore, step.Properties != nullptr};
 }
 
 std::optional<HistoryMove> DocumentHistory::Redo(TBAM& bam, DocumentProperties& properties) {
@@ -294,18 +294,18 @@ std::optional<HistoryMove> DocumentHistory::Redo(TBAM& bam, DocumentProperties& 
   const HistoryStep& step = steps_[position_];
   bam.SpliceFrames(step.First, static_cast<std::int32_t>(step.Before.Records.size()),
                    step.After.Records, Unpack(step.After));
-  if (step.CyclesAfter) {
-    bam.SetCycles(*step.CyclesAfter);
-    cycles_ = *step.CyclesAfter;
+  if (step.Cycles) {
+    bam.SetCycles(step.Cycles->second);
+    cycles_ = step.Cycles->second;
   }
-  if (step.PropertiesAfter) {
-    properties = *step.PropertiesAfter;
+  if (step.Properties) {
+    properties = step.Properties->second;
     properties.ApplyTo(bam);
     properties_ = properties;
   }
   ++position_;
   frame_count_ = bam.FrameCount();
-  return HistoryMove{step.FrameAfter, step.PropertiesAfter.has_value()};
+  return HistoryMove{step.FrameAfter, step.Properties != nullptr};
 }
 
 }  // namespace celwright

@@ -3,8 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/qm_BAM.h"
@@ -50,10 +52,9 @@ struct HistoryStep {
   std::int32_t First = 0;  // the frames Before held from here are After's in the other state
   StoredFrames Before;
   StoredFrames After;
-  std::optional<std::vector<TCycleItem>> CyclesBefore;  // only when the step changed them
-  std::optional<std::vector<TCycleItem>> CyclesAfter;
-  std::optional<DocumentProperties> PropertiesBefore;
-  std::optional<DocumentProperties> PropertiesAfter;
+  // Only when the step changed them (most steps change neither, and a palette is 768 bytes).
+  std::unique_ptr<const std::pair<std::vector<TCycleItem>, std::vector<TCycleItem>>> Cycles;
+  std::unique_ptr<const std::pair<DocumentProperties, DocumentProperties>> Properties;
   std::int32_t FrameBefore = -1;  // the frame on show before and after the change
   std::int32_t FrameAfter = -1;
   std::size_t Bytes() const;
