@@ -263,49 +263,37 @@ void DocumentHistory::TrimToBudget() {
 }
 
 std::optional<HistoryMove> DocumentHistory::Undo(TBAM& bam, DocumentProperties& properties) {
-  if (!InStep(bam)) {
-    Reset(bam, properties);
-    return std::nullopt;
-  }
-  if (position_ == 0) return std::nullopt;
-  const HistoryStep& step = steps_[position_ - 1];
-  bam.SpliceFrames(step.First, static_cast<std::int32_t>(step.After.Records.size()),
-                   step.Before.Records, Unpack(step.Before));
-  if (step.Cycles) {
-    bam.SetCycles(step.Cycles->first);
-    cycles_ = step.Cycles->first;
-  }
-  if (step.Properties) {
-    properties = step.Properties->first;
-    properties.ApplyTo(bam);
-    properties_ = properties;
-  }
-  --position_;
-  frame_count_ = bam.FrameCount();
-  return HistoryMove{step.FrameBefore, step.Properties != nullptr};
+  return Move(bam, properties, true);
 }
 
 std::optional<HistoryMove> DocumentHistory::Redo(TBAM& bam, DocumentProperties& properties) {
+  return Move(bam, properties, false);
+}
+
+std::optional<HistoryMove> DocumentHistory::Move(TBAM& bam, DocumentProperties& properties,
+                                                 bool back) {
   if (!InStep(bam)) {
     Reset(bam, properties);
     return std::nullopt;
   }
-  if (position_ == steps_.size()) return std::nullopt;
-  const HistoryStep& step = steps_[position_];
-  bam.SpliceFrames(step.First, static_cast<std::int32_t>(step.Before.Records.size()),
-                   step.After.Records, Unpack(step.After));
+  if (back ? position_ == 0 : position_ == steps_.size()) return std::nullopt;
+  const HistoryStep& step = steps_[back ? position_ - 1 : position_];
+  const StoredFrames& from = back ? step.After : step.Before;
+  const StoredFrames& to = back ? step.Before : step.After;
+  bam.SpliceFrames(step.First, static_cast<std::int32_t>(from.Records.size()), to.Records,
+                   Unpack(to));
   if (step.Cycles) {
-    bam.SetCycles(step.Cycles->second);
-    cycles_ = step.Cycles->second;
+    cycles_ = back ? step.Cycles->first : step.Cycles->second;
+    bam.SetCycles(cycles_);
   }
   if (step.Properties) {
-    properties = step.Properties->second;
+    properties = back ? step.Properties->first : step.Properties->second;
     properties.ApplyTo(bam);
     properties_ = properties;
   }
-  ++position_;
+  back ? --position_ : ++position_;
   frame_count_ = bam.FrameCount();
-  return HistoryMove{step.FrameAfter, step.Properties != nullptr};
+  return HistoryMove{back ? step.FrameBefore : step.FrameAfter, step.Properties != nullptr};
 }
 
 }  // namespace celwright

@@ -124,6 +124,7 @@ class DocumentHistory {
     std::int32_t Shown = -1;
   };
   void DropRedoBranch();
+  std::optional<HistoryMove> Move(TBAM& bam, DocumentProperties& properties, bool back);
   void TrimToBudget();
   bool InStep(const TBAM& bam) const;
 
