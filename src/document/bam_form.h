@@ -306,6 +306,9 @@ class TBAMForm {
   void RebuildOverlays();
   void PaintSizerBlocks(bool show);
   void EnsureHistory();
+  // Inserts a new or duplicated frame as one step named `name` and the frame's number.
+  void InsertFrameStep(const std::string& name, std::int32_t index, std::int32_t cycle,
+                       std::int32_t position, bool duplicate);
   // Writes the working images into the frame on show as a step named `name`.
   void CommitFrameEdits(const std::string& name);
   void MoveInHistory(bool back);

@@ -30,24 +30,22 @@ std::int32_t InsertedIndex(std::int32_t requested, std::int32_t count_before,
 void TBAMForm::InsertFrame(std::int32_t index, std::int32_t cycle, std::int32_t position) {
   StopSequence();
   log_.Line("BAM : Insert Frame (" + Args(index, cycle, position) + ")");
-  const std::int32_t before = BAM.FrameCount();
-  const std::int32_t at = InsertedIndex(index, before, before + 1);
-  RecordChange("Insert frame " + std::to_string(at), FrameSpan::Before(at), [&] {
-    BAM.InsertFrame(index, cycle, position, false);
-    Modified = true;
-    log_.Append(" [OK]");
-    ShowFrame(InsertedIndex(index, before, BAM.FrameCount()));
-  });
+  InsertFrameStep("Insert frame ", index, cycle, position, false);
 }
 
 void TBAMForm::DuplicateFrameInSeq(std::int32_t index, std::int32_t cycle,
                                    std::int32_t position) {
   StopSequence();
   log_.Line("BAM : Duplicate Frame (" + Args(index, cycle, position) + ")");
+  InsertFrameStep("Duplicate frame ", index, cycle, position, true);
+}
+
+void TBAMForm::InsertFrameStep(const std::string& name, std::int32_t index, std::int32_t cycle,
+                               std::int32_t position, bool duplicate) {
   const std::int32_t before = BAM.FrameCount();
   const std::int32_t at = InsertedIndex(index, before, before + 1);
-  RecordChange("Duplicate frame " + std::to_string(index), FrameSpan::Before(at), [&] {
-    BAM.InsertFrame(index, cycle, position, true);
+  RecordChange(name + std::to_string(duplicate ? index : at), FrameSpan::Before(at), [&] {
+    BAM.InsertFrame(index, cycle, position, duplicate);
     Modified = true;
     log_.Append(" [OK]");
     ShowFrame(InsertedIndex(index, before, BAM.FrameCount()));
