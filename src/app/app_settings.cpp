@@ -29,6 +29,7 @@ constexpr NumberRange kRanges[] = {
     {"OnionSkinAfterTint", 0, 0xFFFFFF},   {"TransCol", 0, 0xFFFFFF},
     {"ShadowCol", 0, 0xFFFFFF},            {"OverrideTrans", 0, 1},
     {"OverrideShadow", 0, 1},              {"RunMessage", 0, 1000},
+    {"UndoMemoryMB", 1, 1 << 20},
 };
 
 // Why the file at `path` must not be read, or nothing when it may (also when it is missing).

@@ -3,7 +3,6 @@
 #include "app/main_window.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QToolButton>
 
 #include "app/document_session.h"
@@ -15,19 +14,34 @@
 namespace celwright {
 
 void TMainForm::Undo1Click() {
-  if (document_ && BAMForm()->CanUndo()) BAMForm()->Undo();
+  if (document_ && BAMForm()->CanUndo()) MoveInHistory([this] { BAMForm()->Undo(); });
   RefreshCommandStates();
 }
 
 void TMainForm::Redo1Click() {
-  if (document_ && BAMForm()->RedoCount() > 0) BAMForm()->Redo();
+  if (document_ && BAMForm()->RedoCount() > 0) MoveInHistory([this] { BAMForm()->Redo(); });
   RefreshCommandStates();
+}
+
+void TMainForm::MoveInHistory(const std::function<void()>& move) {
+  SettlePlayback();
+  Guarded(move);
+  // A step may have changed frames, sequences or the palette: every list follows.
+  UpdateFrameAndSequenceLists();
+  HighlightShownFrame();
+  RefreshSwatches();
 }
 
 void TMainForm::ViewHistory1Click() {
   if (!document_) return;
-  if (!history_form_) history_form_ = new TViewHistoryForm(this);
-  history_form_->Combo_HistoryEntry->setCurrentIndex(-1);
+  if (!history_form_) {
+    history_form_ = new TViewHistoryForm(this);
+    history_form_->OnJump = [this](int position) {
+      if (!document_) return;
+      MoveInHistory([this, position] { BAMForm()->JumpInHistory(position); });
+      RefreshCommandStates();
+    };
+  }
   history_form_->show();
   RefreshHistoryViewer();
   history_form_->raise();
@@ -36,11 +50,8 @@ void TMainForm::ViewHistory1Click() {
 void TMainForm::RefreshHistoryViewer() {
   // The viewer follows every step while it is open instead of showing a copy from its start.
   if (!history_form_ || !history_form_->isVisible()) return;
-  if (!document_) {
-    history_form_->ShowHistory({}, 0);
-    return;
-  }
-  history_form_->ShowHistory(BAMForm()->HistoryViewItems(), BAMForm()->FrameRec.Width);
+  history_form_->ShowHistory(document_ ? BAMForm()->HistoryViewItems()
+                                       : std::vector<HistoryViewItem>{});
 }
 
 TResizeFrameForm* TMainForm::ResizeForm() {

@@ -108,6 +108,9 @@ void TMainForm::CreateDocumentWindow() {
   doc_options_.HighlightColour = to_colour(colours.color(QPalette::Highlight));
   MainWindowLink& link = *this;
   document_ = std::make_unique<DocumentSession>(prompts_, doc_options_, link);
+  // The undo history's memory, in megabytes (default 256).
+  document_->Form.SetHistoryBudget(
+      static_cast<std::size_t>(settings_.ReadInt("UndoMemoryMB", 256)) << 20);
   auto* window = new DocumentWindow([this] { return Close1Click(); }, mdi_);
   window->setAttribute(Qt::WA_DeleteOnClose, false);
   view_ = new BAMFormView(document_->Form, window);
@@ -203,6 +206,7 @@ bool TMainForm::LoadDocument(const std::string& file_name, TDocType file_type) {
   }
   prog_form_->hide();
   doc.Modified = false;
+  doc.ResetHistory();
   return loaded;
 }
 
@@ -323,7 +327,7 @@ bool TMainForm::WriteDocument(const std::string& path, TDocType type, bool compr
   doc.DocType = type;
   document_->FileKind = type;
   document_->DiskStamp = StampFile(written);
-  doc.Modified = false;
+  doc.MarkSaved();
   DiscardRecovery();
   SetDocumentCaption(doc.Caption());
   UpdateRecentList(written, type);

@@ -1,34 +1,27 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 #include "document/bam_form.h"
 
-class QComboBox;
+class QListWidget;
 
 namespace celwright {
 
-// "History Viewer": the stored snapshots of the frame being edited, one at a time, the colour
-// picture beside the index picture, both unscaled.
+// "History Viewer": every state of the document's history by name, the one on screen marked;
+// a double-click on a row undoes or redoes to that state.
 class TViewHistoryForm : public QDialog {
  public:
   explicit TViewHistoryForm(QWidget* parent);
 
-  // Takes a copy of the snapshots (the main window hands in new ones after every step), keeping
-  // the chosen entry.
-  void ShowHistory(std::vector<HistoryViewItem> items, int frame_width);
-  // The pictures of the selected entry as the viewer draws them (null when there are none).
-  const HistoryViewItem* SelectedItem() const;
+  // Lists the states afresh (the main window hands them in after every step).
+  void ShowHistory(const std::vector<HistoryViewItem>& items);
+  // Called with the row double-clicked: the number of steps to have done.
+  std::function<void(int)> OnJump;
 
-  QComboBox* Combo_HistoryEntry = nullptr;
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  std::vector<HistoryViewItem> items_;
-  int frame_width_ = 0;
+  QListWidget* List_History = nullptr;
 };
 
 }  // namespace celwright

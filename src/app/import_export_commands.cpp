@@ -73,9 +73,9 @@ void TMainForm::ImportSequence1Click() {
   const FileChoice choice = prompts_.ChooseOpenFile("Import New Sequence", kSequenceImportFilter);
   if (!choice.Accepted) return;
   TBAMForm& doc = *BAMForm();
-  doc.CommitPendingEdits();
   const std::int32_t frames_before = doc.BAM.FrameCount();
   const std::int32_t cycles_before = doc.BAM.CycleCount();
+  if (!doc.BeginChange("Import sequence", FrameSpan::Before(frames_before))) return;
   AddLogLine("APP : Import Sequence");
   std::string failure;
   {
@@ -99,6 +99,7 @@ void TMainForm::ImportSequence1Click() {
   const bool changed =
       doc.BAM.FrameCount() != frames_before || doc.BAM.CycleCount() != cycles_before;
   if (changed) doc.Modified = true;
+  doc.EndChange();
   if (failure.empty()) {
     AppendToLog(" [OK]");
   } else {

@@ -226,8 +226,12 @@ void TMainForm::RemoveFrame1Click() {
   AddLogLine("BAM : Remove Frame (" + std::to_string(entry) + ") from Sequence (" +
              std::to_string(sequence) + ")...");
   Guarded([&] {
-    BAMForm()->BAM.DeleteFrameFromCycle(sequence, entry);
-    BAMForm()->Modified = true;
+    BAMForm()->RecordChange("Remove entry " + std::to_string(entry) + " from sequence " +
+                                std::to_string(sequence),
+                            FrameSpan::Before(0), [&] {
+                              BAMForm()->BAM.DeleteFrameFromCycle(sequence, entry);
+                              BAMForm()->Modified = true;
+                            });
     AppendToLog(" [OK]");
     UpdateFrameAndSequenceLists();
     List_SequenceFramesDblClick();
@@ -245,8 +249,11 @@ void TMainForm::MoveFrame(int delta) {
   AddLogLine("BAM : Move Frame (" + std::to_string(entry) + " >> " + std::to_string(target) +
              ") in Sequence (" + std::to_string(sequence) + "+...");
   Guarded([&] {
-    BAMForm()->BAM.MoveFrameInCycle(sequence, entry, target);
-    BAMForm()->Modified = true;
+    BAMForm()->RecordChange("Move frame in sequence " + std::to_string(sequence),
+                            FrameSpan::Before(0), [&] {
+                              BAMForm()->BAM.MoveFrameInCycle(sequence, entry, target);
+                              BAMForm()->Modified = true;
+                            });
     AppendToLog(" [OK]");
     SelectRow(List_SequenceFrames, target);
     UpdateFrameAndSequenceLists();
@@ -256,8 +263,10 @@ void TMainForm::MoveFrame(int delta) {
 
 void TMainForm::AddSequence1Click() {
   if (!document_ || !ConvertCheck(DetailsOf(BAMForm()->DocType).SingleSequence)) return;
-  BAMForm()->BAM.AddCycle(-1);
-  BAMForm()->Modified = true;
+  BAMForm()->RecordChange("Add sequence", FrameSpan::Before(0), [this] {
+    BAMForm()->BAM.AddCycle(-1);
+    BAMForm()->Modified = true;
+  });
   UpdateFrameAndSequenceLists();
 }
 
@@ -265,8 +274,11 @@ void TMainForm::DuplicateSequence1Click() {
   if (!document_ || !ConvertCheck(DetailsOf(BAMForm()->DocType).SingleSequence)) return;
   const int sequence = SelectedSequence();
   if (sequence < 0) return;
-  BAMForm()->BAM.AddCycle(sequence);
-  BAMForm()->Modified = true;
+  BAMForm()->RecordChange("Duplicate sequence " + std::to_string(sequence), FrameSpan::Before(0),
+                          [&] {
+                            BAMForm()->BAM.AddCycle(sequence);
+                            BAMForm()->Modified = true;
+                          });
   UpdateFrameAndSequenceLists();
 }
 
@@ -274,8 +286,11 @@ void TMainForm::DeleteSequence1Click() {
   if (!document_ || !ConvertCheck(DetailsOf(BAMForm()->DocType).SingleSequence)) return;
   const int sequence = SelectedSequence();
   if (sequence < 0) return;
-  BAMForm()->BAM.DeleteCycle(sequence);
-  BAMForm()->Modified = true;
+  BAMForm()->RecordChange("Delete sequence " + std::to_string(sequence), FrameSpan::Before(0),
+                          [&] {
+                            BAMForm()->BAM.DeleteCycle(sequence);
+                            BAMForm()->Modified = true;
+                          });
   if (sequence == List_Sequences->count() - 1) SelectRow(List_Sequences, sequence - 1);
   UpdateFrameAndSequenceLists();
   // The sequence now highlighted is shown as a click on it would show it.

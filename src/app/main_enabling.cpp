@@ -51,6 +51,11 @@ void TMainForm::Edit1Click() {
   const bool selected_pixels = selection && BAMForm()->SomethingSelected();
   SetEnabled(Entry("Undo1"), exists && BAMForm()->CanUndo());
   SetEnabled(Entry("Redo1"), exists && BAMForm()->RedoCount() > 0);
+  // The commands name the step they take back or make again.
+  const std::string undo_name = exists ? BAMForm()->UndoName() : std::string();
+  const std::string redo_name = exists ? BAMForm()->RedoName() : std::string();
+  Entry("Undo1")->setText(QString::fromStdString(undo_name.empty() ? "&Undo" : "&Undo " + undo_name));
+  Entry("Redo1")->setText(QString::fromStdString(redo_name.empty() ? "&Redo" : "&Redo " + redo_name));
   for (const char* name : {"Copy1", "Cut1", "Clear1", "Crop1"})
     SetEnabled(Entry(name), selected_pixels);
   for (const char* name : {"Paste1", "PasteIntoNew1"})
@@ -67,6 +72,8 @@ void TMainForm::Edit1Click() {
   MirrorButton(Btn_Crop, "Crop1");
   MirrorButton(Btn_Undo, "Undo1");
   MirrorButton(Btn_Redo, "Redo1");
+  if (Btn_Undo) Btn_Undo->setToolTip(Entry("Undo1")->text().remove('&'));
+  if (Btn_Redo) Btn_Redo->setToolTip(Entry("Redo1")->text().remove('&'));
 }
 
 void TMainForm::Colors1Click() {

@@ -128,6 +128,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void Redo1Click();
   void ViewHistory1Click();
   void RefreshHistoryViewer();
+  // Runs an undo, redo or jump in the history and brings lists and panels up to date.
+  void MoveInHistory(const std::function<void()>& move);
   void Play1Click();
   void Stop1Click();
   void Preview1Click();
@@ -369,7 +371,7 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   QTimer* autosave_timer_ = nullptr;
   void StartAutosave();
   // A palette command that ends with its history step and the palette shown again.
-  void FinishPaletteCommand(bool accepted);
+  void FinishPaletteCommand(bool accepted, const char* step_name);
   bool ConvertKind(std::uint8_t new_type);
 
   QMenu* SequencesPopup = nullptr;

@@ -39,14 +39,14 @@ TSettingsForm* TMainForm::SettingsForm() {
   return settings_form_;
 }
 
-void TMainForm::FinishPaletteCommand(bool accepted) {
-  if (accepted && document_) Guarded([this] { BAMForm()->RecordPaletteChange(); });
+void TMainForm::FinishPaletteCommand(bool accepted, const char* step_name) {
+  if (accepted && document_) Guarded([&] { BAMForm()->RecordPaletteChange(step_name); });
   RefreshCommandStates();
 }
 
 void TMainForm::EditPalette1Click() {
   if (!document_ || BAMForm()->BAM.GetBAMType() != kPalettedBAM) return;
-  FinishPaletteCommand(PaletteForm()->Execute(*BAMForm()));
+  FinishPaletteCommand(PaletteForm()->Execute(*BAMForm()), "Edit Palette");
 }
 
 namespace {
@@ -64,12 +64,12 @@ bool RefusedWithoutPalette(TBAMForm* doc, UserPrompts& prompts) {
 
 void TMainForm::ColorBalance1Click() {
   if (RefusedWithoutPalette(BAMForm(), prompts_)) return;
-  FinishPaletteCommand(ColorizeForm()->Execute(*BAMForm()));
+  FinishPaletteCommand(ColorizeForm()->Execute(*BAMForm()), "Color Balance");
 }
 
 void TMainForm::Contrast1Click() {
   if (RefusedWithoutPalette(BAMForm(), prompts_)) return;
-  FinishPaletteCommand(ContrastForm()->Execute(*BAMForm()));
+  FinishPaletteCommand(ContrastForm()->Execute(*BAMForm()), "Contrast");
 }
 
 namespace {
@@ -88,12 +88,12 @@ bool RunPaletteFilter(TBAMForm* doc, UserPrompts& prompts, const char* log_line,
 
 void TMainForm::Negative1Click() {
   if (RunPaletteFilter(BAMForm(), prompts_, "PLTE: Negative...", NegativePalette))
-    FinishPaletteCommand(true);
+    FinishPaletteCommand(true, "Negative");
 }
 
 void TMainForm::GrayScale1Click() {
   if (RunPaletteFilter(BAMForm(), prompts_, "PLTE: Gray Scale...", GrayScalePalette))
-    FinishPaletteCommand(true);
+    FinishPaletteCommand(true, "Gray Scale");
 }
 
 bool TMainForm::ConvertKind(std::uint8_t new_type) {

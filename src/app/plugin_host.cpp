@@ -147,11 +147,20 @@ void CelwrightPluginHandler::PluginMenuItemClick(std::size_t tag) {
   AppendToLog(" [OK]");
   ++in_click_;
   property_changed_ = false;
+  // Whatever one menu call changes is one step of the history.
+  TBAMForm* doc = main_form_.BAMForm();
+  const bool recording = doc && doc->BAM.IsOpen && doc->BeginChange(record.ProcName, FrameSpan::All());
+  if (doc && doc->BAM.IsOpen && !recording) {
+    --in_click_;
+    return;
+  }
   try {
     function();
   } catch (...) {
     AddLogLine("PLUG: " + record.ProcName + " [ABORTED] (the plug-in raised an error)");
   }
+  // A plug-in that opened or closed a file has left this document behind.
+  if (recording && main_form_.BAMForm() == doc) doc->EndChange();
   --in_click_;
   if (property_changed_) ShowChangedProperties();
 }

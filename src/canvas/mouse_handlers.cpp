@@ -49,7 +49,6 @@ void ToolController::FormMouseDown(std::uint8_t button, ShiftKeys shift, int x, 
   }
   tool.LastPoint = p;
   tool.StrokeMoved = false;
-  changed_before_stroke_ = form_.ImageChanged;
   const DocumentOptions& options = form_.Options();
   if (IsSelectionTool(options.Tool)) {
     SelectionPress(p, button, shift);
@@ -255,13 +254,9 @@ void ToolController::CancelDrawAction() {
     RestoreSizingStart();
     tool.SizingFrame = false;
   } else if (tool.DrawButton != kNoButton && form_.HistoryPending) {
-    // The stroke so far is taken back: the state on screen before it is the newest snapshot.
-    const HistoryEntry& before = form_.History().Entry(form_.RedoCount());
-    form_.WorkImage = before.Image;
-    form_.FrameRec.CentreX = before.Frame.CentreX;  // a centre drag is taken back too
-    form_.FrameRec.CentreY = before.Frame.CentreY;
-    form_.HistoryPending = false;
-    form_.ImageChanged = changed_before_stroke_;
+    // The stroke so far is taken back (a centre drag too): the animation still holds the frame
+    // as it was before it.
+    form_.RevertUnrecordedEdits();
   }
   tool.DrawButton = kNoButton;
   tool.StrokeMoved = false;

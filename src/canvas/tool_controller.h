@@ -103,8 +103,6 @@ class ToolController : public ToolActivity {
   bool include_end_ = false;
   // The press being handled closes the polygon of a selection.
   bool closing_polygon_ = false;
-  // Whether the frame had unsaved edits before the stroke, for Esc to put back.
-  bool changed_before_stroke_ = false;
   Bitmap brush_picture_;
   // The copy the stamp paints, as the document's palette shows it: made at each press.
   std::array<Bitmap, 3> stamp_;

@@ -33,9 +33,7 @@ void TBAMForm::CommitPendingEdits() {
     ImageChanged = false;
     return;
   }
-  Modified = true;
-  BAM.SetFrameBitmap(CurrentFrame, Paletted() ? WorkImage[1] : WorkImage[0], FrameRec);
-  ImageChanged = false;
+  CommitFrameEdits("Edit frame " + std::to_string(CurrentFrame));
 }
 
 void TBAMForm::DropPendingEdits() {
@@ -63,6 +61,8 @@ std::string TBAMForm::Caption() const {
 }
 
 bool TBAMForm::ShowFrame(std::int32_t index) {
+  // The first frame shown of an animation is where its history starts.
+  EnsureHistory();
   // Placed text lands in the frame it was placed on, clipped to its selection.
   FixPendingText();
   SelectionClear();
@@ -75,7 +75,6 @@ bool TBAMForm::ShowFrame(std::int32_t index) {
     CommitPendingEdits();
     CurrentFrame = -1;
     FrameRec = TBAMFrame{};
-    history_.Start(Bitmap(), Bitmap(), FrameRec, BAM.Palette);
     ClearOuter(old_frame, FrameRec);
     log_.Line("SHOW: Aborted (Invalid Frame ID)");
     if (hosts_.View) hosts_.View->SetCaption(Caption());
@@ -99,24 +98,16 @@ bool TBAMForm::ShowFrame(std::int32_t index) {
   WorkImage[0].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits24);
   SelectionClear();
   OverlayImage[0].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits24);
-  BAM.DrawFrame(index, WorkImage[0], 0, 0, &WorkImage[1], false);
-  // An unpaletted frame has no index image; keep a blank one of the frame's size so every
-  // buffer pair stays in step.
-  if (!Paletted()) WorkImage[1].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits24);
+  CurrentFrame = index;
+  LoadWorkImages();
   if (old_frame.Width != 0) ClearOuter(old_frame, FrameRec);
 
-  CurrentFrame = index;
   if (hosts_.View) hosts_.View->SetCaption(Caption());
   ImageChanged = false;
-  RecordStartOfFrame();
   RedrawImage(false);
   log_.Line("SHOW: Completed");
   NotifyCommandsChanged();
   return true;
-}
-
-void TBAMForm::RecordStartOfFrame() {
-  history_.Start(WorkImage[0], WorkImage[1], FrameRec, BAM.Palette);
 }
 
 void TBAMForm::ClearOuter(const TBAMFrame& old_frame, const TBAMFrame& new_frame) {

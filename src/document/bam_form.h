@@ -11,7 +11,7 @@
 #include "document/document_hosts.h"
 #include "document/document_log.h"
 #include "document/document_options.h"
-#include "document/edit_history.h"
+#include "document/document_history.h"
 #include "document/onion_skin.h"
 #include "document/tool_activity.h"
 #include "document/tool_state.h"
@@ -45,12 +45,11 @@ using PictureLoader = std::function<LoadedPicture(const std::string& file_name,
 // The log's reason when a selection command finds no selected pixel to work on.
 inline constexpr const char* kNothingSelected = " [ABORTED] (The selection covers no pixel)";
 
-// One snapshot as the history viewer lists it.
+// One state of the document as the history viewer lists it: the state it was opened in, then
+// the state after each step.
 struct HistoryViewItem {
-  std::string Label;     // "0" is the newest
+  std::string Label;
   bool Current = false;  // the state on screen
-  Bitmap Colours;
-  Bitmap Indices;
 };
 
 // The document window's logic: owns the animation and every buffer of the frame being edited,
@@ -169,17 +168,45 @@ class TBAMForm {
   bool CheckCanClose();
   bool ConvertToBAMQuery();
 
-  // --- History -------------------------------------------------------------------------------
-  void AddHistoryItem();
+  // --- History (bam_form_history.cpp) -------------------------------------------------------
+  // Writes the tool's edits of the frame on show into the animation as one step, named `name`
+  // or after the tool, when HistoryPending says there are any.
+  void AddHistoryItem(const std::string& name = {});
+  // Brackets a change of the animation (frames of `span`, cycles, palette, properties) as one
+  // step; pending edits of the frame on show become their own step first. Brackets nest: the
+  // outermost makes the step. BeginChange is false, after telling the user, when the step
+  // cannot be kept: the caller must then leave the change unmade.
+  bool BeginChange(const std::string& name, FrameSpan span);
+  void EndChange();
+  // Both around `change`; false when the change was refused. A change that throws keeps (and
+  // records) what it did before the throw.
+  bool RecordChange(const std::string& name, FrameSpan span, const std::function<void()>& change);
+  // Pending text and a floating selection land first (a step each), so undo takes them away.
   void Undo();
   void Redo();
+  // Undoes or redoes until `position` steps are done (the history viewer's rows).
+  void JumpInHistory(int position);
   int UndoCount() const { return history_.UndoCount(); }
-  // A moved or turned selection still floating is an edit not yet in the history: undo bakes
-  // it in as a step and takes that step back.
-  bool CanUndo() const { return UndoCount() > 0 || (HasSelection && SelMoved); }
   int RedoCount() const { return history_.RedoCount(); }
-  const EditHistory& History() const { return history_; }
+  // An edit not yet recorded (a floating selection, pending text) is undone as a step too.
+  bool CanUndo() const {
+    return UndoCount() > 0 || (HasSelection && SelMoved) || Tool.TextPending || ImageChanged;
+  }
+  // The names the Undo and Redo commands show; empty when there is no such step.
+  std::string UndoName() const;
+  std::string RedoName() const;
+  const DocumentHistory& History() const { return history_; }
   std::vector<HistoryViewItem> HistoryViewItems() const;
+  // A newly loaded or created animation: no step, and this state counts as saved.
+  void ResetHistory();
+  // The animation was saved: the "*" goes, and comes back when undo or redo leave this state.
+  void MarkSaved();
+  void SetHistoryBudget(std::size_t bytes) { history_.SetBudget(bytes); }
+  // Takes back tool edits not yet recorded: the frame on show as the animation holds it.
+  void RevertUnrecordedEdits();
+  DocumentProperties CurrentProperties() const {
+    return DocumentProperties::Of(BAM, static_cast<std::uint8_t>(DocType));
+  }
 
   // --- Frame operations --------------------------------------------------------------------
   void InsertFrame(std::int32_t index, std::int32_t cycle, std::int32_t position);
@@ -261,7 +288,7 @@ class TBAMForm {
   void PreviewPalette(const Palette256& palette);
   // What every palette command does once the palette is final: marks the document modified,
   // shows the frame in the new colours and records a history step that Undo can take back.
-  void RecordPaletteChange();
+  void RecordPaletteChange(const std::string& name = "Palette");
   // Converts the whole animation between paletted and unpaletted, asking first when the kind of
   // file the document came from cannot hold the result. Pending edits are written back first.
   // Returns false when nothing was converted.
@@ -278,8 +305,16 @@ class TBAMForm {
  private:
   void RebuildOverlays();
   void PaintSizerBlocks(bool show);
-  void RecordStartOfFrame();
-  void RestoreSnapshot(const HistoryEntry& entry);
+  void EnsureHistory();
+  // Inserts a new or duplicated frame as one step named `name` and the frame's number.
+  void InsertFrameStep(const std::string& name, std::int32_t index, std::int32_t cycle,
+                       std::int32_t position, bool duplicate);
+  // Writes the working images into the frame on show as a step named `name`.
+  void CommitFrameEdits(const std::string& name);
+  void MoveInHistory(bool back);
+  // Draws frame CurrentFrame (FrameRec) from the animation into the working images.
+  void LoadWorkImages();
+  void RefuseStep(const std::string& name);
   void NotifyPaletteChanged();
   void MirrorSelection(bool left_right);
   void PlaceTransformedSelection();
@@ -291,7 +326,8 @@ class TBAMForm {
   DocumentOptions& options_;
   DocumentHosts hosts_;
   DocumentLog log_;
-  EditHistory history_;
+  DocumentHistory history_;
+  int change_depth_ = 0;
   ViewportSize viewport_;
   ScrollBarState horizontal_;
   ScrollBarState vertical_;

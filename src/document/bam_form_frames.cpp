@@ -30,56 +30,59 @@ std::int32_t InsertedIndex(std::int32_t requested, std::int32_t count_before,
 void TBAMForm::InsertFrame(std::int32_t index, std::int32_t cycle, std::int32_t position) {
   StopSequence();
   log_.Line("BAM : Insert Frame (" + Args(index, cycle, position) + ")");
-  CommitPendingEdits();
-  const std::int32_t before = BAM.FrameCount();
-  BAM.InsertFrame(index, cycle, position, false);
-  Modified = true;
-  log_.Append(" [OK]");
-  ShowFrame(InsertedIndex(index, before, BAM.FrameCount()));
+  InsertFrameStep("Insert frame ", index, cycle, position, false);
 }
 
 void TBAMForm::DuplicateFrameInSeq(std::int32_t index, std::int32_t cycle,
                                    std::int32_t position) {
   StopSequence();
   log_.Line("BAM : Duplicate Frame (" + Args(index, cycle, position) + ")");
-  CommitPendingEdits();
+  InsertFrameStep("Duplicate frame ", index, cycle, position, true);
+}
+
+void TBAMForm::InsertFrameStep(const std::string& name, std::int32_t index, std::int32_t cycle,
+                               std::int32_t position, bool duplicate) {
   const std::int32_t before = BAM.FrameCount();
-  BAM.InsertFrame(index, cycle, position, true);
-  Modified = true;
-  log_.Append(" [OK]");
-  ShowFrame(InsertedIndex(index, before, BAM.FrameCount()));
+  const std::int32_t at = InsertedIndex(index, before, before + 1);
+  RecordChange(name + std::to_string(duplicate ? index : at), FrameSpan::Before(at), [&] {
+    BAM.InsertFrame(index, cycle, position, duplicate);
+    Modified = true;
+    log_.Append(" [OK]");
+    ShowFrame(InsertedIndex(index, before, BAM.FrameCount()));
+  });
 }
 
 void TBAMForm::DuplicateFrame(std::int32_t index) {
   StopSequence();
   log_.Line("BAM : Duplicate Frame (" + std::to_string(index) + ")");
-  CommitPendingEdits();
-  // The copy goes to the end, where it is shown afterwards: inserting it at `index` would
-  // renumber every later frame and leave some other frame on screen.
-  const TBAMFrame source = BAM.GetFrame(index);
-  const auto at = static_cast<std::ptrdiff_t>(BAM.FrameDataPosition(index));
-  const std::vector<std::uint8_t> bytes(BAM.Data.begin() + at,
-                                        BAM.Data.begin() + at + source.DataSize);
-  BAM.InsertFrameData(-1, -1, -1, bytes, source);
-  Modified = true;
-  log_.Append(" [OK]");
-  ShowFrame(BAM.FrameCount() - 1);
+  RecordChange("Duplicate frame " + std::to_string(index), FrameSpan::Before(BAM.FrameCount()),
+               [&] {
+                 // The copy goes to the end, where it is shown afterwards: inserting it at
+                 // `index` would renumber every later frame and leave some other frame on
+                 // screen.
+                 const TBAMFrame source = BAM.GetFrame(index);
+                 const auto at = static_cast<std::ptrdiff_t>(BAM.FrameDataPosition(index));
+                 const std::vector<std::uint8_t> bytes(BAM.Data.begin() + at,
+                                                       BAM.Data.begin() + at + source.DataSize);
+                 BAM.InsertFrameData(-1, -1, -1, bytes, source);
+                 Modified = true;
+                 log_.Append(" [OK]");
+                 ShowFrame(BAM.FrameCount() - 1);
+               });
 }
 
 void TBAMForm::DeleteFrame(std::int32_t index) {
   StopSequence();
   log_.Line("BAM : Delete Frame (" + std::to_string(index) + ")");
-  if (index >= 0 && index < BAM.FrameCount() && index == CurrentFrame) {
-    DropPendingEdits();
-    CurrentFrame = -1;
-  } else {
-    CommitPendingEdits();
-  }
-  BAM.DeleteFrame(index);
-  while (index >= BAM.FrameCount()) --index;
-  Modified = true;
-  log_.Append(" [OK]");
-  ShowFrame(index);
+  // Edits of the frame going away become a step first, so undoing the delete brings them back.
+  RecordChange("Delete frame " + std::to_string(index), FrameSpan::One(index), [&] {
+    if (index == CurrentFrame) CurrentFrame = -1;
+    BAM.DeleteFrame(index);
+    while (index >= BAM.FrameCount()) --index;
+    Modified = true;
+    log_.Append(" [OK]");
+    ShowFrame(index);
+  });
 }
 
 void TBAMForm::ImportFrame(const std::string& file_name, std::uint8_t file_type,
@@ -93,50 +96,53 @@ void TBAMForm::ImportFrame(const std::string& file_name, std::uint8_t file_type,
   if (loaded.Picture.Empty()) throw std::runtime_error("The picture has no pixels: " + file_name);
 
   StopSequence();
-  Modified = true;
-  CommitPendingEdits();
   const std::int32_t before = BAM.FrameCount();
-  BAM.InsertFrame(index, cycle, position, false);
-  index = InsertedIndex(index, before, BAM.FrameCount());
-  ShowFrame(index);
-  DrawSizerBlocks(false);
-  ImageChanged = true;
+  const std::int32_t at = InsertedIndex(index, before, before + 1);
+  // Whatever the import changed before a failure stays, as one step that can be undone.
+  RecordChange("Import frame " + std::to_string(at), FrameSpan::Before(at), [&] {
+    Modified = true;
+    BAM.InsertFrame(index, cycle, position, false);
+    index = InsertedIndex(index, before, BAM.FrameCount());
+    ShowFrame(index);
+    DrawSizerBlocks(false);
+    ImageChanged = true;
 
-  const Bitmap& picture = loaded.Picture;
-  const int width = picture.Width(), height = picture.Height();
-  if (BAM.FrameCount() == 1) {
-    // The first frame decides what kind of document this is and brings its palette: a picture
-    // laid out as the games' palettes keeps its indices exactly; any other paletted picture is
-    // a picture of colours and gets a palette of them with entries 0 and 1 reserved.
-    const bool paletted = picture.Format() == PixelFormat::Bits8;
-    BAM.SetBAMType(paletted ? kPalettedBAM : kUnpalettedBAM);
-    if (paletted && HasGameLayout(picture)) {
-      BAM.Palette = picture.ColorTable();
-    } else if (paletted) {
-      OctreeQuantizer quantizer;
-      AddDocumentColours(quantizer, picture, BAM.GetTransCol(), BAM.GetShadowCol());
-      BAM.Palette = BuildDocumentPalette(quantizer, BAM.GetTransCol(), BAM.GetShadowCol());
+    const Bitmap& picture = loaded.Picture;
+    const int width = picture.Width(), height = picture.Height();
+    if (BAM.FrameCount() == 1) {
+      // The first frame decides what kind of document this is and brings its palette: a picture
+      // laid out as the games' palettes keeps its indices exactly; any other paletted picture is
+      // a picture of colours and gets a palette of them with entries 0 and 1 reserved.
+      const bool paletted = picture.Format() == PixelFormat::Bits8;
+      BAM.SetBAMType(paletted ? kPalettedBAM : kUnpalettedBAM);
+      if (paletted && HasGameLayout(picture)) {
+        BAM.Palette = picture.ColorTable();
+      } else if (paletted) {
+        OctreeQuantizer quantizer;
+        AddDocumentColours(quantizer, picture, BAM.GetTransCol(), BAM.GetShadowCol());
+        BAM.Palette = BuildDocumentPalette(quantizer, BAM.GetTransCol(), BAM.GetShadowCol());
+      }
+      NotifyPaletteChanged();
     }
-    NotifyPaletteChanged();
-  }
-  if (Paletted()) {
-    const bool keep_indices = BAM.FrameCount() == 1 && HasGameLayout(picture);
-    MappedPicture mapped =
-        keep_indices ? FromIndices(picture, BAM.GetDisplayHPalette())
-                     : MapToPalette(picture, BAM.GetDisplayHPalette(), BAM.GetTransCol(),
-                                    BAM.GetShadowCol());
-    WorkImage[0] = std::move(mapped.Colours);
-    WorkImage[1] = std::move(mapped.Indices);
-  } else {
-    WorkImage[0] = TrueColourForDocument(picture, BAM.GetTransCol());
-    WorkImage[1].Reset(width, height, PixelFormat::Bits24);
-  }
-  FrameRec.Width = width;
-  FrameRec.Height = height;
-  FrameRec.CentreX = width / 2;
-  FrameRec.CentreY = height / 2;
-  log_.Append(" [OK]");
-  ShowFrame(index);
+    if (Paletted()) {
+      const bool keep_indices = BAM.FrameCount() == 1 && HasGameLayout(picture);
+      MappedPicture mapped =
+          keep_indices ? FromIndices(picture, BAM.GetDisplayHPalette())
+                       : MapToPalette(picture, BAM.GetDisplayHPalette(), BAM.GetTransCol(),
+                                      BAM.GetShadowCol());
+      WorkImage[0] = std::move(mapped.Colours);
+      WorkImage[1] = std::move(mapped.Indices);
+    } else {
+      WorkImage[0] = TrueColourForDocument(picture, BAM.GetTransCol());
+      WorkImage[1].Reset(width, height, PixelFormat::Bits24);
+    }
+    FrameRec.Width = width;
+    FrameRec.Height = height;
+    FrameRec.CentreX = width / 2;
+    FrameRec.CentreY = height / 2;
+    log_.Append(" [OK]");
+    ShowFrame(index);
+  });
 }
 
 void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int width, int height,
@@ -176,7 +182,7 @@ void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int widt
   ImageChanged = true;
   if (!no_history) {
     HistoryPending = true;
-    AddHistoryItem();
+    AddHistoryItem("Frame size");
   }
   RedrawImage(false);
 }

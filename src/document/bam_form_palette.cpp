@@ -24,17 +24,13 @@ void TBAMForm::PreviewPalette(const Palette256& palette) {
   RerenderPalette();
 }
 
-void TBAMForm::RecordPaletteChange() {
+void TBAMForm::RecordPaletteChange(const std::string& name) {
   // The palette is part of the file: without this a close after a palette command would ask
-  // nothing and drop it.
-  Modified = true;
-  // A step in the frame's history like any paint step (every snapshot holds the palette), so
-  // Undo brings the colours back. Showing the frame again instead would start a fresh history
-  // with nothing to undo.
-  RerenderPalette();
-  if (CurrentFrame == -1) return;
-  HistoryPending = true;
-  AddHistoryItem();
+  // nothing and drop it. The step compares with the palette before the command's previews.
+  RecordChange(name, FrameSpan::Before(0), [this] {
+    Modified = true;
+    RerenderPalette();
+  });
 }
 
 bool TBAMForm::ConvertBAMType(std::uint8_t new_type, const TProgressEvent& on_progress) {
@@ -45,22 +41,25 @@ bool TBAMForm::ConvertBAMType(std::uint8_t new_type, const TProgressEvent& on_pr
   log_.Line(new_type == kUnpalettedBAM ? "PLTE: Convert to Unpaletted..."
                                        : "PLTE: Convert to Paletted...");
   ShowFrame(CurrentFrame);  // writes pending edits back into the frame
-  TProgressEvent previous = BAM.OnProgress;
-  BAM.OnProgress = on_progress;
-  try {
-    BAM.SetBAMType(new_type);
-  } catch (const std::exception& e) {
+  const char* name =
+      new_type == kUnpalettedBAM ? "Convert to unpaletted" : "Convert to paletted";
+  return RecordChange(name, FrameSpan::All(), [&] {
+    TProgressEvent previous = BAM.OnProgress;
+    BAM.OnProgress = on_progress;
+    try {
+      BAM.SetBAMType(new_type);
+    } catch (const std::exception& e) {
+      BAM.OnProgress = previous;
+      log_.Append(std::string(" [ABORTED] (") + e.what() + ")");
+      throw;
+    }
     BAM.OnProgress = previous;
-    log_.Append(std::string(" [ABORTED] (") + e.what() + ")");
-    throw;
-  }
-  BAM.OnProgress = previous;
-  // Every frame's data was rebuilt; nothing on disk holds it yet.
-  Modified = true;
-  log_.Append(" [OK]");
-  NotifyPaletteChanged();
-  ShowFrame(CurrentFrame);
-  return true;
+    // Every frame's data was rebuilt; nothing on disk holds it yet.
+    Modified = true;
+    log_.Append(" [OK]");
+    NotifyPaletteChanged();
+    ShowFrame(CurrentFrame);
+  });
 }
 
 bool TBAMForm::SetPaletteTransparency(TColor foreground, TColor background) {
@@ -79,13 +78,14 @@ bool TBAMForm::SetPaletteTransparency(TColor foreground, TColor background) {
     return false;
   }
   log_.Line("PLTE: Set Transparency");
-  BAM.TransCol = background;
-  BAM.ShadowCol = foreground;
-  Modified = true;
-  log_.Append(" [OK]");
-  NotifyPaletteChanged();
-  RedrawImage(false);
-  return true;
+  return RecordChange("Set Transparency", FrameSpan::Before(0), [&] {
+    BAM.TransCol = background;
+    BAM.ShadowCol = foreground;
+    Modified = true;
+    log_.Append(" [OK]");
+    NotifyPaletteChanged();
+    RedrawImage(false);
+  });
 }
 
 bool TBAMForm::ApplyDisplayColours(TColor trans_col, TColor shadow_col, bool override_trans,

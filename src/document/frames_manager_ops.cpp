@@ -34,38 +34,53 @@ void DuplicateFrames(TBAMForm& doc, std::vector<int> selected, ThumbnailSlots& t
     AddLogLine("MNGR: Duplicate Frames");  // the caller completes the line with the reason
     throw;
   }
-  for (const int frame : selected) {
-    AddLogLine("MNGR: Duplicate Frame");
-    doc.DuplicateFrame(frame);
-    if (frame >= 0 && frame < static_cast<int>(thumbnails.size())) {
-      thumbnails.push_back(thumbnails[static_cast<std::size_t>(frame)]);
+  // All of one command is one step.
+  const std::string name = selected.size() == 1
+                               ? "Duplicate frame " + std::to_string(selected.front())
+                               : "Duplicate " + std::to_string(selected.size()) + " frames";
+  doc.RecordChange(name, FrameSpan::Before(doc.BAM.FrameCount()), [&] {
+    for (const int frame : selected) {
+      AddLogLine("MNGR: Duplicate Frame");
+      doc.DuplicateFrame(frame);
+      if (frame >= 0 && frame < static_cast<int>(thumbnails.size())) {
+        thumbnails.push_back(thumbnails[static_cast<std::size_t>(frame)]);
+      }
+      AppendToLog(" [OK]");
     }
-    AppendToLog(" [OK]");
-  }
-  doc.Modified = true;
+    doc.Modified = true;
+  });
 }
 
 void DeleteFrames(TBAMForm& doc, std::vector<int> selected, ThumbnailSlots& thumbnails) {
   SortDescending(selected);
-  for (const int frame : selected) {
-    AddLogLine("MNGR: Delete Frame");
-    doc.DeleteFrame(frame);
-    if (frame >= 0 && frame < static_cast<int>(thumbnails.size()))
-      thumbnails.erase(thumbnails.begin() + frame);
-    AppendToLog(" [OK]");
-  }
-  doc.Modified = true;
+  if (selected.empty()) return;
+  const int first = std::max(selected.back(), 0);
+  const std::string name = selected.size() == 1
+                               ? "Delete frame " + std::to_string(selected.front())
+                               : "Delete " + std::to_string(selected.size()) + " frames";
+  doc.RecordChange(name, {first, selected.front() - first + 1}, [&] {
+    for (const int frame : selected) {
+      AddLogLine("MNGR: Delete Frame");
+      doc.DeleteFrame(frame);
+      if (frame >= 0 && frame < static_cast<int>(thumbnails.size()))
+        thumbnails.erase(thumbnails.begin() + frame);
+      AppendToLog(" [OK]");
+    }
+    doc.Modified = true;
+  });
 }
 
 void AddFramesToCycle(TBAMForm& doc, std::vector<int> selected, int cycle) {
   std::sort(selected.begin(), selected.end());
-  for (const int frame : selected) {
-    AddLogLine("MNGR: Add Frame (" + std::to_string(frame) + ") To Sequence(" +
-               std::to_string(cycle) + ")");
-    doc.BAM.AddFrameToCycle(frame, cycle);
-    AppendToLog(" [OK]");
-  }
-  doc.Modified = true;
+  doc.RecordChange("Add frames to sequence " + std::to_string(cycle), FrameSpan::Before(0), [&] {
+    for (const int frame : selected) {
+      AddLogLine("MNGR: Add Frame (" + std::to_string(frame) + ") To Sequence(" +
+                 std::to_string(cycle) + ")");
+      doc.BAM.AddFrameToCycle(frame, cycle);
+      AppendToLog(" [OK]");
+    }
+    doc.Modified = true;
+  });
 }
 
 int SelectionAfterRefresh(int selected, int count) {

@@ -169,9 +169,16 @@ void TBAM::SpliceData(std::size_t position, std::size_t old_size,
     std::copy(bytes.begin(), bytes.end(), Data.begin() + static_cast<std::ptrdiff_t>(position));
     return;
   }
-  const auto at = Data.begin() + static_cast<std::ptrdiff_t>(position);
-  Data.erase(at, at + static_cast<std::ptrdiff_t>(old_size));
-  Data.insert(Data.begin() + static_cast<std::ptrdiff_t>(position), bytes.begin(), bytes.end());
+  // Otherwise the tail moves once: by the difference, not out and back in.
+  const auto at = static_cast<std::ptrdiff_t>(position);
+  const auto common = static_cast<std::ptrdiff_t>(std::min(old_size, bytes.size()));
+  std::copy(bytes.begin(), bytes.begin() + common, Data.begin() + at);
+  if (bytes.size() > old_size) {
+    Data.insert(Data.begin() + at + common, bytes.begin() + common, bytes.end());
+  } else {
+    Data.erase(Data.begin() + at + common,
+               Data.begin() + at + static_cast<std::ptrdiff_t>(old_size));
+  }
 }
 
 void TBAM::ReplaceFrameData(std::int32_t index, const std::vector<std::uint8_t>& bytes,

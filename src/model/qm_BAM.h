@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/bam_types.h"
@@ -195,6 +196,14 @@ class TBAM {
   // A private, independent copy of the document's content (frames, cycles, palette, colours),
   // without callbacks or worker.
   std::unique_ptr<TBAM> CloneContent() const;
+
+  // --- Whole-frame splices (the undo history) --------------------------------------------
+  // Replaces frames first .. first + count - 1 by `frames`, whose encoded bytes follow one
+  // another in `bytes`. Cycles stay as they are: whoever splices puts back its own.
+  void SpliceFrames(std::int32_t first, std::int32_t count, const std::vector<TBAMFrame>& frames,
+                    const std::vector<std::uint8_t>& bytes);
+  const std::vector<TCycleItem>& Cycles() const { return cycles_; }
+  void SetCycles(std::vector<TCycleItem> cycles) { cycles_ = std::move(cycles); }
 
   // --- Encoding helpers -----------------------------------------------------------------
   // The run-length key of this document's kind.

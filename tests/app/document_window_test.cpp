@@ -6,12 +6,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
+#include <QListWidget>
+#include <QToolButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QWheelEvent>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "app/app_test_registry.h"
 #include "app/document_session.h"
@@ -19,6 +22,7 @@
 #include "app/editor_fixture.h"
 #include "app/engine_report_window.h"
 #include "app/history_window.h"
+#include "app/palette_widget.h"
 #include "support/image_io/image_file.h"
 
 using namespace celwright;
@@ -66,6 +70,14 @@ class DocumentWindowTest : public QObject, public EditorFixture {
   QRgb Shown(int x, int y) {
     QApplication::processEvents();
     return form_->View()->viewport()->grab().toImage().pixel(x, y);
+  }
+
+  // The animation as Save As writes it.
+  std::vector<char> SavedBytes(const char* name) {
+    prompts_->SaveChoices = {{true, Temp(name), 0}};
+    form_->SaveAs1Click();
+    std::ifstream in(Temp(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
  private slots:
@@ -213,46 +225,63 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QVERIFY(form_->View()->Picture() != plain);
   }
 
-  void undoAndRedoAFrameResizeThenViewTheHistory() {
-    form_->OpenFile(kSample, dtBAM);
-    const TBAMFrame before = Doc().FrameRec;
+  // The whole animation's history through the window: paint frame 3, look at frame 4, delete a
+  // frame, edit the palette; four undos give the original back byte for byte, four redos the
+  // edited animation, and the viewer jumps between the named steps.
+  void undoEverythingAcrossFramesByteForByte() {
+    const std::string real = testing::RealFile("rabbG11.bam");
+    QVERIFY_REAL_FILE(real);
+    form_->OpenFile(real, dtBAM);
+    const int frames = Doc().BAM.FrameCount();
+    QVERIFY(frames > 5);
     QVERIFY(!Enabled("Undo1"));
-    Doc().FixFrameSize(0, 0, before.CentreX, before.CentreY, before.Width + 4, before.Height + 2,
-                       false, true);
-    QCOMPARE(Doc().UndoCount(), 1);
-    QVERIFY(Enabled("Undo1") && !Enabled("Redo1"));
+    const std::vector<char> original = SavedBytes("original.bam");
+    QVERIFY(!original.empty());
+
+    while (Doc().CurrentFrame < 3) form_->Entry("NextFrame1")->trigger();
+    Press("Btn_Pencil");
+    auto* palette = form_->findChild<PaletteWidget*>("Img_Pal");
+    QTest::mouseClick(palette, Qt::LeftButton, {}, PaletteWidget::EntryCentre(67));
+    Drag(0, 0, 3, 2);
+    QCOMPARE(IndexAt(3, 2), 67);
+    form_->Entry("NextFrame1")->trigger();
+    QCOMPARE(Doc().CurrentFrame, 4);
+    form_->Entry("DeleteFrame1")->trigger();
+    QCOMPARE(form_->Entry("Undo1")->text(), QString("&Undo Delete frame 4"));
+    form_->Entry("Negative1")->trigger();
+    QCOMPARE(form_->Entry("Undo1")->text(), QString("&Undo Negative"));
+    QCOMPARE(form_->findChild<QToolButton*>("Btn_Undo")->toolTip(), QString("Undo Negative"));
+    QCOMPARE(Doc().UndoCount(), 3);
+    const std::vector<char> edited = SavedBytes("edited.bam");
+    QVERIFY(edited != original);
+
+    for (int i = 0; i < 4; ++i) form_->Entry("Undo1")->trigger();
+    QVERIFY(!Enabled("Undo1") && Enabled("Redo1"));
+    QCOMPARE(Doc().CurrentFrame, 3);  // the frame the first step changed
+    QCOMPARE(form_->Entry("Redo1")->text(), QString("&Redo Pencil on frame 3"));
+    QVERIFY(Doc().Modified);  // "edited.bam" was the last save
+    QCOMPARE(SavedBytes("undone.bam"), original);
+    for (int i = 0; i < 4; ++i) form_->Entry("Redo1")->trigger();
+    QCOMPARE(SavedBytes("redone.bam"), edited);
+    // Undoing away from the state saved sets the "*", redoing back to it clears it.
+    form_->Entry("Undo1")->trigger();
+    QVERIFY(form_->isWindowModified());
+    form_->Entry("Redo1")->trigger();
+    QVERIFY(!form_->isWindowModified());
 
     form_->Entry("ViewHistory1")->trigger();
     TViewHistoryForm* history = form_->HistoryForm();
     QVERIFY(history && history->isVisible());
-    QCOMPARE(history->windowTitle(), QString("History Viewer"));
-    QCOMPARE(history->Combo_HistoryEntry->count(), 11);
-    QVERIFY(!history->SelectedItem());
-    history->Combo_HistoryEntry->setCurrentIndex(0);
-    QCOMPARE(history->SelectedItem()->Colours.Width(), before.Width + 4);
-    history->Combo_HistoryEntry->setCurrentIndex(1);
-    QCOMPARE(history->SelectedItem()->Colours.Width(), before.Width);
-    history->Combo_HistoryEntry->setCurrentIndex(5);  // beyond the stored snapshots
-    QVERIFY(!history->SelectedItem());
-
-    form_->Entry("Undo1")->trigger();
-    QCOMPARE(Doc().FrameRec.Width, before.Width);
-    QCOMPARE(Doc().FrameRec.Height, before.Height);
-    QVERIFY(!Enabled("Undo1") && Enabled("Redo1"));
-    form_->Entry("Redo2")->trigger();  // the second redo entry does the same
-    QCOMPARE(Doc().FrameRec.Width, before.Width + 4);
-    QVERIFY(Enabled("Undo1") && !Enabled("Redo1"));
-    // The open viewer follows the history as it grows.
-    history->Combo_HistoryEntry->setCurrentIndex(0);
-    Doc().FixFrameSize(0, 0, before.CentreX, before.CentreY, before.Width + 6, before.Height,
-                       false, true);
-    QCOMPARE(history->SelectedItem()->Colours.Width(), before.Width + 6);
-
-    // Leaving the frame writes the edit back and starts the history afresh.
-    form_->NextFrame1Click();
-    QCOMPARE(Doc().BAM.GetFrame(0).Width, before.Width + 6);
-    QVERIFY(Doc().Modified);
-    QVERIFY(!Enabled("Undo1") && !Enabled("Redo1"));
+    QListWidget* steps = history->List_History;
+    QCOMPARE(steps->count(), 4);
+    QCOMPARE(steps->item(1)->text(), QString("Pencil on frame 3"));
+    QCOMPARE(steps->currentRow(), 3);
+    const QPoint row = steps->visualItemRect(steps->item(1)).center();
+    QTest::mouseClick(steps->viewport(), Qt::LeftButton, {}, row);
+    QTest::mouseDClick(steps->viewport(), Qt::LeftButton, {}, row);
+    QCOMPARE(Doc().UndoCount(), 1);
+    QCOMPARE(steps->currentRow(), 1);
+    QCOMPARE(Doc().BAM.FrameCount(), frames);
   }
 
   // The stepping itself is the document's; here the editor's timer runs at the stored speed.

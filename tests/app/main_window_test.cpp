@@ -417,6 +417,8 @@ class MainWindowTest : public QObject, public EditorFixture {
     form_->Undo1Click();
     QCOMPARE(Doc().SelMask.Width(), whole.Width);
     QCOMPARE(Doc().SelMask.GetIndex(whole.Width - 1, whole.Height - 1), 0);  // black: editable
+    QVERIFY(!Doc().Modified);  // undone back to the file as opened
+    form_->Redo1Click();
     prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
     form_->New1Click();
     QCOMPARE(form_->BAMForm()->BAM.FileName, kSample);

@@ -37,7 +37,8 @@ class SelectionTest : public QObject, public EditorFixture {
     RenderIndexImage(Doc().BAM, indices, Doc().WorkImage[0]);
     const Bitmap original = indices;
     Doc().ShowFrame(0);
-    Doc().Modified = false;  // as if saved: what follows is the only change
+    Doc().ResetHistory();  // as if just opened: what follows is the only change
+    Doc().Modified = false;
     Doc().RedrawImage(false);
     form_->RefreshCommandStates();
     return original;

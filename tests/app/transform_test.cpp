@@ -177,6 +177,7 @@ class TransformTest : public QObject, public EditorFixture {
     Bitmap& indices = Doc().WorkImage[1];
     for (int y = 0; y < 60; ++y)
       for (int x = 0; x < 120; ++x) indices.SetPixel(x, y, MakeColor(200, 0, 0));
+    Doc().ImageChanged = true;
     Doc().ShowFrame(0);
     form_->Options().ForegroundIndex = 9;
     form_->Options().BackgroundIndex = 7;

@@ -355,7 +355,7 @@ TEST(SetCentre, DragLeavesTheCentreAtTheReleaseAsOneStep) {
   EXPECT_EQ(f.form.FrameRec.CentreX, 5);
   EXPECT_EQ(f.form.FrameRec.CentreY, 6);
   EXPECT_EQ(f.form.UndoCount(), 1);
-  EXPECT_TRUE(f.form.ImageChanged);
+  EXPECT_TRUE(f.form.Modified);
   f.form.Undo();
   EXPECT_EQ(f.form.FrameRec.CentreX, 16);
   EXPECT_EQ(f.form.FrameRec.CentreY, 16);

@@ -54,8 +54,11 @@ TEST(ShowFrame, WritesEditsBackIntoTheFrameBeingLeftEvenForAnEmptyWindow) {
   DocumentFixture doc(3);
   doc.form.ShowFrame(1);
   doc.Edit(2, 1, 99);
-  EXPECT_EQ(IndexAt(doc.form.BAM, 1, 2, 1), 11);  // not yet stored
+  doc.form.WorkImage[1].Row(0)[2] = 98;  // an edit not recorded yet
+  doc.form.ImageChanged = true;
+  EXPECT_EQ(IndexAt(doc.form.BAM, 1, 0, 0), 11);
   doc.form.ShowFrame(0);
+  EXPECT_EQ(IndexAt(doc.form.BAM, 1, 0, 0), 98);
   EXPECT_EQ(IndexAt(doc.form.BAM, 1, 2, 1), 99);
   EXPECT_EQ(IndexAt(doc.form.BAM, 1, 1, 1), 11);
   EXPECT_TRUE(doc.form.Modified);

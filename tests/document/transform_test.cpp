@@ -121,7 +121,7 @@ TEST(SelectionMirror, ReflectsInItsBoxFloatsAndReachesTheFrameWhenAnotherIsShown
   doc.form.ShowFrame(0);
   EXPECT_EQ(doc.At(2, 1), TransformFixture::Numbered(1, 1));
   EXPECT_EQ(doc.At(1, 1), 9);
-  EXPECT_EQ(doc.form.History().ValidCount(), 1);  // a fresh history for the frame shown again
+  EXPECT_EQ(doc.form.UndoCount(), 1);  // fixed as a step, which showing frames keeps
 }
 
 TEST(SelectionRotation, KeepsTheBoxCornerAndFrameSizeAndFourTurnsRestoreIt) {
