@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <functional>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/tool_icons.h"
 
 namespace celwright {

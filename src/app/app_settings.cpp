@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 
 namespace celwright {
 

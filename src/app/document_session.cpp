@@ -1,6 +1,6 @@
 #include "app/document_session.h"
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/document_view.h"
 #include "app/picture_loader.h"
 

@@ -54,9 +54,12 @@ void TMainForm::CheckForEngines1Click() {
       Guarded([&] {
         AddLogLine("BAM : Fix for Engines...");
         doc->CommitPendingEdits();
-        const std::vector<std::string> fixes =
-            engine::FixForEngines(doc->BAM, CheckOpenDocument(*doc));
-        if (!fixes.empty()) {
+        std::vector<std::string> fixes;
+        // One step of the history: every frame and the palette may change.
+        const bool made = doc->RecordChange("Fix for Engines", FrameSpan{}, [&] {
+          fixes = engine::FixForEngines(doc->BAM, CheckOpenDocument(*doc));
+        });
+        if (made && !fixes.empty()) {
           doc->Modified = true;
           doc->ShowFrame(doc->CurrentFrame);  // the working images take the remapped pixels
           PaletteChanged();

@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/progress_window.h"

@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/file_filters.h"
 #include "app/save_rules.h"
 #include "app/user_prompts.h"

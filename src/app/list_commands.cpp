@@ -6,7 +6,7 @@
 #include <QTabWidget>
 #include <algorithm>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/document_session.h"
 #include "app/file_filters.h"
 #include "document/bam_form.h"

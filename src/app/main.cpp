@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/app_settings.h"
 #include "app/command_line.h"
 #include "app/main_window.h"

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <ctime>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/document_session.h"
 #include "app/main_window.h"
 #include "document/bam_form.h"

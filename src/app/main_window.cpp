@@ -25,7 +25,7 @@
 #include <QVBoxLayout>
 
 #include "app/about_box.h"
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/log_window.h"

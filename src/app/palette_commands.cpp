@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QSpinBox>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/document_session.h"
 #include "app/main_window.h"
 #include "app/palette_dialogs.h"

@@ -343,7 +343,9 @@ void TPaletteForm::accept() {
     // As a conversion does: pending edits go into the frame first, and the frame is shown
     // again from the remapped pixels afterwards.
     form_->ShowFrame(form_->CurrentFrame);
-    RemapFrames(form_->BAM, SavedPalette(), edited_);
+    // Every frame changes: a step of the history of its own, so undo puts the pixels back too.
+    form_->RecordChange("Load Palette", FrameSpan::All(),
+                        [&] { RemapFrames(form_->BAM, SavedPalette(), edited_); });
     remap_ = false;
     PaletteDialog::accept();
     form_->ShowFrame(form_->CurrentFrame);

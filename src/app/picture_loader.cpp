@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "support/image_io/image_file.h"
 
 namespace celwright {

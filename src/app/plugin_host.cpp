@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "app/about_box.h"
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/main_window.h"
 #include "app/plugin_start_guard.h"
 #include "celwright_plugin.h"

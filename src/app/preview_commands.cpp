@@ -8,7 +8,7 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/document_session.h"
 #include "app/frames_manager.h"
 #include "app/onion_skin_dialog.h"

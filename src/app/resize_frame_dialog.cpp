@@ -15,7 +15,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/user_prompts.h"
 #include "document/bam_form.h"
 

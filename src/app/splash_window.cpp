@@ -1,6 +1,6 @@
 #include "app/splash_window.h"
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 
 #include <QApplication>
 #include <QDialog>

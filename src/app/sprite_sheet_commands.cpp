@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/document_session.h"
 #include "document/bam_form.h"
 #include "model/sprite_sheet_export.h"

@@ -12,12 +12,6 @@ namespace {
 
 const std::vector<std::string> kValued = {"--grid", "--count", "--centre"};
 
-std::string LowerExtension(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension;
-}
-
 void ParseGrid(const std::string& text, int& width, int& height) {
   const auto x = text.find_first_of("xX");
   try {

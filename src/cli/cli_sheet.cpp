@@ -1,7 +1,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "cli/cli_common.h"
 #include "model/sprite_sheet_export.h"
 

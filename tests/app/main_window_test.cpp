@@ -18,7 +18,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/app_info.h"
+#include "support/app_info.h"
 #include "app/app_test_registry.h"
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
