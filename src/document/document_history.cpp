@@ -80,6 +80,7 @@ DocumentProperties DocumentProperties::Of(const TBAM& bam, std::uint8_t doc_type
     p.ShadowCol = bam.ShadowCol;
   }
   p.Palette = bam.Palette;
+  p.PaletteFourthBytes = bam.PaletteFourthBytes;
   return p;
 }
 
@@ -95,6 +96,7 @@ void DocumentProperties::ApplyTo(TBAM& bam) const {
     bam.ShadowCol = ShadowCol;
   }
   bam.Palette = Palette;
+  bam.PaletteFourthBytes = PaletteFourthBytes;
 }
 
 std::size_t HistoryStep::Bytes() const {

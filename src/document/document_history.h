@@ -25,6 +25,7 @@ struct DocumentProperties {
   TColor TransCol = 0;
   TColor ShadowCol = 0;
   Palette256 Palette{};
+  std::array<std::uint8_t, 256> PaletteFourthBytes{};  // newer engines read them as alpha
   friend bool operator==(const DocumentProperties&, const DocumentProperties&) = default;
 
   static DocumentProperties Of(const TBAM& bam, std::uint8_t doc_type);

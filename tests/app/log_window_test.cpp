@@ -27,6 +27,9 @@ class LogWindowTest : public QObject {
   void linesAndOutcomesReachTheListAndClearEmptiesOnlyTheWindow() {
     QTemporaryDir dir;
     SetLogFolder(dir.path().toStdString());
+    // Earlier test classes of this program logged too, and may have turned logging off.
+    LogDisabled = false;
+    ClearLogLines();
     TLogForm form(nullptr);
     AddLogLine("OPEN: a.bam...");
     AppendToLog(" [OK]");
