@@ -138,19 +138,16 @@ TEST(AviWriterFailures, ReportTheStepAndLeaveNoFile) {
 
 TEST(AviReaderFailures, NameTheStepAndWhy) {
   testing::ScratchFolder folder;
-  ExpectMessage([&] { AviReader reader(folder / "none.avi"); }, "Failed to open AVI file",
-                "does not exist");
   std::filesystem::create_directories(folder / "folder.avi");
-  ExpectMessage([&] { AviReader reader(folder / "folder.avi"); }, "Failed to open AVI file",
-                "folder.avi");
   WriteFileAtomically(folder / "empty.avi", {});
-  ExpectMessage([&] { AviReader reader(folder / "empty.avi"); }, "Failed to open AVI file",
-                "Invalid data");
   WriteFileAtomically(folder / "text.avi", {'n', 'o', 't', ' ', 'a', 'v', 'i'});
-  ExpectMessage([&] { AviReader reader(folder / "text.avi"); }, "Failed to open AVI file",
-                "Invalid data");
-  ExpectMessage([&] { AviReader reader(kData / "imagemagick_two_sizes.gif"); },
-                "Failed to open AVI file");
+  const std::pair<std::filesystem::path, const char*> cases[] = {
+      {folder / "none.avi", "does not exist"}, {folder / "folder.avi", "folder.avi"},
+      {folder / "empty.avi", "Invalid data"},  {folder / "text.avi", "Invalid data"},
+      {kData / "imagemagick_two_sizes.gif", ""}};
+  for (const auto& [path, reason] : cases) {
+    ExpectMessage([&path] { AviReader reader(path); }, "Failed to open AVI file", reason);
+  }
 }
 
 TEST(AviReaderForeignFiles, KeepsEveryFrameIncludingTheFirst) {

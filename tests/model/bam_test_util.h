@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/byte_view.h"
 #include "model/qm_BAM.h"
 #include "real_files.h"
 
@@ -78,6 +79,17 @@ inline std::filesystem::path TempPath(const std::string& name) {
   const auto dir = std::filesystem::temp_directory_path() / "celwright-tests";
   std::filesystem::create_directories(dir);
   return dir / (std::to_string(::getpid()) + "-" + name);
+}
+
+// A compressed BAM file around an already packed zlib stream, stating `stated` unpacked bytes.
+inline std::vector<std::uint8_t> BamcFile(const std::vector<std::uint8_t>& packed,
+                                          std::uint32_t stated) {
+  std::vector<std::uint8_t> file;
+  PutTag(file, "BAMC");
+  PutTag(file, "V1  ");
+  PutU32(file, stated);
+  file.insert(file.end(), packed.begin(), packed.end());
+  return file;
 }
 
 inline std::string TestFile(const std::string& name) {

@@ -57,13 +57,7 @@ std::vector<std::uint8_t> PalettedImage(const std::vector<RawFrame>& frames,
 }
 
 std::vector<std::uint8_t> Compressed(const std::vector<std::uint8_t>& image, std::uint32_t stated) {
-  std::vector<std::uint8_t> file;
-  PutTag(file, "BAMC");
-  PutTag(file, "V1  ");
-  PutU32(file, stated);
-  const auto packed = ZlibDeflate(image.data(), image.size());
-  file.insert(file.end(), packed.begin(), packed.end());
-  return file;
+  return testing::BamcFile(ZlibDeflate(image.data(), image.size()), stated);
 }
 
 void ExpectPositionsMatchSizes(const TBAM& bam) {
@@ -196,13 +190,8 @@ TEST(BoundedLoad, AHugeStatedLengthIsOnlyAHint) {
     ExpectPositionsMatchSizes(loaded);
   }
   // A 21-byte compressed file stating 1 GiB.
-  std::vector<std::uint8_t> tiny;
-  PutTag(tiny, "BAMC");
-  PutTag(tiny, "V1  ");
-  PutU32(tiny, 1u << 30);
-  const auto packed = ZlibDeflate(reinterpret_cast<const std::uint8_t*>("BAM V1  "), 8);
-  tiny.insert(tiny.end(), packed.begin(), packed.end());
-  WriteFileAtomically(path, tiny);
+  const std::vector<std::uint8_t> signature = {'B', 'A', 'M', ' ', 'V', '1', ' ', ' '};
+  WriteFileAtomically(path, Compressed(signature, 1u << 30));
   TBAM loaded;
   EXPECT_FALSE(loaded.LoadFromFile(path));
   EXPECT_NE(loaded.ErrorMessage.find("header is incomplete"), std::string::npos) << loaded.ErrorMessage;
@@ -286,13 +275,8 @@ TEST(Deflate, OurCompressedFilesInflateWithPlainZlib) {
   EXPECT_EQ(image, ReadWholeFile(path));
 
   // And files compressed by zlib itself (as other programs write them) load.
-  const auto classic = ZlibDeflateClassic(image.data(), image.size(), 9);
-  std::vector<std::uint8_t> other;
-  PutTag(other, "BAMC");
-  PutTag(other, "V1  ");
-  PutU32(other, stated);
-  other.insert(other.end(), classic.begin(), classic.end());
-  WriteFileAtomically(path, other);
+  WriteFileAtomically(path,
+                      testing::BamcFile(ZlibDeflateClassic(image.data(), image.size(), 9), stated));
   TBAM loaded;
   ASSERT_TRUE(loaded.LoadFromFile(path)) << loaded.ErrorMessage;
   EXPECT_EQ(loaded.Data, image);

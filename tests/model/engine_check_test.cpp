@@ -12,6 +12,7 @@
 #include "model/byte_view.h"
 #include "model/engine_check.h"
 #include "model/engine_fix.h"
+#include "model/zlib_codec.h"
 #include "support/file_io.h"
 
 namespace celwright {
@@ -86,15 +87,7 @@ HandBam TwoFrames(std::vector<std::uint8_t> pixels0, std::vector<std::uint8_t> p
 }
 
 std::vector<std::uint8_t> Container(const std::vector<std::uint8_t>& image, std::uint32_t stated) {
-  uLongf size = compressBound(static_cast<uLong>(image.size()));
-  std::vector<std::uint8_t> packed(size);
-  compress2(packed.data(), &size, image.data(), static_cast<uLong>(image.size()), 9);
-  std::vector<std::uint8_t> file;
-  PutTag(file, "BAMC");
-  PutTag(file, "V1  ");
-  PutU32(file, stated);
-  file.insert(file.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(size));
-  return file;
+  return testing::BamcFile(ZlibDeflateClassic(image.data(), image.size(), 9), stated);
 }
 
 // Every pixel as shown: transparent when on the transparent index, else its colour.

@@ -21,28 +21,8 @@ Palette256 Ramp() {
 
 // A palette file as another program would write it: `stated` entries claimed, `present` there.
 std::vector<std::uint8_t> ForeignFile(int stated, int present) {
-  std::vector<std::uint8_t> bytes = {'R',
-                                     'I',
-                                     'F',
-                                     'F',
-                                     0,
-                                     0,
-                                     0,
-                                     0,
-                                     'P',
-                                     'A',
-                                     'L',
-                                     ' ',
-                                     'd',
-                                     'a',
-                                     't',
-                                     'a',
-                                     0,
-                                     0,
-                                     0,
-                                     0,
-                                     0x00,
-                                     0x03,
+  std::vector<std::uint8_t> bytes = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'P', 'A', 'L', ' ',
+                                     'd', 'a', 't', 'a', 0, 0, 0, 0, 0x00, 0x03,
                                      static_cast<std::uint8_t>(stated & 0xFF),
                                      static_cast<std::uint8_t>(stated >> 8)};
   for (int i = 0; i < present; ++i)
