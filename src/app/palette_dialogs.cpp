@@ -350,9 +350,12 @@ void TPaletteForm::accept() {
     // As a conversion does: pending edits go into the frame first, and the frame is shown
     // again from the remapped pixels afterwards.
     form_->ShowFrame(form_->CurrentFrame);
-    // Every frame changes: a step of the history of its own, so undo puts the pixels back too.
-    form_->RecordChange(remap_step_, FrameSpan::All(),
-                        [&] { RemapFrames(form_->BAM, SavedPalette(), edited_, kept_); });
+    // Every frame changes: the pixels and the palette are one step of the history, so one undo
+    // puts both back.
+    form_->RecordChange(remap_step_, FrameSpan::All(), [&] {
+      RemapFrames(form_->BAM, SavedPalette(), edited_, kept_);
+      form_->PreviewPalette(edited_);
+    });
     remap_ = false;
     PaletteDialog::accept();
     form_->ShowFrame(form_->CurrentFrame);
