@@ -109,7 +109,8 @@ void TMainForm::Frame1Click() {
   for (const char* name :
        {"FrameInfo1", "DuplicateFrame1", "DeleteFrame1", "ImportFrame1", "ExportFrame1", "Resize1"})
     SetEnabled(Entry(name), frame);
-  SetEnabled(Entry("ManageFrames1"), open);
+  for (const char* name : {"ManageFrames1", "MergeIdenticalFrames1", "TrimTransparentBorders1"})
+    SetEnabled(Entry(name), open);
   SetEnabled(Entry("NewFrame1"), open);
   for (const char* name : {"ImportFrameintoSeq1", "AddNewFrame1", "AddFrame1"})
     SetEnabled(Entry(name), open && sequence);

@@ -173,6 +173,10 @@ void TMainForm::BuildMenus() {
   AddEntry(frame, "PrevFrame1", "Pre&vious Frame", QKeySequence("Alt+PgUp"),
            [this] { PrevFrame1Click(); });
   frame->addSeparator();
+  AddEntry(frame, "MergeIdenticalFrames1", "Mer&ge Identical Frames", none,
+           [this] { MergeIdenticalFrames1Click(); });
+  AddEntry(frame, "TrimTransparentBorders1", "&Trim Transparent Borders", none,
+           [this] { TrimTransparentBorders1Click(); });
   AddEntry(frame, "Resize1", "Re&size", QKeySequence("Alt+R"), [this] { Resize1Click(); });
 
   QMenu* sequence = bar->addMenu("&Sequence");

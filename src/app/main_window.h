@@ -104,6 +104,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void DuplicateFrameInSeq1Click();
   void RemoveFrame1Click();
   void MoveFrame(int delta);
+  void MergeIdenticalFrames1Click();
+  void TrimTransparentBorders1Click();
   void AddSequence1Click();
   void DuplicateSequence1Click();
   void DeleteSequence1Click();
@@ -313,6 +315,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
                 const std::function<int(int)>& number_of);
   bool ConvertCheck(bool single);
   void Guarded(const std::function<void()>& body);
+  void CompactFrames(const std::string& name, int (*compact)(TBAM&), const std::string& counted,
+                     const std::string& nothing);
   int SelectedSequence() const;
   int SelectedEntry() const;
 

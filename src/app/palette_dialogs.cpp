@@ -259,15 +259,20 @@ TPaletteForm::TPaletteForm(QMainWindow* main_window, UserPrompts& prompts)
   Btn_SavePal->setObjectName("Btn_SavePal");
   files->addWidget(Btn_LoadPal);
   files->addWidget(Btn_SavePal);
+  Btn_Rebuild = new QPushButton("Rebuild...", content);
+  Btn_Rebuild->setObjectName("Btn_Rebuild");
+  files->addWidget(Btn_Rebuild);
   column->addLayout(files);
   BuildButtons(content, "Ok");
   connect(Btn_LoadPal, &QPushButton::clicked, this, [this] { LoadPal(); });
   connect(Btn_SavePal, &QPushButton::clicked, this, [this] { SavePal(); });
+  connect(Btn_Rebuild, &QPushButton::clicked, this, [this] { RebuildKeeping(); });
 }
 
 void TPaletteForm::ResetControls() {
   edited_ = SavedPalette();
   remap_ = false;
+  kept_ = {};
   SelectEntry(-1);
 }
 
@@ -333,6 +338,8 @@ void TPaletteForm::LoadPal() {
   }
   edited_ = loaded;
   remap_ = kept == 1;
+  kept_ = {};
+  remap_step_ = "Load Palette";
   AppendToLog(" [OK]");
   ShowSelected();
   if (!result.Note.empty()) prompts_.Information("Open Palette", result.Note);
@@ -343,9 +350,12 @@ void TPaletteForm::accept() {
     // As a conversion does: pending edits go into the frame first, and the frame is shown
     // again from the remapped pixels afterwards.
     form_->ShowFrame(form_->CurrentFrame);
-    // Every frame changes: a step of the history of its own, so undo puts the pixels back too.
-    form_->RecordChange("Load Palette", FrameSpan::All(),
-                        [&] { RemapFrames(form_->BAM, SavedPalette(), edited_); });
+    // Every frame changes: the pixels and the palette are one step of the history, so one undo
+    // puts both back.
+    form_->RecordChange(remap_step_, FrameSpan::All(), [&] {
+      RemapFrames(form_->BAM, SavedPalette(), edited_, kept_);
+      form_->PreviewPalette(edited_);
+    });
     remap_ = false;
     PaletteDialog::accept();
     form_->ShowFrame(form_->CurrentFrame);

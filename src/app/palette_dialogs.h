@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "model/shared_palette.h"
 #include "support/color_types.h"
 
 class QLabel;
@@ -98,6 +99,7 @@ class TPaletteForm : public PaletteDialog {
   QWidget* Img_Palette = nullptr;
   QPushButton* Btn_LoadPal = nullptr;
   QPushButton* Btn_SavePal = nullptr;
+  QPushButton* Btn_Rebuild = nullptr;
   // The index and colour of the selected entry.
   QLabel* Lbl_Selected = nullptr;
   // The palette as edited so far.
@@ -109,6 +111,8 @@ class TPaletteForm : public PaletteDialog {
   void EditSelected();
   void LoadPal();
   void SavePal();
+  // Rebuilds the palette from the animation's colours, keeping an entry range the user names.
+  void RebuildKeeping();
   void accept() override;
 
  protected:
@@ -122,6 +126,9 @@ class TPaletteForm : public PaletteDialog {
   Palette256 edited_{};
   // A palette was loaded with "keep colours": on OK the frames move to its nearest entries.
   bool remap_ = false;
+  // Entries whose pixels stay on them when the frames move (a rebuilt palette's kept range).
+  EntryRange kept_{};
+  const char* remap_step_ = "Load Palette";
 };
 
 }  // namespace celwright

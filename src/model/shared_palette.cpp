@@ -161,12 +161,13 @@ MappingError MapOntoPalette(TBAM& bam, const Palette256& palette, Dithering dith
   return error;
 }
 
-void RemapFrames(TBAM& bam, const Palette256& old_palette, const Palette256& new_palette) {
+void RemapFrames(TBAM& bam, const Palette256& old_palette, const Palette256& new_palette,
+                 EntryRange kept) {
   if (bam.BAMType != kPalettedBAM) return;
   ReservedEntryMapper mapper(new_palette, kNoColour, kNoColour);
   std::array<std::uint8_t, 256> translation{};
   for (int i = 0; i < 256; ++i) {
-    translation[i] = i == bam.TranspInd || i == bam.ShadowInd
+    translation[i] = i == bam.TranspInd || i == bam.ShadowInd || kept.Contains(i)
                          ? static_cast<std::uint8_t>(i)
                          : mapper.IndexOf(ToColor(old_palette[i]));
   }

@@ -52,8 +52,10 @@ MappingError MapOntoPalette(TBAM& bam, const Palette256& palette,
 
 // Re-indexes every frame of a paletted animation shown with `old_palette` so that it shows the
 // same colours with `new_palette`: transparent and shadow pixels keep their entries, every other
-// pixel takes the nearest of the other entries of the new palette. The palette itself is left to
-// the caller.
-void RemapFrames(TBAM& bam, const Palette256& old_palette, const Palette256& new_palette);
+// pixel takes the nearest of the other entries of the new palette. Pixels on `kept` entries stay
+// on them: those are the entries a game recolours by index. The palette itself is left to the
+// caller.
+void RemapFrames(TBAM& bam, const Palette256& old_palette, const Palette256& new_palette,
+                 EntryRange kept = {});
 
 }  // namespace celwright

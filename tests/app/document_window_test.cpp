@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QWheelEvent>
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,6 +24,7 @@
 #include "app/engine_report_window.h"
 #include "app/history_window.h"
 #include "app/palette_widget.h"
+#include "model/frame_compaction.h"
 #include "support/image_io/image_file.h"
 
 using namespace celwright;
@@ -78,6 +80,32 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     form_->SaveAs1Click();
     std::ifstream in(Temp(name), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  // What every sequence slot of a saved file shows, read back on its own: each drawn pixel's
+  // index, placed relative to the frame's centre.
+  static std::vector<std::vector<std::array<int, 3>>> SlotPictures(const std::string& path) {
+    std::vector<std::vector<std::array<int, 3>>> pictures;
+    TBAM bam;
+    if (!bam.LoadFromFile(path)) return pictures;
+    for (const TCycleItem& cycle : bam.Cycles())
+      for (const std::int32_t frame : cycle.Frames) {
+        auto& drawn = pictures.emplace_back();
+        if (frame < 0 || frame >= bam.FrameCount()) continue;
+        const TBAMFrame rec = bam.GetFrame(frame);
+        const Bitmap indices = Indices(bam, frame);
+        for (int y = 0; y < indices.Height(); ++y)
+          for (int x = 0; x < indices.Width(); ++x)
+            if (const int index = RedOf(indices.GetPixel(x, y)); index != bam.TranspInd)
+              drawn.push_back({x - rec.CentreX, y - rec.CentreY, index});
+      }
+    return pictures;
+  }
+  static std::int64_t FrameArea(const TBAM& bam) {
+    std::int64_t area = 0;
+    for (int i = 0; i < bam.FrameCount(); ++i)
+      area += std::int64_t{bam.GetFrame(i).Width} * bam.GetFrame(i).Height;
+    return area;
   }
 
  private slots:
@@ -282,6 +310,64 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().UndoCount(), 1);
     QCOMPARE(steps->currentRow(), 1);
     QCOMPARE(Doc().BAM.FrameCount(), frames);
+  }
+
+  // Merge Identical Frames and Trim Transparent Borders from the Frame menu: one step each, the
+  // sequences show the same pictures (read back from the saved file), the bytes saved are told,
+  // and undo gives the file back byte for byte.
+  void mergeAndTrimFramesAreOneStepEach() {
+    const std::string real = testing::RealFile("rabbG11.bam");
+    QVERIFY_REAL_FILE(real);
+    form_->OpenFile(real, dtBAM);
+    const int frames = Doc().BAM.FrameCount();
+    ClickRow(form_->List_Sequences, 0);
+    ClickRow(form_->List_SequenceFrames, 0);
+    form_->Entry("DuplicateFrameInSeq1")->trigger();
+    form_->Entry("DuplicateFrameInSeq1")->trigger();
+    QCOMPARE(Doc().BAM.FrameCount(), frames + 2);
+    const std::vector<char> duplicated = SavedBytes("duplicated.bam");
+    const auto pictures = SlotPictures(Temp("duplicated.bam"));
+    QVERIFY(!pictures.empty() && !pictures.front().empty());
+
+    QVERIFY(Enabled("MergeIdenticalFrames1"));
+    form_->Entry("MergeIdenticalFrames1")->trigger();
+    // The real file has identical frames of its own besides the two copies.
+    const int kept = Doc().BAM.FrameCount();
+    const int removed = frames + 2 - kept;
+    QVERIFY(removed >= 2);
+    QCOMPARE(form_->List_Frames->count(), kept);
+    QCOMPARE(form_->Entry("Undo1")->text(), QString("&Undo Merge Identical Frames"));
+    SavedBytes("merged.bam");
+    QCOMPARE(SlotPictures(Temp("merged.bam")), pictures);
+    // The writer already stores identical frames' pixels once: the saving is in the frames' own
+    // encoded bytes, counted on the two files read back.
+    TBAM before, after;
+    QVERIFY(before.LoadFromFile(Temp("duplicated.bam")) && after.LoadFromFile(Temp("merged.bam")));
+    const std::int64_t saved = FrameDataBytes(before) - FrameDataBytes(after);
+    QVERIFY(saved > 0);
+    QCOMPARE(prompts_->History.back().Text, std::to_string(removed) +
+                                                " duplicate frames removed, " +
+                                                std::to_string(saved) + " bytes saved.");
+    form_->Entry("Undo1")->trigger();
+    QCOMPARE(Doc().BAM.FrameCount(), frames + 2);
+    QCOMPARE(SavedBytes("unmerged.bam"), duplicated);
+
+    const std::int64_t area = FrameArea(Doc().BAM);
+    form_->Entry("TrimTransparentBorders1")->trigger();
+    QVERIFY(FrameArea(Doc().BAM) < area);
+    QCOMPARE(form_->Entry("Undo1")->text(), QString("&Undo Trim Transparent Borders"));
+    QVERIFY(prompts_->History.back().Text.ends_with(" bytes saved."));
+    SavedBytes("trimmed.bam");
+    QCOMPARE(SlotPictures(Temp("trimmed.bam")), pictures);
+    form_->Entry("Undo1")->trigger();
+    QCOMPARE(SavedBytes("untrimmed.bam"), duplicated);
+    // A second trim finds nothing left to crop and adds no step.
+    form_->Entry("Redo1")->trigger();
+    const int steps = Doc().UndoCount();
+    form_->Entry("TrimTransparentBorders1")->trigger();
+    QCOMPARE(Doc().UndoCount(), steps);
+    QCOMPARE(prompts_->History.back().Text,
+             std::string("No frame has transparent borders: nothing was trimmed."));
   }
 
   // The stepping itself is the document's; here the editor's timer runs at the stored speed.

@@ -194,6 +194,52 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     }
   }
 
+  // Rebuild keeps the entries named as they are, and the pixels on them (the entries a game
+  // recolours by index), makes the others from the animation's colours, refuses a range that
+  // names no entries, and is one step that undo takes back.
+  void rebuildPaletteKeepsTheNamedEntriesAndTheirPixels() {
+    TBAM& bam = Doc().BAM;
+    const Palette256 original = bam.Palette;
+    std::vector<Bitmap> colours(static_cast<std::size_t>(bam.FrameCount()));
+    std::vector<Bitmap> indices(colours.size());
+    int highest = 2;
+    for (int i = 0; i < bam.FrameCount(); ++i) {
+      bam.GetFrameBitmap(i, colours[i], &indices[i]);
+      for (int y = 0; y < indices[i].Height(); ++y)
+        for (int x = 0; x < indices[i].Width(); ++x)
+          highest = std::max(highest, static_cast<int>(RedOf(indices[i].GetPixel(x, y))));
+    }
+    TPaletteForm* dialog = form_->PaletteForm();
+    dialog->Begin(Doc());
+    dialog->show();
+    prompts_->TextAnswers.push_back("300-2");
+    QTest::mouseClick(dialog->Btn_Rebuild, Qt::LeftButton);
+    QCOMPARE(prompts_->Count("error"), 1);
+    QCOMPARE(dialog->Edited(), original);
+
+    prompts_->TextAnswers.push_back(std::to_string(highest) + "-255");
+    QTest::mouseClick(dialog->Btn_Rebuild, Qt::LeftButton);
+    QTest::mouseClick(dialog->Btn_OK, Qt::LeftButton);
+    QCOMPARE(Doc().UndoName(), std::string("Rebuild Palette"));
+    for (int entry = highest; entry < 256; ++entry) QCOMPARE(bam.Palette[entry], original[entry]);
+    for (int i = 0; i < bam.FrameCount(); ++i) {
+      Bitmap after_colours, after_indices;
+      bam.GetFrameBitmap(i, after_colours, &after_indices);
+      for (int y = 0; y < after_indices.Height(); ++y)
+        for (int x = 0; x < after_indices.Width(); ++x)
+          if (RedOf(indices[i].GetPixel(x, y)) == highest)
+            QCOMPARE(static_cast<int>(RedOf(after_indices.GetPixel(x, y))), highest);
+    }
+
+    form_->Entry("Undo1")->trigger();
+    QCOMPARE(bam.Palette, original);
+    for (int i = 0; i < bam.FrameCount(); ++i) {
+      Bitmap after_colours, after_indices;
+      bam.GetFrameBitmap(i, after_colours, &after_indices);
+      QVERIFY(after_indices == indices[i]);
+    }
+  }
+
   void negativeTwiceAndConversionsFollowTheKind() {
     const Palette256 saved = Doc().BAM.Palette;
     form_->Entry("Negative1")->trigger();
