@@ -1,6 +1,7 @@
 // File > Import > Sprite Sheet and File > Export > Sprite Sheet: animations exchanged with
 // pixel-art editors as one sheet picture and its JSON data.
 #include "app/main_window.h"
+#include "app/save_rules.h"
 
 #include <filesystem>
 #include <memory>
@@ -61,6 +62,11 @@ void TMainForm::ExportSpriteSheet1Click() {
   if (!choice.Accepted) return;
   std::filesystem::path picture = choice.Path;
   if (picture.extension() != ".png" && picture.extension() != ".PNG") picture += ".png";
+  // The dialog asked about the name as typed; the sheet goes to the name with its extension.
+  if (!ConfirmSaveTarget(prompts_, "Export Sprite Sheet", choice.Path, picture.string(),
+                         doc.BAM.FileName, "")) {
+    return;
+  }
   const std::filesystem::path data_file = std::filesystem::path(picture).replace_extension(".json");
   std::error_code error;
   if (std::filesystem::exists(data_file, error) &&

@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <array>
 #include <filesystem>
+#include <fstream>
 
 #include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
@@ -80,6 +81,22 @@ class ImportExportTest : public QObject, public EditorFixture {
     Entry("ExportSpriteSheet1")->trigger();
     QCOMPARE(prompts_->Count("error"), 0);
     QVERIFY(std::filesystem::exists(Temp("walk.png")));
+    // The name was typed without its extension: replacing the existing "walk.png" is asked
+    // about, and declining (the scripted default) leaves it as it was.
+    std::ofstream(Temp("walk-mine.png")) << "mine";
+    std::filesystem::copy_file(Temp("walk.png"), Temp("walk-sheet.png"));
+    std::filesystem::copy_file(Temp("walk-mine.png"), Temp("walk.png"),
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(Temp("walk.json"));
+    prompts_->SaveChoices.push_back(Choice(Temp("walk"), 0));
+    Entry("ExportSpriteSheet1")->trigger();
+    QCOMPARE(std::filesystem::file_size(Temp("walk.png")), std::uintmax_t{4});
+    std::filesystem::copy_file(Temp("walk-sheet.png"), Temp("walk.png"),
+                               std::filesystem::copy_options::overwrite_existing);
+    prompts_->SaveChoices.push_back(Choice(Temp("walk"), 0));
+    prompts_->OkCancelAnswers.push_back(true);
+    Entry("ExportSpriteSheet1")->trigger();
+    QVERIFY(std::filesystem::exists(Temp("walk.json")));
 
     prompts_->OpenChoices.push_back(Choice(Temp("walk.json"), 0));
     Entry("ImportSpriteSheet1")->trigger();
