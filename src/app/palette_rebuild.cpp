@@ -35,7 +35,7 @@ void TPaletteForm::RebuildKeeping() {
   // remap on OK reads them.
   form_->PreviewPalette(SavedPalette());
   SharedPaletteBuilder builder(form_->BAM.GetTransCol(), form_->BAM.GetShadowCol());
-  builder.AddAnimation(form_->BAM);
+  builder.AddAnimation(form_->BAM, keep);
   // The kept entries as edited so far: a colour just changed in the dialog stays too.
   edited_ = builder.Build(edited_, keep);
   remap_ = true;

@@ -27,7 +27,7 @@ Palette256 TargetPalette(const std::string& given, const TBAM& bam, const EntryR
     throw CommandError("--keep-entries keeps entries of a paletted animation's palette");
   }
   SharedPaletteBuilder builder(bam.GetTransCol(), bam.GetShadowCol());
-  builder.AddAnimation(bam);
+  builder.AddAnimation(bam, keep);
   return builder.Build(bam.Palette, keep);
 }
 
@@ -69,7 +69,7 @@ int RunConvert(const std::vector<std::string>& args) {
   if (parsed.Has("--compressed")) compressed = true;
   if (parsed.Has("--uncompressed")) compressed = false;
   if (remap) {
-    const MappingError error = MapOntoPalette(bam, TargetPalette(given_palette, bam, keep), dithering);
+    const MappingError error = MapOntoPalette(bam, TargetPalette(given_palette, bam, keep), dithering, keep);
     std::printf("mean colour error %.2f, largest %.2f\n", error.mean, error.largest);
   } else if (kinds == 1) {
     bam.OnProgress = TerminalProgress(ProgressKind::kConversion);

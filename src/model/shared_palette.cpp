@@ -37,7 +37,7 @@ EntryRange ParseEntryRange(const std::string& text) {
 SharedPaletteBuilder::SharedPaletteBuilder(TColor transparent, TColor shadow)
     : transparent_(transparent), shadow_(shadow) {}
 
-void SharedPaletteBuilder::AddAnimation(const TBAM& bam) {
+void SharedPaletteBuilder::AddAnimation(const TBAM& bam, EntryRange kept) {
   if (bam.BAMType == kPalettedBAM) {
     // By index: an opaque entry may hold the very colour transparency is shown in.
     std::array<std::uint64_t, 256> counts{};
@@ -45,7 +45,7 @@ void SharedPaletteBuilder::AddAnimation(const TBAM& bam) {
       for (std::uint8_t index : bam.DecodeFrame(i)) ++counts[index];
     }
     for (int i = 0; i < 256; ++i) {
-      if (i != bam.TranspInd && i != bam.ShadowInd) quantizer_.AddColor(ToColor(bam.Palette[i]), counts[i]);
+      if (i != bam.TranspInd && i != bam.ShadowInd && !kept.Contains(i)) quantizer_.AddColor(ToColor(bam.Palette[i]), counts[i]);
     }
     return;
   }
@@ -127,20 +127,28 @@ FramePicture DrawForMapping(const TBAM& bam, std::int32_t index) {
 
 }  // namespace
 
-MappingError MapOntoPalette(TBAM& bam, const Palette256& palette, Dithering dithering) {
+MappingError MapOntoPalette(TBAM& bam, const Palette256& palette, Dithering dithering,
+                            EntryRange pinned) {
   // All frames are drawn before the document changes kind, as drawing reads the old kind.
   std::vector<FramePicture> frames;
-  for (std::int32_t i = 0; i < bam.FrameCount(); ++i) frames.push_back(DrawForMapping(bam, i));
+  std::vector<std::vector<std::uint8_t>> sources(static_cast<std::size_t>(bam.FrameCount()));
+  const bool pinning = bam.BAMType == kPalettedBAM && !pinned.Empty();
+  for (std::int32_t i = 0; i < bam.FrameCount(); ++i) {
+    frames.push_back(DrawForMapping(bam, i));
+    if (pinning) sources[static_cast<std::size_t>(i)] = bam.DecodeFrame(i);
+  }
   ReservedEntryMapper mapper(palette, kNoColour, kNoColour);
   std::vector<Bitmap> mapped;
   MappingError error;
   double total = 0, counted = 0;
-  for (const FramePicture& frame : frames) {
+  for (std::size_t f = 0; f < frames.size(); ++f) {
+    const FramePicture& frame = frames[f];
     mapped.push_back(mapper.MapDithered(frame.colours, dithering, frame.opaque.data()));
     std::uint8_t* indices = mapped.back().Pixels().data();
     for (std::size_t p = 0; p < frame.opaque.size(); ++p) {
       if (frame.shadow[p]) indices[p] = 1;
       if (!frame.opaque[p]) continue;
+      if (pinning && sources[f][p] >= 2 && pinned.Contains(sources[f][p])) indices[p] = sources[f][p];
       const std::uint8_t* bgr = frame.colours.Pixels().data() + 3 * p;
       const RGBTriple& entry = palette[indices[p]];
       const double dr = bgr[2] - entry.r, dg = bgr[1] - entry.g, db = bgr[0] - entry.b;

@@ -26,8 +26,9 @@ EntryRange ParseEntryRange(const std::string& text);
 class SharedPaletteBuilder {
  public:
   SharedPaletteBuilder(TColor transparent, TColor shadow);
-  // Every frame as shown; its transparent and shadow pixels take no entry.
-  void AddAnimation(const TBAM& bam);
+  // Every frame as shown; its transparent and shadow pixels take no entry, nor do the pixels of a
+  // paletted animation on entries it keeps (`kept`), which hold their colour already.
+  void AddAnimation(const TBAM& bam, EntryRange kept = {});
   // Every pixel but the picture's own see-through colour.
   void AddPicture(const Bitmap& picture);
   // Entries 0 and 1 the transparent and shadow colours, entries in `keep` those of `base` as they
@@ -46,9 +47,11 @@ struct MappingError {
 
 // Makes `bam` a paletted animation on exactly `palette`: transparent and shadow pixels become
 // entries 0 and 1, every other pixel the nearest of entries 2 to 255 (dithered if asked). Sizes,
-// centres and sequences stay. Returns how far the pixels moved.
+// centres and sequences stay. Pixels of a paletted `bam` on entries in `pinned` (2 and up) keep
+// their index: `palette` holds the same colours there, and a game recolours those by index.
+// Returns how far the pixels moved.
 MappingError MapOntoPalette(TBAM& bam, const Palette256& palette,
-                            Dithering dithering = Dithering::kNone);
+                            Dithering dithering = Dithering::kNone, EntryRange pinned = {});
 
 // Re-indexes every frame of a paletted animation shown with `old_palette` so that it shows the
 // same colours with `new_palette`: transparent and shadow pixels keep their entries, every other

@@ -321,6 +321,18 @@ TEST(BatchTool, PaletteBuiltFromTwoFilesMapsBoth) {
   ASSERT_TRUE(rebuilt.LoadFromFile(locked.string()));
   EXPECT_TRUE(std::equal(original.Palette.begin() + 16, original.Palette.begin() + 32,
                          rebuilt.Palette.begin() + 16));
+  // Pixels on locked entries stay on them, not on a rebuilt entry of the same colour: a game
+  // recolours them by index.
+  int pinned = 0;
+  for (int i = 0; i < original.FrameCount(); ++i) {
+    const std::vector<std::uint8_t> was = original.DecodeFrame(i), now = rebuilt.DecodeFrame(i);
+    for (std::size_t p = 0; p < was.size(); ++p) {
+      if (was[p] < 16 || was[p] > 31) continue;
+      ++pinned;
+      ASSERT_EQ(now[p], was[p]) << "frame " << i << " pixel " << p;
+    }
+  }
+  EXPECT_GT(pinned, 0);
   const std::string unused = " " + testing::TempPath("cli-unused.bam").string();
   EXPECT_EQ(RunTool("convert " + first + unused + " --palette " + first + " --keep-entries 2-9").status,
             2);
