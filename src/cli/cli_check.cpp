@@ -80,15 +80,16 @@ int Finish(const std::vector<CheckedFile>& files, const std::vector<std::string>
 }  // namespace
 
 int RunCheck(const std::vector<std::string>& args) {
-  const ParsedArgs parsed = ParseArgs(args);
-  parsed.AllowOnly({"--json", "--strict", "--fix"});
+  const ParsedArgs parsed = ParseArgs(args, {"--pages"});
+  parsed.AllowOnly({"--json", "--strict", "--fix", "--pages"});
+  const std::vector<std::string> page_folders = parsed.Values("--pages");
   const bool json = parsed.Has("--json"), strict = parsed.Has("--strict");
   if (!parsed.Has("--fix")) {
     if (parsed.positional.empty()) throw UsageError("check takes one or more animation files");
     std::vector<CheckedFile> files;
     for (const std::string& path : parsed.positional) {
       TBAM bam;
-      files.push_back(CheckedFile{path, engine::CheckFile(path, bam)});
+      files.push_back(CheckedFile{path, engine::CheckFile(path, bam, page_folders)});
     }
     return Finish(files, {}, json, strict);
   }
@@ -98,13 +99,13 @@ int RunCheck(const std::vector<std::string>& args) {
   const std::string& out = parsed.positional[1];
   RequireNewBamOutput(out, {in});
   TBAM bam;
-  const engine::Report before = engine::CheckFile(in, bam);
+  const engine::Report before = engine::CheckFile(in, bam, page_folders);
   if (before.Has(engine::kUnreadableFile)) throw CommandError(in + ": " + bam.ErrorMessage);
   const std::vector<std::string> fixes = engine::FixForEngines(bam, before);
   SaveAnimation(bam, out, bam.Compressed);
   // What remains is what the written file holds.
   TBAM written;
-  return Finish({CheckedFile{out, engine::CheckFile(out, written)}}, fixes, json, strict);
+  return Finish({CheckedFile{out, engine::CheckFile(out, written, page_folders)}}, fixes, json, strict);
 }
 
 }  // namespace celwright::cli

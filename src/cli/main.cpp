@@ -67,11 +67,12 @@ constexpr const char* kUsage =
     "  sheet IN OUT.png [--json OUT.json] [--cycle N] [--columns N | --packed] [--padding N]\n"
     "        [--indexed]              write every sequence (or sequence N) as a sprite sheet\n"
     "                                 with its data (JSON, \"array\" layout) beside it\n"
-    "  check FILE... [--json] [--strict]\n"
+    "  check FILE... [--json] [--strict] [--pages DIR]...\n"
     "                                 report what game engines refuse, misread or show\n"
     "                                 otherwise; exit status 1 with errors (or, with\n"
-    "                                 --strict, warnings)\n"
-    "  check --fix IN OUT.bam [--json]\n"
+    "                                 --strict, warnings); BAM V2 pages are looked for\n"
+    "                                 beside each file, then in each --pages DIR\n"
+    "  check --fix IN OUT.bam [--json] [--pages DIR]...\n"
     "                                 write IN with every fix that keeps its pixels\n";
 
 }  // namespace

@@ -7,7 +7,10 @@
 #include <set>
 
 #include "model/bam_reader.h"
+#include "model/bam_v2_reader.h"
 #include "model/byte_view.h"
+#include "model/texture_origin.h"
+#include "model/texture_page.h"
 #include "model/zlib_codec.h"
 #include "support/file_io.h"
 
@@ -102,6 +105,81 @@ void CheckImageBytes(const ByteView& image, Report& report) {
     Add(report, kTooManyLookupEntries,
         "The lookup table has " + std::to_string(lookup_entries) +
             " entries; engines read at most " + std::to_string(kMaxLookupEntries));
+  }
+}
+
+// A BAM V2 file's tables against its pages as the loader found them (`loaded.Textures`): the
+// loader clips, drops and leaves transparent what engines may read otherwise.
+void CheckV2ImageBytes(const ByteView& image, const TBAM& loaded, Report& report) {
+  const std::uint32_t frames = image.U32(8), sequences = image.U32(12), blocks = image.U32(16);
+  const std::uint64_t frame_table = image.U32(20), sequence_table = image.U32(24);
+  const std::uint64_t block_table = image.U32(28);
+  std::map<std::uint32_t, std::pair<int, int>> page_sides;  // of the pages that could be read
+  if (loaded.Textures) {
+    for (const auto& [number, path] : loaded.Textures->PagePaths) {
+      try {
+        const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+        const TexturePage page = ReadTexturePage(bytes.data(), bytes.size());
+        page_sides[number] = {page.Width, page.Height};
+      } catch (const std::exception&) {
+        // Changed since the loader read it: it counts as missing below.
+      }
+    }
+  }
+  for (const auto& [number, sides] : page_sides) {
+    if (sides.first <= kGamePageSide && sides.second <= kGamePageSide) continue;
+    Add(report, kPageOverMaxSide,
+        "Page " + std::to_string(number) + " (" + PageFileName(static_cast<int>(number)) + ") is " +
+            std::to_string(sides.first) + " x " + std::to_string(sides.second) +
+            " pixels; the games' own pages are at most " + std::to_string(kGamePageSide) + " a side");
+  }
+  std::set<std::uint32_t> missing;
+  std::map<std::uint32_t, int> missing_first_frame;
+  for (std::uint32_t f = 0; f < frames && image.Fits(frame_table + 12u * f, 12); ++f) {
+    const std::uint64_t at = frame_table + 12u * f;
+    const std::uint32_t width = image.U16(at), height = image.U16(at + 2);
+    const std::uint32_t first = image.U16(at + 8), count = image.U16(at + 10);
+    bool outside = false;
+    for (std::uint32_t b = first; b < first + count && b < blocks; ++b) {
+      const std::uint64_t block = block_table + 28u * b;
+      if (!image.Fits(block, 28)) break;
+      const std::uint32_t page = image.U32(block);
+      const std::uint64_t page_x = image.U32(block + 4), page_y = image.U32(block + 8);
+      const std::uint64_t w = image.U32(block + 12), h = image.U32(block + 16);
+      const std::uint64_t frame_x = image.U32(block + 20), frame_y = image.U32(block + 24);
+      const auto sides = page_sides.find(page);
+      if (sides == page_sides.end()) {
+        if (missing.insert(page).second) missing_first_frame[page] = static_cast<int>(f);
+        continue;
+      }
+      outside = outside || page_x + w > static_cast<std::uint64_t>(sides->second.first) ||
+                page_y + h > static_cast<std::uint64_t>(sides->second.second) ||
+                frame_x + w > width || frame_y + h > height;
+    }
+    if (outside) {
+      Add(report, kBlockOutsidePage,
+          FrameText(f) + ": a data block reaches past its page or the frame; engines may draw "
+                         "what lies beyond",
+          static_cast<int>(f));
+    }
+  }
+  for (std::uint32_t page : missing) {
+    Add(report, kPageMissing,
+        "Page " + std::to_string(page) + " (" +
+            (page <= 9999 ? PageFileName(static_cast<int>(page)) : std::string("no such file")) +
+            "), first used by frame " + std::to_string(missing_first_frame[page]) +
+            ", is missing or cannot be read",
+        missing_first_frame[page]);
+  }
+  for (std::uint32_t c = 0; c < sequences && image.Fits(sequence_table + 4u * c, 4); ++c) {
+    const std::uint32_t count = image.U16(sequence_table + 4u * c);
+    const std::uint32_t first = image.U16(sequence_table + 4u * c + 2);
+    if (count == 0 || first + count <= frames) continue;
+    Add(report, kSequencePastFrames,
+        SequenceText(c) + ": its frame entries " + std::to_string(first) + " to " +
+            std::to_string(first + count - 1) + " reach past the last one (" +
+            std::to_string(frames) + " frame entries)",
+        -1, static_cast<int>(c), -1, true);
   }
 }
 
@@ -236,11 +314,19 @@ void CheckFrameUse(const TBAM& bam, bool file_offsets, Report& report) {
   }
 }
 
+// The BAM V2 loader's repairs that the page and sequence rules report from the file's bytes
+// (missing pages, clipped blocks, dropped sequence entries), so that each fault is told once.
+bool CoveredByPageRules(const std::string& warning) {
+  return warning.rfind("Page ", 0) == 0 ||
+         warning.find("reaches past its page") != std::string::npos ||
+         warning.find("lie past the last frame") != std::string::npos;
+}
+
 void CheckDocumentContent(const TBAM& bam, bool from_file, Report& report) {
   if (bam.GetBAMType() == kUnpalettedBAM) {
     Add(report, kUnpalettedFile,
         "The animation is unpaletted (BAMU); convert it to paletted for the game");
-  } else {
+  } else if (bam.GetBAMType() != kTrueColourBAM) {
     CheckPalette(bam, report);
   }
   if (!from_file) {
@@ -257,12 +343,16 @@ void CheckDocumentContent(const TBAM& bam, bool from_file, Report& report) {
     }
   }
   CheckFrameUse(bam, from_file, report);
+  const bool true_colour = bam.GetBAMType() == kTrueColourBAM;
   for (const std::string& warning : bam.Warnings) {
+    if (from_file && true_colour && CoveredByPageRules(warning)) continue;
     // The loader starts each repair with the frame or cycle it concerns.
     int frame = -1, sequence = -1;
     if (warning.rfind("Frame ", 0) == 0) frame = std::atoi(warning.c_str() + 6);
     if (warning.rfind("Cycle ", 0) == 0) sequence = std::atoi(warning.c_str() + 6);
-    Add(report, kLoaderRepair, "Repaired on loading: " + warning, frame, sequence, -1, true);
+    // Saving a BAM V2 file keeps the blocks of frames as they were, so a page the loader could
+    // not read stays missing in the written file too.
+    Add(report, kLoaderRepair, "Repaired on loading: " + warning, frame, sequence, -1, !true_colour);
   }
 }
 
@@ -279,8 +369,11 @@ bool Report::Has(const Rule& rule) const {
                      [&](const Finding& f) { return f.rule == &rule; });
 }
 
-Report CheckFile(const std::string& path, TBAM& loaded) {
+Report CheckFile(const std::string& path, TBAM& loaded,
+                 const std::vector<std::string>& page_folders) {
   Report report;
+  loaded.OpenTrueColour = true;
+  loaded.PageFolders = page_folders;
   if (!loaded.LoadFromFile(path)) {
     Add(report, kUnreadableFile,
         loaded.ErrorMessage.empty() ? "The file cannot be read" : loaded.ErrorMessage);
@@ -303,6 +396,8 @@ Report CheckFile(const std::string& path, TBAM& loaded) {
             -1, -1, -1, true);
       }
       CheckImageBytes(ByteView(image.data(), image.size()), report);
+    } else if (BAMV2Reader::IsBAMV2(view)) {
+      CheckV2ImageBytes(view, loaded, report);
     } else {
       CheckImageBytes(view, report);
     }

@@ -27,8 +27,10 @@ struct Report {
 
 // Checks a file as engines read it: its bytes (container, tables, offsets) and the document the
 // loader makes of it, including what the loader had to repair. `loaded` receives that document,
-// ready for FixForEngines; a file that cannot be read gives one unreadable-file finding.
-Report CheckFile(const std::string& path, TBAM& loaded);
+// ready for FixForEngines; a file that cannot be read gives one unreadable-file finding. The
+// texture pages of a BAM V2 file are looked for beside it, then in `page_folders`.
+Report CheckFile(const std::string& path, TBAM& loaded,
+                 const std::vector<std::string>& page_folders = {});
 
 // Checks a document as the writer would store it (the editor's open animation): everything but
 // the byte layout, which the writer always gets right, plus what its last load repaired.

@@ -82,6 +82,8 @@ std::vector<std::string> FixForEngines(TBAM& bam, const Report& report) {
       done.push_back(finding.message + ": pointed at data");
     } else if (rule == &kLookupMissingFrame) {
       done.push_back(finding.message + ": those entries dropped");
+    } else if (rule == &kSequencePastFrames) {
+      done.push_back(finding.message + ": those entries dropped");
     } else if (rule == &kSequencePastLookup) {
       done.push_back(finding.message + ": the lookup table written whole");
     } else if (rule == &kContainerLength) {

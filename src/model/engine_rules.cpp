@@ -45,6 +45,18 @@ const Rule kUnpalettedFile{"unpaletted-file", Severity::kError,
 const Rule kUnreadableFile{"unreadable-file", Severity::kError, "a file that cannot be read",
                            kAllEngines};
 
+const Rule kPageMissing{"page-missing", Severity::kError,
+                        "a texture page that a data block names is missing or cannot be read",
+                        kAllEngines};
+const Rule kBlockOutsidePage{"block-outside-page", Severity::kError,
+                             "a data block reaches past its texture page or its frame",
+                             kAllEngines};
+const Rule kPageOverMaxSide{"page-over-1024", Severity::kWarning,
+                            "a texture page wider or taller than 1024, more than the games' own",
+                            kNewerEditions};
+const Rule kSequencePastFrames{"sequence-past-frames", Severity::kError,
+                               "a sequence reaches past the last frame entry", kAllEngines};
+
 const std::vector<const Rule*>& AllRules() {
   static const std::vector<const Rule*> rules{
       &kFrameOffsetWithoutData, &kEmptyFrameEncoded,   &kTooManyFrames,
@@ -52,7 +64,9 @@ const std::vector<const Rule*>& AllRules() {
       &kPaletteAlpha,           &kOpaqueOnTransparentIndex,
       &kOpaqueOnShadowIndex,    &kLookupMissingFrame,  &kSequencePastLookup,
       &kUnusedFrame,            &kDuplicateFrame,      &kContainerLength,
-      &kLoaderRepair,           &kUnpalettedFile,      &kUnreadableFile};
+      &kLoaderRepair,           &kUnpalettedFile,      &kUnreadableFile,
+      &kPageMissing,            &kBlockOutsidePage,    &kPageOverMaxSide,
+      &kSequencePastFrames};
   return rules;
 }
 

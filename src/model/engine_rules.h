@@ -47,6 +47,10 @@ extern const Rule kContainerLength;
 extern const Rule kLoaderRepair;
 extern const Rule kUnpalettedFile;
 extern const Rule kUnreadableFile;
+extern const Rule kPageMissing;
+extern const Rule kBlockOutsidePage;
+extern const Rule kPageOverMaxSide;
+extern const Rule kSequencePastFrames;
 
 const std::vector<const Rule*>& AllRules();
 const char* SeverityName(Severity severity);
@@ -65,6 +69,9 @@ class EngineLimitError : public std::runtime_error {
 // Throws EngineLimitError when `frames` frames or `lookup_entries` lookup entries are too many.
 void RequireFrameCount(std::int64_t frames);
 void RequireLookupEntryCount(std::int64_t lookup_entries);
+
+// The largest texture page side the games' own pages use.
+inline constexpr int kGamePageSide = 1024;
 
 // A frame without pixels must be stored raw: an encoded one reads as a null frame.
 inline bool MayStoreEncoded(std::int64_t width, std::int64_t height) {

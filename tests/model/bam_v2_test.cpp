@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "model/bam_v2_reader.h"
+#include "model/engine_check.h"
 #include "model/byte_view.h"
 #include "model/qm_BAM.h"
 #include "model/texture_origin.h"
@@ -439,6 +440,39 @@ TEST(BamV2, DamagedPagesAndTablesAreRepairedOrRefused) {
   overlapping.frames = {{2048, 2048, 0, 1000}};
   overlapping.blocks.assign(1000, TextureBlock{1, 0, 0, 4096, 4096, 0, 0});
   refused(overlapping.Build(), "overlap");
+}
+
+TEST(BamV2, EngineCheckFindsPageAndTableFaults) {
+  const fs::path real = FreshFolder("v2-check-real");
+  TBAM swirl;
+  const engine::Report clean = engine::CheckFile(CopySwirl(real).string(), swirl);
+  for (const engine::Finding& finding : clean.findings) {
+    EXPECT_NE(finding.rule->severity, engine::Severity::kError) << finding.message;
+  }
+
+  // Page 1 sound, page 2 missing, page 6 wider than the games' pages; the second block reaches
+  // past page 1 and the second sequence past the last frame entry.
+  const fs::path folder = FreshFolder("v2-check");
+  const std::vector<std::uint8_t> rgba(1028 * 8 * 4, 255);
+  WriteBytes(folder / "MOS0001.PVRZ", EncodeTexturePage(rgba.data(), 8, 8, PageFormat::kBC1));
+  WriteBytes(folder / "mos0006.pvrz", EncodeTexturePage(rgba.data(), 1028, 8, PageFormat::kBC1));
+  V2Builder v2;
+  v2.frames = {{8, 8, 0, 1}, {8, 8, 1, 1}, {8, 8, 2, 1}, {8, 8, 3, 1}};
+  v2.sequences = {{4, 0}, {3, 2}};
+  v2.blocks = {{1, 0, 0, 8, 8, 0, 0}, {1, 4, 0, 8, 8, 0, 0}, {2, 0, 0, 8, 8, 0, 0}, {6, 1020, 0, 8, 8, 0, 0}};
+  WriteBytes(folder / "faults.bam", v2.Build());
+  TBAM bam;
+  const engine::Report report = engine::CheckFile((folder / "faults.bam").string(), bam);
+  std::map<std::string, std::vector<int>> found;  // rule -> frame or sequence
+  for (const engine::Finding& f : report.findings) {
+    found[f.rule->id].push_back(f.frame >= 0 ? f.frame : f.sequence);
+  }
+  EXPECT_EQ(found["block-outside-page"], std::vector<int>{1});
+  EXPECT_EQ(found["page-missing"], std::vector<int>{2});
+  EXPECT_EQ(found["page-over-1024"].size(), 1u);
+  EXPECT_EQ(found["sequence-past-frames"], std::vector<int>{1});
+  EXPECT_FALSE(report.Has(engine::kUnreadableFile));
+  EXPECT_FALSE(report.Has(engine::kLoaderRepair));  // each fault is told once
 }
 
 TEST(BamV2, PagesOfOtherFilesAreNeverOverwrittenUnlessAllowed) {
