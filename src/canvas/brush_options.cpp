@@ -19,7 +19,6 @@ void BrushModify(DocumentOptions& options, BrushControl changed) {
 
 Bitmap MakeBrushPicture(int shape, int width, int height) {
   Bitmap picture(width + 1, height, PixelFormat::Bits1);  // all black
-  constexpr TColor kWhite = MakeColor(255, 255, 255);
   Canvas canvas(picture);
   canvas.pen.color = kWhite;
   canvas.brush.color = kWhite;

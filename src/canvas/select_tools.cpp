@@ -11,8 +11,6 @@ namespace celwright {
 
 namespace {
 
-constexpr TColor kWhite = MakeColor(255, 255, 255);
-
 // A fresh mask of the frame's size: white (nothing selected), or the selection before this
 // drag when adding to or subtracting from it.
 void StartMask(TBAMForm& form) {

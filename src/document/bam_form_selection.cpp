@@ -11,8 +11,6 @@ namespace celwright {
 
 namespace {
 
-constexpr TColor kWhite = MakeColor(255, 255, 255);
-
 // Masks hold one byte a pixel: 0 for a selected pixel, 1 for one that is not.
 bool RowHasSelected(const Bitmap& mask, int y) {
   return std::memchr(mask.Row(y), 0, static_cast<std::size_t>(mask.Width())) != nullptr;

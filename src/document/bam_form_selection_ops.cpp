@@ -12,8 +12,6 @@ namespace celwright {
 
 namespace {
 
-constexpr TColor kWhite = MakeColor(255, 255, 255);
-
 Bitmap Cropped(const Bitmap& source, const Rect& r) {
   Bitmap out(r.Width(), r.Height(), source.Format());
   if (source.Format() == PixelFormat::Bits1) FillBitmap(out, kWhite);

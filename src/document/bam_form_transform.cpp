@@ -14,7 +14,6 @@ namespace celwright {
 
 namespace {
 
-constexpr TColor kWhite = MakeColor(255, 255, 255);
 // What the turned colour picture shows where nothing was: never seen, as the mask leaves it out.
 constexpr TColor kUncoveredColour = MakeColor(0, 0, 255);
 

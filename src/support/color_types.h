@@ -25,6 +25,8 @@ constexpr std::uint8_t RedOf(TColor c) { return static_cast<std::uint8_t>(c & 0x
 constexpr std::uint8_t GreenOf(TColor c) { return static_cast<std::uint8_t>((c >> 8) & 0xFF); }
 constexpr std::uint8_t BlueOf(TColor c) { return static_cast<std::uint8_t>((c >> 16) & 0xFF); }
 constexpr TColor ToColor(RGBTriple t) { return MakeColor(t.r, t.g, t.b); }
+// Masks mark the pixels they hold in white.
+inline constexpr TColor kWhite = MakeColor(255, 255, 255);
 constexpr RGBTriple ToTriple(TColor c) { return {RedOf(c), GreenOf(c), BlueOf(c)}; }
 
 }  // namespace celwright

@@ -20,7 +20,7 @@ constexpr char kNoteKeyword[] = "Celwright frames";
 constexpr std::uint8_t kDisposeNone = 0, kDisposeBackground = 1, kDisposePrevious = 2;
 constexpr std::uint8_t kBlendSource = 0, kBlendOver = 1;
 
-[[noreturn]] void Fail(const std::string& reason) {
+[[noreturn]] void FailApng(const std::string& reason) {
   throw MediaError("Failed to read animated PNG file: " + reason);
 }
 
@@ -33,17 +33,17 @@ struct Chunk {
 std::vector<Chunk> SplitChunks(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < sizeof kPngSignature ||
       !std::equal(kPngSignature, kPngSignature + sizeof kPngSignature, bytes.begin())) {
-    Fail("the file is not a PNG picture");
+    FailApng("the file is not a PNG picture");
   }
   std::vector<Chunk> chunks;
   std::size_t pos = sizeof kPngSignature;
   for (;;) {
-    if (bytes.size() - pos < 12) Fail("the file ends before its end chunk");
+    if (bytes.size() - pos < 12) FailApng("the file ends before its end chunk");
     const std::uint32_t length = LoadBE32(&bytes[pos]);
-    if (length > bytes.size() - pos - 12) Fail("the file ends inside a chunk");
+    if (length > bytes.size() - pos - 12) FailApng("the file ends inside a chunk");
     const std::uint8_t* type = &bytes[pos + 4];
     if (CRC32(type, 4u + length) != LoadBE32(type + 4 + length))
-      Fail("a chunk's checksum is wrong");
+      FailApng("a chunk's checksum is wrong");
     Chunk chunk{std::string(reinterpret_cast<const char*>(type), 4), {type + 4, length}};
     pos += 12u + length;
     if (chunk.type == "IEND") return chunks;
@@ -60,7 +60,7 @@ struct FrameControl {
 
 FrameControl ReadFrameControl(std::span<const std::uint8_t> data, std::uint32_t canvas_width,
                               std::uint32_t canvas_height) {
-  if (data.size() != 26) Fail("a frame control chunk has the wrong size");
+  if (data.size() != 26) FailApng("a frame control chunk has the wrong size");
   FrameControl control;
   control.width = LoadBE32(&data[4]);
   control.height = LoadBE32(&data[8]);
@@ -75,10 +75,10 @@ FrameControl ReadFrameControl(std::span<const std::uint8_t> data, std::uint32_t 
   if (control.width == 0 || control.height == 0 || control.x > canvas_width ||
       control.y > canvas_height || control.width > canvas_width - control.x ||
       control.height > canvas_height - control.y) {
-    Fail("a frame lies outside the picture");
+    FailApng("a frame lies outside the picture");
   }
   if (control.dispose > kDisposePrevious || control.blend > kBlendOver) {
-    Fail("a frame has an unknown dispose or blend operation");
+    FailApng("a frame has an unknown dispose or blend operation");
   }
   return control;
 }
@@ -102,7 +102,7 @@ RgbaPicture DecodeFramePixels(const FrameControl& control, std::span<const std::
   try {
     return DecodePNGToRGBA(png, file_name);
   } catch (const std::exception& e) {
-    Fail(std::string("a frame cannot be decoded: ") + e.what());
+    FailApng(std::string("a frame cannot be decoded: ") + e.what());
   }
 }
 
@@ -176,12 +176,12 @@ ApngAnimation DecodeApng(std::span<const std::uint8_t> bytes,
                          const std::filesystem::path& file_name) {
   const std::vector<Chunk> chunks = SplitChunks(bytes);
   if (chunks.empty() || chunks.front().type != "IHDR" || chunks.front().data.size() != 13) {
-    Fail("the header chunk is missing or damaged");
+    FailApng("the header chunk is missing or damaged");
   }
   const std::span<const std::uint8_t> header = chunks.front().data;
   ApngAnimation animation;
   const std::uint32_t width = LoadBE32(&header[0]), height = LoadBE32(&header[4]);
-  if (!PictureSizeAcceptable(width, height)) Fail("the picture is too large");
+  if (!PictureSizeAcceptable(width, height)) FailApng("the picture is too large");
   animation.width = static_cast<int>(width);
   animation.height = static_cast<int>(height);
 
@@ -192,7 +192,7 @@ ApngAnimation DecodeApng(std::span<const std::uint8_t> bytes,
   std::uint32_t next_sequence = 0;
   const auto check_sequence = [&](std::span<const std::uint8_t> data) {
     if (data.size() < 4 || LoadBE32(data.data()) != next_sequence) {
-      Fail("the animation chunks are out of order");
+      FailApng("the animation chunks are out of order");
     }
     ++next_sequence;
   };
@@ -201,9 +201,9 @@ ApngAnimation DecodeApng(std::span<const std::uint8_t> bytes,
     if (chunk.type == "PLTE" || chunk.type == "tRNS") {
       colour_chunks.push_back(chunk);
     } else if (chunk.type == "acTL") {
-      if (chunk.data.size() != 8) Fail("the animation control chunk has the wrong size");
+      if (chunk.data.size() != 8) FailApng("the animation control chunk has the wrong size");
       if (!seen_data) animated = true;
-      if (LoadBE32(chunk.data.data()) > kMaxApngFrames) Fail("the animation has too many frames");
+      if (LoadBE32(chunk.data.data()) > kMaxApngFrames) FailApng("the animation has too many frames");
     } else if (chunk.type == "tEXt") {
       if (std::string note = NoteOf(chunk.data); !note.empty()) animation.note = note;
     } else if (!animated) {
@@ -213,7 +213,7 @@ ApngAnimation DecodeApng(std::span<const std::uint8_t> bytes,
       }
     } else if (chunk.type == "fcTL") {
       check_sequence(chunk.data);
-      if (controls.size() >= kMaxApngFrames) Fail("the animation has too many frames");
+      if (controls.size() >= kMaxApngFrames) FailApng("the animation has too many frames");
       controls.push_back(ReadFrameControl(chunk.data, width, height));
       const std::int64_t pixels = std::int64_t{animation.width} * animation.height *
                                   static_cast<std::int64_t>(controls.size());
@@ -228,7 +228,7 @@ ApngAnimation DecodeApng(std::span<const std::uint8_t> bytes,
       (controls.empty() ? default_image : controls.back()).data.push_back(chunk.data);
     } else if (chunk.type == "fdAT") {
       check_sequence(chunk.data);
-      if (controls.empty()) Fail("frame data comes before its frame control");
+      if (controls.empty()) FailApng("frame data comes before its frame control");
       controls.back().data.push_back(chunk.data.subspan(4));
     }
   }
@@ -237,12 +237,12 @@ ApngAnimation DecodeApng(std::span<const std::uint8_t> bytes,
     default_image.height = height;
     controls = {default_image};
   }
-  if (controls.empty()) Fail("the animation has no frames");
+  if (controls.empty()) FailApng("the animation has no frames");
 
   RgbaPicture canvas(animation.width, animation.height);
   for (std::size_t i = 0; i < controls.size(); ++i) {
     const FrameControl& control = controls[i];
-    if (control.data.empty()) Fail("frame " + std::to_string(i) + " has no image data");
+    if (control.data.empty()) FailApng("frame " + std::to_string(i) + " has no image data");
     const RgbaPicture pixels = DecodeFramePixels(control, header, colour_chunks, file_name);
     std::optional<RgbaPicture> before;
     if (control.dispose == kDisposePrevious && i > 0) before = canvas;

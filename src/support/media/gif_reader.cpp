@@ -21,7 +21,7 @@ constexpr std::int64_t kMaxScreenPixels = std::int64_t{1} << 24;
 constexpr int kDisposeToBackground = 2;
 constexpr int kDisposeToPrevious = 3;
 
-[[noreturn]] void Fail(const std::string& reason) {
+[[noreturn]] void FailGifRead(const std::string& reason) {
   throw MediaError("Failed to read GIF file: " + reason);
 }
 
@@ -103,7 +103,7 @@ struct AnimatedGifReader::State {
   GifFrame saved;  // the screen under the last image, for "restore to previous"
 
   void Check(int result) const {
-    if (result == GIF_ERROR) Fail(Reason(gif->Error));
+    if (result == GIF_ERROR) FailGifRead(Reason(gif->Error));
   }
 
   void ChooseScreen(const GifImageDesc& desc) {
@@ -115,7 +115,7 @@ struct AnimatedGifReader::State {
       height = desc.Top + desc.Height;
     }
     if (width <= 0 || height <= 0 || std::int64_t{width} * height > kMaxScreenPixels) {
-      Fail("the picture size of " + std::to_string(width) + " x " + std::to_string(height) +
+      FailGifRead("the picture size of " + std::to_string(width) + " x " + std::to_string(height) +
            " is out of range");
     }
     screen.colours.Reset(width, height, PixelFormat::Bits24);
@@ -180,7 +180,7 @@ struct AnimatedGifReader::State {
     const GifImageDesc& desc = gif->Image;
     if (desc.Width <= 0 || desc.Height <= 0 ||
         std::int64_t{desc.Width} * desc.Height > kMaxScreenPixels) {
-      Fail("an image size of " + std::to_string(desc.Width) + " x " +
+      FailGifRead("an image size of " + std::to_string(desc.Width) + " x " +
            std::to_string(desc.Height) + " is out of range");
     }
     const bool local = desc.ColorMap != nullptr;
@@ -251,7 +251,7 @@ AnimatedGifReader::AnimatedGifReader(const std::vector<std::uint8_t>& bytes)
   state_->source = {&bytes, 0};
   int error = 0;
   state_->gif = DGifOpen(&state_->source, ReadBytes, &error);
-  if (!state_->gif) Fail(Reason(error));
+  if (!state_->gif) FailGifRead(Reason(error));
   state_->global = MapOf(state_->gif->SColorMap);
 }
 
@@ -269,7 +269,7 @@ const GifFrame* AnimatedGifReader::ReadFrame() {
     GifRecordType record = UNDEFINED_RECORD_TYPE;
     state.Check(DGifGetRecordType(gif, &record));
     if (record == TERMINATE_RECORD_TYPE) {
-      if (state.frames_read == 0) Fail("the file holds no image");
+      if (state.frames_read == 0) FailGifRead("the file holds no image");
       return nullptr;
     }
     if (record == EXTENSION_RECORD_TYPE) {
@@ -293,7 +293,7 @@ std::vector<std::uint8_t> ReadGifBytes(const std::filesystem::path& path) {
   try {
     return ReadWholeFile(path);
   } catch (const std::exception& error) {
-    Fail(error.what());
+    FailGifRead(error.what());
   }
 }
 

@@ -23,7 +23,7 @@ constexpr int kDelayHundredths = 7;
 // Transparent colour flag, and disposal 2 (clear to see-through before the next frame).
 constexpr GifByteType kTransparentAndCleared = (2 << 2) | 1;
 
-[[noreturn]] void Fail(const std::string& reason) {
+[[noreturn]] void FailGifWrite(const std::string& reason) {
   throw MediaError("Failed to write GIF file: " + reason);
 }
 
@@ -33,12 +33,12 @@ std::string LibraryReason(int error) {
 }
 
 void CheckFrames(const std::vector<Bitmap>& frames) {
-  if (frames.empty()) Fail("no frames");
+  if (frames.empty()) FailGifWrite("no frames");
   const int width = frames.front().Width(), height = frames.front().Height();
-  if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF) Fail("bad picture size");
+  if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF) FailGifWrite("bad picture size");
   for (const Bitmap& frame : frames) {
-    if (frame.Format() != PixelFormat::Bits8) Fail("frames must be 8-bit pictures");
-    if (frame.Width() != width || frame.Height() != height) Fail("frames differ in size");
+    if (frame.Format() != PixelFormat::Bits8) FailGifWrite("frames must be 8-bit pictures");
+    if (frame.Width() != width || frame.Height() != height) FailGifWrite("frames differ in size");
   }
 }
 
@@ -53,13 +53,13 @@ class GifOutput {
       path_ = SaveTarget(path);
       descriptor = CreateTemporaryBeside(path_, temporary_);
     } catch (const std::runtime_error& e) {
-      Fail(e.what());
+      FailGifWrite(e.what());
     }
     int error = 0;
     gif_ = EGifOpenFileHandle(descriptor, &error);
     if (!gif_) {
       close(descriptor);
-      Fail(LibraryReason(error));
+      FailGifWrite(LibraryReason(error));
     }
     EGifSetGifVersion(gif_, true);
   }
@@ -75,19 +75,19 @@ class GifOutput {
 
   GifFileType* File() { return gif_; }
   void Check(int result) {
-    if (result == GIF_ERROR) Fail(LibraryReason(gif_->Error));
+    if (result == GIF_ERROR) FailGifWrite(LibraryReason(gif_->Error));
   }
 
   void Commit() {
     int error = 0;
     GifFileType* closing = gif_;
     gif_ = nullptr;
-    if (EGifCloseFile(closing, &error) == GIF_ERROR) Fail(LibraryReason(error));
+    if (EGifCloseFile(closing, &error) == GIF_ERROR) FailGifWrite(LibraryReason(error));
     committed_ = true;  // CommitTemporary removes the temporary itself when it fails
     try {
       CommitTemporary(temporary_, path_);
     } catch (const std::runtime_error& e) {
-      Fail(e.what());
+      FailGifWrite(e.what());
     }
   }
 
@@ -110,7 +110,7 @@ void WriteAnimatedGif(const std::filesystem::path& path, const Palette256& color
   GifColorType entries[256];
   for (int i = 0; i < 256; ++i) entries[i] = {colors[i].r, colors[i].g, colors[i].b};
   ColorMapObject* map = GifMakeMapObject(256, entries);
-  if (!map) Fail("out of memory");
+  if (!map) FailGifWrite("out of memory");
   const int described = EGifPutScreenDesc(gif, width, height, 8, 0, map);
   GifFreeMapObject(map);
   output.Check(described);
