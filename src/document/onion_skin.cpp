@@ -243,6 +243,8 @@ void OnionUnderlay::Apply(const ViewSources& sources, ViewPoint origin, Bitmap& 
           bool transparent;
           if (by_index) {
             transparent = sources.Indices->Row(fy)[3 * fx + 2] == sources.TranspInd;
+          } else if (colours.Format() == PixelFormat::Bits32) {
+            transparent = colours.Row(fy)[4 * fx + 3] == 0;
           } else {
             const std::uint8_t* p = colours.Row(fy) + 3 * fx;
             transparent = MakeColor(p[2], p[1], p[0]) == sources.TransCol;
