@@ -122,6 +122,14 @@ TEST(SelectionTools, TrueColourMoveCopyPasteFillAndUndoCarryAlpha) {
   EXPECT_EQ(f.form.WorkImage[0].GetPixel(31, 0), MakeColor(1, 2, 3));
   EXPECT_EQ(f.form.WorkImage[0].GetAlpha(30, 20), original.GetAlpha(30, 20));
 
+  // A mirrored frame and a grown one keep alpha; the new area is see-through.
+  const Bitmap filled = f.form.WorkImage[0];
+  f.form.SelectionMirror();
+  EXPECT_EQ(f.form.WorkImage[0].GetAlpha(1, 9), filled.GetAlpha(30, 9));
+  f.form.FixFrameSize(0, 0, 16, 16, 34, 32, false, true);
+  EXPECT_EQ(f.form.WorkImage[0].GetAlpha(33, 9), 0);
+  EXPECT_EQ(f.form.WorkImage[0].GetAlpha(1, 9), filled.GetAlpha(30, 9));
+
   while (f.form.UndoCount() > 0) f.form.Undo();
   EXPECT_EQ(f.form.WorkImage[0], original);
 }
