@@ -312,6 +312,7 @@ bool TMainForm::WriteDocument(const std::string& path, TDocType type, bool compr
     if (type == dtBAM && doc.BAM.GetBAMType() == kTrueColourBAM) {
       if (!SaveTextureAnimation(doc.BAM, path, prompts_, LoadSaveProgress())) {
         doc.BAM.FileName = old_name;
+        doc.BAM.Compressed = old_compressed;
         prog_form_->hide();
         AppendToLog(" [ABORTED] (Cancelled)");
         return false;
