@@ -129,6 +129,7 @@ void ToolController::ReportHover(Point p) {
   } else {
     hover.Index = "N/A";
     hover.Colour = form_.WorkImage[0].GetPixel(p.x, p.y);
+    if (form_.TrueColour()) hover.Alpha = form_.WorkImage[0].GetAlpha(p.x, p.y);
   }
   HoverChanged(hover);
 }

@@ -2,6 +2,7 @@
 // when pages are missing), painted with alpha through the real widgets, saved with new pages and
 // read back by the model's reader and compared with Pillow's decoding of the original pages.
 #include <QAction>
+#include <QLabel>
 #include <QSpinBox>
 #include <cstdio>
 #include <filesystem>
@@ -178,11 +179,13 @@ class TextureBamTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().WorkImage[0].GetAlpha(clear[0].x(), clear[0].y()), std::uint8_t{255});
 
     // A picked colour keeps its pixel's alpha.
+    const auto picked = Rgba(before, width, half.x(), half.y());
     Press("Btn_ColPick");
+    Send(QEvent::MouseMove, half.x(), half.y(), Qt::NoButton, Qt::NoButton);
+    QCOMPARE(form_->findChild<QLabel*>("Lbl_Alpha")->text(), QString::number(picked[3]));
     Click(half.x(), half.y());
     Press("Btn_Pencil");
     Click(clear[1].x(), clear[1].y());
-    const auto picked = Rgba(before, width, half.x(), half.y());
     QCOMPARE(Doc().WorkImage[0].GetAlpha(clear[1].x(), clear[1].y()), picked[3]);
     QCOMPARE(Doc().WorkImage[0].GetPixel(clear[1].x(), clear[1].y()),
              MakeColor(picked[0], picked[1], picked[2]));
