@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <set>
+#include <map>
 
 #include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
@@ -77,11 +77,7 @@ std::vector<std::string> BlocksByFrame(const std::string& path) {
   return frames;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
-  return std::vector<char>(std::istreambuf_iterator<char>(x), {}) ==
-         std::vector<char>(std::istreambuf_iterator<char>(y), {});
-}
+bool SameFile(const std::string& a, const std::string& b) { return Bytes(a) == Bytes(b); }
 
 }  // namespace
 
