@@ -174,7 +174,8 @@ void OnionUnderlay::Place(const TBAM& bam, std::int32_t frame, const TBAMFrame& 
         if (rgba[3] == 0) continue;
         colour = MakeColor(rgba[0], rgba[1], rgba[2]);
       } else {
-        colour = MakeColor(raw[3 * source + 2], raw[3 * source + 1], raw[3 * source]);
+        // Decoded unpaletted pixels are red, green, blue.
+        colour = MakeColor(raw[3 * source], raw[3 * source + 1], raw[3 * source + 2]);
         if (colour == transparent || colour == shadow) continue;
       }
       const std::size_t target = static_cast<std::size_t>(y + top) * width_ + (x + left);
