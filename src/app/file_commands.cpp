@@ -22,6 +22,7 @@
 #include "app/repair_report.h"
 #include "app/save_rules.h"
 #include "app/settings_dialog.h"
+#include "app/texture_page_files.h"
 #include "app/tool_icons.h"
 #include "document/bam_form.h"
 #include "model/apng_exchange.h"
@@ -175,7 +176,7 @@ bool TMainForm::LoadDocument(const std::string& file_name, TDocType file_type) {
   try {
     switch (file_type) {
       case dtBAM:
-        loaded = doc.BAM.LoadFromFile(file_name, LoadSaveProgress());
+        loaded = LoadAnimationFile(doc.BAM, file_name, prompts_, settings_, LoadSaveProgress());
         break;
       case dtBitmap:
       case dtJPEG:
@@ -308,7 +309,15 @@ bool TMainForm::WriteDocument(const std::string& path, TDocType type, bool compr
   const bool old_compressed = doc.BAM.Compressed;
   std::string written = path;
   try {
-    if (type == dtBAM) {
+    if (type == dtBAM && doc.BAM.GetBAMType() == kTrueColourBAM) {
+      if (!SaveTextureAnimation(doc.BAM, path, prompts_, LoadSaveProgress())) {
+        doc.BAM.FileName = old_name;
+        doc.BAM.Compressed = old_compressed;
+        prog_form_->hide();
+        AppendToLog(" [ABORTED] (Cancelled)");
+        return false;
+      }
+    } else if (type == dtBAM) {
       if (!doc.BAM.SaveAs(path, doc.BAM.GetBAMType(), compressed, LoadSaveProgress()))
         throw std::runtime_error("The document has no file name");
     } else {
@@ -332,6 +341,7 @@ bool TMainForm::WriteDocument(const std::string& path, TDocType type, bool compr
   SetDocumentCaption(doc.Caption());
   UpdateRecentList(written, type);
   RefreshCommandStates();
+  if (type == dtBAM && doc.BAM.GetBAMType() == kTrueColourBAM) ShowSavedTextures();
   return true;
 }
 

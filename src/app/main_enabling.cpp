@@ -80,10 +80,12 @@ void TMainForm::Colors1Click() {
   const bool open = document_ && BAMForm()->BAM.IsOpen;
   const bool paletted = open && BAMForm()->BAM.GetBAMType() == kPalettedBAM;
   const bool unpaletted = open && BAMForm()->BAM.GetBAMType() == kUnpalettedBAM;
-  for (const char* name : {"SetPaletteTransparency1", "ConvertToPaletted1"})
-    SetEnabled(Entry(name), unpaletted);
-  for (const char* name : {"EditPalette1", "ConverttoUnpaletted1"})
-    SetEnabled(Entry(name), paletted);
+  const bool true_colour = open && BAMForm()->BAM.GetBAMType() == kTrueColourBAM;
+  SetEnabled(Entry("SetPaletteTransparency1"), unpaletted);
+  SetEnabled(Entry("ConvertToPaletted1"), unpaletted || true_colour);
+  SetEnabled(Entry("EditPalette1"), paletted);
+  SetEnabled(Entry("ConverttoUnpaletted1"), paletted || true_colour);
+  SetEnabled(Entry("ConvertToTrueColour1"), paletted || unpaletted);
   SetEnabled(Entry("ViewPaletteTransparency1"), open);
   for (const char* name : {"ColorBalance1", "Contrast1", "Negative1", "GrayScale1"}) {
     SetEnabled(Entry(name), paletted);

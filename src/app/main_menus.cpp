@@ -124,6 +124,8 @@ void TMainForm::BuildMenus() {
            [this] { ConvertTo24Bit(); });
   AddEntry(colors, "ConvertToPaletted1", "Convert to &Paletted", none,
            [this] { ConvertToPaletted1Click(); });
+  AddEntry(colors, "ConvertToTrueColour1", "Convert to &True Colour (BAM V2)", none,
+           [this] { ConvertToTrueColour1Click(); });
   colors->addSeparator();
   AddEntry(colors, "ColorBalance1", "Color &Balance", QKeySequence("Ctrl+K"),
            [this] { ColorBalance1Click(); });

@@ -41,6 +41,9 @@ void TMainForm::AutosaveTick() {
     if (recovery_->HasCopy()) recovery_->Discard();
     return;
   }
+  // A copy of true-colour work would be a BAM V2 file with pages of its own, re-encoded (lossy
+  // and slow) at every tick: such work is kept by saving only.
+  if (doc.TrueColour()) return;
   if (std::string why; !recovery_->PrepareFolder(why)) {
     if (recovery_refusal_told_) return;
     recovery_refusal_told_ = true;

@@ -154,6 +154,7 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void Negative1Click();
   void GrayScale1Click();
   void ConvertTo24Bit();
+  void ConvertToTrueColour1Click();
   void ConvertToPaletted1Click();
   void SetPaletteTransparency1Click();
   void Settings1Click();
@@ -283,6 +284,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   // Writes the document as `type`; on success it becomes that file (name, kind, caption).
   bool WriteDocument(const std::string& path, TDocType type, bool compressed);
   void ReportSaveFailure(const std::string& error);
+  // After a BAM V2 save: the frame on show as the file now gives it (new blocks are re-encoded),
+  // and what the save has to tell about pages.
+  void ShowSavedTextures();
   void SetDocumentCaption(const std::string& caption);
   // Shows a frame in the document and moves the lists' highlight to it.
   void DisplayFrame(int index);

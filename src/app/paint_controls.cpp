@@ -108,7 +108,8 @@ void TMainForm::WirePaintControls() {
   pick_layout->addWidget(swatch);
   // Bare numbers would not say which is the entry and which the red, green or blue.
   const std::pair<const char*, const char*> readouts[] = {
-      {"Lbl_PalID", "Index:"}, {"Lbl_Red", "Red:"}, {"Lbl_Green", "Green:"}, {"Lbl_Blue", "Blue:"}};
+      {"Lbl_PalID", "Index:"}, {"Lbl_Red", "Red:"},     {"Lbl_Green", "Green:"},
+      {"Lbl_Blue", "Blue:"},   {"Lbl_Alpha", "Alpha:"}};
   auto* numbers = new QWidget(pick);
   auto* number_grid = new QGridLayout(numbers);
   number_grid->setContentsMargins(0, 0, 0, 0);
@@ -143,6 +144,9 @@ void TMainForm::ConnectTools() {
   tools.ColoursChanged = [this] { RefreshSwatches(); };
   tools.HoverChanged = [this](const HoverColour& hover) {
     ShowHoverColour(QString::fromStdString(hover.Index), hover.Colour);
+    // Only true-colour pixels have an alpha of their own.
+    findChild<QLabel*>("Lbl_Alpha")->setText(hover.Alpha < 0 ? QString("-")
+                                                               : QString::number(hover.Alpha));
   };
   ConnectTextTool(tools);
   view_->AttachTools(&tools);

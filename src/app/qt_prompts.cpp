@@ -98,6 +98,12 @@ FileChoice QtPrompts::ChooseOpenFile(const std::string& title, const std::string
   return choice;
 }
 
+std::optional<std::string> QtPrompts::ChooseFolder(const std::string& title) {
+  const QString path = QFileDialog::getExistingDirectory(parent_, Q(title));
+  if (path.isEmpty()) return std::nullopt;
+  return path.toStdString();
+}
+
 FileChoice QtPrompts::ChooseSaveFile(const std::string& title, const std::string& filter,
                                      int preselected, const std::string& suggested_path) {
   const QStringList filters = QtFilters(filter);

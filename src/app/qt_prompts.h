@@ -23,6 +23,7 @@ class QtPrompts : public UserPrompts {
   FileChoice ChooseOpenFile(const std::string& title, const std::string& filter) override;
   FileChoice ChooseSaveFile(const std::string& title, const std::string& filter, int preselected,
                             const std::string& suggested_path) override;
+  std::optional<std::string> ChooseFolder(const std::string& title) override;
   bool ChooseColor(const std::string& title, TColor initial, TColor& chosen) override;
   int AskChoice(const std::string& title, const std::string& text,
                 const std::vector<std::string>& buttons) override;

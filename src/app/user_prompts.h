@@ -37,6 +37,8 @@ class UserPrompts {
   virtual FileChoice ChooseOpenFile(const std::string& title, const std::string& filter) = 0;
   virtual FileChoice ChooseSaveFile(const std::string& title, const std::string& filter,
                                     int preselected, const std::string& suggested_path) = 0;
+  // A folder chooser whose caption tells what to look for; nothing when the user cancels.
+  virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
   // The colour dialog (full, solid colours) preset to `initial`; false when cancelled.
   virtual bool ChooseColor(const std::string& title, TColor initial, TColor& chosen) = 0;
   // A question with buttons of the caller's captions; the index of the one pressed, -1 when

@@ -19,6 +19,9 @@ bool PickColour(PaintCall& call) {
   } else {
     const TColor colour = form.SelImage[0].GetPixel(call.X, call.Y);
     (foreground ? options.ForegroundColour : options.BackgroundColour) = colour;
+    // 255 outside true colour, where pictures have no alpha.
+    (foreground ? options.ForegroundAlpha : options.BackgroundAlpha) =
+        form.SelImage[0].GetAlpha(call.X, call.Y);
   }
   form.Log().Append(" [OK]");
   return true;

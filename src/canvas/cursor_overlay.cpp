@@ -38,6 +38,7 @@ void ToolController::DrawToolOverlay(std::array<Bitmap, 2>& overlay) {
   const Bitmap& picture = BrushPicture();
   const Rect r = BrushDrawRect(p.x, p.y, options.BrushWidth, options.BrushHeight);
   const Rect visible = r.Intersect(BoundsOf(overlay[0])).Intersect(BoundsOf(overlay[1]));
+  const int bytes = overlay[0].BytesPerPixel();
   for (int y = visible.top; y < visible.bottom; ++y) {
     // Column 0 of the brush picture is never part of the shape; the dab starts at column 1.
     const std::uint8_t* shape = picture.Row(y - r.top);
@@ -46,9 +47,11 @@ void ToolController::DrawToolOverlay(std::array<Bitmap, 2>& overlay) {
     for (int x = visible.left; x < visible.right; ++x) {
       if (shape[1 + x - r.left] == 0) continue;
       for (int c = 0; c < 3; ++c) {
-        colours[3 * x + c] ^= 0xFF;
+        colours[bytes * x + c] ^= 0xFF;
         indices[3 * x + c] = 0xFF;
       }
+      // An inverted see-through pixel would stay unseen: the cursor is opaque.
+      if (bytes == 4) colours[4 * x + 3] = 255;
     }
   }
   form_.Log().Append(" [OK]");
@@ -126,6 +129,7 @@ void ToolController::ReportHover(Point p) {
   } else {
     hover.Index = "N/A";
     hover.Colour = form_.WorkImage[0].GetPixel(p.x, p.y);
+    if (form_.TrueColour()) hover.Alpha = form_.WorkImage[0].GetAlpha(p.x, p.y);
   }
   HoverChanged(hover);
 }

@@ -25,13 +25,14 @@ void Inform(TBAMForm& form, const char* text) {
 void FillRows(PaintCall& call, const FigureRows& rows) {
   for (int k = 0; k < 2; ++k) {
     Bitmap& image = call.Form.SelImage[static_cast<std::size_t>(k)];
-    const TColor value = k == 0 ? call.DrawColour : MakeColor(call.DrawIndex, 0, 0);
-    EmitFill(rows, SpanWriter(image, BoundsOf(image), EncodeColor(image, value)));
+    const PixelValue value = k == 0 ? DrawColourValue(image, call)
+                                    : EncodeColor(image, MakeColor(call.DrawIndex, 0, 0));
+    EmitFill(rows, SpanWriter(image, BoundsOf(image), value));
   }
 }
 
 void SetBoth(PaintCall& call, Point p) {
-  call.Form.SelImage[0].SetPixel(p.x, p.y, call.DrawColour);
+  call.Form.SelImage[0].SetPixelAlpha(p.x, p.y, call.DrawColour, call.DrawAlpha);
   call.Form.SelImage[1].SetPixel(p.x, p.y, MakeColor(call.DrawIndex, 0, 0));
 }
 
@@ -146,6 +147,11 @@ bool PaintBrushFamily(PaintCall& call) {
       call.DrawIndex = options.BackgroundIndex;
       call.DrawColour = IndexColour(form.BAM, call.DrawIndex);
       call.OtherIndex = options.ForegroundIndex;
+    } else if (form.TrueColour()) {
+      // Erasing a true-colour frame makes it see-through, whatever colours are chosen.
+      call.DrawColour = 0;
+      call.DrawAlpha = 0;
+      call.OtherColour = options.ForegroundColour;
     } else {
       call.DrawColour = options.BackgroundColour;
       call.OtherColour = options.ForegroundColour;

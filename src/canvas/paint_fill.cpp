@@ -11,7 +11,7 @@ bool PaintFill(PaintCall& call) {
   form.Log().Line("MDFY: Draw: Fill...");
   Bitmap& colours = form.SelImage[0];
   Bitmap& indices = form.SelImage[1];
-  const PixelValue colour = EncodeColor(colours, call.DrawColour);
+  const PixelValue colour = DrawColourValue(colours, call);
   const PixelValue index = EncodeColor(indices, MakeColor(call.DrawIndex, 0, 0));
   const Rect bounds = BoundsOf(colours);
   const Bitmap& regions = form.Paletted() ? indices : colours;

@@ -6,6 +6,7 @@
 
 #include "document/bam_form.h"
 #include "support/geometry.h"
+#include "support/pixel_spans.h"
 
 namespace celwright {
 
@@ -21,6 +22,8 @@ struct PaintCall {
   std::uint8_t OtherIndex = 0;
   TColor DrawColour = 0;
   TColor OtherColour = 0;
+  // The alpha DrawColour is painted with into a 32-bit colour image.
+  std::uint8_t DrawAlpha = 255;
   // The release of a stroke that moved: the pointer's own pixel is painted as well.
   bool IncludeEnd = false;
   // The stamp tool's copy made ready for this document (colours, index image, mask).
@@ -28,6 +31,13 @@ struct PaintCall {
 
   Point Here() const { return {X, Y}; }
 };
+
+// The draw colour as `image` stores it: in a 32-bit image with the call's alpha.
+inline PixelValue DrawColourValue(const Bitmap& image, const PaintCall& call) {
+  PixelValue value = EncodeColor(image, call.DrawColour);
+  if (value.size == 4) value.bytes[3] = call.DrawAlpha;
+  return value;
+}
 
 // The pixels a stroke visits from `from` towards `to`: max(|dx|, |dy|) + 1 steps of a line
 // that stops short of `to`, which starts the next segment (a press visits its own point once).

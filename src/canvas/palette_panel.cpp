@@ -106,6 +106,7 @@ void PalettePanel::MouseMove(int x, int y) {
   y = std::clamp(y, 0, kHeight - 1);
   const bool foreground = palette_button_ == 1;
   options_.ColoursChosen = true;
+  (foreground ? options_.ForegroundAlpha : options_.BackgroundAlpha) = 255;
   if (bam_->GetBAMType() == kPalettedBAM) {
     const int index = EntryAt(x, y);
     (foreground ? options_.ForegroundIndex : options_.BackgroundIndex) =

@@ -64,6 +64,7 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
   } else {
     call.DrawColour = left ? options.ForegroundColour : options.BackgroundColour;
     call.OtherColour = right ? options.ForegroundColour : options.BackgroundColour;
+    if (form_.TrueColour()) call.DrawAlpha = left ? options.ForegroundAlpha : options.BackgroundAlpha;
   }
 
   // A shape keeps the colours of the press that started it: the curve's and the polygon's
@@ -147,25 +148,29 @@ void ToolController::Tail() {
   for (std::size_t k = 0; k < 2; ++k) {
     const Bitmap& scratch = form_.SelImage[k];
     Bitmap& work = form_.WorkImage[k];
+    // Colours are 24 bits, or 32 with alpha in a true-colour document; index images 24.
     if (scratch.Width() != work.Width() || scratch.Height() != work.Height() ||
-        scratch.Format() != PixelFormat::Bits24 || work.Format() != PixelFormat::Bits24)
+        scratch.Format() != work.Format() ||
+        (work.Format() != PixelFormat::Bits24 && work.Format() != PixelFormat::Bits32))
       continue;
+    const std::size_t bytes = static_cast<std::size_t>(work.BytesPerPixel());
     const int width = std::min(work.Width(), mask.Width());
     const int height = std::min(work.Height(), mask.Height());
     for (int y = 0; y < height; ++y) {
       const std::uint8_t* from = scratch.Row(y);
       std::uint8_t* to = work.Row(y);
-      if (std::memcmp(from, to, static_cast<std::size_t>(width) * 3) == 0) continue;
+      if (std::memcmp(from, to, static_cast<std::size_t>(width) * bytes) == 0) continue;
       const std::uint8_t* selected = mask.Row(y);
       if (std::memchr(selected, 1, static_cast<std::size_t>(width)) == nullptr) {
         // The whole row is editable (always so without a selection): one copy.
-        std::memcpy(to, from, static_cast<std::size_t>(width) * 3);
+        std::memcpy(to, from, static_cast<std::size_t>(width) * bytes);
         changed = true;
         continue;
       }
       for (int x = 0; x < width; ++x) {
-        if (selected[x] != 0 || std::memcmp(from + 3 * x, to + 3 * x, 3) == 0) continue;
-        std::memcpy(to + 3 * x, from + 3 * x, 3);
+        const std::size_t at = bytes * static_cast<std::size_t>(x);
+        if (selected[x] != 0 || std::memcmp(from + at, to + at, bytes) == 0) continue;
+        std::memcpy(to + at, from + at, bytes);
         changed = true;
       }
     }

@@ -18,6 +18,8 @@ struct HoverColour {
   TColor Colour = 0;
   bool Transparent = false;  // paletted swatches mark the transparent and shadow entries
   bool Shadow = false;
+  // The pixel's alpha in a true-colour document; -1 where pixels have none.
+  int Alpha = -1;
 };
 
 // The tools of the document window: turns pointer presses, moves and releases (client pixels)

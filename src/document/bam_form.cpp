@@ -95,9 +95,9 @@ bool TBAMForm::ShowFrame(std::int32_t index) {
   CommitPendingEdits();
 
   FrameRec = BAM.GetFrame(index);
-  WorkImage[0].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits24);
+  WorkImage[0].Reset(FrameRec.Width, FrameRec.Height, ColourFormat());
   SelectionClear();
-  OverlayImage[0].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits24);
+  OverlayImage[0].Reset(FrameRec.Width, FrameRec.Height, ColourFormat());
   CurrentFrame = index;
   LoadWorkImages();
   if (old_frame.Width != 0) ClearOuter(old_frame, FrameRec);

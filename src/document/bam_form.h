@@ -70,7 +70,9 @@ class TBAMForm {
   // The client area as it is to be shown: window colour, the magnified frame, sizer blocks.
   Bitmap ViewImage;
   std::array<Bitmap, 2> OverlayImage;
-  std::array<Bitmap, 2> WorkImage;  // [0] true colour, [1] index image (red = palette index)
+  // [0] the colours (32 bits with alpha in a true-colour document, else 24), [1] index image
+  // (red = palette index; blank when the document is not paletted).
+  std::array<Bitmap, 2> WorkImage;
   std::array<Bitmap, 2> BackImage;
   std::array<Bitmap, 2> CloneSource;
   std::array<Bitmap, 2> SelImage;
@@ -113,7 +115,12 @@ class TBAMForm {
   const DocumentOptions& Options() const { return options_; }
   const DocumentLog& Log() const { return log_; }
   DocumentPrompts* Prompts() const { return hosts_.Prompts; }
-  bool Paletted() const { return BAM.GetBAMType() != kUnpalettedBAM; }
+  bool Paletted() const { return BAM.Paletted(); }
+  // Frames hold colours with alpha: WorkImage[0] and the buffers paired with it are 32-bit.
+  bool TrueColour() const { return BAM.GetBAMType() == kTrueColourBAM; }
+  PixelFormat ColourFormat() const {
+    return TrueColour() ? PixelFormat::Bits32 : PixelFormat::Bits24;
+  }
   void NotifyCommandsChanged();
 
   // --- Showing frames ------------------------------------------------------------------------

@@ -132,6 +132,9 @@ void TBAMForm::ImportFrame(const std::string& file_name, std::uint8_t file_type,
                                       BAM.GetShadowCol());
       WorkImage[0] = std::move(mapped.Colours);
       WorkImage[1] = std::move(mapped.Indices);
+    } else if (TrueColour()) {
+      WorkImage[0] = AlphaPictureForDocument(picture);
+      WorkImage[1].Reset(width, height, PixelFormat::Bits24);
     } else {
       WorkImage[0] = TrueColourForDocument(picture, BAM.GetTransCol());
       WorkImage[1].Reset(width, height, PixelFormat::Bits24);
@@ -159,7 +162,9 @@ void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int widt
   DrawSizerBlocks(false);
   ClearOuter(FrameRec, resized);
 
-  const TColor colour = fill_transparent ? BAM.GetTransCol() : options_.BackgroundColour;
+  TColor colour = fill_transparent ? BAM.GetTransCol() : options_.BackgroundColour;
+  // 32-bit fills carry their alpha in the high byte: see-through, or the opaque background.
+  if (TrueColour()) colour = fill_transparent ? 0 : (options_.BackgroundColour | 0xFF000000u);
   // The transparent entry is TranspInd, which a plug-in may move away from 0.
   const std::uint8_t index =
       fill_transparent ? static_cast<std::uint8_t>(BAM.TranspInd) : options_.BackgroundIndex;

@@ -36,13 +36,18 @@ void TBAMForm::RecordPaletteChange(const std::string& name) {
 bool TBAMForm::ConvertBAMType(std::uint8_t new_type, const TProgressEvent& on_progress) {
   if (!BAM.IsOpen || new_type == BAM.GetBAMType()) return false;
   const TFileDetails& kind = DetailsOf(DocType);
-  const bool allowed = new_type == kUnpalettedBAM ? kind.AllowsUnpaletted : kind.AllowsPaletted;
+  // Only a BAM file holds true colour with alpha.
+  const bool allowed = new_type == kTrueColourBAM   ? DocType == dtBAM
+                       : new_type == kUnpalettedBAM ? kind.AllowsUnpaletted
+                                                    : kind.AllowsPaletted;
   if (!allowed && !ConvertToBAMQuery()) return false;
-  log_.Line(new_type == kUnpalettedBAM ? "PLTE: Convert to Unpaletted..."
-                                       : "PLTE: Convert to Paletted...");
+  log_.Line(new_type == kTrueColourBAM   ? "PLTE: Convert to True Colour..."
+            : new_type == kUnpalettedBAM ? "PLTE: Convert to Unpaletted..."
+                                         : "PLTE: Convert to Paletted...");
   ShowFrame(CurrentFrame);  // writes pending edits back into the frame
-  const char* name =
-      new_type == kUnpalettedBAM ? "Convert to unpaletted" : "Convert to paletted";
+  const char* name = new_type == kTrueColourBAM   ? "Convert to true colour"
+                     : new_type == kUnpalettedBAM ? "Convert to unpaletted"
+                                                  : "Convert to paletted";
   return RecordChange(name, FrameSpan::All(), [&] {
     TProgressEvent previous = BAM.OnProgress;
     BAM.OnProgress = on_progress;

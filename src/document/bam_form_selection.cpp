@@ -35,7 +35,7 @@ void TBAMForm::SelectionClear() {
   FixSelectionPosition();
   log_.Line("SELN: Clear");
   const int width = std::max(FrameRec.Width, 0), height = std::max(FrameRec.Height, 0);
-  SelImage[0].Reset(width, height, PixelFormat::Bits24);
+  SelImage[0].Reset(width, height, ColourFormat());
   SelImage[1].Reset(width, height, PixelFormat::Bits24);
   SelMask.Reset(width, height, PixelFormat::Bits1);  // all black: the whole frame is editable
   SelMaskCopy.Reset(width, height, PixelFormat::Bits1);
@@ -118,6 +118,8 @@ void TBAMForm::MakeSelectionBG() {
   Bitmap fill(width, height, PixelFormat::Bits24);
   for (std::size_t j = 0; j < 2; ++j) {
     FillBitmap(fill, j == 0 ? SelectionBackColour() : MakeColor(SelectionBackIndex(), 0, 0));
+    // A true-colour frame has a real see-through: what the selection leaves is alpha 0.
+    if (j == 0 && TrueColour()) fill.Reset(width, height, PixelFormat::Bits32);
     BackImage[j] = WorkImage[j];
     if (BackImage[j].Width() != width || BackImage[j].Height() != height)
       BackImage[j].Resize(width, height, 0);
@@ -235,6 +237,7 @@ void TBAMForm::DrawSelectMarker(std::array<Bitmap, 2>& overlay) const {
   while (mark == BAM.TranspInd || mark == BAM.ShadowInd) --mark;
   const int width = std::min(MarkerMask.Width(), overlay[0].Width());
   const int height = std::min(MarkerMask.Height(), overlay[0].Height());
+  const int bytes = overlay[0].BytesPerPixel();
   const bool indices = overlay[1].Width() >= width && overlay[1].Height() >= height &&
                        overlay[1].Format() == PixelFormat::Bits24;
   for (int y = 0; y < height; ++y) {
@@ -244,7 +247,13 @@ void TBAMForm::DrawSelectMarker(std::array<Bitmap, 2>& overlay) const {
     std::uint8_t* index_row = indices ? overlay[1].Row(y) : nullptr;
     for (int x = 0; x < width; ++x) {
       if (marker[x] != 0) continue;
-      for (int c = 0; c < 3; ++c) colours[3 * x + c] ^= 0xFF;
+      if (bytes == 4) {
+        // Inverted see-through would stay unseen: the mark is opaque.
+        for (int c = 0; c < 3; ++c) colours[4 * x + c] ^= 0xFF;
+        colours[4 * x + 3] = 255;
+      } else {
+        for (int c = 0; c < 3; ++c) colours[3 * x + c] ^= 0xFF;
+      }
       if (index_row != nullptr) {
         index_row[3 * x] = 0;
         index_row[3 * x + 1] = 0;

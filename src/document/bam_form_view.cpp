@@ -51,7 +51,7 @@ void TBAMForm::RedrawImage(bool keep_overlay) {
     sources.Height = FrameRec.Height;
     sources.Zoom = Zoom;
     sources.ShowGrid = options_.ShowGrid;
-    sources.Transparency = ViewTransparency;
+    sources.Transparency = ViewTransparency || TrueColour();
     sources.Paletted = Paletted();
     sources.TranspInd = BAM.TranspInd;
     sources.ShadowInd = BAM.ShadowInd;

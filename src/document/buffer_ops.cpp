@@ -7,6 +7,13 @@ namespace celwright {
 
 void FillBitmap(Bitmap& bitmap, TColor fill) {
   std::vector<std::uint8_t>& pixels = bitmap.Pixels();
+  if (bitmap.Format() == PixelFormat::Bits32) {
+    // As Bitmap::Resize takes it: the high byte is the alpha.
+    const std::uint8_t bgra[4] = {BlueOf(fill), GreenOf(fill), RedOf(fill),
+                                  static_cast<std::uint8_t>(fill >> 24)};
+    for (std::size_t i = 0; i + 3 < pixels.size(); i += 4) std::memcpy(&pixels[i], bgra, 4);
+    return;
+  }
   if (bitmap.Format() != PixelFormat::Bits24) {
     const std::uint8_t value = bitmap.Format() == PixelFormat::Bits1
                                    ? static_cast<std::uint8_t>(fill == 0 ? 0 : 1)

@@ -5,8 +5,8 @@
 
 namespace celwright {
 
-// Fills the whole picture: a colour for 24 bits, the low byte as index for 8 bits, 0 (black) or
-// 1 (anything else) for masks.
+// Fills the whole picture: a colour for 24 bits, the colour with the high byte as alpha for 32
+// bits, the low byte as index for 8 bits, 0 (black) or 1 (anything else) for masks.
 void FillBitmap(Bitmap& bitmap, TColor fill);
 
 // Moves the content by (-dx, -dy) and gives the picture the new size; every pixel the old

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "model/bam_types.h"
+
 namespace celwright {
 
 const std::array<TFileDetails, kDocTypeCount> DocTypeTable = {{
@@ -82,7 +84,10 @@ std::string OpenDialogFilter() {
 SaveAsChoices BuildSaveAsChoices(std::uint8_t bam_type, int frame_count, int cycle_count,
                                  const std::string& current_file_name) {
   SaveAsChoices choices;
-  choices.Filter = "Compressed BAM (*.bam)|*.bam|Uncompressed BAM (*.bam)|*.bam|";
+  // True colour with alpha is only ever a BAM V2 file with its texture pages.
+  choices.Filter = bam_type == kTrueColourBAM
+                       ? "BAM V2 with texture pages (*.bam)|*.bam|"
+                       : "Compressed BAM (*.bam)|*.bam|Uncompressed BAM (*.bam)|*.bam|";
   for (TDocType type : {dtBitmap, dtGIF, dtJPEG, dtPNG, dtAVI}) {
     const TFileDetails& d = DetailsOf(type);
     const bool colour_ok =

@@ -46,6 +46,10 @@ struct DocumentOptions {
   // Until the user picks a colour, unpaletted documents draw in the shadow colour over the
   // transparent one, like the paletted entries 1 and 0.
   bool ColoursChosen = false;
+  // The alpha the pencil, the brush and the fill paint with in a true-colour document: a colour
+  // picked from the frame keeps its pixel's alpha, a colour chosen on the panel is opaque.
+  std::uint8_t ForegroundAlpha = 255;
+  std::uint8_t BackgroundAlpha = 255;
   // The pressed tool button and the brush of the brush family (shape 0 ellipse, 1 rectangle,
   // 2 falling diagonal, 3 rising diagonal; 1..64 pixels each way).
   ToolKind Tool = ToolKind::Pan;

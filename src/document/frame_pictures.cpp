@@ -5,7 +5,19 @@
 namespace celwright {
 
 Bitmap FramePictureFromImages(const TBAM& bam, const Bitmap& colours, const Bitmap& indices) {
-  if (bam.GetBAMType() == kUnpalettedBAM) return colours;
+  if (colours.Format() == PixelFormat::Bits32) {
+    // Picture files keep one see-through colour, not alpha: what is mostly see-through takes
+    // the transparent colour, as converting the animation to unpaletted does.
+    Bitmap picture(colours.Width(), colours.Height(), PixelFormat::Bits24);
+    const TColor transparent = bam.GetTransCol();
+    for (int y = 0; y < colours.Height(); ++y) {
+      for (int x = 0; x < colours.Width(); ++x) {
+        picture.SetPixel(x, y, colours.GetAlpha(x, y) < 128 ? transparent : colours.GetPixel(x, y));
+      }
+    }
+    return picture;
+  }
+  if (!bam.Paletted()) return colours;
   Bitmap picture(indices.Width(), indices.Height(), PixelFormat::Bits8);
   picture.ColorTable() = bam.GetDisplayHPalette();
   for (int y = 0; y < indices.Height(); ++y) {
@@ -17,6 +29,8 @@ Bitmap FramePictureFromImages(const TBAM& bam, const Bitmap& colours, const Bitm
 }
 
 Bitmap FramePicture(const TBAM& bam, std::int32_t frame) {
+  if (bam.GetBAMType() == kTrueColourBAM)
+    return FramePictureFromImages(bam, bam.GetFrameAlphaBitmap(frame), Bitmap());
   Bitmap colours;
   Bitmap indices;
   bam.GetFrameBitmap(frame, colours, &indices);

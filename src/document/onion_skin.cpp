@@ -149,7 +149,8 @@ void OnionUnderlay::Place(const TBAM& bam, std::int32_t frame, const TBAMFrame& 
                           TColor tint, std::uint8_t alpha) {
   const TBAMFrame info = bam.GetFrame(frame);
   const std::vector<std::uint8_t> raw = bam.DecodeFrame(frame);
-  const bool paletted = bam.GetBAMType() != kUnpalettedBAM;
+  const bool paletted = bam.Paletted();
+  const bool true_colour = bam.GetBAMType() == kTrueColourBAM;
   const TColor transparent = bam.GetTransCol(), shadow = bam.GetShadowCol();
   // Top-left of the neighbour in the underlay: the two centre points coincide.
   const int left = current.CentreX - info.CentreX - left_;
@@ -158,7 +159,7 @@ void OnionUnderlay::Place(const TBAM& bam, std::int32_t frame, const TBAMFrame& 
   const int y0 = std::max(0, -top), y1 = std::min(info.Height, height_ - top);
   const std::size_t needed = static_cast<std::size_t>(std::max(info.Width, 0)) *
                              static_cast<std::size_t>(std::max(info.Height, 0)) *
-                             (paletted ? 1u : 3u);
+                             (paletted ? 1u : true_colour ? 4u : 3u);
   if (raw.size() < needed) return;  // a frame that does not decode to its size shows nothing
   for (int y = y0; y < y1; ++y) {
     for (int x = x0; x < x1; ++x) {
@@ -168,8 +169,13 @@ void OnionUnderlay::Place(const TBAM& bam, std::int32_t frame, const TBAMFrame& 
         const std::uint8_t index = raw[source];
         if (index == bam.TranspInd || index == bam.ShadowInd) continue;
         colour = ToColor(bam.Palette[index]);
+      } else if (true_colour) {
+        const std::uint8_t* rgba = raw.data() + 4 * source;
+        if (rgba[3] == 0) continue;
+        colour = MakeColor(rgba[0], rgba[1], rgba[2]);
       } else {
-        colour = MakeColor(raw[3 * source + 2], raw[3 * source + 1], raw[3 * source]);
+        // Decoded unpaletted pixels are red, green, blue.
+        colour = MakeColor(raw[3 * source], raw[3 * source + 1], raw[3 * source + 2]);
         if (colour == transparent || colour == shadow) continue;
       }
       const std::size_t target = static_cast<std::size_t>(y + top) * width_ + (x + left);
@@ -243,6 +249,8 @@ void OnionUnderlay::Apply(const ViewSources& sources, ViewPoint origin, Bitmap& 
           bool transparent;
           if (by_index) {
             transparent = sources.Indices->Row(fy)[3 * fx + 2] == sources.TranspInd;
+          } else if (colours.Format() == PixelFormat::Bits32) {
+            transparent = colours.Row(fy)[4 * fx + 3] == 0;
           } else {
             const std::uint8_t* p = colours.Row(fy) + 3 * fx;
             transparent = MakeColor(p[2], p[1], p[0]) == sources.TransCol;

@@ -116,7 +116,7 @@ bool Orphaned(const fs::path& lock_path) {
 std::unique_ptr<TBAM> MakeRecoverySnapshot(const TBAMForm& form) {
   std::unique_ptr<TBAM> copy = form.BAM.CloneContent();
   if (form.ImageChanged && form.CurrentFrame >= 0 && form.CurrentFrame < copy->FrameCount()) {
-    const bool paletted = copy->GetBAMType() != kUnpalettedBAM;
+    const bool paletted = copy->Paletted();
     copy->SetFrameBitmap(form.CurrentFrame, paletted ? form.WorkImage[1] : form.WorkImage[0],
                          form.FrameRec);
   }

@@ -7,6 +7,7 @@
 #include "document/palette_mapping.h"
 #include "document/work_image_render.h"
 #include "support/media/palette_mapper.h"
+#include "support/palette_convert.h"
 
 namespace celwright {
 
@@ -78,12 +79,18 @@ std::vector<std::uint8_t> EncodeSelectionCopy(const std::array<Bitmap, 3>& copie
   std::vector<std::uint8_t> out(kMagic, kMagic + sizeof kMagic);
   PutU32(out, static_cast<std::uint32_t>(width));
   PutU32(out, static_cast<std::uint32_t>(height));
-  out.push_back(paletted ? 1 : 0);
+  // Kind 2: colours with alpha, whose alpha plane follows the mask.
+  const bool alpha = copied[0].Format() == PixelFormat::Bits32;
+  out.push_back(alpha ? 2 : paletted ? 1 : 0);
   const auto pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  out.reserve(out.size() + pixels * 5);
+  out.reserve(out.size() + pixels * (alpha ? 6 : 5));
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* colours = copied[0].Row(y);
-    out.insert(out.end(), colours, colours + 3 * static_cast<std::size_t>(width));
+    if (!alpha) {
+      out.insert(out.end(), colours, colours + 3 * static_cast<std::size_t>(width));
+      continue;
+    }
+    for (int x = 0; x < width; ++x) out.insert(out.end(), colours + 4 * x, colours + 4 * x + 3);
   }
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* indices = copied[1].Row(y);
@@ -93,6 +100,10 @@ std::vector<std::uint8_t> EncodeSelectionCopy(const std::array<Bitmap, 3>& copie
     const std::uint8_t* mask = copied[2].Row(y);
     for (int x = 0; x < width; ++x) out.push_back(mask[x] == 0 ? 0 : 1);
   }
+  for (int y = 0; alpha && y < height; ++y) {
+    const std::uint8_t* colours = copied[0].Row(y);
+    for (int x = 0; x < width; ++x) out.push_back(colours[4 * x + 3]);
+  }
   return out;
 }
 
@@ -100,21 +111,31 @@ std::optional<ClipboardContent> DecodeSelectionCopy(const std::vector<std::uint8
   if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
     return std::nullopt;
   const std::uint32_t width = GetU32(bytes.data() + 8), height = GetU32(bytes.data() + 12);
-  const std::uint8_t paletted = bytes[16];
-  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide || paletted > 1 ||
+  const std::uint8_t kind = bytes[16];
+  const bool alpha = kind == 2;
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide || kind > 2 ||
       static_cast<std::uint64_t>(width) * height > kMaxPixels)
     return std::nullopt;
   const std::size_t pixels = static_cast<std::size_t>(width) * height;
-  if (bytes.size() != kHeaderSize + pixels * 5) return std::nullopt;
+  if (bytes.size() != kHeaderSize + pixels * (alpha ? 6 : 5)) return std::nullopt;
 
   ClipboardContent content;
   content.Own = true;
-  content.Paletted = paletted == 1;
+  content.Paletted = kind == 1;
   const int w = static_cast<int>(width), h = static_cast<int>(height);
-  content.Copied = {Bitmap(w, h, PixelFormat::Bits24), Bitmap(w, h, PixelFormat::Bits24),
-                    Bitmap(w, h, PixelFormat::Bits1)};
+  content.Copied = {Bitmap(w, h, alpha ? PixelFormat::Bits32 : PixelFormat::Bits24),
+                    Bitmap(w, h, PixelFormat::Bits24), Bitmap(w, h, PixelFormat::Bits1)};
   const std::uint8_t* in = bytes.data() + kHeaderSize;
-  std::memcpy(content.Copied[0].Pixels().data(), in, pixels * 3);
+  std::uint8_t* colours = content.Copied[0].Pixels().data();
+  if (alpha) {
+    const std::uint8_t* alphas = in + pixels * 5;
+    for (std::size_t i = 0; i < pixels; ++i) {
+      std::memcpy(colours + 4 * i, in + 3 * i, 3);
+      colours[4 * i + 3] = alphas[i];
+    }
+  } else {
+    std::memcpy(colours, in, pixels * 3);
+  }
   in += pixels * 3;
   std::uint8_t* indices = content.Copied[1].Pixels().data();
   for (std::size_t i = 0; i < pixels; ++i) indices[3 * i + 2] = in[i];
@@ -125,24 +146,33 @@ std::optional<ClipboardContent> DecodeSelectionCopy(const std::vector<std::uint8
 }
 
 std::array<Bitmap, 3> PasteImagesFor(const ClipboardContent& content, const TBAM& bam) {
-  const bool paletted = bam.GetBAMType() != kUnpalettedBAM;
+  const bool paletted = bam.Paletted();
+  const bool true_colour = bam.GetBAMType() == kTrueColourBAM;
   std::array<Bitmap, 3> images;
   if (content.Own) {
     const int width = content.Copied[2].Width(), height = content.Copied[2].Height();
     for (std::size_t k = 0; k < 2; ++k) {
+      const PixelFormat format = content.Copied[k].Format();
       if (content.Copied[k].Width() != width || content.Copied[k].Height() != height ||
-          content.Copied[k].Format() != PixelFormat::Bits24)
+          (format != PixelFormat::Bits24 && (k == 1 || format != PixelFormat::Bits32)))
         return {};
     }
     images[2] = content.Copied[2];
-    if (!paletted) {
-      images[0] = content.Copied[0];
+    // Alpha only means something to a true-colour document; others take the colours.
+    const Bitmap colours = true_colour || content.Copied[0].Format() == PixelFormat::Bits24
+                               ? content.Copied[0]
+                               : ConvertPixelFormat(content.Copied[0], PixelFormat::Bits24, {});
+    if (true_colour) {
+      images[0] = AlphaPictureForDocument(colours);
+      images[1].Reset(width, height, PixelFormat::Bits24);
+    } else if (!paletted) {
+      images[0] = colours;
       images[1].Reset(width, height, PixelFormat::Bits24);
     } else if (content.Paletted) {
-      images[1] = IndicesKeepingColours(content.Copied[0], content.Copied[1], bam);
+      images[1] = IndicesKeepingColours(colours, content.Copied[1], bam);
       RenderIndexImage(bam, images[1], images[0]);
     } else {
-      MappedPicture mapped = MapToPalette(content.Copied[0], bam.GetDisplayHPalette(),
+      MappedPicture mapped = MapToPalette(colours, bam.GetDisplayHPalette(),
                                           bam.GetTransCol(), bam.GetShadowCol());
       images[0] = std::move(mapped.Colours);
       images[1] = std::move(mapped.Indices);
@@ -152,7 +182,10 @@ std::array<Bitmap, 3> PasteImagesFor(const ClipboardContent& content, const TBAM
   const Bitmap& picture = content.Picture;
   if (picture.Empty()) return {};
   images[2].Reset(picture.Width(), picture.Height(), PixelFormat::Bits1);  // all selected
-  if (paletted) {
+  if (true_colour) {
+    images[0] = AlphaPictureForDocument(picture);
+    images[1].Reset(picture.Width(), picture.Height(), PixelFormat::Bits24);
+  } else if (paletted) {
     MappedPicture mapped = MapAboveReserved(picture, bam.GetDisplayHPalette());
     images[0] = std::move(mapped.Colours);
     images[1] = std::move(mapped.Indices);

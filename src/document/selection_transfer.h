@@ -15,7 +15,8 @@ namespace celwright {
 // which pastes exactly, or another program's picture, which pastes as a whole rectangle.
 struct ClipboardContent {
   bool Own = false;
-  // Own copies: colours (24 bits), index image (24 bits, red = entry), mask (black = copied),
+  // Own copies: colours (24 bits, 32 with alpha from a true-colour document), index image
+  // (24 bits, red = entry), mask (black = copied),
   // all of one size, and whether they came from a paletted document.
   std::array<Bitmap, 3> Copied;
   bool Paletted = false;

@@ -38,19 +38,24 @@ enum class PixelRole : std::uint8_t { Opaque, Transparent, Shadow };
 class PixelConverter {
  public:
   PixelConverter(const TBAM& source, TBAM& target) : source_(source), target_(target) {
-    if (target.GetBAMType() != kUnpalettedBAM)
+    if (target.Paletted())
       mapper_ = std::make_unique<OpaqueEntryMapper>(target.Palette);
     if (source.GetBAMType() != kUnpalettedBAM) {
       for (int i = 0; i < 256; ++i) index_table_[i] = ConvertIndex(static_cast<std::uint8_t>(i));
     }
   }
 
-  // A target frame picture: 8 bits of indices for a paletted target, 24 bits otherwise.
+  // A target frame picture: 8 bits of indices for a paletted target, 32 bits with alpha for a
+  // true-colour one (transparent: alpha 0, shadow: black at half alpha), 24 bits otherwise.
   Bitmap Convert(std::int32_t frame) {
     const TBAMFrame info = source_.GetFrame(frame);
     const std::vector<std::uint8_t> raw = source_.DecodeFrame(frame);
-    const bool paletted_target = target_.GetBAMType() != kUnpalettedBAM;
-    Bitmap out(info.Width, info.Height, paletted_target ? PixelFormat::Bits8 : PixelFormat::Bits24);
+    const bool paletted_target = target_.Paletted();
+    const bool alpha_target = target_.GetBAMType() == kTrueColourBAM;
+    Bitmap out(info.Width, info.Height,
+               paletted_target ? PixelFormat::Bits8
+               : alpha_target  ? PixelFormat::Bits32
+                               : PixelFormat::Bits24);
     const std::size_t pixels = static_cast<std::size_t>(info.Width) * info.Height;
     for (std::size_t p = 0; p < pixels; ++p) {
       const Target t = source_.GetBAMType() != kUnpalettedBAM
@@ -58,6 +63,11 @@ class PixelConverter {
                            : ConvertColour(MakeColor(raw[3 * p + 2], raw[3 * p + 1], raw[3 * p]));
       if (paletted_target) {
         out.Pixels()[p] = t.index;
+      } else if (alpha_target) {
+        const int x = static_cast<int>(p % static_cast<std::size_t>(info.Width));
+        const int y = static_cast<int>(p / static_cast<std::size_t>(info.Width));
+        if (t.role == PixelRole::Opaque) out.SetPixelAlpha(x, y, t.colour, 255);
+        if (t.role == PixelRole::Shadow) out.SetPixelAlpha(x, y, 0, 128);
       } else {
         out.Pixels()[3 * p] = BlueOf(t.colour);
         out.Pixels()[3 * p + 1] = GreenOf(t.colour);
@@ -71,14 +81,15 @@ class PixelConverter {
   struct Target {
     std::uint8_t index = 0;
     TColor colour = 0;
+    PixelRole role = PixelRole::Opaque;
   };
 
   Target ForRole(PixelRole role, TColor colour) {
     switch (role) {
       case PixelRole::Transparent:
-        return {static_cast<std::uint8_t>(target_.TranspInd), target_.GetTransCol()};
+        return {static_cast<std::uint8_t>(target_.TranspInd), target_.GetTransCol(), role};
       case PixelRole::Shadow:
-        return {static_cast<std::uint8_t>(target_.ShadowInd), target_.GetShadowCol()};
+        return {static_cast<std::uint8_t>(target_.ShadowInd), target_.GetShadowCol(), role};
       case PixelRole::Opaque:
         break;
     }

@@ -1,6 +1,7 @@
 #include "document/view_composer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -26,7 +27,16 @@ void FillPels(std::uint8_t* row, int begin, int end, Pel p) {
   for (int x = begin; x < end; ++x) Put(row + 3 * x, p);
 }
 
-enum class Look : std::uint8_t { Opaque, Shadow, Transparent };
+// Mixed: a true-colour pixel of partial alpha, blended over each of the two checker tiles.
+enum class Look : std::uint8_t { Opaque, Shadow, Transparent, Mixed };
+
+// `p` at `alpha` over `under`, rounded.
+Pel Over(Pel p, Pel under, int alpha) {
+  const auto mix = [alpha](int top, int bottom) {
+    return static_cast<std::uint8_t>((top * alpha + bottom * (255 - alpha) + 127) / 255);
+  };
+  return {mix(p.b, under.b), mix(p.g, under.g), mix(p.r, under.r)};
+}
 
 // What distinguishes one composed row from the next; equal keys give equal rows.
 struct RowKey {
@@ -43,8 +53,10 @@ class ViewRowComposer {
         zoom_(std::max(1, s.Zoom)),
         grid_lines_(s.ShowGrid && zoom_ > 1),
         window_(ToPel(s.WindowColour)),
+        alpha_(s.Colours && s.Colours->Format() == PixelFormat::Bits32),
         looks_(static_cast<std::size_t>(std::max(0, s.Width))),
-        colours_(looks_.size()) {
+        colours_(looks_.size()),
+        mixed_(alpha_ ? looks_.size() : 0) {
     for (int band = 0; band < 2; ++band) {
       const TColor tile = band == 0 ? kCheckerSilver : kCheckerWhite;
       tile_[band] = ToPel(tile);
@@ -89,7 +101,9 @@ class ViewRowComposer {
         if (look == Look::Opaque) {
           for (; vx < span_end; ++vx, out += 3) Put(out, colour);
         } else {
-          const Pel* tiles = look == Look::Shadow ? shaded_tile_ : tile_;
+          const Pel* tiles = look == Look::Shadow ? shaded_tile_
+                             : look == Look::Mixed ? mixed_[fx].data()
+                                                   : tile_;
           for (; vx < span_end; ++vx, out += 3) {
             Put(out, tiles[((vx / kCheckerSquare) ^ checker_row) & 1]);
           }
@@ -116,7 +130,7 @@ class ViewRowComposer {
   // a table from index to look, when the sources cover the whole frame row.
   bool UnmagnifiedRow(int fy, int vy, int vx, int vx_end, std::uint8_t* out) const {
     const Bitmap& colours = *s_.Colours;
-    if (fy >= colours.Height() || colours.Width() < s_.Width) return false;
+    if (alpha_ || fy >= colours.Height() || colours.Width() < s_.Width) return false;
     const std::uint8_t* in = colours.Row(fy);
     if (!s_.Transparency) {
       std::memcpy(out, in + 3 * static_cast<std::size_t>(vx), 3 * static_cast<std::size_t>(vx_end - vx));
@@ -165,6 +179,10 @@ class ViewRowComposer {
     const Bitmap& colours = *s_.Colours;
     const bool has_colour_row = fy < colours.Height();
     const bool has_index_row = s_.Indices && fy < s_.Indices->Height();
+    if (alpha_) {
+      ClassifyAlphaRow(fy, has_colour_row);
+      return;
+    }
     for (int fx = 0; fx < s_.Width; ++fx) {
       Pel p;
       if (has_colour_row && fx < colours.Width()) {
@@ -174,6 +192,30 @@ class ViewRowComposer {
       colours_[static_cast<std::size_t>(fx)] = p;
       looks_[static_cast<std::size_t>(fx)] = s_.Transparency ? LookOf(p, fx, fy, has_index_row)
                                                              : Look::Opaque;
+    }
+  }
+
+  // Colours with alpha always lie over the checkerboard: there is no colour that stands for
+  // see-through.
+  void ClassifyAlphaRow(int fy, bool has_colour_row) {
+    const Bitmap& colours = *s_.Colours;
+    for (int fx = 0; fx < s_.Width; ++fx) {
+      const auto at = static_cast<std::size_t>(fx);
+      if (!has_colour_row || fx >= colours.Width()) {
+        looks_[at] = Look::Transparent;
+        continue;
+      }
+      const std::uint8_t* in = colours.Row(fy) + 4 * at;
+      const Pel p{in[0], in[1], in[2]};
+      colours_[at] = p;
+      if (in[3] == 255) {
+        looks_[at] = Look::Opaque;
+      } else if (in[3] == 0) {
+        looks_[at] = Look::Transparent;
+      } else {
+        looks_[at] = Look::Mixed;
+        mixed_[at] = {Over(p, tile_[0], in[3]), Over(p, tile_[1], in[3])};
+      }
     }
   }
 
@@ -197,8 +239,10 @@ class ViewRowComposer {
   const Pel window_;
   Pel tile_[2];
   Pel shaded_tile_[2];
+  const bool alpha_;
   std::vector<Look> looks_;
   std::vector<Pel> colours_;
+  std::vector<std::array<Pel, 2>> mixed_;
   int classified_row_ = -1;
 };
 

@@ -8,7 +8,9 @@ namespace celwright {
 
 // Everything the picture on screen is made of.
 struct ViewSources {
-  const Bitmap* Colours = nullptr;  // the frame as shown, 24 bits, frame-sized
+  // The frame as shown, frame-sized: 24 bits, or 32 with alpha, which always lies over the
+  // checkerboard (Transparency must then be set).
+  const Bitmap* Colours = nullptr;
   const Bitmap* Indices = nullptr;  // index image of a paletted document, else nullptr
   int Width = 0;                    // frame size
   int Height = 0;

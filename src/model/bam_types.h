@@ -47,6 +47,13 @@ class EBAMSaveError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A BAM V2 save refused because a texture page it would write belongs to another file; the
+// caller may ask the user and save again with `TexturePageSave::OverwritePages`.
+class EPageInUse : public EBAMSaveError {
+ public:
+  using EBAMSaveError::EBAMSaveError;
+};
+
 // Progress of long document operations: (Position, Max, Stage).
 using TProgressEvent = std::function<void(std::int32_t, std::int32_t, std::uint8_t)>;
 

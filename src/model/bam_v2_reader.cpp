@@ -166,6 +166,7 @@ bool BAMV2Reader::Read(const ByteView& image, const std::string& file_name, std:
     }
     const std::filesystem::path path = search.Find(static_cast<int>(number));
     if (path.empty()) {
+      origin->MissingPages.insert(number);
       bam_.Warnings.push_back(label + " was not found beside the file or in the page folders: its " +
                               blocks_text + " transparent");
       continue;

@@ -227,9 +227,9 @@ void BAMV2Writer::Save(const std::string& file_name) {
     const fs::path found = existing.Find(number);
     if (!found.empty() && !owned.count(static_cast<std::uint32_t>(number)) &&
         !bam_.PageSave.OverwritePages) {
-      throw EBAMSaveError(found.filename().string() +
-                          " already exists and belongs to another file; choose another first "
-                          "page or allow overwriting pages");
+      throw EPageInUse(found.filename().string() +
+                      " already exists and belongs to another file; choose another first "
+                      "page or allow overwriting pages");
     }
     pages[p].number = number;
   }
@@ -256,9 +256,9 @@ void BAMV2Writer::Save(const std::string& file_name) {
       continue;
     }
     if (!present.empty() && !owned.count(number) && !bam_.PageSave.OverwritePages) {
-      throw EBAMSaveError(present.filename().string() +
-                          " already exists and belongs to another file; allow overwriting pages "
-                          "or save into another folder");
+      throw EPageInUse(present.filename().string() +
+                      " already exists and belongs to another file; allow overwriting pages "
+                      "or save into another folder");
     }
     try {
       files.Add(destination, ReadWholeFile(source->second));

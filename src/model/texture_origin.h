@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct TextureOrigin {
   std::multimap<std::uint64_t, Frame> Frames;
   // Page number -> the file it was read from; pages that were missing or unreadable are absent.
   std::map<std::uint32_t, std::string> PagePaths;
+  // Pages the frames draw from that were found nowhere (not those found but unreadable): the
+  // editor offers to look in another folder for them.
+  std::set<std::uint32_t> MissingPages;
 
   // The blocks of a frame with these pixels, or null when no such frame was read.
   void Add(Frame frame) {

@@ -19,13 +19,14 @@ struct FillRow {
     if (done[x - left]) return false;
     const std::uint8_t* p = pixels + static_cast<std::size_t>(x) * kBytes;
     if (kBytes == 1) return p[0] == seed[0];
+    if (kBytes == 4) return std::memcmp(p, seed, 4) == 0;
     return p[0] == seed[0] && p[1] == seed[1] && p[2] == seed[2];
   }
 };
 
 template <int kBytes>
 void FillFrom(const Bitmap& bitmap, Point seed, const Rect& area, const SpanSink& sink) {
-  std::uint8_t seed_value[3] = {0, 0, 0};
+  std::uint8_t seed_value[4] = {0, 0, 0, 0};
   std::memcpy(seed_value, bitmap.Row(seed.y) + static_cast<std::size_t>(seed.x) * kBytes, kBytes);
   const int width = area.Width();
   // Marks pixels already emitted, so a sink that writes the seed's own value cannot loop.
@@ -70,6 +71,9 @@ void FloodFillSpans(const Bitmap& bitmap, Point seed, const Rect& limit, const S
   }
   if (bitmap.BytesPerPixel() == 3) {
     FillFrom<3>(bitmap, seed, area, sink);
+  } else if (bitmap.BytesPerPixel() == 4) {
+    // Colour and alpha both bound the region: a half-transparent edge is not the fill's inside.
+    FillFrom<4>(bitmap, seed, area, sink);
   } else {
     FillFrom<1>(bitmap, seed, area, sink);
   }

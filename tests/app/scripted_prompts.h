@@ -13,7 +13,7 @@ namespace celwright {
 class ScriptedPrompts : public UserPrompts {
  public:
   struct Shown {
-    std::string Kind;  // "info", "error", "question", "confirm", "colour", "choice"
+    std::string Kind;  // "info", "error", "question", "confirm", "colour", "choice", "folder"
     std::string Title;
     std::string Text;
   };
@@ -24,6 +24,8 @@ class ScriptedPrompts : public UserPrompts {
   // Input boxes: nothing answers Cancel.
   std::deque<std::optional<std::string>> TextAnswers;
   std::deque<FileChoice> SaveChoices;
+  // Folder choosers: nothing answers Cancel.
+  std::deque<std::optional<std::string>> FolderChoices;
   std::deque<TColor> ColorChoices;  // empty: the colour dialog is cancelled
   std::deque<int> Choices;
   std::vector<Shown> History;
@@ -31,6 +33,8 @@ class ScriptedPrompts : public UserPrompts {
   std::string LastSaveFilter;
   int LastSavePreselected = -1;
   std::string LastSuggestedPath;
+  // What the last input box proposed.
+  std::string LastTextProposal;
 
   void Information(const std::string& title, const std::string& text) override {
     History.push_back({"info", title, text});
@@ -47,8 +51,9 @@ class ScriptedPrompts : public UserPrompts {
     return Take(OkCancelAnswers, false);
   }
   std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
-                                     const std::string&) override {
+                                     const std::string& proposal) override {
     History.push_back({"input", title, prompt});
+    LastTextProposal = proposal;
     return Take(TextAnswers, std::optional<std::string>());
   }
   FileChoice ChooseOpenFile(const std::string&, const std::string&) override {
@@ -62,6 +67,10 @@ class ScriptedPrompts : public UserPrompts {
     return Take(SaveChoices, FileChoice{});
   }
 
+  std::optional<std::string> ChooseFolder(const std::string& title) override {
+    History.push_back({"folder", title, ""});
+    return Take(FolderChoices, std::optional<std::string>());
+  }
   bool ChooseColor(const std::string& title, TColor, TColor& chosen) override {
     History.push_back({"colour", title, ""});
     if (ColorChoices.empty()) return false;

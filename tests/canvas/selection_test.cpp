@@ -80,6 +80,60 @@ TEST(SelectionTools, RectangleMoveCopyAndUndo) {
   EXPECT_EQ(f.form.WorkImage[1], original);
 }
 
+TEST(SelectionTools, TrueColourMoveCopyPasteFillAndUndoCarryAlpha) {
+  PaintFixture f(false);
+  FakeClipboard clipboard;
+  f.options.Clipboard = &clipboard;
+  // Alpha falling from left to right, a see-through column at x = 31.
+  f.form.BAM.SetBAMType(kTrueColourBAM);
+  Bitmap picture(32, 32, PixelFormat::Bits32);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 31; ++x)
+      picture.SetPixelAlpha(x, y, MakeColor(static_cast<std::uint8_t>(8 * x), 9, 50),
+                            static_cast<std::uint8_t>(255 - 8 * x));
+  f.form.BAM.SetFrameBitmap(0, picture, f.form.BAM.GetFrame(0));
+  f.form.ShowFrame(0);
+  f.form.ResetHistory();
+  const Bitmap original = f.form.WorkImage[0];
+  ASSERT_EQ(original.Format(), PixelFormat::Bits32);
+
+  // A moved selection keeps its alpha and leaves see-through pixels behind.
+  f.Choose(ToolKind::SelRect);
+  Drag(f, {2, 2}, {5, 5});
+  ASSERT_TRUE(f.form.SelectionCopy());
+  Drag(f, {3, 3}, {13, 3});
+  f.form.FixSelectionPosition();
+  EXPECT_EQ(f.form.WorkImage[0].GetAlpha(12, 2), original.GetAlpha(2, 2));
+  EXPECT_EQ(f.form.WorkImage[0].GetPixel(12, 2), original.GetPixel(2, 2));
+  EXPECT_EQ(f.form.WorkImage[0].GetAlpha(2, 2), 0);
+
+  // The clipboard's bytes carry the alpha to a paste.
+  ASSERT_TRUE(f.form.PasteCopied());
+  f.form.FixSelectionPosition();
+  EXPECT_EQ(f.form.WorkImage[0].GetAlpha(0, 0), original.GetAlpha(2, 2));
+  EXPECT_EQ(f.form.WorkImage[0].GetAlpha(3, 3), original.GetAlpha(5, 5));
+
+  // A fill stops where alpha changes, and paints opaque.
+  f.form.SelectionClear();
+  f.options.ForegroundColour = MakeColor(1, 2, 3);
+  f.Choose(ToolKind::Fill);
+  f.Click(31, 20);
+  EXPECT_EQ(f.form.WorkImage[0].GetAlpha(31, 20), 255);
+  EXPECT_EQ(f.form.WorkImage[0].GetPixel(31, 0), MakeColor(1, 2, 3));
+  EXPECT_EQ(f.form.WorkImage[0].GetAlpha(30, 20), original.GetAlpha(30, 20));
+
+  // A mirrored frame and a grown one keep alpha; the new area is see-through.
+  const Bitmap filled = f.form.WorkImage[0];
+  f.form.SelectionMirror();
+  EXPECT_EQ(f.form.WorkImage[0].GetAlpha(1, 9), filled.GetAlpha(30, 9));
+  f.form.FixFrameSize(0, 0, 16, 16, 34, 32, false, true);
+  EXPECT_EQ(f.form.WorkImage[0].GetAlpha(33, 9), 0);
+  EXPECT_EQ(f.form.WorkImage[0].GetAlpha(1, 9), filled.GetAlpha(30, 9));
+
+  while (f.form.UndoCount() > 0) f.form.Undo();
+  EXPECT_EQ(f.form.WorkImage[0], original);
+}
+
 TEST(SelectionTools, ShiftAddsCtrlRemovesAndThePointerSaysWhich) {
   PaintFixture f;
   f.Choose(ToolKind::SelRect);

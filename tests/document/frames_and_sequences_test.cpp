@@ -140,6 +140,33 @@ TEST(SequenceImport, AppendsCyclesAndFramesMappedWithoutTouchingTransparentOrSha
   EXPECT_EQ(colours.GetPixel(0, 0), unpaletted.GetTransCol());
   EXPECT_EQ(colours.GetPixel(1, 0), unpaletted.GetShadowCol());
   EXPECT_EQ(colours.GetPixel(2, 0), MakeColor(0, 255, 0));
+
+  // Into true colour: transparent is alpha 0, shadow black at half alpha, the rest opaque.
+  TBAM true_colour;
+  true_colour.NewBAM("t.bam", true);
+  true_colour.SetBAMType(kTrueColourBAM);
+  AppendCyclesOf(true_colour, source);
+  const std::vector<std::uint8_t> rgba = true_colour.DecodeFrame(0);
+  EXPECT_EQ(std::vector<std::uint8_t>(rgba.begin(), rgba.begin() + 12),
+            (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0, 128, 0, 255, 0, 255}));
+}
+
+TEST(FramePictures, TrueColourFramesGiveTheirColoursAndMostlySeeThroughIsTransparent) {
+  DocumentFixture doc(1);
+  TBAM& bam = doc.form.BAM;
+  bam.SetBAMType(kTrueColourBAM);
+  Bitmap pixels(3, 1, PixelFormat::Bits32);
+  pixels.SetPixelAlpha(0, 0, MakeColor(10, 20, 30), 200);
+  pixels.SetPixelAlpha(1, 0, MakeColor(10, 20, 30), 100);
+  TBAMFrame info = bam.GetFrame(0);
+  info.Width = 3;
+  info.Height = 1;
+  bam.SetFrameBitmap(0, pixels, info);
+  const Bitmap picture = FramePicture(bam, 0);
+  ASSERT_EQ(picture.Format(), PixelFormat::Bits24);
+  EXPECT_EQ(picture.GetPixel(0, 0), MakeColor(10, 20, 30));
+  EXPECT_EQ(picture.GetPixel(1, 0), bam.GetTransCol());
+  EXPECT_EQ(picture.GetPixel(2, 0), bam.GetTransCol());
 }
 
 }  // namespace

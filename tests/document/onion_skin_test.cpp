@@ -66,6 +66,26 @@ TEST(OnionSkin, NeighboursShowByTheirCentresUnderTransparentPixelsOnly) {
   EXPECT_EQ(doc.form.ViewImage, plain);
 }
 
+TEST(OnionSkin, UnpalettedAndTrueColourNeighboursShowTheirOwnColours) {
+  for (const std::uint8_t kind : {kUnpalettedBAM, kTrueColourBAM}) {
+    DocumentFixture doc(3);
+    TBAM& bam = doc.form.BAM;
+    SetFrame(bam, 0, 1, [](int) { return 10; });
+    SetFrame(bam, 1, 1, [](int x) { return x == 0 ? 11 : 0; });
+    SetFrame(bam, 2, 5, [](int) { return 12; });
+    const TColor own = ToColor(bam.Palette[10]);
+    bam.SetBAMType(kind);
+    doc.options.SelectedSequence = 0;
+    doc.form.ShowFrame(1);
+    const TColor transparent_shown = ViewPixel(doc.form, 3, 1);
+    doc.options.OnionSkin.Enabled = true;
+    doc.form.RedrawImage(false);
+    EXPECT_EQ(ViewPixel(doc.form, 3, 1),
+              Expected(transparent_shown, own, doc.options.OnionSkin.BeforeTint, 104))
+        << int{kind};
+  }
+}
+
 TEST(OnionSkin, ANeighbourShowsWholeBeyondTheCurrentFramesBox) {
   DocumentFixture doc(3);
   TBAM& bam = doc.form.BAM;

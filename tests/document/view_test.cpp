@@ -76,6 +76,33 @@ TEST(RedrawImage, UnpalettedTransparencyComparesColours) {
   EXPECT_EQ(ViewPixel(doc.form, 21, 20), MakeColor(9, 9, 9));
 }
 
+TEST(RedrawImage, TrueColourLiesOverTheCheckerboardWithItsAlpha) {
+  DocumentFixture doc(1);
+  TBAM& bam = doc.form.BAM;
+  bam.SetBAMType(kTrueColourBAM);
+  Bitmap picture(32, 32, PixelFormat::Bits32);  // all see-through
+  picture.SetPixelAlpha(20, 20, MakeColor(200, 0, 0), 255);
+  picture.SetPixelAlpha(21, 20, MakeColor(0, 0, 200), 128);
+  TBAMFrame info = bam.GetFrame(0);
+  info.Width = info.Height = 32;
+  bam.SetFrameBitmap(0, picture, info);
+  doc.form.FormResize({400, 300, 400, 300});
+  // Alpha needs no switch: the checkerboard shows whether the transparency view is on or off.
+  for (int zoom_index : {0, 1}) {
+    doc.options.MagnificationIndex = zoom_index;
+    doc.form.MagnificationChanged();
+    doc.form.ShowFrame(0);
+    ASSERT_EQ(doc.form.WorkImage[0].Format(), PixelFormat::Bits32);
+    const int zoom = doc.form.Zoom;
+    // The squares are 16 view pixels whatever the zoom.
+    EXPECT_EQ(ViewPixel(doc.form, 0, 0), kCheckerSilver);
+    EXPECT_EQ(ViewPixel(doc.form, 17, 0), kCheckerWhite);
+    EXPECT_EQ(ViewPixel(doc.form, 20 * zoom, 20 * zoom), MakeColor(200, 0, 0));
+    // Half-transparent blue over a silver square: rounded per channel.
+    EXPECT_EQ(ViewPixel(doc.form, 21 * zoom, 20 * zoom), MakeColor(96, 96, 196));
+  }
+}
+
 TEST(RedrawImage, LargeFrameGetsScrollBarsThatMoveThePicture) {
   DocumentFixture doc(1);
   doc.options.MagnificationIndex = 1;

@@ -297,6 +297,18 @@ Bitmap TrueColourForDocument(const Bitmap& picture, TColor transparent) {
   return result;
 }
 
+Bitmap AlphaPictureForDocument(const Bitmap& picture) {
+  if (picture.Format() == PixelFormat::Bits32) return picture;
+  Bitmap result(picture.Width(), picture.Height(), PixelFormat::Bits32);
+  for (int y = 0; y < picture.Height(); ++y) {
+    for (int x = 0; x < picture.Width(); ++x) {
+      const TColor colour = picture.GetPixel(x, y);
+      if (picture.transparent_color != colour) result.SetPixel(x, y, colour);
+    }
+  }
+  return result;
+}
+
 double MeanColorError(const Bitmap& reference, const Bitmap& approximation) {
   if (reference.Width() != approximation.Width() || reference.Height() != approximation.Height()) {
     throw std::invalid_argument("Pictures to compare differ in size");

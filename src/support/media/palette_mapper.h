@@ -84,6 +84,10 @@ bool HasGameLayout(const Bitmap& picture);
 // the document's transparent colour.
 Bitmap TrueColourForDocument(const Bitmap& picture, TColor transparent);
 
+// A picture for a true-colour document: 32 bits; a 32-bit picture keeps its alpha, other kinds
+// are opaque except their own see-through colour, which gets alpha 0.
+Bitmap AlphaPictureForDocument(const Bitmap& picture);
+
 // Mean Euclidean red-green-blue distance between two pictures of one size.
 double MeanColorError(const Bitmap& reference, const Bitmap& approximation);
 
