@@ -1,0 +1,214 @@
+// Several documents in one window: each in its own tab with its own frame, zoom and history;
+// a selection cut from one real animation and pasted into another keeps its colours on the
+// other palette; closing the window asks once about every unsaved document.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QTabBar>
+
+#include <filesystem>
+
+#include "app/app_test_registry.h"
+#include "app/editor_fixture.h"
+
+using namespace celwright;
+namespace fs = std::filesystem;
+
+namespace {
+
+int Distance(RGBTriple a, RGBTriple b) {
+  const int r = a.r - b.r, g = a.g - b.g, bl = a.b - b.b;
+  return r * r + g * g + bl * bl;
+}
+
+}  // namespace
+
+class DocumentSetTest : public QObject, public EditorFixture {
+  Q_OBJECT
+
+  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(form_.get(), key, modifiers);
+  }
+  // A real file copied into the test folder, so that saving leaves the original alone.
+  std::string CopyOf(const char* name) {
+    const std::string copy = Temp(name);
+    fs::copy_file(testing::RealFile(name), copy, fs::copy_options::overwrite_existing);
+    return copy;
+  }
+  // The w x h block at the top-left of `pasted` (entries of `target`) shows what the block of
+  // `copied` (entries of `source`) showed: transparent and shadow stay, every other pixel takes
+  // an entry from 2 up, and the copied colour itself where the target's palette had it.
+  // Returns how many pixels changed entry.
+  static int CheckSeenAlike(const TBAM& source, const Bitmap& copied, const TBAM& target_before,
+                            const TBAM& target, const Bitmap& pasted, int w, int h) {
+    int remapped = 0;
+    for (int y = 0; y < std::min(h, pasted.Height()); ++y) {
+      for (int x = 0; x < std::min(w, pasted.Width()); ++x) {
+        const int was = RedOf(copied.GetPixel(x, y));
+        const int now = RedOf(pasted.GetPixel(x, y));
+        const QString where = QString("pixel %1,%2").arg(x).arg(y);
+        if (was < 2) {
+          if (now != was) QTest::qFail(qPrintable(where + " left transparent or shadow"), __FILE__, __LINE__);
+          continue;
+        }
+        if (now < 2) QTest::qFail(qPrintable(where + " became transparent or shadow"), __FILE__, __LINE__);
+        const RGBTriple colour = source.Palette[static_cast<std::size_t>(was)];
+        bool exact_exists = false;
+        for (std::size_t k = 2; k < 256; ++k)
+          exact_exists = exact_exists || Distance(target_before.Palette[k], colour) == 0;
+        if (exact_exists && Distance(target.Palette[static_cast<std::size_t>(now)], colour) != 0)
+          QTest::qFail(qPrintable(where + " lost its exact colour"), __FILE__, __LINE__);
+        remapped += now != was;
+      }
+    }
+    return remapped;
+  }
+  bool Activate() {
+    form_->activateWindow();
+    return QTest::qWaitForWindowActive(form_.get());
+  }
+
+ private slots:
+  void init() { StartEditor(); }
+  void cleanup() { StopEditor(); }
+
+  void aSelectionCutInOneDocumentPastesIntoAnotherPaletteAsSeen() {
+    QApplication::clipboard()->clear();
+    QVERIFY_REAL_FILE(testing::RealFile("rabbG11.bam"));
+    QVERIFY_REAL_FILE(testing::RealFile("wmdag.bam"));
+    const std::string source = CopyOf("rabbG11.bam"), target = CopyOf("wmdag.bam");
+    TBAM source_before, target_before;
+    QVERIFY(source_before.LoadFromFile(source) && target_before.LoadFromFile(target));
+
+    form_->OpenFile(source, dtBAM);
+    form_->OpenFile(target, dtBAM);
+    QCOMPARE(form_->DocumentCount(), 2);
+    QCOMPARE(form_->ActiveDocumentIndex(), 1);
+    auto* tabs = form_->findChild<QWidget*>("DocumentArea")->findChild<QTabBar*>();
+    QVERIFY(tabs);
+    QCOMPARE(tabs->count(), 2);
+    QVERIFY(tabs->tabText(0).startsWith("rabbG11.bam") && !tabs->tabText(0).endsWith("*"));
+    QVERIFY(tabs->tabText(1).startsWith("wmdag.bam"));
+    // Opening a file that is open shows its tab instead of a second copy.
+    form_->OpenFile(source, dtBAM);
+    QCOMPARE(form_->DocumentCount(), 2);
+    QCOMPARE(form_->ActiveDocumentIndex(), 0);
+    QCOMPARE(Doc().BAM.FileName, source);
+    QVERIFY(Activate());
+
+    // Cut a block from the source's first frame at 4x.
+    form_->Combo_MagChange(1);
+    const Bitmap source_indices = Indices(source_before, 0);
+    const int w = std::min(8, source_indices.Width()), h = std::min(8, source_indices.Height());
+    QTest::mouseClick(form_->findChild<QAbstractButton*>("Btn_SelRect"), Qt::LeftButton);
+    Drag({0, 0}, {w - 1, h - 1});
+    Key(Qt::Key_X, Qt::ControlModifier);
+    QVERIFY(Doc().Modified || Doc().ImageChanged);
+    QVERIFY(tabs->tabText(0).endsWith("*"));
+
+    // Over to the target: its own zoom and an empty history.
+    Key(Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(form_->ActiveDocumentIndex(), 1);
+    QCOMPARE(form_->findChild<QComboBox*>("Combo_Mag")->currentIndex(), 0);
+    QVERIFY(!Enabled("Undo1"));
+    Key(Qt::Key_V, Qt::ControlModifier);
+    Key(Qt::Key_D, Qt::ControlModifier);
+    QVERIFY(Enabled("Undo1"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+
+    // Back to the source: its zoom, and its cut still undoable apart from the paste.
+    Key(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(form_->ActiveDocumentIndex(), 0);
+    QCOMPARE(form_->findChild<QComboBox*>("Combo_Mag")->currentIndex(), 1);
+    QVERIFY(Enabled("Undo1"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(prompts_->Count("error"), 0);
+
+    TBAM source_after, target_after;
+    QVERIFY(source_after.LoadFromFile(source) && target_after.LoadFromFile(target));
+    const Bitmap cut = Indices(source_after, 0), pasted = Indices(target_after, 0);
+    for (int y = 0; y < std::min(h, pasted.Height()); ++y)
+      for (int x = 0; x < std::min(w, pasted.Width()); ++x)
+        QCOMPARE(RedOf(cut.GetPixel(x, y)), 0);  // the cut left the background
+    const int remapped = CheckSeenAlike(source_before, source_indices, target_before, target_after,
+                                        pasted, w, h);
+    if (QTest::currentTestFailed()) return;
+    QVERIFY(remapped > 0);  // the two palettes differ where the block was
+    // Beyond the block both frames are as they were.
+    QCOMPARE(cut.Width(), source_indices.Width());
+    if (cut.Width() > w) QCOMPARE(cut.GetPixel(w, 0), source_indices.GetPixel(w, 0));
+  }
+
+  // A frame copied whole goes to the end of another document, centre and look kept, as one step.
+  void copyFramesAndPasteFramesCarryAFrameToAnotherDocument() {
+    const std::string source = CopyOf("rabbG11.bam"), target = CopyOf("wmdag.bam");
+    TBAM source_bam, target_before;
+    QVERIFY(source_bam.LoadFromFile(source) && target_before.LoadFromFile(target));
+    form_->OpenFile(source, dtBAM);
+    form_->OpenFile(target, dtBAM);
+    QVERIFY(!Enabled("PasteFrames1"));
+    form_->ActivateDocument(0);
+    QCOMPARE(Doc().CurrentFrame, source_bam.GetCycle(0).Frames[0]);
+    const int copied = Doc().CurrentFrame;
+    form_->Entry("CopyFrames1")->trigger();
+    form_->NextDocument1Click();
+    QVERIFY(Enabled("PasteFrames1"));
+    const int count = Doc().BAM.FrameCount();
+    form_->Entry("PasteFrames1")->trigger();
+    QCOMPARE(Doc().BAM.FrameCount(), count + 1);
+    QCOMPARE(form_->DocumentAt(0)->BAM.FrameCount(), source_bam.FrameCount());
+    form_->Save1Click();
+
+    TBAM saved;
+    QVERIFY(saved.LoadFromFile(target));
+    QCOMPARE(saved.FrameCount(), count + 1);
+    const TBAMFrame was = source_bam.GetFrame(copied), now = saved.GetFrame(count);
+    QCOMPARE(now.Width, was.Width);
+    QCOMPARE(now.Height, was.Height);
+    QCOMPARE(now.CentreX, was.CentreX);
+    QCOMPARE(now.CentreY, was.CentreY);
+    QVERIFY(CheckSeenAlike(source_bam, Indices(source_bam, copied), target_before, saved,
+                           Indices(saved, count), was.Width, was.Height) > 0);
+
+    form_->Undo1Click();
+    QCOMPARE(Doc().BAM.FrameCount(), count);
+  }
+
+  // Cancel keeps everything open and unsaved; Save All writes both files and lets the window go.
+  void closingAsksOnceAboutEveryUnsavedDocument() {
+    const std::vector<std::string> files = {CopyOf("wmdag.bam"), CopyOf("carot.bam")};
+    std::vector<TBAM> before(2);
+    for (std::size_t i = 0; i < 2; ++i) {
+      QVERIFY(before[i].LoadFromFile(files[i]));
+      form_->OpenFile(files[i], dtBAM);
+      form_->Entry("Negative1")->trigger();
+    }
+
+    prompts_->Choices = {3};  // "Cancel"
+    QVERIFY(!form_->close());
+    QCOMPARE(prompts_->Count("choice"), 1);
+    QCOMPARE(prompts_->Count("question"), 0);
+    QVERIFY(prompts_->History.back().Text.find("wmdag.bam") != std::string::npos);
+    QVERIFY(prompts_->History.back().Text.find("carot.bam") != std::string::npos);
+    QCOMPARE(form_->DocumentCount(), 2);
+    TBAM untouched;
+    QVERIFY(untouched.LoadFromFile(files[0]) && untouched.Palette == before[0].Palette);
+
+    prompts_->Choices = {0};  // "Save All"
+    QVERIFY(form_->close());
+    QCOMPARE(prompts_->Count("choice"), 2);
+    QCOMPARE(prompts_->Count("question"), 0);
+    for (std::size_t i = 0; i < 2; ++i) {
+      TBAM saved;
+      QVERIFY(saved.LoadFromFile(files[i]));
+      for (const std::size_t entry : {2u, 10u, 200u}) {
+        QCOMPARE(int(saved.Palette[entry].r), 255 - before[i].Palette[entry].r);
+        QCOMPARE(int(saved.Palette[entry].b), 255 - before[i].Palette[entry].b);
+      }
+    }
+  }
+};
+
+CELWRIGHT_APP_TEST(DocumentSetTest)
+
+#include "document_set_test.moc"
