@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "app/document_view.h"
+#include "app/engine_report_window.h"
 #include "app/main_window.h"
 #include "app/open_document.h"
 #include "app/save_rules.h"
@@ -104,6 +105,8 @@ void TMainForm::ShowActiveState() {
     active_->LastTool = doc_options_.Tool;
   }
   ShowActiveCaption();
+  // The report names findings of the document it checked, and its Fix would reach another.
+  if (engine_report_form_) engine_report_form_->hide();
   PageControl->setCurrentIndex(active_->ListPage);
   ShowListRows(active_->FrameRow, active_->SequenceRow, active_->EntryRow);
   ShowPalette();

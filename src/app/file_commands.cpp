@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QFileInfo>
@@ -187,7 +188,23 @@ void TMainForm::SetDocumentCaption(const std::string& caption) {
   ShowActiveCaption();
 }
 
+void TMainForm::NameTabButtons() {
+  // The tab bar's close buttons are buttons like any other: named for those who cannot see them.
+  auto* tabs = mdi_->findChild<QTabBar*>();
+  if (!tabs) return;
+  for (int i = 0; i < tabs->count(); ++i) {
+    QWidget* close = tabs->tabButton(i, QTabBar::RightSide);
+    if (!close) close = tabs->tabButton(i, QTabBar::LeftSide);
+    if (!close) continue;
+    QString name = tabs->tabText(i);
+    if (name.endsWith("*")) name.chop(1);
+    close->setAccessibleName("Close " + name);
+    close->setToolTip("Close " + name);
+  }
+}
+
 void TMainForm::ShowActiveCaption() {
+  NameTabButtons();
   // The tabs do not merge their title into the window's as a maximised document window did:
   // the window names the active document itself (" - [name]").
   setWindowTitle(document_window_ ? base_caption_ + " - [" + document_window_->windowTitle() + "]"

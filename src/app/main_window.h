@@ -338,6 +338,7 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void SetDocumentCaption(const std::string& caption);
   // The window's title names the active document.
   void ShowActiveCaption();
+  void NameTabButtons();
   // Shows a frame in the document and moves the lists' highlight to it.
   void DisplayFrame(int index);
   // The lists highlight the frame on screen (an entry of the selected sequence showing it, if
