@@ -4,7 +4,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QMimeData>
 #include <QTabBar>
+#include <QUrl>
 
 #include <filesystem>
 
@@ -172,6 +174,42 @@ class DocumentSetTest : public QObject, public EditorFixture {
 
     form_->Undo1Click();
     QCOMPARE(Doc().BAM.FrameCount(), count);
+  }
+
+  // Files named on the command line and files dropped on the window each get a tab; a tab's
+  // close button closes its own document, whichever is active.
+  void commandLineDropAndTabCloseButtons() {
+    const std::string first = CopyOf("rabbG11.bam"), second = CopyOf("wmdag.bam"),
+                      third = CopyOf("carot.bam");
+    form_ = std::make_unique<TMainForm>(*prompts_, *settings_);
+    form_->SetRecoveryFolder(Temp("recovery"));
+    form_->CmdLineFileNames = {first, second};
+    form_->show();
+    QCOMPARE(form_->DocumentCount(), 2);
+    QCOMPARE(Doc().BAM.FileName, second);
+
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(third)),
+                     QUrl::fromLocalFile(QString::fromStdString(first))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &dropped, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &drop);
+    QCOMPARE(form_->DocumentCount(), 3);
+    QCOMPARE(Doc().BAM.FileName, first);  // already open: its tab came forward
+
+    form_->Entry("Negative1")->trigger();  // the first document has unsaved changes
+    auto* tabs = form_->findChild<QWidget*>("DocumentArea")->findChild<QTabBar*>();
+    auto* close_second = tabs->tabButton(1, QTabBar::RightSide);
+    QVERIFY(close_second && !close_second->accessibleName().isEmpty());
+    QTest::mouseClick(close_second, Qt::LeftButton);
+    QCOMPARE(form_->DocumentCount(), 2);
+    QCOMPARE(prompts_->Count("question"), 0);  // the closed one had nothing to save
+    QCOMPARE(form_->DocumentAt(0)->BAM.FileName, first);
+    QCOMPARE(form_->DocumentAt(1)->BAM.FileName, third);
+    QVERIFY(form_->DocumentAt(0)->Modified);
   }
 
   // Cancel keeps everything open and unsaved; Save All writes both files and lets the window go.
