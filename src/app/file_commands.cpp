@@ -445,8 +445,15 @@ void TMainForm::SaveAs1Click() {
   std::string path = choice.Path;
   if (target.Type == dtBAM && std::filesystem::path(path).extension().empty())
     path += BamExtensionLike(suggested);
-  if (!ConfirmSaveTarget(prompts_, "Save BAM File", choice.Path, SaveNameFor(path, target.Type),
-                         doc.BAM.FileName, ""))
+  // Two tabs on one file would overwrite each other's work at every save.
+  const std::string final_name = SaveNameFor(path, target.Type);
+  if (const int open = FindOpenDocument(final_name); open >= 0 && DocumentAt(open) != &doc) {
+    prompts_.Error(kAppTitle, "\"" + ShownName(final_name) +
+                                  "\" is open in another tab. Close it there first, or save under "
+                                  "another name.");
+    return;
+  }
+  if (!ConfirmSaveTarget(prompts_, "Save BAM File", choice.Path, final_name, doc.BAM.FileName, ""))
     return;
   doc.LandPendingEdits();  // text still being placed and a moved selection are saved too
   if (doc.ImageChanged) doc.ShowFrame(doc.CurrentFrame);

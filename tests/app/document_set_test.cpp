@@ -199,9 +199,14 @@ class DocumentSetTest : public QObject, public EditorFixture {
     QApplication::sendEvent(form_.get(), &drop);
     QCOMPARE(form_->DocumentCount(), 3);
     QCOMPARE(Doc().BAM.FileName, first);  // already open: its tab came forward
+    auto* tabs = form_->findChild<QWidget*>("DocumentArea")->findChild<QTabBar*>();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+    QCOMPARE(Doc().BAM.FileName, third);
+    QCOMPARE(form_->List_Frames->count(), Doc().BAM.FrameCount());
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    QCOMPARE(Doc().BAM.FileName, first);
 
     form_->Entry("Negative1")->trigger();  // the first document has unsaved changes
-    auto* tabs = form_->findChild<QWidget*>("DocumentArea")->findChild<QTabBar*>();
     auto* close_second = tabs->tabButton(1, QTabBar::RightSide);
     QVERIFY(close_second && !close_second->accessibleName().isEmpty());
     QTest::mouseClick(close_second, Qt::LeftButton);
@@ -210,6 +215,16 @@ class DocumentSetTest : public QObject, public EditorFixture {
     QCOMPARE(form_->DocumentAt(0)->BAM.FileName, first);
     QCOMPARE(form_->DocumentAt(1)->BAM.FileName, third);
     QVERIFY(form_->DocumentAt(0)->Modified);
+
+    // Saving over the file of another tab is refused: each save would undo the other's.
+    const auto third_size = fs::file_size(third);
+    form_->ActivateDocument(0);
+    prompts_->SaveChoices = {{true, third, 0}};
+    form_->SaveAs1Click();
+    QCOMPARE(prompts_->Count("error"), 1);
+    QVERIFY(prompts_->History.back().Text.find("open in another tab") != std::string::npos);
+    QCOMPARE(fs::file_size(third), third_size);
+    QCOMPARE(Doc().BAM.FileName, first);
   }
 
   // Cancel keeps everything open and unsaved; Save All writes both files and lets the window go.
