@@ -111,6 +111,8 @@ class DocumentSetTest : public QObject, public EditorFixture {
     // Over to the target: its own zoom and an empty history.
     Key(Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(form_->ActiveDocumentIndex(), 1);
+    QCOMPARE(tabs->currentIndex(), 1);
+    QVERIFY(form_->View()->isVisible());
     QCOMPARE(form_->findChild<QComboBox*>("Combo_Mag")->currentIndex(), 0);
     QVERIFY(!Enabled("Undo1"));
     Key(Qt::Key_V, Qt::ControlModifier);
