@@ -102,6 +102,15 @@ void TMainForm::OfferRecoveries() {
     }
     if (answer != 0) continue;  // asked again at the next start
     AddLogLine("APP : Recover " + found.Details.OriginalFile);
+    // The file as it is on disk may be open already (named on the command line): the recovered
+    // work takes its tab, as two tabs on one file would overwrite each other's saves.
+    if (const int open = FindOpenDocument(found.Details.OriginalFile); open >= 0) {
+      const TBAMForm& on_disk = *DocumentAt(open);
+      if (!on_disk.Modified && !on_disk.ImageChanged) {
+        ActivateDocument(open);
+        CloseDocument();
+      }
+    }
     OpenFile2(found.Copy.string(), dtBAM, false);
     if (!document_ || BAMForm()->BAM.FileName != found.Copy.string()) continue;
     TBAMForm& doc = *BAMForm();

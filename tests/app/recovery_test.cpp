@@ -148,6 +148,9 @@ class RecoveryTest : public QObject, public EditorFixture {
     ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
     QVERIFY(child.waitForFinished());
 
+    // The first file is open as it is on disk (named again on the command line): the recovered
+    // work replaces that tab rather than adding a second one on the same file.
+    form_->OpenFile(first, dtBAM);
     prompts_->Choices = {0, 0};  // "Recover" both
     form_->OfferRecoveries();
     QCOMPARE(prompts_->Count("choice"), 2);
