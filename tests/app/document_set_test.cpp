@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
 #include <QMimeData>
 #include <QTabBar>
 #include <QUrl>
@@ -207,6 +208,12 @@ class DocumentSetTest : public QObject, public EditorFixture {
     QCOMPARE(form_->List_Frames->count(), Doc().BAM.FrameCount());
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
     QCOMPARE(Doc().BAM.FileName, first);
+    // The Window menu lists the documents, the active one checked.
+    emit form_->findChild<QMenu*>("Window1")->aboutToShow();
+    QVERIFY(form_->findChild<QAction*>("WindowDocument1")->isChecked());
+    form_->findChild<QAction*>("WindowDocument3")->trigger();
+    QCOMPARE(Doc().BAM.FileName, third);
+    form_->ActivateDocument(0);
 
     form_->Entry("Negative1")->trigger();  // the first document has unsaved changes
     auto* close_second = tabs->tabButton(1, QTabBar::RightSide);
@@ -229,7 +236,8 @@ class DocumentSetTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().BAM.FileName, first);
   }
 
-  // Cancel keeps everything open and unsaved; Save All writes both files and lets the window go.
+  // Cancel keeps everything open and unsaved, and so does a question of "Ask for Each"
+  // cancelled; Save All writes both files and lets the window go.
   void closingAsksOnceAboutEveryUnsavedDocument() {
     const std::vector<std::string> files = {CopyOf("wmdag.bam"), CopyOf("carot.bam")};
     std::vector<TBAM> before(2);
@@ -249,10 +257,18 @@ class DocumentSetTest : public QObject, public EditorFixture {
     TBAM untouched;
     QVERIFY(untouched.LoadFromFile(files[0]) && untouched.Palette == before[0].Palette);
 
+    // "Ask for Each" asks the usual question of each; cancelling one keeps the window.
+    prompts_->Choices = {2};
+    prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
+    QVERIFY(!form_->close());
+    QCOMPARE(prompts_->Count("question"), 1);
+    QVERIFY(prompts_->History.back().Text.find("wmdag.bam") != std::string::npos);
+    QVERIFY(form_->DocumentAt(0)->Modified && form_->DocumentAt(1)->Modified);
+
     prompts_->Choices = {0};  // "Save All"
     QVERIFY(form_->close());
-    QCOMPARE(prompts_->Count("choice"), 2);
-    QCOMPARE(prompts_->Count("question"), 0);
+    QCOMPARE(prompts_->Count("choice"), 3);
+    QCOMPARE(prompts_->Count("question"), 1);
     for (std::size_t i = 0; i < 2; ++i) {
       TBAM saved;
       QVERIFY(saved.LoadFromFile(files[i]));
