@@ -5,14 +5,17 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QPushButton>
 #include <QMimeData>
 #include <QTabBar>
+#include <QTimer>
 #include <QUrl>
 
 #include <filesystem>
 
 #include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
+#include "app/settings_dialog.h"
 
 using namespace celwright;
 namespace fs = std::filesystem;
@@ -214,6 +217,18 @@ class DocumentSetTest : public QObject, public EditorFixture {
     form_->findChild<QAction*>("WindowDocument3")->trigger();
     QCOMPARE(Doc().BAM.FileName, third);
     form_->ActivateDocument(0);
+
+    // Display colours chosen in the settings reach every paletted document, not only the
+    // active one.
+    QTimer::singleShot(0, [this] {
+      TSettingsForm* settings = form_->SettingsForm();
+      prompts_->ColorChoices.push_back(MakeColor(10, 20, 30));
+      QTest::mouseClick(settings->SpeedButton1, Qt::LeftButton);
+      QTest::mouseClick(settings->Btn_Done, Qt::LeftButton);
+    });
+    form_->Settings1Click();
+    QCOMPARE(form_->DocumentAt(2)->BAM.GetTransCol(), MakeColor(10, 20, 30));
+    QCOMPARE(Doc().BAM.GetTransCol(), MakeColor(10, 20, 30));
 
     form_->Entry("Negative1")->trigger();  // the first document has unsaved changes
     auto* close_second = tabs->tabButton(1, QTabBar::RightSide);
