@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "model/qm_BAM.h"
@@ -26,5 +27,12 @@ std::vector<CopiedFrame> CopyFrames(const TBAM& bam, const std::vector<std::int3
 // palette shows them in the copied colour, the nearest other entry from 2 up elsewhere, and
 // transparent and shadow pixels kept; colours for unpaletted animations.
 Bitmap FramePixelsFor(const CopiedFrame& frame, const TBAM& bam);
+
+// Copied frames as bytes, for a drag between documents, and back. The bytes may come from any
+// program that put data under the format's name, so reading checks every size first and gives
+// nothing for data it cannot trust.
+inline constexpr const char* kFramesMimeType = "application/x-celwright-frames";
+std::vector<std::uint8_t> EncodeCopiedFrames(const std::vector<CopiedFrame>& frames);
+std::optional<std::vector<CopiedFrame>> DecodeCopiedFrames(const std::vector<std::uint8_t>& bytes);
 
 }  // namespace celwright

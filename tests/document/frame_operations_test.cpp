@@ -65,6 +65,38 @@ TEST(FrameOperations, PastedFramesLookAsCopiedOnAnyPalette) {
   EXPECT_EQ(colours.GetPixel(2, 0), ToColor(source.form.BAM.Palette[11]));
 }
 
+// Dragged frames travel as bytes any program could have written: they come back exactly, and
+// anything short, oversized or trailing is refused rather than read past its end.
+TEST(FrameOperations, DraggedFramesRoundTripAndDamagedBytesAreRefused) {
+  DocumentFixture source(3);
+  const std::vector<CopiedFrame> copies = CopyFrames(source.form.BAM, {2, 0});
+  const std::vector<std::uint8_t> bytes = EncodeCopiedFrames(copies);
+  const auto back = DecodeCopiedFrames(bytes);
+  ASSERT_TRUE(back);
+  ASSERT_EQ(back->size(), 2u);
+  for (std::size_t k = 0; k < 2; ++k) {
+    EXPECT_EQ((*back)[k].Colours.Pixels(), copies[k].Colours.Pixels());
+    EXPECT_EQ((*back)[k].Indices.Pixels(), copies[k].Indices.Pixels());
+    EXPECT_EQ((*back)[k].CentreX, copies[k].CentreX);
+    EXPECT_TRUE((*back)[k].Paletted);
+  }
+  EXPECT_EQ((*back)[0].Colours.Width(), 6);
+
+  std::vector<std::uint8_t> damaged = bytes;
+  damaged.pop_back();
+  EXPECT_FALSE(DecodeCopiedFrames(damaged));
+  damaged = bytes;
+  damaged.push_back(0);
+  EXPECT_FALSE(DecodeCopiedFrames(damaged));
+  damaged = bytes;
+  damaged[8] = damaged[9] = damaged[10] = damaged[11] = 0xFF;  // four thousand million frames
+  EXPECT_FALSE(DecodeCopiedFrames(damaged));
+  damaged = bytes;
+  damaged[12 + 8] = damaged[12 + 9] = damaged[12 + 10] = 0xFF;  // a frame wider than any
+  EXPECT_FALSE(DecodeCopiedFrames(damaged));
+  EXPECT_FALSE(DecodeCopiedFrames({}));
+}
+
 TEST(FrameOperations, DeletingTheLastFramesShowsTheNewLastThenNothing) {
   DocumentFixture doc(2);
   doc.form.ShowFrame(1);
