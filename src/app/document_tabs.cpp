@@ -197,10 +197,19 @@ void TMainForm::WindowMenuPopup() {
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  if (event->mimeData()->hasUrls() || event->mimeData()->hasFormat(kFramesMimeType))
+    event->acceptProposedAction();
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {
+  if (event->mimeData()->hasFormat(kFramesMimeType)) {
+    if (DropFrames(*event->mimeData())) {
+      event->acceptProposedAction();
+    } else {
+      event->ignore();
+    }
+    return;
+  }
   const QList<QUrl> urls = event->mimeData()->urls();
   event->acceptProposedAction();
   for (const QUrl& url : urls) {

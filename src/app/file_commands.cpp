@@ -116,6 +116,7 @@ void TMainForm::CreateDocumentWindow() {
   doc->Session = std::make_unique<DocumentSession>(prompts_, doc_options_, link);
   doc->Recovery = std::make_unique<RecoveryStore>(recovery_folder_);
   doc->LastTool = doc_options_.Tool;
+  doc->Serial = ++document_serial_;
   {
     const std::lock_guard<std::mutex> lock(documents_mutex_);
     documents_.push_back(std::move(added));

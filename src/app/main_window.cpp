@@ -66,6 +66,7 @@ TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
     if (OpenDocument* doc = DocumentOfWindow(window)) SwitchTo(doc);
   });
   setAcceptDrops(true);
+  WireFrameDrags();
   auto* centre = new QWidget(this);
   auto* middle = new QVBoxLayout;
   middle->setSpacing(0);

@@ -27,6 +27,8 @@ class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
+class QMimeData;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -411,6 +413,14 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   // The window's frame clipboard (Copy Frames), shared by every document.
   std::vector<CopiedFrame> copied_frames_;
   std::vector<std::int32_t> FramesToCopy() const;
+  // Pastes copied frames into the active document and shows the last of them.
+  void PasteFramesIntoActive(const std::vector<CopiedFrame>& frames);
+  // The frame lists' entries drag their frames (frame_transfer_commands.cpp).
+  void WireFrameDrags();
+  QMimeData* FrameDragData(QListWidget* list, const QList<QListWidgetItem*>& items);
+  // A drop of frames dragged from another document pastes them into the active one.
+  bool DropFrames(const QMimeData& dropped);
+  std::uint64_t document_serial_ = 0;
   // Fills the next untitled document instead of the New frame, once (imported animations).
   std::function<void(TBAM&)> fill_new_document_;
   DocumentOptions doc_options_;

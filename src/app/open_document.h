@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <cstdint>
 #include <memory>
 
 #include "app/document_session.h"
@@ -22,6 +23,8 @@ struct OpenDocument {
   BAMFormView* View = nullptr;
   QPointer<QMdiSubWindow> Window;
   std::unique_ptr<RecoveryStore> Recovery;
+  // Tells a drag of its own frames from one of another document (never reused in a run).
+  std::uint64_t Serial = 0;
   // Kept while another document is active: magnification, the lists' highlights and page.
   int MagnificationIndex = 0;
   int FrameRow = -1;

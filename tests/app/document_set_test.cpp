@@ -147,7 +147,8 @@ class DocumentSetTest : public QObject, public EditorFixture {
     if (cut.Width() > w) QCOMPARE(cut.GetPixel(w, 0), source_indices.GetPixel(w, 0));
   }
 
-  // A frame copied whole goes to the end of another document, centre and look kept, as one step.
+  // A frame copied whole, or dragged from the list, goes to the end of another document, centre
+  // and look kept, as one step.
   void copyFramesAndPasteFramesCarryAFrameToAnotherDocument() {
     const std::string source = CopyOf("rabbG11.bam"), target = CopyOf("wmdag.bam");
     TBAM source_bam, target_before;
@@ -180,6 +181,26 @@ class DocumentSetTest : public QObject, public EditorFixture {
 
     form_->Undo1Click();
     QCOMPARE(Doc().BAM.FrameCount(), count);
+
+    // The frame's entry dragged from the source's list adds it the same way; dropped back on
+    // its own document it adds nothing.
+    form_->ActivateDocument(0);
+    QListWidget* list = form_->List_Frames;
+    std::unique_ptr<QMimeData> dragged(list->model()->mimeData({list->model()->index(copied, 0)}));
+    QVERIFY(dragged);
+    const auto drop = [&] {
+      QWidget* view = form_->View()->viewport();
+      QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, dragged.get(), Qt::LeftButton, {});
+      QApplication::sendEvent(view, &enter);
+      QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, dragged.get(), Qt::LeftButton, {});
+      QApplication::sendEvent(view, &dropped);
+    };
+    drop();
+    QCOMPARE(Doc().BAM.FrameCount(), source_bam.FrameCount());
+    form_->ActivateDocument(1);
+    drop();
+    QCOMPARE(Doc().BAM.FrameCount(), count + 1);
+    QCOMPARE(Doc().BAM.GetFrame(count).CentreX, was.CentreX);
   }
 
   // Files named on the command line and files dropped on the window each get a tab; a tab's
