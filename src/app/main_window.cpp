@@ -122,7 +122,12 @@ TMainForm::~TMainForm() {
   // The document windows are gone before the widgets they paint into.
   mdi_->disconnect(this);
   while (!documents_.empty()) {
-    SwitchTo(documents_.back().get());
+    // Each in turn becomes the one DestroyDocumentWindow removes; nothing needs showing.
+    OpenDocument& last = *documents_.back();
+    active_ = &last;
+    document_ = last.Session.get();
+    view_ = last.View;
+    document_window_ = last.Window;
     DestroyDocumentWindow();
   }
 }
