@@ -66,6 +66,11 @@ enum {
 /*
  * The editor's functions, in export-number order (the number is in brackets).
  *
+ * The editor may hold several documents, each in its own tab. Every function below acts on the
+ * active document, the one whose tab is in front: "the open document" and "the open animation"
+ * mean that one. OpenFile adds a document and makes it active; CloseCurrent closes the active
+ * one, after which the tab that comes to the front is active.
+ *
  * [1] RegisterMenuEntry: adds an entry captioned `Caption` to the menu named `ParentName`:
  *     "File1", "Edit1", "Colors1", "Frame1", "Sequence2", "View1", "Help1", "ZoomTo1" or
  *     "PluginsMenu". Any other name (including the name of a command rather than a menu) puts
@@ -75,8 +80,9 @@ enum {
  *     export is never called: the click is logged and the user told once.
  * [2] ShowAboutBox: shows the editor's about box with these six texts, and waits until it is
  *     closed. A click on the e-mail text opens "mailto:" + it, on the web text opens it.
- * [3] OpenFile: opens a file as the given kind, closing the open document first (the user may
- *     be asked to save it, and may refuse). AddToRecent puts it in the recent-file list.
+ * [3] OpenFile: opens a file as the given kind as a new document beside those open, which
+ *     becomes the active one; a file that is already open only comes to the front.
+ *     AddToRecent puts it in the recent-file list.
  * [4] SaveCurrent: the File > Save command.
  * [5]-[7] SetBAMProperty*: change a property of the open animation (see below).
  * [8]-[10] GetBAMProperty*: read one; `Default` comes back when no document is open or the

@@ -28,7 +28,10 @@ CommandLineRequest ParseCommandLine(const std::vector<std::string>& arguments) {
     std::string lowered = argument;
     std::transform(lowered.begin(), lowered.end(), lowered.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (IsExistingFile(argument)) request.CmdLineFileName = argument;
+    if (IsExistingFile(argument)) {
+      request.CmdLineFileName = argument;
+      request.CmdLineFileNames.push_back(argument);
+    }
     int number = -1;
     if (const auto colon = lowered.find(':'); colon != std::string::npos) {
       number = NumberAfterColon(lowered.substr(colon + 1));

@@ -10,6 +10,7 @@ namespace celwright {
 // What the program was asked to do on its command line.
 struct CommandLineRequest {
   std::string CmdLineFileName;  // last argument naming an existing file
+  std::vector<std::string> CmdLineFileNames;  // every argument naming an existing file, in order
   TDocType CmdLineFileType = dtBAM;
   bool PreviewMode = false;
   int PreviewBackground = -1;  // the number after "-p:", -1 when none was given

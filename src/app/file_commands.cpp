@@ -8,9 +8,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QFileInfo>
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 #include <utility>
@@ -18,6 +20,7 @@
 #include "support/app_info.h"
 #include "app/document_session.h"
 #include "app/document_view.h"
+#include "app/open_document.h"
 #include "app/progress_window.h"
 #include "app/repair_report.h"
 #include "app/save_rules.h"
@@ -108,17 +111,34 @@ void TMainForm::CreateDocumentWindow() {
   doc_options_.WindowColour = to_colour(colours.color(QPalette::Base));
   doc_options_.HighlightColour = to_colour(colours.color(QPalette::Highlight));
   MainWindowLink& link = *this;
-  document_ = std::make_unique<DocumentSession>(prompts_, doc_options_, link);
+  KeepActiveState();
+  auto added = std::make_unique<OpenDocument>();
+  OpenDocument* doc = added.get();
+  doc->Session = std::make_unique<DocumentSession>(prompts_, doc_options_, link);
+  doc->Recovery = std::make_unique<RecoveryStore>(recovery_folder_);
+  doc->LastTool = doc_options_.Tool;
+  doc->Serial = ++document_serial_;
+  {
+    const std::lock_guard<std::mutex> lock(documents_mutex_);
+    documents_.push_back(std::move(added));
+  }
+  active_ = doc;
+  document_ = doc->Session.get();
   // The undo history's memory, in megabytes (default 256).
   document_->Form.SetHistoryBudget(
       static_cast<std::size_t>(settings_.ReadInt("UndoMemoryMB", 256)) << 20);
-  auto* window = new DocumentWindow([this] { return Close1Click(); }, mdi_);
+  // A tab's close button closes that document, whichever is active.
+  auto* window = new DocumentWindow([this, doc] { return CloseDocumentAsking(doc); }, mdi_);
   window->setAttribute(Qt::WA_DeleteOnClose, false);
   view_ = new BAMFormView(document_->Form, window);
   view_->setObjectName("DocumentView");
+  doc->View = view_;
   document_->AttachView(view_);
   ConnectTools();
-  document_->OnCaption = [this](const std::string& caption) { SetDocumentCaption(caption); };
+  document_->OnCaption = [this, doc](const std::string& caption) {
+    if (doc->Window) doc->Window->setWindowTitle(QString::fromStdString(caption) + "[*]");
+    if (doc == active_) ShowActiveCaption();
+  };
   window->setWidget(view_);
   window->setWindowIcon(AppIcon());
   // Ctrl+F4 belongs to File > Close alone: a second owner makes the key ambiguous, and only
@@ -126,34 +146,71 @@ void TMainForm::CreateDocumentWindow() {
   if (QMenu* system = window->systemMenu()) {
     for (QAction* action : system->actions()) action->setShortcuts({});
   }
-  mdi_->addSubWindow(window);
+  doc->Window = window;
   document_window_ = window;
+  mdi_->addSubWindow(window);
   window->showMaximized();
+  mdi_->setActiveSubWindow(window);
 }
 
 void TMainForm::DestroyDocumentWindow() {
+  if (!active_) return;
   DiscardRecovery();
   if (document_) document_->AttachView(nullptr);
   // The window may be in the middle of its own close event, so it goes later; from now on it
   // must not reach the core it showed.
   if (view_) view_->Detach();
+  std::unique_ptr<OpenDocument> closing;
+  {
+    const std::lock_guard<std::mutex> lock(documents_mutex_);
+    const auto place = std::find_if(documents_.begin(), documents_.end(),
+                                    [this](const auto& doc) { return doc.get() == active_; });
+    closing = std::move(*place);
+    documents_.erase(place);
+  }
+  active_ = nullptr;
+  document_ = nullptr;
   if (document_window_) {
+    // The caller decides which document comes forward, not the tab bar.
+    const QSignalBlocker block(mdi_);
     mdi_->removeSubWindow(document_window_);
     document_window_->deleteLater();
   }
   document_window_ = nullptr;
   view_ = nullptr;
-  document_.reset();
+  closing.reset();
   setWindowTitle(base_caption_);
   setWindowModified(false);
 }
 
 void TMainForm::SetDocumentCaption(const std::string& caption) {
-  // "[*]" is where Qt shows the unsaved-changes marker (see RefreshCommandStates). The main
-  // window keeps its own caption: while the document window is maximised Qt adds the
-  // document's title to it (" - [name]"), otherwise the document window shows it; a name set
-  // here as well would show twice.
+  // "[*]" is where Qt shows the unsaved-changes marker (see RefreshCommandStates); the tab
+  // shows the document's title with it.
   if (document_window_) document_window_->setWindowTitle(QString::fromStdString(caption) + "[*]");
+  ShowActiveCaption();
+}
+
+void TMainForm::NameTabButtons() {
+  // The tab bar's close buttons are buttons like any other: named for those who cannot see them.
+  auto* tabs = mdi_->findChild<QTabBar*>();
+  if (!tabs) return;
+  for (int i = 0; i < tabs->count(); ++i) {
+    QWidget* close = tabs->tabButton(i, QTabBar::RightSide);
+    if (!close) close = tabs->tabButton(i, QTabBar::LeftSide);
+    if (!close) continue;
+    QString name = tabs->tabText(i);
+    if (name.endsWith("*")) name.chop(1);
+    close->setAccessibleName("Close " + name);
+    close->setToolTip("Close " + name);
+  }
+}
+
+void TMainForm::ShowActiveCaption() {
+  NameTabButtons();
+  // The tabs do not merge their title into the window's as a maximised document window did:
+  // the window names the active document itself (" - [name]").
+  setWindowTitle(document_window_ ? base_caption_ + " - [" + document_window_->windowTitle() + "]"
+                                  : base_caption_);
 }
 
 bool TMainForm::LoadDocument(const std::string& file_name, TDocType file_type) {
@@ -220,15 +277,14 @@ void TMainForm::OpenFile2(const std::string& name_as_given, TDocType file_type,
           ? name_as_given
           : QFileInfo(QString::fromStdString(name_as_given)).absoluteFilePath().toStdString();
   AddLogLine("OPEN: " + file_name + "...");
-  if (document_) {
-    if (!BAMForm()->CheckCanClose()) return;
-    AppendToLog(" [ABORTED] (Must close first)");
-    CloseDocument();  // already answered: asking again would be the same question twice
-    OpenFile2(file_name, file_type, add_to_recent);
+  if (const int open = FindOpenDocument(file_name); open >= 0) {
+    // A second copy of one file would let two tabs overwrite each other's work.
+    AppendToLog(" [OK] (Already open)");
+    ActivateDocument(open);
     return;
   }
-  Combo_MagChange(0);
   CreateDocumentWindow();
+  ShowMagnification(0);
   TBAMForm& doc = *BAMForm();
   doc.ViewTransparency = Entry("ViewPaletteTransparency1")->isChecked();
 
@@ -400,8 +456,15 @@ void TMainForm::SaveAs1Click() {
   std::string path = choice.Path;
   if (target.Type == dtBAM && std::filesystem::path(path).extension().empty())
     path += BamExtensionLike(suggested);
-  if (!ConfirmSaveTarget(prompts_, "Save BAM File", choice.Path, SaveNameFor(path, target.Type),
-                         doc.BAM.FileName, ""))
+  // Two tabs on one file would overwrite each other's work at every save.
+  const std::string final_name = SaveNameFor(path, target.Type);
+  if (const int open = FindOpenDocument(final_name); open >= 0 && DocumentAt(open) != &doc) {
+    prompts_.Error(kAppTitle, "\"" + ShownName(final_name) +
+                                  "\" is open in another tab. Close it there first, or save under "
+                                  "another name.");
+    return;
+  }
+  if (!ConfirmSaveTarget(prompts_, "Save BAM File", choice.Path, final_name, doc.BAM.FileName, ""))
     return;
   doc.LandPendingEdits();  // text still being placed and a moved selection are saved too
   if (doc.ImageChanged) doc.ShowFrame(doc.CurrentFrame);
@@ -419,6 +482,11 @@ void TMainForm::CloseDocument() {
   List_Sequences->clear();
   List_SequenceFrames->clear();
   List_Frames->clear();
+  // The last document opened before comes to the front.
+  if (!documents_.empty()) {
+    SwitchTo(documents_.back().get());
+    return;
+  }
   ShowPalette();
   RefreshCommandStates();
 }
@@ -427,7 +495,7 @@ void TMainForm::RecentFileClick(int place) {
   if (place < 0 || place >= kRecentCount) return;
   const std::string name = recent_.Names[static_cast<std::size_t>(place)];
   if (name.empty()) return;
-  // Opening closes the document first: a file that is gone must not cost the one still open.
+  // A file that is gone is not worth an empty tab.
   if (!QFileInfo::exists(QString::fromStdString(name))) {
     AddLogLine("OPEN: " + name + "... [ABORTED] (File not found)");
     const PromptAnswer answer = prompts_.AskYesNoCancel(

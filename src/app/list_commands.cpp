@@ -93,9 +93,12 @@ void TMainForm::UpdateFrameAndSequenceLists() {
   // Playback works on frame numbers the change may have moved.
   BAMForm()->StopSequence();
   AddLogLine("APP : Update Frames & Sequences List...");
-  const int frame_row = List_Frames->currentRow();
-  const int sequence_row = SelectedSequence();
-  const int entry_row = SelectedEntry();
+  ShowListRows(List_Frames->currentRow(), SelectedSequence(), SelectedEntry());
+  AppendToLog(" [OK]");
+}
+
+void TMainForm::ShowListRows(int frame_row, int sequence_row, int entry_row) {
+  if (!document_) return;
   const TFileDetails& details = DetailsOf(BAMForm()->DocType);
   const TBAM& bam = BAMForm()->BAM;
   FillList(List_Frames, bam.FrameCount(), details.SingleFrame, details.FrameLabel,
@@ -106,7 +109,6 @@ void TMainForm::UpdateFrameAndSequenceLists() {
   SelectRow(List_Sequences, sequence_row < List_Sequences->count() ? sequence_row : -1);
   List_SequencesClick(false);
   SelectRow(List_SequenceFrames, entry_row < List_SequenceFrames->count() ? entry_row : -1);
-  AppendToLog(" [OK]");
   RefreshCommandStates();
 }
 

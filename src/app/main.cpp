@@ -65,8 +65,7 @@ int main(int argc, char** argv) {
     if (result != TPreviewForm::kResultEditor) return 0;
     // The file is open already; the editor must not open it a second time.
   } else {
-    main_form.CmdLineFileName = request.CmdLineFileName;
-    main_form.CmdLineFileType = request.CmdLineFileType;
+    main_form.CmdLineFileNames = request.CmdLineFileNames;
   }
 
   splash->SetMaximum(10);

@@ -114,6 +114,8 @@ void TMainForm::Frame1Click() {
   for (const char* name : {"ManageFrames1", "MergeIdenticalFrames1", "TrimTransparentBorders1"})
     SetEnabled(Entry(name), open);
   SetEnabled(Entry("NewFrame1"), open);
+  SetEnabled(Entry("CopyFrames1"), open && (frame || sequence));
+  SetEnabled(Entry("PasteFrames1"), open && !copied_frames_.empty());
   for (const char* name : {"ImportFrameintoSeq1", "AddNewFrame1", "AddFrame1"})
     SetEnabled(Entry(name), open && sequence);
   for (const char* name : {"DuplicateFrameInSeq1", "RemoveFrame1"})
@@ -197,6 +199,8 @@ void TMainForm::RefreshCommandStates() {
   const bool unsaved = document_ && (BAMForm()->Modified || BAMForm()->ImageChanged);
   setWindowModified(unsaved);
   if (document_window_) document_window_->setWindowModified(unsaved);
+  SetEnabled(Entry("NextDocument1"), DocumentCount() > 1);
+  SetEnabled(Entry("PreviousDocument1"), DocumentCount() > 1);
   RefreshHistoryViewer();
 }
 

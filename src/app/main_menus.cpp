@@ -156,6 +156,8 @@ void TMainForm::BuildMenus() {
            [this] { ImportFrameintoSeq1Click(); });
   AddEntry(frame, "ExportFrame1", "&Export Frame", QKeySequence("Ctrl+Shift+S"),
            [this] { ExportFrameClick(); });
+  AddEntry(frame, "CopyFrames1", "&Copy Frames", none, [this] { CopyFrames1Click(); });
+  AddEntry(frame, "PasteFrames1", "Paste Fra&mes", none, [this] { PasteFrames1Click(); });
   frame->addSeparator();
   AddEntry(frame, "AddNewFrame1", "Add Ne&w Frame to Sequence", none,
            [this] { AddNewFrame1Click(); });
@@ -241,6 +243,8 @@ void TMainForm::BuildMenus() {
   QMenu* plugins = bar->addMenu("&Plugins");
   plugins->setObjectName("PluginsMenu");
   plugins->menuAction()->setVisible(false);
+
+  BuildWindowMenu(bar);
 
   QMenu* help = bar->addMenu("&Help");
   help->setObjectName("Help1");

@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "app/document_session.h"
+#include "app/frame_list_widget.h"
 #include "app/palette_widget.h"
 #include "app/tool_icons.h"
 #include "document/bam_form.h"
@@ -348,7 +349,7 @@ void TMainForm::BuildRightPanel() {
   connect(Btn_Play, &QToolButton::clicked, this, [this] { Play1Click(); });
   connect(Btn_Stop, &QToolButton::clicked, this, [this] { Stop1Click(); });
   seq_layout->addLayout(buttons);
-  List_SequenceFrames = new QListWidget(Tab_Sequence);
+  List_SequenceFrames = new FrameListWidget(Tab_Sequence);
   List_SequenceFrames->setObjectName("List_SequenceFrames");
   seq_layout->addWidget(List_SequenceFrames, 3);
   PageControl->addTab(Tab_Sequence, "Sequences");
@@ -356,7 +357,7 @@ void TMainForm::BuildRightPanel() {
   Tab_Frames = new QWidget(PageControl);
   Tab_Frames->setObjectName("Tab_Frames");
   auto* frames_layout = new QVBoxLayout(Tab_Frames);
-  List_Frames = new QListWidget(Tab_Frames);
+  List_Frames = new FrameListWidget(Tab_Frames);
   List_Frames->setObjectName("List_Frames");
   frames_layout->addWidget(List_Frames);
   PageControl->addTab(Tab_Frames, "All Frames");

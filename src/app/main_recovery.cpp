@@ -7,6 +7,7 @@
 #include "support/app_info.h"
 #include "app/document_session.h"
 #include "app/main_window.h"
+#include "app/open_document.h"
 #include "document/bam_form.h"
 #include "document/recovery_store.h"
 #include "support/desktop_association.h"
@@ -20,7 +21,7 @@ constexpr int kDefaultAutosaveSeconds = 60;
 }  // namespace
 
 void TMainForm::StartAutosave() {
-  recovery_ = std::make_unique<RecoveryStore>(DefaultRecoveryFolder());
+  recovery_folder_ = DefaultRecoveryFolder();
   autosave_timer_ = new QTimer(this);
   autosave_timer_->setObjectName("AutosaveTimer");
   connect(autosave_timer_, &QTimer::timeout, this, [this] { AutosaveTick(); });
@@ -29,22 +30,42 @@ void TMainForm::StartAutosave() {
 }
 
 void TMainForm::SetRecoveryFolder(const std::filesystem::path& folder) {
-  if (recovery_) recovery_->Discard();
-  recovery_ = std::make_unique<RecoveryStore>(folder);
+  recovery_folder_ = folder;
+  for (const auto& doc : documents_) {
+    doc->Recovery->Discard();
+    auto fresh = std::make_unique<RecoveryStore>(folder);
+    const std::lock_guard<std::mutex> lock(documents_mutex_);
+    std::swap(doc->Recovery, fresh);
+  }
+}
+
+RecoveryStore* TMainForm::Recovery() const { return active_ ? active_->Recovery.get() : nullptr; }
+
+bool TMainForm::WaitForRecoveries(std::chrono::milliseconds limit) {
+  const std::lock_guard<std::mutex> lock(documents_mutex_);
+  bool idle = true;
+  for (const auto& doc : documents_) idle = doc->Recovery->WaitIdle(limit) && idle;
+  return idle;
 }
 
 void TMainForm::AutosaveTick() {
-  if (!document_ || !BAMForm()->BAM.IsOpen) return;
-  const TBAMForm& doc = *BAMForm();
+  // Each document keeps a copy of its own: a crash costs none of them.
+  for (const auto& open : documents_) AutosaveDocument(*open);
+}
+
+void TMainForm::AutosaveDocument(OpenDocument& open) {
+  const TBAMForm& doc = open.Session->Form;
+  RecoveryStore& recovery = *open.Recovery;
+  if (!doc.BAM.IsOpen) return;
   if (!doc.Modified && !doc.ImageChanged) {
     // Saved meanwhile by a path that did not say so: an old copy would only confuse.
-    if (recovery_->HasCopy()) recovery_->Discard();
+    if (recovery.HasCopy()) recovery.Discard();
     return;
   }
   // A copy of true-colour work would be a BAM V2 file with pages of its own, re-encoded (lossy
   // and slow) at every tick: such work is kept by saving only.
   if (doc.TrueColour()) return;
-  if (std::string why; !recovery_->PrepareFolder(why)) {
+  if (std::string why; !recovery.PrepareFolder(why)) {
     if (recovery_refusal_told_) return;
     recovery_refusal_told_ = true;
     AddLogLine("APP : Recovery copy [ABORTED] (" + why + ")");
@@ -59,18 +80,18 @@ void TMainForm::AutosaveTick() {
                           static_cast<std::int64_t>(std::time(nullptr))};
   try {
     // The snapshot is a copy taken here; the worker writes it while editing goes on.
-    recovery_->WriteAsync(MakeRecoverySnapshot(doc), std::move(details));
+    recovery.WriteAsync(MakeRecoverySnapshot(doc), std::move(details));
   } catch (const std::exception& e) {
     AddLogLine(std::string("APP : Recovery copy [ABORTED] (") + e.what() + ")");
   }
 }
 
 void TMainForm::DiscardRecovery() {
-  if (recovery_) recovery_->Discard();
+  if (active_) active_->Recovery->Discard();
 }
 
 void TMainForm::OfferRecoveries() {
-  for (const FoundRecovery& found : FindOrphanedRecoveries(recovery_->Folder())) {
+  for (const FoundRecovery& found : FindOrphanedRecoveries(recovery_folder_)) {
     const QString when =
         QDateTime::fromSecsSinceEpoch(found.Details.SavedAt).toString("yyyy-MM-dd hh:mm:ss");
     const std::string text = "Celwright II did not close properly. Unsaved work on " +
@@ -84,6 +105,15 @@ void TMainForm::OfferRecoveries() {
     }
     if (answer != 0) continue;  // asked again at the next start
     AddLogLine("APP : Recover " + found.Details.OriginalFile);
+    // The file as it is on disk may be open already (named on the command line): the recovered
+    // work takes its tab, as two tabs on one file would overwrite each other's saves.
+    if (const int open = FindOpenDocument(found.Details.OriginalFile); open >= 0) {
+      const TBAMForm& on_disk = *DocumentAt(open);
+      if (!on_disk.Modified && !on_disk.ImageChanged) {
+        ActivateDocument(open);
+        CloseDocument();
+      }
+    }
     OpenFile2(found.Copy.string(), dtBAM, false);
     if (!document_ || BAMForm()->BAM.FileName != found.Copy.string()) continue;
     TBAMForm& doc = *BAMForm();
@@ -93,10 +123,10 @@ void TMainForm::OfferRecoveries() {
     doc.Modified = true;
     SetDocumentCaption(doc.Caption());
     // A fresh copy of this session replaces the old one before the old one goes.
-    recovery_->WriteAsync(MakeRecoverySnapshot(doc),
-                          {doc.BAM.FileName, static_cast<int>(doc.DocType),
-                           static_cast<std::int64_t>(std::time(nullptr))});
-    recovery_->Wait();
+    active_->Recovery->WriteAsync(MakeRecoverySnapshot(doc),
+                                  {doc.BAM.FileName, static_cast<int>(doc.DocType),
+                                   static_cast<std::int64_t>(std::time(nullptr))});
+    active_->Recovery->Wait();
     RemoveRecovery(found);
     RefreshCommandStates();
   }

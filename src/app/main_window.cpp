@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QLocale>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QStatusBar>
 #include <QToolButton>
@@ -29,6 +30,7 @@
 #include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/log_window.h"
+#include "app/open_document.h"
 #include "app/progress_window.h"
 #include "app/run_messages.h"
 #include "app/tool_icons.h"
@@ -56,6 +58,15 @@ TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
   mdi_ = new QMdiArea(this);
   mdi_->setObjectName("DocumentArea");
   mdi_->setBackground(palette().brush(QPalette::Dark));
+  mdi_->setViewMode(QMdiArea::TabbedView);
+  mdi_->setDocumentMode(true);
+  mdi_->setTabsClosable(true);
+  // A tab clicked by the user brings its document forward.
+  connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+    if (OpenDocument* doc = DocumentOfWindow(window)) SwitchTo(doc);
+  });
+  setAcceptDrops(true);
+  WireFrameDrags();
   auto* centre = new QWidget(this);
   auto* middle = new QVBoxLayout;
   middle->setSpacing(0);
@@ -108,8 +119,17 @@ TMainForm::TMainForm(UserPrompts& prompts, AppSettings& settings)
 }
 
 TMainForm::~TMainForm() {
-  // The document window is gone before the widgets it paints into.
-  DestroyDocumentWindow();
+  // The document windows are gone before the widgets they paint into.
+  mdi_->disconnect(this);
+  while (!documents_.empty()) {
+    // Each in turn becomes the one DestroyDocumentWindow removes; nothing needs showing.
+    OpenDocument& last = *documents_.back();
+    active_ = &last;
+    document_ = last.Session.get();
+    view_ = last.View;
+    document_window_ = last.Window;
+    DestroyDocumentWindow();
+  }
 }
 
 void TMainForm::BuildStatusBar() {
@@ -180,8 +200,8 @@ void TMainForm::FormShow() {
   AddLogLine("APP : Show Main Form");
   ToolButtons->button(0)->setChecked(true);  // the pan tool
   SequencePopupPopup();
-  if (!CmdLineFileName.empty() && QFileInfo::exists(QString::fromStdString(CmdLineFileName)))
-    OpenFile(CmdLineFileName, CmdLineFileType);
+  for (const std::string& name : CmdLineFileNames)
+    if (QFileInfo::exists(QString::fromStdString(name))) OpenFile(name, DocTypeFromFileName(name));
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
@@ -190,7 +210,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  if (document_ && !BAMForm()->CheckCanClose()) {
+  if (!QueryCloseAll()) {
     event->ignore();
     return;
   }
@@ -198,11 +218,16 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void TMainForm::Combo_MagChange(int index) {
+void TMainForm::ShowMagnification(int index) {
   index = std::clamp(index, 0, Combo_Mag->count() - 1);
+  const QSignalBlocker block(Combo_Mag);
   Combo_Mag->setCurrentIndex(index);
   for (QAction* zoom : ZoomTo1Menu->actions()) zoom->setChecked(zoom->data().toInt() == index);
   doc_options_.MagnificationIndex = index;
+}
+
+void TMainForm::Combo_MagChange(int index) {
+  ShowMagnification(index);
   if (document_) BAMForm()->MagnificationChanged();
   View1Click();
 }
@@ -218,16 +243,10 @@ void TMainForm::ViewPaletteTransparency1Click() {
   BAMForm()->RedrawImage(false);
 }
 
-TBAMForm* TMainForm::BAMForm() const { return document_ ? &document_->Form : nullptr; }
-
 void TMainForm::CommandsChanged() {
   // The wheel steps the magnification inside the document; the list follows it.
-  if (Combo_Mag->currentIndex() != doc_options_.MagnificationIndex) {
-    const QSignalBlocker block(Combo_Mag);
-    Combo_Mag->setCurrentIndex(doc_options_.MagnificationIndex);
-    for (QAction* zoom : ZoomTo1Menu->actions())
-      zoom->setChecked(zoom->data().toInt() == doc_options_.MagnificationIndex);
-  }
+  if (Combo_Mag->currentIndex() != doc_options_.MagnificationIndex)
+    ShowMagnification(doc_options_.MagnificationIndex);
   RefreshCommandStates();
 }
 

@@ -2,12 +2,15 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <unordered_map>
 #include <string>
+#include <vector>
 
 #include "app/app_settings.h"
 #include "app/recent_files.h"
@@ -17,15 +20,19 @@
 #include "document/doc_type.h"
 #include "document/document_hosts.h"
 #include "document/document_options.h"
+#include "document/frame_transfer.h"
 
 class QAction;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
+class QMimeData;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QMenuBar;
 class QSpinBox;
 class QStackedWidget;
 class QTabWidget;
@@ -36,6 +43,7 @@ namespace celwright {
 
 class BAMFormView;
 class DocumentSession;
+struct OpenDocument;
 class TBAMForm;
 class TAboutBox;
 class TLogForm;
@@ -54,10 +62,13 @@ class TSettingsForm;
 class ToolController;
 
 // The main window: menus, tool bar, the three panels around the document area, the status bar.
-// It hosts at most one document: `BAMForm` is its core, kept by the session that answers the
-// core's requests; the main window answers the rest (commands changed, palette, save).
-// Its members are split by concern over main_window.cpp (frame and panels), main_menus.cpp,
-// main_enabling.cpp, file_commands.cpp, list_commands.cpp and document_commands.cpp.
+// It owns a set of documents, each in its own tab, and the one active: `BAMForm` is the active
+// document's core, kept by the session that answers the core's requests; the main window
+// answers the rest (commands changed, palette, save). The clipboard, the tool, colours, brush
+// and options are the window's and serve whichever document is active; documents never see
+// each other. Its members are split by concern over main_window.cpp (frame and panels),
+// main_menus.cpp, main_enabling.cpp, file_commands.cpp, document_tabs.cpp, list_commands.cpp
+// and document_commands.cpp.
 class TMainForm : public QMainWindow, private MainWindowLink {
   friend class CelwrightPluginHandler;  // plug-ins run the file commands and the about box
 
@@ -66,10 +77,20 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   TMainForm(UserPrompts& prompts, AppSettings& settings);
   ~TMainForm() override;
 
-  // --- Document --------------------------------------------------------------------------
+  // --- Documents (document_tabs.cpp) ---------------------------------------------------
+  // The active document's core, session and view; null while no document is open.
   TBAMForm* BAMForm() const;
-  DocumentSession* Session() const { return document_.get(); }
+  DocumentSession* Session() const { return document_; }
   BAMFormView* View() const { return view_; }
+  // The open documents in the order of their tabs.
+  int DocumentCount() const { return static_cast<int>(documents_.size()); }
+  TBAMForm* DocumentAt(int index) const;
+  int ActiveDocumentIndex() const;
+  // Makes a document active: its tab, lists, palette, status and commands come to the front.
+  void ActivateDocument(int index);
+  // Window > Next / Previous Document (Ctrl+Tab, Ctrl+Shift+Tab), wrapping around.
+  void NextDocument1Click();
+  void PreviousDocument1Click();
   // What the document window reads from the main window's controls.
   DocumentOptions& Options() { return doc_options_; }
 
@@ -90,6 +111,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
 
   // --- Lists -----------------------------------------------------------------------------
   void UpdateFrameAndSequenceLists();
+  // Fills the lists from the active document and highlights the given rows where they exist.
+  void ShowListRows(int frame_row, int sequence_row, int entry_row);
   void List_SequencesClick(bool real_click);
   void List_SequenceFramesDblClick();
   void List_FramesDblClick();
@@ -116,6 +139,10 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void ExportFrameClick();
   void ImportSequence1Click();
   void ExportSequence1Click();
+  // Frame > Copy Frames and Paste Frames (frame_transfer_commands.cpp): the frame on show, or
+  // a sequence's frames, go to the window's frame clipboard and are added to any document.
+  void CopyFrames1Click();
+  void PasteFrames1Click();
   // File > Import and File > Export of sprite sheets (sprite_sheet_commands.cpp).
   void ImportSpriteSheet1Click();
   void ExportSpriteSheet1Click();
@@ -166,13 +193,17 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   // --- Recovery copies and the desktop association (main_recovery.cpp) ---------------------
   // Where recovery copies go; tests point it at a folder of their own before any write.
   void SetRecoveryFolder(const std::filesystem::path& folder);
-  // Writes a recovery copy now when the document has unsaved changes (the timer's work).
+  // Writes a recovery copy now of every document with unsaved changes (the timer's work).
   void AutosaveTick();
-  // Removes this session's copy (the work was saved or closed on purpose).
+  // Removes the active document's copy (the work was saved or closed on purpose).
   void DiscardRecovery();
   // Offers each copy a crashed session left ("Recover", "Discard").
   void OfferRecoveries();
-  RecoveryStore* Recovery() const { return recovery_.get(); }
+  // The active document's recovery copy; null while no document is open.
+  RecoveryStore* Recovery() const;
+  // Waits for every document's running copy write (from any thread); false when one is still
+  // running after `limit` (each store is given the limit).
+  bool WaitForRecoveries(std::chrono::milliseconds limit);
   // Makes .bam files open in this program; the text says what was done. At start-up another
   // default the user chose stays; `make_default` (the user asked) replaces it.
   std::string CheckAssociation(bool make_default = false);
@@ -214,6 +245,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
 
   // --- View, help, log -------------------------------------------------------------------
   void Combo_MagChange(int index);
+  // The magnification list and menu show `index`; the document is left as it is.
+  void ShowMagnification(int index);
   void ShowGrid1Click();
   void OnionSkin1Click();
   void OnionSkinSettings1Click();
@@ -252,6 +285,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Files dropped on the window open as documents of their own.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -276,8 +312,26 @@ class TMainForm : public QMainWindow, private MainWindowLink {
 
   // File helpers.
   void OpenFile2(const std::string& file_name, TDocType file_type, bool add_to_recent);
+  // Adds a document to the set and makes it the active one.
   void CreateDocumentWindow();
+  // Removes the active document from the set; no document is active afterwards.
   void DestroyDocumentWindow();
+  // Makes `doc` the active document, keeping what the shared controls show for the one before.
+  void SwitchTo(OpenDocument* doc);
+  void KeepActiveState();
+  void ShowActiveState();
+  OpenDocument* DocumentOfWindow(const QMdiSubWindow* window) const;
+  // The open document of that file, if any.
+  int FindOpenDocument(const std::string& file_name) const;
+  // Window menu: one entry per document, the active one checked.
+  void WindowMenuPopup();
+  void BuildWindowMenu(QMenuBar* bar);
+  QMenu* WindowMenu = nullptr;
+  // Asks about every document with unsaved changes at once; false when the user cancelled or
+  // a chosen save did not happen.
+  bool QueryCloseAll();
+  // Closes one document after its own question; false when it stays open.
+  bool CloseDocumentAsking(OpenDocument* doc);
   // Closes the document without asking (the question was answered) and empties the panels.
   void CloseDocument();
   bool LoadDocument(const std::string& file_name, TDocType file_type);
@@ -288,6 +342,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   // and what the save has to tell about pages.
   void ShowSavedTextures();
   void SetDocumentCaption(const std::string& caption);
+  // The window's title names the active document.
+  void ShowActiveCaption();
+  void NameTabButtons();
   // Shows a frame in the document and moves the lists' highlight to it.
   void DisplayFrame(int index);
   // The lists highlight the frame on screen (an entry of the selected sequence showing it, if
@@ -350,7 +407,24 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   std::set<QAction*> unwired_;
   std::unordered_map<std::string, QAction*> entries_;
 
-  std::unique_ptr<DocumentSession> document_;
+  // The set; `active_` is one of them or null, and document_, view_ and document_window_ are
+  // its parts, so that every command simply works on the active document.
+  std::vector<std::unique_ptr<OpenDocument>> documents_;
+  OpenDocument* active_ = nullptr;
+  DocumentSession* document_ = nullptr;
+  // Guards the set against the signal watcher's thread, which waits for copy writes.
+  mutable std::mutex documents_mutex_;
+  // The window's frame clipboard (Copy Frames), shared by every document.
+  std::vector<CopiedFrame> copied_frames_;
+  std::vector<std::int32_t> FramesToCopy() const;
+  // Pastes copied frames into the active document and shows the last of them.
+  void PasteFramesIntoActive(const std::vector<CopiedFrame>& frames);
+  // The frame lists' entries drag their frames (frame_transfer_commands.cpp).
+  void WireFrameDrags();
+  QMimeData* FrameDragData(QListWidget* list, const QList<QListWidgetItem*>& items);
+  // A drop of frames dragged from another document pastes them into the active one.
+  bool DropFrames(const QMimeData& dropped);
+  std::uint64_t document_serial_ = 0;
   // Fills the next untitled document instead of the New frame, once (imported animations).
   std::function<void(TBAM&)> fill_new_document_;
   DocumentOptions doc_options_;
@@ -371,13 +445,14 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   TContrastForm* contrast_form_ = nullptr;
   TResizeFrameForm* resize_form_ = nullptr;
   TSettingsForm* settings_form_ = nullptr;
-  std::unique_ptr<RecoveryStore> recovery_;
+  std::filesystem::path recovery_folder_;
   // The user hears once per run that no copy can be kept (no private folder for them).
   bool recovery_refusal_told_ = false;
   // Whether the system clipboard holds a picture, kept by its change signal.
   bool clipboard_has_image_ = false;
   QTimer* autosave_timer_ = nullptr;
   void StartAutosave();
+  void AutosaveDocument(OpenDocument& open);
   // A palette command that ends with its history step and the palette shown again.
   void FinishPaletteCommand(bool accepted, const char* step_name);
   bool ConvertKind(std::uint8_t new_type);
@@ -404,9 +479,8 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   bool skip_close_query_ = false;
 
  public:
-  // Set by start-up: the file to open when the window is first shown.
-  std::string CmdLineFileName;
-  TDocType CmdLineFileType = dtBAM;
+  // Set by start-up: the files to open, in order, when the window is first shown.
+  std::vector<std::string> CmdLineFileNames;
 };
 
 }  // namespace celwright

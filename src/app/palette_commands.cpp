@@ -137,8 +137,17 @@ void TMainForm::SetPaletteTransparency1Click() {
 void TMainForm::Settings1Click() {
   TSettingsForm* settings = SettingsForm();
   settings->Execute(document_ ? BAMForm() : nullptr);
-  // Playback and later documents read the stored values; the open one already has them.
+  // Playback and later documents read the stored values; the active one already has them.
   doc_options_.FrameSpeedMs = settings->Spin_FrameSpeed->value();
+  // The display colours are the user's choice for every paletted animation open, not only the
+  // one in front.
+  const DisplaySettings stored = ReadDisplaySettings(settings_);
+  for (int i = 0; i < DocumentCount(); ++i) {
+    TBAMForm& doc = *DocumentAt(i);
+    if (&doc == BAMForm()) continue;
+    doc.ApplyDisplayColours(stored.TransCol, stored.ShadowCol, stored.OverrideTrans,
+                            stored.OverrideShadow);
+  }
 }
 
 }  // namespace celwright

@@ -17,7 +17,8 @@ class TMainForm;
 
 // Loads the plug-ins, keeps the menu entries they register and serves their calls into the
 // editor. One per run, living as long as the main window; the exported functions reach it
-// while it is installed (from `LoadPlugins` to `UnloadPlugins`).
+// while it is installed (from `LoadPlugins` to `UnloadPlugins`). Every call acts on the main
+// window's active document: plug-ins never name a document, and OpenFile adds one.
 class CelwrightPluginHandler : public QObject, private PluginHostApp {
  public:
   explicit CelwrightPluginHandler(TMainForm& main_form);

@@ -52,9 +52,9 @@ void EndFromLoop(int signal_number) {
   AddLogLine("APP : Ended by signal " + std::to_string(signal_number));
   if (form) {
     // A periodic write may be under way with older work; the copy must hold the latest.
-    if (form->Recovery()) form->Recovery()->Wait();
+    form->WaitForRecoveries(kCopyTime);
     form->AutosaveTick();
-    if (form->Recovery()) form->Recovery()->Wait();
+    form->WaitForRecoveries(kCopyTime);
   }
   CloseLog();
   std::_Exit(128 + signal_number);
@@ -78,8 +78,7 @@ void WatchForSignals() {
   while (!loop_is_ending && std::chrono::steady_clock::now() < answer_deadline)
     if (NextSignal(50ms) != 0) std::_Exit(128 + signal_number);  // asked twice: go now
   if (!loop_is_ending) {
-    if (TMainForm* form = guarded_form.load(); form && form->Recovery())
-      form->Recovery()->WaitIdle(kCopyTime);
+    if (TMainForm* form = guarded_form.load()) form->WaitForRecoveries(kCopyTime);
     std::_Exit(128 + signal_number);
   }
   // The loop is writing the copy; a second signal or a write that never ends still ends it.

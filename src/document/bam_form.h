@@ -56,6 +56,8 @@ struct HistoryViewItem {
 // shows a frame (writing pending edits back into the frame they belong to), composes the
 // magnified view, keeps the undo history, plays a cycle and runs the frame operations. It knows
 // no toolkit: the window forwards its events here and paints ViewImage at ViewOrigin.
+struct CopiedFrame;
+
 class TBAMForm {
  public:
   // Takes the display settings from `options`, which must outlive the window.
@@ -222,6 +224,10 @@ class TBAMForm {
   void DeleteFrame(std::int32_t index);
   void ImportFrame(const std::string& file_name, std::uint8_t file_type, std::int32_t index,
                    std::int32_t cycle, std::int32_t position);
+  // Adds copies of frames, from this animation or another, after the last frame and in no
+  // sequence, as one step; each looks as it did where it was copied. Returns the first new
+  // frame's index, -1 when there was nothing to add.
+  std::int32_t PasteFrames(const std::vector<CopiedFrame>& frames);
   void FixFrameSize(int dx, int dy, int centre_x, int centre_y, int width, int height,
                     bool no_history, bool fill_transparent);
 

@@ -1,4 +1,5 @@
 #include "document/bam_form.h"
+#include "document/frame_transfer.h"
 
 #include <stdexcept>
 
@@ -146,6 +147,32 @@ void TBAMForm::ImportFrame(const std::string& file_name, std::uint8_t file_type,
     log_.Append(" [OK]");
     ShowFrame(index);
   });
+}
+
+std::int32_t TBAMForm::PasteFrames(const std::vector<CopiedFrame>& frames) {
+  if (frames.empty()) return -1;
+  StopSequence();
+  log_.Line("BAM : Paste Frames (" + std::to_string(frames.size()) + ")");
+  // Mapped onto this palette before anything changes.
+  std::vector<Bitmap> pixels;
+  pixels.reserve(frames.size());
+  for (const CopiedFrame& frame : frames) pixels.push_back(FramePixelsFor(frame, BAM));
+  const std::int32_t first = BAM.FrameCount();
+  RecordChange("Paste frames " + std::to_string(first), FrameSpan::Before(first), [&] {
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+      BAM.InsertFrame(-1, -1, -1, false);
+      Modified = true;
+      TBAMFrame info;
+      info.Width = pixels[k].Width();
+      info.Height = pixels[k].Height();
+      info.CentreX = frames[k].CentreX;
+      info.CentreY = frames[k].CentreY;
+      BAM.SetFrameBitmap(BAM.FrameCount() - 1, pixels[k], info);
+    }
+    log_.Append(" [OK]");
+    ShowFrame(BAM.FrameCount() - 1);
+  });
+  return first;
 }
 
 void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int width, int height,

@@ -408,7 +408,8 @@ class MainWindowTest : public QObject, public EditorFixture {
     QCOMPARE(form_->List_Sequences->count(), 4);  // the change was saved
   }
 
-  void openingAnotherFileClosesTheFirstOnlyWhenAllowed() {
+  // The first document stays open as it was, its undone and redone edits included.
+  void openingAnotherFileAddsADocumentBesideTheFirst() {
     form_->OpenFile(kSample, dtBAM);
     // Pending frame edits: a shrink undone, whose regrown area stays editable.
     const TBAMFrame whole = Doc().FrameRec;
@@ -419,13 +420,16 @@ class MainWindowTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().SelMask.GetIndex(whole.Width - 1, whole.Height - 1), 0);  // black: editable
     QVERIFY(!Doc().Modified);  // undone back to the file as opened
     form_->Redo1Click();
-    prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
     form_->New1Click();
-    QCOMPARE(form_->BAMForm()->BAM.FileName, kSample);
-    prompts_->YesNoCancelAnswers = {PromptAnswer::No};
-    form_->New1Click();  // "No" is asked once, not a second time by the close
-    QCOMPARE(prompts_->Count("question"), 2);
+    QCOMPARE(prompts_->Count("question"), 0);
+    QCOMPARE(form_->DocumentCount(), 2);
     QCOMPARE(form_->BAMForm()->BAM.FileName, std::string("Untitled BAM"));
+    form_->ActivateDocument(0);
+    QCOMPARE(Doc().BAM.FileName, kSample);
+    QCOMPARE(Doc().FrameRec.Width, whole.Width - 8);
+    QVERIFY(Enabled("Undo1") && !Enabled("Redo1"));
+    form_->Undo1Click();
+    QCOMPARE(Doc().FrameRec.Width, whole.Width);
   }
 
   void aFileThatCannotBeReadSaysWhyAndLeavesNothingOpen() {

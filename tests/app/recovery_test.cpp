@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <thread>
 
 #include "app/app_test_registry.h"
@@ -30,9 +31,10 @@ constexpr std::uint8_t kPaintedIndex = 77;
 
 // The child: an editor on `file` with a one-second autosave, one pixel painted, then it waits to
 // be killed. A busy child, once its first copy is written, stops serving its event loop for good
-// (as in a long operation) and says "busy".
+// (as in a long operation) and says "busy". Given `second`, it edits that file too, in a
+// document of its own.
 int RunEditingChild(const std::string& folder, const std::string& file, int autosave_seconds,
-                    bool busy) {
+                    bool busy, const std::string& second) {
   int argc = 1;
   char name[] = "child";
   char* argv[] = {name, nullptr};
@@ -48,6 +50,11 @@ int RunEditingChild(const std::string& folder, const std::string& file, int auto
   TBAMForm& doc = *form.BAMForm();
   doc.WorkImage[1].Row(0)[2] = kPaintedIndex;  // as the pencil leaves it, not yet written back
   doc.ImageChanged = true;
+  if (!second.empty()) {
+    form.OpenFile(second, dtBAM);
+    form.BAMForm()->WorkImage[1].Row(0)[2] = kPaintedIndex + 1;
+    form.BAMForm()->ImageChanged = true;
+  }
   InstallTerminationGuard(form);
   std::printf("ready\n");
   std::fflush(stdout);
@@ -117,6 +124,47 @@ class RecoveryTest : public QObject, public EditorFixture {
     QVERIFY(form_->Close1Click());
     std::error_code ignored;
     QVERIFY(fs::is_empty(folder, ignored));
+  }
+
+  // Each open document keeps its own copy; the next start offers and restores them all.
+  void everyOpenDocumentIsRecoveredAfterAKill() {
+    const std::string first = Temp("first.bam"), second = Temp("second.bam");
+    fs::copy_file(kSample, first);
+    fs::copy_file(kSample, second);
+    const fs::path folder = Temp("recovery");
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--editing-child", dir_->path(), QString::fromStdString(first), "1", "idle",
+                 QString::fromStdString(second)});
+    QVERIFY(child.waitForStarted());
+    const auto copies = [&folder] {
+      int infos = 0;
+      std::error_code ignored;
+      for (const auto& entry : fs::directory_iterator(folder, ignored))
+        infos += entry.path().extension() == ".info";
+      return infos;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(copies(), 2, 20000);
+    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+    QVERIFY(child.waitForFinished());
+
+    // The first file is open as it is on disk (named again on the command line): the recovered
+    // work replaces that tab rather than adding a second one on the same file.
+    form_->OpenFile(first, dtBAM);
+    prompts_->Choices = {0, 0};  // "Recover" both
+    form_->OfferRecoveries();
+    QCOMPARE(prompts_->Count("choice"), 2);
+    QCOMPARE(form_->DocumentCount(), 2);
+    std::set<std::string> names;
+    for (int i = 0; i < 2; ++i) {
+      TBAMForm& doc = *form_->DocumentAt(i);
+      names.insert(doc.BAM.FileName);
+      QVERIFY(doc.Modified);
+      const int painted = doc.BAM.FileName == first ? kPaintedIndex : kPaintedIndex + 1;
+      QCOMPARE(int(doc.WorkImage[1].Row(0)[2]), painted);
+    }
+    QCOMPARE(names, (std::set<std::string>{first, second}));
+    QVERIFY(FindOrphanedRecoveries(folder).empty());
   }
 
   void endingTheSessionKeepsTheWorkWithoutWaitingForTheTimer() {
@@ -191,8 +239,8 @@ class RecoveryTest : public QObject, public EditorFixture {
 CELWRIGHT_APP_TEST(RecoveryTest)
 [[maybe_unused]] static const bool kEditingChildRegistered =
     celwright::testing::RegisterChildProcess("--editing-child", [](int argc, char** argv) {
-      return argc == 6 ? RunEditingChild(argv[2], argv[3], std::atoi(argv[4]),
-                                         std::string(argv[5]) == "busy")
+      return argc >= 6 ? RunEditingChild(argv[2], argv[3], std::atoi(argv[4]),
+                                         std::string(argv[5]) == "busy", argc > 6 ? argv[6] : "")
                        : 2;
     });
 

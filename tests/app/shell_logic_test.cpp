@@ -120,7 +120,8 @@ class ShellLogicTest : public QObject {
     std::ofstream(first) << "x";
     std::ofstream(second) << "x";
     CommandLineRequest r = ParseCommandLine({first, "-P:2", "/LOG", second, "/missing.bam"});
-    QCOMPARE(r.CmdLineFileName, second);  // the last existing file wins
+    QCOMPARE(r.CmdLineFileName, second);  // the last existing file wins the preview
+    QCOMPARE(r.CmdLineFileNames, (std::vector<std::string>{first, second}));  // the editor opens all
     QCOMPARE(r.CmdLineFileType, dtJPEG);
     QVERIFY(r.PreviewMode);
     QCOMPARE(r.PreviewBackground, 2);

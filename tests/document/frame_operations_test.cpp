@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "document/document_test_util.h"
+#include "document/frame_transfer.h"
 
 namespace celwright::testing {
 namespace {
@@ -26,6 +27,74 @@ TEST(FrameOperations, DuplicateInASequenceShowsTheCopy) {
   EXPECT_EQ(IndexAt(doc.form.BAM, 1, 0, 0), 11);
   EXPECT_EQ(IndexAt(doc.form.BAM, 2, 0, 0), 11);
   EXPECT_EQ(doc.form.BAM.GetCycle(0).Frames[0], 1);
+}
+
+// Frames pasted from another animation: entries where this palette shows the copied colour,
+// transparent and shadow kept, centre kept, one undoable step; an unpaletted one takes colours.
+TEST(FrameOperations, PastedFramesLookAsCopiedOnAnyPalette) {
+  DocumentFixture source(2);
+  TBAMFrame info = source.form.BAM.GetFrame(1);
+  Bitmap pixels(info.Width, info.Height);
+  for (int y = 0; y < info.Height; ++y)
+    for (int x = 0; x < info.Width; ++x) pixels.Row(y)[3 * x + 2] = static_cast<std::uint8_t>(x < 2 ? x : 11);
+  source.form.BAM.SetFrameBitmap(1, pixels, info);
+  const std::vector<CopiedFrame> copies = CopyFrames(source.form.BAM, {1, 7});
+  ASSERT_EQ(copies.size(), 1u);  // no frame 7 to copy
+
+  DocumentFixture target(1);
+  for (int i = 2; i < 256; ++i) target.form.BAM.Palette[i] = source.form.BAM.Palette[(i + 5) % 256];
+  target.form.ShowFrame(0);
+  EXPECT_EQ(target.form.PasteFrames(copies), 1);
+  ASSERT_EQ(target.form.BAM.FrameCount(), 2);
+  EXPECT_EQ(target.form.BAM.GetFrame(1).Width, 5);
+  EXPECT_EQ(target.form.BAM.GetFrame(1).CentreX, 1);
+  EXPECT_EQ(IndexAt(target.form.BAM, 1, 0, 0), 0);
+  EXPECT_EQ(IndexAt(target.form.BAM, 1, 1, 0), 1);
+  EXPECT_EQ(IndexAt(target.form.BAM, 1, 2, 0), 6);  // the target shows colour 11 at entry 6
+  EXPECT_TRUE(target.form.Modified);
+  target.form.Undo();
+  EXPECT_EQ(target.form.BAM.FrameCount(), 1);
+  target.form.Redo();
+  EXPECT_EQ(IndexAt(target.form.BAM, 1, 2, 0), 6);
+
+  DocumentFixture unpaletted(1);
+  unpaletted.form.ConvertBAMType(kUnpalettedBAM, {});
+  unpaletted.form.PasteFrames(copies);
+  Bitmap colours;
+  unpaletted.form.BAM.GetFrameBitmap(1, colours, nullptr);
+  EXPECT_EQ(colours.GetPixel(2, 0), ToColor(source.form.BAM.Palette[11]));
+}
+
+// Dragged frames travel as bytes any program could have written: they come back exactly, and
+// anything short, oversized or trailing is refused rather than read past its end.
+TEST(FrameOperations, DraggedFramesRoundTripAndDamagedBytesAreRefused) {
+  DocumentFixture source(3);
+  const std::vector<CopiedFrame> copies = CopyFrames(source.form.BAM, {2, 0});
+  const std::vector<std::uint8_t> bytes = EncodeCopiedFrames(copies);
+  const auto back = DecodeCopiedFrames(bytes);
+  ASSERT_TRUE(back);
+  ASSERT_EQ(back->size(), 2u);
+  for (std::size_t k = 0; k < 2; ++k) {
+    EXPECT_EQ((*back)[k].Colours.Pixels(), copies[k].Colours.Pixels());
+    EXPECT_EQ((*back)[k].Indices.Pixels(), copies[k].Indices.Pixels());
+    EXPECT_EQ((*back)[k].CentreX, copies[k].CentreX);
+    EXPECT_TRUE((*back)[k].Paletted);
+  }
+  EXPECT_EQ((*back)[0].Colours.Width(), 6);
+
+  std::vector<std::uint8_t> damaged = bytes;
+  damaged.pop_back();
+  EXPECT_FALSE(DecodeCopiedFrames(damaged));
+  damaged = bytes;
+  damaged.push_back(0);
+  EXPECT_FALSE(DecodeCopiedFrames(damaged));
+  damaged = bytes;
+  damaged[8] = damaged[9] = damaged[10] = damaged[11] = 0xFF;  // four thousand million frames
+  EXPECT_FALSE(DecodeCopiedFrames(damaged));
+  damaged = bytes;
+  damaged[12 + 8] = damaged[12 + 9] = damaged[12 + 10] = 0xFF;  // a frame wider than any
+  EXPECT_FALSE(DecodeCopiedFrames(damaged));
+  EXPECT_FALSE(DecodeCopiedFrames({}));
 }
 
 TEST(FrameOperations, DeletingTheLastFramesShowsTheNewLastThenNothing) {

@@ -250,6 +250,10 @@ class PluginHostTest : public QObject, public EditorFixture {
     QCOMPARE(from_thread, -7);
     QTRY_VERIFY(Logged("GetBAMProperty [ABORTED] (called from another thread)"));
 
+    // Each OpenFile added a document; CloseCurrent closes the active one, and the getters then
+    // answer for the one that comes forward.
+    CloseCurrent();
+    QCOMPARE(std::string(GetBAMPropertyStr("FileName", fallback)), std::string(kUntitledBAM));
     CloseCurrent();
     QVERIFY(!form_->BAMForm());
     QCOMPARE(GetBAMPropertyInt("frames", 42), 42);
