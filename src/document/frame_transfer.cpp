@@ -3,36 +3,76 @@
 #include <cstring>
 
 #include "document/selection_transfer.h"
+#include "model/byte_view.h"
 
 namespace celwright {
 
 namespace {
 
-constexpr char kMagic[8] = {'C', 'W', 'F', 'R', 'M', '0', '0', '1'};
+constexpr char kFramesMagic[8] = {'C', 'W', 'F', 'R', 'M', '0', '0', '2'};
 // Larger than any frame the editor makes; anything beyond is not a copy of ours.
-constexpr std::uint32_t kMaxSide = 1u << 15;
-constexpr std::uint64_t kMaxPixels = 1ull << 26;
+constexpr std::uint32_t kMaxFrameSide = 1u << 15;
+constexpr std::uint64_t kMaxFramePixels = 1ull << 26;
 constexpr std::size_t kFrameHeader = 4 * 4 + 1;
+// Colours, index and colours with alpha.
+constexpr std::size_t kBytesPerPixel = 3 + 1 + 4;
+// Shadow with alpha: black at half alpha, as a conversion to true colour makes it.
+constexpr std::uint8_t kShadowAlpha = 128;
 
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+// The frame with alpha as a paletted or unpaletted animation shows it.
+Bitmap WithAlphaOf(const TBAM& bam, const Bitmap& colours, const Bitmap& indices) {
+  const bool paletted = bam.Paletted();
+  const int width = colours.Width(), height = colours.Height();
+  Bitmap out(width, height, PixelFormat::Bits32);
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* in = colours.Row(y);
+    const std::uint8_t* index = paletted ? indices.Row(y) : nullptr;
+    std::uint8_t* row = out.Row(y);
+    for (int x = 0; x < width; ++x, in += 3, row += 4) {
+      const TColor colour = MakeColor(in[2], in[1], in[0]);
+      const bool see_through = paletted ? index[3 * x + 2] == bam.TranspInd : colour == bam.GetTransCol();
+      const bool shade = paletted ? index[3 * x + 2] == bam.ShadowInd : colour == bam.GetShadowCol();
+      std::memcpy(row, in, 3);
+      row[3] = see_through ? 0 : shade ? kShadowAlpha : 255;
+      if (see_through || shade) row[0] = row[1] = row[2] = 0;
+    }
+  }
+  return out;
 }
 
-std::uint32_t GetU32(const std::uint8_t* in) {
-  return static_cast<std::uint32_t>(in[0]) | static_cast<std::uint32_t>(in[1]) << 8 |
-         static_cast<std::uint32_t>(in[2]) << 16 | static_cast<std::uint32_t>(in[3]) << 24;
+// A true-colour frame as an animation without alpha shows it, in `bam`'s display colours.
+Bitmap WithoutAlpha(const Bitmap& with_alpha, TColor transparent, TColor shadow) {
+  Bitmap out(with_alpha.Width(), with_alpha.Height(), PixelFormat::Bits24);
+  for (int y = 0; y < out.Height(); ++y) {
+    const std::uint8_t* in = with_alpha.Row(y);
+    std::uint8_t* row = out.Row(y);
+    for (int x = 0; x < out.Width(); ++x, in += 4, row += 3) {
+      const TColor colour = ColourWithoutAlpha(in[2], in[1], in[0], in[3], transparent, shadow);
+      row[0] = BlueOf(colour);
+      row[1] = GreenOf(colour);
+      row[2] = RedOf(colour);
+    }
+  }
+  return out;
 }
 
 }  // namespace
 
 std::vector<CopiedFrame> CopyFrames(const TBAM& bam, const std::vector<std::int32_t>& frames) {
   std::vector<CopiedFrame> copies;
-  const bool paletted = bam.GetBAMType() != kUnpalettedBAM;
+  const bool paletted = bam.Paletted();
+  const bool true_colour = bam.GetBAMType() == kTrueColourBAM;
   for (const std::int32_t index : frames) {
     if (index < 0 || index >= bam.FrameCount()) continue;
     CopiedFrame copy;
-    bam.GetFrameBitmap(index, copy.Colours, paletted ? &copy.Indices : nullptr);
+    if (true_colour) {
+      copy.WithAlpha = bam.GetFrameAlphaBitmap(index);
+      copy.Colours = WithoutAlpha(copy.WithAlpha, bam.GetTransCol(), bam.GetShadowCol());
+    } else {
+      bam.GetFrameBitmap(index, copy.Colours, paletted ? &copy.Indices : nullptr);
+    }
     if (!paletted) copy.Indices.Reset(copy.Colours.Width(), copy.Colours.Height(), PixelFormat::Bits24);
+    if (!true_colour) copy.WithAlpha = WithAlphaOf(bam, copy.Colours, copy.Indices);
     copy.Paletted = paletted;
     const TBAMFrame info = bam.GetFrame(index);
     copy.CentreX = info.CentreX;
@@ -49,12 +89,13 @@ Bitmap FramePixelsFor(const CopiedFrame& frame, const TBAM& bam) {
   content.Paletted = frame.Paletted;
   content.Copied = {frame.Colours, frame.Indices,
                     Bitmap(frame.Colours.Width(), frame.Colours.Height(), PixelFormat::Bits1)};
+  if (bam.GetBAMType() == kTrueColourBAM) return frame.WithAlpha;
   std::array<Bitmap, 3> images = PasteImagesFor(content, bam);
-  return bam.GetBAMType() != kUnpalettedBAM ? std::move(images[1]) : std::move(images[0]);
+  return bam.Paletted() ? std::move(images[1]) : std::move(images[0]);
 }
 
 std::vector<std::uint8_t> EncodeCopiedFrames(const std::vector<CopiedFrame>& frames) {
-  std::vector<std::uint8_t> out(kMagic, kMagic + sizeof kMagic);
+  std::vector<std::uint8_t> out(kFramesMagic, kFramesMagic + sizeof kFramesMagic);
   PutU32(out, static_cast<std::uint32_t>(frames.size()));
   for (const CopiedFrame& frame : frames) {
     const int width = frame.Colours.Width(), height = frame.Colours.Height();
@@ -71,32 +112,38 @@ std::vector<std::uint8_t> EncodeCopiedFrames(const std::vector<CopiedFrame>& fra
       const std::uint8_t* indices = frame.Indices.Row(y);
       for (int x = 0; x < width; ++x) out.push_back(indices[3 * x + 2]);
     }
+    for (int y = 0; y < height; ++y) {
+      const std::uint8_t* with_alpha = frame.WithAlpha.Row(y);
+      out.insert(out.end(), with_alpha, with_alpha + 4 * static_cast<std::size_t>(width));
+    }
   }
   return out;
 }
 
 std::optional<std::vector<CopiedFrame>> DecodeCopiedFrames(const std::vector<std::uint8_t>& bytes) {
-  if (bytes.size() < sizeof kMagic + 4 || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
+  if (bytes.size() < sizeof kFramesMagic + 4 ||
+      std::memcmp(bytes.data(), kFramesMagic, sizeof kFramesMagic) != 0)
     return std::nullopt;
-  const std::uint32_t count = GetU32(bytes.data() + sizeof kMagic);
-  std::size_t at = sizeof kMagic + 4;
+  const ByteView view(bytes.data(), bytes.size());
+  const std::uint32_t count = view.U32(sizeof kFramesMagic);
+  std::size_t at = sizeof kFramesMagic + 4;
   // Each frame takes at least its header: a count beyond what the bytes can hold is not ours.
   if (count > (bytes.size() - at) / kFrameHeader) return std::nullopt;
   std::vector<CopiedFrame> frames;
   for (std::uint32_t k = 0; k < count; ++k) {
     if (bytes.size() - at < kFrameHeader) return std::nullopt;
     const std::uint8_t* in = bytes.data() + at;
-    const std::uint32_t width = GetU32(in + 8), height = GetU32(in + 12);
+    const std::uint32_t width = view.U32(at + 8), height = view.U32(at + 12);
     const std::uint8_t paletted = in[16];
-    if (width > kMaxSide || height > kMaxSide || paletted > 1 ||
-        static_cast<std::uint64_t>(width) * height > kMaxPixels)
+    if (width > kMaxFrameSide || height > kMaxFrameSide || paletted > 1 ||
+        static_cast<std::uint64_t>(width) * height > kMaxFramePixels)
       return std::nullopt;
     at += kFrameHeader;
     const std::size_t pixels = static_cast<std::size_t>(width) * height;
-    if ((bytes.size() - at) / 4 < pixels) return std::nullopt;
+    if ((bytes.size() - at) / kBytesPerPixel < pixels) return std::nullopt;
     CopiedFrame frame;
-    frame.CentreX = static_cast<std::int32_t>(GetU32(in));
-    frame.CentreY = static_cast<std::int32_t>(GetU32(in + 4));
+    frame.CentreX = static_cast<std::int32_t>(view.U32(at - kFrameHeader));
+    frame.CentreY = static_cast<std::int32_t>(view.U32(at - kFrameHeader + 4));
     frame.Paletted = paletted == 1;
     const int w = static_cast<int>(width), h = static_cast<int>(height);
     frame.Colours.Reset(w, h, PixelFormat::Bits24);
@@ -110,7 +157,12 @@ std::optional<std::vector<CopiedFrame>> DecodeCopiedFrames(const std::vector<std
       std::uint8_t* row = frame.Indices.Row(y);
       for (int x = 0; x < w; ++x) row[3 * x + 2] = indices[static_cast<std::size_t>(y) * width + x];
     }
-    at += 4 * pixels;
+    const std::uint8_t* with_alpha = indices + pixels;
+    frame.WithAlpha.Reset(w, h, PixelFormat::Bits32);
+    for (int y = 0; y < h; ++y)
+      std::memcpy(frame.WithAlpha.Row(y), with_alpha + 4 * static_cast<std::size_t>(y) * width,
+                  4 * static_cast<std::size_t>(width));
+    at += kBytesPerPixel * pixels;
     frames.push_back(std::move(frame));
   }
   if (at != bytes.size()) return std::nullopt;

@@ -11,10 +11,13 @@ namespace celwright {
 
 // A frame as copied out of one animation for another: how it looks (24-bit colours with
 // transparent and shadow pixels in their display colours), its index image when it came from a
-// paletted animation, and its centre. It holds no reference to the animation it came from.
+// paletted animation, how it looks with alpha (for true-colour animations), and its centre. It
+// holds no reference to the animation it came from.
 struct CopiedFrame {
   Bitmap Colours;
   Bitmap Indices;  // 24 bits, red = entry; meaningful only when Paletted
+  // 32 bits: transparent pixels at alpha 0, shadow black at half alpha, others as they are.
+  Bitmap WithAlpha;
   bool Paletted = false;
   std::int32_t CentreX = 0;
   std::int32_t CentreY = 0;
@@ -25,7 +28,8 @@ std::vector<CopiedFrame> CopyFrames(const TBAM& bam, const std::vector<std::int3
 
 // The pixels of a copied frame as `bam`'s SetFrameBitmap takes them: its entries where this
 // palette shows them in the copied colour, the nearest other entry from 2 up elsewhere, and
-// transparent and shadow pixels kept; colours for unpaletted animations.
+// transparent and shadow pixels kept; colours for unpaletted animations; colours with alpha for
+// true-colour ones.
 Bitmap FramePixelsFor(const CopiedFrame& frame, const TBAM& bam);
 
 // Copied frames as bytes, for a drag between documents, and back. The bytes may come from any

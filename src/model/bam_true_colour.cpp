@@ -20,6 +20,14 @@ TColor AvoidReserved(TColor colour, TColor transparent, TColor shadow) {
 
 }  // namespace
 
+TColor ColourWithoutAlpha(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                          std::uint8_t alpha, TColor transparent, TColor shadow) {
+  const bool black = red == 0 && green == 0 && blue == 0;
+  if (black && alpha > 0 && alpha < 255) return shadow;
+  if (alpha < 128) return transparent;
+  return AvoidReserved(MakeColor(red, green, blue), transparent, shadow);
+}
+
 void TBAM::ConvertToTrueColour() {
   Progress(OnProgress, 0, 0, kStageLoadStart);
   const bool paletted = Paletted();
@@ -74,16 +82,8 @@ void TBAM::ConvertFromTrueColour(std::uint8_t new_type) {
   for (std::int32_t i = 0; i < FrameCount(); ++i) {
     const std::vector<std::uint8_t> raw = DecodeFrame(i);
     for (std::size_t p = 0; p + 3 < raw.size(); p += 4) {
-      const std::uint8_t alpha = raw[p + 3];
-      const bool black = raw[p] == 0 && raw[p + 1] == 0 && raw[p + 2] == 0;
-      TColor colour;
-      if (black && alpha > 0 && alpha < 255) {
-        colour = shadow;
-      } else if (alpha < 128) {
-        colour = transparent;
-      } else {
-        colour = AvoidReserved(MakeColor(raw[p], raw[p + 1], raw[p + 2]), transparent, shadow);
-      }
+      const TColor colour =
+          ColourWithoutAlpha(raw[p], raw[p + 1], raw[p + 2], raw[p + 3], transparent, shadow);
       data.push_back(RedOf(colour));
       data.push_back(GreenOf(colour));
       data.push_back(BlueOf(colour));

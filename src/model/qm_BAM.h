@@ -255,4 +255,10 @@ class TBAM {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
+// How a true-colour pixel looks in an animation without alpha: see-through below alpha 128,
+// black at partial alpha shadow (the games' shadows), any other colour opaque and moved off the
+// transparent and shadow colours so that it does not read as either.
+TColor ColourWithoutAlpha(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                          std::uint8_t alpha, TColor transparent, TColor shadow);
+
 }  // namespace celwright

@@ -63,6 +63,21 @@ TEST(FrameOperations, PastedFramesLookAsCopiedOnAnyPalette) {
   Bitmap colours;
   unpaletted.form.BAM.GetFrameBitmap(1, colours, nullptr);
   EXPECT_EQ(colours.GetPixel(2, 0), ToColor(source.form.BAM.Palette[11]));
+
+  // Into a true-colour animation transparent and shadow become alpha; back out of it, entries.
+  DocumentFixture true_colour(1);
+  true_colour.form.ConvertBAMType(kTrueColourBAM, {});
+  true_colour.form.PasteFrames(copies);
+  const Bitmap with_alpha = true_colour.form.BAM.GetFrameAlphaBitmap(1);
+  EXPECT_EQ(with_alpha.GetAlpha(0, 0), 0);
+  EXPECT_EQ(with_alpha.GetAlpha(1, 0), 128);
+  EXPECT_EQ(with_alpha.GetPixel(1, 0), MakeColor(0, 0, 0));
+  EXPECT_EQ(with_alpha.GetAlpha(2, 0), 255);
+  EXPECT_EQ(with_alpha.GetPixel(2, 0), ToColor(source.form.BAM.Palette[11]));
+  EXPECT_EQ(target.form.PasteFrames(CopyFrames(true_colour.form.BAM, {1})), 2);
+  EXPECT_EQ(IndexAt(target.form.BAM, 2, 0, 0), 0);
+  EXPECT_EQ(IndexAt(target.form.BAM, 2, 1, 0), 1);
+  EXPECT_EQ(IndexAt(target.form.BAM, 2, 2, 0), 6);
 }
 
 // Dragged frames travel as bytes any program could have written: they come back exactly, and
@@ -77,6 +92,7 @@ TEST(FrameOperations, DraggedFramesRoundTripAndDamagedBytesAreRefused) {
   for (std::size_t k = 0; k < 2; ++k) {
     EXPECT_EQ((*back)[k].Colours.Pixels(), copies[k].Colours.Pixels());
     EXPECT_EQ((*back)[k].Indices.Pixels(), copies[k].Indices.Pixels());
+    EXPECT_EQ((*back)[k].WithAlpha.Pixels(), copies[k].WithAlpha.Pixels());
     EXPECT_EQ((*back)[k].CentreX, copies[k].CentreX);
     EXPECT_TRUE((*back)[k].Paletted);
   }
