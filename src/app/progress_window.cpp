@@ -12,6 +12,11 @@
 namespace celwright {
 
 namespace {
+
+// A file of 60,000 frames reports each of them: painting every report would take longer than
+// the load itself, so the window is painted at most this often (a few times a second).
+constexpr qint64 kPaintIntervalMs = 200;
+
 QProgressBar* NewBar(QWidget* parent, const char* name) {
   auto* bar = new QProgressBar(parent);
   bar->setObjectName(name);
@@ -55,6 +60,19 @@ TProgForm::TProgForm(QWidget* parent)
   layout->addWidget(Panel_Load);
   setAttribute(Qt::WA_StyledBackground, true);
   setStyleSheet("#ProgForm { border: 1px solid palette(dark); }");
+  // Painted only through Paint(): otherwise every bar would repaint itself on each move.
+  setUpdatesEnabled(false);
+}
+
+void TProgForm::Paint(std::uint8_t stage) {
+  if (!isVisible()) return;
+  // A new stage is shown at once: it may be a long one that reports nothing until it ends.
+  if (stage == painted_stage_ && painted_.elapsed() < kPaintIntervalMs) return;
+  setUpdatesEnabled(true);
+  repaint();
+  setUpdatesEnabled(false);
+  painted_.start();
+  painted_stage_ = stage;
 }
 
 void TProgForm::SetBar(QProgressBar* bar, std::int32_t position, std::int32_t max) {
@@ -75,6 +93,7 @@ void TProgForm::Begin(const QString& message, bool with_palette, const char* fir
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->geometry().center() - rect().center());
   show();
+  painted_stage_ = -1;
 }
 
 void TProgForm::LoadSaveProgress(std::int32_t position, std::int32_t max, std::uint8_t stage,
@@ -110,7 +129,7 @@ void TProgForm::LoadSaveProgress(std::int32_t position, std::int32_t max, std::u
     default:
       break;
   }
-  if (isVisible()) repaint();
+  Paint(stage);
 }
 
 void TProgForm::ConvertProgress(std::int32_t position, std::int32_t max, std::uint8_t stage) {
@@ -133,7 +152,7 @@ void TProgForm::ConvertProgress(std::int32_t position, std::int32_t max, std::ui
     default:
       break;
   }
-  if (isVisible()) repaint();
+  Paint(stage);
 }
 
 }  // namespace celwright

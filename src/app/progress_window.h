@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 
@@ -33,6 +34,12 @@ class TProgForm : public QWidget {
   void Begin(const QString& message, bool with_palette, const char* first, const char* second,
              const char* third);
   static void SetBar(QProgressBar* bar, std::int32_t position, std::int32_t max);
+  // Shows the bars as they now stand, unless the window was painted less than a moment ago in
+  // the same stage.
+  void Paint(std::uint8_t stage);
+
+  QElapsedTimer painted_;
+  int painted_stage_ = -1;
 };
 
 }  // namespace celwright

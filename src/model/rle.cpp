@@ -5,7 +5,7 @@
 #include <memory>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace celwright::rle {
@@ -147,65 +147,6 @@ std::size_t ScanPixels3(const std::uint8_t* p, std::size_t limit, const std::uin
   return limit;
 }
 
-#if defined(__SSE2__)
-// The fast paths look at 64 bytes at a time: a mask of where the key stands, and from it where
-// runs start and end, found with bit operations and visited with a bit scan. Nothing on the way
-// from one run to the next waits on a compare of the bytes themselves or on a loop exit that
-// the data decides.
-inline std::uint32_t KeyMask16(const std::uint8_t* p, __m128i keys) {
-  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  return static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, keys)));
-}
-
-inline std::uint64_t KeyMask64(const std::uint8_t* p, __m128i keys) {
-  const std::uint32_t low = KeyMask16(p, keys) | (KeyMask16(p + 16, keys) << 16);
-  const std::uint32_t high = KeyMask16(p + 32, keys) | (KeyMask16(p + 48, keys) << 16);
-  return low | (static_cast<std::uint64_t>(high) << 32);
-}
-
-
-// Of the key bytes `keys` in 64 bytes of encoded data, those that start a run rather than being
-// its count (a count equal to the key follows one). In a stretch of adjacent key bytes every
-// second one is a count, starting with the second, or with the first when `count_first` (1 when
-// the byte before the 64 started a run). Stretches starting at an even position are picked out
-// by adding their first bit, which carries through the stretch and clears it.
-inline std::uint64_t RunStarts(std::uint64_t keys, std::uint64_t count_first) {
-  constexpr std::uint64_t kEven = 0x5555555555555555u;
-  const std::uint64_t firsts = keys & ~(keys << 1);
-  const std::uint64_t even_firsts = firsts & kEven & ~count_first;
-  const std::uint64_t even_stretches = keys & ~(keys + even_firsts);
-  const std::uint64_t odd_stretches = keys & ~even_stretches;
-  return (even_stretches & kEven) | (odd_stretches & ~kEven);
-}
-
-inline void Copy16(std::uint8_t* dst, const std::uint8_t* src) {
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst),
-                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
-}
-
-// Copies a literal stretch of `length` bytes 32 bytes a step: the common short stretch costs two
-// fixed stores. Up to 31 bytes past the stretch are written and read.
-inline void CopyStretch(std::uint8_t* dst, const std::uint8_t* src, std::size_t length) {
-  Copy16(dst, src);
-  Copy16(dst + 16, src + 16);
-  for (std::size_t n = 32; n < length; n += 32) {
-    Copy16(dst + n, src + n);
-    Copy16(dst + n + 16, src + n + 16);
-  }
-}
-
-// Fills `length` bytes with the key 16 a store; the common short run takes a fixed four stores.
-// Up to 63 bytes past the run are written.
-inline void FillRun(std::uint8_t* dst, __m128i keys, std::size_t length) {
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), keys);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 16), keys);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 32), keys);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 48), keys);
-  for (std::size_t i = 64; i < length; i += 16) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), keys);
-  }
-}
-#endif
 
 // Writes a run of `run` key pixels as key, count pairs of at most 256 pixels; returns false when
 // they would not fit in `capacity`.
@@ -225,63 +166,46 @@ bool PutKeyRun(std::size_t run, const Key& key, std::uint8_t* out, std::size_t& 
 
 // The one-byte case, which is nearly every frame: literal stretches and key runs alternate.
 #if defined(__SSE2__)
-// 64 pixels at a time: the edges of key runs are where a pixel's key-ness differs from its left
-// neighbour's, found with bit operations; they alternate between a run's start (the literal
-// stretch before it is complete) and its end (the run is), and are visited with a bit scan.
+namespace baseline {
+#include "model/rle_fast.inc"
+}  // namespace baseline
+
+// GCC builds the same code a second time for processors with AVX2 (32 bytes a step).
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define CELWRIGHT_RLE_AVX2 1
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#define CELWRIGHT_RLE_32_BYTE_STEPS 1
+namespace wide {
+#include "model/rle_fast.inc"
+}  // namespace wide
+#undef CELWRIGHT_RLE_32_BYTE_STEPS
+#pragma GCC pop_options
+
+bool UseWide() {
+  static const bool wide = __builtin_cpu_supports("avx2");
+  return wide;
+}
+#endif
+
 std::size_t EncodeIndexedInto(const std::uint8_t* raw, std::size_t pixel_count, const Key& key,
                               std::uint8_t* out, std::size_t capacity) {
-  const std::uint8_t k = key.value[0];
-  const __m128i keys = _mm_set1_epi8(static_cast<char>(k));
-  std::size_t o = 0;
-  // Short stretches are copied 32 bytes a step, reading and writing past their end where both
-  // sides have room for it.
-  const auto put_literal = [&](std::size_t from, std::size_t to) {
-    const std::size_t length = to - from;
-    if (length + 32 <= capacity - o && to + 32 <= pixel_count) {
-      CopyStretch(out + o, raw + from, length);
-    } else if (length <= capacity - o) {
-      std::memcpy(out + o, raw + from, length);
-    } else {
-      return false;
-    }
-    o += length;
-    return true;
-  };
-  std::size_t mark = 0;  // where the current literal stretch or run began
-  bool in_run = false;
-  std::uint64_t left_is_key = 0;
-  for (std::size_t base = 0; base < pixel_count; base += 64) {
-    std::uint64_t is_key = 0;
-    const std::size_t left = pixel_count - base;
-    if (left >= 64) {
-      is_key = KeyMask64(raw + base, keys);
-    } else if (pixel_count >= 64) {
-      // The last 64 pixels, of which those already seen are shifted out.
-      is_key = KeyMask64(raw + pixel_count - 64, keys) >> (64 - left);
-    } else {
-      for (std::size_t j = 0; j < left; ++j) is_key |= std::uint64_t{raw[base + j] == k} << j;
-    }
-    std::uint64_t edges = is_key ^ ((is_key << 1) | left_is_key);
-    if (left < 64) edges &= (std::uint64_t{1} << left) - 1;
-    left_is_key = is_key >> 63;
-    while (edges != 0) {
-      const std::size_t at = base + static_cast<std::size_t>(__builtin_ctzll(edges));
-      edges &= edges - 1;
-      if (!in_run) {
-        if (!put_literal(mark, at)) return SIZE_MAX;
-      } else if (const std::size_t length = at - mark; length <= 256 && capacity - o >= 2) {
-        out[o] = k;
-        out[o + 1] = static_cast<std::uint8_t>(length - 1);
-        o += 2;
-      } else if (!PutKeyRun(length, key, out, o, capacity)) {
-        return SIZE_MAX;
-      }
-      mark = at;
-      in_run = !in_run;
-    }
+#if defined(CELWRIGHT_RLE_AVX2)
+  if (UseWide()) return wide::EncodeIndexedInto(raw, pixel_count, key, out, capacity);
+#endif
+  return baseline::EncodeIndexedInto(raw, pixel_count, key, out, capacity);
+}
+
+template <bool kWrite>
+void DecodeIndexedFast(const std::uint8_t* src, std::size_t src_size, std::uint8_t* dst,
+                       std::size_t pixel_count, std::uint8_t key, std::size_t& pos,
+                       std::size_t& produced) {
+#if defined(CELWRIGHT_RLE_AVX2)
+  if (UseWide()) {
+    return wide::DecodeIndexedFast<kWrite>(src, src_size, dst, pixel_count, key, pos, produced);
   }
-  if (in_run) return PutKeyRun(pixel_count - mark, key, out, o, capacity) ? o : SIZE_MAX;
-  return put_literal(mark, pixel_count) ? o : SIZE_MAX;
+#endif
+  baseline::DecodeIndexedFast<kWrite>(src, src_size, dst, pixel_count, key, pos, produced);
 }
 #else
 std::size_t EncodeIndexedInto(const std::uint8_t* raw, std::size_t pixel_count, const Key& key,
@@ -382,45 +306,6 @@ inline bool TakeRun(const std::uint8_t* src, std::size_t src_size, std::size_t k
   return true;
 }
 
-#if defined(__SSE2__)
-// Decodes whole tokens (a literal stretch, then a run) 64 bytes of data at a time while both
-// sides have room to spare; stops before anything that needs care: the ends of the data or of
-// the frame, or a run that reaches past the frame. Reads up to 64 bytes past the last token and
-// writes up to 63 past the last pixel.
-template <bool kWrite>
-void DecodeIndexedFast(const std::uint8_t* src, std::size_t src_size, std::uint8_t* dst,
-                       std::size_t pixel_count, std::uint8_t key, std::size_t& pos,
-                       std::size_t& produced) {
-  if (src_size - pos < 192 || pixel_count - produced < 128) return;
-  const __m128i keys = _mm_set1_epi8(static_cast<char>(key));
-  const std::size_t last_base = src_size - 128;
-  std::size_t at = pos, made = produced;
-  std::uint64_t count_first = 0;
-  for (std::size_t base = pos; base <= last_base; base += 64) {
-    std::uint64_t starts = RunStarts(KeyMask64(src + base, keys), count_first);
-    count_first = starts >> 63;
-    while (starts != 0) {
-      const std::size_t run_at = base + static_cast<std::size_t>(__builtin_ctzll(starts));
-      starts &= starts - 1;
-      const std::size_t literals = run_at - at;
-      const std::size_t repeat = static_cast<std::size_t>(src[run_at + 1]) + 1;
-      if (literals + repeat + 64 > pixel_count - made) {
-        pos = at;
-        produced = made;
-        return;
-      }
-      if (kWrite) {
-        CopyStretch(dst + made, src + at, literals);
-        FillRun(dst + made + literals, keys, repeat);
-      }
-      made += literals + repeat;
-      at = run_at + 2;
-    }
-  }
-  pos = at;
-  produced = made;
-}
-#endif
 
 template <bool kWrite>
 DecodeResult DecodeIndexed(const std::uint8_t* src, std::size_t src_size, std::uint8_t* dst,

@@ -1,4 +1,5 @@
 // The progress window follows the stages an animation reports while loading and saving.
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTest>
@@ -8,6 +9,23 @@
 #include "model/bam_types.h"
 
 using namespace celwright;
+
+namespace {
+
+// Counts the paint events one widget receives.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+}  // namespace
 
 class ProgressWindowTest : public QObject {
   Q_OBJECT
@@ -33,6 +51,26 @@ class ProgressWindowTest : public QObject {
     QCOMPARE(form.Prog_Seqs->value(), form.Prog_Seqs->maximum());
     form.LoadSaveProgress(0, 0, kStageFinished, "walk.bam");
     QVERIFY(!form.isVisible());
+  }
+
+  void paintsAFewTimesASecondHoweverOftenItIsTold() {
+    TProgForm form(nullptr);
+    PaintCounter counter(&form);
+    QElapsedTimer clock;
+    clock.start();
+    form.LoadSaveProgress(0, 0, kStageLoadStart, "big.bam");
+    for (int i = 1; i <= 60000; ++i) form.LoadSaveProgress(i, 60000, kStageLoadFrames, "big.bam");
+    QCOMPARE(form.Prog_Frames->value(), 60000);
+    // The start, the first report of the stage, then at most one paint each 200 ms.
+    QVERIFY2(counter.paints <= 2 + clock.elapsed() / 200,
+             qPrintable(QString::number(counter.paints)));
+    // After a pause the next report is painted, and a new stage at once.
+    QTest::qWait(250);
+    const int before = counter.paints;
+    form.LoadSaveProgress(7, 60000, kStageLoadFrames, "big.bam");
+    QCOMPARE(counter.paints, before + 1);
+    form.LoadSaveProgress(1, 3, kStageLoadCycles, "big.bam");
+    QCOMPARE(counter.paints, before + 2);
   }
 
   void conversionUsesItsOwnLabels() {
