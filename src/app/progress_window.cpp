@@ -64,10 +64,17 @@ TProgForm::TProgForm(QWidget* parent)
   setUpdatesEnabled(false);
 }
 
-void TProgForm::Paint(std::uint8_t stage) {
+void TProgForm::Paint(std::uint8_t stage, std::int32_t position, std::int32_t max) {
+  // A new stage is shown at once, as is the end of one: the next may be long and report
+  // nothing until it ends.
+  if (stage == painted_stage_ && position < max && painted_.elapsed() < kPaintIntervalMs) return;
+  // Setting a bar's value costs a measure of its text, even unseen: only here, not per report.
+  for (const WaitingValue& value : waiting_) {
+    value.bar->setRange(0, std::max(0, value.max));
+    value.bar->setValue(std::clamp(value.position, 0, std::max(0, value.max)));
+  }
+  waiting_.clear();
   if (!isVisible()) return;
-  // A new stage is shown at once: it may be a long one that reports nothing until it ends.
-  if (stage == painted_stage_ && painted_.elapsed() < kPaintIntervalMs) return;
   setUpdatesEnabled(true);
   repaint();
   setUpdatesEnabled(false);
@@ -76,8 +83,14 @@ void TProgForm::Paint(std::uint8_t stage) {
 }
 
 void TProgForm::SetBar(QProgressBar* bar, std::int32_t position, std::int32_t max) {
-  bar->setRange(0, std::max(0, max));
-  bar->setValue(std::clamp(position, 0, std::max(0, max)));
+  for (WaitingValue& value : waiting_) {
+    if (value.bar == bar) {
+      value.position = position;
+      value.max = max;
+      return;
+    }
+  }
+  waiting_.push_back({bar, position, max});
 }
 
 void TProgForm::Begin(const QString& message, bool with_palette, const char* first,
@@ -87,6 +100,7 @@ void TProgForm::Begin(const QString& message, bool with_palette, const char* fir
   Lbl_LoadSave->setText(first);
   Lbl_Frames->setText(second);
   Lbl_Seqs->setText(third);
+  waiting_.clear();
   for (QProgressBar* bar : {Prog_MemLoad, Prog_Frames, Prog_Seqs, Prog_Palette}) bar->setValue(0);
   Prog_Seqs->setVisible(true);
   adjustSize();
@@ -129,7 +143,7 @@ void TProgForm::LoadSaveProgress(std::int32_t position, std::int32_t max, std::u
     default:
       break;
   }
-  Paint(stage);
+  Paint(stage, position, max);
 }
 
 void TProgForm::ConvertProgress(std::int32_t position, std::int32_t max, std::uint8_t stage) {
@@ -152,7 +166,7 @@ void TProgForm::ConvertProgress(std::int32_t position, std::int32_t max, std::ui
     default:
       break;
   }
-  Paint(stage);
+  Paint(stage, position, max);
 }
 
 }  // namespace celwright
