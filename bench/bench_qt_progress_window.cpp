@@ -48,11 +48,4 @@ BENCHMARK(BM_Open60000Frames<false>)->Name("BM_Open60000FramesAlone")
 }  // namespace
 }  // namespace celwright
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+#include "qt_benchmark_main.h"
