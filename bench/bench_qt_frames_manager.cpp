@@ -79,11 +79,4 @@ BENCHMARK(BM_OpenManager)->Arg(2000)->Arg(60000)->Unit(benchmark::kMillisecond)-
 }  // namespace
 }  // namespace celwright
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+#include "qt_benchmark_main.h"

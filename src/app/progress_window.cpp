@@ -12,6 +12,11 @@
 namespace celwright {
 
 namespace {
+
+// A file of 60,000 frames reports each of them: painting every report would take longer than
+// the load itself, so the window is painted at most this often (a few times a second).
+constexpr qint64 kPaintIntervalMs = 200;
+
 QProgressBar* NewBar(QWidget* parent, const char* name) {
   auto* bar = new QProgressBar(parent);
   bar->setObjectName(name);
@@ -55,11 +60,37 @@ TProgForm::TProgForm(QWidget* parent)
   layout->addWidget(Panel_Load);
   setAttribute(Qt::WA_StyledBackground, true);
   setStyleSheet("#ProgForm { border: 1px solid palette(dark); }");
+  // Painted only through Paint(): otherwise every bar would repaint itself on each move.
+  setUpdatesEnabled(false);
+}
+
+void TProgForm::Paint(std::uint8_t stage, std::int32_t position, std::int32_t max) {
+  // A new stage is shown at once, as is the end of one: the next may be long and report
+  // nothing until it ends.
+  if (stage == painted_stage_ && position < max && painted_.elapsed() < kPaintIntervalMs) return;
+  // Setting a bar's value costs a measure of its text, even unseen: only here, not per report.
+  for (const WaitingValue& value : waiting_) {
+    value.bar->setRange(0, std::max(0, value.max));
+    value.bar->setValue(std::clamp(value.position, 0, std::max(0, value.max)));
+  }
+  waiting_.clear();
+  if (!isVisible()) return;
+  setUpdatesEnabled(true);
+  repaint();
+  setUpdatesEnabled(false);
+  painted_.start();
+  painted_stage_ = stage;
 }
 
 void TProgForm::SetBar(QProgressBar* bar, std::int32_t position, std::int32_t max) {
-  bar->setRange(0, std::max(0, max));
-  bar->setValue(std::clamp(position, 0, std::max(0, max)));
+  for (WaitingValue& value : waiting_) {
+    if (value.bar == bar) {
+      value.position = position;
+      value.max = max;
+      return;
+    }
+  }
+  waiting_.push_back({bar, position, max});
 }
 
 void TProgForm::Begin(const QString& message, bool with_palette, const char* first,
@@ -69,12 +100,14 @@ void TProgForm::Begin(const QString& message, bool with_palette, const char* fir
   Lbl_LoadSave->setText(first);
   Lbl_Frames->setText(second);
   Lbl_Seqs->setText(third);
+  waiting_.clear();
   for (QProgressBar* bar : {Prog_MemLoad, Prog_Frames, Prog_Seqs, Prog_Palette}) bar->setValue(0);
   Prog_Seqs->setVisible(true);
   adjustSize();
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->geometry().center() - rect().center());
   show();
+  painted_stage_ = -1;
 }
 
 void TProgForm::LoadSaveProgress(std::int32_t position, std::int32_t max, std::uint8_t stage,
@@ -110,7 +143,7 @@ void TProgForm::LoadSaveProgress(std::int32_t position, std::int32_t max, std::u
     default:
       break;
   }
-  if (isVisible()) repaint();
+  Paint(stage, position, max);
 }
 
 void TProgForm::ConvertProgress(std::int32_t position, std::int32_t max, std::uint8_t stage) {
@@ -133,7 +166,7 @@ void TProgForm::ConvertProgress(std::int32_t position, std::int32_t max, std::ui
     default:
       break;
   }
-  if (isVisible()) repaint();
+  Paint(stage, position, max);
 }
 
 }  // namespace celwright

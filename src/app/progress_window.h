@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -32,7 +34,20 @@ class TProgForm : public QWidget {
  private:
   void Begin(const QString& message, bool with_palette, const char* first, const char* second,
              const char* third);
-  static void SetBar(QProgressBar* bar, std::int32_t position, std::int32_t max);
+  // Bars take new values when the window is painted; until then they wait here.
+  void SetBar(QProgressBar* bar, std::int32_t position, std::int32_t max);
+  // Shows the bars as they now stand, unless the window was painted less than a moment ago in
+  // the same stage and `position` has not reached `max`.
+  void Paint(std::uint8_t stage, std::int32_t position, std::int32_t max);
+
+  struct WaitingValue {
+    QProgressBar* bar = nullptr;
+    std::int32_t position = 0;
+    std::int32_t max = 0;
+  };
+  std::vector<WaitingValue> waiting_;
+  QElapsedTimer painted_;
+  int painted_stage_ = -1;
 };
 
 }  // namespace celwright

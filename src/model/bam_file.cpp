@@ -3,7 +3,6 @@
 #include "model/bam_reader.h"
 #include "model/bam_v2_writer.h"
 #include "model/bam_writer.h"
-#include "model/stepped_copy.h"
 #include "model/byte_view.h"
 #include "model/zlib_codec.h"
 #include "support/file_io.h"
@@ -27,7 +26,7 @@ bool TBAM::SaveToFile(const std::string& file_name, std::uint8_t bam_type, bool 
     }
     return SaveTrueColour(file_name, reload, on_progress);
   }
-  BAMWriter writer(*this, on_progress);
+  BAMWriter writer(*this);
   // Refuse before touching anything, so a refused save leaves the document as it was.
   writer.CheckLimits(bam_type);
   FileName = file_name;
@@ -35,40 +34,55 @@ bool TBAM::SaveToFile(const std::string& file_name, std::uint8_t bam_type, bool 
   Compressed = compressed;
   if (file_name == kUntitledBAM) return false;
 
-  std::uint32_t frame_data_start = 0;
+  // The document's data already is the new image apart from its tables: the new tables take the
+  // old ones' place in `Data` and the file is written straight from it, with no copy of the
+  // frame data. The old tables are kept to put back should the file not be written. Stages come
+  // in order: tables ready (6), `Data` holds the new image (7), writing (8, or 9 for a compressed
+  // file), finished (10).
+  constexpr int kSteps = 80;
   std::size_t padding = 0;
-  std::vector<std::uint8_t> image = writer.BuildImage(bam_type, frame_data_start, padding);
-
-  // Stages come in order: frame data (6), the document's new image (7), writing (8, or 9 for a
-  // compressed file), finished (10). The document takes the new image only once the file is
-  // safely on disk.
-  std::vector<std::uint8_t> updated;
-  SteppedAppend(updated, image.data(), image.size(), on_progress, kStageSaveUpdate);
-  image = {};
-  std::vector<std::uint8_t> file;
-  constexpr int write_steps = 80;
+  const std::vector<std::uint8_t> tables = writer.BuildTables(bam_type, padding);
+  Progress(on_progress, kSteps, kSteps, kStageSaveFrameData);
+  const std::size_t old_size = std::min(Data.size(), static_cast<std::size_t>(DataStart));
+  const std::vector<std::uint8_t> old_tables(Data.begin(),
+                                             Data.begin() + static_cast<std::ptrdiff_t>(old_size));
+  SpliceData(0, old_size, tables);
+  const std::size_t frame_data_start = tables.size();
+  Progress(on_progress, kSteps, kSteps, kStageSaveUpdate);
+  bool padded = false;
+  const auto put_back = [&] {
+    if (padded) Data.pop_back();
+    SpliceData(0, frame_data_start, old_tables);
+  };
   try {
     if (compressed) {
       Progress(on_progress, 0, 0, kStageSaveCompressed);
-      const std::vector<std::uint8_t> packed = ZlibDeflate(updated.data(), updated.size());
-      PutTag(file, "BAMC");
-      PutTag(file, "V1  ");
-      PutU32(file, static_cast<std::uint32_t>(updated.size()));
-      file.insert(file.end(), packed.begin(), packed.end());
-      WriteFileAtomically(file_name, file);
+      // The container packs the image and its padding as one piece.
+      if (padding) Data.push_back(0);
+      padded = padding != 0;
+      const std::vector<std::uint8_t> packed = ZlibDeflate(Data.data(), Data.size());
+      std::vector<std::uint8_t> container;
+      PutTag(container, "BAMC");
+      PutTag(container, "V1  ");
+      PutU32(container, static_cast<std::uint32_t>(Data.size()));
+      if (padded) Data.pop_back();
+      padded = false;
+      WriteFileAtomically(file_name, {std::span<const std::uint8_t>(container), std::span(packed)},
+                          1, {});
     } else {
-      WriteFileAtomically(file_name, updated, write_steps, [&](int step) {
-        Progress(on_progress, step, write_steps, kStageSaveWrite);
-      });
+      const std::uint8_t zero[1] = {0};
+      WriteFileAtomically(file_name,
+                          {std::span<const std::uint8_t>(Data), std::span(zero, padding)}, kSteps,
+                          [&](int step) { Progress(on_progress, step, kSteps, kStageSaveWrite); });
     }
-  } catch (const ZlibError& e) {
-    throw EBAMSaveError(e.what());
+  } catch (const std::bad_alloc&) {
+    put_back();
+    throw;
   } catch (const std::runtime_error& e) {
+    put_back();
     throw EBAMSaveError(e.what());
   }
 
-  updated.resize(updated.size() - padding);
-  Data = std::move(updated);
   DataStart = static_cast<std::int32_t>(frame_data_start);
   Progress(on_progress, 0, 0, kStageFinished);
   if (reload) LoadFromFile(file_name, on_progress);

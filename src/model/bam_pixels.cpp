@@ -41,6 +41,14 @@ Palette256 TBAM::GetDisplayHPalette() const {
   return display;
 }
 
+std::array<TColor, 256> TBAM::DrawnColours() const {
+  std::array<TColor, 256> colours{};
+  for (int i = 0; i < 256; ++i) colours[i] = ToColor(Palette[i]);
+  colours[static_cast<std::uint8_t>(TranspInd)] = GetTransCol();
+  colours[static_cast<std::uint8_t>(ShadowInd)] = GetShadowCol();
+  return colours;
+}
+
 void TBAM::DrawFrame(std::int32_t index, Bitmap& canvas, int left, int top, Bitmap* index_image,
                      bool blend_shadows) const {
   if (index < 0 || index >= FrameCount()) throw EFrameNotExists(FrameNotExistsMessage(index, 1));
@@ -58,10 +66,7 @@ void TBAM::DrawFrame(std::int32_t index, Bitmap& canvas, int left, int top, Bitm
   const int y1 = std::min(frame.Height, canvas.Height() - top);
 
   if (paletted) {
-    std::array<TColor, 256> colours{};
-    for (int i = 0; i < 256; ++i) colours[i] = ToColor(Palette[i]);
-    colours[static_cast<std::uint8_t>(TranspInd)] = GetTransCol();
-    colours[static_cast<std::uint8_t>(ShadowInd)] = GetShadowCol();
+    const std::array<TColor, 256> colours = DrawnColours();
     if (index_image) {
       for (int y = 0; y < frame.Height; ++y) {
         std::uint8_t* out = index_image->Row(y);

@@ -2,7 +2,6 @@
 
 #include "model/byte_view.h"
 #include "model/engine_rules.h"
-#include "model/stepped_copy.h"
 
 namespace celwright {
 
@@ -67,9 +66,7 @@ void BAMWriter::CheckLimits(std::uint8_t bam_type) const {
   }
 }
 
-std::vector<std::uint8_t> BAMWriter::BuildImage(std::uint8_t bam_type,
-                                                std::uint32_t& frame_data_start,
-                                                std::size_t& padding) {
+std::vector<std::uint8_t> BAMWriter::BuildTables(std::uint8_t bam_type, std::size_t& padding) {
   const bool paletted = bam_type == kPalettedBAM;
   const std::uint32_t frames = static_cast<std::uint32_t>(bam_.FrameCount());
   const std::uint32_t cycles = static_cast<std::uint32_t>(bam_.CycleCount());
@@ -85,12 +82,12 @@ std::vector<std::uint8_t> BAMWriter::BuildImage(std::uint8_t bam_type,
   const std::uint32_t frame_entries = header_size;
   const std::uint32_t palette_offset = frame_entries + 12 * frames + 4 * cycles;
   const std::uint32_t lookup_offset = palette_offset + (paletted ? 1024 : 0);
-  frame_data_start = lookup_offset + 2 * lookup_entries;
+  const std::uint32_t frame_data_start = lookup_offset + 2 * lookup_entries;
 
   const std::size_t data_begin = static_cast<std::size_t>(bam_.DataStart);
   const std::size_t data_size = bam_.Data.size() - std::min(bam_.Data.size(), data_begin);
   std::vector<std::uint8_t> image;
-  image.reserve(frame_data_start + data_size);
+  image.reserve(frame_data_start);
 
   PutTag(image, paletted ? "BAM " : "BAMU");
   PutTag(image, "V1  ");
@@ -138,8 +135,6 @@ std::vector<std::uint8_t> BAMWriter::BuildImage(std::uint8_t bam_type,
   }
   for (std::uint16_t entry : lookup) PutU16(image, entry);
 
-  SteppedAppend(image, bam_.Data.data() + std::min(bam_.Data.size(), data_begin), data_size,
-                progress_, kStageSaveFrameData);
   // Frames without data at the end (or a file of empty frames only) point at the end of the
   // file; one byte after them keeps every offset on data, as engines require.
   padding = 0;
@@ -147,9 +142,8 @@ std::vector<std::uint8_t> BAMWriter::BuildImage(std::uint8_t bam_type,
       bam_.frames_.empty()
           ? 0
           : data_offset - static_cast<std::uint32_t>(bam_.frames_.back().DataSize);
-  if (!bam_.frames_.empty() && !engine::OffsetHasData(last_offset, image.size())) {
+  if (!bam_.frames_.empty() && !engine::OffsetHasData(last_offset, image.size() + data_size)) {
     padding = 1;
-    image.push_back(0);
   }
   return image;
 }

@@ -9,25 +9,21 @@
 namespace celwright {
 
 // Builds the standard file image of a TBAM: header, frame entries, cycle entries, palette
-// (paletted only), lookup table, then the frame data in frame order.
+// (paletted only), lookup table, then the frame data in frame order, which is written as it
+// stands in the document.
 class BAMWriter {
  public:
-  BAMWriter(TBAM& bam, const TProgressEvent& on_progress) : bam_(bam), progress_(on_progress) {}
+  explicit BAMWriter(TBAM& bam) : bam_(bam) {}
 
   // Throws EBAMSaveError when the document does not fit the format's fixed-width fields.
   void CheckLimits(std::uint8_t bam_type) const;
-  // The complete image; assigns each cycle its new FirstIndex and sets LookupCount. `padding`
-  // receives the number of bytes after the last frame's data (kept off the document's data).
-  std::vector<std::uint8_t> BuildImage(std::uint8_t bam_type, std::uint32_t& frame_data_start,
-                                       std::size_t& padding);
+  // The file's tables (header, frame and cycle entries, palette, lookup table), which the frame
+  // data follows; assigns each cycle its new FirstIndex and sets LookupCount. `padding` receives
+  // the number of bytes the file needs after the frame data (kept off the document's data).
+  std::vector<std::uint8_t> BuildTables(std::uint8_t bam_type, std::size_t& padding);
 
  private:
-  void Report(std::int32_t position, std::int32_t max, std::uint8_t stage) const {
-    if (progress_) progress_(position, max, stage);
-  }
-
   TBAM& bam_;
-  const TProgressEvent& progress_;
 };
 
 }  // namespace celwright

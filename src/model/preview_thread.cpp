@@ -3,6 +3,8 @@
 #include "model/qm_BAM.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <vector>
 
 namespace celwright {
@@ -25,48 +27,64 @@ Thumbnail MakeThumbnail(const TBAM& bam, std::int32_t frame_index) {
   const TBAMFrame frame = bam.GetFrame(frame_index);
   const TColor transparent = bam.GetTransCol();
   Thumbnail thumbnail;
+  // Every row starts as the first: the transparent colour, see-through.
   thumbnail.image.Reset(kSize, kSize, PixelFormat::Bits24);
-  for (int y = 0; y < kSize; ++y)
-    for (int x = 0; x < kSize; ++x) thumbnail.image.SetPixel(x, y, transparent);
-
+  std::uint8_t* first = thumbnail.image.Row(0);
+  for (int x = 0; x < kSize; ++x) thumbnail.image.SetPixel(x, 0, transparent);
+  for (int y = 1; y < kSize; ++y) std::memcpy(thumbnail.image.Row(y), first, 3 * kSize);
   thumbnail.mask.Reset(kSize, kSize, PixelFormat::Bits1);
   std::fill(thumbnail.mask.Pixels().begin(), thumbnail.mask.Pixels().end(), 1);
   if (frame.Width <= 0 || frame.Height <= 0) return thumbnail;
 
-  Bitmap work(frame.Width, frame.Height);
-  bam.DrawFrame(frame_index, work, 0, 0, nullptr, false);
-  // Whether each frame pixel is see-through: by index for paletted documents, so an opaque
-  // entry that happens to share the transparent colour still shows.
-  std::vector<std::uint8_t> see_through(static_cast<std::size_t>(frame.Width) * frame.Height);
-  if (bam.Paletted()) {
-    const std::vector<std::uint8_t> indices = bam.DecodeFrame(frame_index);
-    for (std::size_t p = 0; p < see_through.size(); ++p) {
-      see_through[p] = indices[p] == static_cast<std::uint8_t>(bam.TranspInd);
-    }
-  } else {
-    for (std::size_t p = 0; p < see_through.size(); ++p) {
-      see_through[p] = work.GetPixel(static_cast<int>(p % frame.Width),
-                                     static_cast<int>(p / frame.Width)) == transparent;
-    }
-  }
   int target_w = kSize, target_h = kSize;
   if (frame.Height >= frame.Width) {
     target_w = RoundedRatio(frame.Width, kSize, frame.Height);
   } else {
     target_h = RoundedRatio(frame.Height, kSize, frame.Width);
   }
-  // Nearest-neighbour stretch: each target pixel takes the source pixel it covers.
+  // Nearest-neighbour stretch: each target pixel takes the source pixel it covers. Only those
+  // pixels are looked at, straight in the decoded frame.
+  std::array<std::size_t, kSize> columns{};
+  for (int x = 0; x < target_w; ++x) {
+    columns[x] = static_cast<std::size_t>(static_cast<long long>(x) * frame.Width / target_w);
+  }
+  const auto source_row = [&](int y) {
+    return static_cast<std::size_t>(static_cast<long long>(y) * frame.Height / target_h) *
+           static_cast<std::size_t>(frame.Width);
+  };
+  if (bam.Paletted()) {
+    // See-through by index, so an opaque entry that happens to share the transparent colour
+    // still shows.
+    const std::vector<std::uint8_t> indices = bam.DecodeFrame(frame_index);
+    Bitmap colours(256, 1);
+    const std::array<TColor, 256> drawn = bam.DrawnColours();
+    for (int i = 0; i < 256; ++i) colours.SetPixel(i, 0, drawn[i]);
+    const auto see_through = static_cast<std::uint8_t>(bam.TranspInd);
+    for (int y = 0; y < target_h; ++y) {
+      const std::uint8_t* in = indices.data() + source_row(y);
+      std::uint8_t* out = thumbnail.image.Row(y);
+      std::uint8_t* mask = thumbnail.mask.Row(y);
+      for (int x = 0; x < target_w; ++x) {
+        const std::uint8_t index = in[columns[x]];
+        std::memcpy(out + 3 * x, colours.Row(0) + 3 * index, 3);
+        mask[x] = index == see_through;
+      }
+    }
+    return thumbnail;
+  }
+  // Other kinds are drawn as the editor shows them (true colour over the transparent colour).
+  Bitmap work(frame.Width, frame.Height);
+  bam.DrawFrame(frame_index, work, 0, 0, nullptr, false);
+  std::uint8_t clear[3];
+  std::memcpy(clear, first, 3);
   for (int y = 0; y < target_h; ++y) {
-    const int sy = static_cast<int>(static_cast<long long>(y) * frame.Height / target_h);
-    const std::uint8_t* in = work.Row(sy);
+    const std::uint8_t* in = work.Pixels().data() + 3 * source_row(y);
     std::uint8_t* out = thumbnail.image.Row(y);
+    std::uint8_t* mask = thumbnail.mask.Row(y);
     for (int x = 0; x < target_w; ++x) {
-      const std::size_t sx =
-          static_cast<std::size_t>(static_cast<long long>(x) * frame.Width / target_w);
-      out[3 * x] = in[3 * sx];
-      out[3 * x + 1] = in[3 * sx + 1];
-      out[3 * x + 2] = in[3 * sx + 2];
-      thumbnail.mask.SetIndex(x, y, see_through[static_cast<std::size_t>(sy) * frame.Width + sx]);
+      const std::uint8_t* pixel = in + 3 * columns[x];
+      std::memcpy(out + 3 * x, pixel, 3);
+      mask[x] = std::memcmp(pixel, clear, 3) == 0;
     }
   }
   return thumbnail;

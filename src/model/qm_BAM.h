@@ -140,6 +140,9 @@ class TBAM {
   // the frame's index image (red = palette index) for paletted documents.
   void DrawFrame(std::int32_t index, Bitmap& canvas, int left, int top, Bitmap* index_image,
                  bool blend_shadows) const;
+  // The colour each palette entry is drawn in without blending: the transparent and shadow
+  // entries in their display colours.
+  std::array<TColor, 256> DrawnColours() const;
   // Sets `bitmap` to the frame's size and draws the frame into it without blending.
   void GetFrameBitmap(std::int32_t index, Bitmap& bitmap, Bitmap* index_image) const;
   // A true-colour frame as a 32-bit picture with its alpha.

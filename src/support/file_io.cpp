@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstdio>
@@ -273,26 +274,53 @@ void WriteFileAtomically(const std::filesystem::path& path, const std::vector<st
 
 void WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
                          int steps, const std::function<void(int)>& on_step) {
+  WriteFileAtomically(path, {std::span<const std::uint8_t>(bytes)}, steps, on_step);
+}
+
+namespace {
+
+// Writes all of `bytes`, retrying after interruptions; false when the file takes no more.
+bool WriteAll(int descriptor, const std::uint8_t* bytes, std::size_t size) {
+  std::size_t put = 0;
+  while (put < size) {
+    const ssize_t result = ::write(descriptor, bytes + put, size - put);
+    if (result < 0 && errno == EINTR) continue;
+    if (result <= 0) return false;
+    put += static_cast<std::size_t>(result);
+  }
+  return true;
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::filesystem::path& path,
+                         std::initializer_list<std::span<const std::uint8_t>> parts, int steps,
+                         const std::function<void(int)>& on_step) {
   if (steps < 1) steps = 1;
   const std::filesystem::path target = SaveTarget(path);
   std::filesystem::path temporary;
   const int descriptor = CreateTemporaryBeside(target, temporary);
+  std::size_t total = 0;
+  for (const auto& part : parts) total += part.size();
+  // Steps cut the whole file into equal pieces wherever the parts begin and end.
+  const std::size_t step_size = total / static_cast<std::size_t>(steps);
+  const auto* part = parts.begin();
+  std::size_t in_part = 0;
   bool written = true;
-  const std::size_t step_size = bytes.size() / static_cast<std::size_t>(steps);
   std::size_t done = 0;
   for (int step = 1; step <= steps && written; ++step) {
-    const std::size_t chunk = step < steps ? step_size : bytes.size() - done;
-    std::size_t put = 0;
-    while (put < chunk) {
-      const ssize_t result = ::write(descriptor, bytes.data() + done + put, chunk - put);
-      if (result < 0 && errno == EINTR) continue;
-      if (result <= 0) {
-        written = false;
-        break;
+    std::size_t chunk = step < steps ? step_size : total - done;
+    done += chunk;
+    while (chunk > 0 && written) {
+      while (in_part == part->size()) {
+        ++part;
+        in_part = 0;
       }
-      put += static_cast<std::size_t>(result);
+      const std::size_t piece = std::min(chunk, part->size() - in_part);
+      written = WriteAll(descriptor, part->data() + in_part, piece);
+      in_part += piece;
+      chunk -= piece;
     }
-    done += put;
     if (written && on_step) on_step(step);
   }
   const std::string message = written ? std::string() : Describe(path, "write");

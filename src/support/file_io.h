@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,12 @@ void WriteFileAtomically(const std::filesystem::path& path, const std::vector<st
 // progress display can follow large files.
 void WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
                          int steps, const std::function<void(int)>& on_step);
+
+// The same for a file made of several byte ranges written one after the other, so a file whose
+// parts live in different buffers is written without first being copied into one.
+void WriteFileAtomically(const std::filesystem::path& path,
+                         std::initializer_list<std::span<const std::uint8_t>> parts, int steps,
+                         const std::function<void(int)>& on_step);
 
 // What a file was like when it was read or written: enough to tell later whether another
 // program has replaced or rewritten it since.

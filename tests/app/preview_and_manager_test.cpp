@@ -280,10 +280,11 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     OpenFrames(1);
     TBAM& bam = Doc().BAM;
     TBAMFrame info = bam.GetFrame(0);
-    // Large enough that even the thumbnails in sight take a while.
-    info.Width = info.Height = 1000;
-    bam.SetFrameBitmap(0, Bitmap(1000, 1000, PixelFormat::Bits8), info);
-    for (int i = 0; i < 3000; ++i) bam.InsertFrame(-1, -1, -1, true);
+    // Large enough that even the thumbnails in sight take a while: a thumbnail looks at few
+    // pixels, but each frame is decoded whole first.
+    info.Width = info.Height = 4000;
+    bam.SetFrameBitmap(0, Bitmap(4000, 4000, PixelFormat::Bits8), info);
+    for (int i = 0; i < 300; ++i) bam.InsertFrame(-1, -1, -1, true);
 
     Manager().show();
     QTRY_VERIFY(bam.PreviewThread != nullptr);

@@ -187,6 +187,42 @@ TEST(BAMWriter, PointsEveryFrameAtDataAndStoresEmptyFramesRaw) {
   }
 }
 
+TEST(BAMWriter, WritesFromTheDocumentsOwnDataAndKeepsItWhenTheWriteFails) {
+  TBAM bam;
+  ASSERT_TRUE(bam.LoadFromFile(testing::TestFile("rabbG11.bam")));
+  const auto path = TempPath("in-place.bam");
+  const auto* before = bam.Data.data();
+  ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, false, false));
+  // Tables of the same size are overwritten where they stand: the frame data is not copied.
+  EXPECT_EQ(bam.Data.data(), before);
+  EXPECT_EQ(ReadWholeFile(path), bam.Data);
+
+  // Larger tables, then smaller ones, and an empty last frame, which needs a byte of padding.
+  bam.AddCycle(-1);
+  bam.AddFrameToCycle(3, bam.CycleCount() - 1);
+  const std::vector<std::uint8_t> grown = bam.Data;
+  EXPECT_THROW(bam.SaveToFile(TempPath("no-such-folder") / "a.bam", kPalettedBAM, false, false),
+               EBAMSaveError);
+  EXPECT_THROW(bam.SaveToFile(TempPath("no-such-folder") / "a.bam", kPalettedBAM, true, false),
+               EBAMSaveError);
+  EXPECT_EQ(bam.Data, grown);
+  for (const bool compressed : {false, true}) {
+    ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, compressed, false));
+    TBAM loaded;
+    ASSERT_TRUE(loaded.LoadFromFile(path)) << loaded.ErrorMessage;
+    EXPECT_TRUE(loaded.Warnings.empty());
+    ExpectSameAnimation(bam, loaded);
+    if (!compressed) {
+      EXPECT_EQ(ReadWholeFile(path), bam.Data);
+    }
+    bam.DeleteCycle(0);
+    bam.InsertFrame(-1, -1, -1, false);
+    TBAMFrame empty = bam.GetFrame(bam.FrameCount() - 1);
+    empty.Width = empty.Height = 0;
+    bam.ReplaceFrameData(bam.FrameCount() - 1, {}, empty);
+  }
+}
+
 TEST(BAMWriter, WritesThePaletteFourthBytesAsRead) {
   const std::string source = testing::TestFile("minimal_carot.bam");
   const auto original = ReadWholeFile(source);
@@ -266,16 +302,20 @@ TEST(BAMReader, ReportsTheStagesInOrder) {
   TBAM bam;
   MakeSample(bam, kPalettedBAM, 4);
   const auto path = TempPath("stages.bam");
-  std::vector<int> save_stages;
+  std::vector<std::pair<int, int>> save;
   ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, false, false,
-                             [&](int, int, std::uint8_t stage) { save_stages.push_back(stage); }));
-  EXPECT_EQ(save_stages.front(), kStageSaveStart);
-  EXPECT_EQ(std::count(save_stages.begin(), save_stages.end(), kStageSaveFrameData), 80);
-  EXPECT_EQ(std::count(save_stages.begin(), save_stages.end(), kStageSaveWrite), 80);
-  EXPECT_EQ(save_stages.back(), kStageFinished);
-  // In order: 5, 6, 7, then 8 (or 9 for a compressed file), then 10.
-  EXPECT_TRUE(std::is_sorted(save_stages.begin(), save_stages.end())) << ::testing::PrintToString(save_stages);
-  EXPECT_EQ(std::count(save_stages.begin(), save_stages.end(), kStageSaveUpdate), 80);
+                             [&](int position, int, std::uint8_t stage) {
+                               save.emplace_back(stage, position);
+                             }));
+  // Tables ready (6) and the document holding the new image (7) take no copy of the frame data
+  // and are reported done at once; the write (8) moves in 80 steps.
+  const auto of_stage = [](int s) { return [s](auto p) { return p.first == s; }; };
+  EXPECT_EQ(save.front().first, kStageSaveStart);
+  EXPECT_EQ(std::count(save.begin(), save.end(), std::make_pair(int{kStageSaveFrameData}, 80)), 1);
+  EXPECT_EQ(std::count(save.begin(), save.end(), std::make_pair(int{kStageSaveUpdate}, 80)), 1);
+  EXPECT_EQ(std::count_if(save.begin(), save.end(), of_stage(kStageSaveWrite)), 80);
+  EXPECT_EQ(save.back().first, kStageFinished);
+  EXPECT_TRUE(std::is_sorted(save.begin(), save.end())) << ::testing::PrintToString(save);
   std::vector<int> compressed_stages;
   ASSERT_TRUE(bam.SaveToFile(path, kPalettedBAM, true, false,
                              [&](int, int, std::uint8_t stage) { compressed_stages.push_back(stage); }));

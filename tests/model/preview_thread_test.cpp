@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <mutex>
 #include <thread>
 
@@ -157,6 +158,56 @@ TEST(Thumbnails, MaskOnlySeeThroughPixelsNeverWhite) {
   EXPECT_EQ(white.mask.GetIndex(39, 0), 0);
   EXPECT_EQ(white.mask.GetIndex(0, 39), 1);   // entry 0
   EXPECT_EQ(white.mask.GetIndex(39, 39), 0);
+}
+
+// The thumbnail as the plain way makes it: the whole frame drawn, each target pixel looked up
+// in the drawing, the frame fitted at the top left with its size rounded half to even.
+Thumbnail PlainThumbnail(const TBAM& bam, int index) {
+  const TBAMFrame frame = bam.GetFrame(index);
+  const int size = Thumbnail::kSize;
+  Thumbnail plain;
+  plain.image.Reset(size, size, PixelFormat::Bits24);
+  plain.mask.Reset(size, size, PixelFormat::Bits1);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      plain.image.SetPixel(x, y, bam.GetTransCol());
+      plain.mask.SetIndex(x, y, 1);
+    }
+  }
+  if (frame.Width <= 0 || frame.Height <= 0) return plain;
+  Bitmap drawn;
+  bam.GetFrameBitmap(index, drawn, nullptr);
+  const std::vector<std::uint8_t> pixels = bam.DecodeFrame(index);
+  const int longest = std::max(frame.Width, frame.Height);
+  const int width = static_cast<int>(std::nearbyint(frame.Width * double{size} / longest));
+  const int height = static_cast<int>(std::nearbyint(frame.Height * double{size} / longest));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int sx = x * frame.Width / width, sy = y * frame.Height / height;
+      const TColor colour = drawn.GetPixel(sx, sy);
+      plain.image.SetPixel(x, y, colour);
+      plain.mask.SetIndex(x, y, bam.Paletted() ? pixels[sy * frame.Width + sx] == bam.TranspInd
+                                               : colour == bam.GetTransCol());
+    }
+  }
+  return plain;
+}
+
+TEST(Thumbnails, ShowEveryRealFrameAsDrawnInEveryKind) {
+  TBAM bam;
+  ASSERT_TRUE(bam.LoadFromFile(testing::TestFile("rabbG11.bam")));
+  bam.InsertFrame(-1, -1, -1, false);  // and an empty one
+  TBAMFrame empty = bam.GetFrame(bam.FrameCount() - 1);
+  empty.Width = empty.Height = 0;
+  bam.ReplaceFrameData(bam.FrameCount() - 1, {}, empty);
+  for (const std::uint8_t kind : {kPalettedBAM, kUnpalettedBAM, kTrueColourBAM}) {
+    bam.SetBAMType(kind);
+    for (int i = 0; i < bam.FrameCount(); ++i) {
+      const Thumbnail made = MakeThumbnail(bam, i), plain = PlainThumbnail(bam, i);
+      ASSERT_EQ(made.image, plain.image) << "kind " << int{kind} << ", frame " << i;
+      ASSERT_EQ(made.mask, plain.mask) << "kind " << int{kind} << ", frame " << i;
+    }
+  }
 }
 
 TEST(Thumbnails, AnEmptyDocumentFinishesAtOnce) {
