@@ -62,9 +62,6 @@ void TMainForm::AutosaveDocument(OpenDocument& open) {
     if (recovery.HasCopy()) recovery.Discard();
     return;
   }
-  // A copy of true-colour work would be a BAM V2 file with pages of its own, re-encoded (lossy
-  // and slow) at every tick: such work is kept by saving only.
-  if (doc.TrueColour()) return;
   if (std::string why; !recovery.PrepareFolder(why)) {
     if (recovery_refusal_told_) return;
     recovery_refusal_told_ = true;

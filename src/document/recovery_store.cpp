@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "document/bam_form.h"
+#include "model/true_colour_copy.h"
 #include "support/escaped_bytes.h"
 #include "support/file_io.h"
 #include "support/qm_log.h"
@@ -162,9 +163,13 @@ void RecoveryStore::Write(TBAM& snapshot, const RecoveryDetails& details) {
   try {
     // Written under the copy's own name, never the document's: the user's file changes only
     // when the user saves.
-    snapshot.SaveToFile(CopyPath().string(),
-                        snapshot.GetBAMType() == kUnpalettedBAM ? kUnpalettedBAM : kPalettedBAM,
-                        false, false);
+    if (snapshot.GetBAMType() == kTrueColourBAM) {
+      TrueColourCopy::Write(snapshot, CopyPath());
+    } else {
+      snapshot.SaveToFile(CopyPath().string(),
+                          snapshot.GetBAMType() == kUnpalettedBAM ? kUnpalettedBAM : kPalettedBAM,
+                          false, false);
+    }
     const std::string text = EncodeDetails(details);
     WriteFileAtomically(folder_ / (id_ + ".info"),
                         std::vector<std::uint8_t>(text.begin(), text.end()));

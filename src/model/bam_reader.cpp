@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "model/bam_v2_reader.h"
+#include "model/true_colour_copy.h"
 #include "model/zlib_codec.h"
 #include "support/file_io.h"
 
@@ -55,7 +56,15 @@ bool BAMReader::Load(const std::string& file_name) {
   const bool read = ReadImage(file_name, image);
   bam_.IsOpen = true;
   bool parsed = false;
-  if (read && BAMV2Reader::IsBAMV2(ByteView(image.data(), image.size()))) {
+  if (read && TrueColourCopy::IsCopy(ByteView(image.data(), image.size()))) {
+    std::string refusal;
+    try {
+      parsed = TrueColourCopy::Read(bam_, ByteView(image.data(), image.size()), refusal);
+    } catch (const std::bad_alloc&) {
+      refusal = "There is not enough memory to read the animation";
+    }
+    if (!parsed) Refuse(kErrorUnreadable, refusal);
+  } else if (read && BAMV2Reader::IsBAMV2(ByteView(image.data(), image.size()))) {
     std::string refusal;
     try {
       parsed = BAMV2Reader(bam_).Read(ByteView(image.data(), image.size()), file_name, refusal);
@@ -111,6 +120,11 @@ bool BAMReader::ReadImage(const std::string& file_name, std::vector<std::uint8_t
     return Refuse(kErrorUnreadable, e.what());
   }
   const ByteView view(file.data(), file.size());
+  if (TrueColourCopy::IsCopy(view)) {  // the editor's own recovery copy of true-colour work
+    bam_.Compressed = false;
+    image = std::move(file);
+    return true;
+  }
   const bool plain = view.Tag(0, "BAM ") || view.Tag(0, "BAMU");
   const bool container = view.Tag(0, "BAMC");
   if (!plain && !container) {

@@ -225,6 +225,7 @@ class TBAM {
   friend class BAMWriter;
   friend class BAMV2Reader;
   friend class BAMV2Writer;
+  friend class TrueColourCopy;
 
   void Progress(const TProgressEvent& on_progress, std::int32_t position, std::int32_t max,
                 std::uint8_t stage) const;

@@ -12,6 +12,7 @@
 #include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
 #include "app/palette_widget.h"
+#include "document/recovery_store.h"
 #include "support/crc32.h"
 
 using namespace celwright;
@@ -209,6 +210,15 @@ class TextureBamTest : public QObject, public EditorFixture {
       }
     }
     QVERIFY(erased >= 1);
+
+    // The crash-recovery copy holds the work exactly, alpha included.
+    form_->SetRecoveryFolder(Temp("recovery"));
+    form_->AutosaveTick();
+    form_->Recovery()->Wait();
+    TBAM copy;
+    QVERIFY(copy.LoadFromFile(form_->Recovery()->CopyPath().string()));
+    QCOMPARE(copy.FrameCount(), 46);
+    QVERIFY(copy.DecodeFrame(kFrame) == edited);
 
     // Save asks for the first new page, proposing the next free number; cancelled, nothing
     // is written.

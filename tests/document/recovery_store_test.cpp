@@ -45,6 +45,48 @@ TEST(RecoveryStore, CopyHoldsPendingEditsAndIsOnlyOfferedOnceItsSessionIsGone) {
   fs::remove_all(folder);
 }
 
+// True-colour work is kept exactly (the BAM V2 format would re-encode it onto lossy pages); a
+// damaged copy is refused, never read past its end.
+TEST(RecoveryStore, TrueColourCopyKeepsEveryColourAndAlpha) {
+  const fs::path folder = fs::temp_directory_path() / "celwright_recovery_true_colour_test";
+  fs::remove_all(folder);
+  DocumentFixture doc(3);
+  doc.form.ConvertBAMType(kTrueColourBAM, {});
+  TBAMFrame info = doc.form.BAM.GetFrame(1);
+  info.CentreX = -7;
+  Bitmap pixels = doc.form.BAM.GetFrameAlphaBitmap(1);
+  for (int x = 0; x < info.Width; ++x) pixels.Row(0)[4 * x + 3] = static_cast<std::uint8_t>(x * 37 + 1);
+  doc.form.BAM.SetFrameBitmap(1, pixels, info);
+  const fs::path copy = folder / "copy.bam";
+  {
+    RecoveryStore store(folder);
+    ASSERT_TRUE(store.WriteAsync(MakeRecoverySnapshot(doc.form), {"/tmp/docs/swirl.bam", 0, 1}));
+    store.Wait();
+    ASSERT_TRUE(store.LastError().empty()) << store.LastError();
+    fs::copy_file(store.CopyPath(), copy);
+  }
+  TBAM recovered;
+  ASSERT_TRUE(recovered.LoadFromFile(copy.string())) << recovered.ErrorMessage;
+  ASSERT_EQ(recovered.GetBAMType(), kTrueColourBAM);
+  ASSERT_EQ(recovered.FrameCount(), doc.form.BAM.FrameCount());
+  ASSERT_EQ(recovered.CycleCount(), doc.form.BAM.CycleCount());
+  for (int i = 0; i < recovered.FrameCount(); ++i) {
+    EXPECT_EQ(recovered.DecodeFrame(i), doc.form.BAM.DecodeFrame(i)) << "frame " << i;
+    EXPECT_EQ(recovered.GetFrame(i).CentreX, doc.form.BAM.GetFrame(i).CentreX);
+  }
+  for (int c = 0; c < recovered.CycleCount(); ++c) {
+    EXPECT_EQ(recovered.GetCycle(c).Frames, doc.form.BAM.GetCycle(c).Frames);
+  }
+  std::ifstream in(copy, std::ios::binary);
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (std::size_t cut = 0; cut < bytes.size(); cut += 3) {
+    std::ofstream(folder / "cut.bam", std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(cut));
+    TBAM damaged;
+    EXPECT_FALSE(damaged.LoadFromFile((folder / "cut.bam").string())) << cut;
+  }
+  fs::remove_all(folder);
+}
+
 // A folder of the test's own, and the variables that name the user's folders set for the test.
 class RecoveryFolders : public ::testing::Test {
  protected:
