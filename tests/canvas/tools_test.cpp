@@ -177,6 +177,45 @@ TEST(CloneBrush, NeedsASourceThenCopiesTheBrushBlock) {
   EXPECT_EQ(f.hosts.questions.size(), 2u);
 }
 
+// Each stroke step redraws only its box: the view must equal a redraw of the whole frame after
+// every move, for each kind of frame, at 100 % and magnified with the grid.
+TEST(StrokeBox, EveryStepLeavesTheViewAsAFullRedraw) {
+  for (const BAMKind kind : {kPalettedBAM, kUnpalettedBAM, kTrueColourBAM}) {
+    for (const ToolKind tool : {ToolKind::Pencil, ToolKind::Brush, ToolKind::Erase}) {
+      for (const int magnification : {0, 2}) {
+        PaintFixture f(kind == kPalettedBAM);
+        if (kind == kTrueColourBAM) {
+          f.form.BAM.SetBAMType(kTrueColourBAM);
+          Bitmap picture(32, 32, PixelFormat::Bits32);
+          for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+              picture.SetPixelAlpha(x, y, MakeColor(static_cast<std::uint8_t>(8 * x), 9, 50),
+                                    static_cast<std::uint8_t>(255 - 8 * y));
+          f.form.BAM.SetFrameBitmap(0, picture, f.form.BAM.GetFrame(0));
+          f.form.ShowFrame(0);
+        }
+        f.options.ShowGrid = true;
+        f.options.BrushWidth = 5;
+        f.options.BrushHeight = 3;
+        f.options.MagnificationIndex = magnification;
+        f.form.MagnificationChanged();
+        f.Choose(tool);
+        f.Down(4, 4);
+        for (const Point p : {Point{9, 6}, Point{15, 15}, Point{12, 27}, Point{3, 20}}) {
+          f.hosts.area_repaints = 0;
+          f.Move(p.x, p.y);
+          const std::vector<std::uint8_t> boxed = f.form.ViewImage.Pixels();
+          f.form.RedrawImage(false);
+          ASSERT_EQ(boxed, f.form.ViewImage.Pixels())
+              << int{kind} << " tool " << int(tool) << " zoom " << f.form.Zoom << " at " << p.x
+              << "," << p.y;
+          EXPECT_EQ(f.hosts.area_repaints, 1);
+        }
+      }
+    }
+  }
+}
+
 TEST(Stamp, RefusesWithoutACopiedArea) {
   PaintFixture f;
   f.Choose(ToolKind::Stamp);
