@@ -184,16 +184,7 @@ TEST(StrokeBox, EveryStepLeavesTheViewAsAFullRedraw) {
     for (const ToolKind tool : {ToolKind::Pencil, ToolKind::Brush, ToolKind::Erase}) {
       for (const int magnification : {0, 2}) {
         PaintFixture f(kind == kPalettedBAM);
-        if (kind == kTrueColourBAM) {
-          f.form.BAM.SetBAMType(kTrueColourBAM);
-          Bitmap picture(32, 32, PixelFormat::Bits32);
-          for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x)
-              picture.SetPixelAlpha(x, y, MakeColor(static_cast<std::uint8_t>(8 * x), 9, 50),
-                                    static_cast<std::uint8_t>(255 - 8 * y));
-          f.form.BAM.SetFrameBitmap(0, picture, f.form.BAM.GetFrame(0));
-          f.form.ShowFrame(0);
-        }
+        if (kind == kTrueColourBAM) f.ShowTrueColourRamp();
         f.options.ShowGrid = true;
         f.options.BrushWidth = 5;
         f.options.BrushHeight = 3;
