@@ -6,6 +6,18 @@
 
 namespace celwright {
 
+namespace {
+
+// The smallest rectangle holding both; an empty one adds nothing.
+Rect Cover(const Rect& a, const Rect& b) {
+  if (a.Empty()) return b;
+  if (b.Empty()) return a;
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
+
+}  // namespace
+
 std::optional<Rect> ToolController::StrokeBox(const PaintCall& call) const {
   const DocumentOptions& options = form_.Options();
   int reach = 0;  // how far a dab reaches from its point, in any direction
@@ -65,6 +77,11 @@ Rect ToolController::OverlayBoxAt(Point p) const {
   if (tool != ToolKind::Brush && tool != ToolKind::Erase) return {};
   const DocumentOptions& options = form_.Options();
   return BrushDrawRect(p.x, p.y, options.BrushWidth, options.BrushHeight).Intersect(whole);
+}
+
+void ToolController::RedrawStep(const Rect& changed) {
+  // The brush preview leaves where it was drawn and shows where the pointer is now.
+  form_.RedrawArea(Cover(Cover(changed, overlay_drawn_), OverlayBoxAt(form_.Tool.PointerPos)));
 }
 
 }  // namespace celwright

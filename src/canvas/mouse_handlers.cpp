@@ -155,6 +155,9 @@ void ToolController::FormMouseMove(ShiftKeys shift, int x, int y) {
   }
   if (drawing || (form_.Options().Tool == ToolKind::SelPoly && form_.Selecting)) {
     ModifyBAM(p.x, p.y, tool.DrawButton);
+  } else if (form_.Options().Tool == ToolKind::Brush || form_.Options().Tool == ToolKind::Erase) {
+    // A hover moves the brush preview only.
+    RedrawStep({});
   } else {
     form_.RedrawImage(false);
   }

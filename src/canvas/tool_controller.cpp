@@ -9,18 +9,6 @@
 
 namespace celwright {
 
-namespace {
-
-// The smallest rectangle holding both; an empty one adds nothing.
-Rect Cover(const Rect& a, const Rect& b) {
-  if (a.Empty()) return b;
-  if (b.Empty()) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-          std::max(a.bottom, b.bottom)};
-}
-
-}  // namespace
-
 ToolController::ToolController(TBAMForm& form) : form_(form) { form_.ToolLayer = this; }
 
 ToolController::~ToolController() {
@@ -163,9 +151,7 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
     return;
   }
   if (copy_back) Tail(*step_box);
-  // The brush preview leaves where it was drawn and shows where the pointer is now.
-  form_.RedrawArea(
-      Cover(Cover(*step_box, overlay_drawn_), OverlayBoxAt(form_.Tool.PointerPos)));
+  RedrawStep(*step_box);
 }
 
 // Copies the scratch pair back where the selection mask allows, and counts the step as an edit

@@ -90,6 +90,8 @@ class ToolController : public ToolActivity {
   void SyncScratch(const Rect& box);
   // Where DrawToolOverlay draws with the pointer at `p`.
   Rect OverlayBoxAt(Point p) const;
+  // Redraws `changed` (frame pixels) and the tool overlay's old and new place only.
+  void RedrawStep(const Rect& changed);
   void ReleaseImageOrigin();
   void ZoomStep(std::uint8_t button);
   void Pan(Point p);
