@@ -32,7 +32,9 @@ void DocumentSession::Repaint() {
 }
 
 void DocumentSession::RepaintArea(const ViewRect& area) {
-  if (view_) view_->ShowViewArea(QRect(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top));
+  if (view_)
+    view_->ShowViewArea(
+        QRect(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top));
 }
 
 void DocumentSession::ShowScrollBars(const ScrollBarState& horizontal,

@@ -155,7 +155,8 @@ void ToolController::FormMouseMove(ShiftKeys shift, int x, int y) {
   }
   if (drawing || (form_.Options().Tool == ToolKind::SelPoly && form_.Selecting)) {
     ModifyBAM(p.x, p.y, tool.DrawButton);
-  } else if (form_.Options().Tool == ToolKind::Brush || form_.Options().Tool == ToolKind::Erase) {
+  } else if (const ToolKind kind = form_.Options().Tool;
+             kind == ToolKind::Brush || kind == ToolKind::Erase) {
     // A hover moves the brush preview only.
     RedrawStep({});
   } else {

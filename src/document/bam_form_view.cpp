@@ -36,8 +36,8 @@ ViewSources TBAMForm::FrameViewSources() const {
 }
 
 bool TBAMForm::CanRedrawArea() const {
-  if (!BAM.IsOpen || CurrentFrame == -1 || !overlay_current_ || !onion_.Empty() || DrawOverlays ||
-      HasSelection || Selecting || ViewOrigin != ViewPoint{})
+  if (!BAM.IsOpen || CurrentFrame == -1 || !overlay_current_ || !onion_.Empty() ||
+      DrawOverlays || HasSelection || Selecting || ViewOrigin != ViewPoint{})
     return false;
   if (ViewImage.Width() != std::max(viewport_.ClientWidth, 0) ||
       ViewImage.Height() != std::max(viewport_.ClientHeight, 0) ||
@@ -82,7 +82,8 @@ void TBAMForm::RedrawArea(const Rect& frame_box) {
   log_.Line("DRAW: Image");
   // The grid line right of and below the box's last blocks belongs to the box as well.
   const ViewRect area{ImageOrigin.X + box.left * Zoom, ImageOrigin.Y + box.top * Zoom,
-                      ImageOrigin.X + box.right * Zoom + 1, ImageOrigin.Y + box.bottom * Zoom + 1};
+                      ImageOrigin.X + box.right * Zoom + 1,
+                      ImageOrigin.Y + box.bottom * Zoom + 1};
   ComposeViewArea(FrameViewSources(), ImageOrigin, ViewImage, area);
   log_.Append(" [OK]");
   if (options_.ShowGrid && Zoom > 1) {
