@@ -31,6 +31,12 @@ void DocumentSession::Repaint() {
   if (view_) view_->ShowViewImage();
 }
 
+void DocumentSession::RepaintArea(const ViewRect& area) {
+  if (view_)
+    view_->ShowViewArea(
+        QRect(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top));
+}
+
 void DocumentSession::ShowScrollBars(const ScrollBarState& horizontal,
                                      const ScrollBarState& vertical) {
   if (view_) view_->ShowScrollBars(horizontal, vertical);

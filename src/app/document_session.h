@@ -39,6 +39,7 @@ class DocumentSession : private DocumentView, private PlaybackTimer, private Doc
  private:
   // DocumentView
   void Repaint() override;
+  void RepaintArea(const ViewRect& area) override;
   void ShowScrollBars(const ScrollBarState& horizontal, const ScrollBarState& vertical) override;
   void SetCaption(const std::string& caption) override;
   // PlaybackTimer

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QWheelEvent>
 
 #include "app/arrow_keys.h"
@@ -52,6 +53,11 @@ BAMFormView::BAMFormView(TBAMForm& form, QWidget* parent)
 
 void BAMFormView::ShowViewImage() { viewport()->update(); }
 
+void BAMFormView::ShowViewArea(const QRect& area) {
+  const QPoint origin = form_ ? QPoint(form_->ViewOrigin.X, form_->ViewOrigin.Y) : QPoint();
+  viewport()->update(area.translated(origin));
+}
+
 void BAMFormView::ShowScrollBars(const ScrollBarState& horizontal, const ScrollBarState& vertical) {
   applying_ = true;
   setHorizontalScrollBarPolicy(horizontal.Visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
@@ -75,11 +81,14 @@ QImage BAMFormView::Wrapped() const { return form_ ? WrapBitmap(form_->ViewImage
 
 QImage BAMFormView::Picture() const { return Wrapped().copy(); }
 
-void BAMFormView::paintEvent(QPaintEvent*) {
+void BAMFormView::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   const QImage picture = Wrapped();
   const QPoint origin = form_ ? QPoint(form_->ViewOrigin.X, form_->ViewOrigin.Y) : QPoint();
-  if (!picture.isNull()) painter.drawImage(origin, picture);
+  // Only the part asked for is drawn: a brush step repaints the few pixels it changed.
+  const QRect wanted = event->rect() & QRect(origin, picture.size());
+  if (!picture.isNull() && !wanted.isEmpty())
+    painter.drawImage(wanted, picture, wanted.translated(-origin));
   // Between a resize and the core's next picture the new strip has nothing yet.
   const QRegion rest = QRegion(viewport()->rect()) - QRect(origin, picture.size());
   for (const QRect& r : rest) painter.fillRect(r, palette().base());  // the core's window colour

@@ -21,6 +21,8 @@ class BAMFormView : public QAbstractScrollArea {
 
   // The core composed a new picture.
   void ShowViewImage();
+  // Only `area` of the view image changed (client coordinates).
+  void ShowViewArea(const QRect& area);
   void ShowScrollBars(const ScrollBarState& horizontal, const ScrollBarState& vertical);
   // Tells the core the current window and client sizes.
   void ReportSize();

@@ -19,6 +19,7 @@ const Bitmap& ToolController::BrushPicture() {
 // A shape under construction is drawn as it would be finished at the pointer. The brush
 // preview inverts the colour overlay under the brush shape and whitens the index overlay there.
 void ToolController::DrawToolOverlay(std::array<Bitmap, 2>& overlay) {
+  overlay_drawn_ = OverlayBoxAt(form_.Tool.PointerPos);
   // Placed text shows wherever the pointer is.
   if (form_.Tool.TextPending) {
     DrawTextPreview(overlay);

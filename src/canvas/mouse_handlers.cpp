@@ -155,6 +155,10 @@ void ToolController::FormMouseMove(ShiftKeys shift, int x, int y) {
   }
   if (drawing || (form_.Options().Tool == ToolKind::SelPoly && form_.Selecting)) {
     ModifyBAM(p.x, p.y, tool.DrawButton);
+  } else if (const ToolKind kind = form_.Options().Tool;
+             kind == ToolKind::Brush || kind == ToolKind::Erase) {
+    // A hover moves the brush preview only.
+    RedrawStep({});
   } else {
     form_.RedrawImage(false);
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "canvas/paint_tools.h"
 #include "canvas/select_tools.h"
@@ -77,6 +78,9 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
   }
 
   bool copy_back = false;
+  // A stroke step changes only the pixels its dabs cover: the box is all that is compared,
+  // copied and redrawn.
+  std::optional<Rect> step_box;
   switch (options.Tool) {
     case ToolKind::Mag:
       ZoomStep(button);
@@ -87,14 +91,20 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
       if (ColoursChanged) ColoursChanged();
       break;
     case ToolKind::Pencil:
-      form_.SelImage = form_.WorkImage;
+      step_box = StrokeBox(call);
+      SyncScratch(*step_box);
       copy_back = PaintPencil(call);
       break;
     case ToolKind::Brush:
     case ToolKind::Erase:
     case ToolKind::CloneBrush:
     case ToolKind::Stamp:
-      form_.SelImage = form_.WorkImage;
+      step_box = StrokeBox(call);
+      if (step_box) {
+        SyncScratch(*step_box);
+      } else {
+        form_.SelImage = form_.WorkImage;
+      }
       copy_back = PaintBrushFamily(call);
       if (!copy_back) return;
       break;
@@ -135,13 +145,23 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
     default:
       return;
   }
-  if (copy_back) Tail();
-  form_.RedrawImage(false);
+  if (!step_box) {
+    if (copy_back) Tail();
+    form_.RedrawImage(false);
+    return;
+  }
+  if (copy_back) Tail(*step_box);
+  RedrawStep(*step_box);
 }
 
 // Copies the scratch pair back where the selection mask allows, and counts the step as an edit
 // only when a pixel really changed, so a click that changes nothing adds no history step.
 void ToolController::Tail() {
+  constexpr int kAll = std::numeric_limits<int>::max();
+  Tail({0, 0, kAll, kAll});
+}
+
+void ToolController::Tail(const Rect& box) {
   form_.Log().Append(" Update Image Cache...");
   const Bitmap& mask = form_.SelMask;
   bool changed = false;
@@ -154,20 +174,23 @@ void ToolController::Tail() {
         (work.Format() != PixelFormat::Bits24 && work.Format() != PixelFormat::Bits32))
       continue;
     const std::size_t bytes = static_cast<std::size_t>(work.BytesPerPixel());
-    const int width = std::min(work.Width(), mask.Width());
-    const int height = std::min(work.Height(), mask.Height());
-    for (int y = 0; y < height; ++y) {
+    const Rect inside = box.Intersect({0, 0, std::min(work.Width(), mask.Width()),
+                                       std::min(work.Height(), mask.Height())});
+    if (inside.Empty()) continue;
+    const std::size_t span = static_cast<std::size_t>(inside.Width());
+    const std::size_t offset = bytes * static_cast<std::size_t>(inside.left);
+    for (int y = inside.top; y < inside.bottom; ++y) {
       const std::uint8_t* from = scratch.Row(y);
       std::uint8_t* to = work.Row(y);
-      if (std::memcmp(from, to, static_cast<std::size_t>(width) * bytes) == 0) continue;
+      if (std::memcmp(from + offset, to + offset, span * bytes) == 0) continue;
       const std::uint8_t* selected = mask.Row(y);
-      if (std::memchr(selected, 1, static_cast<std::size_t>(width)) == nullptr) {
-        // The whole row is editable (always so without a selection): one copy.
-        std::memcpy(to, from, static_cast<std::size_t>(width) * bytes);
+      if (std::memchr(selected + inside.left, 1, span) == nullptr) {
+        // The whole span is editable (always so without a selection): one copy.
+        std::memcpy(to + offset, from + offset, span * bytes);
         changed = true;
         continue;
       }
-      for (int x = 0; x < width; ++x) {
+      for (int x = inside.left; x < inside.right; ++x) {
         const std::size_t at = bytes * static_cast<std::size_t>(x);
         if (selected[x] != 0 || std::memcmp(from + at, to + at, bytes) == 0) continue;
         std::memcpy(to + at, from + at, bytes);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "canvas/pointer_shape.h"
@@ -13,6 +14,8 @@
 namespace celwright {
 
 // What the colour pick tool shows of the pixel under the pointer.
+struct PaintCall;
+
 struct HoverColour {
   std::string Index;  // the palette index, or "N/A" for an unpaletted document
   TColor Colour = 0;
@@ -76,7 +79,19 @@ class ToolController : public ToolActivity {
   void ShiftChanged(ShiftKeys shift);
   void SelectionPress(Point p, std::uint8_t button, ShiftKeys shift);
   bool StrokeTool() const;
+  // Copies the scratch pair back inside `box` (frame pixels) where the selection allows.
+  void Tail(const Rect& box);
   void Tail();
+  // Dirty boxes (dirty_box.cpp). The frame pixels a stroke step can change, or nothing when
+  // the step cannot say.
+  std::optional<Rect> StrokeBox(const PaintCall& call) const;
+  // The scratch pair made equal to the frame inside `box`: the stroke tools read and write
+  // nothing outside it.
+  void SyncScratch(const Rect& box);
+  // Where DrawToolOverlay draws with the pointer at `p`.
+  Rect OverlayBoxAt(Point p) const;
+  // Redraws `changed` (frame pixels) and the tool overlay's old and new place only.
+  void RedrawStep(const Rect& changed);
   void ReleaseImageOrigin();
   void ZoomStep(std::uint8_t button);
   void Pan(Point p);
@@ -103,6 +118,8 @@ class ToolController : public ToolActivity {
 
   TBAMForm& form_;
   bool include_end_ = false;
+  // Where the tool overlay was last drawn: a stroke step redraws it away.
+  Rect overlay_drawn_{};
   // The press being handled closes the polygon of a selection.
   bool closing_polygon_ = false;
   Bitmap brush_picture_;

@@ -15,6 +15,7 @@
 #include "document/onion_skin.h"
 #include "document/tool_activity.h"
 #include "document/tool_state.h"
+#include "document/view_composer.h"
 #include "document/view_geometry.h"
 #include "model/qm_BAM.h"
 #include "support/bitmap.h"
@@ -145,6 +146,11 @@ class TBAMForm {
 
   // --- View ------------------------------------------------------------------------------
   void RedrawImage(bool keep_overlay);
+  // After a change inside `frame_box` (frame pixels) alone: the overlay, the view and the
+  // window's repaint cover only that box, scaled to the zoom. The box must also hold the tool
+  // overlay as it was last drawn and as it is now. Anything the box cannot describe (a new
+  // layout, a selection marker, plug-in overlays, onion skins) takes the full redraw.
+  void RedrawArea(const Rect& frame_box);
   void FormResize(const ViewportSize& viewport);
   void Scroll_Change(int horizontal_position, int vertical_position);
   void DrawSizerBlocks(bool show);
@@ -317,6 +323,8 @@ class TBAMForm {
 
  private:
   void RebuildOverlays();
+  bool CanRedrawArea() const;
+  ViewSources FrameViewSources() const;
   void PaintSizerBlocks(bool show);
   void EnsureHistory();
   // Inserts a new or duplicated frame as one step named `name` and the frame's number.
@@ -347,6 +355,8 @@ class TBAMForm {
   bool sizer_blocks_shown_ = false;
   bool playing_ = false;
   OnionUnderlay onion_;
+  // OverlayImage is WorkImage with the overlays of the last rebuild, so a box can be redone.
+  bool overlay_current_ = false;
 };
 
 }  // namespace celwright

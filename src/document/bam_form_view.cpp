@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "document/view_composer.h"
 
@@ -13,6 +14,84 @@ void TBAMForm::RebuildOverlays() {
   if (ToolLayer) ToolLayer->DrawToolOverlay(OverlayImage);
   DrawSelectMarker(OverlayImage);
   if (DrawOverlays) DrawOverlays(OverlayImage);
+  overlay_current_ = true;
+}
+
+ViewSources TBAMForm::FrameViewSources() const {
+  ViewSources sources;
+  sources.Colours = &OverlayImage[0];
+  sources.Indices = Paletted() ? &OverlayImage[1] : nullptr;
+  sources.Width = FrameRec.Width;
+  sources.Height = FrameRec.Height;
+  sources.Zoom = Zoom;
+  sources.ShowGrid = options_.ShowGrid;
+  sources.Transparency = ViewTransparency || TrueColour();
+  sources.Paletted = Paletted();
+  sources.TranspInd = BAM.TranspInd;
+  sources.ShadowInd = BAM.ShadowInd;
+  sources.TransCol = BAM.GetTransCol();
+  sources.ShadowCol = BAM.GetShadowCol();
+  sources.WindowColour = options_.WindowColour;
+  return sources;
+}
+
+bool TBAMForm::CanRedrawArea() const {
+  if (!BAM.IsOpen || CurrentFrame == -1 || !overlay_current_ || !onion_.Empty() ||
+      DrawOverlays || HasSelection || Selecting || ViewOrigin != ViewPoint{})
+    return false;
+  if (ViewImage.Width() != std::max(viewport_.ClientWidth, 0) ||
+      ViewImage.Height() != std::max(viewport_.ClientHeight, 0) ||
+      ViewImage.Format() != PixelFormat::Bits24)
+    return false;
+  for (std::size_t k = 0; k < 2; ++k) {
+    const Bitmap& work = WorkImage[k];
+    const Bitmap& overlay = OverlayImage[k];
+    if (work.Width() != FrameRec.Width || work.Height() != FrameRec.Height ||
+        overlay.Width() != work.Width() || overlay.Height() != work.Height() ||
+        overlay.Format() != work.Format())
+      return false;
+  }
+  if (HoldImageOrigin) return true;
+  // The picture must stay where it is: otherwise every pixel of the view moves.
+  const ViewLayout layout =
+      ComputeViewLayout(viewport_, FrameRec.Width, FrameRec.Height, FrameRec.CentreX,
+                        FrameRec.CentreY, Zoom, horizontal_.Position, vertical_.Position);
+  const auto same_bar = [](const ScrollBarState& laid_out, const ScrollBarState& shown) {
+    return laid_out.Visible ? laid_out == shown : !shown.Visible;
+  };
+  return layout.Origin == ImageOrigin && same_bar(layout.Horizontal, horizontal_) &&
+         same_bar(layout.Vertical, vertical_);
+}
+
+void TBAMForm::RedrawArea(const Rect& frame_box) {
+  if (!CanRedrawArea()) {
+    RedrawImage(false);
+    return;
+  }
+  const Rect box = frame_box.Intersect({0, 0, FrameRec.Width, FrameRec.Height});
+  if (box.Empty()) return;
+  for (std::size_t k = 0; k < 2; ++k) {
+    const std::size_t bytes = static_cast<std::size_t>(WorkImage[k].BytesPerPixel());
+    const std::size_t offset = bytes * static_cast<std::size_t>(box.left);
+    for (int y = box.top; y < box.bottom; ++y) {
+      std::memcpy(OverlayImage[k].Row(y) + offset, WorkImage[k].Row(y) + offset,
+                  bytes * static_cast<std::size_t>(box.Width()));
+    }
+  }
+  if (ToolLayer) ToolLayer->DrawToolOverlay(OverlayImage);
+  log_.Line("DRAW: Image");
+  // The grid line right of and below the box's last blocks belongs to the box as well.
+  const ViewRect area{ImageOrigin.X + box.left * Zoom, ImageOrigin.Y + box.top * Zoom,
+                      ImageOrigin.X + box.right * Zoom + 1,
+                      ImageOrigin.Y + box.bottom * Zoom + 1};
+  ComposeViewArea(FrameViewSources(), ImageOrigin, ViewImage, area);
+  log_.Append(" [OK]");
+  if (options_.ShowGrid && Zoom > 1) {
+    log_.Line("DRAW: Grid");
+    log_.Append(" [OK]");
+  }
+  DrawSizerBlocks(true);
+  if (hosts_.View) hosts_.View->RepaintArea(area);
 }
 
 void TBAMForm::RedrawImage(bool keep_overlay) {
@@ -30,7 +109,11 @@ void TBAMForm::RedrawImage(bool keep_overlay) {
     horizontal_.Visible = false;
     vertical_.Visible = false;
   } else {
-    if (!keep_overlay) RebuildOverlays();
+    if (keep_overlay) {
+      overlay_current_ = false;
+    } else {
+      RebuildOverlays();
+    }
     log_.Line("DRAW: Image");
     if (!HoldImageOrigin) {
       const ViewLayout layout =
@@ -44,20 +127,7 @@ void TBAMForm::RedrawImage(bool keep_overlay) {
                                           : ScrollBarState{.Position = vertical_.Position};
     }
 
-    ViewSources sources;
-    sources.Colours = &OverlayImage[0];
-    sources.Indices = Paletted() ? &OverlayImage[1] : nullptr;
-    sources.Width = FrameRec.Width;
-    sources.Height = FrameRec.Height;
-    sources.Zoom = Zoom;
-    sources.ShowGrid = options_.ShowGrid;
-    sources.Transparency = ViewTransparency || TrueColour();
-    sources.Paletted = Paletted();
-    sources.TranspInd = BAM.TranspInd;
-    sources.ShadowInd = BAM.ShadowInd;
-    sources.TransCol = BAM.GetTransCol();
-    sources.ShadowCol = BAM.GetShadowCol();
-    sources.WindowColour = options_.WindowColour;
+    const ViewSources sources = FrameViewSources();
     ComposeView(sources, ImageOrigin, ViewImage);
     onion_.Update({&BAM, CurrentFrame, FrameRec, options_.SelectedSequence, -1},
                   options_.OnionSkin);

@@ -4,6 +4,8 @@
 
 namespace celwright {
 
+struct ViewRect;
+
 // A scroll bar as the document wants it shown. The window reports moves back through
 // TBAMForm::Scroll_Change.
 struct ScrollBarState {
@@ -21,6 +23,11 @@ class DocumentView {
  public:
   virtual ~DocumentView() = default;
   virtual void Repaint() = 0;
+  // Only `area` of ViewImage changed.
+  virtual void RepaintArea(const ViewRect& area) {
+    static_cast<void>(area);
+    Repaint();
+  }
   virtual void ShowScrollBars(const ScrollBarState& horizontal, const ScrollBarState& vertical) = 0;
   virtual void SetCaption(const std::string& caption) = 0;
 };

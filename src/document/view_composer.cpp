@@ -249,36 +249,44 @@ class ViewRowComposer {
 }  // namespace
 
 void ComposeView(const ViewSources& sources, ViewPoint origin, Bitmap& client) {
-  const int client_w = client.Width(), client_h = client.Height();
+  ComposeViewArea(sources, origin, client, ViewRect{0, 0, client.Width(), client.Height()});
+}
+
+void ComposeViewArea(const ViewSources& sources, ViewPoint origin, Bitmap& client,
+                     const ViewRect& area) {
+  const int left = std::max(area.Left, 0), right = std::min(area.Right, client.Width());
+  const int top = std::max(area.Top, 0), bottom = std::min(area.Bottom, client.Height());
+  if (left >= right || top >= bottom) return;
   const Pel window = ToPel(sources.WindowColour);
   if (!sources.Colours || sources.Width <= 0 || sources.Height <= 0) {
-    for (int y = 0; y < client_h; ++y) FillPels(client.Row(y), 0, client_w, window);
+    for (int y = top; y < bottom; ++y) FillPels(client.Row(y), left, right, window);
     return;
   }
   ViewRowComposer composer(sources);
   const int zoom = composer.Zoom();
   const int view_w = sources.Width * zoom + 1, view_h = sources.Height * zoom + 1;
-  const int x_begin = std::clamp(origin.X, 0, client_w);
-  const int x_end = std::clamp(origin.X + view_w, 0, client_w);
-  const std::size_t row_bytes = 3 * static_cast<std::size_t>(client_w);
+  const int x_begin = std::clamp(origin.X, left, right);
+  const int x_end = std::clamp(origin.X + view_w, x_begin, right);
+  const std::size_t area_offset = 3 * static_cast<std::size_t>(left);
+  const std::size_t area_bytes = 3 * static_cast<std::size_t>(right - left);
 
   bool previous_composed = false;
   RowKey previous;
-  for (int y = 0; y < client_h; ++y) {
+  for (int y = top; y < bottom; ++y) {
     std::uint8_t* row = client.Row(y);
     const int vy = y - origin.Y;
     if (vy < 0 || vy >= view_h || x_begin >= x_end) {
-      FillPels(row, 0, client_w, window);
+      FillPels(row, left, right, window);
       previous_composed = false;
       continue;
     }
     const RowKey key = composer.KeyOf(vy);
     if (previous_composed && key == previous) {
-      std::memcpy(row, client.Row(y - 1), row_bytes);
+      std::memcpy(row + area_offset, client.Row(y - 1) + area_offset, area_bytes);
       continue;
     }
-    FillPels(row, 0, x_begin, window);
-    FillPels(row, x_end, client_w, window);
+    FillPels(row, left, x_begin, window);
+    FillPels(row, x_end, right, window);
     composer.Compose(vy, key, x_begin - origin.X, x_end - origin.X, row + 3 * x_begin);
     previous = key;
     previous_composed = true;

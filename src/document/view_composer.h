@@ -39,6 +39,9 @@ inline constexpr TColor kGridColour = MakeColor(0, 0, 0);
 // checkerboard darkened. Only the client area is computed, and rows that repeat the one above
 // are copied.
 void ComposeView(const ViewSources& sources, ViewPoint origin, Bitmap& client);
+// The same picture, composed only inside `area` of the client: the rest keeps what it shows.
+void ComposeViewArea(const ViewSources& sources, ViewPoint origin, Bitmap& client,
+                     const ViewRect& area);
 
 // Fills the parts of `rect` that lie inside `client`.
 void FillClientRect(Bitmap& client, const ViewRect& rect, TColor colour);

@@ -163,6 +163,41 @@ class PaintTest : public QObject, public EditorFixture {
     for (int x = 11; x < now.x(); ++x) QCOMPARE(IndexAt(x, 10), RedOf(before.GetPixel(x, 10)));
   }
 
+  // A brush stroke redraws only the box it changed (with the brush preview it moved), scaled to
+  // the zoom: the view must then hold what a redraw of the whole frame gives, at 100 % and
+  // magnified with the grid and the checkerboard.
+  void aBrushStrokeRedrawsItsBoxAsTheWholeFrameWould() {
+    QVERIFY(NewActiveDocument());
+    auto* palette = form_->findChild<PaletteWidget*>("Img_Pal");
+    QTest::mouseClick(palette, Qt::LeftButton, {}, PaletteWidget::EntryCentre(67));
+    Press("Btn_Brush");
+    form_->Options().BrushWidth = 5;
+    form_->Options().BrushHeight = 3;
+    Doc().FixFrameSize(0, 0, 30, 25, 60, 50, false, true);
+    form_->Entry("ShowGrid1")->trigger();
+    for (const int magnification : {0, 1}) {
+      form_->Combo_MagChange(magnification);
+      QCOMPARE(Doc().Zoom > 1, magnification > 0);
+      // A view pixel far from the stroke: left as it was proves the box alone was redrawn.
+      const QPoint far = ClientOf(50, 5);
+      QVERIFY(QRect(QPoint(), form_->View()->viewport()->size()).contains(far));
+      Bitmap& view = Doc().ViewImage;
+      const TColor far_colour = view.GetPixel(far.x(), far.y());
+      view.SetPixel(far.x(), far.y(), MakeColor(1, 2, 3));
+
+      Send(QEvent::MouseButtonPress, 10, 10, Qt::LeftButton, Qt::LeftButton);
+      for (const QPoint p : {QPoint(14, 12), QPoint(20, 20), QPoint(17, 26), QPoint(9, 22)})
+        Send(QEvent::MouseMove, p.x(), p.y(), Qt::NoButton, Qt::LeftButton);
+      QCOMPARE(IndexAt(17, 26), 67);
+      QCOMPARE(view.GetPixel(far.x(), far.y()), MakeColor(1, 2, 3));
+      view.SetPixel(far.x(), far.y(), far_colour);
+      const QImage boxed = form_->View()->Picture();
+      Doc().RedrawImage(false);
+      QCOMPARE(boxed, form_->View()->Picture());
+      Send(QEvent::MouseButtonRelease, 9, 22, Qt::LeftButton, Qt::NoButton);
+    }
+  }
+
   void theTransparentEntryIsTranspIndAndReadsAsItsOwnValues() {
     QVERIFY(NewActiveDocument());
     TBAMForm& doc = Doc();

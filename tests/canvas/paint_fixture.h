@@ -52,6 +52,18 @@ struct PaintFixture : DocumentFixture {
     options.Tool = tool;
     tools.ToolBtnClick("Tool");
   }
+  // Turns the document true-colour, its frame a colour ramp whose alpha falls from left to
+  // right, with a see-through column at x = 31.
+  void ShowTrueColourRamp() {
+    form.BAM.SetBAMType(kTrueColourBAM);
+    Bitmap picture(32, 32, PixelFormat::Bits32);
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 31; ++x)
+        picture.SetPixelAlpha(x, y, MakeColor(static_cast<std::uint8_t>(8 * x), 9, 50),
+                              static_cast<std::uint8_t>(255 - 8 * x));
+    form.BAM.SetFrameBitmap(0, picture, form.BAM.GetFrame(0));
+    form.ShowFrame(0);
+  }
   int IndexAt(int x, int y) const { return RedOf(form.WorkImage[1].GetPixel(x, y)); }
   TColor ColourAt(int x, int y) const { return form.WorkImage[0].GetPixel(x, y); }
   // The colour image as the index image shows it, for a paletted frame.

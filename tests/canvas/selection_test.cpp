@@ -84,15 +84,7 @@ TEST(SelectionTools, TrueColourMoveCopyPasteFillAndUndoCarryAlpha) {
   PaintFixture f(false);
   FakeClipboard clipboard;
   f.options.Clipboard = &clipboard;
-  // Alpha falling from left to right, a see-through column at x = 31.
-  f.form.BAM.SetBAMType(kTrueColourBAM);
-  Bitmap picture(32, 32, PixelFormat::Bits32);
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 31; ++x)
-      picture.SetPixelAlpha(x, y, MakeColor(static_cast<std::uint8_t>(8 * x), 9, 50),
-                            static_cast<std::uint8_t>(255 - 8 * x));
-  f.form.BAM.SetFrameBitmap(0, picture, f.form.BAM.GetFrame(0));
-  f.form.ShowFrame(0);
+  f.ShowTrueColourRamp();
   f.form.ResetHistory();
   const Bitmap original = f.form.WorkImage[0];
   ASSERT_EQ(original.Format(), PixelFormat::Bits32);

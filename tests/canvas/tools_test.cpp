@@ -177,6 +177,42 @@ TEST(CloneBrush, NeedsASourceThenCopiesTheBrushBlock) {
   EXPECT_EQ(f.hosts.questions.size(), 2u);
 }
 
+// Each stroke step redraws only its box: the view must equal a redraw of the whole frame after
+// every move, for each kind of frame, at 100 % and magnified with the grid.
+TEST(StrokeBox, EveryStepLeavesTheViewAsAFullRedraw) {
+  for (const BAMKind kind : {kPalettedBAM, kUnpalettedBAM, kTrueColourBAM}) {
+    for (const ToolKind tool : {ToolKind::Pencil, ToolKind::Brush, ToolKind::Erase}) {
+      for (const int magnification : {0, 2}) {
+        PaintFixture f(kind == kPalettedBAM);
+        if (kind == kTrueColourBAM) f.ShowTrueColourRamp();
+        f.options.ShowGrid = true;
+        f.options.BrushWidth = 5;
+        f.options.BrushHeight = 3;
+        f.options.MagnificationIndex = magnification;
+        f.form.MagnificationChanged();
+        f.Choose(tool);
+        f.Down(4, 4);
+        // The last two moves hover once the stroke has ended.
+        const std::vector<Point> moves{{9, 6}, {15, 15}, {12, 27}, {3, 20}, {7, 2}, {30, 30}};
+        for (std::size_t i = 0; i < moves.size(); ++i) {
+          const Point p = moves[i];
+          const bool hover = i >= 4;
+          if (i == 4) f.Up(3, 20);
+          f.hosts.area_repaints = 0;
+          f.Move(p.x, p.y);
+          const std::vector<std::uint8_t> boxed = f.form.ViewImage.Pixels();
+          f.form.RedrawImage(false);
+          ASSERT_EQ(boxed, f.form.ViewImage.Pixels())
+              << int{kind} << " tool " << int(tool) << " zoom " << f.form.Zoom << " at " << p.x
+              << "," << p.y;
+          // The pencil shows no preview: its hover redraws the whole view as before.
+          EXPECT_EQ(f.hosts.area_repaints, tool == ToolKind::Pencil && hover ? 0 : 1);
+        }
+      }
+    }
+  }
+}
+
 TEST(Stamp, RefusesWithoutACopiedArea) {
   PaintFixture f;
   f.Choose(ToolKind::Stamp);

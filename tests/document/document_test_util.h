@@ -15,6 +15,7 @@ class FakeHosts : public DocumentView,
                   public DocumentPrompts {
  public:
   void Repaint() override { ++repaints; }
+  void RepaintArea(const ViewRect&) override { ++area_repaints; }
   void ShowScrollBars(const ScrollBarState& h, const ScrollBarState& v) override {
     horizontal = h;
     vertical = v;
@@ -44,6 +45,7 @@ class FakeHosts : public DocumentView,
   DocumentHosts All() { return {this, this, this, this}; }
 
   TBAMForm* form = nullptr;
+  int area_repaints = 0;
   int repaints = 0, commands_changed = 0, palette_changed = 0, saves = 0, timer_ms = 0;
   bool save_succeeds = true, confirm = true;
   std::deque<PromptAnswer> answers;
