@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
