@@ -60,9 +60,9 @@ constexpr const char* kFramesOriginMimeType = "application/x-celwright-frames-or
 
 void TMainForm::WireFrameDrags() {
   for (RowList* list : {List_Frames, List_SequenceFrames}) {
-    list->Rows().DragData = [this, list](const std::vector<int>& rows) {
+    list->SetDragData([this, list](const std::vector<int>& rows) {
       return FrameDragData(list, rows);
-    };
+    });
   }
   // Hovering a tab during a drag brings its document forward, to drop the frames on.
   if (auto* tabs = mdi_->findChild<QTabBar*>()) {

@@ -54,10 +54,14 @@ QMimeData* RowListModel::mimeData(const QModelIndexList& indexes) const {
 RowList::RowList(QWidget* parent) : QListView(parent), model_(this) {
   // Every row is one line of text: its size is measured once, not once per row.
   setUniformItemSizes(true);
+  setModel(&model_);
+}
+
+void RowList::SetDragData(std::function<QMimeData*(const std::vector<int>& rows)> carried) {
+  model_.DragData = std::move(carried);
   setDragEnabled(true);
   setDragDropMode(QAbstractItemView::DragOnly);
   setDefaultDropAction(Qt::CopyAction);
-  setModel(&model_);
 }
 
 void RowList::Show(QString label, bool single, int count, std::vector<int> numbers) {

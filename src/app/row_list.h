@@ -40,7 +40,9 @@ class RowList : public QListView {
  public:
   explicit RowList(QWidget* parent);
 
-  RowListModel& Rows() { return model_; }
+  // Lets the rows be dragged, carrying what `carried` makes of them; lists without it cannot be
+  // dragged from.
+  void SetDragData(std::function<QMimeData*(const std::vector<int>& rows)> carried);
   void Show(QString label, bool single, int count, std::vector<int> numbers = {});
   void clear() { Show({}, false, 0); }
   int count() const { return model_.rowCount(); }
