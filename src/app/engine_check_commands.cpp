@@ -1,5 +1,4 @@
 // File > Check for Engines: the report window over the open document, and its fixes.
-#include <QListWidget>
 #include <QTabWidget>
 #include <filesystem>
 

@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -73,8 +72,11 @@ class DocumentWindow : public QMdiSubWindow {
 
 std::function<void(std::int32_t, std::int32_t, std::uint8_t)> TMainForm::LoadSaveProgress() {
   return [this](std::int32_t position, std::int32_t max, std::uint8_t stage) {
-    const QString name =
-        document_ ? QString::fromStdString(FileNamePart(BAMForm()->BAM.FileName)) : QString();
+    // Only the first report of a load or save shows the name; the others come once a frame.
+    const bool named = stage == kStageLoadStart || stage == kStageSaveStart;
+    const QString name = named && document_
+                             ? QString::fromStdString(FileNamePart(BAMForm()->BAM.FileName))
+                             : QString();
     prog_form_->LoadSaveProgress(position, max, stage, name);
   };
 }

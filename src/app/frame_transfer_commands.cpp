@@ -1,7 +1,6 @@
 // Frame > Copy Frames and Paste Frames, and frames dragged from the lists onto another
 // document: whole frames carried between documents (or within one) as copies, never as a
 // reference to the document they came from.
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QTabBar>
@@ -9,7 +8,6 @@
 
 #include "app/document_session.h"
 #include "app/file_filters.h"
-#include "app/frame_list_widget.h"
 #include "app/open_document.h"
 #include "app/main_window.h"
 #include "document/bam_form.h"
@@ -61,10 +59,10 @@ constexpr const char* kFramesOriginMimeType = "application/x-celwright-frames-or
 }  // namespace
 
 void TMainForm::WireFrameDrags() {
-  for (QListWidget* list : {List_Frames, List_SequenceFrames}) {
-    static_cast<FrameListWidget*>(list)->DragData = [this, list](const QList<QListWidgetItem*>& items) {
-      return FrameDragData(list, items);
-    };
+  for (RowList* list : {List_Frames, List_SequenceFrames}) {
+    list->SetDragData([this, list](const std::vector<int>& rows) {
+      return FrameDragData(list, rows);
+    });
   }
   // Hovering a tab during a drag brings its document forward, to drop the frames on.
   if (auto* tabs = mdi_->findChild<QTabBar*>()) {
@@ -73,13 +71,12 @@ void TMainForm::WireFrameDrags() {
   }
 }
 
-QMimeData* TMainForm::FrameDragData(QListWidget* list, const QList<QListWidgetItem*>& items) {
-  if (!document_ || !BAMForm()->BAM.IsOpen || items.empty()) return nullptr;
+QMimeData* TMainForm::FrameDragData(RowList* list, const std::vector<int>& rows) {
+  if (!document_ || !BAMForm()->BAM.IsOpen || rows.empty()) return nullptr;
   TBAMForm& doc = *BAMForm();
   std::vector<std::int32_t> frames;
   const int sequence = SelectedSequence();
-  for (QListWidgetItem* item : items) {
-    const int row = list->row(item);
+  for (const int row : rows) {
     if (list == List_Frames) {
       frames.push_back(row);
     } else if (sequence >= 0 && sequence < doc.BAM.CycleCount()) {

@@ -3,7 +3,6 @@
 #include "app/main_window.h"
 
 #include <QApplication>
-#include <QListWidget>
 #include <QTabWidget>
 #include <algorithm>
 

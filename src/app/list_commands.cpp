@@ -2,7 +2,6 @@
 #include "app/main_window.h"
 
 #include <QAction>
-#include <QListWidget>
 #include <QTabWidget>
 #include <algorithm>
 
@@ -16,7 +15,7 @@ namespace celwright {
 
 namespace {
 
-void SelectRow(QListWidget* list, int row) {
+void SelectRow(RowList* list, int row) {
   const QSignalBlocker block(list);
   list->setCurrentRow(row);
   if (row < 0) list->clearSelection();
@@ -26,25 +25,18 @@ void SelectRow(QListWidget* list, int row) {
 
 int TMainForm::SelectedSequence() const {
   const int row = List_Sequences->currentRow();
-  return List_Sequences->currentItem() && List_Sequences->currentItem()->isSelected() ? row : -1;
+  return List_Sequences->IsSelected(row) ? row : -1;
 }
 
 int TMainForm::SelectedEntry() const {
   const int row = List_SequenceFrames->currentRow();
-  return List_SequenceFrames->currentItem() && List_SequenceFrames->currentItem()->isSelected()
-             ? row
-             : -1;
+  return List_SequenceFrames->IsSelected(row) ? row : -1;
 }
 
-void TMainForm::FillList(QListWidget* list, int count, bool single, const char* label,
-                         const std::function<int(int)>& number_of) {
+void TMainForm::FillList(RowList* list, int count, bool single, const char* label,
+                         std::vector<int> numbers) {
   const QSignalBlocker block(list);
-  list->clear();
-  for (int i = 0; i < count; ++i) {
-    QString text = label;
-    if (!single) text += " " + QString::number(number_of(i));
-    list->addItem(text);
-  }
+  list->Show(label, single, count, std::move(numbers));
 }
 
 void TMainForm::DisplayFrame(int index) {
@@ -101,10 +93,8 @@ void TMainForm::ShowListRows(int frame_row, int sequence_row, int entry_row) {
   if (!document_) return;
   const TFileDetails& details = DetailsOf(BAMForm()->DocType);
   const TBAM& bam = BAMForm()->BAM;
-  FillList(List_Frames, bam.FrameCount(), details.SingleFrame, details.FrameLabel,
-           [](int i) { return i; });
-  FillList(List_Sequences, bam.CycleCount(), details.SingleSequence, details.SequenceLabel,
-           [](int i) { return i; });
+  FillList(List_Frames, bam.FrameCount(), details.SingleFrame, details.FrameLabel);
+  FillList(List_Sequences, bam.CycleCount(), details.SingleSequence, details.SequenceLabel);
   SelectRow(List_Frames, frame_row < List_Frames->count() ? frame_row : -1);
   SelectRow(List_Sequences, sequence_row < List_Sequences->count() ? sequence_row : -1);
   List_SequencesClick(false);
@@ -124,8 +114,7 @@ void TMainForm::List_SequencesClick(bool real_click) {
   const TFileDetails& details = DetailsOf(BAMForm()->DocType);
   const TCycleItem cycle = BAMForm()->BAM.GetCycle(sequence);
   FillList(List_SequenceFrames, static_cast<int>(cycle.Frames.size()), details.SingleFrame,
-           details.FrameLabel,
-           [&cycle](int k) { return cycle.Frames[static_cast<std::size_t>(k)]; });
+           details.FrameLabel, std::vector<int>(cycle.Frames.begin(), cycle.Frames.end()));
   if (real_click && List_SequenceFrames->count() > 0) {
     SelectRow(List_SequenceFrames, 0);
     List_SequenceFramesDblClick();

@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QListWidget>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QToolButton>

@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPainter>
 #include <QSpinBox>
@@ -21,7 +20,6 @@
 #include <QVBoxLayout>
 
 #include "app/document_session.h"
-#include "app/frame_list_widget.h"
 #include "app/palette_widget.h"
 #include "app/tool_icons.h"
 #include "document/bam_form.h"
@@ -328,7 +326,7 @@ void TMainForm::BuildRightPanel() {
   Tab_Sequence = new QWidget(PageControl);
   Tab_Sequence->setObjectName("Tab_Sequence");
   auto* seq_layout = new QVBoxLayout(Tab_Sequence);
-  List_Sequences = new QListWidget(Tab_Sequence);
+  List_Sequences = new RowList(Tab_Sequence);
   List_Sequences->setObjectName("List_Sequences");
   seq_layout->addWidget(List_Sequences, 2);
   auto* buttons = new QHBoxLayout;
@@ -349,7 +347,7 @@ void TMainForm::BuildRightPanel() {
   connect(Btn_Play, &QToolButton::clicked, this, [this] { Play1Click(); });
   connect(Btn_Stop, &QToolButton::clicked, this, [this] { Stop1Click(); });
   seq_layout->addLayout(buttons);
-  List_SequenceFrames = new FrameListWidget(Tab_Sequence);
+  List_SequenceFrames = new RowList(Tab_Sequence);
   List_SequenceFrames->setObjectName("List_SequenceFrames");
   seq_layout->addWidget(List_SequenceFrames, 3);
   PageControl->addTab(Tab_Sequence, "Sequences");
@@ -357,38 +355,36 @@ void TMainForm::BuildRightPanel() {
   Tab_Frames = new QWidget(PageControl);
   Tab_Frames->setObjectName("Tab_Frames");
   auto* frames_layout = new QVBoxLayout(Tab_Frames);
-  List_Frames = new FrameListWidget(Tab_Frames);
+  List_Frames = new RowList(Tab_Frames);
   List_Frames->setObjectName("List_Frames");
   frames_layout->addWidget(List_Frames);
   PageControl->addTab(Tab_Frames, "All Frames");
 
   // Selection signals arrive once the clicked item is selected (the current-row signal comes
   // before that); the shell's own changes block them.
-  connect(List_Sequences, &QListWidget::itemSelectionChanged, this,
-          [this] { List_SequencesClick(true); });
-  connect(List_SequenceFrames, &QListWidget::itemSelectionChanged, this,
-          [this] { List_SequenceFramesDblClick(); });
-  connect(List_Frames, &QListWidget::itemSelectionChanged, this, [this] { List_FramesDblClick(); });
-  const std::pair<QListWidget*, std::function<void()>> reclicks[] = {
+  List_Sequences->SelectionChanged = [this] { List_SequencesClick(true); };
+  List_SequenceFrames->SelectionChanged = [this] { List_SequenceFramesDblClick(); };
+  List_Frames->SelectionChanged = [this] { List_FramesDblClick(); };
+  const std::pair<RowList*, std::function<void()>> reclicks[] = {
       {List_Sequences, [this] { List_SequencesClick(true); }},
       {List_SequenceFrames, [this] { List_SequenceFramesDblClick(); }},
       {List_Frames, [this] { List_FramesDblClick(); }}};
   for (const auto& [list, handler] : reclicks) {
     list->viewport()->installEventFilter(this);
-    connect(list, &QListWidget::itemClicked, this,
-            [this, handler = handler](QListWidgetItem* item) {
-              if (item != reclicked_item_) return;
-              reclicked_item_ = nullptr;
+    connect(list, &QAbstractItemView::clicked, this,
+            [this, list = list, handler = handler](const QModelIndex& index) {
+              if (list != reclicked_list_ || index.row() != reclicked_row_) return;
+              reclicked_list_ = nullptr;
               handler();
             });
   }
-  connect(List_Sequences, &QListWidget::itemDoubleClicked, this, [this] { Play1Click(); });
-  const std::pair<QListWidget*, QMenu*> popups[] = {{List_Sequences, SequencesPopup},
+  connect(List_Sequences, &QAbstractItemView::doubleClicked, this, [this] { Play1Click(); });
+  const std::pair<RowList*, QMenu*> popups[] = {{List_Sequences, SequencesPopup},
                                                     {List_SequenceFrames, SequenceFramesPopup},
                                                     {List_Frames, FramesPopup}};
   for (const auto& [list, menu] : popups) {
     list->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(list, &QListWidget::customContextMenuRequested, this,
+    connect(list, &QWidget::customContextMenuRequested, this,
             [list = list, menu = menu](const QPoint& at) { menu->popup(list->mapToGlobal(at)); });
   }
 }

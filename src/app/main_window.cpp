@@ -15,7 +15,6 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QLabel>
-#include <QListWidget>
 #include <QMouseEvent>
 #include <QLocale>
 #include <QMdiArea>
@@ -152,11 +151,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
     // A click on the entry that is already highlighted shows it again; the lists report no
     // selection change for it, so the press notes it for the click that follows.
-    for (QListWidget* list : {List_Sequences, List_SequenceFrames, List_Frames}) {
+    for (RowList* list : {List_Sequences, List_SequenceFrames, List_Frames}) {
       if (watched != list->viewport()) continue;
       const auto* press = static_cast<QMouseEvent*>(event);
-      QListWidgetItem* item = list->itemAt(press->position().toPoint());
-      reclicked_item_ = item && item->isSelected() ? item : nullptr;
+      const int row = list->RowAt(press->position().toPoint());
+      const bool reclick = row >= 0 && list->IsSelected(row);
+      reclicked_list_ = reclick ? list : nullptr;
+      reclicked_row_ = reclick ? row : -1;
     }
   }
   if (event->type() == QEvent::KeyPress) {
@@ -165,7 +166,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     const bool move_key = (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) &&
                           key->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
-    if (move_key && qobject_cast<QListWidget*>(watched)) return true;
+    if (move_key &&
+        (watched == List_Sequences || watched == List_SequenceFrames || watched == List_Frames))
+      return true;
   }
   // Focus shows a hint only for combo boxes: the first button to get the focus when the window
   // opens would otherwise replace the version line at once.

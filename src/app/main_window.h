@@ -14,6 +14,7 @@
 
 #include "app/app_settings.h"
 #include "app/recent_files.h"
+#include "app/row_list.h"
 #include "app/user_prompts.h"
 #include "canvas/brush_options.h"
 #include "canvas/palette_panel.h"
@@ -26,8 +27,6 @@ class QAction;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
-class QListWidget;
-class QListWidgetItem;
 class QMimeData;
 class QMdiArea;
 class QMdiSubWindow;
@@ -272,9 +271,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   QTabWidget* PageControl = nullptr;
   QWidget* Tab_Sequence = nullptr;
   QWidget* Tab_Frames = nullptr;
-  QListWidget* List_Sequences = nullptr;
-  QListWidget* List_SequenceFrames = nullptr;
-  QListWidget* List_Frames = nullptr;
+  RowList* List_Sequences = nullptr;
+  RowList* List_SequenceFrames = nullptr;
+  RowList* List_Frames = nullptr;
   QComboBox* Combo_Mag = nullptr;
   QButtonGroup* ToolButtons = nullptr;
   QStackedWidget* OptionPanels = nullptr;
@@ -372,8 +371,9 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   std::function<void(std::int32_t, std::int32_t, std::uint8_t)> LoadSaveProgress();
 
   // List helpers.
-  void FillList(QListWidget* list, int count, bool single, const char* label,
-                const std::function<int(int)>& number_of);
+  // `numbers` empty: each row shows its own position.
+  void FillList(RowList* list, int count, bool single, const char* label,
+                std::vector<int> numbers = {});
   bool ConvertCheck(bool single);
   void Guarded(const std::function<void()>& body);
   void CompactFrames(const std::string& name, int (*compact)(TBAM&), const std::string& counted,
@@ -421,7 +421,7 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   void PasteFramesIntoActive(const std::vector<CopiedFrame>& frames);
   // The frame lists' entries drag their frames (frame_transfer_commands.cpp).
   void WireFrameDrags();
-  QMimeData* FrameDragData(QListWidget* list, const QList<QListWidgetItem*>& items);
+  QMimeData* FrameDragData(RowList* list, const std::vector<int>& rows);
   // A drop of frames dragged from another document pastes them into the active one.
   bool DropFrames(const QMimeData& dropped);
   std::uint64_t document_serial_ = 0;
@@ -474,8 +474,10 @@ class TMainForm : public QMainWindow, private MainWindowLink {
   QToolButton* Btn_Crop = nullptr;
   bool shown_once_ = false;
   QPoint pointer_at_show_;
-  // The list entry pressed while it was already highlighted (compared, never dereferenced).
-  const void* reclicked_item_ = nullptr;
+  // The list and row pressed while the row was already highlighted (compared, never
+  // dereferenced).
+  const void* reclicked_list_ = nullptr;
+  int reclicked_row_ = -1;
   bool skip_close_query_ = false;
 
  public:

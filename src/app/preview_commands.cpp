@@ -3,7 +3,6 @@
 #include "app/main_window.h"
 
 #include <QAction>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QToolButton>
 #include <algorithm>

@@ -185,7 +185,7 @@ class DocumentSetTest : public QObject, public EditorFixture {
     // The frame's entry dragged from the source's list adds it the same way; dropped back on
     // its own document it adds nothing.
     form_->ActivateDocument(0);
-    QListWidget* list = form_->List_Frames;
+    RowList* list = form_->List_Frames;
     std::unique_ptr<QMimeData> dragged(list->model()->mimeData({list->model()->index(copied, 0)}));
     QVERIFY(dragged);
     const auto drop = [&] {

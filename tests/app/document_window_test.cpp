@@ -118,7 +118,7 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().DocType, dtPNG);
     QCOMPARE(Doc().BAM.FrameCount(), 1);
     QCOMPARE(Doc().BAM.GetBAMType(), kUnpalettedBAM);
-    QCOMPARE(form_->List_Frames->item(0)->text(), QString("PNG"));
+    QCOMPARE(form_->List_Frames->Text(0), QString("PNG"));
     QCOMPARE(form_->PageControl->currentWidget(), form_->Tab_Frames);
     QCOMPARE(Doc().CurrentFrame, 0);
     QVERIFY(!Doc().Modified);
@@ -450,7 +450,7 @@ class DocumentWindowTest : public QObject, public EditorFixture {
       QCOMPARE(Doc().BAM.GetBAMType(), kind.bam_type);
       QCOMPARE(Doc().BAM.FrameCount(), 8);
       QCOMPARE(Doc().BAM.CycleCount(), 1);
-      QCOMPARE(form_->List_Sequences->item(0)->text(), QString(kind.caption));
+      QCOMPARE(form_->List_Sequences->Text(0), QString(kind.caption));
       QCOMPARE(form_->List_SequenceFrames->count(), 8);
       QCOMPARE(Doc().CurrentFrame, 0);
       QVERIFY(!Doc().Modified);

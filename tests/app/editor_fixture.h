@@ -2,7 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QListWidget>
+#include <QAbstractItemView>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,11 +47,11 @@ class EditorFixture {
 
   bool Enabled(const char* name) { return form_->Entry(name)->isEnabled(); }
   TBAMForm& Doc() { return *form_->BAMForm(); }
-  static void ClickRow(QListWidget* list, int row) {
-    QListWidgetItem* item = list->item(row);
-    QVERIFY(item);
-    list->scrollToItem(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+  static void ClickRow(QAbstractItemView* list, int row) {
+    const QModelIndex index = list->model()->index(row, 0);
+    QVERIFY(index.isValid());
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
   }
   std::string Temp(const char* name) { return dir_->filePath(name).toStdString(); }
 

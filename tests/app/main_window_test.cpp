@@ -75,7 +75,7 @@ class MainWindowTest : public QObject, public EditorFixture {
     form_->OpenFile(kSample, dtBAM);
     QVERIFY(form_->BAMForm());
     QCOMPARE(form_->List_Sequences->count(), 3);
-    QCOMPARE(form_->List_Sequences->item(2)->text(), QString("Sequence 2"));
+    QCOMPARE(form_->List_Sequences->Text(2), QString("Sequence 2"));
     QCOMPARE(form_->List_Frames->count(), 20);
     QCOMPARE(form_->List_SequenceFrames->count(), 8);
     QCOMPARE(form_->List_Sequences->currentRow(), 0);
@@ -112,7 +112,7 @@ class MainWindowTest : public QObject, public EditorFixture {
     ClickRow(form_->List_Sequences, 2);
     QCOMPARE(form_->List_SequenceFrames->count(), 14);
     // Entries name the frame they show, not their place.
-    QCOMPARE(form_->List_SequenceFrames->item(8)->text(), QString("Frame 6"));
+    QCOMPARE(form_->List_SequenceFrames->Text(8), QString("Frame 6"));
     QCOMPARE(form_->BAMForm()->CurrentFrame, 0);
     ClickRow(form_->List_SequenceFrames, 8);
     QCOMPARE(form_->BAMForm()->CurrentFrame, 6);
@@ -126,8 +126,8 @@ class MainWindowTest : public QObject, public EditorFixture {
     QCOMPARE(form_->BAMForm()->CurrentFrame, 2);
     QCOMPARE(form_->List_Frames->currentRow(), 2);
     const int entry = form_->List_SequenceFrames->currentRow();
-    QVERIFY(form_->List_SequenceFrames->item(entry)->isSelected());
-    QCOMPARE(form_->List_SequenceFrames->item(entry)->text(), QString("Frame 2"));
+    QVERIFY(form_->List_SequenceFrames->IsSelected(entry));
+    QCOMPARE(form_->List_SequenceFrames->Text(entry), QString("Frame 2"));
     // Clicking the highlighted entry shows its frame again, whatever the window shows now.
     form_->BAMForm()->ShowFrame(9);
     ClickRow(form_->List_SequenceFrames, entry);
@@ -137,13 +137,47 @@ class MainWindowTest : public QObject, public EditorFixture {
     ClickRow(form_->List_Frames, 19);
     QCOMPARE(form_->BAMForm()->CurrentFrame, 19);
     QCOMPARE(form_->List_SequenceFrames->count(), 0);
-    QVERIFY(!form_->List_Sequences->currentItem() ||
-            !form_->List_Sequences->currentItem()->isSelected());
+    QVERIFY(!form_->List_Sequences->IsSelected(form_->List_Sequences->currentRow()));
     QVERIFY(Enabled("NewFrame1") && !Enabled("AddNewFrame1") && !Enabled("DuplicateSequence1"));
     form_->NextFrame1Click();  // past the last frame wraps to the first
     QCOMPARE(form_->BAMForm()->CurrentFrame, 0);
     form_->PrevFrame1Click();
     QCOMPARE(form_->BAMForm()->CurrentFrame, 19);
+  }
+
+  // The lists show rows made from the document when asked: after frames come and go, and
+  // after another document has been shown, they must name what the document holds.
+  void listRowsFollowInsertedAndDeletedFramesAndTheActiveDocument() {
+    form_->OpenFile(kSample, dtBAM);
+    ClickRow(form_->List_Sequences, 2);
+    form_->AddNewFrame1Click();
+    QCOMPARE(form_->List_Frames->count(), 21);
+    QCOMPARE(form_->List_Frames->Text(20), QString("Frame 20"));
+    QCOMPARE(form_->List_SequenceFrames->count(), 15);
+    QCOMPARE(form_->List_SequenceFrames->Text(14), QString("Frame 20"));
+    QCOMPARE(form_->List_SequenceFrames->currentRow(), 14);
+    QCOMPARE(form_->BAMForm()->CurrentFrame, 20);
+
+    ClickRow(form_->List_SequenceFrames, 8);  // frame 6: the frames after it move up
+    form_->DeleteFrame1Click();
+    QCOMPARE(form_->List_Frames->count(), 20);
+    QCOMPARE(form_->List_Frames->Text(19), QString("Frame 19"));
+    const TCycleItem cycle = form_->BAMForm()->BAM.GetCycle(2);
+    QCOMPARE(form_->List_SequenceFrames->count(), static_cast<int>(cycle.Frames.size()));
+    for (int row = 0; row < form_->List_SequenceFrames->count(); ++row)
+      QCOMPARE(form_->List_SequenceFrames->Text(row),
+               "Frame " + QString::number(cycle.Frames[static_cast<std::size_t>(row)]));
+
+    form_->New1Click();
+    QCOMPARE(form_->List_Frames->count(), form_->BAMForm()->BAM.FrameCount());
+    QCOMPARE(form_->List_Sequences->count(), form_->BAMForm()->BAM.CycleCount());
+    form_->ActivateDocument(0);
+    QCOMPARE(form_->List_Frames->count(), 20);
+    QCOMPARE(form_->List_Sequences->count(), 3);
+    QCOMPARE(form_->List_Sequences->currentRow(), 2);
+    QCOMPARE(form_->List_SequenceFrames->count(), static_cast<int>(cycle.Frames.size()));
+    QCOMPARE(form_->List_SequenceFrames->Text(0),
+             "Frame " + QString::number(cycle.Frames[0]));
   }
 
   void popupMenusCopyTheirTwins() {
@@ -236,7 +270,7 @@ class MainWindowTest : public QObject, public EditorFixture {
     form_->OpenFile(kSample, dtBAM);
     form_->BAMForm()->DocType = dtPNG;
     form_->UpdateFrameAndSequenceLists();
-    QCOMPARE(form_->List_Frames->item(0)->text(), QString("PNG"));
+    QCOMPARE(form_->List_Frames->Text(0), QString("PNG"));
     prompts_->OkCancelAnswers = {false};
     form_->NewFrame1Click();
     QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 20);
@@ -247,7 +281,7 @@ class MainWindowTest : public QObject, public EditorFixture {
     form_->NewFrame1Click();
     QCOMPARE(form_->BAMForm()->BAM.FrameCount(), 21);
     QCOMPARE(form_->BAMForm()->DocType, dtBAM);
-    QCOMPARE(form_->List_Frames->item(0)->text(), QString("Frame 0"));
+    QCOMPARE(form_->List_Frames->Text(0), QString("Frame 0"));
   }
 
   void newSaveAsAndReopen() {
@@ -530,7 +564,7 @@ class MainWindowTest : public QObject, public EditorFixture {
   void playbackStopsFromAnyPageAndWhenTheFramesChange() {
     form_->OpenFile(kSample, dtBAM);
     ClickRow(form_->List_Sequences, 1);  // the first half of a double-click
-    const QRect second = form_->List_Sequences->visualItemRect(form_->List_Sequences->item(1));
+    const QRect second = form_->List_Sequences->RowRect(1);
     QTest::mouseDClick(form_->List_Sequences->viewport(), Qt::LeftButton, {}, second.center());
     QVERIFY(form_->BAMForm()->Playing());  // a double-click plays the sequence
     form_->PageControl->setCurrentWidget(form_->Tab_Frames);
