@@ -115,6 +115,13 @@ bool BAMV2Reader::Read(const ByteView& image, const std::string& file_name, std:
     total_pixels += std::uint64_t{static_cast<std::uint32_t>(frame.Width)} *
                     static_cast<std::uint32_t>(frame.Height);
   }
+  std::uint64_t block_uses = 0;
+  for (const FrameEntry& entry : entries) block_uses += entry.block_count;
+  if (block_uses > kMaxBlockUses) {
+    error = "The frames name " + std::to_string(block_uses) + " data blocks together; at most " +
+            std::to_string(kMaxBlockUses) + " are read";
+    return false;
+  }
   if (total_pixels > kMaxFramePixels) {
     error = "The frames hold " + std::to_string(total_pixels) + " pixels together; at most " +
             std::to_string(kMaxFramePixels) + " are read";

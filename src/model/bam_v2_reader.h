@@ -27,6 +27,9 @@ class BAMV2Reader {
   static constexpr std::uint64_t kMaxPageFile = std::uint64_t{96} << 20;
   static constexpr std::uint64_t kMaxPageBlocksTotal = std::uint64_t{256} << 20;
   static constexpr std::uint32_t kMaxReachableBlocks = 2 * 65535;
+  // Frame entries may share blocks, so the blocks all frames name together are bounded apart:
+  // 65535 frames each naming the same 65535 empty blocks would be billions of block uses.
+  static constexpr std::uint64_t kMaxBlockUses = std::uint64_t{1} << 20;
 
   static bool IsBAMV2(const ByteView& image) { return image.Tag(0, "BAM ") && image.Tag(4, "V2  "); }
 

@@ -440,6 +440,10 @@ TEST(BamV2, DamagedPagesAndTablesAreRepairedOrRefused) {
   overlapping.frames = {{2048, 2048, 0, 1000}};
   overlapping.blocks.assign(1000, TextureBlock{1, 0, 0, 4096, 4096, 0, 0});
   refused(overlapping.Build(), "overlap");
+  V2Builder shared;  // a small file whose frames all name the same empty blocks
+  shared.frames.assign(2000, {1, 1, 0, 1000});
+  shared.blocks.assign(1000, TextureBlock{1, 0, 0, 0, 0, 0, 0});
+  refused(shared.Build(), "data blocks together");
 }
 
 TEST(BamV2, EngineCheckFindsPageAndTableFaults) {
