@@ -16,8 +16,6 @@ constexpr std::uint64_t kMaxFramePixels = 1ull << 26;
 constexpr std::size_t kFrameHeader = 4 * 4 + 1;
 // Colours, index and colours with alpha.
 constexpr std::size_t kBytesPerPixel = 3 + 1 + 4;
-// Shadow with alpha: black at half alpha, as a conversion to true colour makes it.
-constexpr std::uint8_t kShadowAlpha = 128;
 
 // The frame with alpha as a paletted or unpaletted animation shows it.
 Bitmap WithAlphaOf(const TBAM& bam, const Bitmap& colours, const Bitmap& indices) {
@@ -33,7 +31,7 @@ Bitmap WithAlphaOf(const TBAM& bam, const Bitmap& colours, const Bitmap& indices
       const bool see_through = paletted ? index[3 * x + 2] == bam.TranspInd : colour == bam.GetTransCol();
       const bool shade = paletted ? index[3 * x + 2] == bam.ShadowInd : colour == bam.GetShadowCol();
       std::memcpy(row, in, 3);
-      row[3] = see_through ? 0 : shade ? kShadowAlpha : 255;
+      row[3] = see_through ? 0 : shade ? kTrueColourShadowAlpha : 255;
       if (see_through || shade) row[0] = row[1] = row[2] = 0;
     }
   }

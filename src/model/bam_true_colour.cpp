@@ -5,8 +5,6 @@ namespace celwright {
 namespace {
 
 constexpr std::uint8_t kStageConverting = 2;
-// Shadow in a true-colour animation: black at half alpha, which looks like the games' shadow.
-constexpr std::uint8_t kShadowAlpha = 128;
 
 // An opaque colour that must not read as transparent or shadow in an unpaletted animation is
 // moved to its nearest neighbour.
@@ -56,7 +54,7 @@ void TBAM::ConvertToTrueColour() {
         out[0] = out[1] = out[2] = out[3] = 0;
       } else if (shade) {
         out[0] = out[1] = out[2] = 0;
-        out[3] = kShadowAlpha;
+        out[3] = kTrueColourShadowAlpha;
       } else {
         out[0] = RedOf(colour);
         out[1] = GreenOf(colour);

@@ -259,6 +259,9 @@ class TBAM {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
+// Shadow in a true-colour animation: black at half alpha, which looks like the games' shadow.
+inline constexpr std::uint8_t kTrueColourShadowAlpha = 128;
+
 // How a true-colour pixel looks in an animation without alpha: see-through below alpha 128,
 // black at partial alpha shadow (the games' shadows), any other colour opaque and moved off the
 // transparent and shadow colours so that it does not read as either.

@@ -63,6 +63,8 @@ bool TrueColourCopy::Read(TBAM& bam, const ByteView& image, std::string& error) 
   }
   if (bytes > 4 * BAMV2Reader::kMaxFramePixels) return false;
   std::uint64_t at = kHeaderSize + 8 * std::uint64_t{frame_count};
+  // Each sequence takes at least its count: more than the bytes can hold is damage.
+  if (!image.Fits(at, 2 * std::uint64_t{sequence_count})) return false;
   std::vector<TCycleItem> cycles(sequence_count);
   for (TCycleItem& cycle : cycles) {
     if (!image.Fits(at, 2)) return false;
