@@ -330,13 +330,24 @@ bool BAMReader::ReadFrameData(const ByteView& image, const std::vector<std::uint
   };
   std::vector<Scan> scans;
   std::vector<std::size_t> scan_of(frame_count);
-  {
+  const auto offset_of = [&](std::size_t k) {
+    return std::min<std::size_t>(offsets[k], image.Size());
+  };
+  bool rising = true;  // as a file written frame after frame stores them: nothing is shared
+  for (std::size_t k = 1; k < frame_count && rising; ++k) rising = offset_of(k - 1) < offset_of(k);
+  scans.reserve(rising ? frame_count : 0);
+  if (rising) {
+    // Large animations come this way: no lookup table of a node per frame.
+    for (std::size_t k = 0; k < frame_count; ++k) {
+      scans.push_back(Scan{offset_of(k), pixels_of(k), bam_.frames_[k].RLE, {}, {}, false});
+      scan_of[k] = k;
+    }
+  } else {
     std::map<std::tuple<std::size_t, std::uint64_t, bool>, std::size_t> known;
     for (std::size_t k = 0; k < frame_count; ++k) {
-      const std::size_t offset = std::min<std::size_t>(offsets[k], image.Size());
-      const auto id = std::make_tuple(offset, pixels_of(k), bam_.frames_[k].RLE);
+      const auto id = std::make_tuple(offset_of(k), pixels_of(k), bam_.frames_[k].RLE);
       const auto [it, added] = known.emplace(id, scans.size());
-      if (added) scans.push_back(Scan{offset, pixels_of(k), bam_.frames_[k].RLE, {}, {}, false});
+      if (added) scans.push_back(Scan{offset_of(k), pixels_of(k), bam_.frames_[k].RLE, {}, {}, false});
       scan_of[k] = it->second;
     }
   }
