@@ -2,6 +2,8 @@
 // a 60 Hz frame; a hover with the brush preview rebuilds the overlay and the view.
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
 #include <filesystem>
 
 #include "canvas/tool_controller.h"
@@ -150,6 +152,31 @@ void BM_FillClickOnFrame(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FillClickOnFrame)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+// The peak memory of the whole process through a fill, a brush stroke and an undo on one frame
+// of the given size ("peak MB"): run one size alone (--benchmark_filter=PeakMemory/4096), as the
+// peak is the process's since it started. Goal: under 200 MB at 4096 x 4096.
+void BM_PeakMemory(benchmark::State& state) {
+  const int size = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    PaintBench bench(size, 0, {1920, 1080, 1920, 1080}, ToolKind::Fill);
+    bench.options.ForegroundIndex = 20;
+    bench.tools.FormMouseDown(kLeftButton, {}, bench.X(1), bench.Y(1));
+    bench.tools.FormMouseUp(kLeftButton, {}, bench.X(1), bench.Y(1));
+    bench.options.Tool = ToolKind::Brush;
+    bench.options.BrushWidth = bench.options.BrushHeight = 8;
+    const int mid = size / 2;
+    bench.tools.FormMouseDown(kLeftButton, {}, bench.X(mid), bench.Y(mid));
+    for (int i = 0; i < 100; ++i) bench.tools.FormMouseMove({}, bench.X(mid + i), bench.Y(mid));
+    bench.tools.FormMouseUp(kLeftButton, {}, bench.X(mid + 100), bench.Y(mid));
+    bench.form.Undo();
+    benchmark::DoNotOptimize(bench.form.ViewImage.Pixels().data());
+  }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+BENCHMARK(BM_PeakMemory)->Arg(1024)->Arg(4096)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // A brush move should cost what the brush touches: the same 1920 x 1080 view and 8 x 8 brush on
 // a 4096 x 4096 frame as on a 1024 x 1024 one. Goal: the large case at most 1.5x the small one

@@ -1,6 +1,7 @@
 #include "document/document_history.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -34,28 +35,74 @@ std::size_t CyclesBytes(const std::vector<TCycleItem>& cycles) {
   return bytes;
 }
 
+// Runs from this size on are deflated on a thread of their own: the editor goes on at once.
+constexpr std::size_t kPackBesideFrom = std::size_t{1} << 20;
+
+PackedBytes Deflate(const std::uint8_t* bytes, std::size_t size) {
+  try {
+    return {ZlibDeflate(bytes, size, kStepDeflateLevel), false};
+  } catch (const std::bad_alloc&) {
+    return {std::vector<std::uint8_t>(bytes, bytes + size), true};
+  }
+}
+
+std::size_t RecordsBytes(const std::vector<TBAMFrame>& records) {
+  std::size_t size = 0;
+  for (const TBAMFrame& record : records) size += static_cast<std::size_t>(record.DataSize);
+  return size;
+}
+
 // Frames [from, to) of a run whose bytes start at `bytes` (offsets measured from the run's
-// first frame).
+// first frame). `owner`, when given, holds those bytes and is given up to a deflating thread.
 StoredFrames Pack(const std::vector<TBAMFrame>& records, const std::uint8_t* bytes, std::size_t from,
-                  std::size_t to) {
+                  std::size_t to, std::vector<std::uint8_t>* owner = nullptr) {
   StoredFrames stored;
   std::size_t skip = 0;
   for (std::size_t i = 0; i < from; ++i) skip += static_cast<std::size_t>(records[i].DataSize);
   stored.Records.assign(records.begin() + static_cast<std::ptrdiff_t>(from),
                         records.begin() + static_cast<std::ptrdiff_t>(to));
-  for (const TBAMFrame& record : stored.Records) {
-    stored.RawSize += static_cast<std::size_t>(record.DataSize);
+  stored.RawSize = RecordsBytes(stored.Records);
+  if (stored.RawSize == 0) return stored;
+  if (stored.RawSize < kPackBesideFrom) {
+    stored.Packed = Deflate(bytes + skip, stored.RawSize);
+    return stored;
   }
-  if (stored.RawSize > 0) {
-    stored.Packed = ZlibDeflate(bytes + skip, stored.RawSize, kStepDeflateLevel);
+  std::vector<std::uint8_t> raw;
+  if (owner && bytes == owner->data()) {
+    raw = std::move(*owner);
+  } else {
+    raw.assign(bytes, bytes + skip + stored.RawSize);
   }
+  stored.Packing = std::async(
+      std::launch::async, [raw = std::move(raw), skip, size = stored.RawSize]() mutable {
+        try {
+          return PackedBytes{ZlibDeflate(raw.data() + skip, size, kStepDeflateLevel), false};
+        } catch (...) {
+          // Shrinking allocates nothing: the bytes are kept as they are.
+          raw.erase(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(skip));
+          raw.resize(size);
+          return PackedBytes{std::move(raw), true};
+        }
+      });
   return stored;
 }
 
-std::vector<std::uint8_t> Unpack(const StoredFrames& stored) {
+// The side after the newest change: the animation holds its bytes.
+StoredFrames LeftInAnimation(const std::vector<TBAMFrame>& records, std::size_t from,
+                             std::size_t to) {
+  StoredFrames stored;
+  stored.Records.assign(records.begin() + static_cast<std::ptrdiff_t>(from),
+                        records.begin() + static_cast<std::ptrdiff_t>(to));
+  stored.RawSize = RecordsBytes(stored.Records);
+  stored.InAnimation = true;
+  return stored;
+}
+
+std::vector<std::uint8_t> Unpack(StoredFrames& stored) {
   std::vector<std::uint8_t> bytes;
   if (stored.RawSize == 0) return bytes;
-  if (!InflateInto(stored.Packed.data(), stored.Packed.size(), stored.RawSize, bytes) ||
+  if (stored.Packed.Raw) return stored.Packed.Bytes;
+  if (!InflateInto(stored.Packed.Bytes.data(), stored.Packed.Bytes.size(), stored.RawSize, bytes) ||
       bytes.size() != stored.RawSize) {
     throw ZlibError("An undo step's frames are damaged");
   }
@@ -99,11 +146,14 @@ void DocumentProperties::ApplyTo(TBAM& bam) const {
   bam.PaletteFourthBytes = PaletteFourthBytes;
 }
 
+std::size_t StoredFrames::Bytes() const {
+  const std::size_t records = Records.size() * sizeof(TBAMFrame);
+  if (InAnimation) return records;
+  return records + (Packing.valid() ? RawSize : Packed.Bytes.size());
+}
+
 std::size_t HistoryStep::Bytes() const {
-  std::size_t bytes = sizeof(HistoryStep) + Name.size();
-  for (const StoredFrames* side : {&Before, &After}) {
-    bytes += side->Packed.size() + side->Records.size() * sizeof(TBAMFrame);
-  }
+  std::size_t bytes = sizeof(HistoryStep) + Name.size() + Before.Bytes() + After.Bytes();
   if (Cycles) bytes += CyclesBytes(Cycles->first) + CyclesBytes(Cycles->second);
   if (Properties) bytes += sizeof(*Properties);
   return bytes;
@@ -214,8 +264,8 @@ bool DocumentHistory::End(const TBAM& bam, const DocumentProperties& properties,
   HistoryStep step;
   step.Name = std::move(open.Name);
   step.First = open.First + static_cast<std::int32_t>(head);
-  step.Before = Pack(open.Records, before_bytes, head, before_n - tail);
-  step.After = Pack(after_records, after_bytes, head, after_n - tail);
+  step.Before = Pack(open.Records, before_bytes, head, before_n - tail, &open.Bytes);
+  step.After = LeftInAnimation(after_records, head, after_n - tail);
   if (cycles_changed) {
     step.Cycles = std::make_unique<const std::pair<std::vector<TCycleItem>, std::vector<TCycleItem>>>(
         std::move(cycles_), bam.Cycles());
@@ -229,14 +279,44 @@ bool DocumentHistory::End(const TBAM& bam, const DocumentProperties& properties,
   step.FrameBefore = open.Shown;
   step.FrameAfter = shown_frame;
 
-  // A new step ends the redo branch.
+  // A new step ends the redo branch; runs deflated meanwhile count at their deflated size.
   DropRedoBranch();
+  SettlePacking(false);
   used_ += step.Bytes();
   steps_.push_back(std::move(step));
   ++position_;
   frame_count_ = bam.FrameCount();
   TrimToBudget();
   return true;
+}
+
+void DocumentHistory::Settle(StoredFrames& side, bool wait) {
+  if (!side.Packing.valid()) return;
+  if (!wait && side.Packing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
+  const std::size_t before = side.Bytes();
+  side.Packed = side.Packing.get();
+  used_ = used_ - before + side.Bytes();
+}
+
+void DocumentHistory::SettlePacking(bool wait) {
+  for (HistoryStep& step : steps_) {
+    Settle(step.Before, wait);
+    Settle(step.After, wait);
+  }
+}
+
+void DocumentHistory::TakeFromAnimation(const TBAM& bam, std::int32_t first, StoredFrames& side) {
+  if (!side.InAnimation) return;
+  // The animation's own records: they say where its bytes lie now.
+  std::vector<TBAMFrame> records;
+  records.reserve(side.Records.size());
+  for (std::size_t i = 0; i < side.Records.size(); ++i)
+    records.push_back(bam.GetFrame(first + static_cast<std::int32_t>(i)));
+  const std::size_t before = side.Bytes();
+  StoredFrames taken =
+      Pack(records, bam.Data.data() + bam.FrameDataPosition(first), 0, records.size());
+  side = std::move(taken);
+  used_ = used_ - before + side.Bytes();
 }
 
 void DocumentHistory::DropRedoBranch() {
@@ -279,11 +359,23 @@ std::optional<HistoryMove> DocumentHistory::Move(TBAM& bam, DocumentProperties& 
     return std::nullopt;
   }
   if (back ? position_ == 0 : position_ == steps_.size()) return std::nullopt;
-  const HistoryStep& step = steps_[back ? position_ - 1 : position_];
-  const StoredFrames& from = back ? step.After : step.Before;
-  const StoredFrames& to = back ? step.Before : step.After;
+  SettlePacking(false);
+  HistoryStep& step = steps_[back ? position_ - 1 : position_];
+  StoredFrames& from = back ? step.After : step.Before;
+  StoredFrames& to = back ? step.Before : step.After;
+  // The animation is in the state after this step exactly when it is undone: that is when the
+  // bytes after it are first needed (to redo it).
+  if (back) TakeFromAnimation(bam, step.First, from);
+  Settle(to, true);
   bam.SpliceFrames(step.First, static_cast<std::int32_t>(from.Records.size()), to.Records,
                    Unpack(to));
+  if (!back) {
+    // Redone: the animation holds these bytes again until the step is undone once more.
+    const std::size_t before = to.Bytes();
+    to.Packed = {};
+    to.InAnimation = true;
+    used_ = used_ - before + to.Bytes();
+  }
   if (step.Cycles) {
     cycles_ = back ? step.Cycles->first : step.Cycles->second;
     bam.SetCycles(cycles_);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,11 +42,23 @@ struct FrameSpan {
   static FrameSpan Before(std::int32_t frame) { return {frame, 0}; }
 };
 
-// A run of frames as a step keeps it: the records, and their encoded bytes deflated.
+// Encoded frame bytes as a step keeps them.
+struct PackedBytes {
+  std::vector<std::uint8_t> Bytes;
+  bool Raw = false;  // kept as they were: deflating them ran out of memory
+};
+
+// A run of frames as a step keeps it: the records, and their encoded bytes deflated. A large
+// run is deflated beside the editor (a whole large frame takes tens of milliseconds), and the
+// side after the newest change is not copied at all until that change is undone: until then
+// the animation itself holds those bytes.
 struct StoredFrames {
   std::vector<TBAMFrame> Records;
-  std::vector<std::uint8_t> Packed;
   std::size_t RawSize = 0;
+  PackedBytes Packed;
+  std::future<PackedBytes> Packing;  // valid while the bytes are being deflated
+  bool InAnimation = false;
+  std::size_t Bytes() const;
 };
 
 struct HistoryStep {
@@ -124,6 +137,11 @@ class DocumentHistory {
     std::vector<std::uint8_t> Bytes;
     std::int32_t Shown = -1;
   };
+  // Takes in the deflated bytes of every run that is ready (all of them when `wait`).
+  void SettlePacking(bool wait);
+  // Keeps the animation's frames of `side` (from `first`), which it held until now.
+  void TakeFromAnimation(const TBAM& bam, std::int32_t first, StoredFrames& side);
+  void Settle(StoredFrames& side, bool wait);
   void DropRedoBranch();
   std::optional<HistoryMove> Move(TBAM& bam, DocumentProperties& properties, bool back);
   void TrimToBudget();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <string>
 
 namespace celwright {
@@ -24,12 +25,12 @@ std::vector<std::uint8_t> ZlibDeflate(const std::uint8_t* data, std::size_t size
   std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
       libdeflate_alloc_compressor(std::clamp(level, 1, 12)));
   if (!compressor) throw ZlibError("Cannot start compression (out of memory)");
-  std::vector<std::uint8_t> out(libdeflate_zlib_compress_bound(compressor.get(), size));
-  const std::size_t written =
-      libdeflate_zlib_compress(compressor.get(), data, size, out.data(), out.size());
+  // Left uninitialised: the pages past what the output fills are never touched.
+  const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), size);
+  const std::unique_ptr<std::uint8_t[]> out(new std::uint8_t[bound]);
+  const std::size_t written = libdeflate_zlib_compress(compressor.get(), data, size, out.get(), bound);
   if (written == 0) throw ZlibError("Compression failed");
-  out.resize(written);
-  return out;
+  return std::vector<std::uint8_t>(out.get(), out.get() + written);
 }
 
 std::vector<std::uint8_t> ZlibDeflateClassic(const std::uint8_t* data, std::size_t size,

@@ -216,5 +216,67 @@ TEST(History, RandomEditsAndUndosMatchFullCopies) {
   }
 }
 
+
+// Frames of a megabyte and more are deflated on a thread of their own, and the side after the
+// newest change is taken from the animation only when that change is undone: a walk of edits,
+// undos, redos and a new branch must still give back every state byte for byte.
+TEST(History, LargeFramesUndoAndRedoByteForByte) {
+  TBAM bam;
+  bam.NewBAM("large.bam", true);
+  bam.AddCycle(-1);
+  for (int f = 0; f < 2; ++f) bam.InsertFrame(-1, 0, -1, false);
+  std::mt19937 random(30);
+  const auto paint = [&](int frame) {
+    TBAMFrame info = bam.GetFrame(frame);
+    info.Width = 1200;
+    info.Height = 1000;
+    Bitmap indices(info.Width, info.Height);
+    const auto seed = static_cast<std::uint8_t>(random());
+    for (int y = 0; y < info.Height; ++y)
+      for (int x = 0; x < info.Width; ++x)
+        indices.Row(y)[3 * x + 2] = static_cast<std::uint8_t>(2 + (x * seed + y) % 200);
+    bam.SetFrameBitmap(frame, indices, info);
+  };
+  paint(0);
+  paint(1);
+  const DocumentProperties properties = DocumentProperties::Of(bam, 0);
+  DocumentHistory history;
+  history.Reset(bam, properties);
+  std::vector<std::vector<std::uint8_t>> states{bam.Data};
+  const auto step = [&](FrameSpan span, const std::vector<int>& frames) {
+    ASSERT_TRUE(history.Begin(bam, "Edit", span, frames.front()));
+    for (const int frame : frames) paint(frame);
+    ASSERT_TRUE(history.End(bam, properties, frames.front()));
+    states.push_back(bam.Data);
+  };
+  DocumentProperties moved = properties;
+  const auto expect_state = [&](std::size_t index) {
+    EXPECT_EQ(bam.Data, states[index]) << "state " << index;
+  };
+  step(FrameSpan::One(0), {0});
+  step(FrameSpan::All(), {0, 1});
+  step(FrameSpan::One(1), {1});
+  for (std::size_t i = 3; i > 0; --i) {
+    ASSERT_TRUE(history.Undo(bam, moved));
+    expect_state(i - 1);
+  }
+  for (std::size_t i = 1; i <= 2; ++i) {
+    ASSERT_TRUE(history.Redo(bam, moved));
+    expect_state(i);
+  }
+  // A new step ends the redo branch (the third step) and keeps the other two.
+  states.resize(3);
+  step(FrameSpan::One(0), {0});
+  for (std::size_t i = 3; i > 0; --i) {
+    ASSERT_TRUE(history.Undo(bam, moved));
+    expect_state(i - 1);
+  }
+  for (std::size_t i = 1; i <= 3; ++i) {
+    ASSERT_TRUE(history.Redo(bam, moved));
+    expect_state(i);
+  }
+  EXPECT_FALSE(history.Redo(bam, moved));
+}
+
 }  // namespace
 }  // namespace celwright::testing
