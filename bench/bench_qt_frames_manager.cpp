@@ -6,7 +6,7 @@
 #include <sys/resource.h>
 
 #include <QApplication>
-#include <QListWidget>
+#include <QListView>
 
 #include "app/frames_manager.h"
 #include "app/scripted_prompts.h"
@@ -43,7 +43,7 @@ void BM_FillManagerList(benchmark::State& state) {
   TManageFramesForm manager(prompts, host, nullptr);
   for (auto _ : state) {
     manager.ShowThumbnails(thumbnails);
-    benchmark::DoNotOptimize(manager.List_Frames->count());
+    benchmark::DoNotOptimize(manager.List_Frames->model()->rowCount());
   }
 }
 BENCHMARK(BM_FillManagerList)->Arg(2000)->Arg(60000)->Unit(benchmark::kMillisecond);
@@ -66,7 +66,7 @@ void BM_OpenManager(benchmark::State& state) {
     do {
       QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     } while (manager.Building());
-    benchmark::DoNotOptimize(manager.List_Frames->count());
+    benchmark::DoNotOptimize(manager.List_Frames->model()->rowCount());
     manager.reject();
     QApplication::processEvents();
   }
