@@ -278,7 +278,7 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
   // painted; scrolling has the newly seen ones made. A document of tens of thousands of frames
   // opens with a row for each.
   void managerShowsOnlyTheThumbnailsOnScreen() {
-    const int frames = 2000;
+    const int frames = 60000;
     OpenFrames(300);
     for (int i = 300; i < frames; ++i) Doc().BAM.InsertFrame(-1, -1, -1, true);
     Manager().show();
