@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
@@ -302,6 +303,17 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     // What was made stays: scrolling back shows it at once.
     list->scrollToTop();
     QVERIFY(ThumbnailDrawn(0));
+    // Paging down, more than the 2,000 kept at most are made on the way: those furthest from
+    // sight are let go, and what is in sight stays shown.
+    QScrollBar* bar = list->verticalScrollBar();
+    while (Manager().Thumbnails()[0] && bar->value() < bar->maximum()) {
+      bar->setValue(bar->value() + 2 * list->viewport()->height());
+      QVERIFY(QTest::qWaitFor([this] { return Manager().Panel_Prog->isHidden(); }));
+      QVERIFY(made() <= 2000);
+    }
+    QVERIFY(!Manager().Thumbnails()[0] && !Manager().Thumbnails()[frames - 1]);
+    const int in_sight = list->indexAt(list->viewport()->rect().center()).row();
+    QVERIFY2(in_sight > 1000 && ThumbnailDrawn(in_sight), qPrintable(QString::number(in_sight)));
     Manager().Btn_Done->click();
   }
 
