@@ -275,9 +275,8 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     QVERIFY(!Manager().isVisible());
   }
 
-  // Only the thumbnails near the screen are made, and a row becomes a picture only when it is
-  // painted; scrolling has the newly seen ones made. A document of tens of thousands of frames
-  // opens with a row for each.
+  // Only the thumbnails near the screen are made, and those in sight are drawn; scrolling has
+  // the newly seen ones made. A document of tens of thousands of frames opens with a row for each.
   void managerShowsOnlyTheThumbnailsOnScreen() {
     const int frames = 60000;
     OpenFrames(300);
