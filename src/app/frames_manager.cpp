@@ -5,8 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
-#include <QPixmap>
+#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -17,6 +16,7 @@
 
 #include "support/app_info.h"
 #include "app/file_filters.h"
+#include "app/frames_manager_model.h"
 #include "app/save_rules.h"
 #include "app/user_prompts.h"
 #include "document/bam_form.h"
@@ -32,21 +32,6 @@ namespace {
 // About 8 KB each: the most kept at once (half on either side of sight) is a few megabytes.
 constexpr int kMaxKeptThumbnails = 2000;
 
-// The thumbnail with its masked pixels see-through.
-QIcon ThumbnailIcon(const Thumbnail& thumbnail) {
-  const int size = Thumbnail::kSize;
-  QImage image(size, size, QImage::Format_ARGB32);
-  for (int y = 0; y < size; ++y) {
-    auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-    const std::uint8_t* in = thumbnail.image.Row(y);
-    const std::uint8_t* mask = thumbnail.mask.Row(y);
-    for (int x = 0; x < size; ++x) {
-      out[x] = mask[x] ? qRgba(0, 0, 0, 0) : qRgb(in[3 * x + 2], in[3 * x + 1], in[3 * x]);
-    }
-  }
-  return QIcon(QPixmap::fromImage(image));
-}
-
 }  // namespace
 
 TManageFramesForm::TManageFramesForm(UserPrompts& prompts, FramesManagerHost host, QWidget* parent)
@@ -56,15 +41,17 @@ TManageFramesForm::TManageFramesForm(UserPrompts& prompts, FramesManagerHost hos
   setFixedSize(691, 481);
 
   auto* layout = new QVBoxLayout(this);
-  List_Frames = new QListWidget(this);
+  List_Frames = new QListView(this);
   List_Frames->setObjectName("List_Frames");
+  model_ = new FramesManagerModel(thumbnails_, List_Frames);
+  List_Frames->setModel(model_);
   List_Frames->setViewMode(QListView::IconMode);
   List_Frames->setSelectionMode(QAbstractItemView::ExtendedSelection);
   List_Frames->setIconSize(QSize(Thumbnail::kSize, Thumbnail::kSize));
   List_Frames->setResizeMode(QListView::Adjust);
   List_Frames->setMovement(QListView::Static);
   List_Frames->setUniformItemSizes(true);
-  List_Frames->setGridSize(QSize(72, 64));
+  List_Frames->setGridSize(FramesManagerModel::RowSize());
   layout->addWidget(List_Frames, 1);
 
   Panel_Prog = new QWidget(this);
@@ -95,9 +82,10 @@ TManageFramesForm::TManageFramesForm(UserPrompts& prompts, FramesManagerHost hos
   layout->addLayout(bottom);
 
   List_Frames->viewport()->installEventFilter(this);
-  connect(List_Frames, &QListWidget::itemSelectionChanged, this, [this] { List_FramesClick(); });
+  connect(List_Frames->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { List_FramesClick(); });
   connect(List_Frames->verticalScrollBar(), &QScrollBar::valueChanged, this,
-          [this] { ShowVisibleIcons(); });
+          [this] { RequestThumbnailsInSight(); });
   connect(Btn_Duplicate, &QPushButton::clicked, this, [this] { Btn_DuplicateClick(); });
   connect(Btn_Delete, &QPushButton::clicked, this, [this] { Btn_DeleteClick(); });
   connect(Btn_Export, &QPushButton::clicked, this, [this] { Btn_ExportClick(); });
@@ -126,7 +114,7 @@ void TManageFramesForm::FormShow() {
   }
   SetCommandsEnabled(false);
   Btn_Abort->setEnabled(true);
-  List_Frames->clear();
+  model_->Show(0);
   thumbnails_.clear();
   Panel_Prog->show();
   ProgressBar->setValue(0);
@@ -184,12 +172,7 @@ void TManageFramesForm::ThumbnailArrived(std::int32_t frame, Thumbnail thumbnail
   auto& slot = thumbnails_[static_cast<std::size_t>(frame)];
   if (!slot) ++kept_thumbnails_;
   slot = std::make_shared<const Thumbnail>(std::move(thumbnail));
-  QListWidgetItem* item = List_Frames->item(frame);
-  if (item && item->icon().isNull() &&
-      List_Frames->viewport()->rect().intersects(List_Frames->visualItemRect(item))) {
-    item->setIcon(ThumbnailIcon(*slot));
-    icon_rows_.push_back(frame);
-  }
+  model_->ThumbnailChanged(frame);
   if (kept_thumbnails_ > kMaxKeptThumbnails) ForgetFarThumbnails();
 }
 
@@ -221,70 +204,39 @@ void TManageFramesForm::ShowThumbnails(std::vector<Thumbnail> thumbnails) {
 }
 
 void TManageFramesForm::FillList() {
-  const int frames = host_.document() ? host_.document()->BAM.FrameCount() : 0;
-  List_Frames->setUpdatesEnabled(false);
-  {
-    const QSignalBlocker block(List_Frames);
-    List_Frames->clear();
-    for (int i = 0; i < frames; ++i) List_Frames->addItem("Frame " + QString::number(i));
-  }
-  icon_rows_.clear();
-  List_Frames->setUpdatesEnabled(true);
-  ShowVisibleIcons();
+  model_->Show(host_.document() ? host_.document()->BAM.FrameCount() : 0);
+  RequestThumbnailsInSight();
 }
 
-int TManageFramesForm::FirstRowOnScreen() const {
-  // The items run left to right, then down, so rows are in screen order: found by halving.
-  const int top = List_Frames->viewport()->rect().top();
-  int first = 0;
-  for (int end = List_Frames->count(); first < end;) {
-    const int middle = first + (end - first) / 2;
-    if (List_Frames->visualItemRect(List_Frames->item(middle)).bottom() < top)
-      first = middle + 1;
-    else
-      end = middle;
+int TManageFramesForm::FirstRowReaching(int y) const {
+  const int rows = model_->rowCount();
+  if (rows == 0) return 0;
+  // The items run left to right, then down, and every line starts in the first column:
+  // probing that column downwards in steps shorter than an item meets the first line that
+  // reaches `y`, wherever the grid leaves gaps between items.
+  const QRect first = List_Frames->visualRect(model_->index(0, 0));
+  const int bottom = List_Frames->visualRect(model_->index(rows - 1, 0)).bottom();
+  const int step = std::max(first.height() / 2, 1);
+  for (int probe = std::max(y, first.top()); probe <= bottom; probe += step) {
+    const QModelIndex at = List_Frames->indexAt(QPoint(first.center().x(), probe));
+    if (at.isValid()) return at.row();
   }
-  return first;
+  return rows;
 }
 
-void TManageFramesForm::ShowVisibleIcons() {
+void TManageFramesForm::RequestThumbnailsInSight() {
   const QRect view = List_Frames->viewport()->rect();
-  const auto on_screen = [&](QListWidgetItem* item) {
-    return item && view.intersects(List_Frames->visualItemRect(item));
-  };
-  std::vector<int> shown;
-  for (const int row : icon_rows_) {
-    QListWidgetItem* item = List_Frames->item(row);
-    if (on_screen(item)) {
-      shown.push_back(row);
-    } else if (item) {
-      item->setIcon(QIcon());
-    }
-  }
-  const int rows = std::min(List_Frames->count(), static_cast<int>(thumbnails_.size()));
+  const int rows = std::min(model_->rowCount(), static_cast<int>(thumbnails_.size()));
   // Half a screen above and below sight is asked for too, so a little scrolling finds the
   // thumbnails made; those in sight come first.
   const int margin = view.height() / 2;
   std::vector<std::int32_t> wanted, nearby;
-  int row = FirstRowOnScreen();
-  while (row > 0 && List_Frames->visualItemRect(List_Frames->item(row - 1)).bottom() >=
-                        view.top() - margin)
-    --row;
-  for (; row < rows; ++row) {
-    QListWidgetItem* item = List_Frames->item(row);
-    const QRect rect = List_Frames->visualItemRect(item);
+  for (int row = FirstRowReaching(view.top() - margin); row < rows; ++row) {
+    const QRect rect = List_Frames->visualRect(model_->index(row, 0));
     if (rect.top() > view.bottom() + margin) break;
-    const std::shared_ptr<const Thumbnail>& thumbnail = thumbnails_[static_cast<std::size_t>(row)];
-    if (!on_screen(item)) {
-      if (!thumbnail) nearby.push_back(row);
-    } else if (!thumbnail) {
-      wanted.push_back(row);
-    } else if (item->icon().isNull()) {
-      item->setIcon(ThumbnailIcon(*thumbnail));
-      shown.push_back(row);
-    }
+    if (thumbnails_[static_cast<std::size_t>(row)]) continue;
+    (view.intersects(rect) ? wanted : nearby).push_back(row);
   }
-  icon_rows_ = std::move(shown);
   wanted.insert(wanted.end(), nearby.begin(), nearby.end());
   const bool already_asked = std::all_of(wanted.begin(), wanted.end(), [this](std::int32_t f) {
     return std::find(requested_.begin(), requested_.end(), f) != requested_.end();
@@ -298,7 +250,7 @@ void TManageFramesForm::ShowVisibleIcons() {
 }
 
 void TManageFramesForm::ForgetFarThumbnails() {
-  const int centre = FirstRowOnScreen();
+  const int centre = FirstRowReaching(List_Frames->viewport()->rect().top());
   kept_thumbnails_ = 0;
   for (std::size_t row = 0; row < thumbnails_.size(); ++row) {
     if (!thumbnails_[row]) continue;
@@ -312,7 +264,7 @@ void TManageFramesForm::ForgetFarThumbnails() {
 bool TManageFramesForm::eventFilter(QObject* watched, QEvent* event) {
   // A taller or wider list shows more items; they are laid out once this event is handled.
   if (watched == List_Frames->viewport() && event->type() == QEvent::Resize)
-    QTimer::singleShot(0, this, [this] { ShowVisibleIcons(); });
+    QTimer::singleShot(0, this, [this] { RequestThumbnailsInSight(); });
   return QDialog::eventFilter(watched, event);
 }
 
@@ -321,24 +273,23 @@ void TManageFramesForm::done(int result) {
   if (host_.document()) host_.document()->BAM.CancelPreviews();
   building_ = false;
   ++generation_;
+  model_->Show(0);
   thumbnails_.clear();
   kept_thumbnails_ = 0;
   requested_.clear();
-  icon_rows_.clear();
-  List_Frames->clear();
   QDialog::done(result);
 }
 
 std::vector<int> TManageFramesForm::SelectedFrames() const {
   std::vector<int> frames;
-  for (const QListWidgetItem* item : List_Frames->selectedItems())
-    frames.push_back(List_Frames->row(item));
+  for (const QModelIndex& index : List_Frames->selectionModel()->selectedIndexes())
+    frames.push_back(index.row());
   return frames;
 }
 
 void TManageFramesForm::List_FramesClick() {
   if (building_) return;
-  const auto count = List_Frames->selectedItems().size();
+  const auto count = List_Frames->selectionModel()->selectedIndexes().size();
   for (QPushButton* button : {Btn_Duplicate, Btn_Delete}) button->setEnabled(count > 0);
   Btn_AddTo->setEnabled(count > 0 && Combo_AddTo->currentIndex() >= 0);
   Btn_Export->setEnabled(count == 1);
@@ -434,10 +385,12 @@ void TManageFramesForm::Btn_AbortClick() {
 }
 
 void TManageFramesForm::UpdateThumbs() {
-  const int selected = List_Frames->currentRow();
+  const int selected = List_Frames->currentIndex().row();
   FillList();
-  const int keep = SelectionAfterRefresh(selected, List_Frames->count());
-  if (keep >= 0) List_Frames->setCurrentRow(keep);
+  const int keep = SelectionAfterRefresh(selected, model_->rowCount());
+  if (keep >= 0)
+    List_Frames->selectionModel()->setCurrentIndex(model_->index(keep, 0),
+                                                   QItemSelectionModel::SelectCurrent);
   List_FramesClick();
 }
 

@@ -8,13 +8,14 @@
 #include "model/preview_thread.h"
 
 class QComboBox;
-class QListWidget;
+class QListView;
 class QProgressBar;
 class QPushButton;
 class QWidget;
 
 namespace celwright {
 
+class FramesManagerModel;
 class TBAMForm;
 class UserPrompts;
 
@@ -54,7 +55,7 @@ class TManageFramesForm : public QDialog {
   void ShowThumbnails(std::vector<Thumbnail> thumbnails);
   bool Building() const { return building_; }
 
-  QListWidget* List_Frames = nullptr;
+  QListView* List_Frames = nullptr;
   QComboBox* Combo_AddTo = nullptr;
   QPushButton* Btn_AddTo = nullptr;
   QWidget* Panel_Prog = nullptr;
@@ -78,10 +79,11 @@ class TManageFramesForm : public QDialog {
   void WorkerIdle(unsigned generation);
   void PreviewFinished(unsigned generation);
   void FillList();
-  // Gives the items on screen their thumbnails and takes them from the rest; asks the worker
-  // for those in or near sight that are not made yet.
-  void ShowVisibleIcons();
-  int FirstRowOnScreen() const;
+  // Asks the worker for the thumbnails in or near sight that are not made yet.
+  void RequestThumbnailsInSight();
+  // The first row whose item reaches down to `y` (viewport coordinates) or below; the row
+  // count when none does.
+  int FirstRowReaching(int y) const;
   // Lets go of the thumbnails furthest from sight once more than a bounded number are kept.
   void ForgetFarThumbnails();
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,9 +99,7 @@ class TManageFramesForm : public QDialog {
   int kept_thumbnails_ = 0;  // non-null slots, counted again when some are let go
   // What the worker was last asked for; asked again only when sight needs more.
   std::vector<std::int32_t> requested_;
-  // The rows that have an icon now: only those on screen, so a file of tens of thousands of
-  // frames never holds a picture for each at once.
-  std::vector<int> icon_rows_;
+  FramesManagerModel* model_ = nullptr;
   // Each build has its number; results of an earlier build (closed or replaced) are ignored.
   unsigned generation_ = 0;
   bool building_ = false;
