@@ -504,7 +504,7 @@ bool BAMReader::Parse(std::vector<std::uint8_t>& bytes) {
     frame.RLE = (word & 0x80000000u) == 0;
     offsets[i] = word & 0x7FFFFFFFu;
     frame.DataOffset = static_cast<std::int32_t>(offsets[i]);
-    Report(static_cast<std::int32_t>(i), frame_count, kStageLoadFrames);
+    ReportItem(i, frame_count, kStageLoadFrames);
   }
 
   std::vector<std::uint32_t> counts(cycle_count), first_indices(cycle_count);
@@ -513,7 +513,7 @@ bool BAMReader::Parse(std::vector<std::uint8_t>& bytes) {
     counts[c] = image.U16(cycle_table + 4u * c);
     first_indices[c] = image.U16(cycle_table + 4u * c + 2);
     lookup_count = std::max<std::uint64_t>(lookup_count, std::uint64_t{first_indices[c]} + counts[c]);
-    Report(static_cast<std::int32_t>(c), cycle_count, kStageLoadCycles);
+    ReportItem(c, cycle_count, kStageLoadCycles);
   }
   bam_.LookupCount = static_cast<std::int32_t>(lookup_count);
 

@@ -45,6 +45,13 @@ class BAMReader {
   void Report(std::int32_t position, std::int32_t max, std::uint8_t stage) const {
     if (progress_) progress_(position, max, stage);
   }
+  // Item `index` of `count` in a per-item stage: told a few hundred times over the stage, as a
+  // report per frame of a large file cost more than reading the frame.
+  void ReportItem(std::uint32_t index, std::uint32_t count, std::uint8_t stage) const {
+    const std::uint32_t step = count / 256 + 1;
+    if (index % step == 0 || index + 1 == count)
+      Report(static_cast<std::int32_t>(index), static_cast<std::int32_t>(count), stage);
+  }
 
   TBAM& bam_;
   const TProgressEvent& progress_;

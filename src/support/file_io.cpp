@@ -346,14 +346,33 @@ bool StatOf(const std::filesystem::path& path, FileStamp& stamp) {
 
 FileStamp StampFile(const std::filesystem::path& path) {
   FileStamp stamp;
-  if (!StatOf(path, stamp)) return stamp;
-  try {
-    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
-    stamp.Checksum = CRC32(bytes.data(), bytes.size());
-    stamp.Size = bytes.size();
-    stamp.Known = true;
-  } catch (const std::exception&) {
+  // Read in pieces: a stamp is taken after every open and save, and a copy of a large file
+  // only to checksum it cost more than the open's own reading.
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (descriptor < 0) return stamp;
+  struct stat info {};
+  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(descriptor);
+    return stamp;
   }
+  std::vector<std::uint8_t> piece(std::size_t{256} << 10);
+  std::uint32_t crc = 0;
+  std::uint64_t size = 0;
+  for (;;) {
+    const ssize_t got = ::read(descriptor, piece.data(), piece.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      ::close(descriptor);
+      return stamp;
+    }
+    if (got == 0) break;
+    crc = CRC32(piece.data(), static_cast<std::size_t>(got), crc);
+    size += static_cast<std::uint64_t>(got);
+  }
+  ::close(descriptor);
+  stamp.Checksum = crc;
+  stamp.Size = size;
+  stamp.Known = true;
   return stamp;
 }
 

@@ -27,6 +27,8 @@ void OfferLargePages(void* block, std::size_t size) {
   const std::uintptr_t end = (start + size) & ~(kLargePage - 1);
   // Advice only: where the system says no, the block simply keeps small pages.
   if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  const std::uintptr_t first = start & ~std::uintptr_t{4095};
+  ::madvise(reinterpret_cast<void*>(first), start + size - first, MADV_POPULATE_WRITE);
 }
 
 void* Allocate(std::size_t size) {
