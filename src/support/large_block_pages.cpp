@@ -27,8 +27,12 @@ void OfferLargePages(void* block, std::size_t size) {
   const std::uintptr_t end = (start + size) & ~(kLargePage - 1);
   // Advice only: where the system says no, the block simply keeps small pages.
   if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#ifdef MADV_POPULATE_WRITE
+  // Made present in one call: a large block is nearly always written whole at once, and the
+  // small pages at its edges would otherwise cost a trap each.
   const std::uintptr_t first = start & ~std::uintptr_t{4095};
   ::madvise(reinterpret_cast<void*>(first), start + size - first, MADV_POPULATE_WRITE);
+#endif
 }
 
 void* Allocate(std::size_t size) {
