@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <string>
 
 namespace celwright {
@@ -14,6 +16,9 @@ namespace {
 
 struct CompressorDeleter {
   void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+};
+struct FreeDeleter {
+  void operator()(std::uint8_t* p) const { std::free(p); }
 };
 struct DecompressorDeleter {
   void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
@@ -25,9 +30,11 @@ std::vector<std::uint8_t> ZlibDeflate(const std::uint8_t* data, std::size_t size
   std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
       libdeflate_alloc_compressor(std::clamp(level, 1, 12)));
   if (!compressor) throw ZlibError("Cannot start compression (out of memory)");
-  // Left uninitialised: the pages past what the output fills are never touched.
+  // From the C library and left uninitialised: the pages past what the output fills are never
+  // touched, so a bound of many megabytes costs only what the output takes.
   const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), size);
-  const std::unique_ptr<std::uint8_t[]> out(new std::uint8_t[bound]);
+  const std::unique_ptr<std::uint8_t, FreeDeleter> out(static_cast<std::uint8_t*>(std::malloc(bound)));
+  if (!out) throw std::bad_alloc();
   const std::size_t written = libdeflate_zlib_compress(compressor.get(), data, size, out.get(), bound);
   if (written == 0) throw ZlibError("Compression failed");
   return std::vector<std::uint8_t>(out.get(), out.get() + written);
