@@ -79,6 +79,12 @@ Rect ToolController::OverlayBoxAt(Point p) const {
   return BrushDrawRect(p.x, p.y, options.BrushWidth, options.BrushHeight).Intersect(whole);
 }
 
+std::optional<Rect> ToolController::ToolOverlayBox() const {
+  // Placed text and shapes in progress may reach anywhere in the frame.
+  if (form_.Tool.TextPending || form_.Tool.ShapeActive) return std::nullopt;
+  return OverlayBoxAt(form_.Tool.PointerPos);
+}
+
 void ToolController::RedrawStep(const Rect& changed) {
   // The brush preview leaves where it was drawn and shows where the pointer is now.
   form_.RedrawArea(Cover(Cover(changed, overlay_drawn_), OverlayBoxAt(form_.Tool.PointerPos)));

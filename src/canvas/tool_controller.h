@@ -71,6 +71,7 @@ class ToolController : public ToolActivity {
   // ToolActivity
   void EndToolActivity() override;
   void DrawToolOverlay(std::array<Bitmap, 2>& overlay) override;
+  std::optional<Rect> ToolOverlayBox() const override;
   // The text being placed goes into the frame as one undo step (a new text click, a tool
   // change, and everything that writes the frame back or replaces it come through here).
   void FixPendingText() override;

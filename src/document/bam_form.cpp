@@ -97,7 +97,8 @@ bool TBAMForm::ShowFrame(std::int32_t index) {
   FrameRec = BAM.GetFrame(index);
   WorkImage[0].Reset(FrameRec.Width, FrameRec.Height, ColourFormat());
   SelectionClear();
-  OverlayImage[0].Reset(FrameRec.Width, FrameRec.Height, ColourFormat());
+  // The next redraw makes the overlay pair when one is needed.
+  OverlayImage[0] = Bitmap(0, 0, ColourFormat());
   CurrentFrame = index;
   LoadWorkImages();
   if (old_frame.Width != 0) ClearOuter(old_frame, FrameRec);

@@ -325,6 +325,8 @@ class TBAMForm {
   void RebuildOverlays();
   bool CanRedrawArea() const;
   ViewSources FrameViewSources() const;
+  // Draws the tool's overlay box on WorkImage for a composition and takes it away after.
+  class ToolOverlayPass;
   void PaintSizerBlocks(bool show);
   void EnsureHistory();
   // Inserts a new or duplicated frame as one step named `name` and the frame's number.
@@ -357,6 +359,11 @@ class TBAMForm {
   OnionUnderlay onion_;
   // OverlayImage is WorkImage with the overlays of the last rebuild, so a box can be redone.
   bool overlay_current_ = false;
+  // OverlayImage holds that pair. When the only overlay is the tool's within a box (the brush
+  // preview) or none, it is not kept, which spares two copies of the frame: the view is composed
+  // from WorkImage with the box drawn on it for the composition only.
+  bool overlay_kept_ = false;
+  bool OverlayKept() const;
 };
 
 }  // namespace celwright

@@ -204,7 +204,7 @@ void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int widt
   // With no selection the whole frame stays editable, new area included.
   ShiftAndResize(SelMask, dx, dy, width, height,
                  HasSelection ? MakeColor(255, 255, 255) : MakeColor(0, 0, 0));
-  ShiftAndResize(OverlayImage[0], dx, dy, width, height, colour);
+  if (!OverlayImage[0].Empty()) ShiftAndResize(OverlayImage[0], dx, dy, width, height, colour);
   if (HasSelection) {
     MakeSelectionBG();
     MakeSelMarkerMask();

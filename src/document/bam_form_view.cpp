@@ -1,26 +1,99 @@
 #include "document/bam_form.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "document/view_composer.h"
+#include "support/pixel_spans.h"
 
 namespace celwright {
 
+class TBAMForm::ToolOverlayPass {
+ public:
+  explicit ToolOverlayPass(TBAMForm& form) : form_(form) {
+    if (form.OverlayKept() || !form.ToolLayer) return;
+    const std::optional<Rect> box = form.ToolLayer->ToolOverlayBox();
+    box_ = box ? *box : Rect{};
+    for (const Bitmap& plane : form.WorkImage) box_ = box_.Intersect(BoundsOf(plane));
+    for (std::size_t k = 0; k < 2; ++k) {
+      const Bitmap& plane = form.WorkImage[k];
+      const std::size_t row = RowBytes(plane);
+      saved_[k].resize(row * static_cast<std::size_t>(std::max(box_.Height(), 0)));
+      for (int y = box_.top; y < box_.bottom; ++y)
+        std::memcpy(saved_[k].data() + row * static_cast<std::size_t>(y - box_.top),
+                    plane.Row(y) + Offset(plane), row);
+    }
+    active_ = true;
+    // Called even with nothing to draw: the tool notes where its overlay last was.
+    form.ToolLayer->DrawToolOverlay(form.WorkImage);
+  }
+  ~ToolOverlayPass() {
+    if (!active_) return;
+    for (std::size_t k = 0; k < 2; ++k) {
+      Bitmap& plane = form_.WorkImage[k];
+      const std::size_t row = RowBytes(plane);
+      for (int y = box_.top; y < box_.bottom; ++y)
+        std::memcpy(plane.Row(y) + Offset(plane),
+                    saved_[k].data() + row * static_cast<std::size_t>(y - box_.top), row);
+    }
+  }
+  ToolOverlayPass(const ToolOverlayPass&) = delete;
+  ToolOverlayPass& operator=(const ToolOverlayPass&) = delete;
+
+ private:
+  std::size_t RowBytes(const Bitmap& plane) const {
+    return box_.Empty() ? 0
+                        : static_cast<std::size_t>(plane.BytesPerPixel()) *
+                              static_cast<std::size_t>(box_.Width());
+  }
+  std::size_t Offset(const Bitmap& plane) const {
+    return static_cast<std::size_t>(plane.BytesPerPixel()) * static_cast<std::size_t>(box_.left);
+  }
+
+  TBAMForm& form_;
+  Rect box_{};
+  std::array<std::vector<std::uint8_t>, 2> saved_;
+  bool active_ = false;
+};
+
 void TBAMForm::RebuildOverlays() {
+  overlay_current_ = true;
+  const bool marker = (HasSelection || Selecting) && !MarkerMask.Empty();
+  const bool tool_in_box = !ToolLayer || ToolLayer->ToolOverlayBox().has_value();
+  if (!marker && !DrawOverlays && tool_in_box) {
+    // Released, not cleared: the pair is two copies of the frame.
+    OverlayImage[0] = Bitmap(0, 0, OverlayImage[0].Format());
+    OverlayImage[1] = Bitmap(0, 0, OverlayImage[1].Format());
+    overlay_kept_ = false;
+    return;
+  }
   OverlayImage[0] = WorkImage[0];
   OverlayImage[1] = WorkImage[1];
+  overlay_kept_ = true;
   if (ToolLayer) ToolLayer->DrawToolOverlay(OverlayImage);
   DrawSelectMarker(OverlayImage);
   if (DrawOverlays) DrawOverlays(OverlayImage);
-  overlay_current_ = true;
+}
+
+bool TBAMForm::OverlayKept() const {
+  // A pair left behind by a size change or a restored start is no composition's source.
+  return overlay_kept_ && OverlayImage[0].Width() == WorkImage[0].Width() &&
+         OverlayImage[0].Height() == WorkImage[0].Height() &&
+         OverlayImage[0].Format() == WorkImage[0].Format() &&
+         OverlayImage[1].Width() == WorkImage[1].Width() &&
+         OverlayImage[1].Height() == WorkImage[1].Height() &&
+         OverlayImage[1].Format() == WorkImage[1].Format();
 }
 
 ViewSources TBAMForm::FrameViewSources() const {
   ViewSources sources;
-  sources.Colours = &OverlayImage[0];
-  sources.Indices = Paletted() ? &OverlayImage[1] : nullptr;
+  const std::array<Bitmap, 2>& pair = OverlayKept() ? OverlayImage : WorkImage;
+  sources.Colours = &pair[0];
+  sources.Indices = Paletted() ? &pair[1] : nullptr;
   sources.Width = FrameRec.Width;
   sources.Height = FrameRec.Height;
   sources.Zoom = Zoom;
@@ -43,14 +116,10 @@ bool TBAMForm::CanRedrawArea() const {
       ViewImage.Height() != std::max(viewport_.ClientHeight, 0) ||
       ViewImage.Format() != PixelFormat::Bits24)
     return false;
-  for (std::size_t k = 0; k < 2; ++k) {
-    const Bitmap& work = WorkImage[k];
-    const Bitmap& overlay = OverlayImage[k];
-    if (work.Width() != FrameRec.Width || work.Height() != FrameRec.Height ||
-        overlay.Width() != work.Width() || overlay.Height() != work.Height() ||
-        overlay.Format() != work.Format())
-      return false;
+  for (const Bitmap& work : WorkImage) {
+    if (work.Width() != FrameRec.Width || work.Height() != FrameRec.Height) return false;
   }
+  if (overlay_kept_ && !OverlayKept()) return false;
   if (HoldImageOrigin) return true;
   // The picture must stay where it is: otherwise every pixel of the view moves.
   const ViewLayout layout =
@@ -70,21 +139,26 @@ void TBAMForm::RedrawArea(const Rect& frame_box) {
   }
   const Rect box = frame_box.Intersect({0, 0, FrameRec.Width, FrameRec.Height});
   if (box.Empty()) return;
-  for (std::size_t k = 0; k < 2; ++k) {
-    const std::size_t bytes = static_cast<std::size_t>(WorkImage[k].BytesPerPixel());
-    const std::size_t offset = bytes * static_cast<std::size_t>(box.left);
-    for (int y = box.top; y < box.bottom; ++y) {
-      std::memcpy(OverlayImage[k].Row(y) + offset, WorkImage[k].Row(y) + offset,
-                  bytes * static_cast<std::size_t>(box.Width()));
+  if (OverlayKept()) {
+    for (std::size_t k = 0; k < 2; ++k) {
+      const std::size_t bytes = static_cast<std::size_t>(WorkImage[k].BytesPerPixel());
+      const std::size_t offset = bytes * static_cast<std::size_t>(box.left);
+      for (int y = box.top; y < box.bottom; ++y) {
+        std::memcpy(OverlayImage[k].Row(y) + offset, WorkImage[k].Row(y) + offset,
+                    bytes * static_cast<std::size_t>(box.Width()));
+      }
     }
+    if (ToolLayer) ToolLayer->DrawToolOverlay(OverlayImage);
   }
-  if (ToolLayer) ToolLayer->DrawToolOverlay(OverlayImage);
   log_.Line("DRAW: Image");
   // The grid line right of and below the box's last blocks belongs to the box as well.
   const ViewRect area{ImageOrigin.X + box.left * Zoom, ImageOrigin.Y + box.top * Zoom,
                       ImageOrigin.X + box.right * Zoom + 1,
                       ImageOrigin.Y + box.bottom * Zoom + 1};
-  ComposeViewArea(FrameViewSources(), ImageOrigin, ViewImage, area);
+  {
+    const ToolOverlayPass pass(*this);
+    ComposeViewArea(FrameViewSources(), ImageOrigin, ViewImage, area);
+  }
   log_.Append(" [OK]");
   if (options_.ShowGrid && Zoom > 1) {
     log_.Line("DRAW: Grid");
@@ -109,7 +183,7 @@ void TBAMForm::RedrawImage(bool keep_overlay) {
     horizontal_.Visible = false;
     vertical_.Visible = false;
   } else {
-    if (keep_overlay) {
+    if (keep_overlay && OverlayKept()) {
       overlay_current_ = false;
     } else {
       RebuildOverlays();
@@ -127,6 +201,7 @@ void TBAMForm::RedrawImage(bool keep_overlay) {
                                           : ScrollBarState{.Position = vertical_.Position};
     }
 
+    const ToolOverlayPass pass(*this);
     const ViewSources sources = FrameViewSources();
     ComposeView(sources, ImageOrigin, ViewImage);
     onion_.Update({&BAM, CurrentFrame, FrameRec, options_.SelectedSequence, -1},

@@ -66,10 +66,15 @@ TEST(Brush, DabsMatchTheRasterLayer) {
   EXPECT_EQ(f.IndexAt(10, 2), 90);  // the pixel under the pointer, nothing beside it
   EXPECT_NE(f.IndexAt(9, 2), 90);
   EXPECT_NE(f.IndexAt(11, 2), 90);
-  // The preview marks the same pixel.
+  // The preview marks the same pixel: the view shows it inverted, and the frame is left as is.
+  const Bitmap frame = f.form.WorkImage[0];
   f.Move(7, 3);
-  EXPECT_EQ(RedOf(f.form.OverlayImage[1].GetPixel(7, 3)), 0xFF);
-  EXPECT_NE(RedOf(f.form.OverlayImage[1].GetPixel(6, 3)), 0xFF);
+  const auto inverted = [&](int x, int y) {
+    return f.form.ViewImage.GetPixel(f.ClientX(x), f.ClientY(y)) == (f.ColourAt(x, y) ^ 0xFFFFFF);
+  };
+  EXPECT_TRUE(inverted(7, 3));
+  EXPECT_FALSE(inverted(6, 3));
+  EXPECT_EQ(f.form.WorkImage[0], frame);
   // A 3 x 3 square is centred on the pointer.
   f.options.BrushWidth = f.options.BrushHeight = 3;
   f.Click(20, 6);
