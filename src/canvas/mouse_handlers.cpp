@@ -201,6 +201,9 @@ void ToolController::FormMouseUp(std::uint8_t, ShiftKeys shift, int x, int y) {
     ModifyBAM(p.x, p.y, tool.DrawButton);
     include_end_ = false;
   }
+  // Without a selection the scratch pair is only the tools' working copy, two copies of the
+  // frame that the next press makes again: it is let go before the step is kept.
+  if (!form_.HasSelection && !form_.Selecting) form_.ReleaseScratch();
   form_.SelChanged = false;
   form_.AddHistoryItem();
   tool.DrawButton = kNoButton;

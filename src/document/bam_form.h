@@ -240,6 +240,8 @@ class TBAMForm {
   // --- Selection (bam_form_selection.cpp) -------------------------------------------------
   // Bakes a moved selection in, then resets the selection to "everything" at the frame's size.
   void SelectionClear();
+  // Lets go of the scratch pair (SelImage) when no selection holds it.
+  void ReleaseScratch();
   // Bakes a moved selection in first, so the new selection starts from what is on screen.
   void SelectionAll();
   // The bounding box of the selected pixels of SelMask (mask coordinates, right and bottom just

@@ -199,8 +199,10 @@ void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int widt
   FrameRec = resized;
   ShiftAndResize(WorkImage[0], dx, dy, width, height, colour);
   ShiftAndResize(WorkImage[1], dx, dy, width, height, index_colour);
-  ShiftAndResize(SelImage[0], dx, dy, width, height, colour);
-  ShiftAndResize(SelImage[1], dx, dy, width, height, index_colour);
+  if (!SelImage[0].Empty()) {
+    ShiftAndResize(SelImage[0], dx, dy, width, height, colour);
+    ShiftAndResize(SelImage[1], dx, dy, width, height, index_colour);
+  }
   // With no selection the whole frame stays editable, new area included.
   ShiftAndResize(SelMask, dx, dy, width, height,
                  HasSelection ? MakeColor(255, 255, 255) : MakeColor(0, 0, 0));

@@ -30,13 +30,18 @@ std::uint8_t TBAMForm::SelectionBackIndex() const {
   return Paletted() ? options_.BackgroundIndex : 0;
 }
 
+void TBAMForm::ReleaseScratch() {
+  // Released, not cleared: each is a copy of the frame. A tool makes its copy at its press.
+  SelImage[0] = Bitmap(0, 0, ColourFormat());
+  SelImage[1] = Bitmap(0, 0, PixelFormat::Bits24);
+}
+
 void TBAMForm::SelectionClear() {
   SelectionMode = 0;
   FixSelectionPosition();
   log_.Line("SELN: Clear");
   const int width = std::max(FrameRec.Width, 0), height = std::max(FrameRec.Height, 0);
-  SelImage[0].Reset(width, height, ColourFormat());
-  SelImage[1].Reset(width, height, PixelFormat::Bits24);
+  ReleaseScratch();
   SelMask.Reset(width, height, PixelFormat::Bits1);  // all black: the whole frame is editable
   SelMaskCopy.Reset(width, height, PixelFormat::Bits1);
   FillBitmap(SelMaskCopy, kWhite);
