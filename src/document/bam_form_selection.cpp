@@ -43,8 +43,9 @@ void TBAMForm::SelectionClear() {
   const int width = std::max(FrameRec.Width, 0), height = std::max(FrameRec.Height, 0);
   ReleaseScratch();
   SelMask.Reset(width, height, PixelFormat::Bits1);  // all black: the whole frame is editable
-  SelMaskCopy.Reset(width, height, PixelFormat::Bits1);
-  FillBitmap(SelMaskCopy, kWhite);
+  // No earlier selection for the next to add to or take from: an empty copy reads as nothing
+  // selected, without a frame-sized mask to say so.
+  SelMaskCopy = Bitmap(0, 0, PixelFormat::Bits1);
   MarkerMask.Reset(0, 0, PixelFormat::Bits1);
   SelOffset = {};
   SelMoved = false;
