@@ -1,5 +1,7 @@
 #include "support/flood_fill.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -12,11 +14,24 @@ namespace {
 template <int kBytes>
 struct FillRow {
   const std::uint8_t* pixels;
-  std::uint8_t* done;  // indexed from the limit's left edge
+  std::uint64_t* done;  // a bit a pixel, counted from the limit's left edge
   int left;
   const std::uint8_t* seed;
+  bool Done(int x) const {
+    const auto bit = static_cast<unsigned>(x - left);
+    return (done[bit >> 6] >> (bit & 63)) & 1;
+  }
+  void MarkDone(int x_begin, int x_end) const {
+    for (auto bit = static_cast<unsigned>(x_begin - left); bit < static_cast<unsigned>(x_end - left);) {
+      const unsigned word = bit >> 6, first = bit & 63;
+      const unsigned count = std::min(64 - first, static_cast<unsigned>(x_end - left) - bit);
+      const std::uint64_t bits = count == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << count) - 1);
+      done[word] |= bits << first;
+      bit += count;
+    }
+  }
   bool Fillable(int x) const {
-    if (done[x - left]) return false;
+    if (Done(x)) return false;
     const std::uint8_t* p = pixels + static_cast<std::size_t>(x) * kBytes;
     if (kBytes == 1) return p[0] == seed[0];
     if (kBytes == 4) return std::memcmp(p, seed, 4) == 0;
@@ -28,11 +43,12 @@ template <int kBytes>
 void FillFrom(const Bitmap& bitmap, Point seed, const Rect& area, const SpanSink& sink) {
   std::uint8_t seed_value[4] = {0, 0, 0, 0};
   std::memcpy(seed_value, bitmap.Row(seed.y) + static_cast<std::size_t>(seed.x) * kBytes, kBytes);
-  const int width = area.Width();
-  // Marks pixels already emitted, so a sink that writes the seed's own value cannot loop.
-  std::vector<std::uint8_t> done(static_cast<std::size_t>(width) * area.Height(), 0);
+  // Marks pixels already emitted, so a sink that writes the seed's own value cannot loop; a bit
+  // a pixel, as on a large frame a byte a pixel was a frame-sized plane of its own.
+  const std::size_t words = (static_cast<std::size_t>(area.Width()) + 63) / 64;
+  std::vector<std::uint64_t> done(words * static_cast<std::size_t>(area.Height()), 0);
   auto row = [&](int y) {
-    std::uint8_t* marks = done.data() + static_cast<std::size_t>(y - area.top) * width;
+    std::uint64_t* marks = done.data() + static_cast<std::size_t>(y - area.top) * words;
     return FillRow<kBytes>{bitmap.Row(y), marks, area.left, seed_value};
   };
 
@@ -45,7 +61,7 @@ void FillFrom(const Bitmap& bitmap, Point seed, const Rect& area, const SpanSink
     int x_begin = p.x, x_end = p.x + 1;
     while (x_begin > area.left && here.Fillable(x_begin - 1)) --x_begin;
     while (x_end < area.right && here.Fillable(x_end)) ++x_end;
-    std::memset(here.done + (x_begin - area.left), 1, static_cast<std::size_t>(x_end - x_begin));
+    here.MarkDone(x_begin, x_end);
     sink(p.y, x_begin, x_end);
     // Queue the start of every fillable run directly above and below this one.
     for (const int y : {p.y - 1, p.y + 1}) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 #include "support/canvas.h"
 #include "support/text_art.h"
 
@@ -95,6 +98,37 @@ TEST(FloodFill, IndexedPicturesCompareIndicesNotColours) {
     for (int x = x0; x < x1; ++x) b.SetIndex(x, y, 9);
   });
   EXPECT_EQ(b.Pixels(), (std::vector<std::uint8_t>{9, 9, 2, 2}));
+}
+
+
+TEST(FloodFill, WideRegionsAreEmittedOnceWhatEverTheSinkWrites) {
+  // Random two-entry pictures wider than the marks' 64-pixel words, filled by a sink that
+  // writes nothing: every pixel of the seed's region comes once, against a plain search.
+  std::mt19937 random(7);
+  for (const int width : {63, 64, 65, 150}) {
+    Bitmap b(width, 30, PixelFormat::Bits8);
+    for (auto& pixel : b.Pixels()) pixel = random() % 3 == 0 ? 1 : 2;
+    b.SetIndex(5, 5, 2);
+    std::vector<int> emitted(b.Pixels().size(), 0);
+    FloodFillSpans(b, {5, 5}, BoundsOf(b), [&](int y, int x0, int x1) {
+      for (int x = x0; x < x1; ++x) ++emitted[static_cast<std::size_t>(y * width + x)];
+    });
+    std::vector<int> reached(b.Pixels().size(), 0);
+    std::vector<Point> pending{{5, 5}};
+    reached[5 * width + 5] = 1;
+    while (!pending.empty()) {
+      const Point p = pending.back();
+      pending.pop_back();
+      for (const Point q : {Point{p.x - 1, p.y}, Point{p.x + 1, p.y}, Point{p.x, p.y - 1}, Point{p.x, p.y + 1}}) {
+        if (q.x < 0 || q.y < 0 || q.x >= width || q.y >= b.Height()) continue;
+        const auto at = static_cast<std::size_t>(q.y * width + q.x);
+        if (reached[at] || b.GetIndex(q.x, q.y) != 2) continue;
+        reached[at] = 1;
+        pending.push_back(q);
+      }
+    }
+    EXPECT_EQ(emitted, reached) << "width " << width;
+  }
 }
 
 }  // namespace
