@@ -414,7 +414,6 @@ TEST(BatchTool, TrimAndMergeIdenticalKeepEverySequenceSlot) {
   EXPECT_EQ(before, after);
 }
 
-// Picture messages are "title\r\rdetail" for message boxes; a terminal must show both parts.
 TEST(BatchTool, CheckReportsFixesAndExitsByWhatItFound) {
   const std::string warned = testing::TestFile("carot.bam");      // a warning only
   const std::string damaged = testing::TestFile("minimal_carot.bam");  // errors
@@ -467,6 +466,7 @@ TEST(BatchTool, RefusesToWriteMoreFramesThanEnginesRead) {
   EXPECT_EQ(RunTool("check " + big.string()).status, 1);
 }
 
+// Picture messages are "title\r\rdetail" for message boxes; a terminal must show both parts.
 TEST(BatchTool, PictureErrorsKeepTitleAndDetailOnATerminal) {
   const auto folder = testing::TempPath("cli-blocked");
   std::filesystem::remove_all(folder);
