@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -54,6 +55,21 @@ class EditorFixture {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
   }
   std::string Temp(const char* name) { return dir_->filePath(name).toStdString(); }
+  // A copy of `source` in the test folder, so that saving leaves the original alone.
+  std::string CopyToTemp(const std::string& source, const char* name) {
+    const std::string copy = Temp(name);
+    std::filesystem::copy_file(source, copy, std::filesystem::copy_options::overwrite_existing);
+    return copy;
+  }
+  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(form_.get(), key, modifiers);
+  }
+  // The newest log line that starts with `start`; empty when there is none.
+  static std::string LastLogLine(const std::string& start) {
+    for (auto line = LogLines().rbegin(); line != LogLines().rend(); ++line)
+      if (line->rfind(start, 0) == 0) return *line;
+    return {};
+  }
 
   // A new document in the focused editor, so shortcuts reach it.
   bool NewActiveDocument() {

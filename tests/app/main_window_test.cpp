@@ -51,11 +51,6 @@ class MainWindowTest : public QObject, public EditorFixture {
   QSize FrameSize() const {
     return QSize(form_->BAMForm()->FrameRec.Width, form_->BAMForm()->FrameRec.Height);
   }
-  std::string CopyOfSample(const char* name) {
-    const std::string path = Temp(name);
-    std::filesystem::copy_file(kSample, path);
-    return path;
-  }
 
  private slots:
   void init() { StartEditor(); }
@@ -330,7 +325,7 @@ class MainWindowTest : public QObject, public EditorFixture {
   }
 
   void saveAsToAFolderThatDoesNotExistKeepsTheDocument() {
-    const std::string path = CopyOfSample("keep.bam");
+    const std::string path = CopyToTemp(kSample, "keep.bam");
     form_->OpenFile(path, dtBAM);
     form_->AddSequence1Click();
     prompts_->SaveChoices = {{true, Temp("missing/folder/x.bam"), 0}};
@@ -343,7 +338,7 @@ class MainWindowTest : public QObject, public EditorFixture {
   // Another program (or a second editor) rewrote the file after it was opened: Save asks
   // before overwriting, by size and content, and only then.
   void saveAsksWhenTheFileChangedOnDisk() {
-    const std::string path = CopyOfSample("shared.bam");
+    const std::string path = CopyToTemp(kSample, "shared.bam");
     form_->OpenFile(path, dtBAM);
     form_->AddSequence1Click();
     const auto contents = [](const std::string& name) {
@@ -421,7 +416,7 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(form_->Close1Click());
     QCOMPARE(prompts_->Count("question"), 0);
 
-    const std::string path = CopyOfSample("edit.bam");
+    const std::string path = CopyToTemp(kSample, "edit.bam");
     form_->OpenFile(path, dtBAM);
     form_->AddSequence1Click();
     prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
@@ -537,7 +532,7 @@ class MainWindowTest : public QObject, public EditorFixture {
 
 
   void shortcutsRunOnlyEnabledEntriesAndNeverFallThrough() {
-    const std::string path = CopyOfSample("keys.bam");
+    const std::string path = CopyToTemp(kSample, "keys.bam");
     form_->OpenFile(path, dtBAM);
     form_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
@@ -608,7 +603,7 @@ class MainWindowTest : public QObject, public EditorFixture {
   }
 
   void aMissingRecentFileLeavesTheDocumentOpenAndCanLeaveTheList() {
-    const std::string gone = CopyOfSample("gone.bam");
+    const std::string gone = CopyToTemp(kSample, "gone.bam");
     form_->OpenFile(gone, dtBAM);
     form_->OpenFile(kSample, dtBAM);
     std::filesystem::remove(gone);
