@@ -2,13 +2,12 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 
 #include "document/document_test_util.h"
 #include "document/frames_manager_ops.h"
+#include "support/file_io.h"
 
 namespace celwright::testing {
 namespace {
@@ -20,9 +19,7 @@ std::vector<std::uint8_t> Saved(TBAMForm& form) {
   form.CommitPendingEdits();
   const std::string path = ::testing::TempDir() + "history_" + std::to_string(getpid()) + ".bam";
   form.BAM.SaveToFile(path, form.BAM.GetBAMType(), false, false);
-  std::ifstream in(path, std::ios::binary);
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
+  std::vector<std::uint8_t> bytes = ReadWholeFile(path);
   std::filesystem::remove(path);
   return bytes;
 }
