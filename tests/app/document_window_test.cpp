@@ -2,7 +2,6 @@
 // redo after a frame operation, the history viewer, playback, pictures and GIFs opened as
 // documents, imported frames, and closing with and without changes.
 #include <QAction>
-#include <QTimer>
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
@@ -18,7 +17,6 @@
 #include <iterator>
 
 #include "app/app_test_registry.h"
-#include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "app/engine_report_window.h"
@@ -368,20 +366,6 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().UndoCount(), steps);
     QCOMPARE(prompts_->History.back().Text,
              std::string("No frame has transparent borders: nothing was trimmed."));
-  }
-
-  // The stepping itself is the document's; here the editor's timer runs at the stored speed.
-  void playRunsTheTimerAtTheStoredSpeedUntilStopped() {
-    settings_->WriteInt("PlaySpeed", 20);
-    form_->OpenFile(kSample, dtBAM);
-    ClickRow(form_->List_Sequences, 1);
-    form_->Entry("Play1")->trigger();
-    QVERIFY(Doc().Playing());
-    QTimer& timer = form_->Session()->PlayTimer();
-    QVERIFY(timer.isActive());
-    QCOMPARE(timer.interval(), 20);
-    form_->Entry("Stop1")->trigger();
-    QVERIFY(!Doc().Playing() && !timer.isActive());
   }
 
   // Every tick writes the window back into the frame it shows: a handle drag while a sequence

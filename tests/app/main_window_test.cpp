@@ -20,6 +20,7 @@
 
 #include "support/app_info.h"
 #include "app/app_test_registry.h"
+#include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "app/qt_prompts.h"
@@ -556,18 +557,23 @@ class MainWindowTest : public QObject, public EditorFixture {
     QCOMPARE(prompts_->Count("question"), 1);
   }
 
+  // The stepping itself is the document's; here the editor's timer runs at the stored speed.
   void playbackStopsFromAnyPageAndWhenTheFramesChange() {
+    settings_->WriteInt("PlaySpeed", 20);
     form_->OpenFile(kSample, dtBAM);
     ClickRow(form_->List_Sequences, 1);  // the first half of a double-click
     const QRect second = form_->List_Sequences->RowRect(1);
     QTest::mouseDClick(form_->List_Sequences->viewport(), Qt::LeftButton, {}, second.center());
     QVERIFY(form_->BAMForm()->Playing());  // a double-click plays the sequence
+    QTimer& timer = form_->Session()->PlayTimer();
+    QVERIFY(timer.isActive());
+    QCOMPARE(timer.interval(), 20);
     form_->PageControl->setCurrentWidget(form_->Tab_Frames);
     ClickRow(form_->List_Frames, 4);
     QVERIFY(Enabled("Stop1"));
     form_->PageControl->setCurrentWidget(form_->Tab_Sequence);
     form_->Entry("Stop1")->trigger();
-    QVERIFY(!form_->BAMForm()->Playing() && !Enabled("Stop1"));
+    QVERIFY(!form_->BAMForm()->Playing() && !Enabled("Stop1") && !timer.isActive());
 
     // Deleting a frame during playback stops it and deletes the frame on screen.
     ClickRow(form_->List_Sequences, 0);
