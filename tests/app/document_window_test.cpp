@@ -381,25 +381,18 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QVERIFY(Doc().Playing());
     const int dragged = Doc().CurrentFrame;
     const TBAMFrame start = Doc().FrameRec;
-    QWidget* viewport = form_->View()->viewport();
-    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button,
-                          Qt::MouseButtons held) {
-      QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, held,
-                        Qt::NoModifier);
-      QApplication::sendEvent(viewport, &event);
-    };
     // The right edge's handle, then ten pixels further right over several ticks.
     const QPoint handle(Doc().ImageOrigin.X + start.Width * Doc().Zoom + 2,
                         Doc().ImageOrigin.Y + start.Height * Doc().Zoom / 2);
-    send(QEvent::MouseMove, handle, Qt::NoButton, Qt::NoButton);
-    send(QEvent::MouseButtonPress, handle, Qt::LeftButton, Qt::LeftButton);
+    SendAt(QEvent::MouseMove, handle, Qt::NoButton, Qt::NoButton);
+    SendAt(QEvent::MouseButtonPress, handle, Qt::LeftButton, Qt::LeftButton);
     for (int step = 1; step <= 5; ++step) {
-      send(QEvent::MouseMove, handle + QPoint(2 * step * Doc().Zoom, 0), Qt::NoButton,
-           Qt::LeftButton);
+      SendAt(QEvent::MouseMove, handle + QPoint(2 * step * Doc().Zoom, 0), Qt::NoButton,
+             Qt::LeftButton);
       QTest::qWait(20);
     }
-    send(QEvent::MouseButtonRelease, handle + QPoint(10 * Doc().Zoom, 0), Qt::LeftButton,
-         Qt::NoButton);
+    SendAt(QEvent::MouseButtonRelease, handle + QPoint(10 * Doc().Zoom, 0), Qt::LeftButton,
+           Qt::NoButton);
     Doc().CommitPendingEdits();
     for (int frame = 0; frame < original.FrameCount(); ++frame) {
       if (frame == dragged) continue;

@@ -85,9 +85,13 @@ class EditorFixture {
     return {Doc().ImageOrigin.X + fx * zoom + zoom / 2, Doc().ImageOrigin.Y + fy * zoom + zoom / 2};
   }
   void Send(QEvent::Type type, int fx, int fy, Qt::MouseButton button, Qt::MouseButtons held) {
+    SendAt(type, ClientOf(fx, fy), button, held);
+  }
+  // A mouse event at a fixed client point, wherever the frame is drawn by then.
+  void SendAt(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
     QWidget* viewport = form_->View()->viewport();
-    const QPointF at = ClientOf(fx, fy);
-    QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
+    QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, held,
+                      Qt::NoModifier);
     QApplication::sendEvent(viewport, &event);
   }
   void Drag(int x0, int y0, int x1, int y1, Qt::MouseButton button = Qt::LeftButton) {
