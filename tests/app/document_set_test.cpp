@@ -32,15 +32,7 @@ int Distance(RGBTriple a, RGBTriple b) {
 class DocumentSetTest : public QObject, public EditorFixture {
   Q_OBJECT
 
-  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
-    QTest::keyClick(form_.get(), key, modifiers);
-  }
-  // A real file copied into the test folder, so that saving leaves the original alone.
-  std::string CopyOf(const char* name) {
-    const std::string copy = Temp(name);
-    fs::copy_file(testing::RealFile(name), copy, fs::copy_options::overwrite_existing);
-    return copy;
-  }
+  std::string CopyOf(const char* name) { return CopyToTemp(testing::RealFile(name), name); }
   // The w x h block at the top-left of `pasted` (entries of `target`) shows what the block of
   // `copied` (entries of `source`) showed: transparent and shadow stay, every other pixel takes
   // an entry from 2 up, and the copied colour itself where the target's palette had it.

@@ -2,7 +2,6 @@
 // redo after a frame operation, the history viewer, playback, pictures and GIFs opened as
 // documents, imported frames, and closing with and without changes.
 #include <QAction>
-#include <QTimer>
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
@@ -18,7 +17,6 @@
 #include <iterator>
 
 #include "app/app_test_registry.h"
-#include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "app/engine_report_window.h"
@@ -370,20 +368,6 @@ class DocumentWindowTest : public QObject, public EditorFixture {
              std::string("No frame has transparent borders: nothing was trimmed."));
   }
 
-  // The stepping itself is the document's; here the editor's timer runs at the stored speed.
-  void playRunsTheTimerAtTheStoredSpeedUntilStopped() {
-    settings_->WriteInt("PlaySpeed", 20);
-    form_->OpenFile(kSample, dtBAM);
-    ClickRow(form_->List_Sequences, 1);
-    form_->Entry("Play1")->trigger();
-    QVERIFY(Doc().Playing());
-    QTimer& timer = form_->Session()->PlayTimer();
-    QVERIFY(timer.isActive());
-    QCOMPARE(timer.interval(), 20);
-    form_->Entry("Stop1")->trigger();
-    QVERIFY(!Doc().Playing() && !timer.isActive());
-  }
-
   // Every tick writes the window back into the frame it shows: a handle drag while a sequence
   // plays stops the playback at its press, so only the dragged frame changes.
   void aHandleDragWhilePlayingChangesOnlyTheDraggedFrame() {
@@ -397,25 +381,18 @@ class DocumentWindowTest : public QObject, public EditorFixture {
     QVERIFY(Doc().Playing());
     const int dragged = Doc().CurrentFrame;
     const TBAMFrame start = Doc().FrameRec;
-    QWidget* viewport = form_->View()->viewport();
-    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button,
-                          Qt::MouseButtons held) {
-      QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, held,
-                        Qt::NoModifier);
-      QApplication::sendEvent(viewport, &event);
-    };
     // The right edge's handle, then ten pixels further right over several ticks.
     const QPoint handle(Doc().ImageOrigin.X + start.Width * Doc().Zoom + 2,
                         Doc().ImageOrigin.Y + start.Height * Doc().Zoom / 2);
-    send(QEvent::MouseMove, handle, Qt::NoButton, Qt::NoButton);
-    send(QEvent::MouseButtonPress, handle, Qt::LeftButton, Qt::LeftButton);
+    SendAt(QEvent::MouseMove, handle, Qt::NoButton, Qt::NoButton);
+    SendAt(QEvent::MouseButtonPress, handle, Qt::LeftButton, Qt::LeftButton);
     for (int step = 1; step <= 5; ++step) {
-      send(QEvent::MouseMove, handle + QPoint(2 * step * Doc().Zoom, 0), Qt::NoButton,
-           Qt::LeftButton);
+      SendAt(QEvent::MouseMove, handle + QPoint(2 * step * Doc().Zoom, 0), Qt::NoButton,
+             Qt::LeftButton);
       QTest::qWait(20);
     }
-    send(QEvent::MouseButtonRelease, handle + QPoint(10 * Doc().Zoom, 0), Qt::LeftButton,
-         Qt::NoButton);
+    SendAt(QEvent::MouseButtonRelease, handle + QPoint(10 * Doc().Zoom, 0), Qt::LeftButton,
+           Qt::NoButton);
     Doc().CommitPendingEdits();
     for (int frame = 0; frame < original.FrameCount(); ++frame) {
       if (frame == dragged) continue;

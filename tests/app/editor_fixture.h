@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -54,6 +55,21 @@ class EditorFixture {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
   }
   std::string Temp(const char* name) { return dir_->filePath(name).toStdString(); }
+  // A copy of `source` in the test folder, so that saving leaves the original alone.
+  std::string CopyToTemp(const std::string& source, const char* name) {
+    const std::string copy = Temp(name);
+    std::filesystem::copy_file(source, copy, std::filesystem::copy_options::overwrite_existing);
+    return copy;
+  }
+  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(form_.get(), key, modifiers);
+  }
+  // The newest log line that starts with `start`; empty when there is none.
+  static std::string LastLogLine(const std::string& start) {
+    for (auto line = LogLines().rbegin(); line != LogLines().rend(); ++line)
+      if (line->rfind(start, 0) == 0) return *line;
+    return {};
+  }
 
   // A new document in the focused editor, so shortcuts reach it.
   bool NewActiveDocument() {
@@ -69,9 +85,13 @@ class EditorFixture {
     return {Doc().ImageOrigin.X + fx * zoom + zoom / 2, Doc().ImageOrigin.Y + fy * zoom + zoom / 2};
   }
   void Send(QEvent::Type type, int fx, int fy, Qt::MouseButton button, Qt::MouseButtons held) {
+    SendAt(type, ClientOf(fx, fy), button, held);
+  }
+  // A mouse event at a fixed client point, wherever the frame is drawn by then.
+  void SendAt(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
     QWidget* viewport = form_->View()->viewport();
-    const QPointF at = ClientOf(fx, fy);
-    QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
+    QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, held,
+                      Qt::NoModifier);
     QApplication::sendEvent(viewport, &event);
   }
   void Drag(int x0, int y0, int x1, int y1, Qt::MouseButton button = Qt::LeftButton) {

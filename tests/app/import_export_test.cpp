@@ -17,11 +17,6 @@ class ImportExportTest : public QObject, public EditorFixture {
   FileChoice Choice(const std::string& path, int filter) { return {true, path, filter}; }
   int LastSequence() { return form_->List_Sequences->count() - 1; }
   QAction* Entry(const char* name) { return form_->Entry(name); }
-  static std::string LastLogLine(const std::string& start) {
-    for (auto line = LogLines().rbegin(); line != LogLines().rend(); ++line)
-      if (line->rfind(start, 0) == 0) return *line;
-    return {};
-  }
 
  private slots:
   void init() { StartEditor(); }

@@ -20,6 +20,7 @@
 
 #include "support/app_info.h"
 #include "app/app_test_registry.h"
+#include "app/document_session.h"
 #include "app/document_view.h"
 #include "app/editor_fixture.h"
 #include "app/qt_prompts.h"
@@ -50,11 +51,6 @@ class MainWindowTest : public QObject, public EditorFixture {
 
   QSize FrameSize() const {
     return QSize(form_->BAMForm()->FrameRec.Width, form_->BAMForm()->FrameRec.Height);
-  }
-  std::string CopyOfSample(const char* name) {
-    const std::string path = Temp(name);
-    std::filesystem::copy_file(kSample, path);
-    return path;
   }
 
  private slots:
@@ -330,7 +326,7 @@ class MainWindowTest : public QObject, public EditorFixture {
   }
 
   void saveAsToAFolderThatDoesNotExistKeepsTheDocument() {
-    const std::string path = CopyOfSample("keep.bam");
+    const std::string path = CopyToTemp(kSample, "keep.bam");
     form_->OpenFile(path, dtBAM);
     form_->AddSequence1Click();
     prompts_->SaveChoices = {{true, Temp("missing/folder/x.bam"), 0}};
@@ -343,7 +339,7 @@ class MainWindowTest : public QObject, public EditorFixture {
   // Another program (or a second editor) rewrote the file after it was opened: Save asks
   // before overwriting, by size and content, and only then.
   void saveAsksWhenTheFileChangedOnDisk() {
-    const std::string path = CopyOfSample("shared.bam");
+    const std::string path = CopyToTemp(kSample, "shared.bam");
     form_->OpenFile(path, dtBAM);
     form_->AddSequence1Click();
     const auto contents = [](const std::string& name) {
@@ -421,17 +417,24 @@ class MainWindowTest : public QObject, public EditorFixture {
     QVERIFY(form_->Close1Click());
     QCOMPARE(prompts_->Count("question"), 0);
 
-    const std::string path = CopyOfSample("edit.bam");
+    // Closing the document's window is the Close command, question included.
+    const auto close_window = [this] {
+      for (QMdiSubWindow* window : form_->findChildren<QMdiSubWindow*>())
+        if (window->isVisible()) window->close();
+    };
+    const std::string path = CopyToTemp(kSample, "edit.bam");
     form_->OpenFile(path, dtBAM);
     form_->AddSequence1Click();
     prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
-    QVERIFY(!form_->Close1Click());
+    close_window();
     QVERIFY(form_->BAMForm());
     QCOMPARE(prompts_->History.back().Text, "Do you want to save changes to " + path + "?");
 
     prompts_->YesNoCancelAnswers = {PromptAnswer::No};
-    QVERIFY(form_->Close1Click());
+    close_window();
     QVERIFY(!form_->BAMForm());
+    QCOMPARE(form_->List_Sequences->count(), 0);
+    QVERIFY(!Enabled("Close1"));
     form_->OpenFile(path, dtBAM);
     QCOMPARE(form_->List_Sequences->count(), 3);  // the change was dropped
 
@@ -537,7 +540,7 @@ class MainWindowTest : public QObject, public EditorFixture {
 
 
   void shortcutsRunOnlyEnabledEntriesAndNeverFallThrough() {
-    const std::string path = CopyOfSample("keys.bam");
+    const std::string path = CopyToTemp(kSample, "keys.bam");
     form_->OpenFile(path, dtBAM);
     form_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
@@ -561,18 +564,23 @@ class MainWindowTest : public QObject, public EditorFixture {
     QCOMPARE(prompts_->Count("question"), 1);
   }
 
+  // The stepping itself is the document's; here the editor's timer runs at the stored speed.
   void playbackStopsFromAnyPageAndWhenTheFramesChange() {
+    settings_->WriteInt("PlaySpeed", 20);
     form_->OpenFile(kSample, dtBAM);
     ClickRow(form_->List_Sequences, 1);  // the first half of a double-click
     const QRect second = form_->List_Sequences->RowRect(1);
     QTest::mouseDClick(form_->List_Sequences->viewport(), Qt::LeftButton, {}, second.center());
     QVERIFY(form_->BAMForm()->Playing());  // a double-click plays the sequence
+    QTimer& timer = form_->Session()->PlayTimer();
+    QVERIFY(timer.isActive());
+    QCOMPARE(timer.interval(), 20);
     form_->PageControl->setCurrentWidget(form_->Tab_Frames);
     ClickRow(form_->List_Frames, 4);
     QVERIFY(Enabled("Stop1"));
     form_->PageControl->setCurrentWidget(form_->Tab_Sequence);
     form_->Entry("Stop1")->trigger();
-    QVERIFY(!form_->BAMForm()->Playing() && !Enabled("Stop1"));
+    QVERIFY(!form_->BAMForm()->Playing() && !Enabled("Stop1") && !timer.isActive());
 
     // Deleting a frame during playback stops it and deletes the frame on screen.
     ClickRow(form_->List_Sequences, 0);
@@ -598,18 +606,13 @@ class MainWindowTest : public QObject, public EditorFixture {
     QCOMPARE(Cycle(*form_, 1), expected);
   }
 
-  void recentFilesAreKeptWithTheirFullPath() {
-    std::filesystem::copy_file(kSample, Temp("here.bam"));
+  // Opened by a name relative to the working folder, a recent file is kept with its full path.
+  void aMissingRecentFileLeavesTheDocumentOpenAndCanLeaveTheList() {
+    const std::string gone = CopyToTemp(kSample, "gone.bam");
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(dir_->path().toStdString());
-    form_->OpenFile("here.bam", dtBAM);
+    form_->OpenFile("gone.bam", dtBAM);
     std::filesystem::current_path(previous);
-    QCOMPARE(form_->Recent().Names[0], Temp("here.bam"));
-  }
-
-  void aMissingRecentFileLeavesTheDocumentOpenAndCanLeaveTheList() {
-    const std::string gone = CopyOfSample("gone.bam");
-    form_->OpenFile(gone, dtBAM);
     form_->OpenFile(kSample, dtBAM);
     std::filesystem::remove(gone);
     QCOMPARE(form_->Recent().Names[1], gone);
@@ -666,22 +669,6 @@ class MainWindowTest : public QObject, public EditorFixture {
     });
     real_prompts.Information("THIS MESSAGE WILL ONLY APPEAR ONCE: Please read it.", "Welcome");
     QVERIFY(!covered);
-  }
-
-  void closingTheDocumentWindowIsTheCloseCommand() {
-    form_->OpenFile(kSample, dtBAM);
-    form_->AddSequence1Click();
-    auto* window = form_->findChild<QMdiSubWindow*>();
-    QVERIFY(window);
-    prompts_->YesNoCancelAnswers = {PromptAnswer::Cancel};
-    window->close();
-    QVERIFY(form_->BAMForm());
-    QCOMPARE(prompts_->Count("question"), 1);
-    prompts_->YesNoCancelAnswers = {PromptAnswer::No};
-    window->close();
-    QVERIFY(!form_->BAMForm());
-    QCOMPARE(form_->List_Sequences->count(), 0);
-    QVERIFY(!Enabled("Close1"));
   }
 
   void viewEntriesShowAndHideThePanels() {

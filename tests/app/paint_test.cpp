@@ -27,13 +27,6 @@ class PaintTest : public QObject, public EditorFixture {
     const auto& lines = LogLines();
     return std::find(lines.begin(), lines.end(), line) != lines.end();
   }
-  // A mouse event at a fixed client point, wherever the frame is drawn by then.
-  void SendAt(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
-    QWidget* viewport = form_->View()->viewport();
-    QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, held,
-                      Qt::NoModifier);
-    QApplication::sendEvent(viewport, &event);
-  }
 
  private slots:
   void init() { StartEditor(); }

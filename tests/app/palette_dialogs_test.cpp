@@ -240,13 +240,7 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     }
   }
 
-  void negativeTwiceAndConversionsFollowTheKind() {
-    const Palette256 saved = Doc().BAM.Palette;
-    form_->Entry("Negative1")->trigger();
-    QCOMPARE(Doc().BAM.Palette, NegativePalette(saved));
-    form_->Entry("Negative1")->trigger();
-    QVERIFY(Doc().BAM.Palette == saved);
-
+  void conversionsFollowTheKind() {
     Doc().Modified = false;
     form_->Colors1Click();
     QVERIFY(Enabled("ConverttoUnpaletted1") && Enabled("EditPalette1"));
@@ -272,14 +266,6 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     form_->GrayScale1Click();
     QVERIFY(!Doc().Modified);
     QCOMPARE(prompts_->History.back().Text, std::string(kPaletteOnlyMessage));
-
-    // Set Transparency refuses equal colours with the reason.
-    form_->Options().ForegroundColour = form_->Options().BackgroundColour;
-    const TColor trans = Doc().BAM.TransCol;
-    form_->Entry("SetPaletteTransparency1")->trigger();
-    QCOMPARE(Doc().BAM.TransCol, trans);
-    QVERIFY(prompts_->History.back().Text.find("You cannot set the same colour") !=
-            std::string::npos);
 
     // The conversion asks how to dither; closing the question converts nothing.
     form_->Entry("ConvertToPaletted1")->trigger();

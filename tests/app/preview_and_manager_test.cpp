@@ -33,11 +33,6 @@ class PreviewAndManagerTest : public QObject, public EditorFixture {
     emit Preview().Combo_BG->activated(item);
   }
   std::string Stored(const char* name) { return settings_->ReadString(name).value_or("<none>"); }
-  static std::string LastLogLine(const std::string& start) {
-    for (auto line = LogLines().rbegin(); line != LogLines().rend(); ++line)
-      if (line->rfind(start, 0) == 0) return *line;
-    return {};
-  }
   // A document named walk.bam of `frames` frames, frame i being (8 + i) x 6.
   void OpenFrames(int frames) {
     form_->New1Click();

@@ -78,65 +78,21 @@ class RecoveryTest : public QObject, public EditorFixture {
   void init() { StartEditor(); }
   void cleanup() { StopEditor(); }
 
-  // The name holds a line break: the copy keeps it exactly, and the question shows it escaped,
-  // on one line.
-  void killedEditorsWorkIsOfferedAndRecovered() {
-    const std::string original = Temp("work\nplace.bam");
-    fs::copy_file(kSample, original);
-    const auto original_size = fs::file_size(original);
-    const fs::path folder = Temp("recovery");
-
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--editing-child", dir_->path(), QString::fromStdString(original), "1", "idle"});
-    QVERIFY(child.waitForStarted());
-    QElapsedTimer waited;
-    waited.start();
-    while (FindOrphanedRecoveries(folder).empty() && waited.elapsed() < 20000) {
-      // The copy exists but counts as orphaned only once its session is gone; look for it.
-      bool written = false;
-      std::error_code ignored;
-      for (const auto& entry : fs::directory_iterator(folder, ignored))
-        written = written || entry.path().extension() == ".info";
-      if (written) break;
-      QTest::qWait(100);
-    }
-    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
-    QVERIFY(child.waitForFinished());
-
-    prompts_->Choices.push_back(0);  // "Recover"
-    form_->OfferRecoveries();
-    QCOMPARE(prompts_->Count("choice"), 1);
-    QVERIFY(prompts_->History.back().Text.find(ShownName(original)) != std::string::npos);
-    QVERIFY(prompts_->History.back().Text.find('\n') == std::string::npos);
-    QVERIFY(form_->BAMForm());
-    QCOMPARE(Doc().BAM.FileName, original);
-    QVERIFY(Doc().Modified);
-    QCOMPARE(Doc().WorkImage[1].Row(0)[2], kPaintedIndex);
-    QCOMPARE(fs::file_size(original), original_size);  // the user's file is untouched
-    QVERIFY(FindOrphanedRecoveries(folder).empty());   // the old copy was taken over
-
-    // A clean close leaves no copy behind.
-    form_->AutosaveTick();
-    form_->Recovery()->Wait();
-    QVERIFY(fs::exists(form_->Recovery()->CopyPath()));
-    prompts_->YesNoCancelAnswers.push_back(PromptAnswer::No);
-    QVERIFY(form_->Close1Click());
-    std::error_code ignored;
-    QVERIFY(fs::is_empty(folder, ignored));
-  }
-
-  // Each open document keeps its own copy; the next start offers and restores them all.
-  void everyOpenDocumentIsRecoveredAfterAKill() {
-    const std::string first = Temp("first.bam"), second = Temp("second.bam");
+  // Each open document keeps its own copy; the next start offers and restores them all, while
+  // the user's files stay as they were. The first name holds a line break: the copy keeps it
+  // exactly, and the question shows it escaped, on one line.
+  void everyOpenDocumentOfAKilledEditorIsOfferedAndRecovered() {
+    const std::string first = Temp("work\nplace.bam"), second = Temp("second.bam");
     fs::copy_file(kSample, first);
     fs::copy_file(kSample, second);
+    const auto original_size = fs::file_size(first);
     const fs::path folder = Temp("recovery");
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
                 {"--editing-child", dir_->path(), QString::fromStdString(first), "1", "idle",
                  QString::fromStdString(second)});
     QVERIFY(child.waitForStarted());
+    // The copies exist but count as orphaned only once their session is gone; look for them.
     const auto copies = [&folder] {
       int infos = 0;
       std::error_code ignored;
@@ -154,6 +110,12 @@ class RecoveryTest : public QObject, public EditorFixture {
     prompts_->Choices = {0, 0};  // "Recover" both
     form_->OfferRecoveries();
     QCOMPARE(prompts_->Count("choice"), 2);
+    bool named = false;
+    for (const ScriptedPrompts::Shown& shown : prompts_->History) {
+      named = named || shown.Text.find(ShownName(first)) != std::string::npos;
+      QVERIFY(shown.Text.find('\n') == std::string::npos);
+    }
+    QVERIFY(named);
     QCOMPARE(form_->DocumentCount(), 2);
     std::set<std::string> names;
     for (int i = 0; i < 2; ++i) {
@@ -164,7 +126,17 @@ class RecoveryTest : public QObject, public EditorFixture {
       QCOMPARE(int(doc.WorkImage[1].Row(0)[2]), painted);
     }
     QCOMPARE(names, (std::set<std::string>{first, second}));
-    QVERIFY(FindOrphanedRecoveries(folder).empty());
+    QCOMPARE(fs::file_size(first), original_size);  // the user's file is untouched
+    QVERIFY(FindOrphanedRecoveries(folder).empty());  // the old copies were taken over
+
+    // A clean close leaves no copy behind.
+    form_->AutosaveTick();
+    form_->Recovery()->Wait();
+    QVERIFY(fs::exists(form_->Recovery()->CopyPath()));
+    prompts_->YesNoCancelAnswers = {PromptAnswer::No, PromptAnswer::No};
+    QVERIFY(form_->Close1Click() && form_->Close1Click());
+    std::error_code ignored;
+    QVERIFY(fs::is_empty(folder, ignored));
   }
 
   void endingTheSessionKeepsTheWorkWithoutWaitingForTheTimer() {

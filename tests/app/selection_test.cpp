@@ -19,9 +19,6 @@ using namespace celwright;
 class SelectionTest : public QObject, public EditorFixture {
   Q_OBJECT
 
-  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
-    QTest::keyClick(form_.get(), key, modifiers);
-  }
   bool ButtonEnabled(const char* name) {
     return form_->findChild<QToolButton*>(QString("Btn_") + name)->isEnabled();
   }

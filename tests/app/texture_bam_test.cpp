@@ -60,24 +60,6 @@ std::vector<char> Bytes(const std::string& path) {
   return std::vector<char>(std::istreambuf_iterator<char>(in), {});
 }
 
-// The 28-byte data block entries of each frame entry of a BAM V2 file, as stored.
-std::vector<std::string> BlocksByFrame(const std::string& path) {
-  const std::vector<char> file = Bytes(path);
-  const auto u16 = [&](std::size_t at) {
-    return static_cast<std::size_t>(static_cast<std::uint8_t>(file.at(at)) |
-                                    static_cast<std::uint8_t>(file.at(at + 1)) << 8);
-  };
-  const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
-  std::vector<std::string> frames;
-  for (std::size_t f = 0; f < u32(8); ++f) {
-    const std::size_t entry = u32(20) + 12 * f;
-    const std::size_t first = u32(28) + 28 * u16(entry + 8);
-    frames.emplace_back(file.begin() + static_cast<std::ptrdiff_t>(first),
-                        file.begin() + static_cast<std::ptrdiff_t>(first + 28 * u16(entry + 10)));
-  }
-  return frames;
-}
-
 bool SameFile(const std::string& a, const std::string& b) { return Bytes(a) == Bytes(b); }
 
 }  // namespace
@@ -236,7 +218,7 @@ class TextureBamTest : public QObject, public EditorFixture {
     }
 
     // Read back: untouched frames exactly as Pillow decodes the original pages; the edited
-    // frame as the editor shows it now.
+    // frame as the editor shows it now (which blocks a save keeps is the model's test).
     TBAM saved;
     Reopen(saved, file);
     QVERIFY(saved.Warnings.empty());
@@ -245,11 +227,6 @@ class TextureBamTest : public QObject, public EditorFixture {
     for (int frame = 0; frame < 46; ++frame) {
       if (frame != kFrame) QCOMPARE(CrcOf(saved.DecodeFrame(frame)), pillow.at(frame));
     }
-    const std::vector<std::string> blocks = BlocksByFrame(file);
-    const std::vector<std::string> original_blocks = BlocksByFrame(RealV2File("swirl.bam"));
-    QCOMPARE(blocks.size(), original_blocks.size());
-    for (std::size_t frame = 0; frame < blocks.size(); ++frame)
-      QCOMPARE(blocks[frame] == original_blocks[frame], frame != kFrame);
     const std::vector<std::uint8_t> written = saved.DecodeFrame(kFrame);
     QVERIFY(written == Doc().BAM.DecodeFrame(kFrame));
     QCOMPARE(Doc().WorkImage[0].GetAlpha(solid.x(), solid.y()), std::uint8_t{0});

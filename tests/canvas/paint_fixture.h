@@ -48,6 +48,11 @@ struct PaintFixture : DocumentFixture {
     Down(fx, fy, button);
     Up(fx, fy, button);
   }
+  void Drag(Point from, Point to, ShiftKeys keys = {}, std::uint8_t button = kLeftButton) {
+    tools.FormMouseDown(button, keys, ClientX(from.x), ClientY(from.y));
+    tools.FormMouseMove(keys, ClientX(to.x), ClientY(to.y));
+    tools.FormMouseUp(button, keys, ClientX(to.x), ClientY(to.y));
+  }
   void Choose(ToolKind tool) {
     options.Tool = tool;
     tools.ToolBtnClick("Tool");

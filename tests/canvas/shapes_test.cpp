@@ -20,11 +20,6 @@ struct ShapeFixture : PaintFixture {
     options.BackgroundIndex = kBack;
     before = form.WorkImage[1];
   }
-  void Drag(Point from, Point to, std::uint8_t button = kLeftButton) {
-    Down(from.x, from.y, button);
-    Move(to.x, to.y);
-    Up(to.x, to.y, button);
-  }
   int Was(int x, int y) const { return RedOf(before.GetPixel(x, y)); }
   // Every pixel of the frame: the index `expected` gives, or the original where it gives -1.
   void ExpectIndices(const std::function<int(int, int)>& expected) const {
@@ -74,7 +69,7 @@ TEST(Shapes, RightButtonSwapsTheColoursAndFillsWithTheOtherOne) {
   ShapeFixture f;
   f.options.FillStyle = ShapeFillStyle::Background;
   f.Choose(ToolKind::Rect);
-  f.Drag({10, 10}, {16, 14}, kRightButton);
+  f.Drag({10, 10}, {16, 14}, {}, kRightButton);
   f.ExpectIndices([](int x, int y) {
     if (OnBorder(x, y, 10, 10, 16, 14)) return kBack;
     return x > 10 && x < 16 && y > 10 && y < 14 ? kFore : -1;
@@ -87,7 +82,7 @@ TEST(Shapes, UnpalettedShapesDrawTheChosenColours) {
   f.options.BackgroundColour = MakeColor(10, 200, 10);
   f.options.FillStyle = ShapeFillStyle::Foreground;
   f.Choose(ToolKind::Ellipse);
-  f.Drag({4, 4}, {20, 20}, kRightButton);
+  f.Drag({4, 4}, {20, 20}, {}, kRightButton);
   EXPECT_EQ(f.ColourAt(12, 12), f.options.BackgroundColour);
   EXPECT_EQ(f.ColourAt(4, 12), f.options.BackgroundColour);
   EXPECT_EQ(f.ColourAt(25, 12), MakeColor(200, 96, 50));
@@ -143,7 +138,7 @@ TEST(Shapes, RightButtonCurveKeepsItsColoursAndAStraightCurveIsTheLine) {
     f.options.PenWidth = pen;
     f.Choose(ToolKind::Curve);
     const Point start{2, 3}, end{27, 12};
-    f.Drag(start, end, kRightButton);
+    f.Drag(start, end, {}, kRightButton);
     EXPECT_EQ(f.form.UndoCount(), 0) << "the curve waits for its control points";
     f.Click(start.x, start.y);
     f.Click(end.x, end.y);

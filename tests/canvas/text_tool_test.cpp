@@ -2,17 +2,13 @@
 
 #include "canvas/paint_fixture.h"
 #include "canvas/text_block.h"
+#include "support/text_art.h"
 
 namespace celwright {
 namespace {
 
+using testing::InkCount;
 using testing::PaintFixture;
-
-int Ink(const Bitmap& mask) {
-  int count = 0;
-  for (const auto bit : mask.Pixels()) count += bit == 0 ? 1 : 0;
-  return count;
-}
 
 // A wide paletted frame, the text tool chosen, foreground 40 on background 50.
 struct TextFixture : PaintFixture {
@@ -134,7 +130,7 @@ TEST(TextBlock, LinesStackByTheLineHeightAndTheWidestLineSetsTheWidth) {
       ASSERT_EQ(block.GetIndex(x, line + y), wide.GetIndex(x, y));
     }
   }
-  EXPECT_EQ(Ink(block), Ink(wide) + Ink(narrow));
+  EXPECT_EQ(InkCount(block), InkCount(wide) + InkCount(narrow));
   EXPECT_TRUE(RenderTextBlock(font, "").Empty());
   EXPECT_TRUE(RenderTextBlock(font, "\n\n").Empty());
   // Thousands of lines are cut to a block no taller than the widest one allowed.
@@ -149,7 +145,7 @@ TEST(TextBlock, LinesStackByTheLineHeightAndTheWidestLineSetsTheWidth) {
   const Bitmap whole = RenderTextBlock(font, "Wide line\nij\nWide line");
   ASSERT_EQ(part.Width(), whole.Width());
   ASSERT_EQ(part.Height(), whole.Height());
-  EXPECT_EQ(Ink(part), Ink(narrow));
+  EXPECT_EQ(InkCount(part), InkCount(narrow));
   for (int y = line; y < 2 * line; ++y)
     for (int x = 0; x < part.Width(); ++x) ASSERT_EQ(part.GetIndex(x, y), whole.GetIndex(x, y));
 }

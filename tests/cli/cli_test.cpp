@@ -14,7 +14,6 @@
 #include <tuple>
 
 #include "model/bam_test_util.h"
-#include "model/byte_view.h"
 #include "model/qm_BAM.h"
 #include "support/file_io.h"
 #include "support/palette_file.h"
@@ -414,7 +413,6 @@ TEST(BatchTool, TrimAndMergeIdenticalKeepEverySequenceSlot) {
   EXPECT_EQ(before, after);
 }
 
-// Picture messages are "title\r\rdetail" for message boxes; a terminal must show both parts.
 TEST(BatchTool, CheckReportsFixesAndExitsByWhatItFound) {
   const std::string warned = testing::TestFile("carot.bam");      // a warning only
   const std::string damaged = testing::TestFile("minimal_carot.bam");  // errors
@@ -439,27 +437,12 @@ TEST(BatchTool, CheckReportsFixesAndExitsByWhatItFound) {
 }
 
 TEST(BatchTool, RefusesToWriteMoreFramesThanEnginesRead) {
-  // 65535 frames of one pixel sharing one byte of data, laid out by hand.
-  std::vector<std::uint8_t> image;
-  PutTag(image, "BAM ");
-  PutTag(image, "V1  ");
-  PutU16(image, 65535);
-  image.push_back(0);
-  image.push_back(0);
-  const std::uint32_t data = 24 + 12 * 65535 + 1024;
-  PutU32(image, 24);
-  PutU32(image, 24 + 12 * 65535);
-  PutU32(image, data);
-  for (int k = 0; k < 65535; ++k) {
-    PutU16(image, 1);
-    PutU16(image, 1);
-    PutU32(image, 0);
-    PutU32(image, 0x80000000u | data);
-  }
-  image.resize(image.size() + 1024 + 1, 0);
+  testing::HandBam image;  // 65535 frames of one pixel sharing one byte of data
+  image.frames.assign(65535, testing::HandFrame{1, 1, 0});
+  image.data = {3};
   const auto big = testing::TempPath("cli-65535.bam"), out = testing::TempPath("cli-65535-out.bam");
   std::filesystem::remove(out);
-  WriteFileAtomically(big, image);
+  WriteFileAtomically(big, image.Bytes());
   const Result convert = RunTool("convert " + big.string() + " " + out.string());
   EXPECT_EQ(convert.status, 1);
   EXPECT_NE(convert.err.find("65534"), std::string::npos) << convert.err;
@@ -467,6 +450,7 @@ TEST(BatchTool, RefusesToWriteMoreFramesThanEnginesRead) {
   EXPECT_EQ(RunTool("check " + big.string()).status, 1);
 }
 
+// Picture messages are "title\r\rdetail" for message boxes; a terminal must show both parts.
 TEST(BatchTool, PictureErrorsKeepTitleAndDetailOnATerminal) {
   const auto folder = testing::TempPath("cli-blocked");
   std::filesystem::remove_all(folder);

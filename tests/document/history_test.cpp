@@ -2,13 +2,12 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 
 #include "document/document_test_util.h"
 #include "document/frames_manager_ops.h"
+#include "support/file_io.h"
 
 namespace celwright::testing {
 namespace {
@@ -20,9 +19,7 @@ std::vector<std::uint8_t> Saved(TBAMForm& form) {
   form.CommitPendingEdits();
   const std::string path = ::testing::TempDir() + "history_" + std::to_string(getpid()) + ".bam";
   form.BAM.SaveToFile(path, form.BAM.GetBAMType(), false, false);
-  std::ifstream in(path, std::ios::binary);
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
+  std::vector<std::uint8_t> bytes = ReadWholeFile(path);
   std::filesystem::remove(path);
   return bytes;
 }
@@ -216,7 +213,6 @@ TEST(History, RandomEditsAndUndosMatchFullCopies) {
   }
 }
 
-
 // Frames of a megabyte and more are deflated on a thread of their own, and the side after the
 // newest change is taken from the animation only when that change is undone: a walk of edits,
 // undos, redos and a new branch must still give back every state byte for byte.
@@ -250,31 +246,25 @@ TEST(History, LargeFramesUndoAndRedoByteForByte) {
     states.push_back(bam.Data);
   };
   DocumentProperties moved = properties;
-  const auto expect_state = [&](std::size_t index) {
-    EXPECT_EQ(bam.Data, states[index]) << "state " << index;
+  // Undoes every step, then redoes `redos` of them, checking each state on the way.
+  const auto walk = [&](std::size_t redos) {
+    for (std::size_t i = states.size() - 1; i > 0; --i) {
+      ASSERT_TRUE(history.Undo(bam, moved));
+      EXPECT_EQ(bam.Data, states[i - 1]) << "state " << i - 1;
+    }
+    for (std::size_t i = 1; i <= redos; ++i) {
+      ASSERT_TRUE(history.Redo(bam, moved));
+      EXPECT_EQ(bam.Data, states[i]) << "state " << i;
+    }
   };
   step(FrameSpan::One(0), {0});
   step(FrameSpan::All(), {0, 1});
   step(FrameSpan::One(1), {1});
-  for (std::size_t i = 3; i > 0; --i) {
-    ASSERT_TRUE(history.Undo(bam, moved));
-    expect_state(i - 1);
-  }
-  for (std::size_t i = 1; i <= 2; ++i) {
-    ASSERT_TRUE(history.Redo(bam, moved));
-    expect_state(i);
-  }
+  walk(2);
   // A new step ends the redo branch (the third step) and keeps the other two.
   states.resize(3);
   step(FrameSpan::One(0), {0});
-  for (std::size_t i = 3; i > 0; --i) {
-    ASSERT_TRUE(history.Undo(bam, moved));
-    expect_state(i - 1);
-  }
-  for (std::size_t i = 1; i <= 3; ++i) {
-    ASSERT_TRUE(history.Redo(bam, moved));
-    expect_state(i);
-  }
+  walk(3);
   EXPECT_FALSE(history.Redo(bam, moved));
 }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <random>
+#include <tuple>
 
 #include "model/bam_export.h"
 #include "model/bam_test_util.h"
@@ -152,11 +153,16 @@ void DuplicateColourExample(TBAM& bam) {
   }
 }
 
+// Every imported frame is the box around the exported entries, centred at half its size, with
+// each entry's indices at its place in the box.
 void ExpectSameIndices(const TBAM& source, const TBAM& imported, int first_new_frame) {
   const TCycleItem cycle = source.GetCycle(0);
   const ExportBox box = ComputeExportBox(source, cycle);
   ASSERT_EQ(imported.FrameCount() - first_new_frame, cycle.Count);
   for (int j = 0; j < cycle.Count; ++j) {
+    const TBAMFrame made = imported.GetFrame(first_new_frame + j);
+    EXPECT_EQ(std::tie(made.Width, made.Height, made.CentreX, made.CentreY),
+              std::make_tuple(box.Width(), box.Height(), box.Width() / 2, box.Height() / 2));
     std::vector<std::uint8_t> expected(static_cast<std::size_t>(box.Width()) * box.Height(), 0);
     const TBAMFrame frame = source.GetFrame(cycle.Frames[j]);
     const std::vector<std::uint8_t> raw = source.DecodeFrame(cycle.Frames[j]);
@@ -178,6 +184,7 @@ TEST(OwnExports, ComeBackWithTheSameIndices) {
   ExpectSameIndices(bam, bam, 3);
   bam.ImportAVI(avi);
   ExpectSameIndices(bam, bam, 6);
+  EXPECT_EQ(bam.CycleCount(), 3);  // each import adds its sequence
 
   // Opened as a new document, the GIF keeps its palette as well.
   TBAM fresh;
@@ -185,7 +192,7 @@ TEST(OwnExports, ComeBackWithTheSameIndices) {
   UseDefaultColours(fresh);
   fresh.ImportGIF(gif);
   ExpectSameIndices(bam, fresh, 0);
-  EXPECT_EQ(fresh.Palette[12], bam.Palette[12]);
+  EXPECT_EQ(fresh.Palette, bam.GetDisplayHPalette());
 
   // Unpaletted, the GIF's see-through entry 0 is the transparent colour as well.
   bam.SetBAMType(kUnpalettedBAM);

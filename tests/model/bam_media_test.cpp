@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <tuple>
 
 #include "model/bam_export.h"
 #include "model/bam_test_util.h"
@@ -64,50 +63,6 @@ TEST(ExportCycleAsBAM, WritesEachFrameOnceAndKeepsRepeats) {
   EXPECT_EQ(exported.DecodeFrame(1), bam.DecodeFrame(0));
   EXPECT_EQ(exported.GetFrame(1).CentreX, 5);
   EXPECT_EQ(exported.Palette, bam.Palette);
-}
-
-// Every imported frame is the box picture of the exported entry, centred at half its size.
-void ExpectImportedCycle(const TBAM& source, const TBAM& imported, int first_new_frame) {
-  const TCycleItem cycle = source.GetCycle(0);
-  const ExportBox box = ComputeExportBox(source, cycle);
-  ASSERT_EQ(imported.FrameCount() - first_new_frame, cycle.Count);
-  for (int j = 0; j < cycle.Count; ++j) {
-    const int frame = first_new_frame + j;
-    const TBAMFrame f = imported.GetFrame(frame);
-    EXPECT_EQ(std::tie(f.Width, f.Height, f.CentreX, f.CentreY),
-              std::make_tuple(box.Width(), box.Height(), box.Width() / 2, box.Height() / 2));
-    Bitmap picture;
-    imported.GetFrameBitmap(frame, picture, nullptr);
-    EXPECT_EQ(picture, RenderInBox(source, cycle.Frames[j], box)) << "entry " << j;
-  }
-  const TCycleItem added = imported.GetCycle(imported.CycleCount() - 1);
-  EXPECT_EQ(added.Count, cycle.Count);
-}
-
-TEST(VideoRoundTrip, AviExportImportsBackAsTheSameFrames) {
-  TBAM bam;
-  BoxExample(bam);
-  const auto path = TempPath("cycle.AVI");
-  bam.ExportAVI(path, 0);
-  const std::string written = path.string();
-  ASSERT_TRUE(std::filesystem::exists(written));
-  const int before = bam.FrameCount();
-  bam.ImportAVI(written);
-  ExpectImportedCycle(bam, bam, before);
-  EXPECT_EQ(bam.CycleCount(), 2);
-}
-
-TEST(VideoRoundTrip, GifIntoAnEmptyDocumentBringsItsPalette) {
-  TBAM bam;
-  BoxExample(bam);
-  const auto path = TempPath("cycle.gif");
-  bam.ExportGIF(path, 0);
-  TBAM fresh;
-  fresh.NewBAM(kUntitledBAM, true);
-  fresh.OverrideTransCol = fresh.OverrideShadowCol = false;
-  fresh.ImportGIF(path);
-  EXPECT_EQ(fresh.Palette, bam.GetDisplayHPalette());
-  ExpectImportedCycle(bam, fresh, 0);
 }
 
 TEST(VideoImport, FilesFromOtherProgramsKeepEveryFrame) {

@@ -20,40 +20,17 @@ namespace {
 using testing::MakeSample;
 using testing::TempPath;
 
-struct RawFrame {
-  std::uint16_t width, height;
-  std::uint32_t offset;  // with bit 31 set for frames stored without RLE
-};
+using testing::HandFrame;
 
-// A paletted BAM image: header, frame table, one cycle of every frame, palette, lookup table,
-// then `data` at the offset `DataOffset(frame_count)`.
-std::uint32_t DataOffset(std::size_t frames) { return static_cast<std::uint32_t>(24 + 12 * frames + 4 + 1024 + 2 * frames); }
-
-std::vector<std::uint8_t> PalettedImage(const std::vector<RawFrame>& frames,
+// A paletted BAM image of `frames` in one sequence, their offsets relative to `data`.
+std::vector<std::uint8_t> PalettedImage(const std::vector<HandFrame>& frames,
                                         const std::vector<std::uint8_t>& data) {
-  std::vector<std::uint8_t> out;
-  const auto n = static_cast<std::uint32_t>(frames.size());
-  PutTag(out, "BAM ");
-  PutTag(out, "V1  ");
-  PutU16(out, n);
-  out.push_back(1);
-  out.push_back(0);  // key index 0
-  PutU32(out, 24);
-  PutU32(out, 24 + 12 * n + 4);
-  PutU32(out, 24 + 12 * n + 4 + 1024);
-  for (const RawFrame& f : frames) {
-    PutU16(out, f.width);
-    PutU16(out, f.height);
-    PutU16(out, 0);
-    PutU16(out, 0);
-    PutU32(out, f.offset);
-  }
-  PutU16(out, n);
-  PutU16(out, 0);
-  for (int i = 0; i < 1024; ++i) out.push_back(static_cast<std::uint8_t>(i));
-  for (std::uint32_t i = 0; i < n; ++i) PutU16(out, i);
-  out.insert(out.end(), data.begin(), data.end());
-  return out;
+  testing::HandBam bam;
+  bam.frames = frames;
+  bam.cycles = {{static_cast<std::uint16_t>(frames.size()), 0}};
+  for (std::size_t i = 0; i < frames.size(); ++i) bam.lookup.push_back(static_cast<std::uint16_t>(i));
+  bam.data = data;
+  return bam.Bytes();
 }
 
 std::vector<std::uint8_t> Compressed(const std::vector<std::uint8_t>& image, std::uint32_t stated) {
@@ -116,7 +93,7 @@ TEST(FramePositions, StayEqualToTheSumOfSizesThroughEveryEdit) {
 TEST(BoundedLoad, FramesSharingTheirDataAreReadOnceAndKeepTheirPixels) {
   // 300 frames, all pointing at one 3 x 2 frame: loads, every frame decodes to it.
   const std::vector<std::uint8_t> data = {5, 0, 1, 7, 8, 9};  // 5, key run of 2, 7, 8, 9
-  std::vector<RawFrame> frames(300, RawFrame{3, 2, DataOffset(300)});
+  std::vector<HandFrame> frames(300, HandFrame{3, 2, 0, true});
   const auto path = TempPath("shared.bam");
   WriteFileAtomically(path, PalettedImage(frames, data));
   TBAM bam;
@@ -134,12 +111,12 @@ TEST(BoundedLoad, FrameTablesThatWouldReadTheFileOverAndOverAreRefusedBeforeTheW
   // file again, gigabytes in all.
   std::vector<std::uint8_t> key_runs;
   for (int i = 0; i < 65536; ++i) key_runs.insert(key_runs.end(), {0, 255});
-  const std::vector<RawFrame> one_offset(16000, RawFrame{4096, 4096, DataOffset(16000)});
+  const std::vector<HandFrame> one_offset(16000, HandFrame{4096, 4096, 0, true});
   // 2,000 distinct offsets into literals: every scan runs to the end.
-  std::vector<RawFrame> staggered;
-  for (std::uint32_t i = 0; i < 2000; ++i) staggered.push_back({4096, 4096, DataOffset(2000) + i});
+  std::vector<HandFrame> staggered;
+  for (std::uint32_t i = 0; i < 2000; ++i) staggered.push_back({4096, 4096, i, true});
   const struct {
-    const std::vector<RawFrame>& frames;
+    const std::vector<HandFrame>& frames;
     std::vector<std::uint8_t> data;
     const char* message;
   } cases[] = {{one_offset, key_runs, "frame table is damaged"},
@@ -156,7 +133,7 @@ TEST(BoundedLoad, FrameTablesThatWouldReadTheFileOverAndOverAreRefusedBeforeTheW
 TEST(BoundedLoad, RepairIsBoundedByTheFileSize) {
   // A small frame whose data ends early is repaired and reported.
   const auto path = TempPath("repair.bam");
-  WriteFileAtomically(path, PalettedImage({{100, 100, DataOffset(1)}}, {4, 4, 4}));
+  WriteFileAtomically(path, PalettedImage({{100, 100, 0, true}}, {4, 4, 4}));
   TBAM bam;
   ASSERT_TRUE(bam.LoadFromFile(path)) << bam.ErrorMessage;
   ASSERT_EQ(bam.Warnings.size(), 1u);
@@ -166,8 +143,8 @@ TEST(BoundedLoad, RepairIsBoundedByTheFileSize) {
   EXPECT_EQ(pixels[3], 0);
 
   // A few-KB file asking for 4 x 16 M pixels of repair is refused before any of it.
-  std::vector<RawFrame> frames;
-  for (std::uint32_t i = 0; i < 4; ++i) frames.push_back({4096, 4096, DataOffset(4) + i});
+  std::vector<HandFrame> frames;
+  for (std::uint32_t i = 0; i < 4; ++i) frames.push_back({4096, 4096, i, true});
   WriteFileAtomically(path, PalettedImage(frames, {1, 2, 3, 4}));
   EXPECT_FALSE(bam.LoadFromFile(path));
   EXPECT_NE(bam.ErrorMessage.find("too large to repair"), std::string::npos) << bam.ErrorMessage;
@@ -200,7 +177,7 @@ TEST(BoundedLoad, AHugeStatedLengthIsOnlyAHint) {
 TEST(BoundedLoad, CompressedDataPastWhatTheHeaderDescribesIsIgnored) {
   // One 4 x 4 frame followed by 64 MiB of zeros inside the stream: only what the header can
   // reach is unpacked.
-  auto image = PalettedImage({{4, 4, DataOffset(1) | 0x80000000u}},
+  auto image = PalettedImage({{4, 4, 0}},
                              std::vector<std::uint8_t>(16, 7));
   const std::size_t described = image.size();
   image.resize(image.size() + (std::size_t{64} << 20));
@@ -223,7 +200,7 @@ TEST(BoundedLoad, HugeFramesAreRefusedByNameInsteadOfDecoded) {
     data.push_back(255);
   }
   const auto path = TempPath("huge-frame.bam");
-  WriteFileAtomically(path, PalettedImage({{16384, 8192, DataOffset(1)}}, data));
+  WriteFileAtomically(path, PalettedImage({{16384, 8192, 0, true}}, data));
   TBAM bam;
   ASSERT_TRUE(bam.LoadFromFile(path)) << bam.ErrorMessage;
   try {

@@ -19,62 +19,9 @@
 namespace celwright {
 namespace {
 
+using testing::HandBam;
+using testing::HandFrame;
 using testing::TempPath;
-
-// A paletted BAM V1 laid out by hand: header, frames, cycles, palette, lookup, data. Frame
-// offsets are relative to the data block unless `absolute`.
-struct HandFrame {
-  std::uint16_t width = 0, height = 0;
-  std::uint32_t offset = 0;
-  bool encoded = false;
-  bool absolute = false;
-};
-
-struct HandBam {
-  std::uint8_t key = 0;
-  std::array<std::array<std::uint8_t, 4>, 256> palette{};  // red, green, blue, 4th byte
-  std::vector<HandFrame> frames;
-  std::vector<std::pair<std::uint16_t, std::uint16_t>> cycles;  // count, first
-  std::vector<std::uint16_t> lookup;
-  std::vector<std::uint8_t> data;
-
-  HandBam() {
-    for (int i = 0; i < 256; ++i) palette[i] = {std::uint8_t(i), std::uint8_t(i / 2), 9, 0};
-  }
-  std::uint32_t DataStart() const {
-    return static_cast<std::uint32_t>(24 + 12 * frames.size() + 4 * cycles.size() + 1024 +
-                                      2 * lookup.size());
-  }
-  std::vector<std::uint8_t> Bytes() const {
-    std::vector<std::uint8_t> out;
-    const auto f = static_cast<std::uint32_t>(frames.size());
-    const auto c = static_cast<std::uint32_t>(cycles.size());
-    PutTag(out, "BAM ");
-    PutTag(out, "V1  ");
-    PutU16(out, f);
-    out.push_back(static_cast<std::uint8_t>(c));
-    out.push_back(key);
-    PutU32(out, 24);
-    PutU32(out, 24 + 12 * f + 4 * c);
-    PutU32(out, 24 + 12 * f + 4 * c + 1024);
-    for (const HandFrame& frame : frames) {
-      PutU16(out, frame.width);
-      PutU16(out, frame.height);
-      PutU16(out, 0);
-      PutU16(out, 0);
-      PutU32(out, (frame.absolute ? frame.offset : DataStart() + frame.offset) |
-                      (frame.encoded ? 0u : 0x80000000u));
-    }
-    for (const auto& [count, first] : cycles) {
-      PutU16(out, count);
-      PutU16(out, first);
-    }
-    for (const auto& entry : palette) out.insert(out.end(), {entry[2], entry[1], entry[0], entry[3]});
-    for (std::uint16_t entry : lookup) PutU16(out, entry);
-    out.insert(out.end(), data.begin(), data.end());
-    return out;
-  }
-};
 
 // Two raw frames of 2 x 2 in one sequence: the base of most cases.
 HandBam TwoFrames(std::vector<std::uint8_t> pixels0, std::vector<std::uint8_t> pixels1) {

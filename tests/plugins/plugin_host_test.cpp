@@ -151,11 +151,6 @@ class PluginHostTest : public QObject, public EditorFixture {
 
   std::unique_ptr<CelwrightPluginHandler> plugins_;
   QMenu* Menu(const char* name) { return form_->findChild<QMenu*>(name); }
-  std::string CopyOf(const std::string& source, const char* name) {
-    const std::string path = Temp(name);
-    std::filesystem::copy_file(source, path);
-    return path;
-  }
   void Load(const std::vector<std::filesystem::path>& folders) {
     plugins_ = std::make_unique<CelwrightPluginHandler>(*form_);
     plugins_->LoadPlugins(folders);
@@ -282,7 +277,7 @@ class PluginHostTest : public QObject, public EditorFixture {
     QVERIFY(Logged("[ABORTED] (the library handle is not a loaded plug-in)"));
 
     QVERIFY_REAL_FILE(kCarot);
-    const std::string path = CopyOf(kCarot, "carot.bam");
+    const std::string path = CopyToTemp(kCarot, "carot.bam");
     form_->OpenFile(path, dtBAM);
     TBAM& bam = Doc().BAM;
     const auto pixels = AllPixels(bam);
@@ -352,7 +347,7 @@ class PluginHostTest : public QObject, public EditorFixture {
     QVERIFY(Logged("[ABORTED] (more than 1000 plug-in menu entries"));
     QVERIFY(LogLines().size() < 1100);  // not a line for each refused entry
 
-    const std::string path = CopyOf(kSample, "sample.bam");
+    const std::string path = CopyToTemp(kSample, "sample.bam");
     form_->OpenFile(path, dtBAM);
     const AboutShown about = AboutBoxOf([&] { EntryCaptioned(plugins, "Huge About")->trigger(); });
     QVERIFY(about.Texts.isEmpty());
@@ -438,7 +433,7 @@ class PluginHostTest : public QObject, public EditorFixture {
     QCOMPARE(about.Texts, QStringList({"Example Plug-in", "1.0", "2026", "The Celwright II developers",
                                        "celwright@example.org", "example.org/celwright"}));
 
-    const std::string path = CopyOf(kSample, "sample.bam");
+    const std::string path = CopyToTemp(kSample, "sample.bam");
     form_->OpenFile(path, dtBAM);
     const Palette256 before = Doc().BAM.Palette;
     const bool compressed = Doc().BAM.Compressed;

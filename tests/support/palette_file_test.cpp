@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
+#include "support/file_io.h"
 #include "support/palette_adjust.h"
 #include "support/palette_file.h"
 #include "support/qm_tools.h"
@@ -34,8 +34,7 @@ TEST(PaletteFile, SavesTheFixedLayoutAndLoadsItBack) {
   const auto path = std::filesystem::temp_directory_path() / "celwright_palette_test.pal";
   SavePaletteFile(path, Ramp());
   ASSERT_EQ(std::filesystem::file_size(path), 1048u);
-  std::ifstream in(path, std::ios::binary);
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
   const std::vector<std::uint8_t> header = {'R',  'I',  'F', 'F', 0x10, 0x04, 0,    0,
                                             'P',  'A',  'L', ' ', 'd',  'a',  't',  'a',
                                             0x04, 0x04, 0,   0,   0x00, 0x03, 0x00, 0x01};

@@ -30,6 +30,11 @@ inline std::string Art(const Bitmap& bitmap) {
   return ToArt(bitmap, {{kWhite, '.'}, {kBlack, '#'}, {kRed, 'o'}});
 }
 
+// The black (0) pixels of a text mask.
+inline int InkCount(const Bitmap& mask) {
+  return static_cast<int>(std::count(mask.Pixels().begin(), mask.Pixels().end(), 0));
+}
+
 inline Bitmap WhiteBitmap(int width, int height) {
   Bitmap bitmap(width, height, PixelFormat::Bits24);
   std::fill(bitmap.Pixels().begin(), bitmap.Pixels().end(), std::uint8_t{0xFF});

@@ -10,15 +10,10 @@
 namespace celwright {
 namespace {
 
+using testing::InkCount;
 using testing::kBlack;
 using testing::kRed;
 using testing::kWhite;
-
-int InkCount(const Bitmap& mask) {
-  int count = 0;
-  for (const auto bit : mask.Pixels()) count += bit == 0 ? 1 : 0;
-  return count;
-}
 
 TEST(Text, ExtentGrowsWithTheTextAndTheSize) {
   Font font;
