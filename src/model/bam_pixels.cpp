@@ -175,6 +175,11 @@ void TBAM::SetFrameBitmap(std::int32_t index, const Bitmap& bitmap, const TBAMFr
   for (int y = 0; y < info.Height; ++y) {
     const std::uint8_t* in = bitmap.Row(y);
     std::uint8_t* out = raw.data() + static_cast<std::size_t>(y) * info.Width * BytesPerPixel();
+    if (paletted && bitmap.Format() == PixelFormat::Bits24) {
+      // The editor's index image, on every edit of a frame: a loop of its own.
+      for (int x = 0; x < info.Width; ++x) out[x] = in[3 * x + 2];
+      continue;
+    }
     for (int x = 0; x < info.Width; ++x) {
       if (paletted) {
         // An index image keeps the index in red; an 8-bit picture holds it directly.

@@ -1,8 +1,10 @@
 #include "model/rle.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -11,6 +13,9 @@
 namespace celwright::rle {
 
 namespace {
+
+// From this size on a frame's encoding goes through memory that is not cleared first.
+constexpr std::size_t kLargeFrameBytes = std::size_t{1} << 20;
 
 bool SamePixel(const std::uint8_t* a, const std::uint8_t* b, int bytes) {
   return bytes == 1 ? a[0] == b[0] : (a[0] == b[0] && a[1] == b[1] && a[2] == b[2]);
@@ -270,6 +275,20 @@ bool EncodeIfSmaller(const std::uint8_t* raw, std::size_t pixel_count, Key key,
                      std::vector<std::uint8_t>& out) {
   const std::size_t raw_size = pixel_count * static_cast<std::size_t>(key.bytes_per_pixel);
   // Encoding stops as soon as its output would not be strictly shorter than the raw pixels.
+  if (raw_size >= kLargeFrameBytes) {
+    // A large frame is encoded into memory that is not cleared first (the output is usually a
+    // fraction of the bound), then kept at its size.
+    const std::unique_ptr<std::uint8_t, decltype(&std::free)> scratch(
+        static_cast<std::uint8_t*>(std::malloc(raw_size)), &std::free);
+    if (!scratch) throw std::bad_alloc();
+    const std::size_t size = EncodeInto(raw, pixel_count, key, scratch.get(), raw_size - 1);
+    if (size != SIZE_MAX) {
+      out.assign(scratch.get(), scratch.get() + size);
+      return true;
+    }
+    out.assign(raw, raw + raw_size);
+    return false;
+  }
   out.resize(raw_size);
   const std::size_t size = raw_size ? EncodeInto(raw, pixel_count, key, out.data(), raw_size - 1)
                                     : SIZE_MAX;

@@ -57,7 +57,9 @@ TEST(RleIdentity, RandomFramesOfEveryShape) {
     const rle::Key key = colour ? rle::Key::Colour(0, 255, 0)
                                 : rle::Key::Index(static_cast<std::uint8_t>(random() % 3));
     const std::size_t bpp = colour ? 3 : 1;
-    const std::size_t pixels = random() % (trial % 10 == 0 ? 5000 : 200);
+    // A few frames of a megabyte and more, which are encoded through memory of their own.
+    const std::size_t pixels = trial % 1000 == 1 ? (std::size_t{1} << 20) + random() % 5000
+                                                 : random() % (trial % 10 == 0 ? 5000 : 200);
     // Key runs of every length (short, exactly 256, long) between literal stretches.
     const unsigned key_share = random() % 101;
     const unsigned max_run = 1 + random() % 600;
