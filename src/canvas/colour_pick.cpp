@@ -12,16 +12,16 @@ bool PickColour(PaintCall& call) {
   const bool foreground = call.Button == kLeftButton;
   options.ColoursChosen = true;
   if (form.Paletted()) {
-    const std::uint8_t index = RedOf(form.SelImage[1].GetPixel(call.X, call.Y));
+    const std::uint8_t index = RedOf(call.Target()[1].GetPixel(call.X, call.Y));
     (foreground ? options.ForegroundIndex : options.BackgroundIndex) = index;
     (foreground ? options.ForegroundColour : options.BackgroundColour) =
         IndexColour(form.BAM, index);
   } else {
-    const TColor colour = form.SelImage[0].GetPixel(call.X, call.Y);
+    const TColor colour = call.Target()[0].GetPixel(call.X, call.Y);
     (foreground ? options.ForegroundColour : options.BackgroundColour) = colour;
     // 255 outside true colour, where pictures have no alpha.
     (foreground ? options.ForegroundAlpha : options.BackgroundAlpha) =
-        form.SelImage[0].GetAlpha(call.X, call.Y);
+        call.Target()[0].GetAlpha(call.X, call.Y);
   }
   form.Log().Append(" [OK]");
   return true;

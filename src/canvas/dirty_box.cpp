@@ -67,6 +67,62 @@ void ToolController::SyncScratch(const Rect& box) {
   }
 }
 
+bool ToolController::PaintsDirectly() const {
+  return !form_.HasSelection && !form_.Selecting && !form_.MovingSelection;
+}
+
+void ToolController::SetAside(const Rect& box) {
+  for (std::size_t k = 0; k < 2; ++k) {
+    const Bitmap& work = form_.WorkImage[k];
+    const Rect inside = box.Intersect(BoundsOf(work));
+    const std::size_t row = static_cast<std::size_t>(work.BytesPerPixel()) *
+                            static_cast<std::size_t>(std::max(inside.Width(), 0));
+    aside_[k].resize(row * static_cast<std::size_t>(std::max(inside.Height(), 0)));
+    const std::size_t offset = static_cast<std::size_t>(work.BytesPerPixel()) *
+                               static_cast<std::size_t>(std::max(inside.left, 0));
+    for (int y = inside.top; y < inside.bottom; ++y)
+      std::memcpy(aside_[k].data() + row * static_cast<std::size_t>(y - inside.top),
+                  work.Row(y) + offset, row);
+  }
+}
+
+bool ToolController::ChangedSinceAside(const Rect& box) const {
+  for (std::size_t k = 0; k < 2; ++k) {
+    const Bitmap& work = form_.WorkImage[k];
+    const Rect inside = box.Intersect(BoundsOf(work));
+    const std::size_t row = static_cast<std::size_t>(work.BytesPerPixel()) *
+                            static_cast<std::size_t>(std::max(inside.Width(), 0));
+    if (aside_[k].size() != row * static_cast<std::size_t>(std::max(inside.Height(), 0)))
+      return true;  // the frame changed size under the step: something did change
+    const std::size_t offset = static_cast<std::size_t>(work.BytesPerPixel()) *
+                               static_cast<std::size_t>(std::max(inside.left, 0));
+    for (int y = inside.top; y < inside.bottom; ++y) {
+      if (std::memcmp(aside_[k].data() + row * static_cast<std::size_t>(y - inside.top),
+                      work.Row(y) + offset, row) != 0)
+        return true;
+    }
+  }
+  return false;
+}
+
+bool ToolController::FillChanges(const PaintCall& call) const {
+  // Every pixel of the region holds the seed's values: the index decides the colour in a
+  // paletted frame, and the index image of an unpaletted one is blank. The fill changes
+  // something exactly when it writes other values at the seed.
+  const Point p = call.Here();
+  for (std::size_t k = 0; k < 2; ++k) {
+    const Bitmap& plane = form_.WorkImage[k];
+    if (!plane.Contains(p.x, p.y)) continue;
+    const PixelValue value = k == 0 ? DrawColourValue(plane, call)
+                                    : EncodeColor(plane, MakeColor(call.DrawIndex, 0, 0));
+    const std::size_t bytes = static_cast<std::size_t>(plane.BytesPerPixel());
+    if (value.size != plane.BytesPerPixel() ||
+        std::memcmp(plane.Row(p.y) + bytes * static_cast<std::size_t>(p.x), value.bytes, bytes) != 0)
+      return true;
+  }
+  return false;
+}
+
 Rect ToolController::OverlayBoxAt(Point p) const {
   const TBAMFrame& frame = form_.FrameRec;
   const Rect whole{0, 0, frame.Width, frame.Height};

@@ -24,7 +24,7 @@ void Inform(TBAMForm& form, const char* text) {
 // image in the draw index.
 void FillRows(PaintCall& call, const FigureRows& rows) {
   for (int k = 0; k < 2; ++k) {
-    Bitmap& image = call.Form.SelImage[static_cast<std::size_t>(k)];
+    Bitmap& image = call.Target()[static_cast<std::size_t>(k)];
     const PixelValue value = k == 0 ? DrawColourValue(image, call)
                                     : EncodeColor(image, MakeColor(call.DrawIndex, 0, 0));
     EmitFill(rows, SpanWriter(image, BoundsOf(image), value));
@@ -32,12 +32,12 @@ void FillRows(PaintCall& call, const FigureRows& rows) {
 }
 
 void SetBoth(PaintCall& call, Point p) {
-  call.Form.SelImage[0].SetPixelAlpha(p.x, p.y, call.DrawColour, call.DrawAlpha);
-  call.Form.SelImage[1].SetPixel(p.x, p.y, MakeColor(call.DrawIndex, 0, 0));
+  call.Target()[0].SetPixelAlpha(p.x, p.y, call.DrawColour, call.DrawAlpha);
+  call.Target()[1].SetPixel(p.x, p.y, MakeColor(call.DrawIndex, 0, 0));
 }
 
 void BrushDab(PaintCall& call, const Rect& r, int shape) {
-  const Rect bounds = BoundsOf(call.Form.SelImage[0]);
+  const Rect bounds = BoundsOf(call.Target()[0]);
   switch (shape) {
     case 0:
       FillRows(call, EllipseRows(r, bounds));
@@ -82,25 +82,26 @@ void EraseForegroundDab(PaintCall& call, Point at, const Rect& r, int shape, int
   TBAMForm& form = call.Form;
   const bool paletted = form.Paletted();
   for (const Point& p : EraseFootprint(at.x, at.y, r, shape, w, h)) {
-    if (!form.SelImage[0].Contains(p.x, p.y)) continue;
-    const bool hit = paletted ? RedOf(form.SelImage[1].GetPixel(p.x, p.y)) == call.OtherIndex
-                              : form.SelImage[0].GetPixel(p.x, p.y) == call.OtherColour;
+    if (!call.Target()[0].Contains(p.x, p.y)) continue;
+    const bool hit = paletted ? RedOf(call.Target()[1].GetPixel(p.x, p.y)) == call.OtherIndex
+                              : call.Target()[0].GetPixel(p.x, p.y) == call.OtherColour;
     if (hit) SetBoth(call, p);
   }
 }
 
-void StampDab(TBAMForm& form, const std::array<Bitmap, 3>& copied, Point at) {
+void StampDab(const PaintCall& call, const std::array<Bitmap, 3>& copied, Point at) {
   const int left = at.x - copied[0].Width() / 2, top = at.y - copied[0].Height() / 2;
-  for (std::size_t k = 0; k < 2; ++k) MaskBlt(form.SelImage[k], left, top, copied[k], copied[2]);
+  for (std::size_t k = 0; k < 2; ++k) MaskBlt(call.Target()[k], left, top, copied[k], copied[2]);
 }
 
-void CloneDab(TBAMForm& form, Point at, const Rect& r, const Bitmap& mask, int w, int h) {
+void CloneDab(const PaintCall& call, Point at, const Rect& r, const Bitmap& mask, int w, int h) {
+  const TBAMForm& form = call.Form;
   const ToolState& tool = form.Tool;
   const int source_x = tool.CloneOrigin.x + at.x - tool.PolyPoints[0].x;
   const int source_y = tool.CloneOrigin.y + at.y - tool.PolyPoints[0].y;
   // The brush picture's column 0 is blank: the shape's W columns start at column 1.
   for (std::size_t k = 0; k < 2; ++k) {
-    MaskBlt(form.SelImage[k], r.left, r.top, w, h, form.CloneSource[k], source_x, source_y, mask, 1,
+    MaskBlt(call.Target()[k], r.left, r.top, w, h, form.CloneSource[k], source_x, source_y, mask, 1,
             0);
   }
 }
@@ -130,7 +131,7 @@ bool PaintBrushFamily(PaintCall& call) {
     tool.PointCount = 2;
     tool.PolyPoints.resize(2);
     tool.PolyPoints[1] = call.Here();
-    form.CloneSource = form.SelImage;
+    form.CloneSource = call.Target();
     const Rect source = BrushDrawRect(call.X, call.Y, w, h);
     tool.CloneOrigin = {source.left, source.top};
     form.Log().Append(" [OK]");
@@ -168,9 +169,9 @@ bool PaintBrushFamily(PaintCall& call) {
   for (const Point& p : StrokePoints(tool.LastPoint, call.Here(), call.IncludeEnd)) {
     tool.DrawRect = BrushDrawRect(p.x, p.y, w, h);
     if (kind == ToolKind::Stamp) {
-      StampDab(form, *call.Stamp, p);
+      StampDab(call, *call.Stamp, p);
     } else if (kind == ToolKind::CloneBrush) {
-      CloneDab(form, p, tool.DrawRect, clone_mask, w, h);
+      CloneDab(call, p, tool.DrawRect, clone_mask, w, h);
     } else if (kind == ToolKind::Erase && call.Button == kRightButton) {
       EraseForegroundDab(call, p, tool.DrawRect, shape, w, h);
     } else {

@@ -9,8 +9,8 @@ namespace celwright {
 bool PaintFill(PaintCall& call) {
   TBAMForm& form = call.Form;
   form.Log().Line("MDFY: Draw: Fill...");
-  Bitmap& colours = form.SelImage[0];
-  Bitmap& indices = form.SelImage[1];
+  Bitmap& colours = call.Target()[0];
+  Bitmap& indices = call.Target()[1];
   const PixelValue colour = DrawColourValue(colours, call);
   const PixelValue index = EncodeColor(indices, MakeColor(call.DrawIndex, 0, 0));
   const Rect bounds = BoundsOf(colours);

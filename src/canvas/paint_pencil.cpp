@@ -7,8 +7,8 @@ bool PaintPencil(PaintCall& call) {
   form.Log().Line("MDFY: Draw: Pencil...");
   const TColor index_value = MakeColor(call.DrawIndex, 0, 0);
   for (const Point& p : StrokePoints(form.Tool.LastPoint, call.Here(), call.IncludeEnd)) {
-    form.SelImage[0].SetPixelAlpha(p.x, p.y, call.DrawColour, call.DrawAlpha);
-    form.SelImage[1].SetPixel(p.x, p.y, index_value);
+    call.Target()[0].SetPixelAlpha(p.x, p.y, call.DrawColour, call.DrawAlpha);
+    call.Target()[1].SetPixel(p.x, p.y, index_value);
   }
   form.Tool.LastPoint = call.Here();
   form.Log().Append(" [OK]");

@@ -28,8 +28,12 @@ struct PaintCall {
   bool IncludeEnd = false;
   // The stamp tool's copy made ready for this document (colours, index image, mask).
   const std::array<Bitmap, 3>* Stamp = nullptr;
+  // The pair the tool paints on: the scratch pair, or the frame itself where every pixel is
+  // editable (no selection).
+  std::array<Bitmap, 2>* Pair = nullptr;
 
   Point Here() const { return {X, Y}; }
+  std::array<Bitmap, 2>& Target() const { return Pair ? *Pair : Form.SelImage; }
 };
 
 // The draw colour as `image` stores it: in a 32-bit image with the call's alpha.

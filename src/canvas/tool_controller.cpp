@@ -81,18 +81,22 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
   // A stroke step changes only the pixels its dabs cover: the box is all that is compared,
   // copied and redrawn.
   std::optional<Rect> step_box;
+  const Rect whole{0, 0, frame.Width, frame.Height};
+  const bool direct = PaintsDirectly();
+  if (direct) call.Pair = &form_.WorkImage;
+  bool fill_changes = false;
   switch (options.Tool) {
     case ToolKind::Mag:
       ZoomStep(button);
       return;
     case ToolKind::ColPick:
-      form_.SelImage = form_.WorkImage;
+      if (!direct) form_.SelImage = form_.WorkImage;
       PickColour(call);
       if (ColoursChanged) ColoursChanged();
       break;
     case ToolKind::Pencil:
       step_box = StrokeBox(call);
-      SyncScratch(*step_box);
+      direct ? SetAside(*step_box) : SyncScratch(*step_box);
       copy_back = PaintPencil(call);
       break;
     case ToolKind::Brush:
@@ -100,7 +104,9 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
     case ToolKind::CloneBrush:
     case ToolKind::Stamp:
       step_box = StrokeBox(call);
-      if (step_box) {
+      if (direct) {
+        SetAside(step_box.value_or(whole));
+      } else if (step_box) {
         SyncScratch(*step_box);
       } else {
         form_.SelImage = form_.WorkImage;
@@ -109,7 +115,11 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
       if (!copy_back) return;
       break;
     case ToolKind::Fill:
-      form_.SelImage = form_.WorkImage;
+      if (direct) {
+        fill_changes = FillChanges(call);
+      } else {
+        form_.SelImage = form_.WorkImage;
+      }
       copy_back = PaintFill(call);
       break;
     // The selection tools change the mask only, so nothing is copied back.
@@ -145,12 +155,25 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
     default:
       return;
   }
+  const bool painted_directly = direct && (options.Tool == ToolKind::Pencil ||
+                                          options.Tool == ToolKind::Brush ||
+                                          options.Tool == ToolKind::Erase ||
+                                          options.Tool == ToolKind::CloneBrush ||
+                                          options.Tool == ToolKind::Stamp ||
+                                          options.Tool == ToolKind::Fill);
+  if (copy_back && painted_directly) {
+    form_.Log().Append(" Update Image Cache...");
+    const bool changed = options.Tool == ToolKind::Fill ? fill_changes
+                                                        : ChangedSinceAside(step_box.value_or(whole));
+    if (changed) CountChange();
+    form_.Log().Append(" [OK]");
+  } else if (copy_back) {
+    step_box ? Tail(*step_box) : Tail();
+  }
   if (!step_box) {
-    if (copy_back) Tail();
     form_.RedrawImage(false);
     return;
   }
-  if (copy_back) Tail(*step_box);
   RedrawStep(*step_box);
 }
 
@@ -199,10 +222,12 @@ void ToolController::Tail(const Rect& box) {
     }
   }
   form_.Log().Append(" [OK]");
-  if (changed) {
-    form_.ImageChanged = true;
-    form_.HistoryPending = true;
-  }
+  if (changed) CountChange();
+}
+
+void ToolController::CountChange() {
+  form_.ImageChanged = true;
+  form_.HistoryPending = true;
 }
 
 void ToolController::ZoomStep(std::uint8_t button) {

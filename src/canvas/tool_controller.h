@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "canvas/pointer_shape.h"
 #include "canvas/text_block.h"
@@ -89,6 +90,14 @@ class ToolController : public ToolActivity {
   // The scratch pair made equal to the frame inside `box`: the stroke tools read and write
   // nothing outside it.
   void SyncScratch(const Rect& box);
+  // Without a selection every pixel is editable: the pencil, the brushes, the fill and the
+  // colour pick work on the frame itself, with no scratch copy of it. A stroke step sets aside
+  // only the box it may change, to tell whether anything did (dirty_box.cpp).
+  bool PaintsDirectly() const;
+  void SetAside(const Rect& box);
+  bool ChangedSinceAside(const Rect& box) const;
+  bool FillChanges(const PaintCall& call) const;
+  void CountChange();
   // Where DrawToolOverlay draws with the pointer at `p`.
   Rect OverlayBoxAt(Point p) const;
   // Redraws `changed` (frame pixels) and the tool overlay's old and new place only.
@@ -124,6 +133,7 @@ class ToolController : public ToolActivity {
   // The press being handled closes the polygon of a selection.
   bool closing_polygon_ = false;
   Bitmap brush_picture_;
+  std::array<std::vector<std::uint8_t>, 2> aside_;
   // The copy the stamp paints, as the document's palette shows it: made at each press.
   std::array<Bitmap, 3> stamp_;
   std::array<int, 3> brush_key_{-1, -1, -1};

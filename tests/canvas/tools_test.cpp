@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -126,6 +128,34 @@ TEST(Fill, PalettedFillFollowsTheIndexImage) {
     for (int x = 0; x < 12; ++x) EXPECT_EQ(f.IndexAt(x, y), x < 4 ? 77 : (x < 8 ? 6 : 5));
   EXPECT_EQ(f.form.WorkImage[0], f.Rendered());
   EXPECT_EQ(f.form.UndoCount(), 1);
+}
+
+// Without a selection the tools paint on the frame itself and tell a change by comparing; with
+// one they go through the scratch copy. Either way a click that changes nothing is no step, and
+// one that changes pixels is one step that undoes.
+TEST(Tools, AClickIsAStepExactlyWhenItChangesPixelsWithOrWithoutASelection) {
+  for (const bool paletted : {true, false}) {
+    for (const bool selection : {false, true}) {
+      SCOPED_TRACE(std::string(paletted ? "paletted" : "unpaletted") +
+                   (selection ? ", all selected" : ""));
+      PaintFixture f(paletted);
+      if (selection) f.form.SelectionAll();
+      f.options.ForegroundIndex = static_cast<std::uint8_t>(f.IndexAt(4, 4));
+      f.options.ForegroundColour = f.ColourAt(4, 4);
+      for (const ToolKind tool : {ToolKind::Pencil, ToolKind::Brush, ToolKind::Fill}) {
+        f.options.BrushWidth = f.options.BrushHeight = 1;
+        f.Choose(tool);
+        f.Click(4, 4);
+      }
+      EXPECT_EQ(f.form.UndoCount(), 0);
+      f.Choose(ToolKind::Fill);
+      f.Click(5, 4);  // a neighbour of another index or colour
+      EXPECT_EQ(f.form.UndoCount(), 1);
+      EXPECT_EQ(f.ColourAt(5, 4), f.ColourAt(4, 4));
+      f.form.Undo();
+      EXPECT_NE(f.ColourAt(5, 4), f.ColourAt(4, 4));
+    }
+  }
 }
 
 TEST(ColourPick, TakesTheIndexOrTheExactColour) {
