@@ -196,10 +196,9 @@ void TBAM::SetFrameBitmap(std::int32_t index, const Bitmap& bitmap, const TBAMFr
       }
     }
   }
-  std::vector<std::uint8_t> bytes;
   TBAMFrame updated = info;
-  updated.RLE = rle::EncodeIfSmaller(raw.data(), pixels, CompressionKey(), bytes);
-  ReplaceFrameData(index, bytes, updated);
+  updated.RLE = rle::EncodeInPlaceIfSmaller(raw, pixels, CompressionKey());
+  ReplaceFrameData(index, raw, updated);
 }
 
 }  // namespace celwright

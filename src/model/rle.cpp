@@ -276,18 +276,8 @@ bool EncodeIfSmaller(const std::uint8_t* raw, std::size_t pixel_count, Key key,
   const std::size_t raw_size = pixel_count * static_cast<std::size_t>(key.bytes_per_pixel);
   // Encoding stops as soon as its output would not be strictly shorter than the raw pixels.
   if (raw_size >= kLargeFrameBytes) {
-    // A large frame is encoded into memory that is not cleared first (the output is usually a
-    // fraction of the bound), then kept at its size.
-    const std::unique_ptr<std::uint8_t, decltype(&std::free)> scratch(
-        static_cast<std::uint8_t*>(std::malloc(raw_size)), &std::free);
-    if (!scratch) throw std::bad_alloc();
-    const std::size_t size = EncodeInto(raw, pixel_count, key, scratch.get(), raw_size - 1);
-    if (size != SIZE_MAX) {
-      out.assign(scratch.get(), scratch.get() + size);
-      return true;
-    }
     out.assign(raw, raw + raw_size);
-    return false;
+    return EncodeInPlaceIfSmaller(out, pixel_count, key);
   }
   out.resize(raw_size);
   const std::size_t size = raw_size ? EncodeInto(raw, pixel_count, key, out.data(), raw_size - 1)
@@ -298,6 +288,21 @@ bool EncodeIfSmaller(const std::uint8_t* raw, std::size_t pixel_count, Key key,
   }
   out.assign(raw, raw + raw_size);
   return false;
+}
+
+bool EncodeInPlaceIfSmaller(std::vector<std::uint8_t>& pixels, std::size_t pixel_count, Key key) {
+  const std::size_t raw_size = pixel_count * static_cast<std::size_t>(key.bytes_per_pixel);
+  if (raw_size == 0) return false;
+  // Encoded into memory that is not cleared first: the output is usually a fraction of the
+  // bound, whose other pages are then never touched.
+  const std::unique_ptr<std::uint8_t, decltype(&std::free)> scratch(
+      static_cast<std::uint8_t*>(std::malloc(raw_size)), &std::free);
+  if (!scratch) throw std::bad_alloc();
+  const std::size_t size = EncodeInto(pixels.data(), pixel_count, key, scratch.get(), raw_size - 1);
+  if (size == SIZE_MAX) return false;
+  pixels.assign(scratch.get(), scratch.get() + size);
+  pixels.shrink_to_fit();
+  return true;
 }
 
 namespace {

@@ -51,6 +51,9 @@ std::vector<std::uint8_t> Encode(const std::uint8_t* raw, std::size_t pixel_coun
 // Returns whether the result is encoded; `out` receives the bytes to store.
 bool EncodeIfSmaller(const std::uint8_t* raw, std::size_t pixel_count, Key key,
                      std::vector<std::uint8_t>& out);
+// The same on `pixels` itself: they are replaced by their encoding when it is shorter (true),
+// and left raw otherwise, so a large frame needs no second copy of its raw pixels.
+bool EncodeInPlaceIfSmaller(std::vector<std::uint8_t>& pixels, std::size_t pixel_count, Key key);
 
 struct DecodeResult {
   std::size_t consumed = 0;   // bytes of the source read
