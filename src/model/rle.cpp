@@ -293,6 +293,9 @@ bool EncodeIfSmaller(const std::uint8_t* raw, std::size_t pixel_count, Key key,
 bool EncodeInPlaceIfSmaller(std::vector<std::uint8_t>& pixels, std::size_t pixel_count, Key key) {
   const std::size_t raw_size = pixel_count * static_cast<std::size_t>(key.bytes_per_pixel);
   if (raw_size == 0) return false;
+  // Without a key pixel nothing can be shorter: an opaque frame is not encoded in vain.
+  if (key.bytes_per_pixel == 1 && std::memchr(pixels.data(), key.value[0], raw_size) == nullptr)
+    return false;
   // Encoded into memory that is not cleared first: the output is usually a fraction of the
   // bound, whose other pages are then never touched.
   const std::unique_ptr<std::uint8_t, decltype(&std::free)> scratch(
