@@ -72,36 +72,13 @@ bool ToolController::PaintsDirectly() const {
 }
 
 void ToolController::SetAside(const Rect& box) {
-  for (std::size_t k = 0; k < 2; ++k) {
-    const Bitmap& work = form_.WorkImage[k];
-    const Rect inside = box.Intersect(BoundsOf(work));
-    const std::size_t row = static_cast<std::size_t>(work.BytesPerPixel()) *
-                            static_cast<std::size_t>(std::max(inside.Width(), 0));
-    aside_[k].resize(row * static_cast<std::size_t>(std::max(inside.Height(), 0)));
-    const std::size_t offset = static_cast<std::size_t>(work.BytesPerPixel()) *
-                               static_cast<std::size_t>(std::max(inside.left, 0));
-    for (int y = inside.top; y < inside.bottom; ++y)
-      std::memcpy(aside_[k].data() + row * static_cast<std::size_t>(y - inside.top),
-                  work.Row(y) + offset, row);
-  }
+  for (std::size_t k = 0; k < 2; ++k) CopyBoxOut(form_.WorkImage[k], box, aside_[k]);
 }
 
 bool ToolController::ChangedSinceAside(const Rect& box) const {
-  for (std::size_t k = 0; k < 2; ++k) {
-    const Bitmap& work = form_.WorkImage[k];
-    const Rect inside = box.Intersect(BoundsOf(work));
-    const std::size_t row = static_cast<std::size_t>(work.BytesPerPixel()) *
-                            static_cast<std::size_t>(std::max(inside.Width(), 0));
-    if (aside_[k].size() != row * static_cast<std::size_t>(std::max(inside.Height(), 0)))
-      return true;  // the frame changed size under the step: something did change
-    const std::size_t offset = static_cast<std::size_t>(work.BytesPerPixel()) *
-                               static_cast<std::size_t>(std::max(inside.left, 0));
-    for (int y = inside.top; y < inside.bottom; ++y) {
-      if (std::memcmp(aside_[k].data() + row * static_cast<std::size_t>(y - inside.top),
-                      work.Row(y) + offset, row) != 0)
-        return true;
-    }
-  }
+  // A frame whose size changed under the step reads as changed too.
+  for (std::size_t k = 0; k < 2; ++k)
+    if (!SameAsBox(form_.WorkImage[k], box, aside_[k])) return true;
   return false;
 }
 

@@ -85,6 +85,7 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
   const bool direct = PaintsDirectly();
   if (direct) call.Pair = &form_.WorkImage;
   bool fill_changes = false;
+  bool painted_directly = false;  // on the frame itself, telling a change without Tail
   switch (options.Tool) {
     case ToolKind::Mag:
       ZoomStep(button);
@@ -97,6 +98,7 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
     case ToolKind::Pencil:
       step_box = StrokeBox(call);
       direct ? SetAside(*step_box) : SyncScratch(*step_box);
+      painted_directly = direct;
       copy_back = PaintPencil(call);
       break;
     case ToolKind::Brush:
@@ -111,6 +113,7 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
       } else {
         form_.SelImage = form_.WorkImage;
       }
+      painted_directly = direct;
       copy_back = PaintBrushFamily(call);
       if (!copy_back) return;
       break;
@@ -120,6 +123,7 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
       } else {
         form_.SelImage = form_.WorkImage;
       }
+      painted_directly = direct;
       copy_back = PaintFill(call);
       break;
     // The selection tools change the mask only, so nothing is copied back.
@@ -155,12 +159,6 @@ void ToolController::ModifyBAM(int x, int y, std::uint8_t button) {
     default:
       return;
   }
-  const bool painted_directly = direct && (options.Tool == ToolKind::Pencil ||
-                                          options.Tool == ToolKind::Brush ||
-                                          options.Tool == ToolKind::Erase ||
-                                          options.Tool == ToolKind::CloneBrush ||
-                                          options.Tool == ToolKind::Stamp ||
-                                          options.Tool == ToolKind::Fill);
   if (copy_back && painted_directly) {
     form_.Log().Append(" Update Image Cache...");
     const bool changed = options.Tool == ToolKind::Fill ? fill_changes

@@ -18,42 +18,19 @@ class TBAMForm::ToolOverlayPass {
     if (form.OverlayKept() || !form.ToolLayer) return;
     const std::optional<Rect> box = form.ToolLayer->ToolOverlayBox();
     box_ = box ? *box : Rect{};
-    for (const Bitmap& plane : form.WorkImage) box_ = box_.Intersect(BoundsOf(plane));
-    for (std::size_t k = 0; k < 2; ++k) {
-      const Bitmap& plane = form.WorkImage[k];
-      const std::size_t row = RowBytes(plane);
-      saved_[k].resize(row * static_cast<std::size_t>(std::max(box_.Height(), 0)));
-      for (int y = box_.top; y < box_.bottom; ++y)
-        std::memcpy(saved_[k].data() + row * static_cast<std::size_t>(y - box_.top),
-                    plane.Row(y) + Offset(plane), row);
-    }
+    for (std::size_t k = 0; k < 2; ++k) CopyBoxOut(form.WorkImage[k], box_, saved_[k]);
     active_ = true;
     // Called even with nothing to draw: the tool notes where its overlay last was.
     form.ToolLayer->DrawToolOverlay(form.WorkImage);
   }
   ~ToolOverlayPass() {
     if (!active_) return;
-    for (std::size_t k = 0; k < 2; ++k) {
-      Bitmap& plane = form_.WorkImage[k];
-      const std::size_t row = RowBytes(plane);
-      for (int y = box_.top; y < box_.bottom; ++y)
-        std::memcpy(plane.Row(y) + Offset(plane),
-                    saved_[k].data() + row * static_cast<std::size_t>(y - box_.top), row);
-    }
+    for (std::size_t k = 0; k < 2; ++k) CopyBoxIn(form_.WorkImage[k], box_, saved_[k]);
   }
   ToolOverlayPass(const ToolOverlayPass&) = delete;
   ToolOverlayPass& operator=(const ToolOverlayPass&) = delete;
 
  private:
-  std::size_t RowBytes(const Bitmap& plane) const {
-    return box_.Empty() ? 0
-                        : static_cast<std::size_t>(plane.BytesPerPixel()) *
-                              static_cast<std::size_t>(box_.Width());
-  }
-  std::size_t Offset(const Bitmap& plane) const {
-    return static_cast<std::size_t>(plane.BytesPerPixel()) * static_cast<std::size_t>(box_.left);
-  }
-
   TBAMForm& form_;
   Rect box_{};
   std::array<std::vector<std::uint8_t>, 2> saved_;

@@ -62,6 +62,55 @@ void FillSpan(Bitmap& bitmap, const Rect& clip, int y, int x_begin, int x_end,
   for (; left > 0; left -= size, p += size) std::memcpy(p, value.bytes, size);
 }
 
+namespace {
+
+// Where `box` lies in `bitmap`'s bytes: its rows' first byte, their length and their count.
+struct BoxBytes {
+  Rect area;
+  std::size_t offset = 0;
+  std::size_t row = 0;
+  std::size_t Size() const { return row * static_cast<std::size_t>(area.Height()); }
+};
+
+BoxBytes BytesOf(const Bitmap& bitmap, const Rect& box) {
+  BoxBytes b;
+  b.area = box.Intersect(BoundsOf(bitmap));
+  if (b.area.Empty()) return {};
+  const auto bytes = static_cast<std::size_t>(bitmap.BytesPerPixel());
+  b.offset = bytes * static_cast<std::size_t>(b.area.left);
+  b.row = bytes * static_cast<std::size_t>(b.area.Width());
+  return b;
+}
+
+}  // namespace
+
+void CopyBoxOut(const Bitmap& bitmap, const Rect& box, std::vector<std::uint8_t>& out) {
+  const BoxBytes b = BytesOf(bitmap, box);
+  out.resize(b.Size());
+  for (int y = b.area.top; y < b.area.bottom; ++y)
+    std::memcpy(out.data() + b.row * static_cast<std::size_t>(y - b.area.top),
+                bitmap.Row(y) + b.offset, b.row);
+}
+
+void CopyBoxIn(Bitmap& bitmap, const Rect& box, const std::vector<std::uint8_t>& in) {
+  const BoxBytes b = BytesOf(bitmap, box);
+  if (in.size() != b.Size()) return;
+  for (int y = b.area.top; y < b.area.bottom; ++y)
+    std::memcpy(bitmap.Row(y) + b.offset,
+                in.data() + b.row * static_cast<std::size_t>(y - b.area.top), b.row);
+}
+
+bool SameAsBox(const Bitmap& bitmap, const Rect& box, const std::vector<std::uint8_t>& saved) {
+  const BoxBytes b = BytesOf(bitmap, box);
+  if (saved.size() != b.Size()) return false;
+  for (int y = b.area.top; y < b.area.bottom; ++y) {
+    if (std::memcmp(bitmap.Row(y) + b.offset,
+                    saved.data() + b.row * static_cast<std::size_t>(y - b.area.top), b.row) != 0)
+      return false;
+  }
+  return true;
+}
+
 SpanSink SpanWriter(Bitmap& bitmap, const Rect& clip, const PixelValue& value) {
   return [&bitmap, clip, value](int y, int x_begin, int x_end) {
     FillSpan(bitmap, clip, y, x_begin, x_end, value);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "support/bitmap.h"
 #include "support/geometry.h"
@@ -31,5 +32,12 @@ void FillSpan(Bitmap& bitmap, const Rect& clip, int y, int x_begin, int x_end,
 // A sink that writes `value` into `bitmap` within `clip`. The sink keeps references: it must
 // not outlive the bitmap.
 SpanSink SpanWriter(Bitmap& bitmap, const Rect& clip, const PixelValue& value);
+
+// The pixels of `bitmap` inside `box` (clipped to the picture), row after row: kept aside to be
+// put back, or compared, later.
+void CopyBoxOut(const Bitmap& bitmap, const Rect& box, std::vector<std::uint8_t>& out);
+void CopyBoxIn(Bitmap& bitmap, const Rect& box, const std::vector<std::uint8_t>& in);
+// False also when `saved` is not of the box's size.
+bool SameAsBox(const Bitmap& bitmap, const Rect& box, const std::vector<std::uint8_t>& saved);
 
 }  // namespace celwright
