@@ -47,10 +47,8 @@ void ToolController::DrawToolOverlay(std::array<Bitmap, 2>& overlay) {
     std::uint8_t* indices = overlay[1].Row(y);
     for (int x = visible.left; x < visible.right; ++x) {
       if (shape[1 + x - r.left] == 0) continue;
-      for (int c = 0; c < 3; ++c) {
-        colours[bytes * x + c] ^= 0xFF;
-        indices[3 * x + c] = 0xFF;
-      }
+      for (int c = 0; c < 3; ++c) colours[bytes * x + c] ^= 0xFF;
+      indices[x] = 0xFF;
       // An inverted see-through pixel would stay unseen: the cursor is opaque.
       if (bytes == 4) colours[4 * x + 3] = 255;
     }

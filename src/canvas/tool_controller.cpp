@@ -189,10 +189,11 @@ void ToolController::Tail(const Rect& box) {
   for (std::size_t k = 0; k < 2; ++k) {
     const Bitmap& scratch = form_.SelImage[k];
     Bitmap& work = form_.WorkImage[k];
-    // Colours are 24 bits, or 32 with alpha in a true-colour document; index images 24.
+    // Colours are 24 bits, or 32 with alpha in a true-colour document; index planes 8.
     if (scratch.Width() != work.Width() || scratch.Height() != work.Height() ||
         scratch.Format() != work.Format() ||
-        (work.Format() != PixelFormat::Bits24 && work.Format() != PixelFormat::Bits32))
+        (work.Format() != PixelFormat::Bits24 && work.Format() != PixelFormat::Bits32 &&
+         work.Format() != PixelFormat::Index8))
       continue;
     const std::size_t bytes = static_cast<std::size_t>(work.BytesPerPixel());
     const Rect inside = box.Intersect({0, 0, std::min(work.Width(), mask.Width()),

@@ -72,13 +72,13 @@ class TBAMForm {
   Bitmap MarkerMask{0, 0, PixelFormat::Bits1};
   // The client area as it is to be shown: window colour, the magnified frame, sizer blocks.
   Bitmap ViewImage;
-  std::array<Bitmap, 2> OverlayImage;
-  // [0] the colours (32 bits with alpha in a true-colour document, else 24), [1] index image
-  // (red = palette index; blank when the document is not paletted).
-  std::array<Bitmap, 2> WorkImage;
-  std::array<Bitmap, 2> BackImage;
-  std::array<Bitmap, 2> CloneSource;
-  std::array<Bitmap, 2> SelImage;
+  // Each pair: [0] the colours (32 bits with alpha in a true-colour document, else 24), [1] the
+  // index plane (one palette index a pixel; blank when the document is not paletted).
+  std::array<Bitmap, 2> OverlayImage{Bitmap(), Bitmap(0, 0, PixelFormat::Index8)};
+  std::array<Bitmap, 2> WorkImage{Bitmap(), Bitmap(0, 0, PixelFormat::Index8)};
+  std::array<Bitmap, 2> BackImage{Bitmap(), Bitmap(0, 0, PixelFormat::Index8)};
+  std::array<Bitmap, 2> CloneSource{Bitmap(), Bitmap(0, 0, PixelFormat::Index8)};
+  std::array<Bitmap, 2> SelImage{Bitmap(), Bitmap(0, 0, PixelFormat::Index8)};
   Bitmap SelMask{0, 0, PixelFormat::Bits1};      // black = selected
   Bitmap SelMaskCopy{0, 0, PixelFormat::Bits1};
 

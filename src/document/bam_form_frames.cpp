@@ -135,10 +135,10 @@ void TBAMForm::ImportFrame(const std::string& file_name, std::uint8_t file_type,
       WorkImage[1] = std::move(mapped.Indices);
     } else if (TrueColour()) {
       WorkImage[0] = AlphaPictureForDocument(picture);
-      WorkImage[1].Reset(width, height, PixelFormat::Bits24);
+      WorkImage[1].Reset(width, height, PixelFormat::Index8);
     } else {
       WorkImage[0] = TrueColourForDocument(picture, BAM.GetTransCol());
-      WorkImage[1].Reset(width, height, PixelFormat::Bits24);
+      WorkImage[1].Reset(width, height, PixelFormat::Index8);
     }
     FrameRec.Width = width;
     FrameRec.Height = height;

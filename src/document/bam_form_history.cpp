@@ -217,14 +217,14 @@ void TBAMForm::RevertUnrecordedEdits() {
 void TBAMForm::LoadWorkImages() {
   if (TrueColour()) {
     WorkImage[0] = BAM.GetFrameAlphaBitmap(CurrentFrame);
-    WorkImage[1].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits24);
+    WorkImage[1].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Index8);
     return;
   }
   WorkImage[0].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits24);
   BAM.DrawFrame(CurrentFrame, WorkImage[0], 0, 0, &WorkImage[1], false);
   // An unpaletted frame has no index image; keep a blank one of the frame's size so every
   // buffer pair stays in step.
-  if (!Paletted()) WorkImage[1].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits24);
+  if (!Paletted()) WorkImage[1].Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Index8);
 }
 
 }  // namespace celwright

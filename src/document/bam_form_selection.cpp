@@ -33,7 +33,7 @@ std::uint8_t TBAMForm::SelectionBackIndex() const {
 void TBAMForm::ReleaseScratch() {
   // Released, not cleared: each is a copy of the frame. A tool makes its copy at its press.
   SelImage[0] = Bitmap(0, 0, ColourFormat());
-  SelImage[1] = Bitmap(0, 0, PixelFormat::Bits24);
+  SelImage[1] = Bitmap(0, 0, PixelFormat::Index8);
 }
 
 void TBAMForm::SelectionClear() {
@@ -121,11 +121,11 @@ Rect TBAMForm::GetSelSize() const {
 
 void TBAMForm::MakeSelectionBG() {
   const int width = FrameRec.Width, height = FrameRec.Height;
-  Bitmap fill(width, height, PixelFormat::Bits24);
   for (std::size_t j = 0; j < 2; ++j) {
-    FillBitmap(fill, j == 0 ? SelectionBackColour() : MakeColor(SelectionBackIndex(), 0, 0));
     // A true-colour frame has a real see-through: what the selection leaves is alpha 0.
-    if (j == 0 && TrueColour()) fill.Reset(width, height, PixelFormat::Bits32);
+    Bitmap fill(width, height, j == 0 ? ColourFormat() : PixelFormat::Index8);
+    if (j == 1 || !TrueColour())
+      FillBitmap(fill, j == 0 ? SelectionBackColour() : MakeColor(SelectionBackIndex(), 0, 0));
     BackImage[j] = WorkImage[j];
     if (BackImage[j].Width() != width || BackImage[j].Height() != height)
       BackImage[j].Resize(width, height, 0);
@@ -245,7 +245,7 @@ void TBAMForm::DrawSelectMarker(std::array<Bitmap, 2>& overlay) const {
   const int height = std::min(MarkerMask.Height(), overlay[0].Height());
   const int bytes = overlay[0].BytesPerPixel();
   const bool indices = overlay[1].Width() >= width && overlay[1].Height() >= height &&
-                       overlay[1].Format() == PixelFormat::Bits24;
+                       overlay[1].Format() == PixelFormat::Index8;
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* marker = MarkerMask.Row(y);
     if (std::memchr(marker, 0, static_cast<std::size_t>(width)) == nullptr) continue;
@@ -260,11 +260,7 @@ void TBAMForm::DrawSelectMarker(std::array<Bitmap, 2>& overlay) const {
       } else {
         for (int c = 0; c < 3; ++c) colours[3 * x + c] ^= 0xFF;
       }
-      if (index_row != nullptr) {
-        index_row[3 * x] = 0;
-        index_row[3 * x + 1] = 0;
-        index_row[3 * x + 2] = mark;
-      }
+      if (index_row != nullptr) index_row[x] = mark;
     }
   }
 }

@@ -136,7 +136,7 @@ bool TBAMForm::PastePicture(const std::array<Bitmap, 3>& pasted, const std::stri
   FillBitmap(SelMask, kWhite);
   BitBlt(SelMask, 0, 0, pasted_w, pasted_h, pasted[2], 0, 0, RasterOp::SrcCopy);
   for (std::size_t j = 0; j < 2; ++j) {
-    SelImage[j].Reset(width, height, j == 0 ? ColourFormat() : PixelFormat::Bits24);
+    SelImage[j].Reset(width, height, j == 0 ? ColourFormat() : PixelFormat::Index8);
     BitBlt(SelImage[j], 0, 0, pasted_w, pasted_h, pasted[j], 0, 0, RasterOp::SrcCopy);
   }
   // The paste covers what is under it; it does not cut it.

@@ -20,11 +20,7 @@ Bitmap FramePictureFromImages(const TBAM& bam, const Bitmap& colours, const Bitm
   if (!bam.Paletted()) return colours;
   Bitmap picture(indices.Width(), indices.Height(), PixelFormat::Bits8);
   picture.ColorTable() = bam.GetDisplayHPalette();
-  for (int y = 0; y < indices.Height(); ++y) {
-    const std::uint8_t* in = indices.Row(y);
-    std::uint8_t* out = picture.Row(y);
-    for (int x = 0; x < indices.Width(); ++x) out[x] = in[3 * x + 2];
-  }
+  picture.Pixels() = indices.Pixels();
   return picture;
 }
 

@@ -12,7 +12,7 @@ namespace celwright {
 // frame's exact indices and the display palette (entries 0 and 1 in the transparent and shadow
 // colours), an unpaletted one a 24-bit picture of its colours, a true-colour one a 24-bit
 // picture with pixels of alpha below 128 in the transparent colour. `colours` and `indices` are
-// the frame's working pair (24 or 32-bit colours, index image with the index in red).
+// the frame's working pair (24 or 32-bit colours, and the index plane).
 Bitmap FramePictureFromImages(const TBAM& bam, const Bitmap& colours, const Bitmap& indices);
 // The same for a stored frame, read from the animation.
 Bitmap FramePicture(const TBAM& bam, std::int32_t frame);

@@ -28,8 +28,8 @@ Bitmap WithAlphaOf(const TBAM& bam, const Bitmap& colours, const Bitmap& indices
     std::uint8_t* row = out.Row(y);
     for (int x = 0; x < width; ++x, in += 3, row += 4) {
       const TColor colour = MakeColor(in[2], in[1], in[0]);
-      const bool see_through = paletted ? index[3 * x + 2] == bam.TranspInd : colour == bam.GetTransCol();
-      const bool shade = paletted ? index[3 * x + 2] == bam.ShadowInd : colour == bam.GetShadowCol();
+      const bool see_through = paletted ? index[x] == bam.TranspInd : colour == bam.GetTransCol();
+      const bool shade = paletted ? index[x] == bam.ShadowInd : colour == bam.GetShadowCol();
       std::memcpy(row, in, 3);
       row[3] = see_through ? 0 : shade ? kTrueColourShadowAlpha : 255;
       if (see_through || shade) row[0] = row[1] = row[2] = 0;
@@ -69,7 +69,7 @@ std::vector<CopiedFrame> CopyFrames(const TBAM& bam, const std::vector<std::int3
     } else {
       bam.GetFrameBitmap(index, copy.Colours, paletted ? &copy.Indices : nullptr);
     }
-    if (!paletted) copy.Indices.Reset(copy.Colours.Width(), copy.Colours.Height(), PixelFormat::Bits24);
+    if (!paletted) copy.Indices.Reset(copy.Colours.Width(), copy.Colours.Height(), PixelFormat::Index8);
     if (!true_colour) copy.WithAlpha = WithAlphaOf(bam, copy.Colours, copy.Indices);
     copy.Paletted = paletted;
     const TBAMFrame info = bam.GetFrame(index);
@@ -108,7 +108,7 @@ std::vector<std::uint8_t> EncodeCopiedFrames(const std::vector<CopiedFrame>& fra
     }
     for (int y = 0; y < height; ++y) {
       const std::uint8_t* indices = frame.Indices.Row(y);
-      for (int x = 0; x < width; ++x) out.push_back(indices[3 * x + 2]);
+      out.insert(out.end(), indices, indices + width);
     }
     for (int y = 0; y < height; ++y) {
       const std::uint8_t* with_alpha = frame.WithAlpha.Row(y);
@@ -145,16 +145,13 @@ std::optional<std::vector<CopiedFrame>> DecodeCopiedFrames(const std::vector<std
     frame.Paletted = paletted == 1;
     const int w = static_cast<int>(width), h = static_cast<int>(height);
     frame.Colours.Reset(w, h, PixelFormat::Bits24);
-    frame.Indices.Reset(w, h, PixelFormat::Bits24);
+    frame.Indices.Reset(w, h, PixelFormat::Index8);
     const std::uint8_t* colours = bytes.data() + at;
     for (int y = 0; y < h; ++y)
       std::memcpy(frame.Colours.Row(y), colours + 3 * static_cast<std::size_t>(y) * width,
                   3 * static_cast<std::size_t>(width));
     const std::uint8_t* indices = colours + 3 * pixels;
-    for (int y = 0; y < h; ++y) {
-      std::uint8_t* row = frame.Indices.Row(y);
-      for (int x = 0; x < w; ++x) row[3 * x + 2] = indices[static_cast<std::size_t>(y) * width + x];
-    }
+    std::memcpy(frame.Indices.Pixels().data(), indices, pixels);
     const std::uint8_t* with_alpha = indices + pixels;
     frame.WithAlpha.Reset(w, h, PixelFormat::Bits32);
     for (int y = 0; y < h; ++y)

@@ -15,7 +15,7 @@ namespace celwright {
 // holds no reference to the animation it came from.
 struct CopiedFrame {
   Bitmap Colours;
-  Bitmap Indices;  // 24 bits, red = entry; meaningful only when Paletted
+  Bitmap Indices;  // index plane; meaningful only when Paletted
   // 32 bits: transparent pixels at alpha 0, shadow black at half alpha, others as they are.
   Bitmap WithAlpha;
   bool Paletted = false;

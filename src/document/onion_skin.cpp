@@ -248,7 +248,7 @@ void OnionUnderlay::Apply(const ViewSources& sources, ViewPoint origin, Bitmap& 
           // Inside the frame the ghost shows only where the frame itself is transparent.
           bool transparent;
           if (by_index) {
-            transparent = sources.Indices->Row(fy)[3 * fx + 2] == sources.TranspInd;
+            transparent = sources.Indices->Row(fy)[fx] == sources.TranspInd;
           } else if (colours.Format() == PixelFormat::Bits32) {
             transparent = colours.Row(fy)[4 * fx + 3] == 0;
           } else {

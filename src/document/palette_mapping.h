@@ -8,7 +8,7 @@ namespace celwright {
 // A picture as the two working images of a paletted document.
 struct MappedPicture {
   Bitmap Colours;  // 24 bits: each pixel in the display colour of its entry
-  Bitmap Indices;  // 24-bit index image: red = entry, green = blue = 0
+  Bitmap Indices;  // index plane: one entry a pixel
 };
 
 // An 8-bit picture of document indices shown through `display_palette`.

@@ -61,12 +61,12 @@ Bitmap IndicesKeepingColours(const Bitmap& colours, const Bitmap& indices, const
   for (int y = 0; y < indices.Height(); ++y) {
     std::uint8_t* out = result.Row(y);
     for (int x = 0; x < indices.Width(); ++x) {
-      const std::uint8_t entry = out[3 * x + 2];
+      const std::uint8_t entry = out[x];
       if (entry < 2 || entry == transparent || entry == shadow ||
           shown[entry] == colours.GetPixel(x, y))
         continue;
       if (!nearest) nearest = MapAboveReserved(colours, display_palette);
-      out[3 * x + 2] = nearest->Indices.Row(y)[3 * x + 2];
+      out[x] = nearest->Indices.Row(y)[x];
     }
   }
   return result;
@@ -94,7 +94,7 @@ std::vector<std::uint8_t> EncodeSelectionCopy(const std::array<Bitmap, 3>& copie
   }
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* indices = copied[1].Row(y);
-    for (int x = 0; x < width; ++x) out.push_back(indices[3 * x + 2]);
+    out.insert(out.end(), indices, indices + width);
   }
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* mask = copied[2].Row(y);
@@ -124,7 +124,7 @@ std::optional<ClipboardContent> DecodeSelectionCopy(const std::vector<std::uint8
   content.Paletted = kind == 1;
   const int w = static_cast<int>(width), h = static_cast<int>(height);
   content.Copied = {Bitmap(w, h, alpha ? PixelFormat::Bits32 : PixelFormat::Bits24),
-                    Bitmap(w, h, PixelFormat::Bits24), Bitmap(w, h, PixelFormat::Bits1)};
+                    Bitmap(w, h, PixelFormat::Index8), Bitmap(w, h, PixelFormat::Bits1)};
   const std::uint8_t* in = bytes.data() + kHeaderSize;
   std::uint8_t* colours = content.Copied[0].Pixels().data();
   if (alpha) {
@@ -137,8 +137,7 @@ std::optional<ClipboardContent> DecodeSelectionCopy(const std::vector<std::uint8
     std::memcpy(colours, in, pixels * 3);
   }
   in += pixels * 3;
-  std::uint8_t* indices = content.Copied[1].Pixels().data();
-  for (std::size_t i = 0; i < pixels; ++i) indices[3 * i + 2] = in[i];
+  std::memcpy(content.Copied[1].Pixels().data(), in, pixels);
   in += pixels;
   std::uint8_t* mask = content.Copied[2].Pixels().data();
   for (std::size_t i = 0; i < pixels; ++i) mask[i] = in[i] == 0 ? 0 : 1;
@@ -153,8 +152,9 @@ std::array<Bitmap, 3> PasteImagesFor(const ClipboardContent& content, const TBAM
     const int width = content.Copied[2].Width(), height = content.Copied[2].Height();
     for (std::size_t k = 0; k < 2; ++k) {
       const PixelFormat format = content.Copied[k].Format();
-      if (content.Copied[k].Width() != width || content.Copied[k].Height() != height ||
-          (format != PixelFormat::Bits24 && (k == 1 || format != PixelFormat::Bits32)))
+      const bool known = k == 1 ? format == PixelFormat::Index8
+                                : format == PixelFormat::Bits24 || format == PixelFormat::Bits32;
+      if (content.Copied[k].Width() != width || content.Copied[k].Height() != height || !known)
         return {};
     }
     images[2] = content.Copied[2];
@@ -164,10 +164,10 @@ std::array<Bitmap, 3> PasteImagesFor(const ClipboardContent& content, const TBAM
                                : ConvertPixelFormat(content.Copied[0], PixelFormat::Bits24, {});
     if (true_colour) {
       images[0] = AlphaPictureForDocument(colours);
-      images[1].Reset(width, height, PixelFormat::Bits24);
+      images[1].Reset(width, height, PixelFormat::Index8);
     } else if (!paletted) {
       images[0] = colours;
-      images[1].Reset(width, height, PixelFormat::Bits24);
+      images[1].Reset(width, height, PixelFormat::Index8);
     } else if (content.Paletted) {
       images[1] = IndicesKeepingColours(colours, content.Copied[1], bam);
       RenderIndexImage(bam, images[1], images[0]);
@@ -184,14 +184,14 @@ std::array<Bitmap, 3> PasteImagesFor(const ClipboardContent& content, const TBAM
   images[2].Reset(picture.Width(), picture.Height(), PixelFormat::Bits1);  // all selected
   if (true_colour) {
     images[0] = AlphaPictureForDocument(picture);
-    images[1].Reset(picture.Width(), picture.Height(), PixelFormat::Bits24);
+    images[1].Reset(picture.Width(), picture.Height(), PixelFormat::Index8);
   } else if (paletted) {
     MappedPicture mapped = MapAboveReserved(picture, bam.GetDisplayHPalette());
     images[0] = std::move(mapped.Colours);
     images[1] = std::move(mapped.Indices);
   } else {
     images[0] = TrueColourForDocument(picture, bam.GetTransCol());
-    images[1].Reset(picture.Width(), picture.Height(), PixelFormat::Bits24);
+    images[1].Reset(picture.Width(), picture.Height(), PixelFormat::Index8);
   }
   return images;
 }

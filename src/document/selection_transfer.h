@@ -16,7 +16,7 @@ namespace celwright {
 struct ClipboardContent {
   bool Own = false;
   // Own copies: colours (24 bits, 32 with alpha from a true-colour document), index image
-  // (24 bits, red = entry), mask (black = copied),
+  // (one entry a pixel), mask (black = copied),
   // all of one size, and whether they came from a paletted document.
   std::array<Bitmap, 3> Copied;
   bool Paletted = false;

@@ -145,7 +145,7 @@ class ViewRowComposer {
       looks[static_cast<std::uint8_t>(s_.TranspInd)] = static_cast<std::uint8_t>(Look::Transparent);
       looks[static_cast<std::uint8_t>(s_.ShadowInd)] = static_cast<std::uint8_t>(Look::Shadow);
       for (int x = vx; x < vx_end; ++x, out += 3) {
-        const Look look = static_cast<Look>(looks[indices[3 * static_cast<std::size_t>(x) + 2]]);
+        const Look look = static_cast<Look>(looks[indices[x]]);
         if (look == Look::Opaque) {
           const std::uint8_t* p = in + 3 * static_cast<std::size_t>(x);
           out[0] = p[0];
@@ -223,7 +223,7 @@ class ViewRowComposer {
     if (s_.Paletted) {
       int index = s_.TranspInd;
       if (has_index_row && fx < s_.Indices->Width()) {
-        index = s_.Indices->Row(fy)[3 * static_cast<std::size_t>(fx) + 2];
+        index = s_.Indices->Row(fy)[fx];
       }
       if (index == s_.ShadowInd) return Look::Shadow;
       return index == s_.TranspInd ? Look::Transparent : Look::Opaque;

@@ -20,12 +20,12 @@ void RenderIndexImage(const TBAM& bam, const Bitmap& indices, Bitmap& colours) {
   shown[static_cast<std::uint8_t>(bam.TranspInd)] = display(bam.GetTransCol());
   shown[static_cast<std::uint8_t>(bam.ShadowInd)] = display(bam.GetShadowCol());
 
-  if (indices.Format() != PixelFormat::Bits24) return;
+  if (indices.Format() != PixelFormat::Index8) return;
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* in = indices.Row(y);
     std::uint8_t* out = colours.Row(y);
-    for (int x = 0; x < width; ++x, in += 3, out += 3) {
-      const auto& c = shown[in[2]];
+    for (int x = 0; x < width; ++x, out += 3) {
+      const auto& c = shown[in[x]];
       out[0] = c[0];
       out[1] = c[1];
       out[2] = c[2];

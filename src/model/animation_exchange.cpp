@@ -87,7 +87,7 @@ RgbaPicture FrameAsRgba(const TBAM& bam, std::int32_t index) {
   for (int y = 0; y < colours.Height(); ++y) {
     for (int x = 0; x < colours.Width(); ++x) {
       const std::uint8_t* in = colours.Row(y) + 3 * static_cast<std::size_t>(x);
-      const bool clear = paletted ? indices.Row(y)[3 * x + 2] == bam.TranspInd
+      const bool clear = paletted ? indices.Row(y)[x] == bam.TranspInd
                                   : MakeColor(in[2], in[1], in[0]) == transparent;
       if (clear) continue;  // stays transparent black
       std::uint8_t* out = picture.At(x, y);

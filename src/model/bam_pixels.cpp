@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <stdexcept>
 
 namespace celwright {
@@ -58,7 +59,7 @@ void TBAM::DrawFrame(std::int32_t index, Bitmap& canvas, int left, int top, Bitm
   const TBAMFrame& frame = frames_[index];
   const std::vector<std::uint8_t> raw = DecodeFrame(index);
   const bool paletted = Paletted();
-  if (index_image && paletted) index_image->Reset(frame.Width, frame.Height, PixelFormat::Bits24);
+  if (index_image && paletted) index_image->Reset(frame.Width, frame.Height, PixelFormat::Index8);
 
   // Only the part of the frame that lands on the canvas is drawn.
   const int x0 = std::max(0, -left), y0 = std::max(0, -top);
@@ -68,11 +69,8 @@ void TBAM::DrawFrame(std::int32_t index, Bitmap& canvas, int left, int top, Bitm
   if (paletted) {
     const std::array<TColor, 256> colours = DrawnColours();
     if (index_image) {
-      for (int y = 0; y < frame.Height; ++y) {
-        std::uint8_t* out = index_image->Row(y);
-        const std::uint8_t* in = raw.data() + static_cast<std::size_t>(y) * frame.Width;
-        for (int x = 0; x < frame.Width; ++x) out[3 * x + 2] = in[x];
-      }
+      std::vector<std::uint8_t>& indices = index_image->Pixels();
+      std::memcpy(indices.data(), raw.data(), std::min(raw.size(), indices.size()));
     }
     for (int y = y0; y < y1; ++y) {
       const std::uint8_t* in = raw.data() + static_cast<std::size_t>(y) * frame.Width;
@@ -175,16 +173,19 @@ void TBAM::SetFrameBitmap(std::int32_t index, const Bitmap& bitmap, const TBAMFr
   for (int y = 0; y < info.Height; ++y) {
     const std::uint8_t* in = bitmap.Row(y);
     std::uint8_t* out = raw.data() + static_cast<std::size_t>(y) * info.Width * BytesPerPixel();
-    if (paletted && bitmap.Format() == PixelFormat::Bits24) {
-      // The editor's index image, on every edit of a frame: a loop of its own.
-      for (int x = 0; x < info.Width; ++x) out[x] = in[3 * x + 2];
+    if (paletted) {
+      // The editor's index plane and 8-bit pictures hold the index itself, on every edit of a
+      // frame; a 24-bit picture keeps it in red.
+      if (bitmap.BytesPerPixel() == 1) {
+        std::memcpy(out, in, static_cast<std::size_t>(info.Width));
+      } else {
+        const std::size_t step = static_cast<std::size_t>(bitmap.BytesPerPixel());
+        for (int x = 0; x < info.Width; ++x) out[x] = in[step * static_cast<std::size_t>(x) + 2];
+      }
       continue;
     }
     for (int x = 0; x < info.Width; ++x) {
-      if (paletted) {
-        // An index image keeps the index in red; an 8-bit picture holds it directly.
-        out[x] = bitmap.Format() == PixelFormat::Bits24 ? in[3 * x + 2] : in[x];
-      } else if (bitmap.Format() == PixelFormat::Bits24) {
+      if (bitmap.Format() == PixelFormat::Bits24) {
         out[3 * x] = in[3 * x + 2];
         out[3 * x + 1] = in[3 * x + 1];
         out[3 * x + 2] = in[3 * x];

@@ -137,7 +137,7 @@ class TBAM {
   // Draws frame `index` with its top-left corner at (left, top) of a 24-bit `canvas`. Without
   // blending, transparent and shadow pixels show in their display colours; with it, transparent
   // pixels leave the canvas alone and shadow pixels darken it. `index_image`, when given, becomes
-  // the frame's index image (red = palette index) for paletted documents.
+  // the frame's index plane (one index a pixel) for paletted documents.
   void DrawFrame(std::int32_t index, Bitmap& canvas, int left, int top, Bitmap* index_image,
                  bool blend_shadows) const;
   // The colour each palette entry is drawn in without blending: the transparent and shadow

@@ -77,6 +77,8 @@ TColor Bitmap::GetPixel(int x, int y) const {
       return MakeColor(p[2], p[1], p[0]);
     case PixelFormat::Bits8:
       return ToColor(color_table_[*p]);
+    case PixelFormat::Index8:
+      return MakeColor(*p, 0, 0);
     case PixelFormat::Bits1:
       return *p ? 0xFFFFFFu : 0u;
   }
@@ -100,6 +102,9 @@ void Bitmap::SetPixel(int x, int y, TColor color) {
       break;
     case PixelFormat::Bits8:
       *p = NearestEntry(color_table_, color);
+      break;
+    case PixelFormat::Index8:
+      *p = RedOf(color);
       break;
     case PixelFormat::Bits1:
       *p = (color & 0xFFFFFF) == 0 ? 0 : 1;

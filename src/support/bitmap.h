@@ -14,6 +14,9 @@ enum class PixelFormat : std::uint8_t {
   Bits8,   // one palette index a pixel, with a 256-entry colour table
   Bits1,   // a mask: one byte a pixel holding 0 (black) or 1 (white)
   Bits32,  // four bytes a pixel in memory order blue, green, red, alpha (0 see-through)
+  // One palette index a pixel with no colour table of its own: the editor's index planes. As a
+  // colour the index is the red channel, so drawing code writes it exactly as it writes a colour.
+  Index8,
 };
 
 // A raster picture in one of the four kinds the editor works with. Rows are stored top-down
@@ -37,7 +40,7 @@ class Bitmap {
   // Reallocates to the new size and kind; every pixel becomes zero (black or index 0).
   void Reset(int width, int height, PixelFormat format);
   // Changes the size keeping the top-left pixels; new area takes `fill` (a colour for 24 bits,
-  // the low byte as index for 8 bits, 0 or 1 for masks; for 32 bits the colour with the high
+  // the low byte as index for 8 bits and index planes, 0 or 1 for masks; for 32 bits the colour with the high
   // byte as its alpha, so 0 is see-through).
   void Resize(int width, int height, TColor fill);
 
@@ -51,10 +54,10 @@ class Bitmap {
   bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
   // The pixel as a colour: 24 and 32 bits as stored (without the alpha), 8 bits through the colour table, masks as black
-  // (0x000000) or white (0xFFFFFF). Outside the picture: 0.
+  // (0x000000) or white (0xFFFFFF), an index plane's index as red. Outside the picture: 0.
   TColor GetPixel(int x, int y) const;
   // 24 bits store the colour, 32 bits the colour fully opaque; 8 bits store the palette entry nearest to it; masks store 0 for
-  // black and 1 for anything else.
+  // black and 1 for anything else; an index plane stores the red channel.
   void SetPixel(int x, int y, TColor color);
 
   // Alpha of a 32-bit pixel (0 see-through, 255 opaque); 255 for the other kinds, 0 outside.

@@ -95,6 +95,9 @@ Bitmap ConvertToPalette(const Bitmap& source, const Palette256& palette) {
           out[x] = map.Lookup(c.r, c.g, c.b);
         }
         break;
+      case PixelFormat::Index8:
+        for (int x = 0; x < source.Width(); ++x) out[x] = map.Lookup(in[x], 0, 0);
+        break;
       case PixelFormat::Bits1:
         for (int x = 0; x < source.Width(); ++x) {
           const std::uint8_t v = in[x] ? 255 : 0;

@@ -28,6 +28,10 @@ PixelValue EncodeColor(const Bitmap& bitmap, TColor color) {
       value.bytes[0] = IndexedPalette(bitmap.ColorTable()).NearestIndex(color);
       value.size = 1;
       break;
+    case PixelFormat::Index8:
+      value.bytes[0] = RedOf(color);
+      value.size = 1;
+      break;
     case PixelFormat::Bits1:
       value.bytes[0] = (color & 0xFFFFFF) == 0 ? 0 : 1;
       value.size = 1;

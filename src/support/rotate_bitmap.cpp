@@ -82,6 +82,7 @@ void FillBytes(PixelFormat format, TColor fill, std::uint8_t (&bytes)[4]) {
       bytes[3] = static_cast<std::uint8_t>(fill >> 24);
       break;
     case PixelFormat::Bits8:
+    case PixelFormat::Index8:
       bytes[0] = static_cast<std::uint8_t>(fill & 0xFF);
       break;
     case PixelFormat::Bits1:

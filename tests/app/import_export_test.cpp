@@ -33,7 +33,7 @@ class ImportExportTest : public QObject, public EditorFixture {
     // A tool preview or the onion skin on the display must never reach the file.
     doc.DrawOverlays = [](std::array<Bitmap, 2>& overlay) {
       overlay[0].SetPixel(0, 0, MakeColor(1, 2, 3));
-      overlay[1].Row(0)[2] = 77;
+      overlay[1].Row(0)[0] = 77;
     };
     form_->Options().OnionSkin.Enabled = true;
     doc.RedrawImage(false);
@@ -50,7 +50,7 @@ class ImportExportTest : public QObject, public EditorFixture {
     QCOMPARE(written.Width(), doc.WorkImage[1].Width());
     for (int y = 0; y < written.Height(); ++y)
       for (int x = 0; x < written.Width(); ++x)
-        QCOMPARE(int(written.GetIndex(x, y)), int(doc.WorkImage[1].Row(y)[3 * x + 2]));
+        QCOMPARE(int(written.GetIndex(x, y)), int(doc.WorkImage[1].Row(y)[x]));
     QCOMPARE(ToColor(palette[0]), doc.BAM.GetTransCol());
   }
 

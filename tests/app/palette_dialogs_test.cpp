@@ -46,7 +46,7 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
   // An edit recorded the way a tool records one, so the history has a step to keep.
   void PaintOnePixel() {
     TBAMForm& doc = Doc();
-    doc.WorkImage[1].Row(0)[2] = 5;
+    doc.WorkImage[1].Row(0)[0] = 5;
     doc.WorkImage[0].SetPixel(0, 0, ToColor(doc.BAM.Palette[5]));
     doc.ImageChanged = true;
     doc.HistoryPending = true;
@@ -314,7 +314,7 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);
     QVERIFY(Doc().BAM.Palette == saved);
     QCOMPARE(form_->View()->grab().toImage(), before);
-    QCOMPARE(Doc().WorkImage[1].Row(0)[2], std::uint8_t{5});
+    QCOMPARE(Doc().WorkImage[1].Row(0)[0], std::uint8_t{5});
     QTest::keyClick(form_.get(), Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(Doc().BAM.Palette, GrayScalePalette(saved));
     QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);

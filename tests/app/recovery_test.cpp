@@ -48,11 +48,11 @@ int RunEditingChild(const std::string& folder, const std::string& file, int auto
   form.show();
   form.OpenFile(file, dtBAM);
   TBAMForm& doc = *form.BAMForm();
-  doc.WorkImage[1].Row(0)[2] = kPaintedIndex;  // as the pencil leaves it, not yet written back
+  doc.WorkImage[1].Row(0)[0] = kPaintedIndex;  // as the pencil leaves it, not yet written back
   doc.ImageChanged = true;
   if (!second.empty()) {
     form.OpenFile(second, dtBAM);
-    form.BAMForm()->WorkImage[1].Row(0)[2] = kPaintedIndex + 1;
+    form.BAMForm()->WorkImage[1].Row(0)[0] = kPaintedIndex + 1;
     form.BAMForm()->ImageChanged = true;
   }
   InstallTerminationGuard(form);
@@ -123,7 +123,7 @@ class RecoveryTest : public QObject, public EditorFixture {
       names.insert(doc.BAM.FileName);
       QVERIFY(doc.Modified);
       const int painted = doc.BAM.FileName == first ? kPaintedIndex : kPaintedIndex + 1;
-      QCOMPARE(int(doc.WorkImage[1].Row(0)[2]), painted);
+      QCOMPARE(int(doc.WorkImage[1].Row(0)[0]), painted);
     }
     QCOMPARE(names, (std::set<std::string>{first, second}));
     QCOMPARE(fs::file_size(first), original_size);  // the user's file is untouched

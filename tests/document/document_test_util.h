@@ -57,7 +57,7 @@ class FakeHosts : public DocumentView,
 inline std::uint8_t IndexAt(const TBAM& bam, int frame, int x, int y) {
   Bitmap colours, indices;
   bam.GetFrameBitmap(frame, colours, &indices);
-  return indices.Row(y)[3 * x + 2];
+  return indices.Row(y)[x];
 }
 
 // A window on a paletted document of `frames` frames, frame i being (4 + i) x 3 with centre
@@ -91,7 +91,7 @@ struct DocumentFixture {
 
   // Paints index `value` at (x, y) of the working images as a tool would, and records it.
   void Edit(int x, int y, std::uint8_t value) {
-    form.WorkImage[1].Row(y)[3 * x + 2] = value;
+    form.WorkImage[1].Row(y)[x] = value;
     form.WorkImage[0].SetPixel(x, y, ToColor(form.BAM.Palette[value]));
     form.ImageChanged = true;
     form.HistoryPending = true;

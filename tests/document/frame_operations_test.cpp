@@ -238,19 +238,19 @@ TEST(FixFrameSize, ShiftsContentAndFillsWhatItUncovers) {
   DocumentFixture doc(1);
   doc.form.ShowFrame(0);
   for (int x = 0; x < 4; ++x) {
-    doc.form.WorkImage[1].Row(0)[3 * x + 2] = static_cast<std::uint8_t>(20 + x);
+    doc.form.WorkImage[1].Row(0)[x] = static_cast<std::uint8_t>(20 + x);
   }
   doc.options.BackgroundIndex = 5;
   doc.form.FixFrameSize(2, 0, 0, 0, 4, 3, false, false);
   const Bitmap& indices = doc.form.WorkImage[1];
-  EXPECT_EQ(indices.Row(0)[2], 22);
-  EXPECT_EQ(indices.Row(0)[5], 23);
-  EXPECT_EQ(indices.Row(0)[8], 5);
-  EXPECT_EQ(indices.Row(0)[11], 5);
+  EXPECT_EQ(indices.Row(0)[0], 22);
+  EXPECT_EQ(indices.Row(0)[1], 23);
+  EXPECT_EQ(indices.Row(0)[2], 5);
+  EXPECT_EQ(indices.Row(0)[3], 5);
   EXPECT_EQ(doc.form.UndoCount(), 1);
   doc.form.FixFrameSize(-1, -1, 0, 0, 6, 5, true, true);
-  EXPECT_EQ(doc.form.WorkImage[1].Row(1)[3 * 1 + 2], 22);
-  EXPECT_EQ(doc.form.WorkImage[1].Row(0)[2], 0);
+  EXPECT_EQ(doc.form.WorkImage[1].Row(1)[1], 22);
+  EXPECT_EQ(doc.form.WorkImage[1].Row(0)[0], 0);
   EXPECT_EQ(doc.form.WorkImage[0].GetPixel(5, 4), doc.form.BAM.GetTransCol());
   EXPECT_EQ(doc.form.SelMask.GetIndex(0, 0), 0);  // no selection: the new area is editable
   EXPECT_EQ(doc.form.UndoCount(), 1);

@@ -12,7 +12,7 @@
 namespace celwright::testing {
 namespace {
 
-std::uint8_t Shown(const TBAMForm& form) { return form.WorkImage[1].Row(0)[2]; }
+std::uint8_t Shown(const TBAMForm& form) { return form.WorkImage[1].Row(0)[0]; }
 
 // The whole animation as a save writes it: frames, sizes, centres, cycles, palette, key.
 std::vector<std::uint8_t> Saved(TBAMForm& form) {

@@ -30,7 +30,7 @@ TEST(PaletteCommands, PreviewAndCancelKeepHistoryAndRestoreExactly) {
   EXPECT_EQ(doc.form.BAM.Palette, saved);
   EXPECT_EQ(ShownAt(doc.form, 0, 0), saved[40]);
   EXPECT_EQ(doc.form.UndoCount(), 2);
-  EXPECT_EQ(doc.form.WorkImage[1].Row(0)[3 + 2], 41);  // edits untouched
+  EXPECT_EQ(doc.form.WorkImage[1].Row(0)[1], 41);  // edits untouched
   EXPECT_EQ(doc.form.BAM.Data, frame_before);
   EXPECT_GT(doc.hosts.palette_changed, 0);
 }

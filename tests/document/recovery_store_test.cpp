@@ -20,7 +20,7 @@ TEST(RecoveryStore, CopyHoldsPendingEditsAndIsOnlyOfferedOnceItsSessionIsGone) {
   fs::remove_all(folder);
   DocumentFixture doc(2);
   doc.form.ShowFrame(1);
-  doc.form.WorkImage[1].Row(0)[2] = 99;  // not yet written back
+  doc.form.WorkImage[1].Row(0)[0] = 99;  // not yet written back
   doc.form.ImageChanged = true;
   {
     RecoveryStore store(folder);

@@ -71,10 +71,10 @@ struct PatternFixture : DocumentFixture {
     form.ShowFrame(0);
   }
   void Paint(int x, int y, std::uint8_t index) {
-    form.WorkImage[1].Row(y)[3 * x + 2] = index;
+    form.WorkImage[1].Row(y)[x] = index;
     form.WorkImage[0].SetPixel(x, y, ToColor(form.BAM.Palette[index]));
   }
-  int IndexOf(int x, int y) const { return form.WorkImage[1].Row(y)[3 * x + 2]; }
+  int IndexOf(int x, int y) const { return form.WorkImage[1].Row(y)[x]; }
 };
 
 TEST(ResizeModel, TypingUnitsAndTheAspectLock) {

@@ -10,7 +10,7 @@ TEST(ShowFrame, LoadsWorkingImagesAndRecordIntoTheWindow) {
   ASSERT_TRUE(doc.form.ShowFrame(2));
   EXPECT_EQ(doc.form.CurrentFrame, 2);
   EXPECT_EQ(doc.form.FrameRec.Width, 6);
-  EXPECT_EQ(doc.form.WorkImage[1].Row(1)[3 * 5 + 2], 12);
+  EXPECT_EQ(doc.form.WorkImage[1].Row(1)[5], 12);
   EXPECT_EQ(doc.form.WorkImage[0].GetPixel(5, 1), ToColor(doc.form.BAM.Palette[12]));
   EXPECT_EQ(doc.form.SelMask.Width(), 6);
   EXPECT_EQ(doc.hosts.caption, "anim.bam (Frame 2)");
@@ -47,14 +47,14 @@ TEST(ShowFrame, AFrameTooLargeToDecodeIsRefusedBeforeItsBuffersAreMade) {
   EXPECT_EQ(doc.form.FrameRec.Width, 4);
   EXPECT_EQ(doc.form.WorkImage[0].Width(), 4);
   EXPECT_EQ(doc.form.SelMask.Width(), 4);
-  EXPECT_EQ(doc.form.WorkImage[1].Row(0)[2], 40);
+  EXPECT_EQ(doc.form.WorkImage[1].Row(0)[0], 40);
 }
 
 TEST(ShowFrame, WritesEditsBackIntoTheFrameBeingLeftEvenForAnEmptyWindow) {
   DocumentFixture doc(3);
   doc.form.ShowFrame(1);
   doc.Edit(2, 1, 99);
-  doc.form.WorkImage[1].Row(0)[2] = 98;  // an edit not recorded yet
+  doc.form.WorkImage[1].Row(0)[0] = 98;  // an edit not recorded yet
   doc.form.ImageChanged = true;
   EXPECT_EQ(IndexAt(doc.form.BAM, 1, 0, 0), 11);
   doc.form.ShowFrame(0);

@@ -159,7 +159,7 @@ Bitmap NaiveView(const ViewSources& s, ViewPoint origin, int client_w, int clien
 
 TEST(ComposeView, MatchesTheWholeMagnifiedPictureCutToTheWindow) {
   std::mt19937 random(3);
-  Bitmap colours(13, 9), indices(13, 9);
+  Bitmap colours(13, 9), indices(13, 9, PixelFormat::Index8);
   for (int y = 0; y < 9; ++y) {
     for (int x = 0; x < 13; ++x) {
       const std::uint8_t index = static_cast<std::uint8_t>(random() % 4);

@@ -332,6 +332,7 @@ void OctreeQuantizer::AddPicture(const Bitmap& picture) {
       return;
     }
     case PixelFormat::Bits1:
+    case PixelFormat::Index8:  // indices without colours
     case PixelFormat::Bits32:  // alpha must be settled by the caller first
       break;
   }

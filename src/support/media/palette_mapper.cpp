@@ -59,6 +59,7 @@ Bitmap NearestColorMapper::Map(const Bitmap& picture) {
       return Translated(picture, translation, palette_);
     }
     case PixelFormat::Bits1:
+    case PixelFormat::Index8:  // indices without colours
     case PixelFormat::Bits32:  // alpha must be settled by the caller first
       break;
   }
@@ -150,6 +151,7 @@ Bitmap ReservedEntryMapper::Map(const Bitmap& picture) {
       return Translated(picture, translation, palette_);
     }
     case PixelFormat::Bits1:
+    case PixelFormat::Index8:  // indices without colours
     case PixelFormat::Bits32:  // alpha must be settled by the caller first
       break;
   }
