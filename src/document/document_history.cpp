@@ -98,6 +98,14 @@ StoredFrames LeftInAnimation(const std::vector<TBAMFrame>& records, std::size_t 
   return stored;
 }
 
+std::vector<TBAMFrame> RecordsOf(const TBAM& bam, std::int32_t first, std::size_t count) {
+  std::vector<TBAMFrame> records;
+  records.reserve(count);
+  for (std::size_t i = 0; i < count; ++i)
+    records.push_back(bam.GetFrame(first + static_cast<std::int32_t>(i)));
+  return records;
+}
+
 std::vector<std::uint8_t> Unpack(StoredFrames& stored) {
   std::vector<std::uint8_t> bytes;
   if (stored.RawSize == 0) return bytes;
@@ -308,10 +316,7 @@ void DocumentHistory::SettlePacking(bool wait) {
 void DocumentHistory::TakeFromAnimation(const TBAM& bam, std::int32_t first, StoredFrames& side) {
   if (!side.InAnimation) return;
   // The animation's own records: they say where its bytes lie now.
-  std::vector<TBAMFrame> records;
-  records.reserve(side.Records.size());
-  for (std::size_t i = 0; i < side.Records.size(); ++i)
-    records.push_back(bam.GetFrame(first + static_cast<std::int32_t>(i)));
+  const std::vector<TBAMFrame> records = RecordsOf(bam, first, side.Records.size());
   const std::size_t before = side.Bytes();
   StoredFrames taken =
       Pack(records, bam.Data.data() + bam.FrameDataPosition(first), 0, records.size());
@@ -363,12 +368,27 @@ std::optional<HistoryMove> DocumentHistory::Move(TBAM& bam, DocumentProperties& 
   HistoryStep& step = steps_[back ? position_ - 1 : position_];
   StoredFrames& from = back ? step.After : step.Before;
   StoredFrames& to = back ? step.Before : step.After;
-  // The animation is in the state after this step exactly when it is undone: that is when the
-  // bytes after it are first needed (to redo it).
-  if (back) TakeFromAnimation(bam, step.First, from);
+  const auto count = static_cast<std::int32_t>(from.Records.size());
   Settle(to, true);
-  bam.SpliceFrames(step.First, static_cast<std::int32_t>(from.Records.size()), to.Records,
-                   Unpack(to));
+  std::vector<std::uint8_t> incoming = Unpack(to);
+  const std::size_t position = bam.FrameDataPosition(step.First);
+  // The animation is in the state after this step exactly when it is undone: that is when the
+  // bytes after it are first needed (to redo it). Where the two sides take the same room (a
+  // large frame edited without changing its size, mostly) they trade places, so those bytes
+  // are never copied.
+  if (back && from.InAnimation &&
+      bam.FrameDataPosition(step.First + count) - position == incoming.size()) {
+    const std::vector<TBAMFrame> records = RecordsOf(bam, step.First, from.Records.size());
+    std::swap_ranges(incoming.begin(), incoming.end(),
+                     bam.Data.begin() + static_cast<std::ptrdiff_t>(position));
+    bam.SpliceFrameRecords(step.First, count, to.Records);
+    const std::size_t before = from.Bytes();
+    from = Pack(records, incoming.data(), 0, records.size(), &incoming);
+    used_ = used_ - before + from.Bytes();
+  } else {
+    if (back) TakeFromAnimation(bam, step.First, from);
+    bam.SpliceFrames(step.First, count, to.Records, incoming);
+  }
   if (!back) {
     // Redone: the animation holds these bytes again until the step is undone once more.
     const std::size_t before = to.Bytes();

@@ -57,9 +57,10 @@ void TBAM::DrawFrame(std::int32_t index, Bitmap& canvas, int left, int top, Bitm
     throw std::invalid_argument("Frames are drawn onto 24-bit pictures");
   }
   const TBAMFrame& frame = frames_[index];
-  const std::vector<std::uint8_t> raw = DecodeFrame(index);
   const bool paletted = Paletted();
-  if (index_image && paletted) index_image->Reset(frame.Width, frame.Height, PixelFormat::Index8);
+  // The old index plane goes first: a large frame's planes should not be held twice.
+  if (index_image && paletted) index_image->Reset(0, 0, PixelFormat::Index8);
+  std::vector<std::uint8_t> raw = DecodeFrame(index);
 
   // Only the part of the frame that lands on the canvas is drawn.
   const int x0 = std::max(0, -left), y0 = std::max(0, -top);
@@ -68,10 +69,6 @@ void TBAM::DrawFrame(std::int32_t index, Bitmap& canvas, int left, int top, Bitm
 
   if (paletted) {
     const std::array<TColor, 256> colours = DrawnColours();
-    if (index_image) {
-      std::vector<std::uint8_t>& indices = index_image->Pixels();
-      std::memcpy(indices.data(), raw.data(), std::min(raw.size(), indices.size()));
-    }
     for (int y = y0; y < y1; ++y) {
       const std::uint8_t* in = raw.data() + static_cast<std::size_t>(y) * frame.Width;
       std::uint8_t* out = canvas.Row(top + y) + 3 * static_cast<std::size_t>(left);
@@ -85,6 +82,8 @@ void TBAM::DrawFrame(std::int32_t index, Bitmap& canvas, int left, int top, Bitm
         }
       }
     }
+    // The decoded indices are the index plane as they stand.
+    if (index_image) index_image->Adopt(frame.Width, frame.Height, PixelFormat::Index8, std::move(raw));
     return;
   }
 

@@ -205,6 +205,10 @@ class TBAM {
   // another in `bytes`. Cycles stay as they are: whoever splices puts back its own.
   void SpliceFrames(std::int32_t first, std::int32_t count, const std::vector<TBAMFrame>& frames,
                     const std::vector<std::uint8_t>& bytes);
+  // The same when the new bytes were already exchanged in place of the old: only the records
+  // change, and together they must take exactly the bytes the old ones did.
+  void SpliceFrameRecords(std::int32_t first, std::int32_t count,
+                          const std::vector<TBAMFrame>& frames);
   const std::vector<TCycleItem>& Cycles() const { return cycles_; }
   void SetCycles(std::vector<TCycleItem> cycles) { cycles_ = std::move(cycles); }
 
@@ -248,6 +252,8 @@ class TBAM {
   // Positions of the frames' data relative to DataStart: frame_ends_[i] is where frame i's data
   // ends (the sum of DataSize of frames 0..i). Kept current by every change of frames_.
   void RebuildFramePositions();
+  void ReplaceFrameRecords(std::int32_t first, std::int32_t count,
+                           const std::vector<TBAMFrame>& frames);
   void ShiftFramePositions(std::size_t from_frame, std::int64_t delta);
   // Supersedes and waits for the previous worker, then makes (without starting) a new one.
   void ReplacePreviewThread(PreviewCallbacks callbacks);

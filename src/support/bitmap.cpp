@@ -39,6 +39,18 @@ void Bitmap::Reset(int width, int height, PixelFormat format) {
                  0);
 }
 
+void Bitmap::Adopt(int width, int height, PixelFormat format, std::vector<std::uint8_t>&& pixels) {
+  const Bitmap kind(0, 0, format);
+  if (width < 0 || height < 0 ||
+      pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                           static_cast<std::size_t>(kind.BytesPerPixel()))
+    throw std::invalid_argument("Adopted pixels do not match the picture's size");
+  width_ = width;
+  height_ = height;
+  format_ = format;
+  pixels_ = std::move(pixels);
+}
+
 void Bitmap::Resize(int width, int height, TColor fill) {
   Bitmap resized(width, height, format_);
   resized.color_table_ = color_table_;

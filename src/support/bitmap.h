@@ -39,6 +39,9 @@ class Bitmap {
 
   // Reallocates to the new size and kind; every pixel becomes zero (black or index 0).
   void Reset(int width, int height, PixelFormat format);
+  // Takes `pixels` (rows top-down, no padding, exactly the size's bytes) as the picture's own,
+  // so a large decoded frame needs no second copy.
+  void Adopt(int width, int height, PixelFormat format, std::vector<std::uint8_t>&& pixels);
   // Changes the size keeping the top-left pixels; new area takes `fill` (a colour for 24 bits,
   // the low byte as index for 8 bits and index planes, 0 or 1 for masks; for 32 bits the colour with the high
   // byte as its alpha, so 0 is see-through).

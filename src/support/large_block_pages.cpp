@@ -6,6 +6,7 @@
 // Replacing the global allocation functions is a program-wide choice, so only the programs link
 // this (not the libraries), and not the sanitizer builds, whose own allocator must see every
 // block.
+#include <malloc.h>
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -34,6 +35,15 @@ void OfferLargePages(void* block, std::size_t size) {
   ::madvise(reinterpret_cast<void*>(first), start + size - first, MADV_POPULATE_WRITE);
 #endif
 }
+
+// Large blocks go back to the system when freed. Left to itself, the C library raises the size
+// it does that from once the first large block is freed, and later blocks of a frame's size are
+// then kept in its heaps (a worker thread's heap too) after they are freed: the process stays
+// as large as its largest moment, a whole frame more after an undo.
+// Setting that size fixes the heaps' trimming as well: it stays where the C library would have
+// moved it, so that smaller blocks, freed and taken again, keep their pages.
+[[maybe_unused]] const bool kLargeBlocksReturned =
+    ::mallopt(M_MMAP_THRESHOLD, kLargeBlock) == 1 && ::mallopt(M_TRIM_THRESHOLD, 2 * kLargeBlock) == 1;
 
 void* Allocate(std::size_t size) {
   for (;;) {
