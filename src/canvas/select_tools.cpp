@@ -148,7 +148,7 @@ void AbandonSelection(TBAMForm& form) {
     form.MakeSelectionBG();
     form.MakeSelMarkerMask();
   } else {
-    form.SelMask.Reset(form.FrameRec.Width, form.FrameRec.Height, PixelFormat::Bits1);
+    form.SelMask.Reset(0, 0, PixelFormat::Bits1);  // nothing selected: everything editable
     form.MarkerMask.Reset(0, 0, PixelFormat::Bits1);
     form.HasSelection = false;
   }

@@ -196,8 +196,11 @@ void ToolController::Tail(const Rect& box) {
          work.Format() != PixelFormat::Index8))
       continue;
     const std::size_t bytes = static_cast<std::size_t>(work.BytesPerPixel());
-    const Rect inside = box.Intersect({0, 0, std::min(work.Width(), mask.Width()),
-                                       std::min(work.Height(), mask.Height())});
+    // An empty mask: nothing is selected, so every pixel is editable.
+    const bool everything = mask.Empty();
+    const Rect inside = box.Intersect(
+        {0, 0, everything ? work.Width() : std::min(work.Width(), mask.Width()),
+         everything ? work.Height() : std::min(work.Height(), mask.Height())});
     if (inside.Empty()) continue;
     const std::size_t span = static_cast<std::size_t>(inside.Width());
     const std::size_t offset = bytes * static_cast<std::size_t>(inside.left);
@@ -205,8 +208,8 @@ void ToolController::Tail(const Rect& box) {
       const std::uint8_t* from = scratch.Row(y);
       std::uint8_t* to = work.Row(y);
       if (std::memcmp(from + offset, to + offset, span * bytes) == 0) continue;
-      const std::uint8_t* selected = mask.Row(y);
-      if (std::memchr(selected + inside.left, 1, span) == nullptr) {
+      const std::uint8_t* selected = everything ? nullptr : mask.Row(y);
+      if (everything || std::memchr(selected + inside.left, 1, span) == nullptr) {
         // The whole span is editable (always so without a selection): one copy.
         std::memcpy(to + offset, from + offset, span * bytes);
         changed = true;

@@ -79,7 +79,8 @@ class TBAMForm {
   std::array<Bitmap, 2> BackImage{Bitmap(), Bitmap(0, 0, PixelFormat::Index8)};
   std::array<Bitmap, 2> CloneSource{Bitmap(), Bitmap(0, 0, PixelFormat::Index8)};
   std::array<Bitmap, 2> SelImage{Bitmap(), Bitmap(0, 0, PixelFormat::Index8)};
-  Bitmap SelMask{0, 0, PixelFormat::Bits1};      // black = selected
+  // Black = selected; empty when nothing is selected, as every pixel is then editable.
+  Bitmap SelMask{0, 0, PixelFormat::Bits1};
   Bitmap SelMaskCopy{0, 0, PixelFormat::Bits1};
 
   // --- Document state ----------------------------------------------------------------------

@@ -203,9 +203,11 @@ void TBAMForm::FixFrameSize(int dx, int dy, int centre_x, int centre_y, int widt
     ShiftAndResize(SelImage[0], dx, dy, width, height, colour);
     ShiftAndResize(SelImage[1], dx, dy, width, height, index_colour);
   }
-  // With no selection the whole frame stays editable, new area included.
-  ShiftAndResize(SelMask, dx, dy, width, height,
-                 HasSelection ? MakeColor(255, 255, 255) : MakeColor(0, 0, 0));
+  // With no selection the whole frame stays editable, new area included (an empty mask says so).
+  if (!SelMask.Empty()) {
+    ShiftAndResize(SelMask, dx, dy, width, height,
+                   HasSelection ? MakeColor(255, 255, 255) : MakeColor(0, 0, 0));
+  }
   if (!OverlayImage[0].Empty()) ShiftAndResize(OverlayImage[0], dx, dy, width, height, colour);
   if (HasSelection) {
     MakeSelectionBG();

@@ -40,9 +40,10 @@ void TBAMForm::SelectionClear() {
   SelectionMode = 0;
   FixSelectionPosition();
   log_.Line("SELN: Clear");
-  const int width = std::max(FrameRec.Width, 0), height = std::max(FrameRec.Height, 0);
   ReleaseScratch();
-  SelMask.Reset(width, height, PixelFormat::Bits1);  // all black: the whole frame is editable
+  // Nothing selected: the whole frame is editable, which an empty mask says without a
+  // frame-sized one.
+  SelMask.Reset(0, 0, PixelFormat::Bits1);
   // No earlier selection for the next to add to or take from: an empty copy reads as nothing
   // selected, without a frame-sized mask to say so.
   SelMaskCopy = Bitmap(0, 0, PixelFormat::Bits1);

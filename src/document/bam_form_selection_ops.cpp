@@ -26,6 +26,8 @@ void TBAMForm::SelectionInvert() {
   // Baked first, for the same reason as Select All.
   FixSelectionPosition();
   log_.Line("SELN: Invert");
+  // With nothing selected the mask may be empty, which means the whole frame as it is editable.
+  if (SelMask.Empty()) SelMask.Reset(FrameRec.Width, FrameRec.Height, PixelFormat::Bits1);
   if (SelMask.Width() != FrameRec.Width || SelMask.Height() != FrameRec.Height)
     SelMask.Resize(FrameRec.Width, FrameRec.Height, kWhite);
   for (std::uint8_t& bit : SelMask.Pixels()) bit = bit == 0 ? 1 : 0;

@@ -34,9 +34,12 @@ void Bitmap::Reset(int width, int height, PixelFormat format) {
   width_ = width;
   height_ = height;
   format_ = format;
-  pixels_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
-                     static_cast<std::size_t>(BytesPerPixel()),
-                 0);
+  const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                            static_cast<std::size_t>(BytesPerPixel());
+  // A picture made much smaller lets its memory go: a frame's planes emptied for the next
+  // frame must not hold on to the old frame's size.
+  if (bytes < pixels_.capacity() / 2) std::vector<std::uint8_t>().swap(pixels_);
+  pixels_.assign(bytes, 0);
 }
 
 void Bitmap::Adopt(int width, int height, PixelFormat format, std::vector<std::uint8_t>&& pixels) {

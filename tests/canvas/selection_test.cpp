@@ -15,7 +15,10 @@ using testing::PaintFixture;
 constexpr ShiftKeys kShift{.Shift = true};
 constexpr ShiftKeys kCtrl{.Ctrl = true};
 
-bool Selected(const PaintFixture& f, int x, int y) { return f.form.SelMask.Row(y)[x] == 0; }
+// Editable: inside the selection, or anywhere when nothing is selected (an empty mask).
+bool Selected(const PaintFixture& f, int x, int y) {
+  return f.form.SelMask.Empty() || f.form.SelMask.Row(y)[x] == 0;
+}
 
 // The clipboard as another program or editor instance would see it: our own copies travel as
 // the bytes of the private format, pictures of other programs as plain pictures.
