@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <immintrin.h>
