@@ -11,6 +11,7 @@
 #include "model/qm_BAM.h"
 #include "model/rle_reference.h"
 #include "model/zlib_codec.h"
+#include "rle_at_filing.h"
 #include "support/crc32.h"
 #include "support/file_io.h"
 
@@ -189,18 +190,26 @@ const RealFrames& CreatureFrames() {
   return frames;
 }
 
-template <bool kReference>
+// Today's codec, the naive reference coder, and the codec as it was when faster coding of the
+// real frames was asked for.
+enum class Codec { kNow, kReference, kAtFiling };
+
+template <Codec kCodec>
 void BM_RealFramesDecode(benchmark::State& state) {
   const RealFrames& frames = CreatureFrames();
   if (frames.raw.empty()) return state.SkipWithError("no real frames found");
   std::vector<std::uint8_t> out(frames.raw.size());
+  const rle::Key key = rle::Key::Index(0);
   for (auto _ : state) {
     std::size_t in = 0, at = 0;
     for (const auto& [pixels, bytes] : frames.sizes) {
-      if (kReference) {
-        rle::reference::Decode(frames.encoded.data() + in, bytes, out.data() + at, pixels, rle::Key::Index(0), true);
+      const std::uint8_t* src = frames.encoded.data() + in;
+      if (kCodec == Codec::kReference) {
+        rle::reference::Decode(src, bytes, out.data() + at, pixels, key, true);
+      } else if (kCodec == Codec::kAtFiling) {
+        rle::at_filing::Decode(src, bytes, out.data() + at, pixels, key, true);
       } else {
-        rle::Decode(frames.encoded.data() + in, bytes, out.data() + at, pixels, rle::Key::Index(0), true);
+        rle::Decode(src, bytes, out.data() + at, pixels, key, true);
       }
       in += bytes;
       at += pixels;
@@ -209,21 +218,26 @@ void BM_RealFramesDecode(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frames.raw.size()));
 }
-BENCHMARK(BM_RealFramesDecode<false>)->Name("BM_RealFramesDecode");
-BENCHMARK(BM_RealFramesDecode<true>)->Name("BM_RealFramesDecode_before");
+BENCHMARK(BM_RealFramesDecode<Codec::kNow>)->Name("BM_RealFramesDecode");
+BENCHMARK(BM_RealFramesDecode<Codec::kAtFiling>)->Name("BM_RealFramesDecode_atFiling");
+BENCHMARK(BM_RealFramesDecode<Codec::kReference>)->Name("BM_RealFramesDecode_before");
 
-template <bool kReference>
+template <Codec kCodec>
 void BM_RealFramesEncode(benchmark::State& state) {
   const RealFrames& frames = CreatureFrames();
   if (frames.raw.empty()) return state.SkipWithError("no real frames found");
   std::vector<std::uint8_t> out;
+  const rle::Key key = rle::Key::Index(0);
   for (auto _ : state) {
     std::size_t at = 0;
     for (const auto& [pixels, bytes] : frames.sizes) {
-      if (kReference) {
-        rle::reference::EncodeIfSmaller(frames.raw.data() + at, pixels, rle::Key::Index(0), out);
+      const std::uint8_t* raw = frames.raw.data() + at;
+      if (kCodec == Codec::kReference) {
+        rle::reference::EncodeIfSmaller(raw, pixels, key, out);
+      } else if (kCodec == Codec::kAtFiling) {
+        rle::at_filing::EncodeIfSmaller(raw, pixels, key, out);
       } else {
-        rle::EncodeIfSmaller(frames.raw.data() + at, pixels, rle::Key::Index(0), out);
+        rle::EncodeIfSmaller(raw, pixels, key, out);
       }
       benchmark::DoNotOptimize(out.data());
       at += pixels;
@@ -231,8 +245,9 @@ void BM_RealFramesEncode(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frames.raw.size()));
 }
-BENCHMARK(BM_RealFramesEncode<false>)->Name("BM_RealFramesEncode");
-BENCHMARK(BM_RealFramesEncode<true>)->Name("BM_RealFramesEncode_before");
+BENCHMARK(BM_RealFramesEncode<Codec::kNow>)->Name("BM_RealFramesEncode");
+BENCHMARK(BM_RealFramesEncode<Codec::kAtFiling>)->Name("BM_RealFramesEncode_atFiling");
+BENCHMARK(BM_RealFramesEncode<Codec::kReference>)->Name("BM_RealFramesEncode_before");
 
 // memcpy of the real frames' pixels, frame by frame, as the yardstick for the two above.
 void BM_RealFramesMemcpy(benchmark::State& state) {

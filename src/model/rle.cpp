@@ -1,10 +1,12 @@
 #include "model/rle.h"
+#include "model/rle_fast_path.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -169,8 +171,22 @@ bool PutKeyRun(std::size_t run, const Key& key, std::uint8_t* out, std::size_t& 
   return true;
 }
 
-// The one-byte case, which is nearly every frame: literal stretches and key runs alternate.
 #if defined(__SSE2__)
+// Of the key bytes `keys` in 64 bytes of encoded data, those that start a run rather than being
+// its count (a count equal to the key follows one). In a stretch of adjacent key bytes every
+// second one is a count, starting with the second, or with the first when `count_first` (1 when
+// the byte before the 64 started a run). Stretches starting at an even position are picked out
+// by adding their first bit, which carries through the stretch and clears it.
+inline std::uint64_t RunStarts(std::uint64_t keys, std::uint64_t count_first) {
+  constexpr std::uint64_t kEven = 0x5555555555555555u;
+  const std::uint64_t firsts = keys & ~(keys << 1);
+  const std::uint64_t even_firsts = firsts & kEven & ~count_first;
+  const std::uint64_t even_stretches = keys & ~(keys + even_firsts);
+  const std::uint64_t odd_stretches = keys & ~even_stretches;
+  return (even_stretches & kEven) | (odd_stretches & ~kEven);
+}
+
+// The one-byte case, which is nearly every frame: literal stretches and key runs alternate.
 namespace baseline {
 #include "model/rle_fast.inc"
 }  // namespace baseline
@@ -187,16 +203,36 @@ namespace wide {
 #undef CELWRIGHT_RLE_32_BYTE_STEPS
 #pragma GCC pop_options
 
-bool UseWide() {
-  static const bool wide = __builtin_cpu_supports("avx2");
-  return wide;
+// And a third time for processors with AVX-512 (64 bytes a step, masked loads and stores).
+#pragma GCC push_options
+#pragma GCC target("avx2,avx512f,avx512bw,avx512vl,bmi,bmi2")
+namespace widest {
+#include "model/rle_fast_512.inc"
+}  // namespace widest
+#pragma GCC pop_options
+
+FastPath WidestRunnable() {
+  if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+      __builtin_cpu_supports("bmi2")) {
+    return FastPath::kAvx512;
+  }
+  return __builtin_cpu_supports("avx2") ? FastPath::kAvx2 : FastPath::kSse2;
+}
+
+FastPath& Selected() {
+  static FastPath path = WidestRunnable();
+  return path;
 }
 #endif
 
 std::size_t EncodeIndexedInto(const std::uint8_t* raw, std::size_t pixel_count, const Key& key,
                               std::uint8_t* out, std::size_t capacity) {
 #if defined(CELWRIGHT_RLE_AVX2)
-  if (UseWide()) return wide::EncodeIndexedInto(raw, pixel_count, key, out, capacity);
+  switch (Selected()) {
+    case FastPath::kAvx512: return widest::EncodeIndexedInto(raw, pixel_count, key, out, capacity);
+    case FastPath::kAvx2: return wide::EncodeIndexedInto(raw, pixel_count, key, out, capacity);
+    default: break;
+  }
 #endif
   return baseline::EncodeIndexedInto(raw, pixel_count, key, out, capacity);
 }
@@ -206,8 +242,12 @@ void DecodeIndexedFast(const std::uint8_t* src, std::size_t src_size, std::uint8
                        std::size_t pixel_count, std::uint8_t key, std::size_t& pos,
                        std::size_t& produced) {
 #if defined(CELWRIGHT_RLE_AVX2)
-  if (UseWide()) {
-    return wide::DecodeIndexedFast<kWrite>(src, src_size, dst, pixel_count, key, pos, produced);
+  switch (Selected()) {
+    case FastPath::kAvx512:
+      return widest::DecodeIndexedFast<kWrite>(src, src_size, dst, pixel_count, key, pos, produced);
+    case FastPath::kAvx2:
+      return wide::DecodeIndexedFast<kWrite>(src, src_size, dst, pixel_count, key, pos, produced);
+    default: break;
   }
 #endif
   baseline::DecodeIndexedFast<kWrite>(src, src_size, dst, pixel_count, key, pos, produced);
@@ -487,6 +527,26 @@ std::size_t StreamDecoder::Next(std::uint8_t* dst, std::size_t max_pixels) {
     pos_ += literals * bpp;
   }
   return produced;
+}
+
+std::vector<FastPath> RunnableFastPaths() {
+#if defined(CELWRIGHT_RLE_AVX2)
+  std::vector<FastPath> paths{FastPath::kSse2};
+  const FastPath widest = WidestRunnable();
+  if (widest != FastPath::kSse2) paths.push_back(FastPath::kAvx2);
+  if (widest == FastPath::kAvx512) paths.push_back(FastPath::kAvx512);
+  return paths;
+#elif defined(__SSE2__)
+  return {FastPath::kSse2};
+#else
+  return {FastPath::kPlain};
+#endif
+}
+
+void SelectFastPath([[maybe_unused]] FastPath path) {
+#if defined(CELWRIGHT_RLE_AVX2)
+  Selected() = path;
+#endif
 }
 
 }  // namespace celwright::rle
