@@ -169,7 +169,8 @@ void TBAM::SetFrameBitmap(std::int32_t index, const Bitmap& bitmap, const TBAMFr
   const bool paletted = Paletted();
   const std::size_t pixels = static_cast<std::size_t>(info.Width) * info.Height;
   std::vector<std::uint8_t> raw(pixels * BytesPerPixel());
-  for (int y = 0; y < info.Height; ++y) {
+  // (A frame of no pixels has no rows to copy, nor buffers to copy them between.)
+  for (int y = 0; pixels > 0 && y < info.Height; ++y) {
     const std::uint8_t* in = bitmap.Row(y);
     std::uint8_t* out = raw.data() + static_cast<std::size_t>(y) * info.Width * BytesPerPixel();
     if (paletted) {
