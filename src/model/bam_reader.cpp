@@ -308,8 +308,36 @@ void BAMReader::ParseLookup(const ByteView& image, const std::vector<std::uint32
   }
 }
 
+bool BAMReader::TakeFramesInPlace(const ByteView& image, const std::vector<std::uint32_t>& offsets,
+                                  std::size_t tables_end, std::vector<std::uint8_t>& bytes) {
+  // Each frame is read from where the one before it ended, so the whole scan reads the file at
+  // most once, and stops at the first frame out of place.
+  const rle::Key key = bam_.CompressionKey();
+  std::size_t expected = tables_end;
+  for (std::size_t k = 0; k < bam_.frames_.size(); ++k) {
+    TBAMFrame& frame = bam_.frames_[k];
+    if (offsets[k] != expected || expected > image.Size()) return false;
+    const std::uint64_t pixels =
+        std::uint64_t{static_cast<std::uint32_t>(frame.Width)} * static_cast<std::uint32_t>(frame.Height);
+    const rle::DecodeResult result = rle::Decode(image.Data() + expected, image.Size() - expected,
+                                                 nullptr, static_cast<std::size_t>(pixels), key,
+                                                 frame.RLE);
+    if (result.truncated || result.overshoot) return false;
+    // The general way sets every size again, so a size set here before it gives up is harmless.
+    frame.DataSize = static_cast<std::int32_t>(result.consumed);
+    expected += result.consumed;
+  }
+  bytes.resize(expected);
+  bam_.Data = std::move(bytes);
+  bam_.RebuildFramePositions();
+  return true;
+}
+
 bool BAMReader::ReadFrameData(const ByteView& image, const std::vector<std::uint32_t>& offsets,
                               std::size_t tables_end, std::vector<std::uint8_t>& bytes) {
+  // Nearly every file: its image already is the frame stream, and a large one needs no table
+  // of a scan per frame to find that out.
+  if (TakeFramesInPlace(image, offsets, tables_end, bytes)) return true;
   const rle::Key key = bam_.CompressionKey();
   const std::size_t frame_count = bam_.frames_.size();
   const std::uint64_t bpp = static_cast<std::uint64_t>(key.bytes_per_pixel);

@@ -42,6 +42,10 @@ class BAMReader {
   // may take over `bytes` (the image) when it already has that layout.
   bool ReadFrameData(const ByteView& image, const std::vector<std::uint32_t>& offsets,
                      std::size_t tables_end, std::vector<std::uint8_t>& bytes);
+  // The same for the usual layout only (every frame clean, each right after the one before,
+  // the first right after the tables); false, having taken nothing, for anything else.
+  bool TakeFramesInPlace(const ByteView& image, const std::vector<std::uint32_t>& offsets,
+                         std::size_t tables_end, std::vector<std::uint8_t>& bytes);
   void Report(std::int32_t position, std::int32_t max, std::uint8_t stage) const {
     if (progress_) progress_(position, max, stage);
   }
