@@ -2,6 +2,7 @@
 // same bytes as the yardstick.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -194,28 +195,50 @@ const RealFrames& CreatureFrames() {
 // real frames was asked for.
 enum class Codec { kNow, kReference, kAtFiling };
 
+// One pass of a codec over every real frame.
+template <Codec kCodec>
+void DecodeAll(const RealFrames& frames, std::vector<std::uint8_t>& out) {
+  const rle::Key key = rle::Key::Index(0);
+  std::size_t in = 0, at = 0;
+  for (const auto& [pixels, bytes] : frames.sizes) {
+    const std::uint8_t* src = frames.encoded.data() + in;
+    if (kCodec == Codec::kReference) {
+      rle::reference::Decode(src, bytes, out.data() + at, pixels, key, true);
+    } else if (kCodec == Codec::kAtFiling) {
+      rle::at_filing::Decode(src, bytes, out.data() + at, pixels, key, true);
+    } else {
+      rle::Decode(src, bytes, out.data() + at, pixels, key, true);
+    }
+    in += bytes;
+    at += pixels;
+  }
+  benchmark::DoNotOptimize(out.data());
+}
+
+template <Codec kCodec>
+void EncodeAll(const RealFrames& frames, std::vector<std::uint8_t>& out) {
+  const rle::Key key = rle::Key::Index(0);
+  std::size_t at = 0;
+  for (const auto& [pixels, bytes] : frames.sizes) {
+    const std::uint8_t* raw = frames.raw.data() + at;
+    if (kCodec == Codec::kReference) {
+      rle::reference::EncodeIfSmaller(raw, pixels, key, out);
+    } else if (kCodec == Codec::kAtFiling) {
+      rle::at_filing::EncodeIfSmaller(raw, pixels, key, out);
+    } else {
+      rle::EncodeIfSmaller(raw, pixels, key, out);
+    }
+    benchmark::DoNotOptimize(out.data());
+    at += pixels;
+  }
+}
+
 template <Codec kCodec>
 void BM_RealFramesDecode(benchmark::State& state) {
   const RealFrames& frames = CreatureFrames();
   if (frames.raw.empty()) return state.SkipWithError("no real frames found");
   std::vector<std::uint8_t> out(frames.raw.size());
-  const rle::Key key = rle::Key::Index(0);
-  for (auto _ : state) {
-    std::size_t in = 0, at = 0;
-    for (const auto& [pixels, bytes] : frames.sizes) {
-      const std::uint8_t* src = frames.encoded.data() + in;
-      if (kCodec == Codec::kReference) {
-        rle::reference::Decode(src, bytes, out.data() + at, pixels, key, true);
-      } else if (kCodec == Codec::kAtFiling) {
-        rle::at_filing::Decode(src, bytes, out.data() + at, pixels, key, true);
-      } else {
-        rle::Decode(src, bytes, out.data() + at, pixels, key, true);
-      }
-      in += bytes;
-      at += pixels;
-    }
-    benchmark::DoNotOptimize(out.data());
-  }
+  for (auto _ : state) DecodeAll<kCodec>(frames, out);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frames.raw.size()));
 }
 BENCHMARK(BM_RealFramesDecode<Codec::kNow>)->Name("BM_RealFramesDecode");
@@ -227,27 +250,40 @@ void BM_RealFramesEncode(benchmark::State& state) {
   const RealFrames& frames = CreatureFrames();
   if (frames.raw.empty()) return state.SkipWithError("no real frames found");
   std::vector<std::uint8_t> out;
-  const rle::Key key = rle::Key::Index(0);
-  for (auto _ : state) {
-    std::size_t at = 0;
-    for (const auto& [pixels, bytes] : frames.sizes) {
-      const std::uint8_t* raw = frames.raw.data() + at;
-      if (kCodec == Codec::kReference) {
-        rle::reference::EncodeIfSmaller(raw, pixels, key, out);
-      } else if (kCodec == Codec::kAtFiling) {
-        rle::at_filing::EncodeIfSmaller(raw, pixels, key, out);
-      } else {
-        rle::EncodeIfSmaller(raw, pixels, key, out);
-      }
-      benchmark::DoNotOptimize(out.data());
-      at += pixels;
-    }
-  }
+  for (auto _ : state) EncodeAll<kCodec>(frames, out);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frames.raw.size()));
 }
 BENCHMARK(BM_RealFramesEncode<Codec::kNow>)->Name("BM_RealFramesEncode");
 BENCHMARK(BM_RealFramesEncode<Codec::kAtFiling>)->Name("BM_RealFramesEncode_atFiling");
 BENCHMARK(BM_RealFramesEncode<Codec::kReference>)->Name("BM_RealFramesEncode_before");
+
+// Today's codec against the one at filing, pass for pass in turn, so that the processor's
+// changing pace on a shared machine falls on both alike: "decode x" and "encode x" are how many
+// times faster today's is.
+void BM_RealFramesSpeedupOverFiling(benchmark::State& state) {
+  const RealFrames& frames = CreatureFrames();
+  if (frames.raw.empty()) return state.SkipWithError("no real frames found");
+  std::vector<std::uint8_t> decoded(frames.raw.size()), encoded;
+  using Clock = std::chrono::steady_clock;
+  Clock::duration now_decode{}, old_decode{}, now_encode{}, old_encode{};
+  const auto timed = [](Clock::duration& total, auto&& pass) {
+    const Clock::time_point start = Clock::now();
+    pass();
+    total += Clock::now() - start;
+  };
+  for (auto _ : state) {
+    timed(now_decode, [&] { DecodeAll<Codec::kNow>(frames, decoded); });
+    timed(old_decode, [&] { DecodeAll<Codec::kAtFiling>(frames, decoded); });
+    timed(now_encode, [&] { EncodeAll<Codec::kNow>(frames, encoded); });
+    timed(old_encode, [&] { EncodeAll<Codec::kAtFiling>(frames, encoded); });
+  }
+  const auto ratio = [](Clock::duration old_time, Clock::duration now_time) {
+    return now_time.count() > 0 ? static_cast<double>(old_time.count()) / static_cast<double>(now_time.count()) : 0.0;
+  };
+  state.counters["decode x"] = ratio(old_decode, now_decode);
+  state.counters["encode x"] = ratio(old_encode, now_encode);
+}
+BENCHMARK(BM_RealFramesSpeedupOverFiling)->Unit(benchmark::kMillisecond);
 
 // memcpy of the real frames' pixels, frame by frame, as the yardstick for the two above.
 void BM_RealFramesMemcpy(benchmark::State& state) {

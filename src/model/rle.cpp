@@ -319,11 +319,14 @@ bool EncodeIfSmaller(const std::uint8_t* raw, std::size_t pixel_count, Key key,
     out.assign(raw, raw + raw_size);
     return EncodeInPlaceIfSmaller(out, pixel_count, key);
   }
-  out.resize(raw_size);
-  const std::size_t size = raw_size ? EncodeInto(raw, pixel_count, key, out.data(), raw_size - 1)
+  // Encoded through room this thread keeps rather than into `out` cleared to the raw size
+  // first: on the games' short frames the clearing cost a tenth of the encoding.
+  thread_local std::vector<std::uint8_t> room;
+  if (room.size() < raw_size) room.resize(raw_size);
+  const std::size_t size = raw_size ? EncodeInto(raw, pixel_count, key, room.data(), raw_size - 1)
                                     : SIZE_MAX;
   if (size != SIZE_MAX) {
-    out.resize(size);
+    out.assign(room.data(), room.data() + size);
     return true;
   }
   out.assign(raw, raw + raw_size);
