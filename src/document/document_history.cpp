@@ -98,6 +98,14 @@ StoredFrames LeftInAnimation(const std::vector<TBAMFrame>& records, std::size_t 
   return stored;
 }
 
+// Changes how `side` is kept, and the history's count of the bytes it keeps (`used`) with it.
+template <typename Change>
+void Rekeep(std::size_t& used, StoredFrames& side, Change change) {
+  const std::size_t before = side.Bytes();
+  change();
+  used = used - before + side.Bytes();
+}
+
 std::vector<TBAMFrame> RecordsOf(const TBAM& bam, std::int32_t first, std::size_t count) {
   std::vector<TBAMFrame> records;
   records.reserve(count);
@@ -301,9 +309,7 @@ bool DocumentHistory::End(const TBAM& bam, const DocumentProperties& properties,
 void DocumentHistory::Settle(StoredFrames& side, bool wait) {
   if (!side.Packing.valid()) return;
   if (!wait && side.Packing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
-  const std::size_t before = side.Bytes();
-  side.Packed = side.Packing.get();
-  used_ = used_ - before + side.Bytes();
+  Rekeep(used_, side, [&side] { side.Packed = side.Packing.get(); });
 }
 
 void DocumentHistory::SettlePacking(bool wait) {
@@ -317,11 +323,9 @@ void DocumentHistory::TakeFromAnimation(const TBAM& bam, std::int32_t first, Sto
   if (!side.InAnimation) return;
   // The animation's own records: they say where its bytes lie now.
   const std::vector<TBAMFrame> records = RecordsOf(bam, first, side.Records.size());
-  const std::size_t before = side.Bytes();
-  StoredFrames taken =
-      Pack(records, bam.Data.data() + bam.FrameDataPosition(first), 0, records.size());
-  side = std::move(taken);
-  used_ = used_ - before + side.Bytes();
+  Rekeep(used_, side, [&] {
+    side = Pack(records, bam.Data.data() + bam.FrameDataPosition(first), 0, records.size());
+  });
 }
 
 void DocumentHistory::DropRedoBranch() {
@@ -382,19 +386,17 @@ std::optional<HistoryMove> DocumentHistory::Move(TBAM& bam, DocumentProperties& 
     std::swap_ranges(incoming.begin(), incoming.end(),
                      bam.Data.begin() + static_cast<std::ptrdiff_t>(position));
     bam.SpliceFrameRecords(step.First, count, to.Records);
-    const std::size_t before = from.Bytes();
-    from = Pack(records, incoming.data(), 0, records.size(), &incoming);
-    used_ = used_ - before + from.Bytes();
+    Rekeep(used_, from, [&] { from = Pack(records, incoming.data(), 0, records.size(), &incoming); });
   } else {
     if (back) TakeFromAnimation(bam, step.First, from);
     bam.SpliceFrames(step.First, count, to.Records, incoming);
   }
   if (!back) {
     // Redone: the animation holds these bytes again until the step is undone once more.
-    const std::size_t before = to.Bytes();
-    to.Packed = {};
-    to.InAnimation = true;
-    used_ = used_ - before + to.Bytes();
+    Rekeep(used_, to, [&to] {
+      to.Packed = {};
+      to.InAnimation = true;
+    });
   }
   if (step.Cycles) {
     cycles_ = back ? step.Cycles->first : step.Cycles->second;

@@ -316,7 +316,8 @@ bool BAMReader::TakeFramesInPlace(const ByteView& image, const std::vector<std::
   std::size_t expected = tables_end;
   for (std::size_t k = 0; k < bam_.frames_.size(); ++k) {
     TBAMFrame& frame = bam_.frames_[k];
-    if (offsets[k] != expected || expected > image.Size()) return false;
+    // An offset past the file's end reads as its end, as the general way takes it.
+    if (std::min<std::size_t>(offsets[k], image.Size()) != expected) return false;
     const std::uint64_t pixels =
         std::uint64_t{static_cast<std::uint32_t>(frame.Width)} * static_cast<std::uint32_t>(frame.Height);
     const rle::DecodeResult result = rle::Decode(image.Data() + expected, image.Size() - expected,
@@ -404,24 +405,7 @@ bool BAMReader::ReadFrameData(const ByteView& image, const std::vector<std::uint
     scanned += scan.result.consumed;
   }
 
-  bool in_place = true;  // every frame clean and stored back to back after the tables
-  std::size_t expected = tables_end;
-  for (std::size_t k = 0; k < frame_count && in_place; ++k) {
-    const Scan& scan = scans[scan_of[k]];
-    in_place = !scan.result.truncated && !scan.result.overshoot && scan.offset == expected;
-    expected = scan.offset + scan.result.consumed;
-  }
-  if (in_place) {
-    // The usual layout: the file image already is the frame stream.
-    for (std::size_t k = 0; k < frame_count; ++k) {
-      bam_.frames_[k].DataSize = static_cast<std::int32_t>(scans[scan_of[k]].result.consumed);
-    }
-    bytes.resize(frame_count ? expected : tables_end);
-    bam_.Data = std::move(bytes);
-    bam_.RebuildFramePositions();
-    return true;
-  }
-
+  // Not the usual layout (TakeFramesInPlace said so): the frames are laid out anew.
   // Damaged data is rebuilt only within a bound proportional to the file, checked before any
   // of that work is done.
   const std::uint64_t repair_limit = std::min<std::uint64_t>(

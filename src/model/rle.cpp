@@ -16,7 +16,7 @@ namespace celwright::rle {
 
 namespace {
 
-// From this size on a frame's encoding goes through memory that is not cleared first.
+// From this size on a frame is encoded through memory of its own, not through its thread's room.
 constexpr std::size_t kLargeFrameBytes = std::size_t{1} << 20;
 
 bool SamePixel(const std::uint8_t* a, const std::uint8_t* b, int bytes) {
@@ -311,44 +311,54 @@ std::vector<std::uint8_t> Encode(const std::uint8_t* raw, std::size_t pixel_coun
   return std::vector<std::uint8_t>(scratch.get(), scratch.get() + size);
 }
 
-bool EncodeIfSmaller(const std::uint8_t* raw, std::size_t pixel_count, Key key,
-                     std::vector<std::uint8_t>& out) {
+namespace {
+
+// Encodes into room that is not cleared first and hands the encoding to `take` when it is
+// strictly shorter than the raw pixels (returning whether it was). A short frame goes through
+// room its thread keeps (clearing an output to the raw size cost a tenth of the encoding on the
+// games' frames); a large one through memory from the C library, whose pages past the output
+// are never touched.
+template <typename Take>
+bool EncodeShorter(const std::uint8_t* raw, std::size_t pixel_count, const Key& key, Take take) {
   const std::size_t raw_size = pixel_count * static_cast<std::size_t>(key.bytes_per_pixel);
-  // Encoding stops as soon as its output would not be strictly shorter than the raw pixels.
-  if (raw_size >= kLargeFrameBytes) {
-    out.assign(raw, raw + raw_size);
-    return EncodeInPlaceIfSmaller(out, pixel_count, key);
-  }
-  // Encoded through room this thread keeps rather than into `out` cleared to the raw size
-  // first: on the games' short frames the clearing cost a tenth of the encoding.
-  thread_local std::vector<std::uint8_t> room;
-  if (room.size() < raw_size) room.resize(raw_size);
-  const std::size_t size = raw_size ? EncodeInto(raw, pixel_count, key, room.data(), raw_size - 1)
-                                    : SIZE_MAX;
-  if (size != SIZE_MAX) {
-    out.assign(room.data(), room.data() + size);
+  if (raw_size == 0) return false;
+  // Without a key pixel nothing can be shorter: an opaque frame is not encoded in vain.
+  if (key.bytes_per_pixel == 1 && std::memchr(raw, key.value[0], raw_size) == nullptr) return false;
+  if (raw_size < kLargeFrameBytes) {
+    thread_local std::vector<std::uint8_t> room;
+    if (room.size() < raw_size) room.resize(raw_size);
+    const std::size_t size = EncodeInto(raw, pixel_count, key, room.data(), raw_size - 1);
+    if (size == SIZE_MAX) return false;
+    take(room.data(), size);
     return true;
   }
-  out.assign(raw, raw + raw_size);
+  const std::unique_ptr<std::uint8_t, decltype(&std::free)> scratch(
+      static_cast<std::uint8_t*>(std::malloc(raw_size)), &std::free);
+  if (!scratch) throw std::bad_alloc();
+  const std::size_t size = EncodeInto(raw, pixel_count, key, scratch.get(), raw_size - 1);
+  if (size == SIZE_MAX) return false;
+  take(scratch.get(), size);
+  return true;
+}
+
+}  // namespace
+
+bool EncodeIfSmaller(const std::uint8_t* raw, std::size_t pixel_count, Key key,
+                     std::vector<std::uint8_t>& out) {
+  const auto keep = [&out](const std::uint8_t* encoded, std::size_t size) {
+    out.assign(encoded, encoded + size);
+  };
+  if (EncodeShorter(raw, pixel_count, key, keep)) return true;
+  out.assign(raw, raw + pixel_count * static_cast<std::size_t>(key.bytes_per_pixel));
   return false;
 }
 
 bool EncodeInPlaceIfSmaller(std::vector<std::uint8_t>& pixels, std::size_t pixel_count, Key key) {
-  const std::size_t raw_size = pixel_count * static_cast<std::size_t>(key.bytes_per_pixel);
-  if (raw_size == 0) return false;
-  // Without a key pixel nothing can be shorter: an opaque frame is not encoded in vain.
-  if (key.bytes_per_pixel == 1 && std::memchr(pixels.data(), key.value[0], raw_size) == nullptr)
-    return false;
-  // Encoded into memory that is not cleared first: the output is usually a fraction of the
-  // bound, whose other pages are then never touched.
-  const std::unique_ptr<std::uint8_t, decltype(&std::free)> scratch(
-      static_cast<std::uint8_t*>(std::malloc(raw_size)), &std::free);
-  if (!scratch) throw std::bad_alloc();
-  const std::size_t size = EncodeInto(pixels.data(), pixel_count, key, scratch.get(), raw_size - 1);
-  if (size == SIZE_MAX) return false;
-  pixels.assign(scratch.get(), scratch.get() + size);
-  pixels.shrink_to_fit();
-  return true;
+  // Made to measure: a large frame's raw bytes go, not kept as spare room.
+  const auto replace = [&pixels](const std::uint8_t* encoded, std::size_t size) {
+    std::vector<std::uint8_t>(encoded, encoded + size).swap(pixels);
+  };
+  return EncodeShorter(pixels.data(), pixel_count, key, replace);
 }
 
 namespace {

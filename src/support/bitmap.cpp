@@ -43,10 +43,9 @@ void Bitmap::Reset(int width, int height, PixelFormat format) {
 }
 
 void Bitmap::Adopt(int width, int height, PixelFormat format, std::vector<std::uint8_t>&& pixels) {
-  const Bitmap kind(0, 0, format);
   if (width < 0 || height < 0 ||
       pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
-                           static_cast<std::size_t>(kind.BytesPerPixel()))
+                           static_cast<std::size_t>(BytesPerPixelOf(format)))
     throw std::invalid_argument("Adopted pixels do not match the picture's size");
   width_ = width;
   height_ = height;

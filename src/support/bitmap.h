@@ -32,9 +32,10 @@ class Bitmap {
   int Height() const { return height_; }
   PixelFormat Format() const { return format_; }
   bool Empty() const { return width_ <= 0 || height_ <= 0; }
-  int BytesPerPixel() const {
-    return format_ == PixelFormat::Bits24 ? 3 : format_ == PixelFormat::Bits32 ? 4 : 1;
+  static int BytesPerPixelOf(PixelFormat format) {
+    return format == PixelFormat::Bits24 ? 3 : format == PixelFormat::Bits32 ? 4 : 1;
   }
+  int BytesPerPixel() const { return BytesPerPixelOf(format_); }
   std::size_t Stride() const { return static_cast<std::size_t>(width_) * BytesPerPixel(); }
 
   // Reallocates to the new size and kind; every pixel becomes zero (black or index 0).
