@@ -1,8 +1,7 @@
 // The write-to-temporary-then-rename helper: keeps permission bits, writes through symbolic
 // links, keeps hard links, refuses read-only files and anything but a regular file, creates its
-// temporary exclusively, cleans up temporaries of dead processes and leaves nothing behind.
+// temporary beside the file, cleans up temporaries of dead processes and leaves nothing behind.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -102,21 +101,6 @@ TEST_F(FileIo, RefusesAReadOnlyFileSayingSo) {
   EXPECT_EQ(Read(path), "keep");
   EXPECT_EQ(Mode(path), 0444u);
   EXPECT_TRUE(Others({"locked.bam"}).empty());
-}
-
-TEST_F(FileIo, CreatesTheTemporaryExclusively) {
-  const fs::path path = folder_ / "anim.bam";
-  fs::path temporary;
-  const int descriptor = CreateTemporaryBeside(path, temporary);
-  ASSERT_GE(descriptor, 0);
-  ::close(descriptor);
-  EXPECT_EQ(temporary.parent_path(), folder_);
-  // The same name cannot be created twice, nor through a link planted under it.
-  EXPECT_EQ(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600), -1);
-  fs::remove(temporary);
-  fs::create_symlink(folder_ / "elsewhere", temporary);
-  EXPECT_EQ(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600), -1);
-  EXPECT_FALSE(fs::exists(folder_ / "elsewhere"));
 }
 
 TEST_F(FileIo, ALaterSaveRemovesTemporariesOfDeadProcesses) {

@@ -34,31 +34,6 @@ void Fill(Bitmap& b, int x, int y, TColor colour = kRed) {
   c.FloodFill(x, y);
 }
 
-TEST(FloodFill, SpreadsFourConnectedAndNotThroughDiagonals) {
-  Bitmap b = FromArt({
-      "..#...",
-      "..#...",
-      "###...",
-      "...#..",
-      "....#.",
-  });
-  Fill(b, 0, 0);
-  EXPECT_EQ(Art(b),
-            "oo#...\n"
-            "oo#...\n"
-            "###...\n"
-            "...#..\n"
-            "....#.");
-  // The lower-left corner touches the right-hand area only diagonally.
-  Fill(b, 5, 0);
-  EXPECT_EQ(Art(b),
-            "oo#ooo\n"
-            "oo#ooo\n"
-            "###ooo\n"
-            "...#oo\n"
-            "....#o");
-}
-
 TEST(FloodFill, StopsAtTheSmallestColourChange) {
   Bitmap b = FromArt({
       "..~..",
@@ -99,7 +74,6 @@ TEST(FloodFill, IndexedPicturesCompareIndicesNotColours) {
   });
   EXPECT_EQ(b.Pixels(), (std::vector<std::uint8_t>{9, 9, 2, 2}));
 }
-
 
 TEST(FloodFill, WideRegionsAreEmittedOnceWhatEverTheSinkWrites) {
   // Random two-entry pictures wider than the marks' 64-pixel words, filled by a sink that

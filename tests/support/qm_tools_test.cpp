@@ -75,16 +75,6 @@ TEST(PointInRect, BorderCountsWhateverTheCornerOrder) {
   EXPECT_FALSE(PointInRect({5, -1}, Rect{0, 0, 10, 10}));
 }
 
-TEST(PaletteHelpers, OnlyIndexedPicturesTakeAColourTable) {
-  Palette256 rgb{};
-  rgb[0] = {1, 2, 3};
-  Bitmap indexed(2, 2, PixelFormat::Bits8);
-  EXPECT_TRUE(SetBitmapPaletteRGB(indexed, rgb));
-  EXPECT_EQ(indexed.GetPixel(0, 0), RGBToColor(1, 2, 3));
-  Bitmap true_colour(2, 2, PixelFormat::Bits24);
-  EXPECT_FALSE(SetBitmapPaletteRGB(true_colour, rgb));
-}
-
 TEST(MakeMonochrome, WhiteStaysWhiteEverythingElseTurnsBlack) {
   Bitmap picture(3, 1, PixelFormat::Bits24);
   picture.SetPixel(0, 0, 0xFFFFFF);
