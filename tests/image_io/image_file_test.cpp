@@ -9,21 +9,13 @@
 namespace celwright {
 namespace {
 
-TEST(ImageFileTest, KindFollowsTheExtensionIgnoringCase) {
-  EXPECT_EQ(KindFromExtension("a/frame.BMP"), kImageKindBitmap);
-  for (const char* name : {"x.jpg", "x.JPEG", "x.jfif", "x.JPE"}) {
-    EXPECT_EQ(KindFromExtension(name), kImageKindJpeg) << name;
-  }
-  EXPECT_EQ(KindFromExtension("x.Png"), kImageKindPng);
-  EXPECT_EQ(KindFromExtension("x.gif"), kImageKindGif);
-  EXPECT_EQ(KindFromExtension("x.tif"), kImageKindByExtension);
-  EXPECT_EQ(KindFromExtension("bmp"), kImageKindByExtension);
-}
-
-TEST(ImageFileTest, SavingAddsTheKindsExtensionUnlessTypedExactly) {
-  EXPECT_EQ(SaveNameForKind(kImageKindBitmap, "frame.bmp"), "frame.bmp");
+TEST(ImageFileTest, KindFollowsTheExtensionIgnoringCaseAndSavingAddsItUnlessTypedExactly) {
+  const std::pair<const char*, std::uint8_t> kinds[] = {
+      {"a/frame.BMP", kImageKindBitmap}, {"x.jpg", kImageKindJpeg}, {"x.JPEG", kImageKindJpeg},
+      {"x.jfif", kImageKindJpeg},        {"x.JPE", kImageKindJpeg}, {"x.Png", kImageKindPng},
+      {"x.gif", kImageKindGif}, {"x.tif", kImageKindByExtension}, {"bmp", kImageKindByExtension}};
+  for (const auto& [name, kind] : kinds) EXPECT_EQ(KindFromExtension(name), kind) << name;
   EXPECT_EQ(SaveNameForKind(kImageKindBitmap, "frame.BMP"), "frame.BMP");
-  EXPECT_EQ(SaveNameForKind(kImageKindJpeg, "FRAME.JPG"), "FRAME.JPG");
   EXPECT_EQ(SaveNameForKind(kImageKindJpeg, "frame"), "frame.jpg");
   EXPECT_EQ(SaveNameForKind(kImageKindJpeg, "frame.jfif"), "frame.jfif");
   EXPECT_EQ(SaveNameForKind(kImageKindPng, "frame.gif"), "frame.gif.png");

@@ -6,14 +6,15 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "media/scratch_folder.h"
+#include "media/synthetic_pictures.h"
 #include "support/bitmap.h"
 #include "support/crc32.h"
+#include "support/file_io.h"
 #include "support/image_io/byte_order.h"
 
 namespace celwright::test {
@@ -22,13 +23,8 @@ inline std::filesystem::path Fixture(const std::string& name) {
   return std::filesystem::path(CELWRIGHT_SOURCE_DIR "/tests/image_io/data") / name;
 }
 
-inline std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 inline std::vector<std::uint8_t> FixtureBytes(const std::string& name) {
-  return FileBytes(Fixture(name));
+  return ReadWholeFile(Fixture(name));
 }
 
 // Binary PPM (P6, maxval 255) as a 24-bit bitmap: the reference decodings beside the fixtures.
@@ -134,10 +130,7 @@ using TempFolder = testing::ScratchFolder;
 // A small 8-bit picture with a distinct palette and every index pattern the codecs pack.
 inline Bitmap PalettedSample(int width = 19, int height = 7) {
   Bitmap bitmap(width, height, PixelFormat::Bits8);
-  for (int i = 0; i < 256; ++i) {
-    bitmap.ColorTable()[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
-                              static_cast<std::uint8_t>(i * 7)};
-  }
+  bitmap.ColorTable() = testing::DistinctPalette();
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x)
       bitmap.SetIndex(x, y, static_cast<std::uint8_t>(x * 13 + y * 31));

@@ -38,7 +38,7 @@ TEST(JpegFileTest, CmykFileDecodesAsPillowDoes) {
 // Scan data cut short and closed with an end marker: libjpeg patches it up with a warning.
 TEST(JpegFileTest, DamagedScanDataIsRefusedUnlessSomeoneIsToldOfIt) {
   const std::vector<std::uint8_t> bytes =
-      test::FileBytes(std::filesystem::path(CELWRIGHT_SOURCE_DIR "/tests/image_io/hostile") /
+      ReadWholeFile(std::filesystem::path(CELWRIGHT_SOURCE_DIR "/tests/image_io/hostile") /
                       "jpeg_corrupt_scan.jpg");
   try {
     DecodeJPEG(bytes, "d.jpg");
