@@ -16,10 +16,8 @@ const std::filesystem::path kData = std::filesystem::path(CELWRIGHT_SOURCE_DIR "
 
 using testing::DistinctPalette;
 
-// Odd width, so every row needs padding in the file.
-std::vector<Bitmap> NumberedFrames(int count, int width = 13, int height = 7) {
-  return testing::PatternFrames(count, width, height);
-}
+// Frames of an odd width, so every row needs padding in the file.
+std::vector<Bitmap> NumberedFrames(int count) { return testing::PatternFrames(count, 13, 7); }
 
 void ExpectShows(const Bitmap& decoded, const Bitmap& indices, const Palette256& palette) {
   ASSERT_EQ(decoded.Width(), indices.Width());
@@ -119,7 +117,7 @@ TEST(AviWriterFailures, ReportTheStepAndLeaveNoFile) {
       [&] {
         AviWriter writer(folder / "x.avi", 13, 7, palette);
         writer.AddFrame(NumberedFrames(1).front());
-        writer.AddFrame(NumberedFrames(1, 12, 7).front());
+        writer.AddFrame(testing::PatternFrames(1, 12, 7).front());
       },
       "Failed to add frame to AVI");
   ExpectMessage(

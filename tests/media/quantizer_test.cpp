@@ -85,8 +85,6 @@ TEST(OctreeQuantizer, ChoosesAGoodPaletteForPhotographicMaterial) {
   EXPECT_GE(palette.count, 248);
   const double error = MeanColorError(strip, MapToPalette(strip, palette.colors, palette.count));
   const double uniform_error = MeanColorError(strip, MapToPalette(strip, UniformPalette(), 252));
-  RecordProperty("mean_color_error", std::to_string(error));
-  std::printf("mean colour error: octree %.2f, uniform cube %.2f\n", error, uniform_error);
   EXPECT_LT(error, 0.6 * uniform_error);
 
   const ReducedPalette small = ReducePicture(strip, 16);
