@@ -18,21 +18,15 @@ Bitmap DecodeFixture(const std::string& name) { return DecodeBMP(FixtureBytes(na
 std::vector<std::uint8_t> MakeBmp(int width, int height, int bits, std::uint32_t compression,
                                   int colours, const std::vector<std::uint8_t>& pixels) {
   std::vector<std::uint8_t> out{'B', 'M'};
+  const auto size = static_cast<std::uint32_t>(pixels.size());
   const std::uint32_t offset = 14 + 40 + 4 * static_cast<std::uint32_t>(colours);
-  AppendLE32(out, offset + static_cast<std::uint32_t>(pixels.size()));
-  AppendLE32(out, 0);
-  AppendLE32(out, offset);
-  AppendLE32(out, 40);
-  AppendLE32(out, static_cast<std::uint32_t>(width));
-  AppendLE32(out, static_cast<std::uint32_t>(height));
+  for (std::uint32_t field : {offset + size, 0u, offset, 40u, static_cast<std::uint32_t>(width),
+                              static_cast<std::uint32_t>(height)})
+    AppendLE32(out, field);
   AppendLE16(out, 1);
   AppendLE16(out, static_cast<std::uint32_t>(bits));
-  AppendLE32(out, compression);
-  AppendLE32(out, static_cast<std::uint32_t>(pixels.size()));
-  AppendLE32(out, 0);
-  AppendLE32(out, 0);
-  AppendLE32(out, static_cast<std::uint32_t>(colours));
-  AppendLE32(out, 0);
+  for (std::uint32_t field : {compression, size, 0u, 0u, static_cast<std::uint32_t>(colours), 0u})
+    AppendLE32(out, field);
   for (int i = 0; i < colours; ++i) {
     out.insert(out.end(), {static_cast<std::uint8_t>(3 * i), static_cast<std::uint8_t>(2 * i),
                            static_cast<std::uint8_t>(i), 0});

@@ -7,13 +7,10 @@
 namespace celwright {
 namespace {
 
-struct Hsl {
-  int h, s, l;
-};
-Hsl ToHsl(TColor c) {
-  Hsl r{};
-  ColorToHSL(c, r.h, r.s, r.l);
-  return r;
+std::tuple<int, int, int> ToHsl(TColor c) {
+  int h = 0, s = 0, l = 0;
+  ColorToHSL(c, h, s, l);
+  return {h, s, l};
 }
 
 TEST(ColorHelpers, SystemColoursResolveBeforeSplitting) {
@@ -34,15 +31,13 @@ TEST(ColorToHSL, KnownColours) {
                {0xFFFFFF, 0, 0, 240},
                {RGBToColor(128, 128, 128), 0, 0, 120},
                {RGBToColor(0, 0, 255), 160, 240, 120}};
-  for (const auto& c : cases) {
-    const Hsl hsl = ToHsl(c.colour);
-    EXPECT_EQ(std::tie(hsl.h, hsl.s, hsl.l), std::tie(c.h, c.s, c.l)) << std::hex << c.colour;
-  }
+  for (const auto& c : cases)
+    EXPECT_EQ(ToHsl(c.colour), std::make_tuple(c.h, c.s, c.l)) << std::hex << c.colour;
 }
 
 TEST(ColorToHSL, HueJustBelowAFullTurnWrapsToRed) {
   // Hue 0.99935 of a turn rounds to 240, which is not on the 0..239 scale.
-  EXPECT_EQ(ToHsl(RGBToColor(255, 0, 1)).h, 0);
+  EXPECT_EQ(std::get<0>(ToHsl(RGBToColor(255, 0, 1))), 0);
 }
 
 // The wheel's slope rounds half to even: hue 1 gives green 6.375 -> 6, hue 2 12.75 -> 13, and
