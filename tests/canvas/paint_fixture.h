@@ -70,6 +70,13 @@ struct PaintFixture : DocumentFixture {
     form.ShowFrame(0);
   }
   int IndexAt(int x, int y) const { return RedOf(form.WorkImage[1].GetPixel(x, y)); }
+  // Pixels of `image` inside `r` that differ from `before`.
+  static int Changed(const Bitmap& before, const Bitmap& image, const Rect& r) {
+    int count = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) count += before.GetPixel(x, y) != image.GetPixel(x, y);
+    return count;
+  }
   TColor ColourAt(int x, int y) const { return form.WorkImage[0].GetPixel(x, y); }
   // The colour image as the index image shows it, for a paletted frame.
   Bitmap Rendered() const {

@@ -19,13 +19,6 @@ struct TextFixture : PaintFixture {
     options.TextFont.size = 12;  // 16 pixels
     Choose(ToolKind::Text);
   }
-  // Pixels of `image` inside `r` that differ from `before`.
-  static int Changed(const Bitmap& before, const Bitmap& image, const Rect& r) {
-    int count = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x) count += before.GetPixel(x, y) != image.GetPixel(x, y);
-    return count;
-  }
 };
 
 TEST(TextTool, BlockSitsOnTheClickAndHighlightFillsItWithTheBackground) {
