@@ -62,37 +62,6 @@ TEST(OctreeQuantizer, ReadsEightBitPicturesThroughTheirTable) {
   EXPECT_THROW(ReducePicture(Bitmap(2, 2, PixelFormat::Bits1)), std::invalid_argument);
 }
 
-// A uniform 6 x 7 x 6 colour cube: what any palette choice must beat comfortably.
-Palette256 UniformPalette() {
-  Palette256 palette{};
-  int i = 0;
-  for (int r = 0; r < 6; ++r)
-    for (int g = 0; g < 7; ++g)
-      for (int b = 0; b < 6; ++b) {
-        palette[i++] = {static_cast<std::uint8_t>(r * 51), static_cast<std::uint8_t>(g * 255 / 6),
-                        static_cast<std::uint8_t>(b * 51)};
-      }
-  return palette;
-}
-
-TEST(OctreeQuantizer, ChoosesAGoodPaletteForPhotographicMaterial) {
-  const Bitmap strip = testing::PhotographicStrip(96, 96, 12);
-  OctreeQuantizer quantizer;
-  quantizer.AddPicture(strip);
-  const ReducedPalette palette = quantizer.BuildPalette();
-  // A merge removes several entries at once, so the palette may stop a little short of 256.
-  EXPECT_LE(palette.count, 256);
-  EXPECT_GE(palette.count, 248);
-  const double error = MeanColorError(strip, MapToPalette(strip, palette.colors, palette.count));
-  const double uniform_error = MeanColorError(strip, MapToPalette(strip, UniformPalette(), 252));
-  EXPECT_LT(error, 0.6 * uniform_error);
-
-  const ReducedPalette small = ReducePicture(strip, 16);
-  EXPECT_LE(small.count, 16);
-  EXPECT_GE(small.count, 12);
-  EXPECT_GT(MeanColorError(strip, MapToPalette(strip, small.colors, small.count)), error);
-}
-
 // Pictures made by ImageMagick (testdata/README.md says how). The bounds are the errors this reduction reached, with a little room;
 // the plain octree reduction it replaced stays above every one of them.
 TEST(OctreeQuantizer, ErrorOnPicturesFromOtherToolsStaysUnderRecordedBounds) {
@@ -111,6 +80,9 @@ TEST(OctreeQuantizer, ErrorOnPicturesFromOtherToolsStaysUnderRecordedBounds) {
     const double error =
         MeanColorError(picture, MapToPalette(picture, palette.colors, palette.count));
     EXPECT_LE(error, c.bound) << c.file << " in " << c.entries << " colours";
+    // A merge removes several entries at once, so the palette may stop a little short.
+    EXPECT_LE(palette.count, c.entries);
+    EXPECT_GE(palette.count, std::max(c.entries * 3 / 4, c.entries - 8)) << c.file;
   }
 }
 
