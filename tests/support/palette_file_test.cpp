@@ -5,7 +5,6 @@
 #include "support/file_io.h"
 #include "support/palette_adjust.h"
 #include "support/palette_file.h"
-#include "support/qm_tools.h"
 
 namespace celwright {
 namespace {
