@@ -197,11 +197,10 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
   void rebuildPaletteKeepsTheNamedEntriesAndTheirPixels() {
     TBAM& bam = Doc().BAM;
     const Palette256 original = bam.Palette;
-    std::vector<Bitmap> colours(static_cast<std::size_t>(bam.FrameCount()));
-    std::vector<Bitmap> indices(colours.size());
+    std::vector<Bitmap> indices;
     int highest = 2;
     for (int i = 0; i < bam.FrameCount(); ++i) {
-      bam.GetFrameBitmap(i, colours[i], &indices[i]);
+      indices.push_back(Indices(bam, i));
       for (int y = 0; y < indices[i].Height(); ++y)
         for (int x = 0; x < indices[i].Width(); ++x)
           highest = std::max(highest, static_cast<int>(RedOf(indices[i].GetPixel(x, y))));
@@ -220,8 +219,7 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
     QCOMPARE(Doc().UndoName(), std::string("Rebuild Palette"));
     for (int entry = highest; entry < 256; ++entry) QCOMPARE(bam.Palette[entry], original[entry]);
     for (int i = 0; i < bam.FrameCount(); ++i) {
-      Bitmap after_colours, after_indices;
-      bam.GetFrameBitmap(i, after_colours, &after_indices);
+      const Bitmap after_indices = Indices(bam, i);
       for (int y = 0; y < after_indices.Height(); ++y)
         for (int x = 0; x < after_indices.Width(); ++x)
           if (RedOf(indices[i].GetPixel(x, y)) == highest)
@@ -230,11 +228,7 @@ class PaletteDialogsTest : public QObject, public EditorFixture {
 
     form_->Entry("Undo1")->trigger();
     QCOMPARE(bam.Palette, original);
-    for (int i = 0; i < bam.FrameCount(); ++i) {
-      Bitmap after_colours, after_indices;
-      bam.GetFrameBitmap(i, after_colours, &after_indices);
-      QVERIFY(after_indices == indices[i]);
-    }
+    for (int i = 0; i < bam.FrameCount(); ++i) QVERIFY(Indices(bam, i) == indices[i]);
   }
 
   void conversionsFollowTheKind() {
