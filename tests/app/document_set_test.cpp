@@ -61,10 +61,6 @@ class DocumentSetTest : public QObject, public EditorFixture {
     }
     return remapped;
   }
-  bool Activate() {
-    form_->activateWindow();
-    return QTest::qWaitForWindowActive(form_.get());
-  }
 
  private slots:
   void init() { StartEditor(); }
@@ -92,7 +88,7 @@ class DocumentSetTest : public QObject, public EditorFixture {
     QCOMPARE(form_->DocumentCount(), 2);
     QCOMPARE(form_->ActiveDocumentIndex(), 0);
     QCOMPARE(Doc().BAM.FileName, source);
-    QVERIFY(Activate());
+    QVERIFY(ActivateEditor());
 
     // Cut a block from the source's first frame at 4x.
     form_->Combo_MagChange(1);

@@ -8,12 +8,15 @@
 #include <QTest>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
 #include "app/app_settings.h"
 #include "app/document_view.h"
 #include "app/main_window.h"
+#include "app/palette_widget.h"
 #include "app/scripted_prompts.h"
 #include "real_files.h"
 #include "document/bam_form.h"
@@ -22,6 +25,12 @@
 namespace celwright {
 
 inline const std::string kSample = CELWRIGHT_SOURCE_DIR "/resources/sample.bam";
+
+// A file's whole contents; empty when it cannot be read.
+inline std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // A fresh editor for each test: its own folder for settings and the log, scripted answers to
 // every question, and a shown main window.
@@ -71,12 +80,19 @@ class EditorFixture {
     return {};
   }
 
-  // A new document in the focused editor, so shortcuts reach it.
-  bool NewActiveDocument() {
-    form_->New1Click();
-    if (!form_->BAMForm()) return false;
+  // The editor focused, so shortcuts reach it.
+  bool ActivateEditor() {
     form_->activateWindow();
     return QTest::qWaitForWindowActive(form_.get());
+  }
+  bool NewActiveDocument() {
+    form_->New1Click();
+    return form_->BAMForm() && ActivateEditor();
+  }
+  // A click on a square of the tool panel's palette.
+  void PickColour(int entry, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseClick(form_->findChild<PaletteWidget*>("Img_Pal"), button, {},
+                      PaletteWidget::EntryCentre(entry));
   }
 
   // Mouse events on the middle of frame pixel (fx, fy), sent to the view's viewport.

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "app/app_test_registry.h"
 #include "app/log_window.h"
@@ -22,13 +23,19 @@ std::string ReadAll(const std::string& path) {
 
 class LogWindowTest : public QObject {
   Q_OBJECT
+  std::unique_ptr<QTemporaryDir> dir_;
+
  private slots:
+  // Earlier tests of this program logged too, and a closed log window turns logging off.
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    SetLogFolder(dir_->path().toStdString());
+    LogDisabled = false;
+  }
+  void cleanup() { LogDisabled = false; }
+
   // The file format itself is the log's own concern; the window mirrors the in-memory list.
   void linesAndOutcomesReachTheListAndClearEmptiesOnlyTheWindow() {
-    QTemporaryDir dir;
-    SetLogFolder(dir.path().toStdString());
-    // Earlier test classes of this program logged too, and may have turned logging off.
-    LogDisabled = false;
     ClearLogLines();
     TLogForm form(nullptr);
     AddLogLine("OPEN: a.bam...");
@@ -42,7 +49,7 @@ class LogWindowTest : public QObject {
     QCOMPARE(form.ListBox_Log->count(), 0);
     QVERIFY(
         ReadAll(LogFilePath().string()).ends_with("SAVE: b.bam... [ABORTED] (Must close first)"));
-    QVERIFY(!form.SaveLines(dir.filePath("no/such/folder.txt").toStdString()));
+    QVERIFY(!form.SaveLines(dir_->filePath("no/such/folder.txt").toStdString()));
   }
 
   void theWindowStaysOnTheScreen() {
@@ -54,9 +61,6 @@ class LogWindowTest : public QObject {
 
   // However long the session, the window lists the latest lines, each completed in its row.
   void theListKeepsTheLatestLines() {
-    QTemporaryDir dir;
-    SetLogFolder(dir.path().toStdString());
-    LogDisabled = false;
     TLogForm form(nullptr);
     form.BitBtn2Click();
     const int cap = static_cast<int>(kMaxLogLinesInMemory);
@@ -70,9 +74,6 @@ class LogWindowTest : public QObject {
   }
 
   void suspendedLogWritesNothing() {
-    QTemporaryDir dir;
-    SetLogFolder(dir.path().toStdString());
-    LogDisabled = false;  // the previous test's window ended logging
     AddLogLine("APP : Show Main Form");
     {
       TLogForm form(nullptr);
@@ -88,7 +89,6 @@ class LogWindowTest : public QObject {
     AddLogLine("APP : after");
     QVERIFY(LogDisabled);
     QCOMPARE(ReadAll(LogFilePath().string()), std::string("\r\nAPP : Show Main Form"));
-    LogDisabled = false;
   }
 };
 

@@ -6,7 +6,6 @@
 
 #include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
-#include "app/palette_widget.h"
 
 using namespace celwright;
 
@@ -19,9 +18,8 @@ class ShapesTest : public QObject, public EditorFixture {
 
   void drawEachShapeSaveAndReopen() {
     QVERIFY(NewActiveDocument());
-    auto* palette = form_->findChild<PaletteWidget*>("Img_Pal");
-    QTest::mouseClick(palette, Qt::LeftButton, {}, PaletteWidget::EntryCentre(67));
-    QTest::mouseClick(palette, Qt::RightButton, {}, PaletteWidget::EntryCentre(90));
+    PickColour(67);
+    PickColour(90, Qt::RightButton);
     QWidget* fill_style = form_->findChild<QWidget*>("Group_FillStyle");
     auto* pen = form_->findChild<QSpinBox*>("Spin_PenWidth");
 

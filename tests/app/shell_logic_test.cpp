@@ -1,5 +1,5 @@
 // The rules behind the dialogs and the command line: which save formats are offered, what is
-// preselected, how the recent list moves, which notices are still due.
+// preselected, how the recent list moves.
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
@@ -8,7 +8,6 @@
 #include "app/app_settings.h"
 #include "app/command_line.h"
 #include "app/recent_files.h"
-#include "app/run_messages.h"
 #include "document/doc_type.h"
 
 using namespace celwright;
@@ -64,15 +63,6 @@ class ShellLogicTest : public QObject {
     QCOMPARE(BuildSaveAsChoices(1, 5, 3, "Untitled BAM").Preselected, 0);
   }
 
-  void saveAsTargetFollowsTheChosenPair() {
-    SaveAsChoices c = BuildSaveAsChoices(1, 1, 1, "a.bam");
-    QCOMPARE(SaveAsTargetOf(c.Filter, 0).Type, dtBAM);
-    QVERIFY(SaveAsTargetOf(c.Filter, 0).Compressed);
-    QVERIFY(!SaveAsTargetOf(c.Filter, 1).Compressed);
-    QCOMPARE(SaveAsTargetOf(c.Filter, 2).Type, dtBitmap);
-    QCOMPARE(SaveAsTargetOf(c.Filter, 99).Type, dtBAM);
-  }
-
   void typesFromExtensions() {
     QCOMPARE(DocTypeFromFileName("walk.Jpe"), dtJPEG);
     QCOMPARE(DocTypeFromFileName("notes.txt"), dtBAM);
@@ -103,14 +93,11 @@ class ShellLogicTest : public QObject {
     {
       AppSettings settings(ini);
       settings.WriteRecentFiles(r);
-      settings.WriteInt("RunMessage", 4);
     }
     AppSettings again(ini);
     const RecentFiles read = again.ReadRecentFiles();
     QCOMPARE(read.Names, r.Names);
     QCOMPARE(read.Types[0], dtPNG);
-    QCOMPARE(again.ReadInt("RunMessage", 0), 4);
-    QCOMPARE(again.ReadInt("Missing", 7), 7);
   }
 
   void commandLine() {
@@ -129,20 +116,6 @@ class ShellLogicTest : public QObject {
     QCOMPARE(ParseCommandLine({"-p:abc"}).PreviewBackground, 0);
     QCOMPARE(ParseCommandLine({"/preview"}).PreviewBackground, -1);
     QVERIFY(!ParseCommandLine({"-x"}).PreviewMode);
-  }
-
-  void startUpNotices() {
-    auto titles = [](int counter) {
-      std::vector<std::string> out;
-      for (const RunMessage& m : RunMessagesFor(counter)) out.push_back(m.Title);
-      return out;
-    };
-    QCOMPARE(titles(0),
-             (std::vector<std::string>{"THIS MESSAGE WILL ONLY APPEAR ONCE: Please read it.",
-                                       "0.3 Alpha Changelog", "0.4 Alpha Changelog"}));
-    QCOMPARE(titles(1), (std::vector<std::string>{"0.2 Alpha Changelog", "0.3 Alpha Changelog",
-                                                  "0.4 Alpha Changelog"}));
-    QVERIFY(titles(4).empty());
   }
 };
 

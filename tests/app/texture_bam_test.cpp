@@ -11,7 +11,6 @@
 
 #include "app/app_test_registry.h"
 #include "app/editor_fixture.h"
-#include "app/palette_widget.h"
 #include "document/recovery_store.h"
 #include "support/crc32.h"
 
@@ -55,12 +54,7 @@ void Reopen(TBAM& bam, const std::string& path) {
   bam.LoadFromFile(path);
 }
 
-std::vector<char> Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<char>(std::istreambuf_iterator<char>(in), {});
-}
-
-bool SameFile(const std::string& a, const std::string& b) { return Bytes(a) == Bytes(b); }
+bool SameFile(const std::string& a, const std::string& b) { return FileBytes(a) == FileBytes(b); }
 
 }  // namespace
 
@@ -116,8 +110,7 @@ class TextureBamTest : public QObject, public EditorFixture {
     form_->OpenFile(file, dtBAM);
     QVERIFY(form_->BAMForm());
     QCOMPARE(prompts_->Count("info"), 0);
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QVERIFY(ActivateEditor());
     // A frame with shadows and glows: alpha between the extremes.
     constexpr int kFrame = 10;
     form_->PageControl->setCurrentWidget(form_->Tab_Frames);
@@ -150,8 +143,7 @@ class TextureBamTest : public QObject, public EditorFixture {
 
     // A colour chosen on the panel is opaque.
     Press("Btn_Pencil");
-    auto* palette = form_->findChild<PaletteWidget*>("Img_Pal");
-    QTest::mouseClick(palette, Qt::LeftButton, {}, PaletteWidget::EntryCentre(40));
+    PickColour(40);
     const TColor chosen = form_->Options().ForegroundColour;
     Click(clear[0].x(), clear[0].y());
     QCOMPARE(Doc().WorkImage[0].GetPixel(clear[0].x(), clear[0].y()), chosen);

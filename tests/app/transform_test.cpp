@@ -20,8 +20,7 @@ class TransformTest : public QObject, public EditorFixture {
   void OpenActive(const std::string& file) {
     form_->OpenFile(file, dtBAM);
     QVERIFY(form_->BAMForm());
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QVERIFY(ActivateEditor());
   }
   // Shows the first frame that is not square, so a turn shows in its size.
   int ShowOblongFrame() {
@@ -70,8 +69,7 @@ class TransformTest : public QObject, public EditorFixture {
                  source.GetPixel(before.Width - 1 - j, before.Height - 1 - i));
     QCOMPARE(Indices(reopened, frame + 1), Indices(original, frame + 1));
 
-    form_->activateWindow();  // the save's progress window took the focus
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QVERIFY(ActivateEditor());  // the save's progress window took the focus
     // Ctrl+R applies the panel's angle again (keys go to the focused Apply button).
     form_->Spin_Angle->setValue(90);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::ControlModifier);
