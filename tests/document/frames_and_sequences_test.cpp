@@ -6,6 +6,7 @@
 #include "document/frame_pictures.h"
 #include "document/frames_manager_ops.h"
 #include "document/sequence_import.h"
+#include "model/bam_test_util.h"
 
 namespace celwright {
 namespace {
@@ -158,10 +159,7 @@ TEST(FramePictures, TrueColourFramesGiveTheirColoursAndMostlySeeThroughIsTranspa
   Bitmap pixels(3, 1, PixelFormat::Bits32);
   pixels.SetPixelAlpha(0, 0, MakeColor(10, 20, 30), 200);
   pixels.SetPixelAlpha(1, 0, MakeColor(10, 20, 30), 100);
-  TBAMFrame info = bam.GetFrame(0);
-  info.Width = 3;
-  info.Height = 1;
-  bam.SetFrameBitmap(0, pixels, info);
+  testing::SetPicture(bam, 0, pixels);
   const Bitmap picture = FramePicture(bam, 0);
   ASSERT_EQ(picture.Format(), PixelFormat::Bits24);
   EXPECT_EQ(picture.GetPixel(0, 0), MakeColor(10, 20, 30));

@@ -4,6 +4,7 @@
 
 #include "document/document_test_util.h"
 #include "document/view_composer.h"
+#include "model/bam_test_util.h"
 #include "model/qm_BAM.h"
 
 namespace celwright::testing {
@@ -83,9 +84,7 @@ TEST(RedrawImage, TrueColourLiesOverTheCheckerboardWithItsAlpha) {
   Bitmap picture(32, 32, PixelFormat::Bits32);  // all see-through
   picture.SetPixelAlpha(20, 20, MakeColor(200, 0, 0), 255);
   picture.SetPixelAlpha(21, 20, MakeColor(0, 0, 200), 128);
-  TBAMFrame info = bam.GetFrame(0);
-  info.Width = info.Height = 32;
-  bam.SetFrameBitmap(0, picture, info);
+  SetPicture(bam, 0, picture);
   doc.form.FormResize({400, 300, 400, 300});
   // Alpha needs no switch: the checkerboard shows whether the transparency view is on or off.
   for (int zoom_index : {0, 1}) {

@@ -15,16 +15,6 @@ std::vector<std::int32_t> Entries(const TBAM& bam, int cycle) {
   return {item.Frames.begin(), item.Frames.begin() + item.Count};
 }
 
-template <typename Action>
-std::string MessageOf(Action action) {
-  try {
-    action();
-  } catch (const EFrameNotExists& e) {
-    return e.what();
-  }
-  return "no error";
-}
-
 // Frames whose single pixel tells them apart.
 void MakeNumberedFrames(TBAM& bam, int count) {
   bam.NewBAM(kUntitledBAM, true);
@@ -81,7 +71,8 @@ TEST(FrameEditing, DeleteRemovesEveryEntryAndRenumbersTheRest) {
   EXPECT_EQ(Entries(bam, 1), (std::vector<std::int32_t>{0, 2, 1}));
   EXPECT_EQ(bam.DecodeFrame(1), std::vector<std::uint8_t>{12});
   EXPECT_EQ(bam.Data.size(), 3u);  // data stays contiguous
-  EXPECT_EQ(MessageOf([&] { bam.DeleteFrame(3); }), "Requested frame (3) does not exist! (3)");
+  EXPECT_THROW(bam.DeleteFrame(3), EFrameNotExists);
+  EXPECT_THROW(bam.GetFrame(3), EFrameNotExists);
 }
 
 TEST(CycleEditing, CopiesAreIndependentAndPositionsAreChecked) {
@@ -105,17 +96,10 @@ TEST(CycleEditing, CopiesAreIndependentAndPositionsAreChecked) {
 
   EXPECT_THROW(bam.AddFrameToCycle(0, 5), EFrameNotExists);
   EXPECT_THROW(bam.AddFrameToCycle(3, 0), EFrameNotExists);
+  EXPECT_THROW(bam.GetCycle(2), EFrameNotExists);
   EXPECT_FALSE(bam.DeleteCycle(-1));
   EXPECT_TRUE(bam.DeleteCycle(0));
   EXPECT_EQ(bam.CycleCount(), 1);
-}
-
-TEST(FrameAccess, OutOfRangeNumbersRaiseTheirMessages) {
-  TBAM bam;
-  MakeNumberedFrames(bam, 2);
-  EXPECT_EQ(MessageOf([&] { bam.GetFrame(2); }), "Requested frame (2) does not exist! (2)");
-  EXPECT_EQ(MessageOf([&] { bam.GetCycle(1); }), "Requested cycle (1) does not exist! (1)");
-  EXPECT_EQ(bam.GetFrame(1).DataOffset, 1);
 }
 
 TEST(FrameEditing, UnpalettedTransparentFramesUseTheTransparentColour) {

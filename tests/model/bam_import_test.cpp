@@ -73,10 +73,7 @@ TEST(ReservedEntries, NoOpaquePixelTurnsIntoAHoleOrAShadow) {
       if (round == 3) {
         for (int x = 0; x < picture.Width(); ++x) picture.SetPixel(x, 0, MakeColor(x * 15, f * 80, 7));
       }
-      TBAMFrame info = bam.GetFrame(f);
-      info.Width = picture.Width();
-      info.Height = picture.Height();
-      bam.SetFrameBitmap(f, picture, info);
+      testing::SetPicture(bam, f, picture);
       sources.push_back(picture);
     }
     bam.SetBAMType(kPalettedBAM);

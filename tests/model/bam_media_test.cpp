@@ -139,9 +139,7 @@ TEST(Conversion, ManyColoursGetOneSharedPaletteWithTransparencyKept) {
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x) gradient.SetPixel(x, y, MakeColor(x * 4, y * 4, 128));
   gradient.SetPixel(0, 0, bam.TransCol);
-  TBAMFrame info = bam.GetFrame(0);
-  info.Width = info.Height = 64;
-  bam.SetFrameBitmap(0, gradient, info);
+  testing::SetPicture(bam, 0, gradient);
 
   bam.SetBAMType(kPalettedBAM);
   const auto indices = bam.DecodeFrame(0);

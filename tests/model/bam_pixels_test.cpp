@@ -89,10 +89,7 @@ TEST(UnpalettedPixels, RoundTripAndBlendByColour) {
   Bitmap picture(2, 1);
   picture.SetPixel(0, 0, MakeColor(0, 0, 0));
   picture.SetPixel(1, 0, MakeColor(9, 8, 7));
-  TBAMFrame info = bam.GetFrame(0);
-  info.Width = 2;
-  info.Height = 1;
-  bam.SetFrameBitmap(0, picture, info);
+  testing::SetPicture(bam, 0, picture);
   Bitmap back;
   bam.GetFrameBitmap(0, back, nullptr);
   EXPECT_EQ(back, picture);

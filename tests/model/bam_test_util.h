@@ -32,6 +32,14 @@ inline void SetPixels(TBAM& bam, std::int32_t index, int width, int height, int 
   bam.ReplaceFrameData(index, bytes, info);
 }
 
+// Stores `picture` as frame `index`, taking its size and keeping the frame's centre.
+inline void SetPicture(TBAM& bam, std::int32_t index, const Bitmap& picture) {
+  TBAMFrame info = bam.GetFrame(index);
+  info.Width = picture.Width();
+  info.Height = picture.Height();
+  bam.SetFrameBitmap(index, picture, info);
+}
+
 // An empty unpaletted document with the given transparent and key colours and a black shadow.
 inline void NewUnpaletted(TBAM& bam, TColor transparent, TColor key) {
   bam.NewBAM(kUntitledBAM, true);

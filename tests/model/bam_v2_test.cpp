@@ -241,10 +241,7 @@ TEST(BamV2, LargeFramesAreSplitOntoThePagesTheirBlocksName) {
                                             static_cast<std::uint8_t>(x >= 1024 ? 200 : 40) +
                                                 static_cast<std::uint8_t>(y >= 1024 ? 50 : 0)),
                             255);
-  TBAMFrame info = bam.GetFrame(0);
-  info.Width = w;
-  info.Height = h;
-  bam.SetFrameBitmap(0, picture, info);
+  testing::SetPicture(bam, 0, picture);
   bam.PageSave.FirstPage = 7;
   ASSERT_TRUE(bam.SaveToFile((folder / "large.bam").string(), kTrueColourBAM, false, false));
 
@@ -342,10 +339,7 @@ TEST(BamV2, ConversionsBetweenKinds) {
   pixels.SetPixelAlpha(1, 0, MakeColor(200, 10, 10), 128);
   pixels.SetPixelAlpha(2, 0, MakeColor(0, 0, 0), 60);
   pixels.SetPixelAlpha(3, 0, MakeColor(0, 255, 0), 255);  // opaque, yet the transparent colour
-  TBAMFrame info = alpha.GetFrame(0);
-  info.Width = 4;
-  info.Height = 1;
-  alpha.SetFrameBitmap(0, pixels, info);
+  testing::SetPicture(alpha, 0, pixels);
   alpha.SetBAMType(kUnpalettedBAM);
   const std::vector<std::uint8_t> rgb = alpha.DecodeFrame(0);
   EXPECT_EQ(MakeColor(rgb[0], rgb[1], rgb[2]), MakeColor(0, 255, 0));

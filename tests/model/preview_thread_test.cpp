@@ -48,26 +48,6 @@ TBAM& Document(TBAM& bam, std::initializer_list<std::pair<int, int>> sizes) {
   return bam;
 }
 
-int OpaqueWidth(const Thumbnail& t, int row) {
-  int width = 0;
-  while (width < Thumbnail::kSize && t.mask.GetIndex(width, row) == 0) ++width;
-  return width;
-}
-
-TEST(Thumbnails, KeepTheAspectRatioAtTheTopLeft) {
-  TBAM bam;
-  Document(bam, {{100, 50}, {3, 7}});
-  const Thumbnail wide = MakeThumbnail(bam, 0);
-  EXPECT_EQ(OpaqueWidth(wide, 0), 40);
-  EXPECT_EQ(OpaqueWidth(wide, 19), 40);
-  EXPECT_EQ(OpaqueWidth(wide, 20), 0);
-  EXPECT_EQ(wide.image.GetPixel(0, 39), bam.GetTransCol());
-  EXPECT_EQ(wide.image.GetPixel(39, 0), MakeColor(200, 10, 10));
-
-  const Thumbnail tall = MakeThumbnail(bam, 1);
-  EXPECT_EQ(OpaqueWidth(tall, 39), 17);  // round(3 x 40 / 7)
-}
-
 TEST(Thumbnails, WorkerDeliversEveryFrameInOrder) {
   TBAM bam;
   Document(bam, {{4, 4}, {8, 2}, {1, 1}, {5, 9}});

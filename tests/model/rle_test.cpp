@@ -19,11 +19,6 @@ TEST(RunLength, KeyRunsSplitAt256Pixels) {
   EXPECT_EQ(Encode(one_more.data(), one_more.size(), Key::Index(7)), Raw({7, 255, 7, 0}));
 }
 
-TEST(RunLength, RunsCloseBeforeOtherValuesAndAtTheEnd) {
-  const Bytes raw = Raw({5, 0, 0, 6, 0});
-  EXPECT_EQ(Encode(raw.data(), raw.size(), Key::Index(0)), Raw({5, 0, 1, 6, 0, 0}));
-}
-
 TEST(RunLength, EncodedFormIsKeptOnlyWhenStrictlyShorter) {
   Bytes out;
   const Bytes two = Raw({0, 9});
@@ -32,17 +27,6 @@ TEST(RunLength, EncodedFormIsKeptOnlyWhenStrictlyShorter) {
   const Bytes many(1024, 0);
   EXPECT_TRUE(EncodeIfSmaller(many.data(), many.size(), Key::Index(0), out));
   EXPECT_EQ(out, Raw({0, 255, 0, 255, 0, 255, 0, 255}));
-}
-
-TEST(RunLength, ThreeBytePixelsCompareWholeColours) {
-  const Key key = Key::Colour(255, 0, 255);
-  const Bytes raw = Raw({255, 0, 255, 255, 0, 255, 255, 0, 0});
-  const Bytes encoded = Encode(raw.data(), 3, key);
-  EXPECT_EQ(encoded, Raw({255, 0, 255, 1, 255, 0, 0}));
-  Bytes back(9);
-  const DecodeResult result = Decode(encoded.data(), encoded.size(), back.data(), 3, key, true);
-  EXPECT_EQ(back, raw);
-  EXPECT_EQ(result.consumed, encoded.size());
 }
 
 TEST(RunLength, DecodingFlagsDamageWithoutReadingPastTheEnd) {
