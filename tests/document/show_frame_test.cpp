@@ -130,6 +130,20 @@ TEST(CloseQuestion, AFailedSaveKeepsTheDocumentOpen) {
   EXPECT_TRUE(doc.form.CheckCanClose());
 }
 
+TEST(InfoTexts, DescribeFileSequenceAndFrame) {
+  DocumentFixture doc(2);
+  doc.form.BAM.AddCycle(-1);
+  doc.form.ShowFrame(0);
+  doc.form.FixFrameSize(0, 0, 16, 16, 32, 32, true, true);
+  EXPECT_EQ(doc.form.FileInfo(), "anim.bam\n\nSequences:\t2\t\nFrames:\t\t2\n\nCompressed: \tYes");
+  doc.options.SelectedSequence = 0;
+  EXPECT_EQ(doc.form.SequenceInfo(), "Sequence #0\n\nFrames:\t2\t\n");
+  EXPECT_EQ(doc.form.FrameInfo(),
+            "Frame #0\n\nWidth:\t\t32\t\nHeight:\t\t32\nHorizontal Offset:\t16\n"
+            "Vertical Offset:\t16\n");
+  EXPECT_EQ(doc.hosts.questions.back().substr(0, 11), "Frame Info|");
+}
+
 TEST(Playback, StepsThroughTheSelectedCycleAndWrapsButNeverAnEmptyOne) {
   DocumentFixture doc(3);
   doc.form.BAM.MoveFrameInCycle(0, 2, 0);  // plays 2, 0, 1
